@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The one list of Debian packages the project needs to build, test, fuzz and
+# benchmark. Installs only what is missing; runs apt-get update once first.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain
+  g++ clang libclang-rt-14-dev cmake ninja-build pkg-config
+  # test and benchmark frameworks
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # libraries the system calls
+  zlib1g-dev
+  # test-only: an independent AES to check ours against
+  libssl-dev
+)
+
+missing=()
+for pkg in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$pkg")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "deps: all ${#PACKAGES[@]} packages present"
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "deps: installing ${missing[*]}"
+$SUDO apt-get update
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"

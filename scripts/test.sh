@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds everything with
+# AddressSanitizer and UndefinedBehaviorSanitizer, runs every test (the fuzz
+# seed corpora included), and checks that the clang fuzzing build compiles.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/deps.sh
+
+jobs=$(nproc)
+build=${BUILD_DIR:-build/asan}
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKBZN_SANITIZE=ON
+cmake --build "$build" -j "$jobs"
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+ctest --test-dir "$build" --output-on-failure -j "$jobs"
+
+# The libFuzzer targets must keep building with clang.
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKBZN_FUZZ=ON
+cmake --build build/fuzz -j "$jobs"
