@@ -1,7 +1,8 @@
 #include "net/SocketHelpers.h"
 
+#include "platform/Resolver.h"
+
 #include <arpa/inet.h>
-#include <netdb.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 
@@ -21,16 +22,10 @@ int ResolveAddress(const std::string& host, uint16_t port, sockaddr_in& address)
     }
     if (inet_pton(AF_INET, host.c_str(), &address.sin_addr) == 1)
         return 1;
-    addrinfo hints {};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) {
+    if (!platform::ResolveHostName(host, address.sin_addr)) {
         errno = EINVAL;
         return 0;
     }
-    address.sin_addr = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
-    freeaddrinfo(found);
     return 1;
 }
 

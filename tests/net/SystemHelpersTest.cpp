@@ -4,6 +4,8 @@
 #include "net/SocketHelpers.h"
 #include "net/SystemInfo.h"
 
+#include "platform/Resolver.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -157,9 +159,17 @@ TEST(SocketHelpers, ResolveAndLiveness)
     EXPECT_EQ(ntohs(address.sin_port), 21534);
     EXPECT_EQ(ResolveAddress("127.0.0.1", 80, address), 1);
     EXPECT_EQ(address.sin_addr.s_addr, htonl(INADDR_LOOPBACK));
+    // Names go to the host resolver (replaced here: tests use no name server).
+    platform::SetHostResolver([](const std::string& name, in_addr& a) {
+        a.s_addr = htonl(0x7F000002);
+        return name == "game.test";
+    });
+    EXPECT_EQ(ResolveAddress("game.test", 80, address), 1);
+    EXPECT_EQ(address.sin_addr.s_addr, htonl(0x7F000002));
     errno = 0;
-    EXPECT_EQ(ResolveAddress("no such host.invalid", 80, address), 0);
+    EXPECT_EQ(ResolveAddress("no-such-host.test", 80, address), 0);
     EXPECT_EQ(errno, EINVAL);
+    platform::SetHostResolver(nullptr);
 
     EXPECT_EQ(GetConnectTime(-1), -1);
     EXPECT_EQ(GetConnectTime(0), -1);
