@@ -327,6 +327,13 @@ void ProxySocket::OnConnect(int error)
     m_step = 1;
 }
 
+void ProxySocket::OnClose(int error)
+{
+    AsyncSocket::OnClose(error);
+    if (m_pending != kPendingNone)
+        Fail(kProxyRefused);
+}
+
 bool ProxySocket::Gather(size_t total, int readErrorCode, bool& failed)
 {
     failed = false;
@@ -614,6 +621,8 @@ int ProxyConnectSocket::ConnectWithTimeout(const std::string& host, int port, in
             m_event->Reset();
             return 1;
         }
+        if (!IsOpen())
+            return 0; // the negotiation failed: nothing more can come
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) {
             Close();

@@ -68,6 +68,8 @@ public:
 protected:
     void OnConnect(int error) override;
     void OnReceive(int error) override;
+    // The proxy hung up: a pending negotiation can never finish.
+    void OnClose(int error) override;
 
 private:
     enum Pending { kPendingNone = 0, kPendingConnect = 1, kPendingBind = 2 };

@@ -12,6 +12,8 @@ PACKAGES=(
   zlib1g-dev
   # test-only: an independent AES to check ours against
   libssl-dev
+  # test-only: real proxies for the proxy socket's tests
+  dante-server tinyproxy
 )
 
 missing=()
