@@ -113,8 +113,11 @@ bool SocketConnection::ParseFrames(PeerEntry& peer)
     bool ok = true;
     const uint32_t minLength = MinFrameLength();
     const uint32_t maxLength = MaxFrameLength(m_maxChunk);
-    while (peer.receive.Size() >= 4) {
-        uint32_t length = LoadU32(peer.receive.Data());
+    // Frames are taken from an offset and dropped together at the end, so a
+    // read of many frames moves the buffer once.
+    size_t offset = 0;
+    while (peer.receive.Size() - offset >= 4) {
+        uint32_t length = LoadU32(peer.receive.Data(offset));
         // The length is checked as soon as it is in, so a peer cannot make
         // us buffer more than one frame's worth while we wait.
         if (length < minLength || length > maxLength) {
@@ -123,13 +126,14 @@ bool SocketConnection::ParseFrames(PeerEntry& peer)
             peer.receive.Clear();
             return false;
         }
-        if (peer.receive.Size() < static_cast<size_t>(length) + 4)
+        if (peer.receive.Size() - offset < static_cast<size_t>(length) + 4)
             break; // wait for the rest
-        const uint8_t* frame = peer.receive.Data();
+        const uint8_t* frame = peer.receive.Data(offset);
         if (!ValidateFrame(frame, length, peer) || !DispatchFrame(frame, length, peer))
             ok = false; // the frame is dropped; the stream is still in step
-        peer.receive.Consume(static_cast<size_t>(length) + 4);
+        offset += static_cast<size_t>(length) + 4;
     }
+    peer.receive.Consume(offset);
     return ok;
 }
 
