@@ -296,7 +296,15 @@ void SocketConnection::OnSocketError()
 
 void SocketConnection::OnSocketClose()
 {
-    PostNotice(kConnectionClosed);
+    // A peer that closes in the middle of a frame or a message has cut the
+    // stream: that is an error of the link, not an orderly close.
+    bool truncated = false;
+    {
+        CritSecLock lock(&m_peersLock);
+        for (auto& [key, peer] : m_peers)
+            truncated = truncated || (!peer->framingBroken && (!peer->receive.Empty() || peer->currentMessageId != 0));
+    }
+    PostNotice(truncated ? kConnectionError : kConnectionClosed);
 }
 
 void SocketConnection::PostNotice(uint32_t noticeId)
