@@ -7,6 +7,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 using net::AesCipher;
@@ -187,4 +188,31 @@ TEST(Aes, UnkeyedCipherRefuses)
     EXPECT_FALSE(cipher.IsKeyed());
     EXPECT_EQ(cipher.AesEncryptEcb(block, 16, block, &outLength), 0);
     EXPECT_EQ(cipher.AesDecryptEcb(block, 16, block, &outLength), 0);
+}
+
+// CTest runs each test in its own process, so here the threads race for the
+// first use of the tables (the network thread decrypts while the interface
+// thread encrypts).
+TEST(Aes, ConcurrentFirstUseSeesCompleteTables)
+{
+    const auto key = FromHex("000102030405060708090a0b0c0d0e0f");
+    const auto plain = FromHex("00112233445566778899aabbccddeeff");
+    const auto expect = FromHex("69c4e0d86a7b0430d8cdb78070b4c55a");
+    constexpr int kThreads = 8;
+    std::vector<std::vector<uint8_t>> results(kThreads);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([&, i] {
+            AesCipher cipher;
+            cipher.SetKey(key.data(), 128);
+            results[i].resize(32);
+            size_t n = 0;
+            cipher.AesEncryptEcb(plain.data(), 16, results[i].data(), &n);
+            results[i].resize(16);
+        });
+    }
+    for (auto& t : threads)
+        t.join();
+    for (const auto& r : results)
+        EXPECT_EQ(r, expect);
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -353,6 +354,63 @@ TEST(ZipStream, SyncFlushedStreamsInflateHereAndWithPlainZlib)
         ASSERT_EQ(net::ZipDecompress(finished.data(), finished.size(), unpacked), 1);
         EXPECT_EQ(unpacked, input);
     }
+}
+
+// Hands a stream over in pieces of chosen sizes.
+class PiecewiseReader final : public net::StreamReader {
+public:
+    PiecewiseReader(const std::vector<uint8_t>& data, std::vector<size_t> pieces)
+        : m_data(data)
+        , m_pieces(std::move(pieces))
+    {
+    }
+    bool Read(void* destination, size_t capacity, size_t* countOut) override
+    {
+        size_t n = std::min(capacity, m_data.size() - m_position);
+        if (m_next < m_pieces.size())
+            n = std::min(n, m_pieces[m_next++]);
+        std::memcpy(destination, m_data.data() + m_position, n);
+        m_position += n;
+        *countOut = n;
+        return true;
+    }
+
+private:
+    const std::vector<uint8_t>& m_data;
+    std::vector<size_t> m_pieces;
+    size_t m_position = 0;
+    size_t m_next = 0;
+};
+
+// A read block that ends exactly where the output window fills up leaves
+// inflate nothing to do on the next call; the stream must go on with the next
+// block instead of ending there.
+TEST(ZipStream, InflateGoesOnAfterABlockThatFilledTheWindowExactly)
+{
+    const std::vector<uint8_t> first(net::InflateStream::kWindow, 'a');
+    const auto second = Chatter(5000);
+    z_stream zs {};
+    ASSERT_EQ(deflateInit(&zs, Z_DEFAULT_COMPRESSION), Z_OK);
+    std::vector<uint8_t> stream(100000);
+    zs.next_out = stream.data();
+    zs.avail_out = static_cast<uInt>(stream.size());
+    zs.next_in = const_cast<uint8_t*>(first.data());
+    zs.avail_in = static_cast<uInt>(first.size());
+    ASSERT_EQ(deflate(&zs, Z_SYNC_FLUSH), Z_OK);
+    const size_t firstPiece = zs.total_out;
+    zs.next_in = const_cast<uint8_t*>(second.data());
+    zs.avail_in = static_cast<uInt>(second.size());
+    ASSERT_EQ(deflate(&zs, Z_SYNC_FLUSH), Z_OK);
+    stream.resize(zs.total_out);
+    deflateEnd(&zs);
+
+    PiecewiseReader reader(stream, { firstPiece });
+    std::vector<uint8_t> out;
+    net::ByteArrayWriter writer(out);
+    EXPECT_TRUE(net::InflateStream().Run(reader, writer));
+    std::vector<uint8_t> expect = first;
+    expect.insert(expect.end(), second.begin(), second.end());
+    EXPECT_EQ(out, expect);
 }
 
 TEST(ZipStream, NothingInOrGarbageInFails)
