@@ -399,8 +399,13 @@ void ScriptedServer::Loop::WriteClient()
             m_outOffset += r.bytes;
             continue;
         }
-        if (r.status != platform::IoResult::kWouldBlock)
+        if (r.status != platform::IoResult::kWouldBlock) {
             Disconnect();
+        } else if (m_outOffset > (1u << 20)) {
+            // Keep a long burst from growing the buffer without end.
+            m_out.erase(0, m_outOffset);
+            m_outOffset = 0;
+        }
         return;
     }
     m_out.clear();
@@ -591,6 +596,17 @@ bool ScriptedServer::Push(uint32_t notificationId, std::string body)
 bool ScriptedServer::Push(const PlainMessage& notification)
 {
     return Enqueue([notification](Loop& loop) { loop.SendMessage(kFrameMessage, 0, notification); });
+}
+
+bool ScriptedServer::PushBurst(uint32_t notificationId, std::string body, int count)
+{
+    PlainMessage m;
+    m.head[1] = notificationId;
+    m.body = std::move(body);
+    return Enqueue([m, count](Loop& loop) {
+        for (int i = 0; i < count; ++i)
+            loop.SendMessage(kFrameMessage, 0, m);
+    });
 }
 
 bool ScriptedServer::SendReply(uint32_t wireMessageId, uint32_t code, std::string body)

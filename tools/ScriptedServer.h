@@ -87,6 +87,8 @@ public:
     // --- pushes and faults (false: no client connected) ---
     bool Push(uint32_t notificationId, std::string body);
     bool Push(const PlainMessage& notification);
+    // count copies of one notification in one command (for bursts).
+    bool PushBurst(uint32_t notificationId, std::string body, int count);
     // A whole reply to an arbitrary wire message id (stale, unexpected...).
     bool SendReply(uint32_t wireMessageId, uint32_t code, std::string body);
     // Raw bytes as they are (garbage, hand-made frames).

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -179,18 +180,13 @@ struct NetworkThread {
     Socket socket = Socket::CreateTcp();
     Recorder recorder { socket.Fd() };
     platform::MessageThread thread;
-    platform::SocketNotifier* notifier = nullptr; // lives on the thread
-    platform::Event ready { platform::EventReset::kManual };
+    std::unique_ptr<platform::SocketNotifier> notifier;
 
     bool Start(bool connectPending)
     {
-        bool ok = thread.Start([this, connectPending](platform::MessageQueue& queue) {
-            platform::SocketNotifier n(socket.Fd(), queue, recorder, connectPending);
-            notifier = &n;
-            ready.Set();
-            return n.Run();
-        });
-        return ok && ready.Wait(3000);
+        notifier = std::make_unique<platform::SocketNotifier>(socket.Fd(), recorder, connectPending);
+        return notifier->Valid()
+            && thread.Start([this](platform::MessageQueue& queue) { return notifier->Run(queue); });
     }
     int Stop()
     {

@@ -236,6 +236,24 @@ TEST_F(ScriptedServerTest, PushesArriveInOrderNumberedAndCutIntoPieces)
     EXPECT_TRUE(server.WaitForFlush(1000));
 }
 
+TEST_F(ScriptedServerTest, BurstOfTenThousandArrivesComplete)
+{
+    ASSERT_TRUE(server.PushBurst(600, std::string(200, 'b'), 10000));
+    ASSERT_TRUE(server.Push(601, "end"));
+    for (uint32_t i = 1; i <= 10000; ++i) {
+        uint32_t type = 0, wireId = 0;
+        PlainMessage m;
+        ASSERT_TRUE(client.ReadMessage(type, wireId, m)) << i;
+        ASSERT_EQ(wireId, i);
+        ASSERT_EQ(m.Id(), 600u);
+        ASSERT_EQ(m.body.size(), 200u);
+    }
+    uint32_t type = 0, wireId = 0;
+    PlainMessage m;
+    ASSERT_TRUE(client.ReadMessage(type, wireId, m));
+    EXPECT_EQ(m.body, "end");
+}
+
 TEST_F(ScriptedServerTest, RepliesWithStaleOrUnaskedIdsOnDemand)
 {
     server.SetReply(20, ScriptedReply { 0, "old", 0, false, -1 });
