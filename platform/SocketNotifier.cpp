@@ -81,6 +81,8 @@ void SocketNotifier::HandleSocket(short revents)
             m_handler.OnWrite();
         return;
     }
+    // Taken before the handler reads: a failing recv would consume it.
+    int error = (revents & POLLERR) ? SocketError(m_fd) : 0;
     if ((revents & POLLOUT) && m_writeArmed.exchange(false))
         m_handler.OnWrite();
     if (revents & POLLIN) {
@@ -88,10 +90,10 @@ void SocketNotifier::HandleSocket(short revents)
             m_handler.OnRead();
     }
     // The close notice waits until what the peer sent before closing has
-    // been read.
-    if (hangup && ((revents & POLLERR) || BytesWaiting(m_fd) == 0)) {
+    // been read (a failed link has nothing more to give).
+    if (hangup && (error != 0 || BytesWaiting(m_fd) == 0)) {
         m_closed = true;
-        m_handler.OnClose((revents & POLLERR) ? SocketError(m_fd) : 0);
+        m_handler.OnClose(error);
     }
 }
 

@@ -230,21 +230,15 @@ void ScriptedServer::Loop::Disconnect()
 void ScriptedServer::Loop::ReadClient()
 {
     char buffer[16384];
+    bool closed = false;
     for (;;) {
         platform::IoResult r = platform::RecvSome(m_client.Fd(), buffer, sizeof buffer);
         if (r.status == platform::IoResult::kOk) {
             m_reader->Feed(buffer, r.bytes);
             continue;
         }
-        if (r.status != platform::IoResult::kWouldBlock) {
-            // Parse what came before the close, then let the client go.
-            ParsedFrame frame;
-            std::string hello, error;
-            while (m_reader->Next(frame, hello, error) == FrameReader::kFrame)
-                HandleFrame(frame);
-            Disconnect();
-            return;
-        }
+        // On a close, what came before it is still taken in below.
+        closed = r.status != platform::IoResult::kWouldBlock;
         break;
     }
     for (;;) {
@@ -252,7 +246,7 @@ void ScriptedServer::Loop::ReadClient()
         std::string hello, error;
         FrameReader::Result result = m_reader->Next(frame, hello, error);
         if (result == FrameReader::kNeedMore)
-            return;
+            break;
         if (result == FrameReader::kHello) {
             if (hello != GameHello())
                 Error("unexpected hello of " + std::to_string(hello.size()) + " bytes");
@@ -272,9 +266,9 @@ void ScriptedServer::Loop::ReadClient()
             return;
         }
         HandleFrame(frame);
-        if (!m_client.Valid())
-            return;
     }
+    if (closed)
+        Disconnect();
 }
 
 void ScriptedServer::Loop::HandleFrame(ParsedFrame& frame)
