@@ -32,9 +32,8 @@ constexpr int kMessagesPerTurn = 64;
 
 } // namespace
 
-SocketNotifier::SocketNotifier(int socketFd, MessageQueue& queue, SocketHandler& handler, bool connectPending)
+SocketNotifier::SocketNotifier(int socketFd, SocketHandler& handler, bool connectPending)
     : m_fd(socketFd)
-    , m_queue(queue)
     , m_handler(handler)
     , m_wakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
     , m_connectPending(connectPending)
@@ -82,6 +81,8 @@ void SocketNotifier::HandleSocket(short revents)
             m_handler.OnWrite();
         return;
     }
+    // Taken before the handler reads: a failing recv would consume it.
+    int error = (revents & POLLERR) ? SocketError(m_fd) : 0;
     if ((revents & POLLOUT) && m_writeArmed.exchange(false))
         m_handler.OnWrite();
     if (revents & POLLIN) {
@@ -89,21 +90,21 @@ void SocketNotifier::HandleSocket(short revents)
             m_handler.OnRead();
     }
     // The close notice waits until what the peer sent before closing has
-    // been read.
-    if (hangup && ((revents & POLLERR) || BytesWaiting(m_fd) == 0)) {
+    // been read (a failed link has nothing more to give).
+    if (hangup && (error != 0 || BytesWaiting(m_fd) == 0)) {
         m_closed = true;
-        m_handler.OnClose((revents & POLLERR) ? SocketError(m_fd) : 0);
+        m_handler.OnClose(error);
     }
 }
 
-int SocketNotifier::Run()
+int SocketNotifier::Run(MessageQueue& queue)
 {
     if (m_wakeFd < 0)
         return -1;
     for (;;) {
         pollfd fds[3];
         nfds_t count = 0;
-        fds[count++] = { m_queue.WakeFd(), POLLIN, 0 };
+        fds[count++] = { queue.WakeFd(), POLLIN, 0 };
         fds[count++] = { m_wakeFd, POLLIN, 0 };
         short events = 0;
         if (m_connectPending)
@@ -131,7 +132,7 @@ int SocketNotifier::Run()
         // Messages after the socket, a bounded batch per turn, so a flood
         // of posts cannot starve the socket (and the reverse).
         Message m;
-        for (int taken = 0; taken < kMessagesPerTurn && m_queue.Peek(m, PeekMode::kRemove); ++taken) {
+        for (int taken = 0; taken < kMessagesPerTurn && queue.Peek(m, PeekMode::kRemove); ++taken) {
             if (m.message == kQuitMessage)
                 return static_cast<int>(static_cast<intptr_t>(m.wParam));
             m_handler.OnMessage(m);

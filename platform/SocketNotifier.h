@@ -35,11 +35,12 @@ public:
 
 class SocketNotifier {
 public:
-    // socketFd is not owned and must stay open until Run returns; queue is
-    // the queue of the thread that will call Run; handler is not owned.
-    // connectPending: the socket's connect is in progress (StartConnect) and
-    // its outcome comes as OnConnect.
-    SocketNotifier(int socketFd, MessageQueue& queue, SocketHandler& handler, bool connectPending = false);
+    // socketFd is not owned and must stay open until Run has returned and no
+    // thread calls Send any more; handler is not owned. connectPending: the
+    // socket's connect is in progress (StartConnect) and its outcome comes as
+    // OnConnect. The notifier can be made before its thread starts, so
+    // senders on other threads can reach it for the whole connection.
+    SocketNotifier(int socketFd, SocketHandler& handler, bool connectPending = false);
     ~SocketNotifier();
     SocketNotifier(const SocketNotifier&) = delete;
     SocketNotifier& operator=(const SocketNotifier&) = delete;
@@ -47,9 +48,9 @@ public:
     // False when the notifier could not make its wake descriptor.
     bool Valid() const { return m_wakeFd >= 0; }
 
-    // Runs until a quit message is taken from the queue; returns its exit
-    // code (-1 when the wait itself fails).
-    int Run();
+    // Runs on the thread that owns queue until a quit message is taken from
+    // it; returns its exit code (-1 when the wait itself fails). Run once.
+    int Run(MessageQueue& queue);
 
     // Any thread: ask for one OnWrite when the socket is writable (again).
     void ArmWrite();
@@ -61,7 +62,6 @@ private:
     void HandleSocket(short revents);
 
     int m_fd;
-    MessageQueue& m_queue;
     SocketHandler& m_handler; // not owned
     int m_wakeFd = -1;
     std::atomic<bool> m_writeArmed { true }; // the first OnWrite comes unasked

@@ -10,7 +10,8 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # libraries the system calls
   zlib1g-dev
-  # test-only: an independent AES to check ours against
+  # test-only: an independent AES to check ours against, and the scripted
+  # server's AES (tools/)
   libssl-dev
   # test-only: real proxies for the proxy socket's tests
   dante-server tinyproxy

@@ -51,6 +51,8 @@ TEST(MessageQueue, MessagesArriveInPostOrderAndQuitCarriesItsCode)
     ASSERT_NE(id, 0u);
     for (intptr_t i = 0; i < 1000; ++i)
         ASSERT_TRUE(platform::PostThreadMessage(id, kRecordMessage, 0, i));
+    EXPECT_FALSE(thread.Join(20)) << "still waiting for its quit";
+    EXPECT_EQ(thread.ThreadId(), id);
     ASSERT_TRUE(platform::PostThreadQuit(id, 42));
     ASSERT_TRUE(thread.Join(5000));
     EXPECT_EQ(thread.ExitCode(), 42);
