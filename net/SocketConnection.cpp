@@ -256,14 +256,14 @@ int SocketConnection::ThreadMain()
         }
     } handler(*this);
 
-    platform::SocketNotifier notifier(m_socket.load(), *queue, handler);
+    platform::SocketNotifier notifier(m_socket.load(), handler);
     if (!notifier.Valid())
         return 0;
     {
         std::lock_guard guard(m_notifierLock);
         m_notifier = &notifier;
     }
-    int code = notifier.Run();
+    int code = notifier.Run(*queue);
     std::lock_guard guard(m_notifierLock);
     m_notifier = nullptr;
     return code;

@@ -141,7 +141,8 @@ protected:
 
 private:
     static std::string PeerKey(const std::string& host, int port);
-    // Reads frames from the entry's receive buffer; false when the read failed.
+    // Reads frames from the entry's receive buffer. A bad frame is dropped
+    // with an error notice of its own; false when the framing itself broke.
     bool ParseFrames(PeerEntry& peer);
     int WaitWritable(int timeoutMs);
     void WakeReplyWaiters();

@@ -110,7 +110,6 @@ bool SocketConnection::ParseFrames(PeerEntry& peer)
         peer.receive.Clear();
         return true;
     }
-    bool ok = true;
     const uint32_t minLength = MinFrameLength();
     const uint32_t maxLength = MaxFrameLength(m_maxChunk);
     // Frames are taken from an offset and dropped together at the end, so a
@@ -129,12 +128,14 @@ bool SocketConnection::ParseFrames(PeerEntry& peer)
         if (peer.receive.Size() - offset < static_cast<size_t>(length) + 4)
             break; // wait for the rest
         const uint8_t* frame = peer.receive.Data(offset);
+        // A bad frame is dropped and reported where it stood in the stream,
+        // before the frames after it; the stream is still in step.
         if (!ValidateFrame(frame, length, peer) || !DispatchFrame(frame, length, peer))
-            ok = false; // the frame is dropped; the stream is still in step
+            OnSocketError();
         offset += static_cast<size_t>(length) + 4;
     }
     peer.receive.Consume(offset);
-    return ok;
+    return true;
 }
 
 int SocketConnection::ValidateFrame(const uint8_t* frame, uint32_t length, PeerEntry&)
