@@ -90,8 +90,7 @@ void NotificationThroughput(benchmark::State& state)
     platform::Event never(platform::EventReset::kManual);
     platform::Event* events[] = { &never };
     for (auto _ : state) {
-        for (int i = 0; i < batch; ++i)
-            link.server.Push(229580, body);
+        link.server.PushBurst(229580, body, batch);
         for (int got = 0; got < batch;) {
             if (platform::WaitForEventsOrMessage(events, 5000).kind != platform::WaitResult::kMessage) {
                 state.SkipWithError("notifications lost");
