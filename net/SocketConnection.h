@@ -137,6 +137,8 @@ protected:
     // A frame went out in part: the stream can no longer be parsed by the
     // peer, so the link refuses every further send and reports one error.
     void BreakSendSide();
+    // All of bytes or failure; a part sent breaks the send side.
+    int SendWhole(ByteBuffer& bytes, const std::string& host, int port);
     bool Stopping() const { return m_stopping.load(); }
 
 private:

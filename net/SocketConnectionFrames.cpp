@@ -53,13 +53,7 @@ int SocketConnection::SendFrame(const uint8_t* piece, uint32_t n, const FrameHea
         return 0;
     ByteBuffer frame;
     WriteFrame(piece, n, header, crc || m_crcOnSend, frame);
-    size_t total = frame.Size();
-    size_t sent = SendAll(frame, host, port);
-    if (sent == total)
-        return 1;
-    if (sent > 0)
-        BreakSendSide();
-    return 0;
+    return SendWhole(frame, host, port);
 }
 
 int SocketConnection::SendRaw(const uint8_t* data, uint32_t length, const std::string& host, int port)
@@ -67,8 +61,13 @@ int SocketConnection::SendRaw(const uint8_t* data, uint32_t length, const std::s
     ByteBuffer raw;
     raw.AppendU32(length);
     raw.Append(data, length);
-    size_t total = raw.Size();
-    size_t sent = SendAll(raw, host, port);
+    return SendWhole(raw, host, port);
+}
+
+int SocketConnection::SendWhole(ByteBuffer& bytes, const std::string& host, int port)
+{
+    size_t total = bytes.Size();
+    size_t sent = SendAll(bytes, host, port);
     if (sent == total)
         return 1;
     if (sent > 0)
