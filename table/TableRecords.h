@@ -1,0 +1,54 @@
+#pragma once
+// Wire records of the generic table model.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace table {
+
+// The table's public description (88 bytes).
+struct TableInfo {
+    int tableNumber = 0;
+    int roomNumber = 0;
+    int chairCount = 0;
+    int baseScore = 0;
+    int baseSilver = 0;
+    int chairFlags[8] = {};
+    int roundCount = 0;
+    int kickTime = 0;
+
+    static constexpr size_t kWireSize = 88;
+    // Bytes 60 to 87 are zero. Both fail on a span shorter than the record.
+    static bool Read(std::span<const uint8_t> bytes, TableInfo& out);
+    bool Write(std::span<uint8_t> bytes) const;
+};
+static_assert(TableInfo::kWireSize == 60 + 28);
+
+} // namespace table
+
+namespace table {
+
+// One card of a deal as the table state keeps it (32 bytes on the wire).
+struct CardRecord {
+    int id = -1;
+    int value = 0;
+    int suit = 0;
+    int face = 0;
+    int state = 0;    // kCardInDeck .. kCardPlayed
+    int owner = -1;   // chair, -1 in the deck
+    int position = 0; // shuffled index, 0 once dealt, then the index within its play
+    int extra = 0;    // the play's card count once played; in seat copies the owner's hand size
+
+    static constexpr size_t kWireSize = 32;
+    static void Read(std::span<const uint8_t> bytes, CardRecord& out); // bytes.size() >= 32
+    void Write(std::span<uint8_t> bytes) const;
+};
+static_assert(CardRecord::kWireSize == 8 * 4);
+
+constexpr int kCardInDeck = 0;
+constexpr int kCardInHand = 1;
+constexpr int kCardOnTable = 2;
+constexpr int kCardPlayed = 3;
+
+} // namespace table
