@@ -40,7 +40,11 @@ FriendCardRules::FriendCardRules(const GameTableArgs& table, const CardTableArgs
     : CardTable(table, cards)
 {
     m_sortTaken = false;
+    FriendCardRules::PrepareState();
+    FriendCardRules::Reset(true);
 }
+
+FriendCardRules::~FriendCardRules() = default;
 
 bool FriendCardRules::AcceptsEvent(int code) const
 {
@@ -49,12 +53,14 @@ bool FriendCardRules::AcceptsEvent(int code) const
 
 int FriendCardRules::GetLevel()
 {
-    return m_level;
+    PrepareState();
+    return m_state->level;
 }
 
 void FriendCardRules::SetLevel(int level)
 {
-    m_level = level;
+    PrepareState();
+    m_state->level = level;
 }
 
 bool FriendCardRules::IsWildcard(int id) const

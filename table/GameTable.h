@@ -10,9 +10,11 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <set>
 #include <span>
+#include <string>
 #include <unordered_map>
 
 namespace table {
@@ -55,6 +57,42 @@ struct TablePlayer {
     int rounds = 0;
     int seeds[2] = { 0, 0 }; // two integers that seed the random generator
 };
+
+// The start parameters of CheckAndStart, by their numbers 2 to 19.
+enum StartParam {
+    kParamBaseSilver = 2,
+    kParamMinSilver = 3,
+    kParamFeeRate6 = 4,       // fee of kind 6 per 100 won
+    kParamLossCap = 5,        // ClampLoss
+    kParamLossFeePercent = 6, // ClampLoss
+    kParamWinLimit = 7,       // ReachedLimit
+    kParamFeeKind = 8,        // 0, 1, 6, 7, 8 or 9
+    kParamFixedFee = 9,       // kinds 1 and 7
+    kParamSilverUnit = 10,    // cap (kinds 0, 1) or fixed unit (kinds 7 to 9)
+    kParamTimeCap = 11,       // seconds, GetElapsedTime
+    kParamBaseScore = 12,
+    kParamMinScore = 13,
+    kParamMaxScore = 14,
+    kParamMaxRoundsPlayer = 15,
+    kParamMaxRoundsTable = 16,
+    kParamFewestReady = 17,
+    kParamFeeRate10000 = 18,  // kinds 8 and 9
+    kParamFeeThreshold = 19,  // kinds 8 and 9
+    kParamCount = 20,
+};
+using StartParams = std::array<int, kParamCount>; // indexes 0 and 1 unused
+
+// Result codes of CheckAndStart.
+constexpr int kStartOk = 1;
+constexpr int kStartEmptyChair = -10010;
+constexpr int kStartLowSilver = -10001;
+constexpr int kStartLowScore = -10100;
+constexpr int kStartHighScore = -10200;
+constexpr int kStartPlayerRounds = -10300;
+constexpr int kStartTableRounds = -10400;
+
+// Level titles given by the owner: level -> title text (GBK).
+using TitleMap = std::map<int, std::string>;
 
 // The seven construction values of a table.
 struct GameTableArgs {
@@ -117,7 +155,6 @@ public:
     // Writes the public table description; returns the bytes written, 0 when
     // the span is too short.
     virtual int FillTableInfo(std::span<uint8_t> out) const;
-    virtual int GetKickTime() const { return 120; }
 
     // --- Teams ---
     virtual int CountTeams() const;
@@ -213,6 +250,66 @@ public:
     virtual int GetCountdownLeft(uint32_t now) const;
     virtual void ClearCountdown();
 
+    // --- Start checks (GameTableResults.cpp) ---
+    // The start check and the start; returns kStartOk or an error code, with
+    // the chair concerned in *outChair where one is named. The round counts
+    // are raised only when every check passes.
+    virtual int CheckAndStart(int* outChair, const StartParams& params);
+    virtual int PrepareState() { return 1; }
+    virtual void OnGameStarting() {}
+    virtual void DealCards();
+    virtual int GetBaseScore(int a) const;
+    virtual int GetBaseSilver(int a) const;
+    static int GetLevelIndex(int value, int scale);
+    virtual void ComputeLevels(const int* before, const int* change, int* out) const;
+    static int GetLevelValue(int level); // base score of a level
+    virtual int GetMultiplier() const;   // the silver multiplier of GetBaseSilver
+    virtual int GetTableStateSize() const { return 0; }
+    virtual int GetStartInfoSize() const { return 0; }
+    virtual void SnapshotPlayers(bool all);
+    virtual void MarkUnreadyPlayers();
+    virtual void GetElapsedTime(int* seconds, int* minutes) const;
+    int GetParam(int index) const { return index >= 0 && index < kParamCount ? m_params[index] : 0; }
+    bool IsReadyMode() const { return m_readyMode; }
+    int GetBaseScoreValue() const { return m_baseScore; }
+    int GetBaseSilverValue() const { return m_baseSilver; }
+    int GetMissedRounds(int chair) const { return IsValidChair(chair) ? m_missedRounds[chair] : 0; }
+
+    // --- Results and settlement (GameTableResults.cpp) ---
+    virtual int GetResultSize() const { return static_cast<int>(ResultRecord::kWireSize); }
+    virtual int FillResult(ResultRecord& result, int a, int b);
+    virtual int FinishRound(ResultRecord& result, int a, int b, bool prepareOnly, const TitleMap* titles);
+    virtual void ApplyResults(const ResultRecord& result);
+    virtual void PrepareResults(ResultRecord& result);
+    virtual void FillPlayerNames(ResultRecord& result, const TitleMap* titles) const;
+    virtual void SetResultBaseScore(ResultRecord& result);
+    virtual int ComputeScores(ResultRecord& result, int a, int b, int* values);
+    virtual int ComputeChanges(ResultRecord& result, int a, int* scoreChanges, int* silverChanges);
+    virtual void FillBalances(ResultRecord& result) const;
+    // Caps the losses against the balances and takes what was capped back
+    // from the winners in proportion; returns the sum of the changes.
+    virtual int ClampLosses(const int* balances, int* changes) const;
+    virtual void ApplyFeeA(ResultRecord& result) const;
+    virtual void ApplyFeeB(ResultRecord& result, int* balances) const;
+    virtual int GetFeeRate() const { return 5; }
+    // Zeroes every change and fee and returns 0 when the round would create
+    // silver (fees plus changes of 1 or more); else 1.
+    virtual int CheckZeroSum(int* changes, int* fees, int totalFee) const;
+    virtual void MarkEmptyChairs(ResultRecord& result) const;
+    virtual int ClampLoss(int chair, int amount, int* feeOut) const;
+    virtual bool ReachedLimit(const ResultRecord& result) const;
+    bool IsSilverTable() const;
+    bool IsCountedChair(int chair) const;
+    int CountedMask() const;
+
+    // --- Server rules file ---
+    virtual std::string GetServerIniPath() const;
+    virtual int GetKickTime() const;
+    static std::string GetDefaultPlayerName(int chair);
+    // Copies a title into a 16-byte field: at most 15 bytes, never half a
+    // GBK character, always terminated.
+    static void CopyTitle(char (&field)[16], const std::string& text);
+
     // --- Owner-side setters (the table itself never writes these) ---
     void SetChairFlags(int chair, int flags);
     int GetChairFlags(int chair) const;
@@ -296,6 +393,25 @@ protected:
     int m_countdownSeconds = 0;
     std::array<int, 5> m_resultHeader {}; // a flag and four words
     std::array<int, kMaxChairs> m_missedRounds {};
+
+    StartParams m_params {};
+    bool m_readyMode = false;
+    // Ten words of each player from the user id on, taken at the start in
+    // ready mode; the balances and fees then read scores and silver here.
+    struct PlayerSnapshot {
+        bool present = false;
+        int userId = 0;
+        int flags = 0;
+        int chair = -1;
+        int looker = 0;
+        int notCounted = 0;
+        int score = 0;
+        int silver = 0;
+        int level = 0;
+        int minutes = 0;
+        int rounds = 0;
+    };
+    std::array<PlayerSnapshot, kMaxChairs> m_snapshot {};
 };
 
 } // namespace table

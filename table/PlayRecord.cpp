@@ -11,6 +11,12 @@ void PlayRecord::Clear()
     Set(0, 0, 0, 0);
 }
 
+void PlayRecord::Zero()
+{
+    type = mask = value = count = 0;
+    std::fill(cards, cards + kMaxPlayCards, 0);
+}
+
 void PlayRecord::Set(int newType, int newMask, int newValue, int newCount)
 {
     type = newType;
@@ -63,10 +69,8 @@ bool operator==(const PlayRecord& a, const PlayRecord& b)
 
 void PlayList::Clear()
 {
-    for (PlayRecord& entry : entries) {
-        entry.type = entry.mask = entry.value = entry.count = 0;
-        std::fill(entry.cards, entry.cards + kMaxPlayCards, 0);
-    }
+    for (PlayRecord& entry : entries)
+        entry.Zero();
     count = 0;
 }
 

@@ -23,6 +23,8 @@ struct PlayRecord {
 
     // Type 0, all cards -1.
     void Clear();
+    // Every field and card place 0, as an open round's last play is kept.
+    void Zero();
     // Type, mask, value and count, with every card place emptied.
     void Set(int newType, int newMask, int newValue, int newCount);
     // Appends after the first empty place; false when full.

@@ -52,3 +52,38 @@ constexpr int kCardOnTable = 2;
 constexpr int kCardPlayed = 3;
 
 } // namespace table
+
+namespace table {
+
+// The generic result of a round (432 bytes), applied by clients to their
+// player records.
+struct ResultRecord {
+    int kind = 0;  // 1 normal finish, 2 draw, 4 or 8 ended otherwise
+    int flags = 0;
+    int chairCount = 0;
+    int roundCount = 0;
+    int banker = 0;
+    int team[8] = {};
+    int bankerSide = 0;
+    int teamPoints[8] = {};
+    int baseScore = 0;
+    int baseSilver = 0;
+    int scoreBefore[8] = {};
+    int silverBefore[8] = {};
+    int scoreChange[8] = {};
+    int silverChange[8] = {};
+    int fee[8] = {};
+    int levelAfter[8] = {};
+    char title[8][16] = {};
+    int baseSilverRecomputed = 0;
+    int emptyChairMask = 0;
+    int doubledMask = 0;
+
+    static constexpr size_t kWireSize = 432;
+    static constexpr size_t kTitleOffset = 288;
+    static bool Read(std::span<const uint8_t> bytes, ResultRecord& out);
+    bool Write(std::span<uint8_t> bytes) const; // byte 428 zero
+};
+static_assert(ResultRecord::kTitleOffset + 8 * 16 + 16 == ResultRecord::kWireSize);
+
+} // namespace table
