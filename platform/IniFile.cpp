@@ -134,6 +134,15 @@ int FindKey(const Document& doc, std::string_view section, std::string_view key,
     return -1;
 }
 
+// Built with append: gcc 12 warns wrongly about operator+ chains here.
+std::string Concat(std::string_view a, std::string_view b, std::string_view c)
+{
+    std::string out;
+    out.reserve(a.size() + b.size() + c.size());
+    out.append(a).append(b).append(c);
+    return out;
+}
+
 std::string Unquote(std::string_view value)
 {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
@@ -143,15 +152,46 @@ std::string Unquote(std::string_view value)
 
 } // namespace
 
-std::string IniFile::GetString(std::string_view section, std::string_view key, std::string_view fallback) const
+IniSnapshot::IniSnapshot(const std::string& path)
 {
     Document doc;
-    if (!Load(m_path, doc))
-        return std::string(fallback);
-    int at = FindKey(doc, section, key, nullptr);
-    if (at < 0)
-        return std::string(fallback);
-    return Unquote(doc.lines[static_cast<size_t>(at)].value);
+    m_exists = Load(path, doc);
+    std::string section;
+    bool inSection = false;
+    for (const Line& line : doc.lines) {
+        if (line.kind == Line::kSection) {
+            section = std::string(line.name);
+            inSection = true;
+        } else if (line.kind == Line::kKey && inSection) {
+            m_entries.push_back(Entry { section, std::string(line.name), std::string(line.value) });
+        }
+    }
+}
+
+const IniSnapshot::Entry* IniSnapshot::Find(std::string_view section, std::string_view key) const
+{
+    for (const Entry& entry : m_entries) {
+        if (NamesEqual(entry.section, section) && NamesEqual(entry.key, key))
+            return &entry;
+    }
+    return nullptr;
+}
+
+std::string IniSnapshot::GetString(std::string_view section, std::string_view key, std::string_view fallback) const
+{
+    const Entry* entry = Find(section, key);
+    return entry ? Unquote(entry->value) : std::string(fallback);
+}
+
+int IniSnapshot::GetInt(std::string_view section, std::string_view key, int fallback) const
+{
+    const Entry* entry = Find(section, key);
+    return entry ? IniFile::ParseInt(Unquote(entry->value), fallback) : fallback;
+}
+
+std::string IniFile::GetString(std::string_view section, std::string_view key, std::string_view fallback) const
+{
+    return IniSnapshot(m_path).GetString(section, key, fallback);
 }
 
 int IniFile::ParseInt(std::string_view value, int fallback)
@@ -191,26 +231,20 @@ int IniFile::ParseInt(std::string_view value, int fallback)
 
 int IniFile::GetInt(std::string_view section, std::string_view key, int fallback) const
 {
-    Document doc;
-    if (!Load(m_path, doc))
-        return fallback;
-    int at = FindKey(doc, section, key, nullptr);
-    if (at < 0)
-        return fallback;
-    return ParseInt(Unquote(doc.lines[static_cast<size_t>(at)].value), fallback);
+    return IniSnapshot(m_path).GetInt(section, key, fallback);
 }
 
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) const
 {
     Document doc;
     Load(m_path, doc); // a missing file starts empty
-    std::string keyLine = std::string(key) + "=" + std::string(value);
+    std::string keyLine = Concat(key, "=", value);
     int sectionLine = -1;
     int at = FindKey(doc, section, key, &sectionLine);
     if (at >= 0) {
         // The key keeps the spelling it already has in the file.
         Line& line = doc.lines[static_cast<size_t>(at)];
-        line.text = std::string(line.name) + "=" + std::string(value);
+        line.text = Concat(line.name, "=", value);
     } else if (sectionLine >= 0) {
         // After the section's last key (or its header), before any blank
         // lines that separate it from the next section.
@@ -224,7 +258,7 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
         doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(insert), std::move(line));
     } else {
         Line header;
-        header.text = "[" + std::string(section) + "]";
+        header.text = Concat("[", section, "]");
         Line line;
         line.text = keyLine;
         doc.lines.push_back(std::move(header));

@@ -13,8 +13,30 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
+
+// The keys of an INI file as read once, for several look-ups in a row.
+class IniSnapshot {
+public:
+    explicit IniSnapshot(const std::string& path);
+    bool Exists() const { return m_exists; }
+    // Same answers as IniFile's, from the contents read at construction.
+    std::string GetString(std::string_view section, std::string_view key, std::string_view fallback) const;
+    int GetInt(std::string_view section, std::string_view key, int fallback) const;
+
+private:
+    struct Entry {
+        std::string section;
+        std::string key;
+        std::string value; // blanks trimmed, quotes still on
+    };
+    const Entry* Find(std::string_view section, std::string_view key) const;
+
+    bool m_exists = false;
+    std::vector<Entry> m_entries;
+};
 
 class IniFile {
 public:

@@ -37,16 +37,25 @@ CardFunctions g_functions = kStandard;
 
 } // namespace
 
+namespace {
+// Values of the 54 faces; the functions below are on every recogniser's path.
+struct FaceTable {
+    int value[kFacesPerDeck];
+    constexpr FaceTable()
+        : value()
+    {
+        for (int k = 0; k < kFacesPerDeck; ++k)
+            value[k] = k == kSmallJokerFace ? kSmallJokerValue : (k == kBigJokerFace ? kBigJokerValue : k % 13 + 1);
+    }
+};
+constexpr FaceTable kFaces;
+} // namespace
+
 int CardValue(int id)
 {
     if (id < 0)
         return 0;
-    int k = id % kFacesPerDeck;
-    if (k == kSmallJokerFace)
-        return kSmallJokerValue;
-    if (k == kBigJokerFace)
-        return kBigJokerValue;
-    return k % 13 + 1;
+    return kFaces.value[id % kFacesPerDeck];
 }
 
 int CardSuit(int id)
@@ -102,11 +111,15 @@ void StoreCardFunctions(const CardFunctions& functions)
 
 int CallCardValue(int id, int options)
 {
+    if (g_functions.value == StandardValue)
+        return CardValue(id);
     return g_functions.value(id, options);
 }
 
 int CallCardSuit(int id, int options)
 {
+    if (g_functions.suit == StandardSuit)
+        return CardSuit(id);
     return g_functions.suit(id, options);
 }
 
@@ -117,11 +130,13 @@ int CallCardFace(int id, int options)
 
 int CallCardOrder(int id, int level, int options)
 {
-    return g_functions.mapOrder(g_functions.value(id, options), level, options);
+    return CallMapOrderValue(CallCardValue(id, options), level, options);
 }
 
 int CallMapOrderValue(int value, int level, int options)
 {
+    if (g_functions.mapOrder == StandardMapOrder)
+        return MapOrderValue(value, level);
     return g_functions.mapOrder(value, level, options);
 }
 

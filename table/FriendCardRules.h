@@ -171,6 +171,7 @@ protected:
     int m_calledCard = -1;
     int m_calledRound = 0;
     int m_friendChair = -1;
+    PlayList m_scratchList; // ValidatePlay's readings
     FriendResultInfo* m_filling = nullptr; // the result being filled, during FillFriendResult
 };
 

@@ -350,7 +350,8 @@ int FriendCardRules::ComputeScores(ResultRecord& result, int, int, int* values)
 
 int FriendCardRules::MobileDoubleFactor() const
 {
-    platform::IniFile ini(GetServerIniPath());
+    // Read on every call, so a changed period applies at once.
+    platform::IniSnapshot ini(GetServerIniPath());
     std::string begin = ini.GetString("MobileDoubleScore", "BeginTime", "2014-03-10-00-00");
     std::string end = ini.GetString("MobileDoubleScore", "EndTime", "2014-03-10-00-00");
     int factor = ini.GetInt("MobileDoubleScore", "Double", 1);

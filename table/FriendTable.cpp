@@ -114,20 +114,20 @@ void FriendCardRules::DealCards()
     const TablePlayer* first = m_players[0];
     SeedRandom(platform::TickMs() + 10u * static_cast<uint32_t>(platform::LocalNow().second)
         + static_cast<uint32_t>(first ? first->seeds[0] : 0));
-    int key[kFriendCards];
-    int order[kFriendCards];
-    for (int id = 0; id < kFriendCards; ++id) {
-        key[id] = NextRandom() % 108000;
-        order[id] = id;
-    }
+    struct Keyed {
+        int key;
+        int id;
+    } order[kFriendCards];
+    for (int id = 0; id < kFriendCards; ++id)
+        order[id] = Keyed { NextRandom() % 108000, id };
     for (int i = 0; i < kFriendCards; ++i) {
         for (int j = i + 1; j < kFriendCards; ++j) {
-            if (key[order[i]] < key[order[j]])
+            if (order[i].key < order[j].key)
                 std::swap(order[i], order[j]);
         }
     }
     for (int i = 0; i < kFriendCards; ++i) {
-        int id = order[i];
+        int id = order[i].id;
         s.cards[i] = CardRecord { id, CallCardValue(id), CallCardSuit(id), CallCardFace(id), kCardInDeck, -1, i, 0 };
         m_cardIndex[id] = i;
     }
@@ -226,7 +226,7 @@ int FriendCardRules::GetHandCards(int chair, int* out) const
     for (const CardRecord& card : m_state->cards) {
         if (n >= m_handSize)
             break;
-        if (card.owner == chair && card.state == kCardInHand && FindCard(card.id) == &card)
+        if (card.owner == chair && card.state == kCardInHand)
             out[n++] = card.id;
     }
     return n;
@@ -238,7 +238,7 @@ int FriendCardRules::GetHighestCard(int chair) const
     int best = -1;
     int bestOrder = 0;
     for (const CardRecord& card : m_state->cards) {
-        if (card.owner != chair || card.state != kCardInHand || FindCard(card.id) != &card || IsWildcard(card.id))
+        if (card.owner != chair || card.state != kCardInHand || IsWildcard(card.id))
             continue;
         int order = CallCardOrder(card.id, level);
         if (best < 0 || order > bestOrder) {
@@ -286,16 +286,17 @@ bool FriendCardRules::ValidatePlay(const PlayMessage& message)
     if (CountValidCards(claim.cards, kMaxPlayCards) != claim.count || claim.count <= 0)
         return false;
     // Each card once: a repeated id would be taken from the hand twice.
-    for (int i = 0; i < kMaxPlayCards; ++i) {
-        if (claim.cards[i] == kNoCard)
+    // (OwnsCards has checked every id against the deck.)
+    bool seen[kFriendCards] = {};
+    for (int id : claim.cards) {
+        if (id == kNoCard)
             continue;
-        for (int j = i + 1; j < kMaxPlayCards; ++j) {
-            if (claim.cards[j] == claim.cards[i])
-                return false;
-        }
+        if (seen[id])
+            return false;
+        seen[id] = true;
     }
-    PlayList list;
-    list.Clear();
+    PlayList& list = m_scratchList;
+    list.count = 0; // the collectors clear each entry they fill
     if (FindPlays(message.Chair(), claim.cards, kMaxPlayCards, list, claim.type) == 0)
         return false;
     // The play is what the rules read from its cards, not what the message
