@@ -1,0 +1,168 @@
+#include "engine/core/Geometry.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace engine {
+
+bool IsRectEmpty(const Rect& r)
+{
+    return r.left >= r.right || r.top >= r.bottom;
+}
+
+bool IntersectRect(Rect& out, const Rect& a, const Rect& b)
+{
+    Rect r { std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+        std::min(a.bottom, b.bottom) };
+    if (IsRectEmpty(r)) {
+        out = Rect {};
+        return false;
+    }
+    out = r;
+    return true;
+}
+
+bool PtInRect(const Rect& r, Point p)
+{
+    return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+}
+
+int TruncToInt(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    if (v >= static_cast<double>(INT_MAX))
+        return INT_MAX;
+    if (v <= static_cast<double>(INT_MIN))
+        return INT_MIN;
+    return static_cast<int>(v);
+}
+
+int RoundAway(double v)
+{
+    return v > 0 ? TruncToInt(v + 0.5) : TruncToInt(v - 0.5);
+}
+
+Rect GeometryBounds(const ObjectGeometry& g)
+{
+    if (g.angle == 0) {
+        // Integer halves, as the drawing code places pictures.
+        int halfW = static_cast<int>((static_cast<long long>(TruncToInt(g.width)) + 1) / 2);
+        int halfH = static_cast<int>((static_cast<long long>(TruncToInt(g.height)) + 1) / 2);
+        int left = TruncToInt(g.x - halfW);
+        int top = TruncToInt(g.y - halfH);
+        return Rect { left, top, TruncToInt(g.width + left), TruncToInt(g.height + top) };
+    }
+    double r = 0;
+    if (g.width > 0 && g.height > 0)
+        r = std::sqrt((g.width / 2) * (g.width / 2) + (g.height / 2) * (g.height / 2));
+    return Rect { TruncToInt(g.x - r), TruncToInt(g.y - r), TruncToInt(g.x + r), TruncToInt(g.y + r) };
+}
+
+bool GeometryEqual(const ObjectGeometry& a, const ObjectGeometry& b)
+{
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height && a.angle == b.angle;
+}
+
+double CrossProduct(double ax, double ay, double bx, double by, double cx, double cy)
+{
+    return (cy - ay) * (bx - ax) - (by - ay) * (cx - ax);
+}
+
+double DotProduct(double ax, double ay, double bx, double by, double cx, double cy)
+{
+    return (cy - ay) * (by - ay) + (cx - ax) * (bx - ax);
+}
+
+Point RotatePoint(int x, int y, int cx, int cy, double angle, bool forward)
+{
+    if (angle == 0)
+        return Point { x, y };
+    double theta = angle * kPi / 180;
+    double c = std::cos(theta);
+    double s = std::sin(theta);
+    double dx = static_cast<double>(x) - cx;
+    double dy = static_cast<double>(cy) - y;
+    double tx;
+    double ty;
+    if (forward) {
+        tx = dx * c - dy * s;
+        ty = dy * c + dx * s;
+    } else {
+        tx = dx * c + dy * s;
+        ty = dy * c - dx * s;
+    }
+    auto clamp = [](long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); };
+    return Point { clamp(static_cast<long long>(cx) + RoundAway(tx)), clamp(static_cast<long long>(cy) - RoundAway(ty)) };
+}
+
+namespace {
+
+constexpr double kTolerance = 1e-7;
+
+int Orientation(Point p, Point q1, Point q2)
+{
+    double v = CrossProduct(p.x, p.y, q1.x, q1.y, q2.x, q2.y);
+    if (std::fabs(v) < kTolerance)
+        return 0;
+    return v > 0 ? 1 : -1;
+}
+
+// p lies between the ends of a segment it is collinear with.
+bool OnSegment(Point p, Point e1, Point e2)
+{
+    return DotProduct(p.x, p.y, e1.x, e1.y, e2.x, e2.y) <= kTolerance;
+}
+
+bool SegmentsMeet(Point a, Point b, Point c, Point d)
+{
+    int o1 = Orientation(a, b, c);
+    int o2 = Orientation(a, b, d);
+    int o3 = Orientation(c, d, a);
+    int o4 = Orientation(c, d, b);
+    if (o1 * o2 == -1 && o3 * o4 == -1)
+        return true;
+    if (o1 == 0 && OnSegment(c, a, b))
+        return true;
+    if (o2 == 0 && OnSegment(d, a, b))
+        return true;
+    if (o3 == 0 && OnSegment(a, c, d))
+        return true;
+    if (o4 == 0 && OnSegment(b, c, d))
+        return true;
+    return false;
+}
+
+} // namespace
+
+bool ObjectMeetsRect(const Rect& r, const ObjectGeometry& g)
+{
+    Rect b = GeometryBounds(g);
+    if (g.angle == 0) {
+        Rect common;
+        return IntersectRect(common, b, r);
+    }
+    Point centre { TruncToInt(g.x), TruncToInt(g.y) };
+    Point q[4] = {
+        RotatePoint(b.left, b.top, centre.x, centre.y, g.angle, true),
+        RotatePoint(b.right, b.top, centre.x, centre.y, g.angle, true),
+        RotatePoint(b.right, b.bottom, centre.x, centre.y, g.angle, true),
+        RotatePoint(b.left, b.bottom, centre.x, centre.y, g.angle, true),
+    };
+    Point e[4] = { { r.left, r.top }, { r.right, r.top }, { r.right, r.bottom }, { r.left, r.bottom } };
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            if (SegmentsMeet(q[i], q[(i + 1) % 4], e[j], e[(j + 1) % 4]))
+                return true;
+        }
+    }
+    if (PtInRect(r, centre))
+        return true;
+    Point rc { static_cast<int>((static_cast<long long>(r.left) + r.right + 1) / 2),
+        static_cast<int>((static_cast<long long>(r.top) + r.bottom + 1) / 2) };
+    Point turned = RotatePoint(rc.x, rc.y, centre.x, centre.y, g.angle, false);
+    return PtInRect(b, turned);
+}
+
+} // namespace engine

@@ -1,0 +1,38 @@
+#pragma once
+// Pure functions over ObjectGeometry: integer bounds, the moved test, whether
+// a possibly rotated object meets a rectangle, and the vector helpers behind
+// it. Angles are degrees, counterclockwise on screen, converted with
+// pi = 3.14159; rotations work with the y axis pointing up.
+
+#include "engine/core/ObjectGeometry.h"
+
+namespace engine {
+
+inline constexpr double kPi = 3.14159;
+
+// Cuts toward zero, clamping to the int range (NaN gives 0).
+int TruncToInt(double v);
+// Half away from zero: v > 0 gives trunc(v + 0.5), otherwise trunc(v - 0.5).
+int RoundAway(double v);
+
+// The object's integer bounds. Unrotated: its rectangle; rotated: the square
+// around the centre that holds it at every angle.
+Rect GeometryBounds(const ObjectGeometry& g);
+
+// x, y, width, height and angle all exactly equal.
+bool GeometryEqual(const ObjectGeometry& a, const ObjectGeometry& b);
+
+// Whether the object meets the rectangle. May report a meeting for a
+// rectangle that only comes near a rotated object's corners, never the
+// reverse.
+bool ObjectMeetsRect(const Rect& r, const ObjectGeometry& g);
+
+// (B - A) x (C - A): (cy - ay)(bx - ax) - (by - ay)(cx - ax).
+double CrossProduct(double ax, double ay, double bx, double by, double cx, double cy);
+// (B - A) . (C - A).
+double DotProduct(double ax, double ay, double bx, double by, double cx, double cy);
+
+// Turns the point about the centre by the angle (forward) or back by it.
+Point RotatePoint(int x, int y, int cx, int cy, double angle, bool forward);
+
+} // namespace engine
