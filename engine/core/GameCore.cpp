@@ -42,7 +42,7 @@ GameCore::~GameCore()
     m_posted.clear();
 }
 
-void GameCore::Init(void* hostWindow)
+void GameCore::Init(HostWindow* hostWindow)
 {
     SetDefaultProperties();
     m_hostWindow = hostWindow;

@@ -5,6 +5,7 @@
 // here runs on the user-interface thread.
 
 #include "engine/core/CoreClock.h"
+#include "engine/core/HostWindow.h"
 #include "engine/core/ModuleBase.h"
 #include "engine/core/ModuleMessage.h"
 
@@ -63,9 +64,9 @@ public:
     GameCore(const GameCore&) = delete;
     GameCore& operator=(const GameCore&) = delete;
 
-    // Sets the default properties, keeps the host window and restarts the
-    // engine run log.
-    void Init(void* hostWindow);
+    // Sets the default properties, keeps the host window (null in headless
+    // use) and restarts the engine run log.
+    void Init(HostWindow* hostWindow);
 
     // Takes the module. ORBITVANE_RETURN_OK; ORBITVANE_RETURN_MODULE_CRASH when
     // its id is already loaded, ORBITVANE_RETURN_MODULE_INITIAL_FAILD when its
@@ -106,7 +107,7 @@ public:
     // Null when the id has no value.
     const std::string* GetStringProperty(int id) const;
 
-    void* GetHostWindow() const { return m_hostWindow; }
+    HostWindow* GetHostWindow() const { return m_hostWindow; }
 
     virtual void SetDefaultProperties();
 
@@ -132,7 +133,7 @@ private:
     CriticalLock m_lock;
     std::map<int, int> m_intProperties;
     std::map<int, std::string> m_stringProperties;
-    void* m_hostWindow = nullptr; // not owned
+    HostWindow* m_hostWindow = nullptr; // not owned
     bool m_inFrame = false;
     std::vector<std::string> m_pendingReports; // fault boxes shown after the frame
 };

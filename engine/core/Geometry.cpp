@@ -60,6 +60,17 @@ Rect GeometryBounds(const ObjectGeometry& g)
     return Rect { TruncToInt(g.x - r), TruncToInt(g.y - r), TruncToInt(g.x + r), TruncToInt(g.y + r) };
 }
 
+Rect ObjectBounds(const ObjectGeometry& g)
+{
+    Rect bounds = GeometryBounds(g);
+    if (g.flags & ObjectFlags::kHitRectActive) {
+        Rect clipped;
+        IntersectRect(clipped, bounds, g.hitRect);
+        return clipped;
+    }
+    return bounds;
+}
+
 bool GeometryEqual(const ObjectGeometry& a, const ObjectGeometry& b)
 {
     return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height && a.angle == b.angle;

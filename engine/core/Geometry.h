@@ -19,6 +19,10 @@ int RoundAway(double v);
 // around the centre that holds it at every angle.
 Rect GeometryBounds(const ObjectGeometry& g);
 
+// GeometryBounds, cut to the hit rectangle when that is active (flag 0x2):
+// the area an object draws into.
+Rect ObjectBounds(const ObjectGeometry& g);
+
 // x, y, width, height and angle all exactly equal.
 bool GeometryEqual(const ObjectGeometry& a, const ObjectGeometry& b);
 

@@ -461,9 +461,8 @@ TEST(GameCoreProperties, DefaultsAndUnsetValues)
     ScratchDir scratch;
     GameCore core;
     EXPECT_EQ(core.GetIntProperty(PROP_FONT_SIZE), -1);
-    int window = 0;
-    core.Init(&window);
-    EXPECT_EQ(core.GetHostWindow(), &window);
+    core.Init(nullptr);
+    EXPECT_EQ(core.GetHostWindow(), nullptr);
     const std::pair<int, int> ints[] = { { 3, 22 }, { 4, 16 }, { 5, 14 }, { 6, 12 }, { 7, 40 }, { 8, 0xffffff },
         { 9, 0x8000 }, { 10, 0 }, { 11, 0xff0080 }, { 16, 0 }, { 17, 19840388 }, { 18, -1 }, { 12, -1 } };
     for (const auto& [id, value] : ints)
