@@ -86,13 +86,11 @@ double DotProduct(double ax, double ay, double bx, double by, double cx, double 
     return (cy - ay) * (by - ay) + (cx - ax) * (bx - ax);
 }
 
-Point RotatePoint(int x, int y, int cx, int cy, double angle, bool forward)
+namespace {
+
+// The turn itself, with the cosine and sine of the angle given.
+Point RotateWith(int x, int y, int cx, int cy, double c, double s, bool forward)
 {
-    if (angle == 0)
-        return Point { x, y };
-    double theta = angle * kPi / 180;
-    double c = std::cos(theta);
-    double s = std::sin(theta);
     double dx = static_cast<double>(x) - cx;
     double dy = static_cast<double>(cy) - y;
     double tx;
@@ -106,6 +104,16 @@ Point RotatePoint(int x, int y, int cx, int cy, double angle, bool forward)
     }
     auto clamp = [](long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); };
     return Point { clamp(static_cast<long long>(cx) + RoundAway(tx)), clamp(static_cast<long long>(cy) - RoundAway(ty)) };
+}
+
+} // namespace
+
+Point RotatePoint(int x, int y, int cx, int cy, double angle, bool forward)
+{
+    if (angle == 0)
+        return Point { x, y };
+    double theta = angle * kPi / 180;
+    return RotateWith(x, y, cx, cy, std::cos(theta), std::sin(theta), forward);
 }
 
 namespace {
@@ -149,31 +157,69 @@ bool SegmentsMeet(Point a, Point b, Point c, Point d)
 
 bool ObjectMeetsRect(const Rect& r, const ObjectGeometry& g)
 {
-    Rect b = GeometryBounds(g);
-    if (g.angle == 0) {
+    return RectMeetTest(g).Meets(r);
+}
+
+RectMeetTest::RectMeetTest(const ObjectGeometry& g)
+    : RectMeetTest(g, GeometryBounds(g))
+{
+}
+
+RectMeetTest::RectMeetTest(const ObjectGeometry& g, const Rect& bounds)
+    : m_bounds(bounds)
+    , m_angle(g.angle)
+    , m_centre { TruncToInt(g.x), TruncToInt(g.y) }
+{
+    if (m_angle == 0)
+        return;
+    double theta = m_angle * kPi / 180;
+    m_cos = std::cos(theta);
+    m_sin = std::sin(theta);
+    const Rect& b = m_bounds;
+    const Point corners[4] = { { b.left, b.top }, { b.right, b.top }, { b.right, b.bottom }, { b.left, b.bottom } };
+    for (int i = 0; i < 4; ++i)
+        m_corners[i] = RotateWith(corners[i].x, corners[i].y, m_centre.x, m_centre.y, m_cos, m_sin, true);
+    m_hullMin = m_corners[0];
+    m_hullMax = m_corners[0];
+    for (const Point& p : m_corners) {
+        m_hullMin = Point { std::min(m_hullMin.x, p.x), std::min(m_hullMin.y, p.y) };
+        m_hullMax = Point { std::max(m_hullMax.x, p.x), std::max(m_hullMax.y, p.y) };
+    }
+}
+
+bool RectMeetTest::Meets(const Rect& r) const
+{
+    if (m_angle == 0) {
         Rect common;
-        return IntersectRect(common, b, r);
+        return IntersectRect(common, m_bounds, r);
     }
-    Point centre { TruncToInt(g.x), TruncToInt(g.y) };
-    Point q[4] = {
-        RotatePoint(b.left, b.top, centre.x, centre.y, g.angle, true),
-        RotatePoint(b.right, b.top, centre.x, centre.y, g.angle, true),
-        RotatePoint(b.right, b.bottom, centre.x, centre.y, g.angle, true),
-        RotatePoint(b.left, b.bottom, centre.x, centre.y, g.angle, true),
-    };
-    Point e[4] = { { r.left, r.top }, { r.right, r.top }, { r.right, r.bottom }, { r.left, r.bottom } };
-    for (int i = 0; i < 4; ++i) {
-        for (int j = 0; j < 4; ++j) {
-            if (SegmentsMeet(q[i], q[(i + 1) % 4], e[j], e[(j + 1) % 4]))
-                return true;
-        }
-    }
-    if (PtInRect(r, centre))
+    // The three tests are alternatives; the cheap ones go first. Every point
+    // is an integer, so two segments can only cross or touch where their
+    // boxes (edges included) overlap: the box tests skip no meeting.
+    if (PtInRect(r, m_centre))
         return true;
     Point rc { static_cast<int>((static_cast<long long>(r.left) + r.right + 1) / 2),
         static_cast<int>((static_cast<long long>(r.top) + r.bottom + 1) / 2) };
-    Point turned = RotatePoint(rc.x, rc.y, centre.x, centre.y, g.angle, false);
-    return PtInRect(b, turned);
+    if (PtInRect(m_bounds, RotateWith(rc.x, rc.y, m_centre.x, m_centre.y, m_cos, m_sin, false)))
+        return true;
+    auto boxesTouch = [](Point a1, Point a2, Point b1, Point b2) {
+        return std::min(a1.x, a2.x) <= std::max(b1.x, b2.x) && std::min(b1.x, b2.x) <= std::max(a1.x, a2.x)
+            && std::min(a1.y, a2.y) <= std::max(b1.y, b2.y) && std::min(b1.y, b2.y) <= std::max(a1.y, a2.y);
+    };
+    const Point e[4] = { { r.left, r.top }, { r.right, r.top }, { r.right, r.bottom }, { r.left, r.bottom } };
+    if (!boxesTouch(m_hullMin, m_hullMax, e[0], e[2]))
+        return false;
+    for (int i = 0; i < 4; ++i) {
+        const Point& a = m_corners[i];
+        const Point& b = m_corners[(i + 1) % 4];
+        for (int j = 0; j < 4; ++j) {
+            const Point& c = e[j];
+            const Point& d = e[(j + 1) % 4];
+            if (boxesTouch(a, b, c, d) && SegmentsMeet(a, b, c, d))
+                return true;
+        }
+    }
+    return false;
 }
 
 } // namespace engine

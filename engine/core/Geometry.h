@@ -31,6 +31,27 @@ bool GeometryEqual(const ObjectGeometry& a, const ObjectGeometry& b);
 // reverse.
 bool ObjectMeetsRect(const Rect& r, const ObjectGeometry& g);
 
+// ObjectMeetsRect prepared once for one object and asked for many
+// rectangles (the render pass): the bounds and the turned corners are
+// computed a single time.
+class RectMeetTest {
+public:
+    explicit RectMeetTest(const ObjectGeometry& g);
+    RectMeetTest(const ObjectGeometry& g, const Rect& bounds);
+    bool Meets(const Rect& r) const;
+    const Rect& Bounds() const { return m_bounds; }
+
+private:
+    Rect m_bounds;
+    double m_angle;
+    double m_cos = 1;
+    double m_sin = 0;
+    Point m_centre;
+    Point m_corners[4];
+    Point m_hullMin; // box around the turned corners
+    Point m_hullMax;
+};
+
 // (B - A) x (C - A): (cy - ay)(bx - ax) - (by - ay)(cx - ax).
 double CrossProduct(double ax, double ay, double bx, double by, double cx, double cy);
 // (B - A) . (C - A).

@@ -105,6 +105,7 @@ private:
         double z = 0;
         int id = 0;
         ObjectEntry* entry = nullptr;
+        EngineObject* object = nullptr; // entry->object, kept at hand for the render pass
     };
     struct DrawOrderLess {
         bool operator()(const DrawKey& a, const DrawKey& b) const;
@@ -153,6 +154,12 @@ private:
     int m_viewCentreY = 0;
     bool m_fullRedraw = false;
     std::recursive_mutex m_lock;
+    // Scratch of the render pass: which dirty rectangles touch each cell of a
+    // coarse grid over the view, so each object is tested only against the
+    // rectangles near it.
+    std::vector<std::vector<int>> m_cellRects;
+    std::vector<uint8_t> m_cellUsed;
+    std::vector<uint32_t> m_rectStamps;
 
     MemoryPool m_eventPool;
     MemoryPool m_itemPool;

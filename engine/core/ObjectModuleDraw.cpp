@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <optional>
 
 namespace engine {
 
@@ -48,7 +49,7 @@ void ObjectModule::InsertIntoDrawList(ObjectEntry& entry)
     const ObjectGeometry& g = entry.drawn;
     // A z that is not a number would break the order: it sorts to the back.
     double z = std::isnan(g.z) ? -HUGE_VAL : g.z;
-    entry.key = DrawKey { g.layer, z, entry.object->GetId(), &entry };
+    entry.key = DrawKey { g.layer, z, entry.object->GetId(), &entry, entry.object.get() };
     entry.inDrawList = true;
     m_drawList.insert(entry.key);
 }
@@ -191,12 +192,13 @@ std::vector<int> ObjectModule::DrawOrder() const
 
 namespace {
 
+constexpr int kCell = 64;
+
 // A box that holds everything ObjectMeetsRect can report for the geometry:
 // its bounds unrotated; rotated, the turned bounds square (corners up to
 // r * sqrt(2) from the centre, plus rounding).
-Rect MeetBox(const ObjectGeometry& g)
+Rect MeetBox(const ObjectGeometry& g, const Rect& b)
 {
-    Rect b = GeometryBounds(g);
     if (g.angle == 0)
         return b;
     int cx = TruncToInt(g.x);
@@ -241,27 +243,74 @@ void ObjectModule::RenderPass()
                 list->rects.push_back(
                     Rect { r.left - m_view.left, r.top - m_view.top, r.right - m_view.left, r.bottom - m_view.top });
         }
-        Rect all = m_dirty.front();
-        for (const Rect& r : m_dirty)
-            all = Rect { std::min(all.left, r.left), std::min(all.top, r.top), std::max(all.right, r.right),
-                std::max(all.bottom, r.bottom) };
+        // Bucket the dirty rectangles into cells (each widened by a pixel, as
+        // touching counts); clamping to the grid keeps every pair that
+        // touches in a shared cell.
+        const Rect view = m_view;
+        const int cols = std::max(1, (viewW + kCell - 1) / kCell);
+        const int rows = std::max(1, (viewH + kCell - 1) / kCell);
+        auto cellSpan = [&](const Rect& r, int& c0, int& c1, int& r0, int& r1) {
+            auto cell = [](long long v, int count) {
+                long long c = v >= 0 ? v / kCell : -((-v + kCell - 1) / kCell);
+                return static_cast<int>(std::clamp<long long>(c, 0, count - 1));
+            };
+            c0 = cell(static_cast<long long>(r.left) - 1 - view.left, cols);
+            c1 = cell(static_cast<long long>(r.right) + 1 - view.left, cols);
+            r0 = cell(static_cast<long long>(r.top) - 1 - view.top, rows);
+            r1 = cell(static_cast<long long>(r.bottom) + 1 - view.top, rows);
+        };
+        if (!m_fullRedraw) {
+            m_cellRects.resize(static_cast<size_t>(cols) * rows);
+            for (auto& cell : m_cellRects)
+                cell.clear();
+            m_cellUsed.assign(m_cellRects.size(), 0);
+            m_rectStamps.assign(m_dirty.size(), 0);
+            for (size_t k = 0; k < m_dirty.size(); ++k) {
+                int c0, c1, r0, r1;
+                cellSpan(m_dirty[k], c0, c1, r0, r1);
+                for (int y = r0; y <= r1; ++y)
+                    for (int x = c0; x <= c1; ++x) {
+                        m_cellRects[static_cast<size_t>(y) * cols + x].push_back(static_cast<int>(k));
+                        m_cellUsed[static_cast<size_t>(y) * cols + x] = 1;
+                    }
+            }
+        }
+        uint32_t stamp = 0;
 
         DrawItem** tail = &list->first;
         for (const DrawKey& key : m_drawList) {
-            EngineObject& object = *key.entry->object;
+            EngineObject& object = *key.object;
             PictureRef* picture = object.GetPicture();
             if (!picture)
                 continue;
             ObjectGeometry g = object.GetGeometry();
             if (!m_fullRedraw) {
-                Rect box = MeetBox(g);
-                if (!Touches(box, all))
-                    continue;
+                Rect bounds = GeometryBounds(g);
+                Rect box = MeetBox(g, bounds);
+                int c0, c1, r0, r1;
+                cellSpan(box, c0, c1, r0, r1);
+                ++stamp;
                 bool meets = false;
-                for (const Rect& r : m_dirty) {
-                    if (Touches(box, r) && ObjectMeetsRect(r, g)) {
-                        meets = true;
-                        break;
+                std::optional<RectMeetTest> test; // made once a rectangle comes near
+                for (int y = r0; y <= r1 && !meets; ++y) {
+                    for (int x = c0; x <= c1 && !meets; ++x) {
+                        size_t cell = static_cast<size_t>(y) * cols + x;
+                        if (!m_cellUsed[cell])
+                            continue;
+                        for (int k : m_cellRects[cell]) {
+                            if (m_rectStamps[static_cast<size_t>(k)] == stamp)
+                                continue;
+                            m_rectStamps[static_cast<size_t>(k)] = stamp;
+                            const Rect& r = m_dirty[static_cast<size_t>(k)];
+                            if (!Touches(box, r))
+                                continue;
+                            if (!test)
+                                test.emplace(g, bounds);
+                            if (test->Meets(r)) {
+                                meets = true;
+                                break;
+                            }
+                        }
                     }
                 }
                 if (!meets)

@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 
 #include "engine/core/GameCore.h"
+#include "engine/core/Geometry.h"
 #include "engine/core/InputState.h"
 #include "engine/core/ObjectModule.h"
 #include "engine/core/PictureRef.h"
