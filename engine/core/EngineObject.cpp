@@ -91,6 +91,7 @@ void EngineObject::MoveZ(double dz)
     m_geometry.z += dz;
     if (m_geometry.z > kMaxZ)
         m_geometry.z = kMaxZ;
+    NoteOrderChange();
     ForChildren(kLinkZ, [&](EngineObject& c) { c.MoveZ(dz); });
 }
 
@@ -204,6 +205,13 @@ void EngineObject::SetVisible(bool visible)
 void EngineObject::SetGeometry(const ObjectGeometry& geometry)
 {
     m_geometry = geometry;
+    NoteOrderChange();
+}
+
+void EngineObject::NoteOrderChange()
+{
+    if (IsAttached())
+        m_module->NoteOrderChange(this);
 }
 
 void EngineObject::SetRoot(EngineObject* root)
@@ -360,12 +368,14 @@ void EngineObject::RemoveFlags(uint32_t mask)
 void EngineObject::SetLayer(uint32_t layer)
 {
     m_geometry.layer = layer > kMaxLayer ? kMaxLayer : layer;
+    NoteOrderChange();
 }
 
 void EngineObject::SetTopmost()
 {
     m_geometry.layer = kTopmostLayer;
     m_geometry.flags |= ObjectFlags::kTopmost;
+    NoteOrderChange();
     ForChildren(~0u, [](EngineObject& c) { c.SetTopmost(); });
 }
 

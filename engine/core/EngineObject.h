@@ -179,6 +179,7 @@ private:
     template <typename Fn>
     void ForChildren(uint32_t linkFlag, Fn fn);
     void OnDragClip(bool press);
+    void NoteOrderChange();
 
     GameCore* m_core = nullptr;       // not owned
     ObjectModule* m_module = nullptr; // not owned: the module owns this object

@@ -107,6 +107,7 @@ void ObjectModule::RemoveObject(int id)
         return;
     std::unique_ptr<ObjectEntry> entry = std::move(it->second);
     m_entries.erase(it);
+    m_staleOrder.erase(id);
     {
         std::lock_guard guard(m_lock);
         EngineObject& object = *entry->object;
@@ -123,18 +124,43 @@ EngineObject* ObjectModule::ObjectFromPoint(int x, int y)
     std::lock_guard guard(m_lock);
     int sx = x + m_view.left;
     int sy = y + m_view.top;
+    auto candidate = [&](EngineObject& object) {
+        return object.IsInputEnabled() && !object.IsClickThrough() && object.HitTest(sx, sy);
+    };
+
+    // Walking back to front, a candidate replaces the best one when it lies
+    // in a higher layer, or in the same layer at a strictly greater z; layer
+    // 0 starts at the depth floor. The winner is the front-most (layer, z),
+    // the first in draw order among equals.
+    if (m_staleOrder.empty()) {
+        // The list is in (layer, z) order: walk from the front and stop at
+        // the first hit, then take the earliest of its equals.
+        for (auto it = m_drawList.rbegin(); it != m_drawList.rend(); ++it) {
+            EngineObject& object = *it->object;
+            if (!candidate(object))
+                continue;
+            if (it->layer == 0 && !(it->z > m_hitZFloor))
+                return nullptr; // everything further back lies below the floor too
+            EngineObject* best = &object;
+            for (auto tie = std::next(it); tie != m_drawList.rend() && tie->layer == it->layer && tie->z == it->z; ++tie) {
+                if (candidate(*tie->object))
+                    best = tie->object;
+            }
+            return best;
+        }
+        return nullptr;
+    }
+
     EngineObject* best = nullptr;
     uint32_t bestLayer = 0;
     double bestZ = m_hitZFloor;
     for (const DrawKey& key : m_drawList) {
-        EngineObject& object = *key.entry->object;
-        if (!object.IsInputEnabled() || object.IsClickThrough())
-            continue;
+        EngineObject& object = *key.object;
         uint32_t layer = object.GetLayer();
         double z = object.GetZ();
         if (!(layer > bestLayer || (layer == bestLayer && z > bestZ)))
             continue;
-        if (!object.HitTest(sx, sy))
+        if (!candidate(object))
             continue;
         best = &object;
         bestLayer = layer;

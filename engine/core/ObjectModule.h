@@ -73,6 +73,9 @@ public:
     virtual int IndexInDrawList(int id) const;
     virtual bool IsDrawListOrdered() const;
     virtual void UpdateObject(EngineObject* object);
+    // Told by an object whose layer or z changed: the draw list keeps its old
+    // place until it is invalidated, and the point lookup must know.
+    void NoteOrderChange(EngineObject* object);
     size_t DrawListSize() const { return m_drawList.size(); }
     const std::vector<Rect>& DirtyRects() const { return m_dirty; }
     // Ids in the draw list, back to front.
@@ -174,6 +177,10 @@ private:
     std::set<ActionGroup*> m_liveStages;
 
     double m_hitZFloor = kDefaultHitZFloor;
+    // Ids of draw-list objects whose current layer or z is not where the list
+    // has them; while there are none, the point lookup may walk from the
+    // front and stop early.
+    std::set<int> m_staleOrder;
 };
 
 } // namespace engine

@@ -52,6 +52,7 @@ void ObjectModule::InsertIntoDrawList(ObjectEntry& entry)
     entry.key = DrawKey { g.layer, z, entry.object->GetId(), &entry, entry.object.get() };
     entry.inDrawList = true;
     m_drawList.insert(entry.key);
+    m_staleOrder.erase(entry.key.id);
 }
 
 void ObjectModule::TakeOutOfDrawList(ObjectEntry& entry)
@@ -59,6 +60,20 @@ void ObjectModule::TakeOutOfDrawList(ObjectEntry& entry)
     if (entry.inDrawList)
         m_drawList.erase(entry.key);
     entry.inDrawList = false;
+    m_staleOrder.erase(entry.key.id);
+}
+
+void ObjectModule::NoteOrderChange(EngineObject* object)
+{
+    auto it = m_entries.find(object->GetId());
+    if (it == m_entries.end() || it->second->object.get() != object || !it->second->inDrawList)
+        return;
+    const DrawKey& key = it->second->key;
+    double z = object->GetZ();
+    if (key.layer != object->GetLayer() || !(key.z == z))
+        m_staleOrder.insert(key.id);
+    else
+        m_staleOrder.erase(key.id);
 }
 
 void ObjectModule::AddDirtyRect(const Rect& r)
@@ -118,6 +133,7 @@ void ObjectModule::RebuildDrawList()
     for (auto& [id, entry] : m_entries)
         entry->inDrawList = false;
     m_drawList.clear();
+    m_staleOrder.clear();
     for (auto& [id, entry] : m_entries) {
         entry->drawn = entry->object->GetGeometry();
         if (IsDrawable(entry->drawn)) {

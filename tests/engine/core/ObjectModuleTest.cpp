@@ -150,6 +150,21 @@ TEST_F(ObjectEngine, PointLookupTable)
     EXPECT_EQ(objects->ObjectFromPoint(120, 120), front);
     front->Invalidate();
     EXPECT_EQ(objects->ObjectFromPoint(120, 120), back);
+    front->Show();
+    front->Invalidate();
+    EXPECT_EQ(objects->ObjectFromPoint(120, 120), front);
+
+    // Depth changed but not yet invalidated: the lookup compares the depths
+    // the objects have now, in the order the draw list still has them.
+    back->SetZ(30);
+    EXPECT_EQ(objects->ObjectFromPoint(120, 120), back);
+    back->SetZ(10);
+    EXPECT_EQ(objects->ObjectFromPoint(120, 120), front);
+    back->SetZ(30);
+    back->Invalidate();
+    EXPECT_EQ(objects->ObjectFromPoint(120, 120), back);
+    upper->SetLayer(0); // now under `under`, whose z is far greater
+    EXPECT_EQ(objects->ObjectFromPoint(300, 300), under);
 }
 
 TEST_F(ObjectEngine, SentAndPostedEvents)
