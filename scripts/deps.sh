@@ -10,10 +10,16 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # libraries the system calls
   zlib1g-dev
+  # audio: MIDI synthesis with a General MIDI soundfont, streams from memory
+  libfluidsynth-dev timgm6mb-soundfont libsdl2-dev libsdl2-mixer-dev
+  # FTP upload
+  libcurl4-openssl-dev
   # test-only: an independent AES to check ours against
   libssl-dev
   # test-only: real proxies for the proxy socket's tests
   dante-server tinyproxy
+  # test-only: a local FTP server for the upload tests
+  python3-pyftpdlib
 )
 
 missing=()
