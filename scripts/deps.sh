@@ -10,11 +10,17 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # libraries the system calls
   zlib1g-dev
+  # audio: MIDI synthesis with a General MIDI soundfont, streams from memory
+  libfluidsynth-dev timgm6mb-soundfont libsdl2-dev libsdl2-mixer-dev
+  # FTP upload
+  libcurl4-openssl-dev
   # test-only: an independent AES to check ours against, and the scripted
   # server's AES (tools/)
   libssl-dev
   # test-only: real proxies for the proxy socket's tests
   dante-server tinyproxy
+  # test-only: a local FTP server for the upload tests
+  python3-pyftpdlib
 )
 
 missing=()

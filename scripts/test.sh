@@ -17,11 +17,12 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 ctest --test-dir "$build" --output-on-failure -j "$jobs"
 
-# The threaded parts again under ThreadSanitizer: the network library and
-# the platform layer beneath it.
+# The threaded parts again under ThreadSanitizer: the network library, the
+# platform layer beneath it, and the engine modules (the MIDI player's
+# callback thread).
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKBZN_TSAN=ON -DKBZN_BENCH=OFF
-cmake --build build/tsan -j "$jobs" --target net_tests platform_tests
-TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} ctest --test-dir build/tsan -L 'net|platform' -LE fuzz --output-on-failure -j "$jobs"
+cmake --build build/tsan -j "$jobs" --target net_tests platform_tests engine_modules_tests
+TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} ctest --test-dir build/tsan -L 'net|platform|engine' -LE fuzz --output-on-failure -j "$jobs"
 
 # The libFuzzer targets must keep building with clang.
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKBZN_FUZZ=ON
