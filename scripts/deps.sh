@@ -10,10 +10,14 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # libraries the system calls
   zlib1g-dev
+  # platform layer: window, input, fonts, text conversion
+  libsdl2-dev libfreetype-dev libfontconfig-dev fonts-wqy-zenhei
   # test-only: an independent AES to check ours against
   libssl-dev
   # test-only: real proxies for the proxy socket's tests
   dante-server tinyproxy
+  # visual checks of the window under a virtual X server
+  xvfb
 )
 
 missing=()
