@@ -32,8 +32,38 @@ struct Resolution {
     bool syntheticItalic = false;
 };
 
-// Fontconfig's weight scale: DemiBold is 180, and a GDI weight of 600.
-constexpr int kFcDemiBold = FC_WEIGHT_DEMIBOLD;
+// The row of the baseline in a cell of size rows. Chinese characters fill
+// the em box, so the baseline is placed where the box of the face's
+// ideographs fits the cell (GDI fonts for Chinese put their ascent and
+// descent exactly there). A face without ideographs divides the cell as its
+// ascender and descender divide its height.
+int BaselineRow(FT_Face face, int size)
+{
+    const long em = face->units_per_EM > 0 ? face->units_per_EM : 1000;
+    long top = 0;
+    long bottom = 0;
+    bool found = false;
+    for (char32_t reference : { U'永', U'国', U'定' }) {
+        FT_UInt index = FT_Get_Char_Index(face, reference);
+        if (index == 0 || FT_Load_Glyph(face, index, FT_LOAD_NO_SCALE) != 0)
+            continue;
+        const FT_Glyph_Metrics& m = face->glyph->metrics;
+        top = found ? std::max<long>(top, m.horiBearingY) : m.horiBearingY;
+        bottom = found ? std::min<long>(bottom, m.horiBearingY - m.height) : m.horiBearingY - m.height;
+        found = true;
+    }
+    long above = 0;
+    long span = 0;
+    if (found && top > bottom) {
+        long slack = std::max<long>(0, em - (top - bottom));
+        above = top + slack / 2;
+        span = std::max(em, top - bottom);
+    } else {
+        above = std::max<long>(face->ascender, 1);
+        span = above + std::max<long>(-face->descender, 0);
+    }
+    return std::clamp(static_cast<int>((size * above + span / 2) / span), 1, size);
+}
 
 } // namespace
 
@@ -103,6 +133,10 @@ private:
         FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
         FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
         FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+        // Fonts are asked for with the simplified Chinese character set, so
+        // a face name the system lacks falls back on a font that has the
+        // characters rather than on a Latin-only default.
+        FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
         FcConfigSubstitute(m_config, pattern, FcMatchPattern);
         FcDefaultSubstitute(pattern);
         FcResult result = FcResultNoMatch;
@@ -112,15 +146,16 @@ private:
             return r;
         FcChar8* file = nullptr;
         int index = 0;
-        int weight = FC_WEIGHT_REGULAR;
-        int slant = FC_SLANT_ROMAN;
         if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
             FcPatternGetInteger(match, FC_INDEX, 0, &index);
-            FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-            FcPatternGetInteger(match, FC_SLANT, 0, &slant);
             r.face = Open(reinterpret_cast<const char*>(file), index);
-            r.syntheticBold = bold && weight < kFcDemiBold;
-            r.syntheticItalic = italic && slant == FC_SLANT_ROMAN;
+            // Fontconfig reports the weight and slant it was asked for when
+            // it plans to synthesise them, so the face's own style decides.
+            if (r.face) {
+                long style = r.face->ft->style_flags;
+                r.syntheticBold = bold && !(style & FT_STYLE_FLAG_BOLD);
+                r.syntheticItalic = italic && !(style & FT_STYLE_FLAG_ITALIC);
+            }
         }
         FcPatternDestroy(match);
         return r;
@@ -225,12 +260,7 @@ bool FontRenderer::SelectFont(int size, int weight, std::string_view face, bool 
     FT_Face ft = m_face->ft;
     m_metrics.syntheticBold = r.syntheticBold;
     m_metrics.syntheticItalic = r.syntheticItalic;
-    // The baseline divides the cell as ascender and descender divide the
-    // font's height, so a glyph stays within the size rows.
-    long ascender = std::max<long>(ft->ascender, 1);
-    long descender = std::max<long>(-ft->descender, 0);
-    m_metrics.baseline = static_cast<int>((static_cast<long>(size) * ascender + (ascender + descender) / 2)
-        / (ascender + descender));
+    m_metrics.baseline = BaselineRow(ft, size);
     double scale = static_cast<double>(size) / ft->units_per_EM;
     int thickness = std::max(1, static_cast<int>(ft->underline_thickness * scale + 0.5));
     int centre = m_metrics.baseline + static_cast<int>(-ft->underline_position * scale + 0.5);
