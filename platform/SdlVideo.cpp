@@ -37,6 +37,9 @@ bool SdlVideo::Acquire()
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_IME_SHOW_UI, "1");
+    // Presenting is a plain copy into the driver's own framebuffer (shared
+    // memory under X11); no GPU renderer is started for it.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "platform: cannot start SDL video: %s\n", SDL_GetError());
         return false;
