@@ -10,8 +10,10 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # libraries the system calls
   zlib1g-dev
+  # platform layer: window, input, fonts, text conversion
+  libsdl2-dev libfreetype-dev libfontconfig-dev fonts-wqy-zenhei
   # audio: MIDI synthesis with a General MIDI soundfont, streams from memory
-  libfluidsynth-dev timgm6mb-soundfont libsdl2-dev libsdl2-mixer-dev
+  libfluidsynth-dev timgm6mb-soundfont libsdl2-mixer-dev
   # FTP upload
   libcurl4-openssl-dev
   # test-only: an independent AES to check ours against, and the scripted
@@ -21,6 +23,8 @@ PACKAGES=(
   dante-server tinyproxy
   # test-only: a local FTP server for the upload tests
   python3-pyftpdlib
+  # visual checks of the window under a virtual X server
+  xvfb
 )
 
 missing=()

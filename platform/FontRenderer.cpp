@@ -1,0 +1,455 @@
+#include "platform/FontRenderer.h"
+
+#include "platform/Gbk.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_SIZES_H
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <tuple>
+#include <unordered_map>
+
+namespace platform {
+
+// The program's face-name mapping (kbzn-fonts.conf), compiled in.
+extern const char* const kFontConfigText;
+
+struct FontRenderer::Face {
+    FT_Face ft = nullptr;
+};
+
+namespace {
+
+struct Resolution {
+    FontRenderer::Face* face = nullptr;
+    bool syntheticBold = false;
+    bool syntheticItalic = false;
+};
+
+// The row of the baseline in a cell of size rows. Chinese characters fill
+// the em box, so the baseline is placed where the box of the face's
+// ideographs fits the cell (GDI fonts for Chinese put their ascent and
+// descent exactly there). A face without ideographs divides the cell as its
+// ascender and descender divide its height.
+int BaselineRow(FT_Face face, int size)
+{
+    const long em = face->units_per_EM > 0 ? face->units_per_EM : 1000;
+    long top = 0;
+    long bottom = 0;
+    bool found = false;
+    for (char32_t reference : { U'永', U'国', U'定' }) {
+        FT_UInt index = FT_Get_Char_Index(face, reference);
+        if (index == 0 || FT_Load_Glyph(face, index, FT_LOAD_NO_SCALE) != 0)
+            continue;
+        const FT_Glyph_Metrics& m = face->glyph->metrics;
+        top = found ? std::max<long>(top, m.horiBearingY) : m.horiBearingY;
+        bottom = found ? std::min<long>(bottom, m.horiBearingY - m.height) : m.horiBearingY - m.height;
+        found = true;
+    }
+    long above = 0;
+    long span = 0;
+    if (found && top > bottom) {
+        long slack = std::max<long>(0, em - (top - bottom));
+        above = top + slack / 2;
+        span = std::max(em, top - bottom);
+    } else {
+        above = std::max<long>(face->ascender, 1);
+        span = above + std::max<long>(-face->descender, 0);
+    }
+    return std::clamp(static_cast<int>((size * above + span / 2) / span), 1, size);
+}
+
+} // namespace
+
+// Fonts loaded by every renderer of the process: the fontconfig setup with
+// the program's mapping, the FreeType library and every face opened so far.
+// Kept for the process's life once made; the lock guards FreeType, which
+// is not thread-safe, and the maps.
+class FontRenderer::Catalog {
+public:
+    static std::shared_ptr<Catalog> Instance()
+    {
+        static std::shared_ptr<Catalog> instance = std::make_shared<Catalog>();
+        return instance;
+    }
+
+    Catalog()
+    {
+        if (FT_Init_FreeType(&m_library) != 0) {
+            m_library = nullptr;
+            std::fprintf(stderr, "platform: FreeType cannot start\n");
+        }
+        m_config = FcInitLoadConfig();
+        if (m_config) {
+            if (!FcConfigParseAndLoadFromMemory(m_config, reinterpret_cast<const FcChar8*>(kFontConfigText), FcTrue))
+                std::fprintf(stderr, "platform: the font name mapping cannot be loaded\n");
+            if (!FcConfigBuildFonts(m_config))
+                std::fprintf(stderr, "platform: fontconfig cannot list the fonts\n");
+        }
+    }
+
+    ~Catalog()
+    {
+        for (auto& [key, face] : m_faces)
+            if (face->ft)
+                FT_Done_Face(face->ft);
+        m_faces.clear();
+        if (m_library)
+            FT_Done_FreeType(m_library);
+        if (m_config)
+            FcConfigDestroy(m_config);
+    }
+
+    std::mutex& Lock() { return m_lock; }
+
+    // Caller holds the lock.
+    Resolution Resolve(const std::string& gbkName, bool bold, bool italic)
+    {
+        auto key = std::make_tuple(gbkName, bold, italic);
+        auto found = m_resolved.find(key);
+        if (found != m_resolved.end())
+            return found->second;
+        Resolution r = Match(gbkName, bold, italic);
+        m_resolved[key] = r;
+        return r;
+    }
+
+private:
+    Resolution Match(const std::string& gbkName, bool bold, bool italic)
+    {
+        Resolution r;
+        if (!m_library || !m_config)
+            return r;
+        FcPattern* pattern = FcPatternCreate();
+        std::string utf8 = Gbk::ToUtf8(gbkName);
+        if (!utf8.empty())
+            FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8.c_str()));
+        FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+        FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+        FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+        // Fonts are asked for with the simplified Chinese character set, so
+        // a face name the system lacks falls back on a font that has the
+        // characters rather than on a Latin-only default.
+        FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
+        FcConfigSubstitute(m_config, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        FcPattern* match = FcFontMatch(m_config, pattern, &result);
+        FcPatternDestroy(pattern);
+        if (!match)
+            return r;
+        FcChar8* file = nullptr;
+        int index = 0;
+        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
+            FcPatternGetInteger(match, FC_INDEX, 0, &index);
+            r.face = Open(reinterpret_cast<const char*>(file), index);
+            // Fontconfig reports the weight and slant it was asked for when
+            // it plans to synthesise them, so the face's own style decides.
+            if (r.face) {
+                long style = r.face->ft->style_flags;
+                r.syntheticBold = bold && !(style & FT_STYLE_FLAG_BOLD);
+                r.syntheticItalic = italic && !(style & FT_STYLE_FLAG_ITALIC);
+            }
+        }
+        FcPatternDestroy(match);
+        return r;
+    }
+
+    FontRenderer::Face* Open(const std::string& file, int index)
+    {
+        std::string key = file + '#' + std::to_string(index);
+        auto found = m_faces.find(key);
+        if (found != m_faces.end())
+            return found->second->ft ? found->second.get() : nullptr;
+        auto face = std::make_unique<FontRenderer::Face>();
+        if (FT_New_Face(m_library, file.c_str(), index, &face->ft) != 0) {
+            std::fprintf(stderr, "platform: cannot open the font %s\n", key.c_str());
+            face->ft = nullptr;
+        } else if (!FT_IS_SCALABLE(face->ft)) {
+            FT_Done_Face(face->ft);
+            face->ft = nullptr;
+        }
+        FontRenderer::Face* result = face->ft ? face.get() : nullptr;
+        m_faces[key] = std::move(face);
+        return result;
+    }
+
+    std::mutex m_lock;
+    FT_Library m_library = nullptr;
+    FcConfig* m_config = nullptr;
+    std::map<std::string, std::unique_ptr<FontRenderer::Face>> m_faces;
+    std::map<std::tuple<std::string, bool, bool>, Resolution> m_resolved;
+};
+
+// A renderer's own scaling of a shared face, so renderers with different
+// sizes never disturb each other.
+struct FontRenderer::SizeHandle {
+    FT_Size size = nullptr;
+};
+
+struct FontRenderer::Cache {
+    static constexpr size_t kMaxGlyphs = 8192;
+    std::unordered_map<std::string, uint32_t> fontIds;
+    uint32_t currentFont = 0;
+    std::unordered_map<uint64_t, GlyphImage> glyphs;
+    std::unordered_map<uint64_t, int> advances;
+};
+
+FontRenderer::FontRenderer() : m_catalog(Catalog::Instance()), m_cache(std::make_unique<Cache>()) {}
+
+FontRenderer::~FontRenderer()
+{
+    if (m_sizeHandle) {
+        std::lock_guard lock(m_catalog->Lock());
+        FT_Done_Size(m_sizeHandle->size);
+    }
+}
+
+bool FontRenderer::HasFont() const { return m_face != nullptr && m_sizeHandle != nullptr; }
+
+bool FontRenderer::SelectFont(int size, int weight, std::string_view face, bool italic, bool underline)
+{
+    size = std::clamp(size, 1, kMaxSize);
+    if (m_selected && size == m_size && weight == m_weight && italic == m_italic && underline == m_underline
+        && face == m_faceName)
+        return HasFont();
+    m_selected = true;
+    m_size = size;
+    m_weight = weight;
+    m_italic = italic;
+    m_underline = underline;
+    m_faceName.assign(face);
+
+    std::string fontKey = m_faceName + '\x01' + std::to_string(size) + '\x01' + std::to_string(weight) + '\x01'
+        + (italic ? '1' : '0') + (underline ? '1' : '0');
+    auto id = m_cache->fontIds.try_emplace(fontKey, static_cast<uint32_t>(m_cache->fontIds.size() + 1)).first;
+    m_cache->currentFont = id->second;
+
+    std::lock_guard lock(m_catalog->Lock());
+    bool bold = weight >= kBoldWeight;
+    Resolution r = m_catalog->Resolve(m_faceName, bold, italic);
+    if (m_sizeHandle) {
+        FT_Done_Size(m_sizeHandle->size);
+        m_sizeHandle.reset();
+    }
+    m_face = r.face;
+    m_metrics = FontMetrics {};
+    m_metrics.size = size;
+    m_metrics.baseline = size * 4 / 5;
+    m_metrics.underlineThickness = 1;
+    m_metrics.underlineTop = std::min(size - 1, m_metrics.baseline + 1);
+    if (!m_face)
+        return false;
+    FT_Size ftSize = nullptr;
+    if (FT_New_Size(m_face->ft, &ftSize) != 0 || FT_Activate_Size(ftSize) != 0
+        || FT_Set_Pixel_Sizes(m_face->ft, 0, static_cast<FT_UInt>(size)) != 0) {
+        if (ftSize)
+            FT_Done_Size(ftSize);
+        m_face = nullptr;
+        return false;
+    }
+    m_sizeHandle = std::make_unique<SizeHandle>();
+    m_sizeHandle->size = ftSize;
+
+    FT_Face ft = m_face->ft;
+    m_metrics.syntheticBold = r.syntheticBold;
+    m_metrics.syntheticItalic = r.syntheticItalic;
+    m_metrics.baseline = BaselineRow(ft, size);
+    double scale = static_cast<double>(size) / ft->units_per_EM;
+    int thickness = std::max(1, static_cast<int>(ft->underline_thickness * scale + 0.5));
+    int centre = m_metrics.baseline + static_cast<int>(-ft->underline_position * scale + 0.5);
+    m_metrics.underlineThickness = std::min(thickness, size);
+    m_metrics.underlineTop = std::clamp(centre - thickness / 2, 0, size - m_metrics.underlineThickness);
+    return true;
+}
+
+uint64_t FontRenderer::CacheKey(char32_t codePoint) const
+{
+    return static_cast<uint64_t>(m_cache->currentFont) << 32 | codePoint;
+}
+
+void FontRenderer::EnableGlyphCache(bool enable)
+{
+    m_cacheEnabled = enable;
+    if (!enable) {
+        m_cache->glyphs.clear();
+        m_cache->advances.clear();
+    }
+}
+
+const GlyphImage& FontRenderer::RenderGlyph(std::string_view text)
+{
+    size_t consumed = 0;
+    char32_t codePoint = Gbk::DecodeChar(text, consumed);
+    if (consumed == 0) {
+        m_image = GlyphImage {};
+        m_image.height = m_size;
+        m_image.coverage.assign(0, 0);
+        return m_image;
+    }
+    if (!HasFont()) {
+        m_image = GlyphImage {};
+        m_image.advance = consumed == 2 ? m_size : (m_size + 1) / 2;
+        m_image.width = m_image.advance;
+        m_image.height = m_size;
+        m_image.coverage.assign(static_cast<size_t>(m_image.width) * m_image.height, 0);
+        return m_image;
+    }
+    if (!m_cacheEnabled) {
+        Render(codePoint, m_image);
+        return m_image;
+    }
+    uint64_t key = CacheKey(codePoint);
+    auto found = m_cache->glyphs.find(key);
+    if (found != m_cache->glyphs.end())
+        return found->second;
+    if (m_cache->glyphs.size() >= Cache::kMaxGlyphs)
+        m_cache->glyphs.clear();
+    GlyphImage& image = m_cache->glyphs[key];
+    Render(codePoint, image);
+    return image;
+}
+
+int FontRenderer::GlyphAdvance(std::string_view text)
+{
+    size_t consumed = 0;
+    char32_t codePoint = Gbk::DecodeChar(text, consumed);
+    if (consumed == 0)
+        return 0;
+    return Advance(codePoint, consumed);
+}
+
+int FontRenderer::MeasureText(std::string_view text)
+{
+    int total = 0;
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t consumed = 0;
+        char32_t codePoint = Gbk::DecodeChar(text.substr(i), consumed);
+        total += Advance(codePoint, consumed);
+        i += consumed;
+    }
+    return total;
+}
+
+namespace {
+
+// Outline growth of synthesised bold in 26.6 units: a twenty-fourth of the
+// size, and at least one pixel so that small bold text is visibly bolder.
+FT_Pos BoldStrength(int size) { return std::max<FT_Pos>(64, static_cast<FT_Pos>(size) * 64 / 24); }
+
+// Loads the glyph scaled; false when it cannot be loaded at all.
+bool LoadGlyph(FT_Face face, char32_t codePoint)
+{
+    FT_UInt index = FT_Get_Char_Index(face, codePoint);
+    if (FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_NORMAL) == 0)
+        return true;
+    // A damaged glyph: fall back on the missing-glyph shape.
+    return index != 0 && FT_Load_Glyph(face, 0, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_NORMAL) == 0;
+}
+
+} // namespace
+
+int FontRenderer::Advance(char32_t codePoint, size_t bytes)
+{
+    if (!HasFont())
+        return bytes == 2 ? m_size : (m_size + 1) / 2;
+    uint64_t key = CacheKey(codePoint);
+    if (m_cacheEnabled) {
+        auto glyph = m_cache->glyphs.find(key);
+        if (glyph != m_cache->glyphs.end())
+            return glyph->second.advance;
+        auto found = m_cache->advances.find(key);
+        if (found != m_cache->advances.end())
+            return found->second;
+    }
+    int advance = 0;
+    {
+        std::lock_guard lock(m_catalog->Lock());
+        FT_Face face = m_face->ft;
+        FT_Activate_Size(m_sizeHandle->size);
+        if (LoadGlyph(face, codePoint)) {
+            FT_Pos x = face->glyph->advance.x;
+            if (m_metrics.syntheticBold)
+                x += BoldStrength(m_size);
+            advance = static_cast<int>((x + 32) >> 6);
+        }
+    }
+    if (m_cacheEnabled) {
+        if (m_cache->advances.size() >= Cache::kMaxGlyphs)
+            m_cache->advances.clear();
+        m_cache->advances[key] = advance;
+    }
+    return advance;
+}
+
+void FontRenderer::Render(char32_t codePoint, GlyphImage& out)
+{
+    out.height = m_size;
+    out.advance = 0;
+    out.width = 0;
+    out.coverage.clear();
+
+    std::lock_guard lock(m_catalog->Lock());
+    FT_Face face = m_face->ft;
+    FT_Activate_Size(m_sizeHandle->size);
+    bool loaded = LoadGlyph(face, codePoint);
+    FT_GlyphSlot slot = face->glyph;
+    FT_Pos advance = loaded ? slot->advance.x : 0;
+    bool rendered = false;
+    if (loaded && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+        if (m_metrics.syntheticBold) {
+            FT_Pos strength = BoldStrength(m_size);
+            FT_Outline_Embolden(&slot->outline, strength);
+            advance += strength;
+        }
+        if (m_metrics.syntheticItalic) {
+            // The slant of a typical oblique face: x += 0.21 * y.
+            FT_Matrix shear { 0x10000, 0x0366A, 0, 0x10000 };
+            FT_Outline_Transform(&slot->outline, &shear);
+        }
+        rendered = FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0;
+    }
+    out.advance = static_cast<int>((advance + 32) >> 6);
+
+    const FT_Bitmap& bitmap = slot->bitmap;
+    int left = rendered ? slot->bitmap_left : 0;
+    int inkRight = rendered ? left + static_cast<int>(bitmap.width) : 0;
+    out.width = std::clamp(std::max(out.advance, inkRight), 0, 2 * kMaxSize);
+    out.coverage.assign(static_cast<size_t>(out.width) * out.height, 0);
+
+    if (rendered && bitmap.buffer && (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY || bitmap.pixel_mode == FT_PIXEL_MODE_MONO)) {
+        int top = m_metrics.baseline - slot->bitmap_top;
+        int pitch = bitmap.pitch;
+        for (int row = 0; row < static_cast<int>(bitmap.rows); ++row) {
+            int y = top + row;
+            if (y < 0 || y >= out.height)
+                continue;
+            const unsigned char* src = pitch >= 0 ? bitmap.buffer + static_cast<ptrdiff_t>(row) * pitch
+                                                  : bitmap.buffer + static_cast<ptrdiff_t>(bitmap.rows - 1 - row) * -pitch;
+            for (int col = 0; col < static_cast<int>(bitmap.width); ++col) {
+                int x = left + col;
+                if (x < 0 || x >= out.width)
+                    continue;
+                uint8_t value = bitmap.pixel_mode == FT_PIXEL_MODE_GRAY
+                    ? src[col]
+                    : ((src[col >> 3] >> (7 - (col & 7))) & 1 ? 255 : 0);
+                out.coverage[static_cast<size_t>(y) * out.width + x] = value;
+            }
+        }
+    }
+
+    if (m_underline && out.advance > 0) {
+        for (int y = m_metrics.underlineTop; y < m_metrics.underlineTop + m_metrics.underlineThickness; ++y)
+            for (int x = 0; x < std::min(out.advance, out.width); ++x)
+                out.coverage[static_cast<size_t>(y) * out.width + x] = 255;
+    }
+}
+
+} // namespace platform
