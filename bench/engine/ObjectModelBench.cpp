@@ -112,33 +112,32 @@ void BM_RenderPass2000Objects50Moving(benchmark::State& state)
     size_t frame = 0;
     size_t dirty = 0;
     double invalidateNs = 0;
-    double area = 0;
     for (auto _ : state) {
         // 50 objects move and are invalidated (marking their old and new
         // places and re-sorting them); the frame's object turn then merges,
         // selects, sorts and builds the list.
         auto t0 = std::chrono::steady_clock::now();
+        // The same 50 objects move one way on even frames and back on odd
+        // ones, so the scene does not drift.
+        double sign = (frame % 2) ? -1.0 : 1.0;
         for (int i = 0; i < moving; ++i) {
-            EngineObject* o = scene.all[(frame * 50 + i * 39) % scene.all.size()];
-            o->MoveBy((i % 2) ? 3 : -3, (i % 3) ? 2 : -2);
+            EngineObject* o = scene.all[((frame / 2) * 50 + i * 39) % scene.all.size()];
+            o->MoveBy(sign * ((i % 2) ? 3 : -3), sign * ((i % 3) ? 2 : -2));
             o->Invalidate();
         }
         invalidateNs += std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count();
         tick += 11;
         platform::SetFixedTick(tick);
         dirty += scene.objects->DirtyRects().size();
-        for (const Rect& r : scene.objects->DirtyRects())
-            area += static_cast<double>(r.right - r.left) * (r.bottom - r.top);
         scene.core.RunFrame();
         ++frame;
     }
     platform::SetFixedTick(std::nullopt);
     state.counters["items/frame"] = benchmark::Counter(static_cast<double>(scene.paint->items) / state.iterations());
     state.counters["rects/frame"] = benchmark::Counter(static_cast<double>(dirty) / state.iterations());
-    state.counters["area/frame"] = benchmark::Counter(area / state.iterations());
     state.counters["invalidate_us"] = benchmark::Counter(invalidateNs / 1000 / state.iterations());
 }
-BENCHMARK(BM_RenderPass2000Objects50Moving)->Args({50, 1})->Args({50, 0})->Args({1, 1})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RenderPass2000Objects50Moving)->Args({50, 1})->Args({50, 0})->Unit(benchmark::kMicrosecond);
 
 void BM_PointLookup2000Objects(benchmark::State& state)
 {

@@ -63,6 +63,7 @@ void EngineObject::MoveBy(double dx, double dy)
 {
     m_geometry.x += dx;
     m_geometry.y += dy;
+    NoteMoved();
     constexpr uint32_t follows = ObjectFlags::kHitRectFollows | ObjectFlags::kHitRectActive;
     if ((m_geometry.flags & follows) == follows) {
         Rect& r = m_geometry.hitRect;
@@ -78,6 +79,7 @@ void EngineObject::SetSize(double width, double height)
 {
     m_geometry.width = width;
     m_geometry.height = height;
+    NoteMoved();
     ForChildren(kLinkSize, [&](EngineObject& c) { c.SetSize(width, height); });
 }
 
@@ -143,6 +145,7 @@ void EngineObject::RotateTo(double angle)
 void EngineObject::RotateBy(double delta)
 {
     m_geometry.angle += delta;
+    NoteMoved();
     double cx = m_geometry.x;
     double cy = m_geometry.y;
     ForChildren(kLinkRotate, [&](EngineObject& c) { c.RotateAbout(cx, cy, delta); });
@@ -167,6 +170,7 @@ void EngineObject::Scale(double sx, double sy)
 {
     m_geometry.width *= sx;
     m_geometry.height *= sy;
+    NoteMoved();
     ForChildren(kLinkScale, [&](EngineObject& c) { c.Scale(sx, sy); });
 }
 
@@ -184,6 +188,7 @@ void EngineObject::ScaleTo(double width, double height)
         ForChildren(kLinkScale, [&](EngineObject& c) { c.ScaleTo(width, height); });
     m_geometry.width = width;
     m_geometry.height = height;
+    NoteMoved();
 }
 
 void EngineObject::SetHitRect(int left, int top, int right, int bottom)
@@ -205,7 +210,14 @@ void EngineObject::SetVisible(bool visible)
 void EngineObject::SetGeometry(const ObjectGeometry& geometry)
 {
     m_geometry = geometry;
+    NoteMoved();
     NoteOrderChange();
+}
+
+void EngineObject::NoteMoved()
+{
+    if (IsAttached())
+        m_module->NoteMoved(this);
 }
 
 void EngineObject::NoteOrderChange()

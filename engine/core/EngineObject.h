@@ -180,6 +180,7 @@ private:
     void ForChildren(uint32_t linkFlag, Fn fn);
     void OnDragClip(bool press);
     void NoteOrderChange();
+    void NoteMoved();
 
     GameCore* m_core = nullptr;       // not owned
     ObjectModule* m_module = nullptr; // not owned: the module owns this object

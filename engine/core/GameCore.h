@@ -112,10 +112,6 @@ public:
     virtual void SetDefaultProperties();
 
 private:
-    struct Retired {
-        std::unique_ptr<ModuleBase> module;
-    };
-
     void RunModule(ModuleBase* module, uint32_t now);
     void ReportFault(ModuleBase* module);
     void RunPostedCommands();

@@ -76,6 +76,8 @@ public:
     // Told by an object whose layer or z changed: the draw list keeps its old
     // place until it is invalidated, and the point lookup must know.
     void NoteOrderChange(EngineObject* object);
+    // Told by an object whose place, size or angle changed.
+    void NoteMoved(EngineObject* object);
     size_t DrawListSize() const { return m_drawList.size(); }
     const std::vector<Rect>& DirtyRects() const { return m_dirty; }
     // Ids in the draw list, back to front.
@@ -109,6 +111,11 @@ private:
         int id = 0;
         ObjectEntry* entry = nullptr;
         EngineObject* object = nullptr; // entry->object, kept at hand for the render pass
+        // Where the object can meet rectangles as last drawn, and whether its
+        // place or size changed since: the render pass skips an unmoved object
+        // far from every dirty rectangle without touching it.
+        Rect box;
+        mutable bool moved = false;
     };
     struct DrawOrderLess {
         bool operator()(const DrawKey& a, const DrawKey& b) const;

@@ -172,12 +172,10 @@ void ObjectModule::EndGroup()
         --parent->memberCount;
         RemoveFromParentList(open, nullptr);
     }
+    // (Also the end of a stage whose members all finished while it was open:
+    // it had nothing left to release.)
     FreeStage(open);
     m_openStage = parent;
-    // A stage whose members all finished while it was open is released now
-    // that it is closed.
-    if (parent && parent->memberCount == 0 && !IsOpenOrEnclosing(parent) && parent != m_openStage)
-        ReleaseNextStage(parent);
 }
 
 void ObjectModule::Unhold(ActionGroup* stage)

@@ -27,6 +27,10 @@ void FreeRenderList(std::unique_ptr<RenderList> list)
     list->first = nullptr;
 }
 
+namespace {
+Rect MeetBox(const ObjectGeometry& g, const Rect& b);
+} // namespace
+
 bool ObjectModule::DrawOrderLess::operator()(const DrawKey& a, const DrawKey& b) const
 {
     if (a.layer != b.layer)
@@ -49,7 +53,7 @@ void ObjectModule::InsertIntoDrawList(ObjectEntry& entry)
     const ObjectGeometry& g = entry.drawn;
     // A z that is not a number would break the order: it sorts to the back.
     double z = std::isnan(g.z) ? -HUGE_VAL : g.z;
-    entry.key = DrawKey { g.layer, z, entry.object->GetId(), &entry, entry.object.get() };
+    entry.key = DrawKey { g.layer, z, entry.object->GetId(), &entry, entry.object.get(), MeetBox(g, GeometryBounds(g)) };
     entry.inDrawList = true;
     m_drawList.insert(entry.key);
     m_staleOrder.erase(entry.key.id);
@@ -61,6 +65,20 @@ void ObjectModule::TakeOutOfDrawList(ObjectEntry& entry)
         m_drawList.erase(entry.key);
     entry.inDrawList = false;
     m_staleOrder.erase(entry.key.id);
+}
+
+void ObjectModule::NoteMoved(EngineObject* object)
+{
+    auto it = m_entries.find(object->GetId());
+    if (it == m_entries.end() || it->second->object.get() != object || !it->second->inDrawList)
+        return;
+    ObjectEntry& entry = *it->second;
+    if (entry.key.moved)
+        return;
+    auto node = m_drawList.find(entry.key);
+    if (node != m_drawList.end())
+        node->moved = true;
+    entry.key.moved = true;
 }
 
 void ObjectModule::NoteOrderChange(EngineObject* object)
@@ -295,6 +313,27 @@ void ObjectModule::RenderPass()
 
         DrawItem** tail = &list->first;
         for (const DrawKey& key : m_drawList) {
+            if (!m_fullRedraw && !key.moved) {
+                // Unmoved: its last drawn box is its box now.
+                int c0, c1, r0, r1;
+                cellSpan(key.box, c0, c1, r0, r1);
+                bool near = false;
+                for (int y = r0; y <= r1 && !near; ++y) {
+                    for (int x = c0; x <= c1 && !near; ++x) {
+                        size_t cell = static_cast<size_t>(y) * cols + x;
+                        if (!m_cellUsed[cell])
+                            continue;
+                        for (int k : m_cellRects[cell]) {
+                            if (Touches(key.box, m_dirty[static_cast<size_t>(k)])) {
+                                near = true;
+                                break;
+                            }
+                        }
+                    }
+                }
+                if (!near)
+                    continue;
+            }
             EngineObject& object = *key.object;
             PictureRef* picture = object.GetPicture();
             if (!picture)

@@ -134,6 +134,16 @@ TEST_F(ObjectEngine, HiddenAndInvalidatedLeavesTheDrawList)
     ASSERT_EQ(paint->renders.size(), 2u);
     EXPECT_THAT(paint->renders[1].rects, ElementsAre(Rect { 90, 90, 110, 110 }));
     EXPECT_THAT(paint->renders[1].pictures, ElementsAre(back->GetPicture()));
+
+    // Hidden by SetVisible (which invalidates by itself): out as well.
+    top->Show();
+    top->Invalidate();
+    Frame();
+    EXPECT_EQ(objects->DrawListSize(), 2u);
+    top->SetVisible(false);
+    EXPECT_EQ(objects->DrawListSize(), 1u);
+    top->SetVisible(true);
+    EXPECT_EQ(objects->DrawListSize(), 2u);
 }
 
 // While the window is minimised render passes wait; the first pass after it
