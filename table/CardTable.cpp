@@ -346,13 +346,14 @@ int CardTable::FindHighestGroup(const int* histogram, int n, int size, int wildc
 
 int CardTable::FindGroup(const int* histogram, int n, int size, int wildcards, int bound)
 {
+    const int level = GetLevel();
     int bonus = size > 4 ? (size - 4) * 10000 : 0;
     int best = -1;
     int bestKey = 0;
     for (int v = 1; v < n; ++v) {
         if (histogram[v] == 0 || histogram[v] + wildcards < size)
             continue;
-        int key = Order(v) + bonus;
+        int key = CallMapOrderValue(v, level) + bonus;
         if (!Above(key, bound))
             continue;
         if (best < 0 || key < bestKey) {

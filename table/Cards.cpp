@@ -37,34 +37,24 @@ CardFunctions g_functions = kStandard;
 
 } // namespace
 
-namespace {
-// Values of the 54 faces; the functions below are on every recogniser's path.
-struct FaceTable {
-    int value[kFacesPerDeck];
-    constexpr FaceTable()
-        : value()
-    {
-        for (int k = 0; k < kFacesPerDeck; ++k)
-            value[k] = k == kSmallJokerFace ? kSmallJokerValue : (k == kBigJokerFace ? kBigJokerValue : k % 13 + 1);
-    }
-};
-constexpr FaceTable kFaces;
-} // namespace
+namespace detail {
+bool g_standardFunctionsStored = true;
 
-int CardValue(int id)
+int CallStoredValue(int id, int options)
 {
-    if (id < 0)
-        return 0;
-    return kFaces.value[id % kFacesPerDeck];
+    return g_functions.value(id, options);
 }
 
-int CardSuit(int id)
+int CallStoredSuit(int id, int options)
 {
-    if (id < 0)
-        return -1;
-    int k = id % kFacesPerDeck;
-    return k < 52 ? k / 13 : kJokerSuit;
+    return g_functions.suit(id, options);
 }
+
+int CallStoredMapOrder(int value, int level, int options)
+{
+    return g_functions.mapOrder(value, level, options);
+}
+} // namespace detail
 
 int CardFace(int id)
 {
@@ -83,22 +73,6 @@ int CardPoints(int id)
     }
 }
 
-int MapOrderValue(int value, int level)
-{
-    if (value == kSmallJokerValue)
-        return kSmallJokerOrder;
-    if (value == kBigJokerValue)
-        return kBigJokerOrder;
-    if (value == level)
-        return kLevelOrder;
-    return value;
-}
-
-int CardOrder(int id, int level)
-{
-    return MapOrderValue(CardValue(id), level);
-}
-
 const CardFunctions& StandardCardFunctions()
 {
     return kStandard;
@@ -107,37 +81,13 @@ const CardFunctions& StandardCardFunctions()
 void StoreCardFunctions(const CardFunctions& functions)
 {
     g_functions = functions;
-}
-
-int CallCardValue(int id, int options)
-{
-    if (g_functions.value == StandardValue)
-        return CardValue(id);
-    return g_functions.value(id, options);
-}
-
-int CallCardSuit(int id, int options)
-{
-    if (g_functions.suit == StandardSuit)
-        return CardSuit(id);
-    return g_functions.suit(id, options);
+    detail::g_standardFunctionsStored = functions.value == kStandard.value && functions.suit == kStandard.suit
+        && functions.mapOrder == kStandard.mapOrder;
 }
 
 int CallCardFace(int id, int options)
 {
     return g_functions.face(id, options);
-}
-
-int CallCardOrder(int id, int level, int options)
-{
-    return CallMapOrderValue(CallCardValue(id, options), level, options);
-}
-
-int CallMapOrderValue(int value, int level, int options)
-{
-    if (g_functions.mapOrder == StandardMapOrder)
-        return MapOrderValue(value, level);
-    return g_functions.mapOrder(value, level, options);
 }
 
 int FillMinusOne(int* list, int n)

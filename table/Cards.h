@@ -43,15 +43,58 @@ constexpr int kSmallJokerOrder = 21;
 constexpr int kBigJokerOrder = 22;
 
 // The card functions of this game. Ids below 0 have no card: value, face and
-// points 0, suit -1.
-int CardValue(int id);
-int CardSuit(int id);
+// points 0, suit -1. (Inline: every recogniser loop calls them.)
+namespace detail {
+constexpr int FaceValue(int k)
+{
+    return k == kSmallJokerFace ? kSmallJokerValue : (k == kBigJokerFace ? kBigJokerValue : k % 13 + 1);
+}
+struct FaceValues {
+    int value[kFacesPerDeck];
+    constexpr FaceValues()
+        : value()
+    {
+        for (int k = 0; k < kFacesPerDeck; ++k)
+            value[k] = FaceValue(k);
+    }
+};
+inline constexpr FaceValues kFaceValues;
+// True while the stored card functions are this game's own set.
+extern bool g_standardFunctionsStored;
+int CallStoredValue(int id, int options);
+int CallStoredSuit(int id, int options);
+int CallStoredMapOrder(int value, int level, int options);
+} // namespace detail
+
+inline int CardValue(int id)
+{
+    return id < 0 ? 0 : detail::kFaceValues.value[id % kFacesPerDeck];
+}
+inline int CardSuit(int id)
+{
+    if (id < 0)
+        return -1;
+    int k = id % kFacesPerDeck;
+    return k < 52 ? k / 13 : kJokerSuit;
+}
 int CardFace(int id);
 int CardPoints(int id);
 // 14 -> 21, 15 -> 22, the level value -> 20, any other value unchanged. A
 // level of -1 (or 0) leaves every ordinary value as it is.
-int MapOrderValue(int value, int level);
-int CardOrder(int id, int level);
+inline int MapOrderValue(int value, int level)
+{
+    if (value == kSmallJokerValue)
+        return kSmallJokerOrder;
+    if (value == kBigJokerValue)
+        return kBigJokerOrder;
+    if (value == level)
+        return kLevelOrder;
+    return value;
+}
+inline int CardOrder(int id, int level)
+{
+    return MapOrderValue(CardValue(id), level);
+}
 
 // The six card functions a card table is built with. They are kept
 // process-wide: every construction of a card table stores its set, and the
@@ -70,13 +113,26 @@ struct CardFunctions {
 const CardFunctions& StandardCardFunctions();
 void StoreCardFunctions(const CardFunctions& functions);
 
-int CallCardValue(int id, int options = 0);
-int CallCardSuit(int id, int options = 0);
+inline int CallCardValue(int id, int options = 0)
+{
+    return detail::g_standardFunctionsStored ? CardValue(id) : detail::CallStoredValue(id, options);
+}
+inline int CallCardSuit(int id, int options = 0)
+{
+    return detail::g_standardFunctionsStored ? CardSuit(id) : detail::CallStoredSuit(id, options);
+}
 int CallCardFace(int id, int options = 0);
+inline int CallMapOrderValue(int value, int level, int options = 0)
+{
+    return detail::g_standardFunctionsStored ? MapOrderValue(value, level)
+                                             : detail::CallStoredMapOrder(value, level, options);
+}
 // The order is always the mapping of the value; the stored order function is
 // never called through the store.
-int CallCardOrder(int id, int level, int options = 0);
-int CallMapOrderValue(int value, int level, int options = 0);
+inline int CallCardOrder(int id, int level, int options = 0)
+{
+    return CallMapOrderValue(CallCardValue(id, options), level, options);
+}
 
 // List helpers over int arrays.
 int FillMinusOne(int* list, int n);

@@ -155,10 +155,15 @@ protected:
     void ListHand(int chair);
     void ListCard(int chair, int id, bool front);
     CardRecord* CardOf(int id);
+    // Keeps the held-card masks in step with a card record after a change.
+    void RefreshHeld(int id);
+    void ClearHeld();
     int LeadAfterClosedRound(int winner) const;
 
     std::unique_ptr<FriendTableState> m_state;
     int m_cardIndex[kFriendCards]; // id -> index into the state's card records
+    // Per chair, the indexes of the card records in its hand (bits 0..107).
+    uint64_t m_held[kFriendChairs][2] = {};
     int m_dealt[kFriendChairs][kFriendHandSize];
     int m_dealMode = 0;
     int m_presetBanker = -1;

@@ -44,6 +44,7 @@ void FriendCardRules::Reset(bool full)
         turnLength[c] = m_state->chair[c][kTurnLength];
     InitTableState(m_state.get());
     std::fill(m_cardIndex, m_cardIndex + kFriendCards, -1);
+    ClearHeld();
     for (auto& hand : m_dealt)
         FillMinusOne(hand, kFriendHandSize);
     for (int c = 0; c < kFriendChairs; ++c)
@@ -70,11 +71,30 @@ int FriendCardRules::ResetRound()
     for (int c = 0; c < kFriendChairs; ++c)
         m_state->chair[c][kTurnLength] = 20;
     std::fill(m_cardIndex, m_cardIndex + kFriendCards, -1);
+    ClearHeld();
     m_presetBanker = -1;
     std::memset(m_history, 0, sizeof m_history);
     std::memset(m_historyTotal, 0, sizeof m_historyTotal);
     m_historyCount = 0;
     return 0;
+}
+
+void FriendCardRules::ClearHeld()
+{
+    std::memset(m_held, 0, sizeof m_held);
+}
+
+void FriendCardRules::RefreshHeld(int id)
+{
+    if (id < 0 || id >= kFriendCards || m_cardIndex[id] < 0)
+        return;
+    const int index = m_cardIndex[id];
+    const uint64_t bit = uint64_t { 1 } << (index % 64);
+    for (auto& held : m_held)
+        held[index / 64] &= ~bit;
+    const CardRecord& card = m_state->cards[index];
+    if (card.state == kCardInHand && card.owner >= 0 && card.owner < kFriendChairs)
+        m_held[card.owner][index / 64] |= bit;
 }
 
 CardRecord* FriendCardRules::CardOf(int id)
@@ -120,12 +140,25 @@ void FriendCardRules::DealCards()
     } order[kFriendCards];
     for (int id = 0; id < kFriendCards; ++id)
         order[id] = Keyed { NextRandom() % 108000, id };
-    for (int i = 0; i < kFriendCards; ++i) {
-        for (int j = i + 1; j < kFriendCards; ++j) {
-            if (order[i].key < order[j].key)
-                std::swap(order[i], order[j]);
+    // Distinct keys have one descending order, which a quick sort finds; only
+    // equal keys need the exchange sort itself to come out the same.
+    Keyed sorted[kFriendCards];
+    std::copy(order, order + kFriendCards, sorted);
+    std::sort(sorted, sorted + kFriendCards, [](const Keyed& a, const Keyed& b) { return a.key > b.key; });
+    bool ties = false;
+    for (int i = 1; i < kFriendCards && !ties; ++i)
+        ties = sorted[i].key == sorted[i - 1].key;
+    if (ties) {
+        for (int i = 0; i < kFriendCards; ++i) {
+            for (int j = i + 1; j < kFriendCards; ++j) {
+                if (order[i].key < order[j].key)
+                    std::swap(order[i], order[j]);
+            }
         }
+    } else {
+        std::copy(sorted, sorted + kFriendCards, order);
     }
+    ClearHeld();
     for (int i = 0; i < kFriendCards; ++i) {
         int id = order[i].id;
         s.cards[i] = CardRecord { id, CallCardValue(id), CallCardSuit(id), CallCardFace(id), kCardInDeck, -1, i, 0 };
@@ -194,6 +227,7 @@ int FriendCardRules::DealCardTo(int chair)
     card.position = 0;
     if (card.value > 0 && card.value < kHistogramSize)
         ++m_handHistogram[chair][card.value];
+    RefreshHeld(card.id);
     return card.id;
 }
 
@@ -207,6 +241,7 @@ int FriendCardRules::MoveCardOwner(int from, int to, int id)
         --m_handHistogram[from][card->value];
         ++m_handHistogram[to][card->value];
     }
+    RefreshHeld(id);
     return 1;
 }
 
@@ -217,17 +252,18 @@ int FriendCardRules::SetCardState(int id, int owner, int state)
         return 0;
     card->owner = owner;
     card->state = state;
+    RefreshHeld(id);
     return 1;
 }
 
 int FriendCardRules::GetHandCards(int chair, int* out) const
 {
+    if (chair < 0 || chair >= kFriendChairs)
+        return 0;
     int n = 0;
-    for (const CardRecord& card : m_state->cards) {
-        if (n >= m_handSize)
-            break;
-        if (card.owner == chair && card.state == kCardInHand)
-            out[n++] = card.id;
+    for (int word = 0; word < 2; ++word) {
+        for (uint64_t bits = m_held[chair][word]; bits != 0 && n < m_handSize; bits &= bits - 1)
+            out[n++] = m_state->cards[word * 64 + __builtin_ctzll(bits)].id;
     }
     return n;
 }
@@ -295,9 +331,16 @@ bool FriendCardRules::ValidatePlay(const PlayMessage& message)
             return false;
         seen[id] = true;
     }
+    // The cards, checked above, without the empty places between them.
+    int cards[kMaxPlayCards];
+    int n = 0;
+    for (int id : claim.cards) {
+        if (id != kNoCard)
+            cards[n++] = id;
+    }
     PlayList& list = m_scratchList;
     list.count = 0; // the collectors clear each entry they fill
-    if (FindPlays(message.Chair(), claim.cards, kMaxPlayCards, list, claim.type) == 0)
+    if (FindPlays(message.Chair(), cards, n, list, claim.type) == 0)
         return false;
     // The play is what the rules read from its cards, not what the message
     // says of them: the claimed type, value and count must be that reading.
@@ -348,6 +391,7 @@ int FriendCardRules::ApplyPlay(PlayMessage& message)
         card->owner = chair;
         card->position = i;
         card->extra = play.count;
+        RefreshHeld(card->id);
         if (s.friendRevealed == -1 && chair == m_friendChair && card->id != m_calledCard
             && card->id % kFacesPerDeck == calledFace)
             s.friendRevealed = chair;

@@ -32,6 +32,7 @@ DealSimulator::DealSimulator(int silver, int baseSilverArg)
 DealOutcome DealSimulator::RunDeal(uint32_t seed)
 {
     DealOutcome outcome;
+    outcome.plays.reserve(256);
     platform::SetFixedTick(seed * 2654435761u);
     m_rules.PlayerAt(0)->seeds[0] = static_cast<int>(seed);
     m_rules.StartRound(nullptr, 0);
@@ -67,8 +68,8 @@ DealOutcome DealSimulator::RunDeal(uint32_t seed)
             continue;
         }
         // The player's side reads the chosen cards the way the client does.
-        PlayList list;
-        list.Clear();
+        PlayList& list = m_list;
+        list.count = 0;
         m_rules.FindPlays(current, hint.cards, hint.count, list, kCardTablePlayMask);
         if (leading)
             m_rules.PickStrongestPlay(list);

@@ -37,6 +37,7 @@ public:
 private:
     FriendCardRules m_rules;
     StartParams m_params {};
+    PlayList m_list;
 };
 
 } // namespace table::testing

@@ -44,7 +44,7 @@ int ExpectedBonus(const DealOutcome& outcome, int chair, const int* hand, int ha
                 ++wild;
             } else if (!IsJokerId(id)) {
                 ++natural;
-                ++group[CardSuit(id) % 2];
+                ++group[CardSuit(id) & 1];
                 value = CardValue(id);
             }
         }
