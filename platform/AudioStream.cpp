@@ -1,0 +1,176 @@
+#include "platform/AudioStream.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_mixer.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+
+namespace platform {
+
+namespace {
+
+// SDL_mixer has one output per process.
+std::atomic<bool> g_outputTaken { false };
+
+constexpr int kRate = 44100;
+constexpr int kChunkFrames = 1024;
+
+} // namespace
+
+AudioStream::~AudioStream()
+{
+    Shutdown();
+}
+
+bool AudioStream::Start()
+{
+    if (m_started)
+        return true;
+    bool expected = false;
+    if (!g_outputTaken.compare_exchange_strong(expected, true))
+        return false;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        g_outputTaken = false;
+        return false;
+    }
+    Mix_Init(MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC);
+    if (Mix_OpenAudio(kRate, MIX_DEFAULT_FORMAT, 2, kChunkFrames) != 0) {
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        g_outputTaken = false;
+        return false;
+    }
+    m_channelCount = Mix_AllocateChannels(16);
+    m_freeChannels.clear();
+    for (int c = m_channelCount - 1; c >= 0; --c)
+        m_freeChannels.push_back(c);
+    m_started = true;
+    Mix_MasterVolume(static_cast<int>(std::lround(m_volume * MIX_MAX_VOLUME)));
+    return true;
+}
+
+void AudioStream::Shutdown()
+{
+    if (!m_started)
+        return;
+    Mix_HaltChannel(-1);
+    for (auto& [handle, voice] : m_voices)
+        Mix_FreeChunk(static_cast<Mix_Chunk*>(voice.chunk));
+    m_voices.clear();
+    m_freeChannels.clear();
+    m_channelCount = 0;
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    m_started = false;
+    g_outputTaken = false;
+}
+
+void AudioStream::SetVolume(float volume)
+{
+    if (!(volume >= 0.0f))
+        volume = 0.0f;
+    m_volume = std::min(volume, 1.0f);
+    if (m_started)
+        Mix_MasterVolume(static_cast<int>(std::lround(m_volume * MIX_MAX_VOLUME)));
+}
+
+float AudioStream::GetVolume() const
+{
+    if (!m_started)
+        return m_volume;
+    return static_cast<float>(Mix_MasterVolume(-1)) / MIX_MAX_VOLUME;
+}
+
+uint32_t AudioStream::CreateStream(const uint8_t* data, size_t length)
+{
+    if (!m_started || data == nullptr || length == 0 || length > INT32_MAX)
+        return 0;
+    SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(length));
+    if (!rw)
+        return 0;
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 1);
+    if (!chunk)
+        return 0;
+    if (m_freeChannels.empty()) {
+        int wanted = m_channelCount * 2;
+        int got = Mix_AllocateChannels(wanted);
+        for (int c = got - 1; c >= m_channelCount; --c)
+            m_freeChannels.push_back(c);
+        m_channelCount = got;
+        if (m_freeChannels.empty()) {
+            Mix_FreeChunk(chunk);
+            return 0;
+        }
+    }
+    int channel = m_freeChannels.back();
+    m_freeChannels.pop_back();
+    uint32_t handle = m_nextHandle++;
+    while (handle == 0 || m_voices.count(handle) != 0)
+        handle = m_nextHandle++;
+    m_voices.emplace(handle, Voice { chunk, channel });
+    return handle;
+}
+
+bool AudioStream::FreeStream(uint32_t stream)
+{
+    auto it = m_voices.find(stream);
+    if (it == m_voices.end())
+        return false;
+    // Halting first: the mixer no longer reads the chunk once this returns.
+    Mix_HaltChannel(it->second.channel);
+    Mix_FreeChunk(static_cast<Mix_Chunk*>(it->second.chunk));
+    m_freeChannels.push_back(it->second.channel);
+    m_voices.erase(it);
+    return true;
+}
+
+const AudioStream::Voice* AudioStream::Find(uint32_t stream) const
+{
+    auto it = m_voices.find(stream);
+    return it == m_voices.end() ? nullptr : &it->second;
+}
+
+bool AudioStream::Play(uint32_t stream, bool restart)
+{
+    const Voice* v = Find(stream);
+    if (!v)
+        return false;
+    if (!restart && Mix_Playing(v->channel)) {
+        if (Mix_Paused(v->channel))
+            Mix_Resume(v->channel);
+        return true;
+    }
+    return Mix_PlayChannel(v->channel, static_cast<Mix_Chunk*>(v->chunk), 0) == v->channel;
+}
+
+bool AudioStream::Pause(uint32_t stream)
+{
+    const Voice* v = Find(stream);
+    if (!v)
+        return false;
+    if (Mix_Playing(v->channel))
+        Mix_Pause(v->channel);
+    return true;
+}
+
+bool AudioStream::Stop(uint32_t stream)
+{
+    const Voice* v = Find(stream);
+    if (!v)
+        return false;
+    Mix_HaltChannel(v->channel);
+    return true;
+}
+
+StreamActivity AudioStream::IsActive(uint32_t stream) const
+{
+    const Voice* v = Find(stream);
+    if (!v || !Mix_Playing(v->channel))
+        return StreamActivity::kStopped;
+    return Mix_Paused(v->channel) ? StreamActivity::kPaused : StreamActivity::kPlaying;
+}
+
+} // namespace platform
