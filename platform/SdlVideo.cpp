@@ -57,8 +57,8 @@ void SdlVideo::Release()
     if (g_users == 0 || --g_users > 0)
         return;
     ReleaseSystemCursors();
+    // Only the window layer's own share: audio may still be running.
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-    SDL_Quit();
     g_uiThread = 0;
 }
 
