@@ -33,8 +33,10 @@ bool MessageLoop::Turn(bool& did, int& exitCode)
         return false;
     }
     if (SdlVideo::ActiveOnThisThread()) {
+        // One pump per turn: SDL_PollEvent would pump again for every event.
+        SDL_PumpEvents();
         SDL_Event event;
-        while (SDL_PollEvent(&event))
+        while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
             did |= Window::DispatchSdlEvent(event);
         did |= Window::RunMessages();
     }

@@ -57,8 +57,12 @@ void SdlVideo::Release()
     if (g_users == 0 || --g_users > 0)
         return;
     ReleaseSystemCursors();
+    // Only the window layer's own share: audio may still be running. When
+    // nothing else uses SDL, it is shut down entirely (which also closes
+    // its bus connection for the input method).
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-    SDL_Quit();
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
+        SDL_Quit();
     g_uiThread = 0;
 }
 
