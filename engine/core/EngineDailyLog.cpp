@@ -1,5 +1,7 @@
 #include "engine/core/EngineDailyLog.h"
 
+#include "net/DailyLog.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
@@ -38,7 +40,7 @@ void EngineDailyLog(const char* format, ...)
     if (sink)
         sink(text);
     else
-        std::fprintf(stderr, "[daily log] %s\n", text);
+        net::WriteDailyLog("%s", text);
 }
 
 void SetEngineDailyLogSink(DailyLogSink sink)

@@ -11,9 +11,9 @@ namespace engine {
 // Formats one line (bounded, truncated when too long) and hands it on.
 void EngineDailyLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Where formatted lines go. Until the daily log writer is linked, lines
-// without a sink are written to stderr. Tests set a sink to see the lines;
-// an empty function restores the default.
+// Where formatted lines go: by default the engine writer of the daily log
+// (GameYYYYMMDD.log). Tests set a sink to see the lines; an empty function
+// restores the default.
 using DailyLogSink = std::function<void(const std::string& line)>;
 void SetEngineDailyLogSink(DailyLogSink sink);
 
