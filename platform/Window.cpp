@@ -421,6 +421,15 @@ void Window::EmitSize(uint32_t kind)
     Emit(e);
 }
 
+void Window::SetPoint(WindowEvent& event, int clientX, int clientY) const
+{
+    event.x = clientX;
+    event.y = clientY;
+    Point screen = ClientToScreen({ clientX, clientY });
+    event.screenX = screen.x;
+    event.screenY = screen.y;
+}
+
 uint32_t Window::MouseFlags() const
 {
     SDL_Keymod mods = static_cast<SDL_Keymod>(SDL_GetModState() | m_keyMods);
@@ -503,8 +512,7 @@ void Window::HandleSdlEvent(const SDL_Event& event)
             return;
         WindowEvent e;
         e.message = kWmMouseMove;
-        e.x = event.motion.x;
-        e.y = event.motion.y;
+        SetPoint(e, event.motion.x, event.motion.y);
         e.keyFlags = MouseFlags();
         Emit(e);
         break;
@@ -534,8 +542,7 @@ void Window::HandleSdlEvent(const SDL_Event& event)
             m_buttons |= bit;
         else
             m_buttons &= ~bit;
-        e.x = event.button.x;
-        e.y = event.button.y;
+        SetPoint(e, event.button.x, event.button.y);
         e.keyFlags = MouseFlags();
         Emit(e);
         break;
@@ -548,9 +555,7 @@ void Window::HandleSdlEvent(const SDL_Event& event)
             break;
         WindowEvent e;
         e.message = kWmMouseWheel;
-        Point screen = ClientToScreen({ event.wheel.mouseX, event.wheel.mouseY });
-        e.x = screen.x;
-        e.y = screen.y;
+        SetPoint(e, event.wheel.mouseX, event.wheel.mouseY);
         e.wheelDelta = notches * kWheelDelta;
         e.keyFlags = MouseFlags();
         Emit(e);

@@ -151,6 +151,7 @@ private:
     void HandleWindowEvent(const SDL_Event& event);
     void EmitSize(uint32_t kind);
     uint32_t MouseFlags() const;
+    void SetPoint(WindowEvent& event, int clientX, int clientY) const;
 
     SDL_Window* m_sdl = nullptr;
     WindowHandle m_handle = 0;

@@ -380,8 +380,9 @@ TEST_F(WindowTest, MouseEventsBecomeButtonAndMoveRecords)
     EXPECT_EQ(events[1].message, kWmMouseMove);
 }
 
-TEST_F(WindowTest, WheelCarriesScreenPointAndDeltaAndModifiersReachMouseFlags)
+TEST_F(WindowTest, WheelCarriesPointAndDeltaAndModifiersReachMouseFlags)
 {
+    window.SetPosition(100, 50);
     PushKey(true, SDLK_LSHIFT, KMOD_LSHIFT);
     SDL_Event e {};
     e.type = SDL_MOUSEWHEEL;
@@ -400,9 +401,12 @@ TEST_F(WindowTest, WheelCarriesScreenPointAndDeltaAndModifiersReachMouseFlags)
     auto input = Input();
     ASSERT_EQ(input.size(), 3u);
     Point screen = window.ClientToScreen({ 30, 40 });
+    EXPECT_EQ(screen, (Point { 130, 90 }));
     EXPECT_EQ(input[1].message, kWmMouseWheel);
-    EXPECT_EQ(input[1].x, screen.x);
-    EXPECT_EQ(input[1].y, screen.y);
+    EXPECT_EQ(input[1].x, 30);
+    EXPECT_EQ(input[1].y, 40);
+    EXPECT_EQ(input[1].screenX, screen.x);
+    EXPECT_EQ(input[1].screenY, screen.y);
     EXPECT_EQ(window.ScreenToClient(screen), (Point { 30, 40 }));
     EXPECT_EQ(input[1].wheelDelta, -2 * kWheelDelta);
     EXPECT_EQ(input[1].keyFlags & kMkShift, kMkShift);
