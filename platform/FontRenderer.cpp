@@ -32,6 +32,9 @@ struct Resolution {
     bool syntheticItalic = false;
 };
 
+// The face used where the one asked for is not installed (UTF-8).
+const std::string kDefaultFace = reinterpret_cast<const char*>(u8"宋体");
+
 // The row of the baseline in a cell of size rows. Chinese characters fill
 // the em box, so the baseline is placed where the box of the face's
 // ideographs fits the cell (GDI fonts for Chinese put their ascent and
@@ -126,22 +129,16 @@ private:
         Resolution r;
         if (!m_library || !m_config)
             return r;
-        FcPattern* pattern = FcPatternCreate();
-        std::string utf8 = Gbk::ToUtf8(gbkName);
-        if (!utf8.empty())
-            FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8.c_str()));
-        FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-        FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-        FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-        // Fonts are asked for with the simplified Chinese character set, so
-        // a face name the system lacks falls back on a font that has the
-        // characters rather than on a Latin-only default.
-        FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
-        FcConfigSubstitute(m_config, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-        FcResult result = FcResultNoMatch;
-        FcPattern* match = FcFontMatch(m_config, pattern, &result);
-        FcPatternDestroy(pattern);
+        std::string family = Gbk::ToUtf8(gbkName);
+        FcPattern* match = family.empty() ? nullptr : FindFont(family, bold, italic);
+        if (!match) {
+            // A face the system does not have is replaced by the default
+            // face, as fonts asked for with the Chinese character set are:
+            // never by whatever Latin font happens to be the default.
+            match = FindFont(kDefaultFace, bold, italic);
+        }
+        if (!match)
+            match = FindFont(std::string(), bold, italic);
         if (!match)
             return r;
         FcChar8* file = nullptr;
@@ -159,6 +156,38 @@ private:
         }
         FcPatternDestroy(match);
         return r;
+    }
+
+    // The best font for a UTF-8 family name after the program's mapping,
+    // or null when a name was given and no installed font carries the
+    // family it maps to. An empty name takes fontconfig's default.
+    FcPattern* FindFont(const std::string& family, bool bold, bool italic)
+    {
+        FcPattern* pattern = FcPatternCreate();
+        if (!family.empty())
+            FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+        FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+        FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+        FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+        FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
+        FcConfigSubstitute(m_config, pattern, FcMatchPattern);
+        // The family asked for once the mapping has run.
+        std::string wanted;
+        FcChar8* first = nullptr;
+        if (!family.empty() && FcPatternGetString(pattern, FC_FAMILY, 0, &first) == FcResultMatch && first)
+            wanted = reinterpret_cast<const char*>(first);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        FcPattern* match = FcFontMatch(m_config, pattern, &result);
+        FcPatternDestroy(pattern);
+        if (!match || wanted.empty())
+            return match;
+        FcChar8* name = nullptr;
+        for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i)
+            if (name && FcStrCmpIgnoreCase(name, reinterpret_cast<const FcChar8*>(wanted.c_str())) == 0)
+                return match;
+        FcPatternDestroy(match);
+        return nullptr;
     }
 
     FontRenderer::Face* Open(const std::string& file, int index)

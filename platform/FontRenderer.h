@@ -4,7 +4,9 @@
 // blend it into its own 32-bit buffers with a colour of its choosing.
 //
 // Face names ("宋体", "黑体", "幼圆", GBK) are resolved through fontconfig
-// with the program's own mapping onto an installed CJK font. A weight of
+// with the program's own mapping onto an installed CJK font; a face that is
+// not installed (or no name) gets the default face "宋体", as fonts asked
+// for with the Chinese character set fall back on a Chinese font. A weight of
 // 600 or more is bold (synthesised by emboldening the outline when the
 // font has no bold face); italic is a synthesised slant when the font has
 // no italic; underline is drawn into the cell across the advance, also for
