@@ -123,8 +123,10 @@ void Window::Destroy()
     auto shared = m_shared;
     WindowEvent destroy;
     destroy.message = kWmDestroy;
-    if (m_onEvent)
-        m_onEvent(destroy);
+    if (m_onEvent) {
+        EventHandler handler = m_onEvent;
+        handler(destroy);
+    }
     {
         std::lock_guard lock(g_registryLock);
         g_registry.erase(m_handle);
@@ -405,7 +407,9 @@ bool Window::Emit(const WindowEvent& event)
     if (!m_onEvent)
         return true;
     auto shared = m_shared;
-    m_onEvent(event);
+    // A copy: the handler may replace itself or destroy the window.
+    EventHandler handler = m_onEvent;
+    handler(event);
     return shared->window == this;
 }
 
