@@ -82,8 +82,8 @@ public:
 
 private:
     void Render(char32_t codePoint, GlyphImage& out);
-    int Advance(char32_t codePoint, size_t bytes);
-    uint64_t CacheKey(char32_t codePoint) const;
+    int Advance(std::string_view character);
+    uint64_t CacheKey(uint32_t rawChar) const;
 
     std::shared_ptr<Catalog> m_catalog;
     Face* m_face = nullptr; // non-owning: the catalog owns loaded faces
