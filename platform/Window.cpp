@@ -86,13 +86,14 @@ void Window::SetEventHandler(EventHandler handler) { m_onEvent = std::move(handl
 
 void Window::SetMessageHandler(MessageHandler handler) { m_onMessage = std::move(handler); }
 
-bool Window::Create(std::string_view title, int width, int height, bool resizable)
+bool Window::Create(std::string_view title, int width, int height, uint32_t style)
 {
     if (m_sdl || width <= 0 || height <= 0)
         return false;
     if (!SdlVideo::Acquire())
         return false;
-    Uint32 flags = SDL_WINDOW_HIDDEN | (resizable ? SDL_WINDOW_RESIZABLE : 0);
+    Uint32 flags = SDL_WINDOW_HIDDEN | ((style & kWindowResizable) ? SDL_WINDOW_RESIZABLE : 0)
+        | ((style & kWindowBorderless) ? SDL_WINDOW_BORDERLESS : 0);
     std::string utf8 = Gbk::ToUtf8(title);
     m_sdl = SDL_CreateWindow(utf8.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
     if (!m_sdl) {
@@ -226,6 +227,20 @@ void Window::SetPosition(int x, int y)
 {
     if (m_sdl)
         SDL_SetWindowPosition(m_sdl, x, y);
+}
+
+void Window::SetBounds(const Rect& screenRect)
+{
+    if (!m_sdl)
+        return;
+    SetPosition(screenRect.left, screenRect.top);
+    SetClientSize(screenRect.Width(), screenRect.Height());
+}
+
+void Window::BringToFront()
+{
+    if (m_sdl)
+        SDL_RaiseWindow(m_sdl);
 }
 
 Point Window::Position() const
@@ -800,5 +815,27 @@ intptr_t SendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, in
 }
 
 bool IsWindow(WindowHandle window) { return Find(window) != nullptr; }
+
+namespace {
+
+Rect FromSdl(const SDL_Rect& r) { return { r.x, r.y, r.x + r.w, r.y + r.h }; }
+
+} // namespace
+
+Rect DesktopRect()
+{
+    SDL_Rect r {};
+    if (!SdlVideo::ActiveOnThisThread() || SDL_GetDisplayBounds(0, &r) != 0)
+        return {};
+    return FromSdl(r);
+}
+
+Rect WorkAreaRect()
+{
+    SDL_Rect r {};
+    if (!SdlVideo::ActiveOnThisThread() || SDL_GetDisplayUsableBounds(0, &r) != 0)
+        return {};
+    return FromSdl(r);
+}
 
 } // namespace platform

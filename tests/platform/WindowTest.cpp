@@ -156,6 +156,29 @@ TEST_F(WindowTest, CreationReportsTheSizeAndDestructionTheEnd)
     EXPECT_FALSE(bad.Create("zero", 0, 10));
 }
 
+TEST_F(WindowTest, BoundsScreenAndWorkArea)
+{
+    Rect desktop = DesktopRect();
+    Rect work = WorkAreaRect();
+    EXPECT_FALSE(desktop.Empty());
+    EXPECT_FALSE(work.Empty());
+    EXPECT_LE(work.Width(), desktop.Width());
+
+    Window popup;
+    std::vector<WindowEvent> seen;
+    popup.SetEventHandler([&](const WindowEvent& e) { seen.push_back(e); });
+    ASSERT_TRUE(popup.Create("popup", 100, 80, kWindowBorderless));
+    seen.clear();
+    popup.SetBounds({ 10, 20, 810, 620 });
+    EXPECT_EQ(popup.ScreenRect(), (Rect { 10, 20, 810, 620 }));
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].message, kWmSize);
+    EXPECT_EQ(seen[0].width, 800);
+    EXPECT_EQ(seen[0].height, 600);
+    popup.BringToFront();
+    popup.Destroy();
+}
+
 TEST_F(WindowTest, PresentedPixelsReachTheWindow)
 {
     const int w = 64;
