@@ -568,8 +568,7 @@ int CardTable::BuildPair(const int* cards, int n, const int* histogram, int hist
     if (v < 0)
         return 0;
     WorkList work = MakeWorkList(cards, n);
-    PlayRecord built;
-    built.Set(CT_PAIR, CT_PAIR, Order(v), 2);
+    PlayRecord built(CT_PAIR, CT_PAIR, Order(v), 2);
     if (!TakeCards(built, work, v, 2, -1))
         return 0;
     record = built;
@@ -593,8 +592,7 @@ int CardTable::BuildTriple(const int* cards, int n, const int* histogram, int hi
     if (v < 0)
         return 0;
     WorkList work = MakeWorkList(cards, n);
-    PlayRecord built;
-    built.Set(CT_TRIPLE, CT_TRIPLE, Order(v), 3);
+    PlayRecord built(CT_TRIPLE, CT_TRIPLE, Order(v), 3);
     if (!TakeCards(built, work, v, 3, -1))
         return 0;
     record = built;
@@ -630,8 +628,7 @@ int CardTable::BuildBombOfMask(const int* cards, int n, const int* histogram, in
         if (v < 0)
             continue;
         WorkList work = MakeWorkList(cards, n);
-        PlayRecord built;
-        built.Set(CT_BOMB, mask, Order(v) + 10000 * (s - 4), s);
+        PlayRecord built(CT_BOMB, mask, Order(v) + 10000 * (s - 4), s);
         if (!TakeCards(built, work, v, s, -1))
             continue;
         record = built;
@@ -663,8 +660,7 @@ int CardTable::BuildBigBomb(const int* cards, int n, const int* histogram, int h
         if (v < 0)
             continue;
         WorkList work = MakeWorkList(cards, n);
-        PlayRecord built;
-        built.Set(CT_BIG_BOMB, 0, Order(v) + 10000 * (s - 4), s);
+        PlayRecord built(CT_BIG_BOMB, 0, Order(v) + 10000 * (s - 4), s);
         if (!TakeCards(built, work, v, s, -1))
             continue;
         record = built;
@@ -691,8 +687,7 @@ int CardTable::BuildTriplePair(const int* cards, int n, const int* histogram, in
     if (!FindTwoGroups(histogram, histogramSize, 3, 2, wildcards, record.value, &t, &p))
         return 0;
     WorkList work = MakeWorkList(cards, n);
-    PlayRecord built;
-    built.Set(CT_TRIPLE_PAIR, CT_TRIPLE_PAIR, TwoGroupKey(Order(t), Order(p)), 5);
+    PlayRecord built(CT_TRIPLE_PAIR, CT_TRIPLE_PAIR, TwoGroupKey(Order(t), Order(p)), 5);
     if (!TakeCards(built, work, t, 3, -1) || !TakeCards(built, work, p, 2, -1))
         return 0;
     record = built;
@@ -751,8 +746,7 @@ int CardTable::BuildRun(const int* cards, int n, const int* histogram, int histo
     if (bestStart < 0)
         return 0;
     WorkList work = MakeWorkList(cards, n);
-    PlayRecord built;
-    built.Set(type, type, CallMapOrderValue(bestStart, -1) + keyBase, length);
+    PlayRecord built(type, type, CallMapOrderValue(bestStart, -1) + keyBase, length);
     for (int v = bestStart; v < bestStart + groups; ++v) {
         if (!TakeCards(built, work, v, perValue, -1))
             return 0;
@@ -853,8 +847,7 @@ int CardTable::BuildTriplePairRun(const int* cards, int n, const int* histogram,
     if (bestTriple < 0)
         return 0;
     WorkList work = MakeWorkList(cards, n);
-    PlayRecord built;
-    built.Set(CT_TRIPLE_PAIR_RUN, CT_TRIPLE_PAIR_RUN, bestKey, length);
+    PlayRecord built(CT_TRIPLE_PAIR_RUN, CT_TRIPLE_PAIR_RUN, bestKey, length);
     for (int step = 0; step < groups; ++step) {
         if (!TakeCards(built, work, bestTriple + step, 3, -1) || !TakeCards(built, work, bestPair + step, 2, -1))
             return 0;
@@ -932,8 +925,7 @@ int CardTable::BuildStraightFlush(const int* cards, int n, const int*, int, int 
         values = windowValues;
     }
     WorkList work = MakeWorkList(cards, n);
-    PlayRecord built;
-    built.Set(CT_STRAIGHT_FLUSH, 0, bestKey, length);
+    PlayRecord built(CT_STRAIGHT_FLUSH, 0, bestKey, length);
     for (int i = 0; i < length; ++i) {
         if (!TakeCards(built, work, values[i], 1, bestSuit))
             return 0;

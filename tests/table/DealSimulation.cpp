@@ -54,7 +54,12 @@ DealOutcome DealSimulator::RunDeal(uint32_t seed)
         PlayRecord none;
         const PlayRecord& previous = leading ? none : state.lastPlay;
         PlayRecord hint;
-        bool found = FindBeatingPlay(m_rules, hand, n, previous, hint, kFriendPlayMask, false)
+        // Without wildcards first, then with them, as the table view hints;
+        // a hand without jokers reads the same both ways.
+        bool jokers = false;
+        for (int i = 0; i < n && !jokers; ++i)
+            jokers = m_rules.IsValidCard(hand[i]) && CardValue(hand[i]) >= kSmallJokerValue;
+        bool found = (jokers && FindBeatingPlay(m_rules, hand, n, previous, hint, kFriendPlayMask, false))
             || FindBeatingPlay(m_rules, hand, n, previous, hint, kFriendPlayMask, true);
         PlayMessage message;
         message.head[PlayMessage::kChairWord] = current;
