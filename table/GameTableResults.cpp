@@ -310,8 +310,10 @@ int GameTable::ComputeScores(ResultRecord&, int, int, int*)
     return 0;
 }
 
-int GameTable::ComputeChanges(ResultRecord&, int, int*, int*)
+int GameTable::ComputeChanges(ResultRecord&, int, int*, int* silverChanges)
 {
+    if (IsReliefEnabled())
+        ApplyLossRelief(silverChanges);
     return 0;
 }
 
