@@ -132,6 +132,18 @@ void FriendCardRules::DealCards()
 {
     PrepareState();
     FriendTableState& s = *m_state;
+    // A state that holds an earlier deal starts afresh (the owner may deal
+    // again without a reset); the turn lengths and the level stay.
+    if (s.dealIndex != 0) {
+        int turnLength[kFriendChairs];
+        for (int c = 0; c < kFriendChairs; ++c)
+            turnLength[c] = s.chair[c][kTurnLength];
+        const int level = s.level;
+        InitTableState(&s);
+        for (int c = 0; c < kFriendChairs; ++c)
+            s.chair[c][kTurnLength] = turnLength[c];
+        s.level = level;
+    }
     s.dealIndex = 0;
     m_dealMode = m_allHave[2] ? 16 : (m_allHave[1] ? 8 : 0);
     const int banker = m_presetBanker >= 0 && m_presetBanker < kFriendChairs ? m_presetBanker : ChooseBanker();
@@ -534,6 +546,8 @@ int FriendCardRules::AdvanceTurn(PlayMessage& message)
     FriendTableState& s = *m_state;
     if (s.lastPlayChair < 0 || m_currentChair < 0 || m_currentChair >= kFriendChairs)
         return 0; // an open round has nothing to pass on
+    if (message.Chair() != m_currentChair)
+        return 0; // only the chair holding the turn passes
     int chair = m_currentChair;
     for (int k = 0; k < kFriendChairs; ++k) {
         chair = NextChair(chair);
