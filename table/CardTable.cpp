@@ -818,7 +818,7 @@ int CardTable::BuildTriplePairRun(const int* cards, int n, const int* histogram,
     int bestKey = 0;
     for (int i = 2; i + groups <= 14; ++i) {
         int rest[kHistogramSize] = {};
-        std::copy(histogram, histogram + kHistogramSize, rest);
+        std::copy(histogram, histogram + std::min(histogramSize, kHistogramSize), rest);
         int missing = 0;
         for (int v = i; v < i + groups; ++v) {
             if (rest[v] >= 3) {
