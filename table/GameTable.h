@@ -380,6 +380,8 @@ public:
     // Copies a title into a 16-byte field: at most 15 bytes, never half a
     // GBK character, always terminated.
     static void CopyTitle(char (&field)[16], const std::string& text);
+    // Looks a level up in the owner's titles; copies the title when found.
+    static bool FindMapTitle(const TitleMap* titles, int level, char (&field)[16]);
 
     // --- Owner-side setters (the table itself never writes these) ---
     void SetChairFlags(int chair, int flags);

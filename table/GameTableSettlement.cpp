@@ -147,11 +147,7 @@ int GameTable::BuildPlayerList(std::vector<PlayerListEntry>& out, const TitleMap
             entry.score = p->score;
             entry.silver = p->silver;
             entry.level = p->level;
-            if (titles) {
-                auto it = titles->find(p->level);
-                if (it != titles->end())
-                    CopyTitle(entry.title, it->second);
-            }
+            FindMapTitle(titles, p->level, entry.title);
         }
         out.push_back(entry);
     }
@@ -244,11 +240,8 @@ int GameTable::BuildSettlement(Settlement& out, int chair, bool prepareOnly, con
         if (IsSilverTable())
             p->silver = ClampToInt(std::max<int64_t>(0, static_cast<int64_t>(out.silver) + out.silverChange));
     }
-    if (titles && !TestKind1()) {
-        auto it = titles->find(out.level);
-        if (it != titles->end())
-            CopyTitle(out.title, it->second);
-    }
+    if (!TestKind1())
+        FindMapTitle(titles, out.level, out.title);
     return 1;
 }
 
