@@ -532,13 +532,18 @@ int CardTable::CollectSingles(const int* cards, int n, int valid, PlayList& list
 
 int CardTable::BuildSingle(const int* cards, int n, const int*, int, int, PlayRecord& record)
 {
-    int level = GetLevel();
+    const int level = GetLevel();
+    // The order of each value once, rather than per card.
+    int orderOf[kHistogramSize];
+    for (int v = 0; v < kHistogramSize; ++v)
+        orderOf[v] = CallMapOrderValue(v, level);
     int best = kNoCard;
     int bestOrder = 0;
     for (int i = 0; i < n && cards[i] != kNoCard; ++i) {
         if (!IsValidCard(cards[i]))
             continue;
-        int order = CallCardOrder(cards[i], level);
+        int value = CallCardValue(cards[i]);
+        int order = value >= 0 && value < kHistogramSize ? orderOf[value] : CallMapOrderValue(value, level);
         if (Above(order, record.value) && (best == kNoCard || order < bestOrder)) {
             best = cards[i];
             bestOrder = order;

@@ -4,6 +4,8 @@
 
 #include "platform/Clock.h"
 
+#include <algorithm>
+
 namespace table::testing {
 
 DealSimulator::DealSimulator(int silver, int baseSilverArg)
@@ -51,9 +53,8 @@ DealOutcome DealSimulator::RunDeal(uint32_t seed)
         int hand[kMaxPlayCards];
         int n = m_rules.GetHandCards(current, hand);
         const bool leading = state.lastPlayChair < 0;
-        PlayRecord none;
-        const PlayRecord& previous = leading ? none : state.lastPlay;
-        PlayRecord hint;
+        const PlayRecord& previous = leading ? m_none : state.lastPlay;
+        PlayRecord& hint = m_hint;
         // Without wildcards first, then with them, as the table view hints;
         // a hand without jokers reads the same both ways.
         bool jokers = false;
@@ -61,7 +62,8 @@ DealOutcome DealSimulator::RunDeal(uint32_t seed)
             jokers = m_rules.IsValidCard(hand[i]) && CardValue(hand[i]) >= kSmallJokerValue;
         bool found = (jokers && FindBeatingPlay(m_rules, hand, n, previous, hint, kFriendPlayMask, false))
             || FindBeatingPlay(m_rules, hand, n, previous, hint, kFriendPlayMask, true);
-        PlayMessage message;
+        PlayMessage& message = m_message;
+        std::fill(message.head, message.head + 12, 0);
         message.head[PlayMessage::kChairWord] = current;
         if (!found) {
             if (leading) {
