@@ -23,17 +23,6 @@ using miditest::Track;
 using platform::RecordingMidiSink;
 using Entry = RecordingMidiSink::Entry;
 
-} // namespace
-
-namespace platform {
-void PrintTo(const RecordingMidiSink::Entry& e, std::ostream* os)
-{
-    *os << "{" << e.timeUs << "us, 0x" << std::hex << e.message << std::dec << "}";
-}
-} // namespace platform
-
-namespace {
-
 constexpr uint32_t Msg(uint8_t status, uint8_t d1, uint8_t d2 = 0)
 {
     return status | uint32_t { d1 } << 8 | uint32_t { d2 } << 16;
