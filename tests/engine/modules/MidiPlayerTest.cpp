@@ -257,6 +257,19 @@ TEST(MidiPlayer, CorruptEventWhilePlayingEndsTheSong)
     ASSERT_EQ(player.Play(0), 1);
     ASSERT_TRUE(WaitForEnd(player));
     EXPECT_EQ(sink->Count(), 20u);
+
+    // Looping, a stop re-prepares from where the song is, which may be
+    // right before the corrupt event: the stop still succeeds, and the
+    // song still plays.
+    for (size_t at : { 3u, 15u, 19u }) {
+        sink->Clear();
+        ASSERT_EQ(player.Play(1), 1);
+        ASSERT_TRUE(sink->WaitForCount(at, 5000));
+        EXPECT_EQ(player.Stop(1), 1) << at;
+        EXPECT_EQ(player.IsPlaying(), 0);
+        ASSERT_EQ(player.Play(0), 1) << at;
+        ASSERT_TRUE(WaitForEnd(player)) << at;
+    }
 }
 
 TEST(MidiPlayer, TempoOfZeroIsIgnored)
