@@ -566,3 +566,25 @@ TEST(MidiPlayer, RendersThroughTheSynthesizer)
 }
 
 } // namespace
+
+namespace {
+
+TEST(MidiPlayer, PlaysThroughTheSystemSynthesizer)
+{
+    // The process's synthesizer, through SDL's dummy output in tests.
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    auto shared = platform::DefaultMidiSink();
+    ASSERT_NE(shared, nullptr) << "no soundfont or no audio output";
+    EXPECT_TRUE(shared->RealTime());
+    EXPECT_EQ(platform::DefaultMidiSink(), shared) << "one synthesizer while it is held";
+
+    TestPlayer player;
+    // Two notes, 150 ms in all.
+    ASSERT_EQ(player.LoadBytes(NoteSong(2, 72, 500000)), 1);
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(player.Play(0), 1);
+    ASSERT_TRUE(WaitForEnd(player, 3000));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(80));
+}
+
+} // namespace
