@@ -226,9 +226,11 @@ int MidiPlayer::OpenStream(bool tolerateCorrupt)
         int fill = FillBuffer(i == 0, b);
         if (fill != 0 && fill != kFillDone && tolerateCorrupt) {
             // Opening again a song that loaded: a corrupt event ends it
-            // there, as it does during play.
+            // there, as it does during play. The first buffer is queued
+            // even when empty: only a buffer coming back drives the
+            // refills, and so the end.
             m_convertStatus |= kConvertStuck;
-            fill = b.bytesUsed > 0 ? 0 : kFillDone;
+            fill = i == 0 || b.bytesUsed > 0 ? 0 : kFillDone;
         }
         if (fill == kFillDone) {
             ended = true;

@@ -272,6 +272,32 @@ TEST(MidiPlayer, CorruptEventWhilePlayingEndsTheSong)
     }
 }
 
+TEST(MidiPlayer, StopJustBeforeACorruptEventStillLetsTheSongEnd)
+{
+    // Six notes fill the two buffers queued at load, the sixth waiting for
+    // the next buffer; the corrupt event follows it. A stop that re-prepares
+    // from there finds nothing to queue but must not leave a later play
+    // "playing" over an empty stream.
+    Track t;
+    t.Tempo(0, 500000).NoteOn(0, 0, 50);
+    for (int i = 0; i < 5; ++i)
+        t.NoteOn(100, 0, 51 + i);
+    t.Raw({ 0x00, 0xF0, 0x7F, 0x01 });
+    auto sink = std::make_shared<RecordingMidiSink>();
+    TestPlayer player(sink);
+    ASSERT_EQ(player.LoadBytes(MidiFile(0, 480, { t })), 1);
+    ASSERT_EQ(player.Play(1), 1);
+    ASSERT_TRUE(WaitForEnd(player)) << "a corrupt event ends even a looping song";
+    EXPECT_EQ(sink->Count(), 6u);
+    ASSERT_EQ(player.Stop(1), 1);
+    ASSERT_EQ(player.Play(0), 1);
+    ASSERT_TRUE(WaitForEnd(player, 2000));
+    sink->Clear();
+    ASSERT_EQ(player.Play(0), 1);
+    ASSERT_TRUE(WaitForEnd(player));
+    EXPECT_EQ(sink->Count(), 6u);
+}
+
 TEST(MidiPlayer, TempoOfZeroIsIgnored)
 {
     auto sink = std::make_shared<RecordingMidiSink>();
