@@ -7,6 +7,12 @@
 
 #include <cstring>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace engine {
 
 using namespace pixel;
@@ -123,9 +129,98 @@ void InvertUnderBgra(const BlitParams& p)
 
 namespace engine::pixel {
 
+namespace {
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define KBZN_HAVE_AVX2_PATH 1
+// Eight pixels at a time where the processor has AVX2; the same lane
+// arithmetic as the SSE2 loop below (unpacking and packing stay inside each
+// 128-bit half, so pixel order is kept).
+__attribute__((target("avx2"))) int CompositeBgraAvx2(const uint8_t* s, uint8_t* d, int n)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i alphaMask = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+    const __m256i colourMask = _mm256_set1_epi32(0x00FFFFFF);
+    const __m256i c255 = _mm256_set1_epi16(255);
+    int j = 0;
+    for (; j + 8 <= n; j += 8, s += 32, d += 32) {
+        const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
+        const __m256i sa = _mm256_srli_epi32(sv, 24);
+        const __m256i aZero = _mm256_cmpeq_epi32(sa, zero);
+        if (_mm256_movemask_epi8(aZero) == -1)
+            continue;
+        const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
+        const __m256i daZero = _mm256_cmpeq_epi32(_mm256_srli_epi32(dv, 24), zero);
+        const __m256i a16 = _mm256_or_si256(sa, _mm256_slli_epi32(sa, 16));
+        const __m256i aLo = _mm256_unpacklo_epi32(a16, a16);
+        const __m256i aHi = _mm256_unpackhi_epi32(a16, a16);
+        const __m256i sLo = _mm256_unpacklo_epi8(sv, zero);
+        const __m256i sHi = _mm256_unpackhi_epi8(sv, zero);
+        const __m256i dLo = _mm256_unpacklo_epi8(dv, zero);
+        const __m256i dHi = _mm256_unpackhi_epi8(dv, zero);
+        const __m256i rLo = _mm256_srli_epi16(
+            _mm256_add_epi16(_mm256_mullo_epi16(sLo, aLo), _mm256_mullo_epi16(dLo, _mm256_sub_epi16(c255, aLo))), 8);
+        const __m256i rHi = _mm256_srli_epi16(
+            _mm256_add_epi16(_mm256_mullo_epi16(sHi, aHi), _mm256_mullo_epi16(dHi, _mm256_sub_epi16(c255, aHi))), 8);
+        __m256i out = _mm256_or_si256(_mm256_and_si256(_mm256_packus_epi16(rLo, rHi), colourMask),
+            _mm256_and_si256(_mm256_max_epu8(sv, dv), alphaMask));
+        out = _mm256_blendv_epi8(out, sv, daZero);
+        out = _mm256_blendv_epi8(out, dv, aZero);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), out);
+    }
+    return j;
+}
+
+const bool kHasAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
+} // namespace
+
 void CompositeBgraRow(const uint8_t* s, uint8_t* d, int n)
 {
-    for (int j = 0; j < n; ++j, s += 4, d += 4) {
+    int j = 0;
+#ifdef KBZN_HAVE_AVX2_PATH
+    if (kHasAvx2) {
+        j = CompositeBgraAvx2(s, d, n);
+        s += static_cast<size_t>(j) * 4;
+        d += static_cast<size_t>(j) * 4;
+    }
+#endif
+#ifdef __SSE2__
+    // Four pixels at a time, exactly the scalar rule: the blend's channel
+    // sums stay below 65536, so 16-bit lanes hold them without loss.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    const __m128i colourMask = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i c255 = _mm_set1_epi16(255);
+    for (; j + 4 <= n; j += 4, s += 16, d += 16) {
+        const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        const __m128i sa = _mm_srli_epi32(sv, 24);
+        const __m128i aZero = _mm_cmpeq_epi32(sa, zero);
+        if (_mm_movemask_epi8(aZero) == 0xFFFF)
+            continue;
+        const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+        const __m128i daZero = _mm_cmpeq_epi32(_mm_srli_epi32(dv, 24), zero);
+        // Each pixel's alpha in the four 16-bit lanes of its channels.
+        const __m128i a16 = _mm_or_si128(sa, _mm_slli_epi32(sa, 16));
+        const __m128i aLo = _mm_unpacklo_epi32(a16, a16);
+        const __m128i aHi = _mm_unpackhi_epi32(a16, a16);
+        const __m128i sLo = _mm_unpacklo_epi8(sv, zero);
+        const __m128i sHi = _mm_unpackhi_epi8(sv, zero);
+        const __m128i dLo = _mm_unpacklo_epi8(dv, zero);
+        const __m128i dHi = _mm_unpackhi_epi8(dv, zero);
+        const __m128i rLo = _mm_srli_epi16(
+            _mm_add_epi16(_mm_mullo_epi16(sLo, aLo), _mm_mullo_epi16(dLo, _mm_sub_epi16(c255, aLo))), 8);
+        const __m128i rHi = _mm_srli_epi16(
+            _mm_add_epi16(_mm_mullo_epi16(sHi, aHi), _mm_mullo_epi16(dHi, _mm_sub_epi16(c255, aHi))), 8);
+        __m128i out = _mm_or_si128(
+            _mm_and_si128(_mm_packus_epi16(rLo, rHi), colourMask), _mm_and_si128(_mm_max_epu8(sv, dv), alphaMask));
+        out = _mm_or_si128(_mm_and_si128(daZero, sv), _mm_andnot_si128(daZero, out));
+        out = _mm_or_si128(_mm_and_si128(aZero, dv), _mm_andnot_si128(aZero, out));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), out);
+    }
+#endif
+    for (; j < n; ++j, s += 4, d += 4) {
         uint32_t sv = Load(s);
         uint32_t a = Alpha(sv);
         if (a == 0)

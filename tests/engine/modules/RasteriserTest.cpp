@@ -140,6 +140,44 @@ TEST(Rasteriser, BlendTablesForPicturesWithAlpha)
     }
 }
 
+TEST(Rasteriser, LongRowsBlendExactlyLikeSinglePixels)
+{
+    // Rows long enough for the vector paths, with every kind of pixel mixed:
+    // source alpha 0, 255 and between; destination alpha 0, 255 and between.
+    std::mt19937 rng(5);
+    const int w = 77;
+    const int h = 5;
+    std::vector<uint32_t> src(static_cast<size_t>(w) * h);
+    for (uint32_t& v : src) {
+        uint32_t pick = rng() % 4;
+        uint32_t a = pick == 0 ? 0 : pick == 1 ? 255 : rng() & 255;
+        v = (a << 24) | (rng() & 0xFFFFFF);
+    }
+    Surface s(w, h, 0);
+    for (uint32_t& v : s.words) {
+        uint32_t pick = rng() % 3;
+        uint32_t a = pick == 0 ? 0 : pick == 1 ? 255 : rng() & 255;
+        v = (a << 24) | (rng() & 0xFFFFFF);
+    }
+    const std::vector<uint32_t> before = s.words;
+    PictureData p = Bgra(w, h, src, kPictureAlpha);
+    DrawRequest r;
+    r.centreX = (w + 1) / 2;
+    r.centreY = (h + 1) / 2;
+    r.width = w;
+    r.height = h;
+    DrawSurface d = s.Draw();
+    DrawPicture(d, r, p, 0, 0, w, h, 1.0, kNoMatte);
+    for (size_t i = 0; i < src.size(); ++i) {
+        const uint32_t a = src[i] >> 24;
+        const uint32_t da = before[i] >> 24;
+        uint32_t expected = before[i];
+        if (a != 0)
+            expected = da == 0 ? src[i] : Mix(src[i], before[i], a) | (std::max(a, da) << 24);
+        ASSERT_EQ(s.words[i], expected) << "pixel " << i;
+    }
+}
+
 TEST(Rasteriser, IndexedAlphaMatteThresholds)
 {
     const uint32_t white128 = 0x80FFFFFF;
