@@ -98,21 +98,6 @@ void RotateBgraOpaque(const BlitParams& p)
 
 namespace {
 
-// The 2 x 2 mix with weights from the fractions fx8, fy8 (0..255): blue with
-// red and green with alpha in two packed sums.
-inline uint32_t Mix4(uint32_t tl, uint32_t tr, uint32_t bl, uint32_t br, uint32_t fx8, uint32_t fy8)
-{
-    const uint32_t g = (fx8 * fy8) >> 8;
-    const uint32_t wtl = 256 - fx8 - fy8 + g;
-    const uint32_t wtr = fx8 - g;
-    const uint32_t wbl = fy8 - g;
-    const uint32_t wbr = g;
-    uint32_t rb = (tl & 0xFF00FF) * wtl + (tr & 0xFF00FF) * wtr + (bl & 0xFF00FF) * wbl + (br & 0xFF00FF) * wbr;
-    uint32_t ga = ((tl >> 8) & 0xFF00FF) * wtl + ((tr >> 8) & 0xFF00FF) * wtr + ((bl >> 8) & 0xFF00FF) * wbl
-        + ((br >> 8) & 0xFF00FF) * wbr;
-    return ((rb >> 8) & 0xFF00FF) | (ga & 0xFF00FF00u);
-}
-
 // The opacity byte of the 16.16 members. An opacity outside 0..1 is held at
 // its end rather than wrapped to an arbitrary byte.
 inline int PreciseOpacity(double opacity)
