@@ -5,10 +5,15 @@
 #include "engine/core/PictureData.h"
 #include "engine/core/PictureRef.h"
 #include "platform/Clock.h"
+#include "platform/MessageLoop.h"
 #include "platform/Window.h"
+
+#include <SDL.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -546,6 +551,7 @@ TEST_F(InputEngine, ObjectsChangingUnderAStillCursorRefreshHover)
 // the window layer and handed over by DispatchWindowInput.
 TEST_F(InputEngine, WheelPointsArriveAsClientPoints)
 {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
     platform::Window window;
     if (!window.Create("input", 800, 600, false))
         GTEST_SKIP() << "no video driver";
@@ -573,6 +579,72 @@ TEST_F(InputEngine, WheelPointsArriveAsClientPoints)
     platform::WindowEvent paint;
     paint.message = platform::kWmPaint;
     EXPECT_FALSE(DispatchWindowInput(*input, window, paint));
+}
+
+TEST_F(InputEngine, InjectedSdlInputReachesSubscribers)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    platform::Window window;
+    window.SetEventHandler([this, &window](const platform::WindowEvent& e) { DispatchWindowInput(*input, window, e); });
+    ASSERT_TRUE(window.Create("input", 800, 600, false));
+    for (int i = 0; i < 5; ++i)
+        platform::MessageLoop::PumpOnce(0);
+    Target* edit = Add(100, 100, 40, 40);
+    edit->SetFocusable(true);
+    Target* listener = Add(700, 500, 10, 10, { EVT_CHAR, EVT_KEY_DOWN });
+    input->SetListener(listener->GetId());
+
+    auto push = [](SDL_Event e) { SDL_PushEvent(&e); };
+    const uint32_t id = window.SdlWindowId();
+    SDL_Event move {};
+    move.type = SDL_MOUSEMOTION;
+    move.motion.windowID = id;
+    move.motion.x = 100;
+    move.motion.y = 100;
+    push(move);
+    for (bool down : { true, false }) {
+        SDL_Event b {};
+        b.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        b.button.windowID = id;
+        b.button.button = SDL_BUTTON_LEFT;
+        b.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+        b.button.clicks = 1;
+        b.button.x = 100;
+        b.button.y = 100;
+        push(b);
+    }
+    SDL_Event key {};
+    key.type = SDL_KEYDOWN;
+    key.key.windowID = id;
+    key.key.state = SDL_PRESSED;
+    key.key.keysym.sym = SDLK_a;
+    key.key.keysym.scancode = SDL_SCANCODE_A;
+    push(key);
+    SDL_Event text {};
+    text.type = SDL_TEXTINPUT;
+    text.text.windowID = id;
+    std::strncpy(text.text.text, reinterpret_cast<const char*>(u8"确a"), sizeof text.text.text - 1);
+    push(text);
+    for (int i = 0; i < 5; ++i)
+        platform::MessageLoop::PumpOnce(0);
+    Deliver();
+
+    auto without = [](const Codes& codes, int dropped) {
+        Codes out;
+        for (int c : codes)
+            if (c != dropped)
+                out.push_back(c);
+        return out;
+    };
+    EXPECT_EQ(without(edit->codes, EVT_MOUSE_MOVE),
+        (Codes { EVT_MOUSE_ENTER, EVT_FIRST_PRESS, EVT_LBUTTON_DOWN, EVT_FOCUS, EVT_LBUTTON_UP, EVT_CLICK,
+            EVT_BUTTON_RELEASE, EVT_KEY_DOWN, EVT_CHAR, EVT_CHAR }));
+    ASSERT_EQ(listener->codes, (Codes { EVT_KEY_DOWN, EVT_CHAR, EVT_CHAR }));
+    const std::string que = "确";
+    EXPECT_EQ(listener->states[1].character,
+        static_cast<uint32_t>(static_cast<uint8_t>(que[0])) | static_cast<uint32_t>(static_cast<uint8_t>(que[1])) << 8);
+    EXPECT_EQ(listener->states[2].character, uint32_t('a'));
+    EXPECT_EQ(listener->states[0].lastKeyDown, uint32_t('A'));
 }
 
 TEST(InputModuleAlone, WorksWithoutObjectModuleAndFreesForeignRecordsSafely)
