@@ -1,5 +1,6 @@
 #include "engine/controls/TextRenderer.h"
 
+#include "engine/core/EngineDailyLog.h"
 #include "engine/core/EngineFiles.h"
 #include "engine/core/EngineParse.h"
 #include "platform/FontRenderer.h"
@@ -34,7 +35,14 @@ void TextRenderer::Init()
 {
     m_style = TextStyle {};
     m_font = std::make_unique<platform::FontRenderer>();
-    m_font->EnableGlyphCache(m_cacheGlyphs);
+    if (!m_font->SelectFont(12, 400, "宋体", false, false)) {
+        // No font at all: the renderer still lays text out and measures it.
+        EngineDailyLog("字体创建错误，m_hBitmap==NULL||m_data==NULL");
+        ShowLastErrorBox("字体创建");
+        m_font.reset();
+    } else {
+        m_font->EnableGlyphCache(m_cacheGlyphs);
+    }
     m_fontSelected = false;
     SetColour(kDefaultTextColour);
     m_style.charSpacing = 0;
