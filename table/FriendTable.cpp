@@ -352,8 +352,10 @@ bool FriendCardRules::ValidatePlay(const PlayMessage& message)
     for (int id : claim.cards) {
         if (id == kNoCard)
             continue;
-        const CardRecord* card = FindCard(id);
-        if (!card || card->owner != chair || card->state != kCardInHand)
+        if (id < 0 || id >= kFriendCards || m_cardIndex[id] < 0)
+            return false;
+        const CardRecord* card = &m_state->cards[m_cardIndex[id]];
+        if (card->owner != chair || card->state != kCardInHand)
             return false;
         uint64_t bit = uint64_t { 1 } << (id % 64);
         if (seen[id / 64] & bit)
