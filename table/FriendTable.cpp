@@ -151,7 +151,8 @@ void FriendCardRules::DealCards()
 
     // Shuffle: a key per id, larger keys first (exchange sort).
     const TablePlayer* first = m_players[0];
-    SeedRandom(platform::TickMs() + 10u * static_cast<uint32_t>(platform::LocalNow().second)
+    const platform::LocalTime now = platform::LocalNow();
+    SeedRandom(platform::TickMs() + 10u * static_cast<uint32_t>(now.second)
         + static_cast<uint32_t>(first ? first->seeds[0] : 0));
     struct Keyed {
         int key;
@@ -198,7 +199,7 @@ void FriendCardRules::DealCards()
         bool toBanker = inChairOrder ? (j - calledIndex) % 4 == 0 : j % 4 == 0;
         if (!toBanker)
             continue;
-        SeedRandom(NowSeconds());
+        SeedRandom(SecondsOf(now));
         int r = NextRandom() % 3 + 1;
         bool later = inChairOrder ? j < calledIndex : j < 54;
         int t = later ? j + r : j - r;
