@@ -533,25 +533,25 @@ int CardTable::CollectSingles(const int* cards, int n, int valid, PlayList& list
 int CardTable::BuildSingle(const int* cards, int n, const int*, int, int, PlayRecord& record)
 {
     const int level = GetLevel();
-    // The order of each value once, rather than per card.
-    int orderOf[kHistogramSize];
-    for (int v = 0; v < kHistogramSize; ++v)
-        orderOf[v] = CallMapOrderValue(v, level);
+    const uint32_t threshold = static_cast<uint32_t>(record.value);
     int best = kNoCard;
-    int bestOrder = 0;
+    uint32_t bestOrder = UINT32_MAX;
     for (int i = 0; i < n && cards[i] != kNoCard; ++i) {
-        if (!IsValidCard(cards[i]))
+        const int id = cards[i];
+        if (!IsValidCard(id))
             continue;
-        int value = CallCardValue(cards[i]);
-        int order = value >= 0 && value < kHistogramSize ? orderOf[value] : CallMapOrderValue(value, level);
-        if (Above(order, record.value) && (best == kNoCard || order < bestOrder)) {
-            best = cards[i];
-            bestOrder = order;
+        // Orders at or below the threshold never win: they compare as the
+        // largest key.
+        uint32_t order = static_cast<uint32_t>(CallCardOrder(id, level));
+        uint32_t key = order > threshold ? order : UINT32_MAX;
+        if (key < bestOrder) {
+            best = id;
+            bestOrder = key;
         }
     }
     if (best == kNoCard)
         return 0;
-    record.Set(CT_SINGLE, CT_SINGLE, bestOrder, 1);
+    record.Set(CT_SINGLE, CT_SINGLE, static_cast<int>(bestOrder), 1);
     record.cards[0] = best;
     return 1;
 }
@@ -628,6 +628,14 @@ int CardTable::BuildBombOfMask(const int* cards, int n, const int* histogram, in
     int threshold = record.type == CT_BOMB ? record.value : 0;
     int first = size == 0 ? 4 : size;
     int last = size == 0 ? 4 * m_deckCount : size;
+    // No group can be larger than the largest bucket (or all jokers
+    // together) plus the wildcards: larger sizes need no search.
+    int largest = 0;
+    for (int v = 1; v < histogramSize && v < kHistogramSize; ++v)
+        largest = std::max(largest, histogram[v]);
+    if (histogramSize > kBigJokerValue)
+        largest = std::max(largest, histogram[kSmallJokerValue] + histogram[kBigJokerValue]);
+    last = std::min(last, largest + wildcards);
     for (int s = first; s <= last; ++s) {
         int v = FindGroup(histogram, histogramSize, s, wildcards, threshold);
         if (v < 0)

@@ -9,6 +9,8 @@
 #include "table/CardTable.h"
 #include "table/FriendRecords.h"
 
+#include "platform/IniFile.h"
+
 #include <memory>
 #include <span>
 
@@ -180,6 +182,9 @@ protected:
     int m_friendChair = -1;
     PlayList m_scratchList; // ValidatePlay's readings
     FriendResultInfo* m_filling = nullptr; // the result being filled, during FillFriendResult
+    // The rules file as read once for the round being finished (null outside
+    // FinishFriendRound, when each look-up reads the file itself).
+    const platform::IniSnapshot* m_rulesFile = nullptr;
 };
 
 // The process-wide rules instance that the card sprites ask whether a card is

@@ -151,7 +151,8 @@ void FriendCardRules::DealCards()
 
     // Shuffle: a key per id, larger keys first (exchange sort).
     const TablePlayer* first = m_players[0];
-    SeedRandom(platform::TickMs() + 10u * static_cast<uint32_t>(platform::LocalNow().second)
+    const platform::LocalTime now = platform::LocalNow();
+    SeedRandom(platform::TickMs() + 10u * static_cast<uint32_t>(now.second)
         + static_cast<uint32_t>(first ? first->seeds[0] : 0));
     struct Keyed {
         int key;
@@ -198,7 +199,7 @@ void FriendCardRules::DealCards()
         bool toBanker = inChairOrder ? (j - calledIndex) % 4 == 0 : j % 4 == 0;
         if (!toBanker)
             continue;
-        SeedRandom(NowSeconds());
+        SeedRandom(SecondsOf(now));
         int r = NextRandom() % 3 + 1;
         bool later = inChairOrder ? j < calledIndex : j < 54;
         int t = later ? j + r : j - r;
@@ -352,8 +353,10 @@ bool FriendCardRules::ValidatePlay(const PlayMessage& message)
     for (int id : claim.cards) {
         if (id == kNoCard)
             continue;
-        const CardRecord* card = FindCard(id);
-        if (!card || card->owner != chair || card->state != kCardInHand)
+        if (id < 0 || id >= kFriendCards || m_cardIndex[id] < 0)
+            return false;
+        const CardRecord* card = &m_state->cards[m_cardIndex[id]];
+        if (card->owner != chair || card->state != kCardInHand)
             return false;
         uint64_t bit = uint64_t { 1 } << (id % 64);
         if (seen[id / 64] & bit)
