@@ -3,6 +3,8 @@
 // the round history and this game's result record.
 
 #include "table/FriendCardRules.h"
+
+#include "net/DailyLog.h"
 #include "table/Wire.h"
 
 #include "platform/Clock.h"
@@ -337,8 +339,7 @@ int FriendCardRules::ComputeScores(ResultRecord& result, int, int, int* values)
         for (int c = 0; c < m_chairCount; ++c)
             sum += values[c];
         if (sum != 0) {
-            // The daily log is not linked into the rules yet; the record of
-            // this case is the all-zero result itself ("错误的记分错误，记分总和不为0!").
+            net::LogMessage("错误的记分错误，记分总和不为0!");
             for (int c = 0; c < m_chairCount; ++c)
                 values[c] = 0;
         }
