@@ -26,7 +26,9 @@ struct ActionGroup {
 };
 
 struct TimedAction {
-    static constexpr size_t kParamBytes = 64;
+    // Room for the largest step's block: a flip keeps a whole picture
+    // descriptor, whose pointer and key make it larger than 64 bytes here.
+    static constexpr size_t kParamBytes = 96;
 
     uint64_t id = 0;
     ActionGroup* group = nullptr;

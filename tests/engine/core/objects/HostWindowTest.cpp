@@ -1,0 +1,142 @@
+// The host window: modules in order, frame timer, sizes, paints, copied
+// data and input reaching the engine through real SDL events.
+
+#include "HostFixture.h"
+
+#include "platform/MessageLoop.h"
+
+#include <SDL.h>
+
+using namespace engine;
+using namespace objectstest;
+
+namespace {
+
+class Clicked : public BoundObject {
+public:
+    int OnEvent(const EngineEvent& event) override
+    {
+        codes.push_back(event.code);
+        return 1;
+    }
+    std::vector<int> codes;
+};
+
+using Host = HostEngine;
+
+TEST_F(Host, ModulesLoadedInOrderAndRootLaidOut)
+{
+    EXPECT_NE(core().FindModule(MODULE_RESOURCE), nullptr);
+    EXPECT_NE(core().FindModule(MODULE_OBJECT), nullptr);
+    EXPECT_NE(core().FindModule(MODULE_PAINT), nullptr);
+    EXPECT_EQ(core().FindModule(MODULE_MUSIC), nullptr); // none given
+    EXPECT_NE(core().FindModule(MODULE_INPUT), nullptr);
+    EXPECT_EQ(host.GetRootObject(), root);
+    EXPECT_EQ(root->rectChanges, 1);
+    EXPECT_EQ(paint->GetWidth(), kWidth);
+    EXPECT_GE(host.GetTimerId(), kFirstFrameTimerId);
+}
+
+TEST_F(Host, SecondWindowTakesTheNextTimerId)
+{
+    COrbitVaneWnd second;
+    ASSERT_TRUE(second.Create("second", 50, 50));
+    ASSERT_TRUE(second.Init(std::make_unique<Root>()));
+    EXPECT_EQ(second.GetTimerId(), host.GetTimerId() + 1);
+}
+
+TEST_F(Host, SizeChangesRelayoutOnlyWhenRealAndNew)
+{
+    host.OnSize(0, 100); // minimised
+    host.OnSize(kWidth, kHeight); // unchanged
+    EXPECT_EQ(root->rectChanges, 1);
+    host.OnSize(300, 120);
+    EXPECT_EQ(root->rectChanges, 2);
+    EXPECT_EQ(paint->GetWidth(), 300);
+    EXPECT_EQ(objects->GetViewRect().right - objects->GetViewRect().left, 300);
+}
+
+TEST_F(Host, CopiedDataReachesTheRoot)
+{
+    const char bytes[] = "lobby";
+    CopyDataRecord record { 7, reinterpret_cast<const uint8_t*>(bytes), 5 };
+    host.GetWindow().SendMessage(kWmCopyData, 0, reinterpret_cast<intptr_t>(&record));
+    ASSERT_EQ(root->copied.size(), 1u);
+    EXPECT_EQ(root->copied[0], "lobby");
+}
+
+TEST_F(Host, FramesRunFromTheTimerAndPaintsPresent)
+{
+    platform::SetFixedTick(std::nullopt);
+    CanvasObject* c = root->CreateCanvas(30, 30, 0xff0000); // blue
+    c->MoveTo(50, 50);
+    c->Show();
+    c->Invalidate();
+    host.GetWindow().Show(platform::ShowCommand::kShow);
+    const uint32_t start = SDL_GetTicks();
+    while (SDL_GetTicks() - start < 200)
+        platform::MessageLoop::PumpOnce(5);
+    EXPECT_EQ(Pixel(50, 50), 0x0000ffu);
+    std::vector<uint32_t> shown;
+    int w = 0;
+    int h = 0;
+    if (host.GetWindow().ReadPixels(shown, w, h) && w == kWidth) {
+        EXPECT_EQ(shown[50 * w + 50] & 0xffffff, 0x0000ffu);
+    }
+}
+
+TEST_F(Host, InjectedMouseReachesSubscribersAndWheelPointStaysInTheClient)
+{
+    host.GetWindow().SetPosition(300, 200);
+    auto* control = static_cast<Clicked*>(root->RegisterObject(std::make_unique<Clicked>()));
+    CanvasObject* face = control->CreateCanvas(40, 40, 0);
+    control->Bind(face, LINK_STANDARD);
+    control->MoveTo(60, 60);
+    control->Show();
+    control->SetInputEnabled(true);
+    for (int code : { EVT_LBUTTON_DOWN, EVT_LBUTTON_UP, EVT_CLICK, EVT_WHEEL_DOWN })
+        face->SubscribeEvent(code, control->GetId(), code, 0, 0);
+    Frame();
+
+    platform::WindowEvent e;
+    e.x = 60;
+    e.y = 60;
+    const platform::Point screen = host.GetWindow().ClientToScreen(platform::Point { 60, 60 });
+    e.screenX = screen.x;
+    e.screenY = screen.y;
+    e.message = platform::kWmMouseMove;
+    host.OnEvent(e);
+    e.message = platform::kWmLButtonDown;
+    host.OnEvent(e);
+    e.message = platform::kWmLButtonUp;
+    host.OnEvent(e);
+    e.message = platform::kWmMouseWheel;
+    e.wheelDelta = -platform::kWheelDelta;
+    host.OnEvent(e);
+    Frames(3);
+    EXPECT_EQ(control->codes, (std::vector<int> { EVT_LBUTTON_DOWN, EVT_LBUTTON_UP, EVT_CLICK, EVT_WHEEL_DOWN }));
+    InputState state;
+    root->GetInputState(&state);
+    EXPECT_EQ(state.x, 60);
+    EXPECT_EQ(state.y, 60);
+}
+
+TEST_F(Host, WithoutTheInputModuleAPressTakesNeitherFocusNorCapture)
+{
+    core().UnloadModule(MODULE_INPUT);
+    platform::WindowEvent e;
+    e.message = platform::kWmLButtonDown;
+    e.x = 10;
+    e.y = 10;
+    host.OnEvent(e);
+    EXPECT_FALSE(host.GetWindow().HasCapture());
+}
+
+TEST_F(Host, DestroyUnloadsEverything)
+{
+    host.GetWindow().Destroy();
+    EXPECT_EQ(core().ModuleCount(), 0u);
+    EXPECT_EQ(host.GetRootObject(), nullptr);
+}
+
+} // namespace
