@@ -638,7 +638,7 @@ bool DispatchWindowInput(InputModule& input, const platform::Window& window, con
         input.OnMouseMove(event.x, event.y, event.keyFlags);
         return true;
     case kWmMouseWheel: {
-        platform::Point client = window.ScreenToClient(platform::Point { event.screenX, event.screenY });
+        platform::Point client = window.ScreenToClient(platform::Point { event.x, event.y });
         int delta = event.wheelDelta;
         if (delta > std::numeric_limits<int16_t>::max())
             delta = std::numeric_limits<int16_t>::max();

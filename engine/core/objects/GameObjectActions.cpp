@@ -345,7 +345,12 @@ int FlipStep(EngineObject* target, void* params, GameCore*, uint32_t)
             b.side = !b.side;
         }
         sprite->ScaleTo(b.startWidth * std::abs(c), sprite->GetHeight());
+        // The run that reaches the end angle is the last: the sprite is
+        // then back to its full width.
+        const bool finished = b.angle >= b.endAngle;
         b.angle += b.step;
+        sprite->Invalidate();
+        return finished;
     }
     sprite->Invalidate();
     return b.angle >= b.endAngle;

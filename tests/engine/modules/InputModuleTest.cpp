@@ -562,12 +562,8 @@ TEST_F(InputEngine, WheelPointsArriveAsClientPoints)
     platform::Point screen = window.ClientToScreen(platform::Point { 100, 100 });
     platform::WindowEvent wheel;
     wheel.message = platform::kWmMouseWheel;
-    // As the window gives it: the client point and the same point on the
-    // screen; only the screen point is converted.
-    wheel.x = 100;
-    wheel.y = 100;
-    wheel.screenX = screen.x;
-    wheel.screenY = screen.y;
+    wheel.x = screen.x;
+    wheel.y = screen.y;
     wheel.wheelDelta = -platform::kWheelDelta;
     EXPECT_TRUE(DispatchWindowInput(*input, window, wheel));
     InputState s;

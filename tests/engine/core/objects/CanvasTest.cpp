@@ -108,7 +108,7 @@ TEST_F(Canvases, LinesAndRectangles)
 
 TEST_F(Canvases, TintDarkenInvert)
 {
-    CanvasObject* c = Canvas(2, 1, 0x808080);
+    CanvasObject* c = Canvas(2, 2, 0x808080);
     c->SetPixel(1, 0, kNoColourKey); // transparent: left alone
     c->Tint(0x0000ff, 1.0);
     EXPECT_EQ(c->GetPixel(0, 0), 0x0000feu); // 255 x 255 >> 8
@@ -185,6 +185,13 @@ TEST_F(Canvases, FittedTextIsCutAt255BytesOnACharacterBoundary)
 
 TEST_F(Canvases, CanvasAndRotatedFadedSpriteReachTheBackBuffer)
 {
+    // An opaque black ground, as a scene has: a faded picture blends with
+    // what lies below it.
+    CanvasObject* ground = Canvas(kWidth, kHeight, 0);
+    ground->SetZ(-1e6);
+    ground->MoveTo(kWidth / 2, kHeight / 2);
+    ground->Show();
+    ground->Invalidate();
     CanvasObject* c = Canvas(20, 10, 0x0000ff); // red
     c->MoveTo(30, 20);
     c->Show();
@@ -212,6 +219,7 @@ TEST_F(Canvases, CanvasAndRotatedFadedSpriteReachTheBackBuffer)
     s->SetOpacity(0.5);
     s->Invalidate();
     Frame();
+
     EXPECT_EQ(Pixel(91, 71), 0u);
     const uint32_t centre = Pixel(100, 80);
     EXPECT_NEAR(static_cast<int>((centre >> 8) & 0xff), 127, 2);

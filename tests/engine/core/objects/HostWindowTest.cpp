@@ -96,7 +96,9 @@ TEST_F(Host, InjectedMouseReachesSubscribersAndWheelPointStaysInTheClient)
     control->SetInputEnabled(true);
     for (int code : { EVT_LBUTTON_DOWN, EVT_LBUTTON_UP, EVT_CLICK, EVT_WHEEL_DOWN })
         face->SubscribeEvent(code, control->GetId(), code, 0, 0);
+    face->SetFocusable(true);
     Frame();
+    root->SetFocus(face->GetId());
 
     platform::WindowEvent e;
     e.x = 60;

