@@ -115,37 +115,33 @@ inline int PreciseOpacity(double opacity)
 template <typename PixelFn>
 inline void WalkRotated16(const BlitParams& p, PixelFn&& pixel)
 {
-    Rect c;
-    if (!ClipToDestination(p, c) || !SourceInside(p))
+    RotatedSquare sq;
+    if (!sq.Init(p))
         return;
-    const int w = p.sourceWidth;
-    const int h = p.sourceHeight;
-    const long long r = RotationRadius(w, h);
-    if (r <= 0)
-        return;
+    const int64_t w = p.sourceWidth;
+    const int64_t h = p.sourceHeight;
+    const int64_t r = sq.r;
     int cs, sn;
     RotationTerms(p.angle, 65536, cs, sn);
-    const int64_t hw16 = static_cast<int64_t>(w + 1) * 32768;
-    const int64_t hh16 = static_cast<int64_t>(h + 1) * 32768;
-    const long long dx0 = std::max<long long>(0, static_cast<long long>(c.left) - p.destLeft);
-    const long long dx1 = std::min<long long>(2 * r, static_cast<long long>(c.right) - p.destLeft);
-    const long long dy0 = std::max<long long>(0, static_cast<long long>(c.top) - p.destTop);
-    const long long dy1 = std::min<long long>(2 * r, static_cast<long long>(c.bottom) - p.destTop);
-    if (dx1 <= dx0 || dy1 <= dy0)
-        return;
+    const int64_t hw16 = (w + 1) * 32768;
+    const int64_t hh16 = (h + 1) * 32768;
     const size_t destStride = static_cast<size_t>(p.destWidth) * 4;
-    for (long long dy = dy0; dy < dy1; ++dy) {
+    for (long long dy = sq.dy0; dy < sq.dy1; ++dy) {
         const int64_t v = r - dy;
-        const int64_t u = dx0 - r;
-        int64_t fx = hw16 + u * cs + v * sn;
-        int64_t fy = hh16 - (v * cs - u * sn);
-        uint8_t* d = p.dest + static_cast<size_t>(p.destTop + dy) * destStride + static_cast<size_t>(p.destLeft + dx0) * 4;
-        for (long long dx = dx0; dx < dx1; ++dx, fx += cs, fy += sn, d += 4) {
-            const int64_t sx = fx >> 16;
-            const int64_t sy = fy >> 16;
-            if (static_cast<uint64_t>(sx) < static_cast<uint64_t>(w) && static_cast<uint64_t>(sy) < static_cast<uint64_t>(h))
-                pixel(fx, fy, static_cast<int>(sx), static_cast<int>(sy), d);
-        }
+        // fx and fy at dx = 0; they grow by c and s per pixel.
+        const int64_t fx0 = hw16 - r * cs + v * sn;
+        const int64_t fy0 = hh16 - v * cs - r * sn;
+        long long lo = sq.dx0;
+        long long hi = sq.dx1;
+        NarrowSpan(fx0, cs, 0, w * 65536 - 1, lo, hi);
+        NarrowSpan(fy0, sn, 0, h * 65536 - 1, lo, hi);
+        if (hi <= lo)
+            continue;
+        int64_t fx = fx0 + lo * cs;
+        int64_t fy = fy0 + lo * sn;
+        uint8_t* d = p.dest + static_cast<size_t>(p.destTop + dy) * destStride + static_cast<size_t>(p.destLeft + lo) * 4;
+        for (long long dx = lo; dx < hi; ++dx, fx += cs, fy += sn, d += 4)
+            pixel(fx, fy, static_cast<int>(fx >> 16), static_cast<int>(fy >> 16), d);
     }
 }
 
