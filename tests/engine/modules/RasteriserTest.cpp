@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <random>
 #include <string>
@@ -838,10 +839,24 @@ TEST(Rasteriser, RandomDrawsStayInsideTheClip)
         const double opacities[] = { 1.0, 0.5, 0.0, -0.2, 1.5, 0.01 };
         const double opacity = opacities[uni(0, 5)];
         const uint32_t matte = uni(0, 2) ? kNoMatte : static_cast<uint32_t>(rng());
-        const int sx = uni(-2, pw + 2);
-        const int sy = uni(-2, ph + 2);
-        const int sw = uni(0, pw + 3);
-        const int sh = uni(0, ph + 3);
+        int sx = uni(-2, pw + 2);
+        int sy = uni(-2, ph + 2);
+        int sw = uni(0, pw + 3);
+        int sh = uni(0, ph + 3);
+        if (uni(0, 29) == 0) {
+            // Values at the ends of the int range must neither wrap nor
+            // reach memory.
+            const int extremes[] = { INT_MIN, INT_MIN + 1, -1000000000, 1000000000, INT_MAX - 1, INT_MAX };
+            r.centreX = extremes[uni(0, 5)];
+            r.centreY = uni(0, 1) ? extremes[uni(0, 5)] : r.centreY;
+            r.width = uni(0, 1) ? extremes[uni(0, 5)] : r.width;
+            r.radius = uni(0, 1) ? extremes[uni(0, 5)] : r.radius;
+            r.clip.right = uni(0, 1) ? INT_MAX : r.clip.right;
+            r.objectX = uni(0, 1) ? INT_MIN : r.objectX;
+            sw = uni(0, 1) ? INT_MAX : sw;
+            sh = uni(0, 1) ? INT_MAX : sh;
+            sy = uni(0, 1) ? INT_MAX : sy;
+        }
 
         DrawSurface surface { reinterpret_cast<uint8_t*>(dest), dw, dh, 4, kNoColourKey };
         DrawRequest copy = r;
