@@ -164,6 +164,8 @@ protected:
     int m_cardIndex[kFriendCards]; // id -> index into the state's card records
     // Per chair, the indexes of the card records in its hand (bits 0..107).
     uint64_t m_held[kFriendChairs][2] = {};
+    // Per chair, the indexes of its card records lying on the table.
+    uint64_t m_onTable[kFriendChairs][2] = {};
     int m_dealt[kFriendChairs][kFriendHandSize];
     int m_dealMode = 0;
     int m_presetBanker = -1;

@@ -7,6 +7,7 @@
 #include "engine/core/PictureRef.h"
 #include "engine/core/RenderList.h"
 #include "engine/modules/GdiPaintModule.h"
+#include "engine/modules/ResourceModule.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,16 +19,6 @@
 namespace {
 
 using namespace engine;
-
-class StubResources final : public ModuleBase {
-public:
-    int Init() override { return 1; }
-    void Shutdown() override { }
-    void Update() override { }
-    int GetId() const override { return MODULE_RESOURCE; }
-    const char* GetName() const override { return "ResourceModule"; }
-    int OnMessage(int, MessageWord, MessageWord) override { return ORBITVANE_RETURN_OK; }
-};
 
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
@@ -60,7 +51,7 @@ void BM_RecomposeTableFrame(benchmark::State& state)
 {
     const bool someRotated = state.range(0) != 0;
     GameCore core;
-    core.LoadModule(std::make_unique<StubResources>(), true, false);
+    core.LoadModule(std::make_unique<ResourceModule>(), true, false);
     auto module = std::make_unique<GdiPaintModule>();
     GdiPaintModule* paint = module.get();
     core.LoadModule(std::move(module), true, true);
