@@ -506,6 +506,52 @@ TEST(Rasteriser, UnrotatedThresholdDiffersByFormat)
     EXPECT_EQ(q.radius, 2);
 }
 
+TEST(Rasteriser, SlightlyTurnedPicturesWithoutAlphaStayInTheirBox)
+{
+    // 4 x 10 at 0.5 degrees draws unrotated, in its own centred box (left
+    // 10 - 2, top 10 - 5), not at the corner of the turning square (radius
+    // 5), which would shift it three pixels left.
+    std::vector<uint32_t> px(40, 0xFF00FF00);
+    px[0] = 0xFF0000FF;
+    PictureData p = Bgra(4, 10, px, 0);
+    Surface s(20, 20, 0);
+    DrawRequest r;
+    r.angle = 0.5;
+    r.centreX = 10;
+    r.centreY = 10;
+    r.width = 4;
+    r.height = 10;
+    DrawSurface d = s.Draw();
+    DrawPicture(d, r, p, 0, 0, 4, 10, 1.0, kNoMatte);
+    EXPECT_EQ(s.At(8, 5), 0xFF0000FFu);
+    EXPECT_EQ(s.At(11, 14), 0xFF00FF00u);
+    EXPECT_EQ(s.At(7, 5), 0u);
+    EXPECT_EQ(s.At(12, 14), 0u);
+}
+
+TEST(Rasteriser, PreciseOpacityAboveOneIsFull)
+{
+    // The opacity byte is held at 255 rather than wrapping (1.5 x 255 would
+    // give the byte 126).
+    PictureData p = Coordinates(6, 6, kPictureAlpha);
+    auto draw = [&](double opacity) {
+        Surface s(12, 12, 0xFF808080);
+        DrawRequest r;
+        r.angle = 20.0;
+        r.centreX = 6;
+        r.centreY = 6;
+        r.width = 6;
+        r.height = 6;
+        r.flags = DrawFlags::kPrecise;
+        DrawSurface d = s.Draw();
+        DrawPicture(d, r, p, 0, 0, 6, 6, opacity, kNoMatte);
+        return s.words;
+    };
+    EXPECT_EQ(draw(1.5), draw(1.0));
+    EXPECT_NE(draw(0.5), draw(1.0));
+    EXPECT_EQ(draw(-0.5), draw(0.0));
+}
+
 TEST(Rasteriser, NegativeDestinationNeverDrawn)
 {
     PictureData p = Coordinates(20, 20, kPictureAlpha);
