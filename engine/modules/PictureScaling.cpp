@@ -120,8 +120,7 @@ std::vector<uint8_t> ScaleBgraBilinear(const uint8_t* source, int rowLength, int
             if (rowBorder || px == 0 || px == sourceWidth - 1)
                 std::memcpy(d, s, 4);
             else
-                Store(d, Mix4(Load(s), Load(s + 4), Load(s + stride), Load(s + stride + 4),
-                             static_cast<uint32_t>(fx >> 8) & 255, fy8));
+                Store(d, MixBlock(s, s + stride, static_cast<uint32_t>(fx >> 8) & 255, fy8));
         }
     }
     return out;

@@ -246,7 +246,7 @@ uint32_t SampleBilinear16(const SourceRecord& record, int64_t fx, int64_t fy)
     const size_t y = static_cast<size_t>(fy >> 16);
     const size_t stride = static_cast<size_t>(record.rowLength) * 4;
     const uint8_t* s = record.pixels + y * stride + x * 4;
-    return Mix4(Load(s), Load(s + 4), Load(s + stride), Load(s + stride + 4), Fraction8(fx), Fraction8(fy));
+    return MixBlock(s, s + stride, Fraction8(fx), Fraction8(fy));
 }
 
 void RotatePreciseIndexedAlpha(const BlitParams& p) { RotatePreciseIndexedImpl<true>(p); }
@@ -270,7 +270,7 @@ void RotatePreciseBgra(const BlitParams& p)
             colour = SampleEdge(record, p.sourceX + sx, sy);
         } else {
             const uint8_t* s = record.pixels + static_cast<size_t>(sy) * stride + static_cast<size_t>(p.sourceX + sx) * 4;
-            colour = Mix4(Load(s), Load(s + 4), Load(s + stride), Load(s + stride + 4), Fraction8(fx), Fraction8(fy));
+            colour = MixBlock(s, s + stride, Fraction8(fx), Fraction8(fy));
         }
         BlendPrecisePixel(d, colour, ob);
     });
