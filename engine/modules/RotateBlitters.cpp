@@ -77,8 +77,22 @@ void RotateBgra(const BlitParams& p)
     if (rule.kind == AlphaRule::Kind::Nothing)
         return;
     const size_t stride = static_cast<size_t>(p.rowLength) * 4;
+    const uint8_t* origin = p.source + static_cast<size_t>(p.sourceY) * stride + static_cast<size_t>(p.sourceX) * 4;
+    if (rule.kind == AlphaRule::Kind::Composite) {
+        // The common case, with the rule's choice taken out of the loop.
+        WalkRotated1024(p, [origin, stride](int sx, int sy, uint8_t* d) {
+            const uint32_t sv = Load(origin + static_cast<size_t>(sy) * stride + static_cast<size_t>(sx) * 4);
+            const uint32_t a = Alpha(sv);
+            if (a == 0)
+                return;
+            const uint32_t dv = Load(d);
+            const uint32_t da = Alpha(dv);
+            Store(d, da == 0 ? sv : Blend(sv, dv, a) | (std::max(a, da) << 24));
+        });
+        return;
+    }
     WalkRotated1024(p, [&](int sx, int sy, uint8_t* d) {
-        uint32_t sv = Load(p.source + static_cast<size_t>(p.sourceY + sy) * stride + static_cast<size_t>(p.sourceX + sx) * 4);
+        uint32_t sv = Load(origin + static_cast<size_t>(sy) * stride + static_cast<size_t>(sx) * 4);
         rule.Apply(d, sv, Alpha(sv));
     });
 }
