@@ -133,7 +133,7 @@ struct KeyedRule {
 
 // The unrotated placement: the source rectangle's top-left pixel at
 // (destLeft, destTop), cut to the clip box. Calls row(source row, destination
-// row, pixel count) for each row; false when nothing is drawn.
+// row, pixel count) for each row that is left.
 template <int SourceBytes, typename RowFn>
 inline void WalkUnrotated(const BlitParams& p, RowFn&& row)
 {
