@@ -647,6 +647,24 @@ TEST(Rasteriser, ScalingSteps)
     EXPECT_EQ(column(2), 4);
     EXPECT_EQ(column(49), 99);
 
+    // Enlarging and shrinking in both directions from a rectangle inside a
+    // larger picture, every pixel against the rule.
+    PictureData grid = Coordinates(12, 10, 0);
+    for (auto [dw, dh] : { std::pair { 9, 7 }, std::pair { 3, 2 }, std::pair { 5, 4 }, std::pair { 1, 6 } }) {
+        std::vector<uint8_t> scaled = ScaleBgraNearest(grid.pixels.data(), 12, 10, 2, 3, 5, 4, dw, dh);
+        ASSERT_EQ(scaled.size(), static_cast<size_t>(dw) * dh * 4);
+        const long long stepX = dw > 1 ? (4LL << 10) / (dw - 1) : 0;
+        const long long stepY = dh > 1 ? (3LL << 10) / (dh - 1) : 0;
+        for (int i = 0; i < dh; ++i)
+            for (int j = 0; j < dw; ++j) {
+                const long long x = 2 + std::min((j * stepX + 512) >> 10, 4LL);
+                const long long y = 3 + std::min((i * stepY + 512) >> 10, 3LL);
+                uint32_t v;
+                std::memcpy(&v, scaled.data() + (static_cast<size_t>(i) * dw + j) * 4, 4);
+                EXPECT_EQ(v, 0xFF000000u | uint32_t(y) << 8 | uint32_t(x)) << dw << "x" << dh << " at " << j << "," << i;
+            }
+    }
+
     std::vector<uint8_t> idx(100);
     for (int i = 0; i < 100; ++i)
         idx[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
