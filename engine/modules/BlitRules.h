@@ -216,6 +216,52 @@ struct RotatedSquare {
     }
 };
 
+// Rows of a rotated square are walked in blocks of kRotateTile rows, each
+// block in tiles of kRotateTile columns: the source pixels a tile reads stay
+// together in the cache even when the picture is turned on its side (a
+// destination row then runs down a source column). Each destination pixel
+// is still drawn exactly once.
+inline constexpr int kRotateTile = 32;
+
+// One destination row's run: the first and last + 1 dx, and the fixed-point
+// source coordinates at dx = 0 (they step by (c, -s) for x1024 and (c, s)
+// for 16.16).
+struct RotatedRun {
+    long long lo = 0;
+    long long hi = 0;
+    long long a = 0;
+    long long b = 0;
+};
+
+// Calls run(dy, lo, hi, a, b) for every run, tile by tile. makeRun(dy) gives
+// the row's run.
+template <typename MakeRun, typename RunFn>
+inline void WalkTiles(const RotatedSquare& sq, MakeRun&& makeRun, RunFn&& run)
+{
+    RotatedRun runs[kRotateTile];
+    for (long long by = sq.dy0; by < sq.dy1; by += kRotateTile) {
+        const int count = static_cast<int>(std::min<long long>(kRotateTile, sq.dy1 - by));
+        long long first = sq.dx1;
+        long long last = sq.dx0;
+        for (int k = 0; k < count; ++k) {
+            runs[k] = makeRun(by + k);
+            if (runs[k].hi > runs[k].lo) {
+                first = std::min(first, runs[k].lo);
+                last = std::max(last, runs[k].hi);
+            }
+        }
+        for (long long tx = first; tx < last; tx += kRotateTile) {
+            const long long txEnd = std::min(tx + kRotateTile, last);
+            for (int k = 0; k < count; ++k) {
+                const long long lo = std::max(runs[k].lo, tx);
+                const long long hi = std::min(runs[k].hi, txEnd);
+                if (lo < hi)
+                    run(by + k, lo, hi, runs[k].a, runs[k].b);
+            }
+        }
+    }
+}
+
 // The x1024 rotation: for u = dx - r, v = r - dy,
 //   sx = hw + ((u c + v s) >> 10), sy = hh - ((v c - u s) >> 10),
 // drawn where 0 <= sx < w and 0 <= sy < h and the destination pixel lies in
@@ -235,23 +281,21 @@ inline void WalkRotated1024(const BlitParams& p, PixelFn&& pixel)
     const long long hw = (w + 1) / 2;
     const long long hh = (h + 1) / 2;
     const size_t destStride = static_cast<size_t>(p.destWidth) * 4;
-    for (long long dy = sq.dy0; dy < sq.dy1; ++dy) {
+    auto makeRun = [&](long long dy) {
         const long long v = r - dy;
         // X and Y at dx = 0; X grows by c and Y falls by s per pixel.
-        const long long x0 = -r * cs + v * sn;
-        const long long y0 = v * cs + r * sn;
-        long long lo = sq.dx0;
-        long long hi = sq.dx1;
-        NarrowSpan(x0, cs, -hw * 1024, (w - hw) * 1024 - 1, lo, hi);
-        NarrowSpan(y0, -static_cast<long long>(sn), (hh - h + 1) * 1024, hh * 1024 + 1023, lo, hi);
-        if (hi <= lo)
-            continue;
+        RotatedRun run { sq.dx0, sq.dx1, -r * cs + v * sn, v * cs + r * sn };
+        NarrowSpan(run.a, cs, -hw * 1024, (w - hw) * 1024 - 1, run.lo, run.hi);
+        NarrowSpan(run.b, -static_cast<long long>(sn), (hh - h + 1) * 1024, hh * 1024 + 1023, run.lo, run.hi);
+        return run;
+    };
+    WalkTiles(sq, makeRun, [&](long long dy, long long lo, long long hi, long long x0, long long y0) {
         long long X = x0 + lo * cs;
         long long Y = y0 - lo * sn;
         uint8_t* d = p.dest + static_cast<size_t>(p.destTop + dy) * destStride + static_cast<size_t>(p.destLeft + lo) * 4;
         for (long long dx = lo; dx < hi; ++dx, X += cs, Y -= sn, d += 4)
             pixel(static_cast<int>(hw + (X >> 10)), static_cast<int>(hh - (Y >> 10)), d);
-    }
+    });
 }
 
 } // namespace engine::pixel

@@ -140,23 +140,21 @@ inline void WalkRotated16(const BlitParams& p, PixelFn&& pixel)
     const int64_t hw16 = (w + 1) * 32768;
     const int64_t hh16 = (h + 1) * 32768;
     const size_t destStride = static_cast<size_t>(p.destWidth) * 4;
-    for (long long dy = sq.dy0; dy < sq.dy1; ++dy) {
+    auto makeRun = [&](long long dy) {
         const int64_t v = r - dy;
         // fx and fy at dx = 0; they grow by c and s per pixel.
-        const int64_t fx0 = hw16 - r * cs + v * sn;
-        const int64_t fy0 = hh16 - v * cs - r * sn;
-        long long lo = sq.dx0;
-        long long hi = sq.dx1;
-        NarrowSpan(fx0, cs, 0, w * 65536 - 1, lo, hi);
-        NarrowSpan(fy0, sn, 0, h * 65536 - 1, lo, hi);
-        if (hi <= lo)
-            continue;
+        RotatedRun run { sq.dx0, sq.dx1, hw16 - r * cs + v * sn, hh16 - v * cs - r * sn };
+        NarrowSpan(run.a, cs, 0, w * 65536 - 1, run.lo, run.hi);
+        NarrowSpan(run.b, sn, 0, h * 65536 - 1, run.lo, run.hi);
+        return run;
+    };
+    WalkTiles(sq, makeRun, [&](long long dy, long long lo, long long hi, long long fx0, long long fy0) {
         int64_t fx = fx0 + lo * cs;
         int64_t fy = fy0 + lo * sn;
         uint8_t* d = p.dest + static_cast<size_t>(p.destTop + dy) * destStride + static_cast<size_t>(p.destLeft + lo) * 4;
         for (long long dx = lo; dx < hi; ++dx, fx += cs, fy += sn, d += 4)
             pixel(fx, fy, static_cast<int>(fx >> 16), static_cast<int>(fy >> 16), d);
-    }
+    });
 }
 
 inline uint32_t Fraction8(int64_t f) { return static_cast<uint32_t>(f >> 8) & 255; }
