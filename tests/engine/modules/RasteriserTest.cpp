@@ -403,15 +403,16 @@ TEST(Rasteriser, RotatedRunsMatchThePerPixelMapping)
     std::mt19937 rng(99);
     auto uni = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     for (int iteration = 0; iteration < 300; ++iteration) {
-        const int pw = uni(1, 30);
-        const int ph = uni(1, 30);
+        // Up to 70 wide: squares of several 32-pixel tiles.
+        const int pw = uni(1, 70);
+        const int ph = uni(1, 50);
         PictureData p = Coordinates(pw + 3, ph + 2, 0);
         BlitParams b;
-        const int dw = 70;
-        const int dh = 60;
+        const int dw = 110;
+        const int dh = 100;
         b.destWidth = dw;
         b.destHeight = dh;
-        b.clip = Rect { uni(-5, 30), uni(-5, 30), uni(20, 75), uni(20, 65) };
+        b.clip = Rect { uni(-5, 30), uni(-5, 30), uni(20, 115), uni(20, 105) };
         b.source = p.pixels.data();
         b.sourceX = uni(0, 3);
         b.sourceY = uni(0, 2);
