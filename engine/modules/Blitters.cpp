@@ -171,7 +171,11 @@ __attribute__((target("avx2"))) int CompositeBgraAvx2(const uint8_t* s, uint8_t*
     return j;
 }
 
-const bool kHasAvx2 = __builtin_cpu_supports("avx2");
+// Asked once, at static initialisation (hence the explicit init).
+const bool kHasAvx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}();
 #endif
 
 } // namespace

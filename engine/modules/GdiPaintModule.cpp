@@ -190,7 +190,7 @@ DrawSurface GdiPaintModule::GetSurface()
     return s;
 }
 
-void GdiPaintModule::FreePicture(PictureData* record) { FreePictureData(record); }
+void GdiPaintModule::FreePicture(PictureData* record) { PictureCache::FreePicture(record); }
 
 void GdiPaintModule::Present(void*) { }
 

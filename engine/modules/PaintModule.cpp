@@ -2,13 +2,22 @@
 
 namespace engine {
 
+PaintModule::PaintModule()
+    : m_pictures(*this)
+{
+}
+
 int PaintModule::Init()
 {
     m_resourceModule = FindModule(MODULE_RESOURCE);
     return m_resourceModule ? 1 : 0;
 }
 
-void PaintModule::Shutdown() { m_resourceModule = nullptr; }
+void PaintModule::Shutdown()
+{
+    m_pictures.Clear();
+    m_resourceModule = nullptr;
+}
 
 void PaintModule::Update()
 {
@@ -31,11 +40,6 @@ double PaintModule::GetAverageFps() const
     if (m_frameCounter == 0)
         return 0.0;
     return m_frameCounter < 100 ? m_rateSum / m_frameCounter : m_rateSum / 100.0;
-}
-
-int PaintModule::RevalidatePicture(PictureRef& picture)
-{
-    return m_pictureSource ? m_pictureSource->RevalidatePicture(picture) : 0;
 }
 
 } // namespace engine

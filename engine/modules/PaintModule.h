@@ -1,17 +1,18 @@
 #pragma once
 // Engine module 1003: owns the frame the player sees. This base holds what
 // does not depend on where frames go: the colour depth, the back-buffer
-// size, the frame rate of the module's turns and the link to the pictures;
-// GdiPaintModule adds the layers, composing and conversion.
+// size, the frame rate of the module's turns and the cache of decoded
+// pictures; GdiPaintModule adds the layers, composing and conversion.
 //
 // User-interface thread only (the engine frame and the host window's
 // handlers); no lock of its own.
 
 #include "engine/core/ModuleBase.h"
 #include "engine/core/PictureRef.h"
-#include "engine/modules/PictureSource.h"
+#include "engine/modules/PictureCache.h"
 
 #include <cstdint>
+#include <string_view>
 
 namespace engine {
 
@@ -19,7 +20,7 @@ inline constexpr uint32_t kPaintQueueLimit = 999999;
 
 class PaintModule : public ModuleBase {
 public:
-    PaintModule() = default;
+    PaintModule();
     ~PaintModule() override = default;
 
     // ModuleBase.
@@ -43,12 +44,23 @@ public:
     // are reported on every pass). The window layer's surfaces are 32-bit.
     void SetColourDepth(int bits) { m_colourDepth = bits; }
 
-    // Where stale handles are repaired; not owned. Without one a stale
-    // handle is not drawn.
-    void SetPictureSource(PictureSource* source) { m_pictureSource = source; }
-    // 1 when the picture had to be decoded again; 0 when nothing can be
-    // drawn this pass.
-    virtual int RevalidatePicture(PictureRef& picture);
+    // The picture operations, answered by the module's picture cache (see
+    // PictureCache for each).
+    void GetImageInfo(PictureDesc& out, std::string_view name, int frame) { m_pictures.GetImageInfo(out, name, frame); }
+    PictureData* FindImage(std::string_view name) { return m_pictures.FindImage(name); }
+    int LoadImageByKey(const NameKey& key) { return m_pictures.LoadImageByKey(key); }
+    int LoadImage(std::string_view name) { return m_pictures.LoadImage(name); }
+    void AddImage(const PictureDesc& desc, std::string_view name) { m_pictures.AddImage(desc, name); }
+    uint32_t GetLastSerial() const { return m_pictures.GetLastSerial(); }
+    PictureData* CacheInsert(const NameKey& key, PictureData&& record)
+    {
+        return m_pictures.CacheInsert(key, std::move(record));
+    }
+    void RemoveImage(std::string_view name) { m_pictures.RemoveImage(name); }
+    // Repairs a stale handle: 1 when it is drawable again, 0 when nothing can
+    // be drawn this pass.
+    virtual int RevalidatePicture(PictureRef& picture) { return m_pictures.RevalidatePicture(picture); }
+    PictureCache& Pictures() { return m_pictures; }
 
 protected:
     int m_colourDepth = 32;
@@ -62,7 +74,7 @@ private:
     uint32_t m_lastFrameTime = 0;
     double m_rateSum = 0.0;
     uint32_t m_frameCounter = 0;
-    PictureSource* m_pictureSource = nullptr; // not owned
+    PictureCache m_pictures;
 };
 
 } // namespace engine

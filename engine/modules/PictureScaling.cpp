@@ -79,14 +79,23 @@ std::vector<uint8_t> ScaleBgraNearest(const uint8_t* source, int rowLength, int 
         return CopyRect(source, rowLength, sourceX, sourceY, destWidth, destHeight);
     const int64_t stepX = Step(sourceWidth, destWidth, 10);
     const int64_t stepY = Step(sourceHeight, destHeight, 10);
-    std::vector<uint8_t> out(static_cast<size_t>(destWidth) * destHeight * 4);
+    const size_t destRow = static_cast<size_t>(destWidth) * 4;
+    std::vector<uint8_t> out(destRow * destHeight);
     uint8_t* d = out.data();
-    for (int i = 0; i < destHeight; ++i) {
+    int64_t previous = -1;
+    for (int i = 0; i < destHeight; ++i, d += destRow) {
         const int64_t row = sourceY + std::min<int64_t>((i * stepY + 512) >> 10, sourceHeight - 1);
-        const uint8_t* s = source + static_cast<size_t>(row) * rowLength * 4;
-        for (int j = 0; j < destWidth; ++j, d += 4) {
-            const int64_t col = sourceX + std::min<int64_t>((j * stepX + 512) >> 10, sourceWidth - 1);
-            std::memcpy(d, s + static_cast<size_t>(col) * 4, 4);
+        if (row == previous) {
+            // Enlarging repeats source rows: the row just made is the same.
+            std::memcpy(d, d - destRow, destRow);
+            continue;
+        }
+        previous = row;
+        const uint8_t* s = source + (static_cast<size_t>(row) * rowLength + sourceX) * 4;
+        int64_t at = 512; // j * stepX + 512
+        for (int j = 0; j < destWidth; ++j, at += stepX) {
+            const int64_t col = std::min<int64_t>(at >> 10, sourceWidth - 1);
+            Store(d + static_cast<size_t>(j) * 4, Load(s + static_cast<size_t>(col) * 4));
         }
     }
     return out;
@@ -120,8 +129,7 @@ std::vector<uint8_t> ScaleBgraBilinear(const uint8_t* source, int rowLength, int
             if (rowBorder || px == 0 || px == sourceWidth - 1)
                 std::memcpy(d, s, 4);
             else
-                Store(d, Mix4(Load(s), Load(s + 4), Load(s + stride), Load(s + stride + 4),
-                             static_cast<uint32_t>(fx >> 8) & 255, fy8));
+                Store(d, MixBlock(s, s + stride, static_cast<uint32_t>(fx >> 8) & 255, fy8));
         }
     }
     return out;

@@ -77,8 +77,22 @@ void RotateBgra(const BlitParams& p)
     if (rule.kind == AlphaRule::Kind::Nothing)
         return;
     const size_t stride = static_cast<size_t>(p.rowLength) * 4;
+    const uint8_t* origin = p.source + static_cast<size_t>(p.sourceY) * stride + static_cast<size_t>(p.sourceX) * 4;
+    if (rule.kind == AlphaRule::Kind::Composite) {
+        // The common case, with the rule's choice taken out of the loop.
+        WalkRotated1024(p, [origin, stride](int sx, int sy, uint8_t* d) {
+            const uint32_t sv = Load(origin + static_cast<size_t>(sy) * stride + static_cast<size_t>(sx) * 4);
+            const uint32_t a = Alpha(sv);
+            if (a == 0)
+                return;
+            const uint32_t dv = Load(d);
+            const uint32_t da = Alpha(dv);
+            Store(d, da == 0 ? sv : Blend(sv, dv, a) | (std::max(a, da) << 24));
+        });
+        return;
+    }
     WalkRotated1024(p, [&](int sx, int sy, uint8_t* d) {
-        uint32_t sv = Load(p.source + static_cast<size_t>(p.sourceY + sy) * stride + static_cast<size_t>(p.sourceX + sx) * 4);
+        uint32_t sv = Load(origin + static_cast<size_t>(sy) * stride + static_cast<size_t>(sx) * 4);
         rule.Apply(d, sv, Alpha(sv));
     });
 }
@@ -115,38 +129,32 @@ inline int PreciseOpacity(double opacity)
 template <typename PixelFn>
 inline void WalkRotated16(const BlitParams& p, PixelFn&& pixel)
 {
-    Rect c;
-    if (!ClipToDestination(p, c) || !SourceInside(p))
+    RotatedSquare sq;
+    if (!sq.Init(p))
         return;
-    const int w = p.sourceWidth;
-    const int h = p.sourceHeight;
-    const long long r = RotationRadius(w, h);
-    if (r <= 0)
-        return;
+    const int64_t w = p.sourceWidth;
+    const int64_t h = p.sourceHeight;
+    const int64_t r = sq.r;
     int cs, sn;
     RotationTerms(p.angle, 65536, cs, sn);
-    const int64_t hw16 = static_cast<int64_t>(w + 1) * 32768;
-    const int64_t hh16 = static_cast<int64_t>(h + 1) * 32768;
-    const long long dx0 = std::max<long long>(0, static_cast<long long>(c.left) - p.destLeft);
-    const long long dx1 = std::min<long long>(2 * r, static_cast<long long>(c.right) - p.destLeft);
-    const long long dy0 = std::max<long long>(0, static_cast<long long>(c.top) - p.destTop);
-    const long long dy1 = std::min<long long>(2 * r, static_cast<long long>(c.bottom) - p.destTop);
-    if (dx1 <= dx0 || dy1 <= dy0)
-        return;
+    const int64_t hw16 = (w + 1) * 32768;
+    const int64_t hh16 = (h + 1) * 32768;
     const size_t destStride = static_cast<size_t>(p.destWidth) * 4;
-    for (long long dy = dy0; dy < dy1; ++dy) {
+    auto makeRun = [&](long long dy) {
         const int64_t v = r - dy;
-        const int64_t u = dx0 - r;
-        int64_t fx = hw16 + u * cs + v * sn;
-        int64_t fy = hh16 - (v * cs - u * sn);
-        uint8_t* d = p.dest + static_cast<size_t>(p.destTop + dy) * destStride + static_cast<size_t>(p.destLeft + dx0) * 4;
-        for (long long dx = dx0; dx < dx1; ++dx, fx += cs, fy += sn, d += 4) {
-            const int64_t sx = fx >> 16;
-            const int64_t sy = fy >> 16;
-            if (static_cast<uint64_t>(sx) < static_cast<uint64_t>(w) && static_cast<uint64_t>(sy) < static_cast<uint64_t>(h))
-                pixel(fx, fy, static_cast<int>(sx), static_cast<int>(sy), d);
-        }
-    }
+        // fx and fy at dx = 0; they grow by c and s per pixel.
+        RotatedRun run { sq.dx0, sq.dx1, hw16 - r * cs + v * sn, hh16 - v * cs - r * sn };
+        NarrowSpan(run.a, cs, 0, w * 65536 - 1, run.lo, run.hi);
+        NarrowSpan(run.b, sn, 0, h * 65536 - 1, run.lo, run.hi);
+        return run;
+    };
+    WalkTiles(sq, makeRun, [&](long long dy, long long lo, long long hi, long long fx0, long long fy0) {
+        int64_t fx = fx0 + lo * cs;
+        int64_t fy = fy0 + lo * sn;
+        uint8_t* d = p.dest + static_cast<size_t>(p.destTop + dy) * destStride + static_cast<size_t>(p.destLeft + lo) * 4;
+        for (long long dx = lo; dx < hi; ++dx, fx += cs, fy += sn, d += 4)
+            pixel(fx, fy, static_cast<int>(fx >> 16), static_cast<int>(fy >> 16), d);
+    });
 }
 
 inline uint32_t Fraction8(int64_t f) { return static_cast<uint32_t>(f >> 8) & 255; }
@@ -250,7 +258,7 @@ uint32_t SampleBilinear16(const SourceRecord& record, int64_t fx, int64_t fy)
     const size_t y = static_cast<size_t>(fy >> 16);
     const size_t stride = static_cast<size_t>(record.rowLength) * 4;
     const uint8_t* s = record.pixels + y * stride + x * 4;
-    return Mix4(Load(s), Load(s + 4), Load(s + stride), Load(s + stride + 4), Fraction8(fx), Fraction8(fy));
+    return MixBlock(s, s + stride, Fraction8(fx), Fraction8(fy));
 }
 
 void RotatePreciseIndexedAlpha(const BlitParams& p) { RotatePreciseIndexedImpl<true>(p); }
@@ -274,7 +282,7 @@ void RotatePreciseBgra(const BlitParams& p)
             colour = SampleEdge(record, p.sourceX + sx, sy);
         } else {
             const uint8_t* s = record.pixels + static_cast<size_t>(sy) * stride + static_cast<size_t>(p.sourceX + sx) * 4;
-            colour = Mix4(Load(s), Load(s + 4), Load(s + stride), Load(s + stride + 4), Fraction8(fx), Fraction8(fy));
+            colour = MixBlock(s, s + stride, Fraction8(fx), Fraction8(fy));
         }
         BlendPrecisePixel(d, colour, ob);
     });

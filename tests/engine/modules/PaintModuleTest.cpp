@@ -5,7 +5,9 @@
 #include "engine/core/MemoryPool.h"
 #include "engine/core/ObjectModule.h"
 #include "engine/modules/Rasteriser.h"
+#include "engine/modules/ResourceModule.h"
 #include "tests/engine/core/TestSupport.h"
+#include "tools/PackWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -17,17 +19,6 @@
 namespace {
 
 using namespace engine;
-
-// Stands in for the resource module the paint module needs at load.
-class StubResources final : public ModuleBase {
-public:
-    int Init() override { return 1; }
-    void Shutdown() override { }
-    void Update() override { DrainMessages(); }
-    int GetId() const override { return MODULE_RESOURCE; }
-    const char* GetName() const override { return "ResourceModule"; }
-    int OnMessage(int, MessageWord, MessageWord) override { return ORBITVANE_RETURN_OK; }
-};
 
 // A card-like picture: opaque with transparent corners, colours from a seed.
 std::unique_ptr<PictureData> Card(int w, int h, uint32_t seed)
@@ -70,7 +61,7 @@ struct PaintFixture : ::testing::Test {
 
     void SetUp() override
     {
-        ASSERT_EQ(core.LoadModule(std::make_unique<StubResources>(), true, false), ORBITVANE_RETURN_OK);
+        ASSERT_EQ(core.LoadModule(std::make_unique<ResourceModule>(), true, false), ORBITVANE_RETURN_OK);
         auto module = std::make_unique<GdiPaintModule>();
         paint = module.get();
         ASSERT_EQ(core.LoadModule(std::move(module), true, true), ORBITVANE_RETURN_OK);
@@ -245,43 +236,33 @@ TEST_F(PaintFixture, FrameRateOfTheModulesTurns)
     EXPECT_DOUBLE_EQ(PaintModule().GetAverageFps(), 0.0);
 }
 
-// Repairs a stale handle when told to.
-class StandInSource final : public PictureSource {
-public:
-    int RevalidatePicture(PictureRef& picture) override
-    {
-        ++calls;
-        if (!repair)
-            return 0;
-        PictureDesc d = picture.GetDesc();
-        d.serial = d.record->serial;
-        picture.SetDesc(d);
-        return 1;
-    }
-    bool repair = false;
-    int calls = 0;
-};
-
-TEST_F(PaintFixture, StaleHandlesDrawOnlyOnceRepaired)
+TEST_F(PaintFixture, StaleHandlesAreRepairedFromTheCache)
 {
     paint->Resize(20, 20);
     auto card = Card(10, 10, 4);
-    PictureRef ref = RefTo(card.get());
-    card->serial = 3; // filed again since the handle was made
-    StandInSource source;
+    paint->AddImage(RefTo(card.get()).GetDesc(), "card");
+    PictureDesc desc;
+    paint->GetImageInfo(desc, "card", 0);
+    ASSERT_NE(desc.record, nullptr);
+    PictureRef ref;
+    ref.SetDesc(desc);
     auto render = [&] {
         core.SendModuleMessage(MODULE_PAINT, MODMSG_PAINT_RENDER,
             ToWord(List({ Rect { 0, 0, 20, 20 } }, { { At(10, 10, 10, 10), &ref } }).release()), 0);
         return paint->FinishedFrame()[10 * 20 + 10];
     };
-    EXPECT_EQ(render(), 0u); // no source yet
-    paint->SetPictureSource(&source);
+    EXPECT_NE(render(), 0u);
+    // Removed: the handle is stale and nothing can repair it.
+    paint->RemoveImage("card");
+    EXPECT_FALSE(ref.IsValid());
+    paint->Run(5000);
     EXPECT_EQ(render(), 0u);
-    EXPECT_EQ(source.calls, 1);
-    source.repair = true;
+    // Filed again: the next repair (a second later) makes it drawable.
+    paint->AddImage(RefTo(card.get()).GetDesc(), "card");
+    EXPECT_EQ(render(), 0u); // tried less than a second ago
+    paint->Run(6100);
     EXPECT_NE(render(), 0u);
-    EXPECT_NE(render(), 0u);
-    EXPECT_EQ(source.calls, 2); // valid again: not asked
+    EXPECT_TRUE(ref.IsValid());
 }
 
 TEST_F(PaintFixture, FreeImageMessageFreesTheRecord)
@@ -312,6 +293,39 @@ TEST_F(PaintFixture, DrawImagePaintsTheBackground)
     EXPECT_EQ(s.width, 20);
 }
 
+TEST_F(PaintFixture, PicturesFromAPackAreDrawnByName)
+{
+    // A two-frame animation written to a pack with the engine's own codec,
+    // found by name through the cache and drawn at frame 1.
+    PictureData drawn = tools::DrawPicture(4, 3, 2, [](int f, int x, int y) {
+        return 0xFF000000u | uint32_t(f * 100) << 16 | uint32_t(x * 10) << 8 | uint32_t(y * 10);
+    });
+    tools::PackWriter writer;
+    ASSERT_TRUE(writer.AddPicture("Flag", drawn));
+    std::vector<uint8_t> pack = writer.Build();
+    auto* resources = dynamic_cast<ResourceModule*>(core.FindModule(MODULE_RESOURCE));
+    ASSERT_NE(resources, nullptr);
+    ASSERT_EQ(resources->LoadPackMemory(pack.data(), pack.size()), 1);
+
+    paint->Resize(10, 10);
+    PictureDesc desc;
+    paint->GetImageInfo(desc, "Flag", 1);
+    ASSERT_NE(desc.record, nullptr);
+    PictureRef ref;
+    ref.SetDesc(desc);
+    core.SendModuleMessage(MODULE_PAINT, MODMSG_PAINT_RENDER,
+        ToWord(List({ Rect { 0, 0, 10, 10 } }, { { At(5, 5, 4, 3), &ref } }).release()), 0);
+    // Box (5 - 2, 5 - 2)-(7, 6); frame 1's pixel (x, y) is red 100, green 10x,
+    // blue 10y, copied whole (no alpha plane, no key).
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(paint->FinishedFrame()[static_cast<size_t>(3 + y) * 10 + 3 + x],
+                0xFF640000u | uint32_t(x * 10) << 8 | uint32_t(y * 10))
+                << x << "," << y;
+    EXPECT_EQ(paint->FinishedFrame()[static_cast<size_t>(3) * 10 + 2], 0u);
+    EXPECT_EQ(paint->FinishedFrame()[static_cast<size_t>(6) * 10 + 3], 0u);
+}
+
 // The object module's render pass feeding the paint module.
 class CardObject final : public EngineObject {
 public:
@@ -332,7 +346,7 @@ TEST(PaintModuleWithObjects, RenderPassUpdatesOnlyWhatMoved)
     enginetest::ScratchDir dir;
     enginetest::FixedTick tick(1000);
     GameCore core;
-    core.LoadModule(std::make_unique<StubResources>(), true, false);
+    core.LoadModule(std::make_unique<ResourceModule>(), true, false);
     auto om = std::make_unique<ObjectModule>();
     ObjectModule* objects = om.get();
     core.LoadModule(std::move(om), true, false);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <random>
 #include <string>
@@ -394,6 +395,88 @@ TEST(Rasteriser, SpecialAnglesMapExactly)
     }
 }
 
+// The rotating members work out each row's run of source pixels; this walks
+// every pixel of the square with the mapping written out, for random sizes,
+// angles, source rectangles and clips.
+TEST(Rasteriser, RotatedRunsMatchThePerPixelMapping)
+{
+    std::mt19937 rng(99);
+    auto uni = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (int iteration = 0; iteration < 300; ++iteration) {
+        // Up to 70 wide: squares of several 32-pixel tiles.
+        const int pw = uni(1, 70);
+        const int ph = uni(1, 50);
+        PictureData p = Coordinates(pw + 3, ph + 2, 0);
+        BlitParams b;
+        const int dw = 110;
+        const int dh = 100;
+        b.destWidth = dw;
+        b.destHeight = dh;
+        b.clip = Rect { uni(-5, 30), uni(-5, 30), uni(20, 115), uni(20, 105) };
+        b.source = p.pixels.data();
+        b.sourceX = uni(0, 3);
+        b.sourceY = uni(0, 2);
+        b.rowLength = pw + 3;
+        b.rowCount = ph + 2;
+        b.sourceWidth = pw;
+        b.sourceHeight = ph;
+        const double angles[] = { 90.0, 180.0, 270.0, 45.0, 360.0, 0.0 };
+        b.angle = uni(0, 1) ? angles[uni(0, 5)] : std::uniform_real_distribution<double>(-400, 400)(rng);
+        b.opacity = 1.0;
+        b.destLeft = uni(-20, 40);
+        b.destTop = uni(-20, 40);
+        const int r = RotationRadius(pw, ph);
+        const Rect clip { std::max(b.clip.left, 0), std::max(b.clip.top, 0), std::min(b.clip.right, dw),
+            std::min(b.clip.bottom, dh) };
+        auto inClip = [&](long long x, long long y) {
+            return x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+        };
+
+        // x1024, nearest: every covered pixel shows its source pixel.
+        Surface got(dw, dh, 0);
+        b.dest = reinterpret_cast<uint8_t*>(got.words.data());
+        RotateBgraOpaque(b);
+        Surface want(dw, dh, 0);
+        int c, s;
+        RotationTerms(b.angle, 1024, c, s);
+        for (int dy = 0; dy < 2 * r; ++dy)
+            for (int dx = 0; dx < 2 * r; ++dx) {
+                const long long u = dx - r;
+                const long long v = r - dy;
+                const long long sx = (pw + 1) / 2 + ((u * c + v * s) >> 10);
+                const long long sy = (ph + 1) / 2 - ((v * c - u * s) >> 10);
+                if (sx < 0 || sx >= pw || sy < 0 || sy >= ph || !inClip(b.destLeft + dx, b.destTop + dy))
+                    continue;
+                want.At(b.destLeft + dx, b.destTop + dy)
+                    = 0xFF000000u | (uint32_t(b.sourceY + sy) << 8) | uint32_t(b.sourceX + sx);
+            }
+        ASSERT_EQ(got.words, want.words) << "x1024, iteration " << iteration << ", angle " << b.angle;
+
+        // 16.16: the covered set (a uniform picture, so every covered pixel
+        // has the same value).
+        PictureData flat = Bgra(pw + 3, ph + 2, std::vector<uint32_t>(static_cast<size_t>(pw + 3) * (ph + 2), 0xFF406080), 0);
+        b.source = flat.pixels.data();
+        Surface gotPrecise(dw, dh, 0);
+        b.dest = reinterpret_cast<uint8_t*>(gotPrecise.words.data());
+        RotatePreciseBgra(b);
+        Surface wantPrecise(dw, dh, 0);
+        RotationTerms(b.angle, 65536, c, s);
+        for (int dy = 0; dy < 2 * r; ++dy)
+            for (int dx = 0; dx < 2 * r; ++dx) {
+                const long long u = dx - r;
+                const long long v = r - dy;
+                const long long fx = (pw + 1) * 32768LL + u * c + v * s;
+                const long long fy = (ph + 1) * 32768LL - (v * c - u * s);
+                const long long sx = fx >> 16;
+                const long long sy = fy >> 16;
+                if (sx < 0 || sx >= pw || sy < 0 || sy >= ph || !inClip(b.destLeft + dx, b.destTop + dy))
+                    continue;
+                wantPrecise.At(b.destLeft + dx, b.destTop + dy) = 0xFE406080u;
+            }
+        ASSERT_EQ(gotPrecise.words, wantPrecise.words) << "16.16, iteration " << iteration << ", angle " << b.angle;
+    }
+}
+
 TEST(Rasteriser, UnrotatedThresholdDiffersByFormat)
 {
     // Without an alpha plane, 0.5 degrees is unrotated: a plain copy.
@@ -422,6 +505,52 @@ TEST(Rasteriser, UnrotatedThresholdDiffersByFormat)
     DrawPicture(db, q, withAlpha, 0, 0, 3, 3, 1.0, kNoMatte);
     EXPECT_EQ(b.At(4, 4), 0xFF0000FDu); // (255 x 254) >> 8
     EXPECT_EQ(q.radius, 2);
+}
+
+TEST(Rasteriser, SlightlyTurnedPicturesWithoutAlphaStayInTheirBox)
+{
+    // 4 x 10 at 0.5 degrees draws unrotated, in its own centred box (left
+    // 10 - 2, top 10 - 5), not at the corner of the turning square (radius
+    // 5), which would shift it three pixels left.
+    std::vector<uint32_t> px(40, 0xFF00FF00);
+    px[0] = 0xFF0000FF;
+    PictureData p = Bgra(4, 10, px, 0);
+    Surface s(20, 20, 0);
+    DrawRequest r;
+    r.angle = 0.5;
+    r.centreX = 10;
+    r.centreY = 10;
+    r.width = 4;
+    r.height = 10;
+    DrawSurface d = s.Draw();
+    DrawPicture(d, r, p, 0, 0, 4, 10, 1.0, kNoMatte);
+    EXPECT_EQ(s.At(8, 5), 0xFF0000FFu);
+    EXPECT_EQ(s.At(11, 14), 0xFF00FF00u);
+    EXPECT_EQ(s.At(7, 5), 0u);
+    EXPECT_EQ(s.At(12, 14), 0u);
+}
+
+TEST(Rasteriser, PreciseOpacityAboveOneIsFull)
+{
+    // The opacity byte is held at 255 rather than wrapping (1.5 x 255 would
+    // give the byte 126).
+    PictureData p = Coordinates(6, 6, kPictureAlpha);
+    auto draw = [&](double opacity) {
+        Surface s(12, 12, 0xFF808080);
+        DrawRequest r;
+        r.angle = 20.0;
+        r.centreX = 6;
+        r.centreY = 6;
+        r.width = 6;
+        r.height = 6;
+        r.flags = DrawFlags::kPrecise;
+        DrawSurface d = s.Draw();
+        DrawPicture(d, r, p, 0, 0, 6, 6, opacity, kNoMatte);
+        return s.words;
+    };
+    EXPECT_EQ(draw(1.5), draw(1.0));
+    EXPECT_NE(draw(0.5), draw(1.0));
+    EXPECT_EQ(draw(-0.5), draw(0.0));
 }
 
 TEST(Rasteriser, NegativeDestinationNeverDrawn)
@@ -518,6 +647,24 @@ TEST(Rasteriser, ScalingSteps)
     EXPECT_EQ(column(1), 2);
     EXPECT_EQ(column(2), 4);
     EXPECT_EQ(column(49), 99);
+
+    // Enlarging and shrinking in both directions from a rectangle inside a
+    // larger picture, every pixel against the rule.
+    PictureData grid = Coordinates(12, 10, 0);
+    for (auto [dw, dh] : { std::pair { 9, 7 }, std::pair { 3, 2 }, std::pair { 5, 4 }, std::pair { 1, 6 } }) {
+        std::vector<uint8_t> scaled = ScaleBgraNearest(grid.pixels.data(), 12, 10, 2, 3, 5, 4, dw, dh);
+        ASSERT_EQ(scaled.size(), static_cast<size_t>(dw) * dh * 4);
+        const long long stepX = dw > 1 ? (4LL << 10) / (dw - 1) : 0;
+        const long long stepY = dh > 1 ? (3LL << 10) / (dh - 1) : 0;
+        for (int i = 0; i < dh; ++i)
+            for (int j = 0; j < dw; ++j) {
+                const long long x = 2 + std::min((j * stepX + 512) >> 10, 4LL);
+                const long long y = 3 + std::min((i * stepY + 512) >> 10, 3LL);
+                uint32_t v;
+                std::memcpy(&v, scaled.data() + (static_cast<size_t>(i) * dw + j) * 4, 4);
+                EXPECT_EQ(v, 0xFF000000u | uint32_t(y) << 8 | uint32_t(x)) << dw << "x" << dh << " at " << j << "," << i;
+            }
+    }
 
     std::vector<uint8_t> idx(100);
     for (int i = 0; i < 100; ++i)
@@ -757,10 +904,24 @@ TEST(Rasteriser, RandomDrawsStayInsideTheClip)
         const double opacities[] = { 1.0, 0.5, 0.0, -0.2, 1.5, 0.01 };
         const double opacity = opacities[uni(0, 5)];
         const uint32_t matte = uni(0, 2) ? kNoMatte : static_cast<uint32_t>(rng());
-        const int sx = uni(-2, pw + 2);
-        const int sy = uni(-2, ph + 2);
-        const int sw = uni(0, pw + 3);
-        const int sh = uni(0, ph + 3);
+        int sx = uni(-2, pw + 2);
+        int sy = uni(-2, ph + 2);
+        int sw = uni(0, pw + 3);
+        int sh = uni(0, ph + 3);
+        if (uni(0, 29) == 0) {
+            // Values at the ends of the int range must neither wrap nor
+            // reach memory.
+            const int extremes[] = { INT_MIN, INT_MIN + 1, -1000000000, 1000000000, INT_MAX - 1, INT_MAX };
+            r.centreX = extremes[uni(0, 5)];
+            r.centreY = uni(0, 1) ? extremes[uni(0, 5)] : r.centreY;
+            r.width = uni(0, 1) ? extremes[uni(0, 5)] : r.width;
+            r.radius = uni(0, 1) ? extremes[uni(0, 5)] : r.radius;
+            r.clip.right = uni(0, 1) ? INT_MAX : r.clip.right;
+            r.objectX = uni(0, 1) ? INT_MIN : r.objectX;
+            sw = uni(0, 1) ? INT_MAX : sw;
+            sh = uni(0, 1) ? INT_MAX : sh;
+            sy = uni(0, 1) ? INT_MAX : sy;
+        }
 
         DrawSurface surface { reinterpret_cast<uint8_t*>(dest), dw, dh, 4, kNoColourKey };
         DrawRequest copy = r;
