@@ -5,49 +5,8 @@
 namespace engine {
 
 EnginePaintModule::EnginePaintModule(platform::Window* window)
-    : m_cache(*this)
-    , m_window(window)
+    : m_window(window)
 {
-}
-
-EnginePaintModule::~EnginePaintModule()
-{
-    m_cache.Clear();
-}
-
-int EnginePaintModule::Init()
-{
-    const int result = GdiPaintModule::Init();
-    if (result)
-        SetPictureSource(this);
-    return result;
-}
-
-void EnginePaintModule::Shutdown()
-{
-    SetPictureSource(nullptr);
-    m_cache.Clear();
-    GdiPaintModule::Shutdown();
-}
-
-void EnginePaintModule::GetImageInfo(PictureDesc& out, std::string_view name, int frame)
-{
-    m_cache.GetImageInfo(out, name, frame);
-}
-
-void EnginePaintModule::RemoveImage(std::string_view name)
-{
-    m_cache.RemoveImage(name);
-}
-
-void EnginePaintModule::AddImage(const PictureDesc& desc, std::string_view name)
-{
-    m_cache.AddImage(desc, name);
-}
-
-int EnginePaintModule::RevalidatePicture(PictureRef& picture)
-{
-    return m_cache.RevalidatePicture(picture);
 }
 
 void EnginePaintModule::RenderDirty(std::unique_ptr<RenderList> list)

@@ -6,8 +6,8 @@
 #include "engine/core/ObjectModule.h"
 #include "engine/core/objects/CanvasObject.h"
 #include "engine/core/objects/DrawingObjectModule.h"
-#include "engine/core/objects/EnginePaintModule.h"
 #include "engine/core/objects/SpriteObject.h"
+#include "engine/modules/GdiPaintModule.h"
 #include "engine/modules/InputModule.h"
 #include "engine/modules/PpsCodec.h"
 #include "engine/modules/ResourceModule.h"
@@ -59,10 +59,10 @@ ObjectModule* GameObject::GetObjectModule()
     return core ? dynamic_cast<ObjectModule*>(core->FindModule(MODULE_OBJECT)) : nullptr;
 }
 
-EnginePaintModule* GameObject::GetPaintModule()
+GdiPaintModule* GameObject::GetPaintModule()
 {
     GameCore* core = GetCore();
-    return core ? dynamic_cast<EnginePaintModule*>(core->FindModule(MODULE_PAINT)) : nullptr;
+    return core ? dynamic_cast<GdiPaintModule*>(core->FindModule(MODULE_PAINT)) : nullptr;
 }
 
 ResourceModule* GameObject::GetResourceModule()
@@ -180,7 +180,7 @@ PictureDesc* GameObject::LookupPicture(PictureDesc* out, std::string_view name, 
     if (!out)
         return out;
     *out = PictureDesc {};
-    auto* paint = dynamic_cast<EnginePaintModule*>(Module(MODULE_PAINT, "LookupPicture"));
+    auto* paint = dynamic_cast<PaintModule*>(Module(MODULE_PAINT, "LookupPicture"));
     if (paint)
         paint->GetImageInfo(*out, name, frame);
     if (!out->record) {
@@ -193,7 +193,7 @@ PictureDesc* GameObject::LookupPicture(PictureDesc* out, std::string_view name, 
 
 void GameObject::FreePicture(std::string_view name, bool releaseResource)
 {
-    auto* paint = dynamic_cast<EnginePaintModule*>(Module(MODULE_PAINT, "FreePicture"));
+    auto* paint = dynamic_cast<PaintModule*>(Module(MODULE_PAINT, "FreePicture"));
     if (!paint)
         return;
     if (releaseResource) {

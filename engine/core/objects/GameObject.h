@@ -27,7 +27,7 @@ namespace engine {
 
 class CanvasObject;
 class DrawingObjectModule;
-class EnginePaintModule;
+class GdiPaintModule;
 class InputModule;
 class ModuleBase;
 class ObjectModule;
@@ -49,7 +49,7 @@ public:
 
     // Modules (null when not loaded, and without a core).
     virtual ObjectModule* GetObjectModule();
-    virtual EnginePaintModule* GetPaintModule();
+    virtual GdiPaintModule* GetPaintModule();
     virtual ResourceModule* GetResourceModule();
     virtual ModuleBase* GetMusicModule();
     virtual InputModule* GetInputModule();

@@ -10,7 +10,7 @@
 #include "engine/core/ObjectModule.h"
 #include "engine/core/TimedAction.h"
 #include "engine/core/objects/CanvasObject.h"
-#include "engine/core/objects/EnginePaintModule.h"
+#include "engine/modules/PaintModule.h"
 #include "engine/core/objects/SystemPanel.h"
 
 #include <cstdio>
