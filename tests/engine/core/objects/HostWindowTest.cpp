@@ -7,6 +7,8 @@
 
 #include <SDL.h>
 
+#include <cstring>
+
 using namespace engine;
 using namespace objectstest;
 
@@ -121,6 +123,52 @@ TEST_F(Host, InjectedMouseReachesSubscribersAndWheelPointStaysInTheClient)
     root->GetInputState(&state);
     EXPECT_EQ(state.x, 60);
     EXPECT_EQ(state.y, 60);
+}
+
+TEST_F(Host, RealSdlEventsReachABoundControlThroughTheWindow)
+{
+    auto* control = static_cast<Clicked*>(root->RegisterObject(std::make_unique<Clicked>()));
+    CanvasObject* face = control->CreateCanvas(40, 40, 0);
+    control->Bind(face, LINK_STANDARD);
+    control->MoveTo(100, 70);
+    control->Show();
+    control->SetInputEnabled(true);
+    face->SetFocusable(true);
+    for (int code : { EVT_LBUTTON_DOWN, EVT_LBUTTON_UP, EVT_CLICK, EVT_CHAR })
+        face->SubscribeEvent(code, control->GetId(), code, 0, 0);
+    Frame();
+
+    const uint32_t id = host.GetWindow().SdlWindowId();
+    auto push = [](SDL_Event e) { SDL_PushEvent(&e); };
+    SDL_Event move {};
+    move.type = SDL_MOUSEMOTION;
+    move.motion.windowID = id;
+    move.motion.x = 100;
+    move.motion.y = 70;
+    push(move);
+    for (bool down : { true, false }) {
+        SDL_Event b {};
+        b.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        b.button.windowID = id;
+        b.button.button = SDL_BUTTON_LEFT;
+        b.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+        b.button.clicks = 1;
+        b.button.x = 100;
+        b.button.y = 70;
+        push(b);
+    }
+    SDL_Event text {};
+    text.type = SDL_TEXTINPUT;
+    text.text.windowID = id;
+    std::strncpy(text.text.text, reinterpret_cast<const char*>(u8"牌"), sizeof text.text.text - 1);
+    push(text);
+    for (int i = 0; i < 5; ++i)
+        platform::MessageLoop::PumpOnce(0);
+    Frames(3);
+    // The press gave the window the focus and the capture, the release took
+    // the capture back; the two bytes of the character came as one event.
+    EXPECT_FALSE(host.GetWindow().HasCapture());
+    EXPECT_EQ(control->codes, (std::vector<int> { EVT_LBUTTON_DOWN, EVT_LBUTTON_UP, EVT_CLICK, EVT_CHAR }));
 }
 
 TEST_F(Host, WithoutTheInputModuleAPressTakesNeitherFocusNorCapture)
