@@ -69,6 +69,32 @@ void BM_IdleWindowSecond(benchmark::State& state)
 }
 BENCHMARK(BM_IdleWindowSecond)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same second with only a bare window and a 5 ms timer that does
+// nothing: what the message loop itself costs.
+void BM_BareWindowTimerSecond(benchmark::State& state)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    platform::Window window;
+    if (!window.Create("bare", 1024, 768)) {
+        state.SkipWithError("no video driver");
+        return;
+    }
+    window.SetTimer(1, 5, [](uint32_t) { });
+    double cpu = 0;
+    double wall = 0;
+    for (auto _ : state) {
+        const double cpuStart = ProcessCpuSeconds();
+        const auto start = std::chrono::steady_clock::now();
+        const auto end = start + std::chrono::seconds(1);
+        while (std::chrono::steady_clock::now() < end)
+            platform::MessageLoop::PumpOnce(5);
+        cpu += ProcessCpuSeconds() - cpuStart;
+        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    state.counters["cpu_percent"] = wall > 0 ? 100.0 * cpu / wall : 0.0;
+}
+BENCHMARK(BM_BareWindowTimerSecond)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 } // namespace
 
 BENCHMARK_MAIN();
