@@ -182,6 +182,22 @@ TEST_F(Host, WithoutTheInputModuleAPressTakesNeitherFocusNorCapture)
     EXPECT_FALSE(host.GetWindow().HasCapture());
 }
 
+TEST_F(Host, LosingTheFocusReleasesHeldButtons)
+{
+    platform::WindowEvent e;
+    e.x = 20;
+    e.y = 20;
+    e.message = platform::kWmLButtonDown;
+    host.OnEvent(e);
+    InputState state;
+    root->GetInputState(&state);
+    EXPECT_TRUE(state.stateFlags & kInputLeftHeld);
+    e.message = platform::kWmKillFocus;
+    host.OnEvent(e);
+    root->GetInputState(&state);
+    EXPECT_FALSE(state.stateFlags & kInputLeftHeld);
+}
+
 TEST_F(Host, DestroyUnloadsEverything)
 {
     host.GetWindow().Destroy();

@@ -4,6 +4,14 @@
 #include "HostFixture.h"
 
 #include "engine/core/EngineRunLog.h"
+#include "engine/core/NameKey.h"
+#include "engine/modules/PpsCodec.h"
+#include "engine/modules/ResourceNames.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
 
 using namespace engine;
 using namespace objectstest;
@@ -55,6 +63,45 @@ TEST_F(Services, MissingPictureIsEmptyAndNotSaved)
     EXPECT_EQ(desc.width, 0);
     EXPECT_EQ(root->SavePicture("no-such-picture", "/tmp/never.pps"), 0);
     EXPECT_EQ(root->GetResourceData("no-such-resource"), nullptr);
+}
+
+TEST_F(Services, PicturesAndResourcesRoundTrip)
+{
+    const std::string dir = testing::TempDir();
+    const std::string file = dir + "objects_resource.txt";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "hello";
+    }
+    // Filed under the given base name with the category of the file's
+    // extension; the data is asked for under that full name.
+    const std::string name = ResourceLookupName(file, "greeting");
+    EXPECT_EQ(root->AddResourceFile(file, "greeting"), MakeNameKey(name).rs);
+    const char* data = root->GetResourceData(name);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(std::string(data), "hello");
+    EXPECT_EQ(root->AddResourceFile(dir + "missing-file.txt", nullptr), 0u);
+    std::remove(file.c_str());
+
+    // A cached picture saved as pps decodes to the same pixels.
+    MakePicture("saved", 6, 4, 0x336699);
+    const std::string pps = dir + "objects_saved.pps";
+    ASSERT_EQ(root->SavePicture("saved", pps), 1);
+    std::ifstream in(pps, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    PictureData decoded;
+    ASSERT_NE(DecodePps(bytes.data(), bytes.size(), decoded), 0u);
+    EXPECT_EQ(decoded.frameWidth, 6);
+    EXPECT_EQ(decoded.frameHeight, 4);
+    ASSERT_GE(decoded.pixels.size(), 4u);
+    EXPECT_EQ(decoded.pixels[0], 0x33); // blue
+    EXPECT_EQ(decoded.pixels[2], 0x99); // red
+    std::remove(pps.c_str());
+
+    root->FreePicture("saved", false);
+    PictureDesc gone;
+    root->LookupPicture(&gone, "saved", 0);
+    EXPECT_EQ(gone.record, nullptr);
 }
 
 TEST_F(Services, PaintImageAtFullScreenAndClearScreen)
