@@ -14,6 +14,8 @@ PACKAGES=(
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-wqy-zenhei
   # audio: MIDI synthesis with a General MIDI soundfont, streams from memory
   libfluidsynth-dev timgm6mb-soundfont libsdl2-mixer-dev
+  # picture decoding (bmp, gif with its frames, jpg, png, ico, tif, tga, pcx)
+  libsdl2-image-dev
   # FTP upload
   libcurl4-openssl-dev
   # test-only: an independent AES to check ours against, and the scripted
@@ -25,6 +27,8 @@ PACKAGES=(
   python3-pyftpdlib
   # visual checks of the window under a virtual X server
   xvfb
+  # benchmark-only: pixman, the anchor the rasteriser is measured against
+  libpixman-1-dev
 )
 
 missing=()

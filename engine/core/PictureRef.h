@@ -57,11 +57,16 @@ public:
     // Advances one frame (wrapping) without marking the record changed.
     uint32_t NextFrame();
     void SetMatteColour(uint32_t colour) { m_desc.matteColour = colour; }
+    // Frame time of the picture cache's last attempt to repair this stale
+    // handle; it tries at most once a second.
+    uint32_t GetLastCheck() const { return m_lastCheck; }
+    void SetLastCheck(uint32_t time) { m_lastCheck = time; }
 
 private:
     bool HasDelays() const;
 
     PictureDesc m_desc;
+    uint32_t m_lastCheck = 0;
 };
 
 } // namespace engine

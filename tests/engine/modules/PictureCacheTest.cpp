@@ -1,0 +1,383 @@
+#include "engine/core/GameCore.h"
+#include "engine/core/NameKey.h"
+#include "engine/core/PictureRef.h"
+#include "engine/modules/PictureCache.h"
+#include "engine/modules/PpsCodec.h"
+#include "engine/modules/ResourceModule.h"
+#include "platform/ImageDecoder.h"
+#include "tests/engine/core/TestSupport.h"
+#include "tests/engine/modules/GifBuilder.h"
+#include "tools/PackWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using engine::MakeNameKey;
+using engine::PictureData;
+using engine::PictureDesc;
+using Bytes = std::vector<uint8_t>;
+
+// Stands in for the paint module: owns the cache, gives it a frame time.
+class PaintStandIn final : public engine::ModuleBase {
+public:
+    PaintStandIn()
+        : cache(*this)
+    {
+        SetInterval(0);
+    }
+    int Init() override { return 1; }
+    void Shutdown() override { cache.Clear(); }
+    void Update() override { }
+    int GetId() const override { return engine::MODULE_PAINT; }
+    const char* GetName() const override { return "PaintModule"; }
+    int OnMessage(int, engine::MessageWord, engine::MessageWord) override { return engine::ORBITVANE_RETURN_OK; }
+
+    engine::PictureCache cache;
+};
+
+const uint8_t kPalette[12] = { 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255 };
+
+class Pictures : public ::testing::Test {
+protected:
+    Pictures()
+    {
+        core.Init(nullptr);
+        auto res = std::make_unique<engine::ResourceModule>();
+        resources = res.get();
+        core.LoadModule(std::move(res), true, false);
+        auto paint = std::make_unique<PaintStandIn>();
+        painter = paint.get();
+        core.LoadModule(std::move(paint), true, false);
+        SetTime(5000);
+    }
+    ~Pictures() override { core.UnloadAllModules(); }
+
+    void SetTime(uint32_t ms) { painter->Run(ms); }
+    void AddBytes(const std::string& fileName, const Bytes& bytes)
+    {
+        resources->AddEntry(fileName, engine::MakeResourceBlock(bytes.data(), bytes.size()),
+            static_cast<uint32_t>(bytes.size()));
+    }
+    engine::PictureCache& Cache() { return painter->cache; }
+
+    enginetest::Recorders recorders;
+    engine::GameCore core;
+    engine::ResourceModule* resources = nullptr;
+    PaintStandIn* painter = nullptr;
+};
+
+PictureData Drawn(int w, int h, int frames = 1)
+{
+    PictureData p = tools::DrawPicture(w, h, frames, [](int f, int x, int y) {
+        return 0xFF000000u | static_cast<uint32_t>(f * 50) << 16 | static_cast<uint32_t>(x * 10) << 8
+            | static_cast<uint32_t>(y * 10);
+    });
+    if (frames > 1) {
+        p.flags |= engine::kPictureDelays;
+        p.frameDelays.assign(frames, 80);
+    }
+    return p;
+}
+
+TEST_F(Pictures, SerialsStartAtTwoAndTheFirstRecordStays)
+{
+    EXPECT_EQ(Cache().GetLastSerial(), 1u);
+    PictureData* first = Cache().CacheInsert(MakeNameKey("a.imge"), Drawn(2, 2));
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->serial, 2u);
+    EXPECT_EQ(first->time, 5000u);
+    PictureData* again = Cache().CacheInsert(MakeNameKey("a.imge"), Drawn(3, 3));
+    EXPECT_EQ(again, first);
+    EXPECT_EQ(first->frameWidth, 2);
+    EXPECT_EQ(Cache().Size(), 1u);
+}
+
+TEST_F(Pictures, PpsResourceIsDecodedOnceAndItsBytesTaken)
+{
+    tools::PackWriter writer;
+    ASSERT_TRUE(writer.AddPicture("Card", Drawn(6, 4, 3)));
+    Bytes pack = writer.Build();
+    ASSERT_EQ(resources->LoadPackMemory(pack.data(), pack.size()), 1);
+
+    PictureDesc desc;
+    Cache().GetImageInfo(desc, "Card", 7);
+    ASSERT_NE(desc.record, nullptr);
+    EXPECT_EQ(desc.serial, 2u);
+    EXPECT_EQ(desc.width, 6);
+    EXPECT_EQ(desc.height, 4);
+    EXPECT_EQ(desc.frame, 1); // 7 mod 3
+    EXPECT_EQ(desc.matteColour, engine::kNoMatte);
+    EXPECT_EQ(desc.key, MakeNameKey("Card.imge"));
+    EXPECT_EQ(desc.record->framesPerRow, 1u);
+    EXPECT_EQ(desc.record->frameDelays, (std::vector<uint32_t> { 80, 80, 80 }));
+
+    PictureDesc negative;
+    Cache().GetImageInfo(negative, "Card", -1);
+    EXPECT_EQ(negative.frame, 2); // never a frame before the pixels
+    EXPECT_EQ(negative.record, desc.record);
+
+    // The bytes were taken; a memory pack's entry cannot be read again.
+    EXPECT_EQ(resources->LoadEntry(MakeNameKey("Card.imge")), nullptr);
+
+    PictureDesc missing;
+    missing.width = 99;
+    Cache().GetImageInfo(missing, "Nothing", 0);
+    EXPECT_EQ(missing.record, nullptr);
+    EXPECT_EQ(missing.width, 0);
+    EXPECT_EQ(missing.key, engine::NameKey {});
+}
+
+TEST_F(Pictures, UndecodablePicturesAreNotCachedAndAreRetried)
+{
+    AddBytes("Broken.png", Bytes { 0x89, 'P', 'N', 'G', 1, 2, 3 });
+    AddBytes("Odd.xyz", Bytes { 1, 2, 3 });
+    AddBytes("Pal.pps", {});
+    EXPECT_EQ(Cache().FindImage("Broken.imge"), nullptr);
+    EXPECT_EQ(Cache().Size(), 0u);
+    EXPECT_EQ(Cache().LoadImage("Odd.xyz"), 0);
+
+    // A pps picture with a 32-byte palette block is refused.
+    PictureData block = Drawn(2, 2);
+    block.flags = engine::kPicturePalette32;
+    block.pixels.resize(4); // one index byte per pixel
+    Bytes pps = engine::EncodePps(block, nullptr, 6);
+    ASSERT_FALSE(pps.empty());
+    PictureData out;
+    EXPECT_EQ(engine::PictureCache::DecodePpsImage(pps.data(), pps.size(), out), 0u);
+    EXPECT_EQ(engine::PictureCache::DecodePpsImage(nullptr, 0, out), 0u);
+
+    // Once a good picture takes the name, the next lookup finds it.
+    tools::PackWriter writer;
+    writer.AddPicture("Broken", Drawn(3, 3));
+    Bytes pack = writer.Build();
+    resources->Release(MakeNameKey("Broken.imge"));
+    resources->LoadPackMemory(pack.data(), pack.size());
+    EXPECT_NE(Cache().FindImage("Broken.imge"), nullptr);
+}
+
+TEST_F(Pictures, StaleHandleIsRepairedOncePerSecondAndThenDrawn)
+{
+    tools::PackWriter writer;
+    ASSERT_TRUE(writer.AddPicture("Back", Drawn(4, 4)));
+    ASSERT_TRUE(writer.Write(std::string(::testing::TempDir()) + "back_pictures.vkr"));
+    ASSERT_EQ(resources->LoadPackFile(std::string(::testing::TempDir()) + "back_pictures.vkr"), 1);
+
+    PictureDesc desc;
+    Cache().GetImageInfo(desc, "Back", 0);
+    ASSERT_NE(desc.record, nullptr);
+    engine::PictureRef handle;
+    handle.SetDesc(desc);
+    EXPECT_TRUE(handle.IsValid());
+
+    Cache().RemoveImage("Back");
+    EXPECT_FALSE(handle.IsValid()); // the emptied record has serial 0
+
+    // Another picture reuses the pool chunk: still stale, never a crash.
+    tools::PackWriter other;
+    other.AddPicture("Other", Drawn(2, 2));
+    Bytes otherPack = other.Build();
+    resources->LoadPackMemory(otherPack.data(), otherPack.size());
+    ASSERT_NE(Cache().FindImage("Other.imge"), nullptr);
+    EXPECT_FALSE(handle.IsValid());
+
+    // Checked at 5000: nothing happens before a second has passed.
+    handle.SetLastCheck(5000);
+    SetTime(5999);
+    EXPECT_EQ(Cache().RevalidatePicture(handle), 0);
+    EXPECT_FALSE(handle.IsValid());
+    SetTime(6000);
+    EXPECT_EQ(Cache().RevalidatePicture(handle), 1); // decoded again from the pack file
+    EXPECT_TRUE(handle.IsValid());
+    EXPECT_EQ(handle.GetData(), Cache().FindImage("Back.imge"));
+    EXPECT_EQ(handle.GetSerial(), handle.GetData()->serial);
+
+    // A second handle finds the picture already cached: repaired too.
+    engine::PictureRef late;
+    late.SetDesc(desc);
+    EXPECT_FALSE(late.IsValid());
+    EXPECT_EQ(Cache().RevalidatePicture(late), 1);
+    EXPECT_TRUE(late.IsValid());
+
+    // Canvas pictures and unfiled records are never looked up.
+    PictureDesc canvas = desc;
+    canvas.serial = 1;
+    engine::PictureRef own;
+    own.SetDesc(canvas);
+    SetTime(20000);
+    EXPECT_EQ(Cache().RevalidatePicture(own), 0);
+}
+
+TEST_F(Pictures, RemovedAndMissingPictureStaysInvisible)
+{
+    Cache().CacheInsert(MakeNameKey("Gone.imge"), Drawn(2, 2));
+    PictureDesc desc;
+    Cache().GetImageInfo(desc, "Gone", 0);
+    engine::PictureRef handle;
+    handle.SetDesc(desc);
+    Cache().RemoveImage("Gone");
+    SetTime(9000);
+    EXPECT_EQ(Cache().RevalidatePicture(handle), 0); // nothing to decode it from
+    EXPECT_FALSE(handle.IsValid());
+}
+
+TEST_F(Pictures, AddImageCopiesAndClearFreesEverything)
+{
+    PictureData source = Drawn(3, 2, 2);
+    PictureDesc desc;
+    desc.record = &source;
+    Cache().AddImage(desc, "Copy");
+    PictureData* copy = Cache().FindImage("Copy.imge");
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy, &source);
+    EXPECT_TRUE(copy->pixels == source.pixels);
+    EXPECT_EQ(copy->serial, 2u);
+    Cache().Clear();
+    EXPECT_EQ(Cache().Size(), 0u);
+
+    PictureData freed = Drawn(2, 2);
+    engine::PictureCache::FreePicture(&freed);
+    EXPECT_TRUE(freed.pixels.empty());
+    EXPECT_EQ(freed.frameWidth, 0);
+    engine::PictureCache::FreePicture(nullptr);
+}
+
+// The record built from a decoded file, for images the platform decoder
+// could give.
+TEST(PictureFromImage, FlagsKeysAndDelays)
+{
+    using platform::DecodedImage;
+    DecodedImage indexed;
+    indexed.width = 2;
+    indexed.height = 1;
+    indexed.indexed = true;
+    indexed.palette = { 1, 2, 3, 4, 5, 6 };
+    indexed.frames.push_back({ { 0, 1 }, 0 });
+    PictureData out;
+    ASSERT_EQ(engine::PictureCache::PictureFromImage(indexed, false, out), 1);
+    EXPECT_EQ(out.flags, engine::kPicturePalette);
+    EXPECT_EQ(out.colourKey, engine::kNoPaletteKey);
+    EXPECT_EQ(out.paletteCount, 2);
+    EXPECT_TRUE(out.frameDelays.empty());
+
+    indexed.transparentIndex = 1;
+    ASSERT_EQ(engine::PictureCache::PictureFromImage(indexed, false, out), 1);
+    EXPECT_EQ(out.flags, engine::kPicturePalette | engine::kPictureColourKey);
+    EXPECT_EQ(out.colourKey, 1u);
+
+    // A transparent 32-bit picture in which no pixel has the colour loses
+    // flag 1; one with such a pixel keeps it, with that pixel's alpha 0.
+    DecodedImage rgb;
+    rgb.width = 2;
+    rgb.height = 1;
+    rgb.hasTransparentColour = true;
+    rgb.transparentColour = 0x00FF00FF;
+    rgb.frames.push_back({ { 1, 2, 3, 4, 5, 6, 7, 8 }, 0 });
+    ASSERT_EQ(engine::PictureCache::PictureFromImage(rgb, false, out), 1);
+    EXPECT_EQ(out.flags, 0u);
+    EXPECT_EQ(out.colourKey, 0x00FF00FFu);
+    EXPECT_EQ(out.pixels, (Bytes { 1, 2, 3, 255, 5, 6, 7, 255 }));
+    rgb.frames[0].pixels = { 0xFF, 0x00, 0xFF, 0x11, 5, 6, 7, 8 };
+    ASSERT_EQ(engine::PictureCache::PictureFromImage(rgb, false, out), 1);
+    EXPECT_EQ(out.flags, engine::kPictureColourKey);
+    EXPECT_EQ(out.pixels, (Bytes { 0xFF, 0x00, 0xFF, 0, 5, 6, 7, 255 }));
+
+    // Frames: delays as given, 40 ms for none; only the first for icons.
+    DecodedImage anim;
+    anim.width = 1;
+    anim.height = 1;
+    anim.alphaValid = true;
+    anim.frames = { { { 1, 1, 1, 1 }, 50 }, { { 2, 2, 2, 2 }, 0 }, { { 3, 3, 3, 3 }, 120 } };
+    ASSERT_EQ(engine::PictureCache::PictureFromImage(anim, false, out), 1);
+    EXPECT_EQ(out.frameCount, 3);
+    EXPECT_EQ(out.flags, engine::kPictureAlpha | engine::kPictureDelays);
+    EXPECT_EQ(out.frameDelays, (std::vector<uint32_t> { 50, 40, 120 }));
+    EXPECT_EQ(out.pixels.size(), 12u);
+    ASSERT_EQ(engine::PictureCache::PictureFromImage(anim, true, out), 1);
+    EXPECT_EQ(out.frameCount, 1);
+    EXPECT_EQ(out.flags, engine::kPictureAlpha);
+
+    DecodedImage empty;
+    EXPECT_EQ(engine::PictureCache::PictureFromImage(empty, false, out), 0);
+    DecodedImage huge = rgb;
+    huge.width = 70000;
+    EXPECT_EQ(engine::PictureCache::PictureFromImage(huge, false, out), 0);
+}
+
+TEST(ImageDecoding, GifFramesDelaysAndTransparency)
+{
+    using platform::DecodedImage;
+    // Two frames, delays 5 and 0 hundredths.
+    std::vector<enginetest::GifFrame> frames = { { { 0, 1, 2, 3 }, 5 }, { { 3, 2, 1, 0 }, 0 } };
+    Bytes gif = enginetest::BuildGif(2, 2, frames, kPalette);
+    PictureData out;
+    ASSERT_EQ(engine::PictureCache::DecodeImage(gif.data(), gif.size(), engine::NameHash(".gif"), out), 1);
+    EXPECT_EQ(out.frameCount, 2);
+    EXPECT_EQ(out.frameWidth, 2);
+    EXPECT_EQ(out.frameDelays, (std::vector<uint32_t> { 50, 40 }));
+    ASSERT_EQ(out.pixels.size(), 2u * 2 * 2 * 4);
+    // Frame 1, top-left pixel: index 3 = blue (B,G,R,A = 255,0,0,255).
+    EXPECT_EQ(Bytes(out.pixels.begin() + 16, out.pixels.begin() + 20), (Bytes { 255, 0, 0, 255 }));
+    // Frame 0, top-right pixel: index 1 = red.
+    EXPECT_EQ(Bytes(out.pixels.begin() + 4, out.pixels.begin() + 8), (Bytes { 0, 0, 255, 255 }));
+
+    // One frame with a transparent index: an indexed picture keyed on it.
+    Bytes still = enginetest::BuildGif(2, 2, { { { 0, 2, 2, 1 }, 0 } }, kPalette, 2);
+    ASSERT_EQ(engine::PictureCache::DecodeImage(still.data(), still.size(), engine::NameHash(".gif"), out), 1);
+    EXPECT_EQ(out.frameCount, 1);
+    EXPECT_TRUE(out.frameDelays.empty());
+    EXPECT_EQ(out.flags & (engine::kPicturePalette | engine::kPictureColourKey | engine::kPictureDelays),
+        engine::kPicturePalette | engine::kPictureColourKey);
+    EXPECT_EQ(out.colourKey, 2u);
+    EXPECT_EQ(out.pixels, (Bytes { 0, 2, 2, 1 }));
+}
+
+TEST(ImageDecoding, PngRoundTripWithAlphaAndTypesThatFail)
+{
+    PictureData drawn = tools::DrawPicture(5, 3, 1, [](int, int x, int y) {
+        return static_cast<uint32_t>(x * 50) << 24 | 0x00102030u | static_cast<uint32_t>(y);
+    });
+    Bytes png = tools::EncodePng(drawn);
+    ASSERT_FALSE(png.empty());
+    PictureData out;
+    ASSERT_EQ(engine::PictureCache::DecodeImage(png.data(), png.size(), engine::NameHash(".png"), out), 1);
+    EXPECT_EQ(out.flags & engine::kPictureAlpha, engine::kPictureAlpha);
+    EXPECT_TRUE(out.pixels == drawn.pixels);
+
+    for (const char* ext : { ".wbmp", ".wmf", ".mng", ".doc" })
+        EXPECT_EQ(engine::PictureCache::DecodeImage(png.data(), png.size(), engine::NameHash(ext), out), 0) << ext;
+    for (int type : { 9, 10, 17, 0, 99 }) {
+        platform::DecodedImage image;
+        EXPECT_FALSE(platform::ImageDecoder::Decode(png.data(), png.size(), type, image)) << type;
+    }
+    // Bytes of another type, cut files and garbage fail cleanly.
+    Bytes cut(png.begin(), png.begin() + static_cast<long>(png.size() / 2));
+    for (int type : { 1, 2, 3, 4, 5, 6, 7, 8 }) {
+        platform::DecodedImage image;
+        EXPECT_FALSE(platform::ImageDecoder::Decode(cut.data(), cut.size(), type, image)) << type;
+        EXPECT_TRUE(image.frames.empty());
+    }
+}
+
+TEST(ImageDecoding, EightBitBmpWithoutTransparency)
+{
+    // A 2x2 8-bit BMP with a 4-entry palette (rows bottom-up, padded to 4).
+    Bytes bmp = { 'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54 + 16, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0,
+        0, 0, 0, 0, 8, 0, 0, 0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 4, 0, 0, 0, 4, 0, 0, 0 };
+    const uint8_t palette[16] = { 0, 0, 0, 0, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0 }; // B,G,R,0
+    bmp.insert(bmp.end(), palette, palette + 16);
+    bmp.insert(bmp.end(), { 2, 3, 0, 0, 0, 1, 0, 0 }); // bottom row, then top row
+    bmp[2] = static_cast<uint8_t>(bmp.size());
+    PictureData out;
+    ASSERT_EQ(engine::PictureCache::DecodeImage(bmp.data(), bmp.size(), engine::NameHash(".bmp"), out), 1);
+    EXPECT_EQ(out.flags, engine::kPicturePalette);
+    EXPECT_EQ(out.colourKey, engine::kNoPaletteKey);
+    EXPECT_EQ(out.pixels, (Bytes { 0, 1, 2, 3 }));
+    EXPECT_EQ(Bytes(out.palette.begin() + 3, out.palette.begin() + 6), (Bytes { 255, 0, 0 }));
+}
+
+} // namespace
