@@ -169,10 +169,13 @@ int TextRenderer::Layout(uint8_t* target, int width, int height, int x, int y, s
 
     const size_t length = text.size();
     bool stopped = false;
+    m_idleLines = 0;
     while (m_index < length && !stopped) {
         const uint8_t byte = static_cast<uint8_t>(text[m_index]);
         if (byte == '\n') {
             ++m_index;
+            if (m_drawing)
+                m_idleLines = 0;
             NewLine();
             continue;
         }
@@ -214,8 +217,13 @@ int TextRenderer::Layout(uint8_t* target, int width, int height, int x, int y, s
                 const bool stop = !m_style.wrap
                     || (m_drawing && m_height < m_lineTop + m_style.size + m_lineHeight + m_style.rowSpacing);
                 if (!stop) {
+                    // A drawn line that took nothing: twice in a row means
+                    // the next line would start the same way again (a line
+                    // of no height, a margin beyond the target), so stop.
+                    if (!layoutPass)
+                        m_idleLines = !m_lineHasGlyph && m_index == m_lineStartIndex ? m_idleLines + 1 : 0;
                     NewLine();
-                    if (layoutPass || m_width >= m_penX + advance)
+                    if (layoutPass || (m_idleLines < 2 && m_width >= m_penX + advance))
                         continue;
                 } else if (layoutPass) {
                     RewindLine();
@@ -283,6 +291,8 @@ void TextRenderer::DrawGlyph(std::string_view bytes)
     }
     m_penX += advance;
     m_lineHasGlyph = true;
+    if (m_drawing)
+        m_idleLines = 0;
 }
 
 void TextRenderer::BlendGlyph(const platform::GlyphImage& glyph, int advance, int top)

@@ -117,6 +117,8 @@ private:
     size_t m_lineStartIndex = 0;
     int m_lineStartX = 0;
     bool m_lineHasGlyph = false;
+    // Drawn lines in a row that took nothing (see Layout).
+    int m_idleLines = 0;
     bool m_drawing = false;
     bool m_measuring = false;
     TextStyle m_lineStartStyle;

@@ -333,6 +333,26 @@ TEST_F(TextRendererTest, OversizeAndNoSurfaceDrawNothing)
     EXPECT_EQ(renderer.DrawText(nullptr, 0, 0, 0, 0, "ab"), 1);
 }
 
+TEST_F(TextRendererTest, LinesThatTakeNothingEndTheDraw)
+{
+    // Lines of no height whose margin moves past the target: every new line
+    // would start the same way again.
+    TextStyle s = Style(12);
+    s.charSpacing = 2;
+    renderer.SetStyle(s);
+    Canvas c(1, 1);
+    renderer.DrawText(c.pixels.data(), 1, 1, 0, 0, "<size=0>xy<leftmargin=5>z");
+    // Row spacing that cancels the line height, with a character that never
+    // fits: each line takes one character and the draw ends.
+    s = Style(12);
+    s.rowSpacing = -12;
+    s.rightMargin = 5;
+    renderer.SetStyle(s);
+    Canvas d(8, 100);
+    renderer.DrawText(d.pixels.data(), 8, 100, 0, 0, "aaaa");
+    SUCCEED();
+}
+
 TEST_F(TextRendererTest, DrawsChineseAndLatinInside)
 {
     renderer.SetStyle(Style(20));
