@@ -13,6 +13,7 @@
 #include "engine/modules/ResourceModule.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <array>
 #include <vector>
 
@@ -29,6 +30,26 @@ const char* ModuleName(int id)
     case MODULE_MUSIC: return "MusicModule";
     case MODULE_INPUT: return "InputModule";
     default: return "module";
+    }
+}
+
+// Calls the music module through the table the host gave the object module;
+// without the module or the table, logs and answers 0.
+template <typename Field, typename... Args>
+int CallMusic(GameCore* core, const char* service, Field SoundCalls::*field, Args... args)
+{
+    ModuleBase* music = core ? core->FindModule(MODULE_MUSIC) : nullptr;
+    auto* objects = core ? dynamic_cast<DrawingObjectModule*>(core->FindModule(MODULE_OBJECT)) : nullptr;
+    const Field call = objects ? objects->GetSoundCalls().*field : nullptr;
+    if (!music || !call) {
+        LogPrintf("%s: MusicModule is not loaded", service);
+        return 0;
+    }
+    if constexpr (std::is_same_v<decltype(call(*music, args...)), void>) {
+        call(*music, args...);
+        return 0;
+    } else {
+        return call(*music, args...);
     }
 }
 
@@ -429,27 +450,38 @@ void GameObject::RemoveObject(EngineObject* object, int deferred)
 
 int GameObject::PlaySound(std::string_view name, int loops, const EngineEvent* endEvent)
 {
-    ModuleBase* music = Module(MODULE_MUSIC, "PlaySound");
-    DrawingObjectModule* objects = music ? Drawing("PlaySound") : nullptr;
-    if (!objects || !objects->GetSoundCalls().playSound)
-        return 0;
-    return objects->GetSoundCalls().playSound(*music, name, loops, endEvent);
+    return CallMusic(GetCore(), "PlaySound", &SoundCalls::playSound, name, loops, endEvent);
 }
 
-#define KBZN_SOUND_CALL(service, call, ...)                                                                            \
-    ModuleBase* music = Module(MODULE_MUSIC, service);                                                                 \
-    DrawingObjectModule* objects = music ? Drawing(service) : nullptr;                                                 \
-    if (objects && objects->GetSoundCalls().call)                                                                      \
-        objects->GetSoundCalls().call(*music __VA_OPT__(, ) __VA_ARGS__);
+void GameObject::StopSound(int channel)
+{
+    CallMusic(GetCore(), "StopSound", &SoundCalls::stop, channel);
+}
 
-void GameObject::StopSound(int channel) { KBZN_SOUND_CALL("StopSound", stop, channel) }
-void GameObject::ResumeSound(int channel, int restart) { KBZN_SOUND_CALL("ResumeSound", resume, channel, restart) }
-void GameObject::PauseSound(int channel) { KBZN_SOUND_CALL("PauseSound", pause, channel) }
-void GameObject::UnloadSound(std::string_view name) { KBZN_SOUND_CALL("UnloadSound", unloadSound, name) }
-void GameObject::StopAllSounds() { KBZN_SOUND_CALL("StopAllSounds", stopAll) }
-void GameObject::SetMute(int flag) { KBZN_SOUND_CALL("SetMute", setMute, flag) }
+void GameObject::ResumeSound(int channel, int restart)
+{
+    CallMusic(GetCore(), "ResumeSound", &SoundCalls::resume, channel, restart);
+}
 
-#undef KBZN_SOUND_CALL
+void GameObject::PauseSound(int channel)
+{
+    CallMusic(GetCore(), "PauseSound", &SoundCalls::pause, channel);
+}
+
+void GameObject::UnloadSound(std::string_view name)
+{
+    CallMusic(GetCore(), "UnloadSound", &SoundCalls::unloadSound, name);
+}
+
+void GameObject::StopAllSounds()
+{
+    CallMusic(GetCore(), "StopAllSounds", &SoundCalls::stopAll);
+}
+
+void GameObject::SetMute(int flag)
+{
+    CallMusic(GetCore(), "SetMute", &SoundCalls::setMute, flag);
+}
 
 // Action groups.
 

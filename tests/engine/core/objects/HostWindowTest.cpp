@@ -26,6 +26,18 @@ public:
 
 using Host = HostEngine;
 
+// A stand-in music module that records what the sound services ask of it.
+class FakeMusic final : public ModuleBase {
+public:
+    int Init() override { return 1; }
+    void Shutdown() override { }
+    void Update() override { DrainMessages(); }
+    int GetId() const override { return MODULE_MUSIC; }
+    const char* GetName() const override { return "MusicModule"; }
+    int OnMessage(int, MessageWord, MessageWord) override { return ORBITVANE_RETURN_OK; }
+    std::vector<std::string> calls;
+};
+
 TEST_F(Host, ModulesLoadedInOrderAndRootLaidOut)
 {
     EXPECT_NE(core().FindModule(MODULE_RESOURCE), nullptr);
@@ -45,6 +57,34 @@ TEST_F(Host, SecondWindowTakesTheNextTimerId)
     ASSERT_TRUE(second.Create("second", 50, 50));
     ASSERT_TRUE(second.Init(std::make_unique<Root>()));
     EXPECT_EQ(second.GetTimerId(), host.GetTimerId() + 1);
+}
+
+TEST_F(Host, AGivenMusicModuleIsLoadedFourthAndReachedByTheSoundServices)
+{
+    COrbitVaneWnd withMusic;
+    SoundCalls calls;
+    calls.playSound = [](ModuleBase& m, std::string_view name, int loops, const EngineEvent*) {
+        static_cast<FakeMusic&>(m).calls.push_back("play " + std::string(name) + " " + std::to_string(loops));
+        return 7;
+    };
+    calls.stopAll = [](ModuleBase& m) { static_cast<FakeMusic&>(m).calls.push_back("stop all"); };
+    withMusic.SetMusicModule([] { return std::make_unique<FakeMusic>(); }, calls);
+    ASSERT_TRUE(withMusic.Create("music", 60, 60));
+    auto owned = std::make_unique<Root>();
+    Root* r = owned.get();
+    ASSERT_TRUE(withMusic.Init(std::move(owned)));
+    auto* music = dynamic_cast<FakeMusic*>(withMusic.GetCore().FindModule(MODULE_MUSIC));
+    ASSERT_NE(music, nullptr);
+    EXPECT_EQ(withMusic.GetCore().ModuleCount(), 5u);
+    EXPECT_EQ(r->PlaySound("ding", 2, nullptr), 7);
+    r->StopAllSounds();
+    r->PauseSound(1); // not in the table: nothing
+    ASSERT_NE(r->PlaySoundLater("later", 1, nullptr), 0u);
+    SetTick(200000);
+    withMusic.RunFrame();
+    SetTick(200050);
+    withMusic.RunFrame();
+    EXPECT_EQ(music->calls, (std::vector<std::string> { "play ding 2", "stop all", "play later 1" }));
 }
 
 TEST_F(Host, SizeChangesRelayoutOnlyWhenRealAndNew)
