@@ -43,7 +43,10 @@ std::vector<uint8_t> Wav(int ms)
         out.push_back(static_cast<uint8_t>(v));
         out.push_back(static_cast<uint8_t>(v >> 8));
     };
-    auto tag = [&](const char* t) { out.insert(out.end(), t, t + 4); };
+    auto tag = [&](const char* t) {
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<uint8_t>(t[i]));
+    };
     tag("RIFF");
     u32(36 + samples * 2);
     tag("WAVE");
