@@ -5,7 +5,10 @@
 #include "engine/core/objects/EnginePaintModule.h"
 #include "engine/core/objects/RectObject.h"
 #include "engine/modules/InputModule.h"
+#include "engine/modules/MusicModule.h"
 #include "engine/modules/ResourceModule.h"
+
+#include "platform/WindowAttention.h"
 
 #include <algorithm>
 #include <atomic>
@@ -18,9 +21,34 @@ namespace {
 // Process-wide: every host window's frame timer has its own id.
 std::atomic<uint32_t> g_nextTimerId { kFirstFrameTimerId };
 
+// The object services' sound calls onto the engine's music module.
+MusicModule& Music(ModuleBase& module)
+{
+    return static_cast<MusicModule&>(module);
+}
+
+SoundCalls MusicModuleCalls()
+{
+    SoundCalls calls;
+    calls.playSound = [](ModuleBase& m, std::string_view name, int loops, const EngineEvent* endEvent) {
+        return static_cast<int>(Music(m).PlaySound(name, loops, endEvent));
+    };
+    calls.stop = [](ModuleBase& m, int channel) { Music(m).Stop(static_cast<uint32_t>(channel)); };
+    calls.resume = [](ModuleBase& m, int channel, int restart) {
+        Music(m).Resume(static_cast<uint32_t>(channel), restart);
+    };
+    calls.pause = [](ModuleBase& m, int channel) { Music(m).Pause(static_cast<uint32_t>(channel)); };
+    calls.unloadSound = [](ModuleBase& m, std::string_view name) { Music(m).UnloadSound(name); };
+    calls.stopAll = [](ModuleBase& m) { Music(m).StopAll(); };
+    calls.setMute = [](ModuleBase& m, int flag) { Music(m).SetMute(flag); };
+    return calls;
+}
+
 } // namespace
 
 COrbitVaneWnd::COrbitVaneWnd()
+    : m_musicFactory([] { return std::make_unique<MusicModule>(); })
+    , m_soundCalls(MusicModuleCalls())
 {
     m_window.SetEventHandler([this](const platform::WindowEvent& event) { OnEvent(event); });
     m_window.SetMessageHandler(
@@ -29,6 +57,8 @@ COrbitVaneWnd::COrbitVaneWnd()
 
 COrbitVaneWnd::~COrbitVaneWnd()
 {
+    if (platform::MainWindowHandle() == m_window.Handle())
+        platform::SetMainWindow(nullptr);
     if (m_window.IsCreated())
         m_window.Destroy();
     m_core.UnloadAllModules();
@@ -36,7 +66,11 @@ COrbitVaneWnd::~COrbitVaneWnd()
 
 bool COrbitVaneWnd::Create(std::string_view title, int width, int height, uint32_t style)
 {
-    return m_window.Create(title, width, height, style);
+    if (!m_window.Create(title, width, height, style))
+        return false;
+    // The engine's window is the one that flashes for attention.
+    platform::SetMainWindow(&m_window);
+    return true;
 }
 
 void COrbitVaneWnd::SetMusicModule(MusicModuleFactory factory, const SoundCalls& calls)

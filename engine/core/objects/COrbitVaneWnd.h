@@ -44,8 +44,9 @@ public:
     // Creates the platform window (hidden) with the client size.
     virtual bool Create(std::string_view title, int width, int height, uint32_t style = platform::kWindowResizable);
     // Where the music module comes from, and how objects reach it; call
-    // before Init. Without it no music module is loaded and every sound
-    // service logs and does nothing.
+    // before Init. By default it is the engine's MusicModule; a null
+    // factory loads none, and every sound service then logs and does
+    // nothing.
     void SetMusicModule(MusicModuleFactory factory, const SoundCalls& calls);
     // Loads the modules (a resource module of its own when none is given),
     // registers the root object without a parent, lays it out and starts

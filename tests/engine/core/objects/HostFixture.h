@@ -51,6 +51,7 @@ protected:
     void SetUp() override
     {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
         SetTick(100000);
         if (!host.Create("objects", kWidth, kHeight))
             GTEST_SKIP() << "no video driver";

@@ -3,6 +3,8 @@
 
 #include "HostFixture.h"
 
+#include "engine/modules/MusicModule.h"
+
 #include "platform/MessageLoop.h"
 
 #include <SDL.h>
@@ -43,12 +45,26 @@ TEST_F(Host, ModulesLoadedInOrderAndRootLaidOut)
     EXPECT_NE(core().FindModule(MODULE_RESOURCE), nullptr);
     EXPECT_NE(core().FindModule(MODULE_OBJECT), nullptr);
     EXPECT_NE(core().FindModule(MODULE_PAINT), nullptr);
-    EXPECT_EQ(core().FindModule(MODULE_MUSIC), nullptr); // none given
+    // The engine's own music module, on SDL's dummy audio output.
+    EXPECT_NE(dynamic_cast<MusicModule*>(core().FindModule(MODULE_MUSIC)), nullptr);
     EXPECT_NE(core().FindModule(MODULE_INPUT), nullptr);
     EXPECT_EQ(host.GetRootObject(), root);
     EXPECT_EQ(root->rectChanges, 1);
     EXPECT_EQ(paint->GetWidth(), kWidth);
     EXPECT_GE(host.GetTimerId(), kFirstFrameTimerId);
+}
+
+TEST_F(Host, WithoutAMusicModuleSoundsAreOff)
+{
+    COrbitVaneWnd silent;
+    silent.SetMusicModule(nullptr, SoundCalls {});
+    ASSERT_TRUE(silent.Create("silent", 60, 60));
+    auto owned = std::make_unique<Root>();
+    Root* r = owned.get();
+    ASSERT_TRUE(silent.Init(std::move(owned)));
+    EXPECT_EQ(silent.GetCore().FindModule(MODULE_MUSIC), nullptr);
+    EXPECT_EQ(silent.GetCore().ModuleCount(), 4u);
+    EXPECT_EQ(r->PlaySound("ding", 1, nullptr), 0);
 }
 
 TEST_F(Host, SecondWindowTakesTheNextTimerId)
