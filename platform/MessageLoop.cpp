@@ -11,6 +11,7 @@
 #include <chrono>
 #include <thread>
 #include <optional>
+#include <string_view>
 
 namespace platform {
 
@@ -22,6 +23,17 @@ thread_local std::optional<int> t_quit;
 // While the thread's own queue may receive posts that do not wake SDL, the
 // loop looks at it at least this often.
 constexpr int kThreadQueuePollMs = 5;
+
+// Whether the video driver has a wait of its own for its events; the
+// headless drivers have none and SDL then polls every millisecond.
+bool VideoDriverCanWait()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver)
+        return false;
+    std::string_view name(driver);
+    return name != "offscreen" && name != "dummy";
+}
 
 } // namespace
 
@@ -90,10 +102,17 @@ bool MessageLoop::PumpOnce(int waitMs, int* exitCode)
     if (MessageQueue::Current())
         wait = wait < 0 ? kThreadQueuePollMs : std::min(wait, kThreadQueuePollMs);
     if (wait != 0) {
-        if (SdlVideo::ActiveOnThisThread()) {
+        if (SdlVideo::ActiveOnThisThread() && VideoDriverCanWait()) {
             SDL_Event event;
             if (SDL_WaitEventTimeout(&event, wait))
                 Window::DispatchSdlEvent(event);
+        } else if (SdlVideo::ActiveOnThisThread()) {
+            // A driver without a real wait (offscreen, dummy) would make SDL
+            // poll every millisecond; nothing but our own posts and timers
+            // brings work there, so sleep until the next one is due, looking
+            // again at least every few milliseconds for posts from elsewhere.
+            int pause = wait < 0 ? kThreadQueuePollMs : std::min(wait, kThreadQueuePollMs);
+            std::this_thread::sleep_for(std::chrono::milliseconds(pause));
         } else {
             // No windows: only the thread queue (or nothing at all) can
             // bring work, and it is looked at again after the pause.
