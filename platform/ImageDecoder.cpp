@@ -11,26 +11,31 @@ namespace platform {
 
 namespace {
 
-// The loader name SDL2_image knows a type by; null for types it cannot read.
-const char* LoaderType(int type)
+using Loader = SDL_Surface* (*)(SDL_RWops*);
+
+// The one SDL2_image loader of a type; null for types it cannot read. Each
+// type goes to its own loader: the library's general entry point sniffs the
+// content and would hand the bytes to whatever format they resemble (SVG,
+// XPM, ...), whatever the type asked for.
+Loader LoaderOf(int type)
 {
     switch (type) {
     case kImageBmp:
-        return "BMP";
+        return IMG_LoadBMP_RW;
     case kImageGif:
-        return "GIF";
+        return IMG_LoadGIF_RW;
     case kImageJpg:
-        return "JPG";
+        return IMG_LoadJPG_RW;
     case kImagePng:
-        return "PNG";
+        return IMG_LoadPNG_RW;
     case kImageIco:
-        return "ICO";
+        return IMG_LoadICO_RW;
     case kImageTif:
-        return "TIF";
+        return IMG_LoadTIF_RW;
     case kImageTga:
-        return "TGA";
+        return IMG_LoadTGA_RW;
     case kImagePcx:
-        return "PCX";
+        return IMG_LoadPCX_RW;
     default:
         return nullptr; // wbmp, wmf, mng and unknown codes
     }
@@ -205,7 +210,7 @@ bool FromAnimation(IMG_Animation* animation, const std::vector<uint32_t>& fileDe
 bool ImageDecoder::Decode(const void* data, size_t size, int type, DecodedImage& out)
 {
     out = DecodedImage {};
-    const char* loader = LoaderType(type);
+    Loader loader = LoaderOf(type);
     if (!loader || !data || size == 0)
         return false;
     bool ok = false;
@@ -213,7 +218,7 @@ bool ImageDecoder::Decode(const void* data, size_t size, int type, DecodedImage&
         // Several frames come from the animation loader (as 32-bit frames);
         // a single frame keeps its palette through the plain loader.
         if (Rw rw = OpenMemory(data, size)) {
-            Animation animation(IMG_LoadAnimationTyped_RW(rw.get(), 0, loader));
+            Animation animation(IMG_LoadGIFAnimation_RW(rw.get()));
             if (animation && animation->count > 1)
                 ok = FromAnimation(animation.get(), GifDelays(static_cast<const uint8_t*>(data), size), out);
         }
@@ -221,7 +226,7 @@ bool ImageDecoder::Decode(const void* data, size_t size, int type, DecodedImage&
     if (!ok) {
         out = DecodedImage {};
         if (Rw rw = OpenMemory(data, size)) {
-            Surface surface(IMG_LoadTyped_RW(rw.get(), 0, loader));
+            Surface surface(loader(rw.get()));
             ok = FromSurface(surface.get(), out);
         }
     }
