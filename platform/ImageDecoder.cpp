@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -12,6 +14,8 @@ namespace platform {
 namespace {
 
 using Loader = SDL_Surface* (*)(SDL_RWops*);
+
+bool Fits(uint64_t w, uint64_t h);
 
 // The one SDL2_image loader of a type; null for types it cannot read. Each
 // type goes to its own loader: the library's general entry point sniffs the
@@ -84,7 +88,7 @@ bool CopyBgra(SDL_Surface* surface, ImageFrame& frame)
 
 bool FromSurface(SDL_Surface* surface, DecodedImage& out)
 {
-    if (!surface || surface->w <= 0 || surface->h <= 0)
+    if (!surface || surface->w <= 0 || surface->h <= 0 || !Fits(surface->w, surface->h))
         return false;
     out.width = surface->w;
     out.height = surface->h;
@@ -127,16 +131,25 @@ bool FromSurface(SDL_Surface* surface, DecodedImage& out)
     return true;
 }
 
-// The delays (hundredths of a second) of a GIF's images in file order, read
-// from the graphic control extension before each image (0 where there is
-// none). The animation loader replaces short delays with its own default,
-// and callers need the file's values. Empty when the blocks cannot be
-// walked.
-std::vector<uint32_t> GifDelays(const uint8_t* data, size_t size)
-{
+// What the blocks of a GIF announce: the screen, each image's size and the
+// delays (hundredths of a second) from the graphic control extension before
+// each image (0 where there is none). The animation loader replaces short
+// delays with its own default, and callers need the file's values.
+struct GifLayout {
+    uint64_t screenWidth = 0;
+    uint64_t screenHeight = 0;
+    uint64_t largestImage = 0; // pixels
     std::vector<uint32_t> delays;
+    bool complete = false; // every block walked up to the trailer
+};
+
+GifLayout WalkGif(const uint8_t* data, size_t size)
+{
+    GifLayout layout;
     if (size < 13)
-        return {};
+        return layout;
+    layout.screenWidth = data[6] | data[7] << 8;
+    layout.screenHeight = data[8] | data[9] << 8;
     size_t pos = 13;
     if (data[10] & 0x80)
         pos += 3u * (2u << (data[10] & 7));
@@ -153,38 +166,124 @@ std::vector<uint32_t> GifDelays(const uint8_t* data, size_t size)
     uint32_t pending = 0;
     while (pos < size) {
         uint8_t kind = data[pos++];
-        if (kind == 0x3B)
-            return delays;
+        if (kind == 0x3B) {
+            layout.complete = true;
+            return layout;
+        }
         if (kind == 0x21) {
             if (pos >= size)
-                return {};
+                return layout;
             uint8_t label = data[pos++];
             if (label == 0xF9 && pos + 5 <= size && data[pos] >= 4)
                 pending = data[pos + 2] | data[pos + 3] << 8;
             if (!skipBlocks())
-                return {};
+                return layout;
         } else if (kind == 0x2C) {
             if (pos + 9 > size)
-                return {};
+                return layout;
+            uint64_t w = data[pos + 4] | data[pos + 5] << 8;
+            uint64_t h = data[pos + 6] | data[pos + 7] << 8;
+            layout.largestImage = std::max(layout.largestImage, w * h);
             uint8_t packed = data[pos + 8];
             pos += 9;
             if (packed & 0x80)
                 pos += 3u * (2u << (packed & 7));
             pos += 1; // LZW minimum code size
             if (pos > size || !skipBlocks())
-                return {};
-            delays.push_back(pending);
+                return layout;
+            layout.delays.push_back(pending);
             pending = 0;
         } else {
-            return {};
+            return layout;
         }
     }
-    return delays; // no trailer: the images read so far
+    return layout;
+}
+
+uint32_t Le16(const uint8_t* p)
+{
+    return p[0] | p[1] << 8;
+}
+
+uint32_t Be16(const uint8_t* p)
+{
+    return p[0] << 8 | p[1];
+}
+
+int64_t Le32s(const uint8_t* p)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16) | static_cast<uint32_t>(p[3]) << 24);
+}
+
+bool Fits(uint64_t w, uint64_t h)
+{
+    return w <= ImageDecoder::kMaxSide && h <= ImageDecoder::kMaxSide && w * h <= ImageDecoder::kMaxPixels;
+}
+
+// Whether the size the file's header announces is one the decoder accepts.
+// The library allocates what a header says before it reads any pixel, so a
+// few bytes claiming a giant picture are refused here. Headers this cannot
+// read are left to the library (its result is checked again afterwards).
+bool DeclaredSizeFits(const uint8_t* d, size_t size, int type)
+{
+    switch (type) {
+    case kImageGif: {
+        GifLayout gif = WalkGif(d, size);
+        uint64_t frames = std::max<uint64_t>(1, gif.delays.size());
+        // The animation loader gives every frame a whole screen.
+        return Fits(gif.screenWidth, gif.screenHeight) && gif.largestImage <= ImageDecoder::kMaxPixels
+            && frames * gif.screenWidth * gif.screenHeight <= ImageDecoder::kMaxPixels;
+    }
+    case kImagePng:
+        if (size < 24)
+            return true;
+        return Fits(Be16(d + 16) << 16 | Be16(d + 18), Be16(d + 20) << 16 | Be16(d + 22));
+    case kImageBmp:
+        if (size < 26)
+            return true;
+        if (Le32s(d + 14) == 12)
+            return Fits(Le16(d + 18), Le16(d + 20));
+        return Fits(std::llabs(Le32s(d + 18)), std::llabs(Le32s(d + 22)));
+    case kImageTga:
+        return size < 16 || Fits(Le16(d + 12), Le16(d + 14));
+    case kImagePcx:
+        if (size < 12)
+            return true;
+        return Fits(static_cast<uint16_t>(Le16(d + 8) - Le16(d + 4) + 1), static_cast<uint16_t>(Le16(d + 10) - Le16(d + 6) + 1));
+    case kImageJpg: {
+        size_t pos = 2;
+        while (pos + 4 <= size && d[pos] == 0xFF) {
+            uint8_t marker = d[pos + 1];
+            if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+                return pos + 9 > size || Fits(Be16(d + pos + 7), Be16(d + pos + 5));
+            if (marker == 0xDA)
+                return true;
+            pos += 2 + Be16(d + pos + 2);
+        }
+        return true;
+    }
+    case kImageIco: {
+        if (size < 6)
+            return true;
+        uint32_t count = Le16(d + 4);
+        for (uint32_t i = 0; i < count && 6 + (i + 1) * 16 <= size; ++i) {
+            const uint8_t* entry = d + 6 + i * 16;
+            uint64_t at = static_cast<uint32_t>(entry[12] | entry[13] << 8 | entry[14] << 16) | static_cast<uint32_t>(entry[15]) << 24;
+            if (at + 12 <= size && !(d[at] == 0x89 && d[at + 1] == 'P')
+                && !Fits(std::llabs(Le32s(d + at + 4)), std::llabs(Le32s(d + at + 8))))
+                return false;
+        }
+        return true;
+    }
+    default:
+        return true;
+    }
 }
 
 bool FromAnimation(IMG_Animation* animation, const std::vector<uint32_t>& fileDelays, DecodedImage& out)
 {
-    if (!animation || animation->count < 1 || animation->w <= 0 || animation->h <= 0)
+    if (!animation || animation->count < 1 || animation->w <= 0 || animation->h <= 0
+        || !Fits(static_cast<uint64_t>(animation->w), static_cast<uint64_t>(animation->h) * animation->count))
         return false;
     out.width = animation->w;
     out.height = animation->h;
@@ -211,7 +310,7 @@ bool ImageDecoder::Decode(const void* data, size_t size, int type, DecodedImage&
 {
     out = DecodedImage {};
     Loader loader = LoaderOf(type);
-    if (!loader || !data || size == 0)
+    if (!loader || !data || size == 0 || !DeclaredSizeFits(static_cast<const uint8_t*>(data), size, type))
         return false;
     bool ok = false;
     if (type == kImageGif) {
@@ -220,7 +319,7 @@ bool ImageDecoder::Decode(const void* data, size_t size, int type, DecodedImage&
         if (Rw rw = OpenMemory(data, size)) {
             Animation animation(IMG_LoadGIFAnimation_RW(rw.get()));
             if (animation && animation->count > 1)
-                ok = FromAnimation(animation.get(), GifDelays(static_cast<const uint8_t*>(data), size), out);
+                ok = FromAnimation(animation.get(), WalkGif(static_cast<const uint8_t*>(data), size).delays, out);
         }
     }
     if (!ok) {

@@ -363,6 +363,32 @@ TEST(ImageDecoding, PngRoundTripWithAlphaAndTypesThatFail)
     }
 }
 
+// A few header bytes claiming a giant picture are refused before the
+// library allocates for it.
+TEST(ImageDecoding, HeadersClaimingGiantPicturesAreRefused)
+{
+    // GIF: a 60000 x 60000 screen.
+    Bytes gif = enginetest::BuildGif(2, 2, { { { 0, 1, 2, 3 }, 0 } }, kPalette);
+    gif[6] = gif[8] = 0x60;
+    gif[7] = gif[9] = 0xEA;
+    // GIF: 2000 frames of 2048 x 2048 (each frame is a whole screen).
+    std::vector<enginetest::GifFrame> many(2000, { { 0 }, 0 });
+    Bytes longGif = enginetest::BuildGif(1, 1, many, kPalette);
+    longGif[6] = longGif[8] = 0x00;
+    longGif[7] = longGif[9] = 0x08;
+    // TGA: 65535 x 65535, 32-bit, and nothing else.
+    Bytes tga = { 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 32, 8 };
+    // PNG: an IHDR of 100000 x 100000.
+    Bytes png = { 0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 1, 0x86, 0xA0, 0, 1, 0x86,
+        0xA0, 8, 6, 0, 0, 0, 0, 0, 0, 0 };
+    const std::pair<int, const Bytes*> cases[] = { { platform::kImageGif, &gif }, { platform::kImageGif, &longGif },
+        { platform::kImageTga, &tga }, { platform::kImagePng, &png } };
+    for (const auto& [type, bytes] : cases) {
+        platform::DecodedImage image;
+        EXPECT_FALSE(platform::ImageDecoder::Decode(bytes->data(), bytes->size(), type, image)) << type;
+    }
+}
+
 TEST(ImageDecoding, EightBitBmpWithoutTransparency)
 {
     // A 2x2 8-bit BMP with a 4-entry palette (rows bottom-up, padded to 4).
