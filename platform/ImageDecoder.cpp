@@ -193,9 +193,9 @@ GifLayout WalkGif(const uint8_t* data, size_t size)
                 return layout;
             layout.delays.push_back(pending);
             pending = 0;
-        } else {
-            return layout;
         }
+        // Any other byte is skipped, as the library's reader skips it, so
+        // that every image it will find is seen here first.
     }
     return layout;
 }
