@@ -269,11 +269,38 @@ bool DeclaredSizeFits(const uint8_t* d, size_t size, int type)
         for (uint32_t i = 0; i < count && 6 + (i + 1) * 16 <= size; ++i) {
             const uint8_t* entry = d + 6 + i * 16;
             uint64_t at = static_cast<uint32_t>(entry[12] | entry[13] << 8 | entry[14] << 16) | static_cast<uint32_t>(entry[15]) << 24;
-            if (at + 12 <= size && !(d[at] == 0x89 && d[at + 1] == 'P')
-                && !Fits(std::llabs(Le32s(d + at + 4)), std::llabs(Le32s(d + at + 8))))
+            if (at + 24 <= size && d[at] == 0x89 && d[at + 1] == 'P') {
+                if (!DeclaredSizeFits(d + at, size - at, kImagePng))
+                    return false;
+            } else if (at + 12 <= size && !Fits(std::llabs(Le32s(d + at + 4)), std::llabs(Le32s(d + at + 8)))) {
                 return false;
+            }
         }
         return true;
+    }
+    case kImageTif: {
+        // The first directory's ImageWidth (256) and ImageLength (257).
+        if (size < 8 || !((d[0] == 'I' && d[1] == 'I') || (d[0] == 'M' && d[1] == 'M')))
+            return true;
+        bool le = d[0] == 'I';
+        auto u16 = [&](size_t at) -> uint32_t { return le ? Le16(d + at) : Be16(d + at); };
+        auto u32 = [&](size_t at) -> uint64_t { return le ? (u16(at) | u16(at + 2) << 16) : (u16(at) << 16 | u16(at + 2)); };
+        uint64_t ifd = u32(4);
+        if (ifd + 2 > size)
+            return true;
+        uint64_t w = 0;
+        uint64_t h = 0;
+        uint32_t entries = u16(ifd);
+        for (uint32_t i = 0; i < entries && ifd + 2 + (i + 1) * 12 <= size; ++i) {
+            size_t e = ifd + 2 + i * 12;
+            uint32_t tag = u16(e);
+            uint64_t value = u16(e + 2) == 3 ? u16(e + 8) : u32(e + 8);
+            if (tag == 256)
+                w = value;
+            else if (tag == 257)
+                h = value;
+        }
+        return Fits(w, h);
     }
     default:
         return true;

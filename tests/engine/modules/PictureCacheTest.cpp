@@ -381,8 +381,11 @@ TEST(ImageDecoding, HeadersClaimingGiantPicturesAreRefused)
     // PNG: an IHDR of 100000 x 100000.
     Bytes png = { 0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 1, 0x86, 0xA0, 0, 1, 0x86,
         0xA0, 8, 6, 0, 0, 0, 0, 0, 0, 0 };
+    // TIFF: a first directory of 100000 x 100000.
+    Bytes tif = { 'I', 'I', 42, 0, 8, 0, 0, 0, 2, 0, 0, 1, 4, 0, 1, 0, 0, 0, 0xA0, 0x86, 1, 0, 1, 1, 4, 0, 1, 0, 0, 0,
+        0xA0, 0x86, 1, 0, 0, 0, 0, 0 };
     const std::pair<int, const Bytes*> cases[] = { { platform::kImageGif, &gif }, { platform::kImageGif, &longGif },
-        { platform::kImageTga, &tga }, { platform::kImagePng, &png } };
+        { platform::kImageTga, &tga }, { platform::kImagePng, &png }, { platform::kImageTif, &tif } };
     for (const auto& [type, bytes] : cases) {
         platform::DecodedImage image;
         EXPECT_FALSE(platform::ImageDecoder::Decode(bytes->data(), bytes->size(), type, image)) << type;
