@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace platform {
@@ -331,11 +332,68 @@ bool FromAnimation(IMG_Animation* animation, const std::vector<uint32_t>& fileDe
     return true;
 }
 
+// SDL's allocations go through these: one larger than kMaxSdlAllocation
+// fails instead of being made. Picture readers size their surfaces from
+// header fields, and for GIF a crafted image descriptor can hide where only
+// the library's own LZW reader finds it; without the cap a few hundred bytes
+// made it allocate and clear 4 GiB. Everything else is passed to the
+// functions SDL had before, so blocks from before and after stay
+// interchangeable. The cap is far above anything the program asks of SDL
+// (window buffers, sound buffers, 16 Mi-pixel pictures).
+constexpr size_t kMaxSdlAllocation = size_t { 512 } << 20;
+
+struct SdlMemory {
+    SDL_malloc_func malloc = nullptr;
+    SDL_calloc_func calloc = nullptr;
+    SDL_realloc_func realloc = nullptr;
+    SDL_free_func free = nullptr;
+};
+
+SdlMemory& Original()
+{
+    static SdlMemory original;
+    return original;
+}
+
+void* CappedMalloc(size_t n)
+{
+    return n > kMaxSdlAllocation ? nullptr : Original().malloc(n);
+}
+
+void* CappedCalloc(size_t count, size_t n)
+{
+    if (n && count > kMaxSdlAllocation / n)
+        return nullptr;
+    return Original().calloc(count, n);
+}
+
+void* CappedRealloc(void* block, size_t n)
+{
+    return n > kMaxSdlAllocation ? nullptr : Original().realloc(block, n);
+}
+
+void ForwardFree(void* block)
+{
+    Original().free(block);
+}
+
+void CapSdlAllocations()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        SdlMemory& o = Original();
+        SDL_GetMemoryFunctions(&o.malloc, &o.calloc, &o.realloc, &o.free);
+        if (o.malloc && o.calloc && o.realloc && o.free)
+            SDL_SetMemoryFunctions(CappedMalloc, CappedCalloc, CappedRealloc, ForwardFree);
+    });
+}
+
 } // namespace
 
 bool ImageDecoder::Decode(const void* data, size_t size, int type, DecodedImage& out)
 {
     out = DecodedImage {};
+    CapSdlAllocations();
     Loader loader = LoaderOf(type);
     if (!loader || !data || size == 0 || !DeclaredSizeFits(static_cast<const uint8_t*>(data), size, type))
         return false;
