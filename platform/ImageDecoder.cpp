@@ -235,10 +235,24 @@ bool DeclaredSizeFits(const uint8_t* d, size_t size, int type)
         return Fits(gif.screenWidth, gif.screenHeight) && gif.largestImage <= ImageDecoder::kMaxPixels
             && frames * gif.screenWidth * gif.screenHeight <= ImageDecoder::kMaxPixels;
     }
-    case kImagePng:
+    case kImagePng: {
         if (size < 24)
             return true;
-        return Fits(Be16(d + 16) << 16 | Be16(d + 18), Be16(d + 20) << 16 | Be16(d + 22));
+        if (!Fits(Be16(d + 16) << 16 | Be16(d + 18), Be16(d + 20) << 16 | Be16(d + 22)))
+            return false;
+        // Every chunk must lie inside the file up to IEND: libpng, reading
+        // through SDL, spins for minutes on a chunk that runs past the end.
+        size_t pos = 8;
+        while (pos + 12 <= size) {
+            uint64_t length = static_cast<uint64_t>(Be16(d + pos)) << 16 | Be16(d + pos + 2);
+            if (length > size - pos - 12)
+                return false;
+            if (std::memcmp(d + pos + 4, "IEND", 4) == 0)
+                return true;
+            pos += 12 + length;
+        }
+        return false;
+    }
     case kImageBmp:
         if (size < 26)
             return true;

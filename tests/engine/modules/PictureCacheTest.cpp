@@ -384,8 +384,14 @@ TEST(ImageDecoding, HeadersClaimingGiantPicturesAreRefused)
     // TIFF: a first directory of 100000 x 100000.
     Bytes tif = { 'I', 'I', 42, 0, 8, 0, 0, 0, 2, 0, 0, 1, 4, 0, 1, 0, 0, 0, 0xA0, 0x86, 1, 0, 1, 1, 4, 0, 1, 0, 0, 0,
         0xA0, 0x86, 1, 0, 0, 0, 0, 0 };
+    // PNG: a chunk whose length runs past the end of the file (the PNG
+    // library would spin on it for minutes).
+    Bytes cutPng = tools::EncodePng(tools::DrawPicture(4, 4, 1, [](int, int, int) { return 0xFF00FF00u; }));
+    cutPng.resize(33 + 12);
+    cutPng[33] = 0x7F; // the chunk after IHDR now claims almost 2 GiB
     const std::pair<int, const Bytes*> cases[] = { { platform::kImageGif, &gif }, { platform::kImageGif, &longGif },
-        { platform::kImageTga, &tga }, { platform::kImagePng, &png }, { platform::kImageTif, &tif } };
+        { platform::kImageTga, &tga }, { platform::kImagePng, &png }, { platform::kImageTif, &tif },
+        { platform::kImagePng, &cutPng } };
     for (const auto& [type, bytes] : cases) {
         platform::DecodedImage image;
         EXPECT_FALSE(platform::ImageDecoder::Decode(bytes->data(), bytes->size(), type, image)) << type;
