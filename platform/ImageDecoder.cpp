@@ -142,6 +142,10 @@ struct GifLayout {
     uint64_t largestImage = 0; // pixels
     std::vector<uint32_t> delays;
     bool complete = false; // every block walked up to the trailer
+    // Bytes outside any block, or an image not inside the screen: the
+    // library's reader mishandles both (it frees memory it never allocated
+    // for an image taller than the screen).
+    bool malformed = false;
 };
 
 GifLayout WalkGif(const uint8_t* data, size_t size)
@@ -182,8 +186,12 @@ GifLayout WalkGif(const uint8_t* data, size_t size)
         } else if (kind == 0x2C) {
             if (pos + 9 > size)
                 return layout;
+            uint64_t left = data[pos] | data[pos + 1] << 8;
+            uint64_t top = data[pos + 2] | data[pos + 3] << 8;
             uint64_t w = data[pos + 4] | data[pos + 5] << 8;
             uint64_t h = data[pos + 6] | data[pos + 7] << 8;
+            if (left + w > layout.screenWidth || top + h > layout.screenHeight)
+                layout.malformed = true;
             layout.largestImage = std::max(layout.largestImage, w * h);
             uint8_t packed = data[pos + 8];
             pos += 9;
@@ -194,9 +202,12 @@ GifLayout WalkGif(const uint8_t* data, size_t size)
                 return layout;
             layout.delays.push_back(pending);
             pending = 0;
+        } else {
+            // The library's reader skips such a byte and reads on; the walk
+            // does the same so that it still sees every image, but the file
+            // is refused.
+            layout.malformed = true;
         }
-        // Any other byte is skipped, as the library's reader skips it, so
-        // that every image it will find is seen here first.
     }
     return layout;
 }
@@ -232,7 +243,7 @@ bool DeclaredSizeFits(const uint8_t* d, size_t size, int type)
         GifLayout gif = WalkGif(d, size);
         uint64_t frames = std::max<uint64_t>(1, gif.delays.size());
         // The animation loader gives every frame a whole screen.
-        return Fits(gif.screenWidth, gif.screenHeight) && gif.largestImage <= ImageDecoder::kMaxPixels
+        return !gif.malformed && Fits(gif.screenWidth, gif.screenHeight) && gif.largestImage <= ImageDecoder::kMaxPixels
             && frames * gif.screenWidth * gif.screenHeight <= ImageDecoder::kMaxPixels;
     }
     case kImagePng: {

@@ -363,8 +363,8 @@ TEST(ImageDecoding, PngRoundTripWithAlphaAndTypesThatFail)
     }
 }
 
-// A few header bytes claiming a giant picture are refused before the
-// library allocates for it.
+// A few header bytes claiming a giant picture (or a GIF laid out in a way
+// the library mishandles) are refused before the library reads them.
 TEST(ImageDecoding, HeadersClaimingGiantPicturesAreRefused)
 {
     // GIF: a 60000 x 60000 screen.
@@ -389,7 +389,13 @@ TEST(ImageDecoding, HeadersClaimingGiantPicturesAreRefused)
     Bytes cutPng = tools::EncodePng(tools::DrawPicture(4, 4, 1, [](int, int, int) { return 0xFF00FF00u; }));
     cutPng.resize(33 + 12);
     cutPng[33] = 0x7F; // the chunk after IHDR now claims almost 2 GiB
+    // GIF: an image taller than its screen (the library's animation reader
+    // frees memory it never allocated for one).
+    Bytes tallGif = enginetest::BuildGif(2, 2, { { { 0, 1, 2, 3 }, 0 } }, kPalette);
+    ASSERT_EQ(tallGif[33], 0x2C);
+    tallGif[40] = 11;
     const std::pair<int, const Bytes*> cases[] = { { platform::kImageGif, &gif }, { platform::kImageGif, &longGif },
+        { platform::kImageGif, &tallGif },
         { platform::kImageTga, &tga }, { platform::kImagePng, &png }, { platform::kImageTif, &tif },
         { platform::kImagePng, &cutPng } };
     for (const auto& [type, bytes] : cases) {
