@@ -503,9 +503,16 @@ std::string SocketConnection::PeerKey(const std::string& host, int port)
 PeerEntry* SocketConnection::AddPeer(const std::string& host, int port)
 {
     CritSecLock lock(&m_peersLock);
-    auto& slot = m_peers[PeerKey(host, port)];
-    slot = std::make_unique<PeerEntry>();
-    return slot.get();
+    auto entry = std::make_unique<PeerEntry>();
+    PeerEntry* added = entry.get();
+    SetPeer(host, port, std::move(entry));
+    return added;
+}
+
+void SocketConnection::SetPeer(const std::string& host, int port, std::unique_ptr<PeerEntry> entry)
+{
+    CritSecLock lock(&m_peersLock);
+    m_peers[PeerKey(host, port)] = std::move(entry);
 }
 
 PeerEntry* SocketConnection::FindPeer(const std::string& host, int port)

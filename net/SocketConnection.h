@@ -85,6 +85,8 @@ public:
     virtual PeerEntry* AddPeer(const std::string& host, int port);
     virtual PeerEntry* FindPeer(const std::string& host, int port);
     virtual PeerEntry* FirstPeer();
+    // Puts entry under host:port, replacing (and freeing) any entry there.
+    virtual void SetPeer(const std::string& host, int port, std::unique_ptr<PeerEntry> entry);
 
     // ---- socket and thread steps ------------------------------------------
     virtual int CreateSocket();

@@ -91,7 +91,10 @@ uint32_t AudioStream::CreateStream(const uint8_t* data, size_t length)
     SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(length));
     if (!rw)
         return 0;
-    Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 1);
+    // Closed here rather than by the mixer, which forgets to on some
+    // failures.
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 0);
+    SDL_RWclose(rw);
     if (!chunk)
         return 0;
     if (m_freeChannels.empty()) {

@@ -32,6 +32,9 @@ struct Resolution {
     bool syntheticItalic = false;
 };
 
+// The face used where the one asked for is not installed (UTF-8).
+const std::string kDefaultFace = reinterpret_cast<const char*>(u8"宋体");
+
 // The row of the baseline in a cell of size rows. Chinese characters fill
 // the em box, so the baseline is placed where the box of the face's
 // ideographs fits the cell (GDI fonts for Chinese put their ascent and
@@ -126,22 +129,16 @@ private:
         Resolution r;
         if (!m_library || !m_config)
             return r;
-        FcPattern* pattern = FcPatternCreate();
-        std::string utf8 = Gbk::ToUtf8(gbkName);
-        if (!utf8.empty())
-            FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8.c_str()));
-        FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-        FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-        FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-        // Fonts are asked for with the simplified Chinese character set, so
-        // a face name the system lacks falls back on a font that has the
-        // characters rather than on a Latin-only default.
-        FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
-        FcConfigSubstitute(m_config, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-        FcResult result = FcResultNoMatch;
-        FcPattern* match = FcFontMatch(m_config, pattern, &result);
-        FcPatternDestroy(pattern);
+        std::string family = Gbk::ToUtf8(gbkName);
+        FcPattern* match = family.empty() ? nullptr : FindFont(family, bold, italic);
+        if (!match) {
+            // A face the system does not have is replaced by the default
+            // face, as fonts asked for with the Chinese character set are:
+            // never by whatever Latin font happens to be the default.
+            match = FindFont(kDefaultFace, bold, italic);
+        }
+        if (!match)
+            match = FindFont(std::string(), bold, italic);
         if (!match)
             return r;
         FcChar8* file = nullptr;
@@ -159,6 +156,38 @@ private:
         }
         FcPatternDestroy(match);
         return r;
+    }
+
+    // The best font for a UTF-8 family name after the program's mapping,
+    // or null when a name was given and no installed font carries the
+    // family it maps to. An empty name takes fontconfig's default.
+    FcPattern* FindFont(const std::string& family, bool bold, bool italic)
+    {
+        FcPattern* pattern = FcPatternCreate();
+        if (!family.empty())
+            FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+        FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+        FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+        FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+        FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
+        FcConfigSubstitute(m_config, pattern, FcMatchPattern);
+        // The family asked for once the mapping has run.
+        std::string wanted;
+        FcChar8* first = nullptr;
+        if (!family.empty() && FcPatternGetString(pattern, FC_FAMILY, 0, &first) == FcResultMatch && first)
+            wanted = reinterpret_cast<const char*>(first);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        FcPattern* match = FcFontMatch(m_config, pattern, &result);
+        FcPatternDestroy(pattern);
+        if (!match || wanted.empty())
+            return match;
+        FcChar8* name = nullptr;
+        for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i)
+            if (name && FcStrCmpIgnoreCase(name, reinterpret_cast<const FcChar8*>(wanted.c_str())) == 0)
+                return match;
+        FcPatternDestroy(match);
+        return nullptr;
     }
 
     FontRenderer::Face* Open(const std::string& file, int index)
@@ -269,9 +298,30 @@ bool FontRenderer::SelectFont(int size, int weight, std::string_view face, bool 
     return true;
 }
 
-uint64_t FontRenderer::CacheKey(char32_t codePoint) const
+namespace {
+
+// The character that starts text as its raw bytes (the cache key: one byte,
+// or 0x10000 | lead << 8 | trail) and their count, found without decoding;
+// the same split as Gbk::DecodeChar makes.
+uint32_t RawChar(std::string_view text, size_t& length)
 {
-    return static_cast<uint64_t>(m_cache->currentFont) << 32 | codePoint;
+    length = 0;
+    if (text.empty())
+        return 0;
+    auto lead = static_cast<uint8_t>(text[0]);
+    if (Gbk::IsLeadByte(lead) && text.size() >= 2 && Gbk::IsTrailByte(static_cast<uint8_t>(text[1]))) {
+        length = 2;
+        return 0x10000u | static_cast<uint32_t>(lead) << 8 | static_cast<uint8_t>(text[1]);
+    }
+    length = 1;
+    return lead;
+}
+
+} // namespace
+
+uint64_t FontRenderer::CacheKey(uint32_t rawChar) const
+{
+    return static_cast<uint64_t>(m_cache->currentFont) << 32 | rawChar;
 }
 
 void FontRenderer::EnableGlyphCache(bool enable)
@@ -285,44 +335,42 @@ void FontRenderer::EnableGlyphCache(bool enable)
 
 const GlyphImage& FontRenderer::RenderGlyph(std::string_view text)
 {
-    size_t consumed = 0;
-    char32_t codePoint = Gbk::DecodeChar(text, consumed);
-    if (consumed == 0) {
+    size_t length = 0;
+    uint32_t raw = RawChar(text, length);
+    if (length == 0) {
         m_image = GlyphImage {};
         m_image.height = m_size;
-        m_image.coverage.assign(0, 0);
         return m_image;
     }
     if (!HasFont()) {
         m_image = GlyphImage {};
-        m_image.advance = consumed == 2 ? m_size : (m_size + 1) / 2;
+        m_image.advance = length == 2 ? m_size : (m_size + 1) / 2;
         m_image.width = m_image.advance;
         m_image.height = m_size;
         m_image.coverage.assign(static_cast<size_t>(m_image.width) * m_image.height, 0);
         return m_image;
     }
+    size_t consumed = 0;
     if (!m_cacheEnabled) {
-        Render(codePoint, m_image);
+        Render(Gbk::DecodeChar(text, consumed), m_image);
         return m_image;
     }
-    uint64_t key = CacheKey(codePoint);
+    uint64_t key = CacheKey(raw);
     auto found = m_cache->glyphs.find(key);
     if (found != m_cache->glyphs.end())
         return found->second;
     if (m_cache->glyphs.size() >= Cache::kMaxGlyphs)
         m_cache->glyphs.clear();
     GlyphImage& image = m_cache->glyphs[key];
-    Render(codePoint, image);
+    Render(Gbk::DecodeChar(text, consumed), image);
     return image;
 }
 
 int FontRenderer::GlyphAdvance(std::string_view text)
 {
-    size_t consumed = 0;
-    char32_t codePoint = Gbk::DecodeChar(text, consumed);
-    if (consumed == 0)
-        return 0;
-    return Advance(codePoint, consumed);
+    size_t length = 0;
+    RawChar(text, length);
+    return length == 0 ? 0 : Advance(text.substr(0, length));
 }
 
 int FontRenderer::MeasureText(std::string_view text)
@@ -330,10 +378,10 @@ int FontRenderer::MeasureText(std::string_view text)
     int total = 0;
     size_t i = 0;
     while (i < text.size()) {
-        size_t consumed = 0;
-        char32_t codePoint = Gbk::DecodeChar(text.substr(i), consumed);
-        total += Advance(codePoint, consumed);
-        i += consumed;
+        size_t length = 0;
+        RawChar(text.substr(i), length);
+        total += Advance(text.substr(i, length));
+        i += length;
     }
     return total;
 }
@@ -356,11 +404,13 @@ bool LoadGlyph(FT_Face face, char32_t codePoint)
 
 } // namespace
 
-int FontRenderer::Advance(char32_t codePoint, size_t bytes)
+int FontRenderer::Advance(std::string_view character)
 {
+    size_t length = 0;
+    uint32_t raw = RawChar(character, length);
     if (!HasFont())
-        return bytes == 2 ? m_size : (m_size + 1) / 2;
-    uint64_t key = CacheKey(codePoint);
+        return length == 2 ? m_size : (m_size + 1) / 2;
+    uint64_t key = CacheKey(raw);
     if (m_cacheEnabled) {
         auto glyph = m_cache->glyphs.find(key);
         if (glyph != m_cache->glyphs.end())
@@ -369,6 +419,8 @@ int FontRenderer::Advance(char32_t codePoint, size_t bytes)
         if (found != m_cache->advances.end())
             return found->second;
     }
+    size_t consumed = 0;
+    char32_t codePoint = Gbk::DecodeChar(character, consumed);
     int advance = 0;
     {
         std::lock_guard lock(m_catalog->Lock());

@@ -4,7 +4,9 @@
 // blend it into its own 32-bit buffers with a colour of its choosing.
 //
 // Face names ("宋体", "黑体", "幼圆", GBK) are resolved through fontconfig
-// with the program's own mapping onto an installed CJK font. A weight of
+// with the program's own mapping onto an installed CJK font; a face that is
+// not installed (or no name) gets the default face "宋体", as fonts asked
+// for with the Chinese character set fall back on a Chinese font. A weight of
 // 600 or more is bold (synthesised by emboldening the outline when the
 // font has no bold face); italic is a synthesised slant when the font has
 // no italic; underline is drawn into the cell across the advance, also for
@@ -80,8 +82,8 @@ public:
 
 private:
     void Render(char32_t codePoint, GlyphImage& out);
-    int Advance(char32_t codePoint, size_t bytes);
-    uint64_t CacheKey(char32_t codePoint) const;
+    int Advance(std::string_view character);
+    uint64_t CacheKey(uint32_t rawChar) const;
 
     std::shared_ptr<Catalog> m_catalog;
     Face* m_face = nullptr; // non-owning: the catalog owns loaded faces

@@ -33,6 +33,7 @@ bool MessageLoop::Turn(bool& did, int& exitCode)
         return false;
     }
     if (SdlVideo::ActiveOnThisThread()) {
+        SdlVideo::RearmWake();
         // One pump per turn: SDL_PollEvent would pump again for every event.
         SDL_PumpEvents();
         SDL_Event event;

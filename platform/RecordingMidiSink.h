@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <ostream>
 #include <vector>
 
 namespace platform {
@@ -17,6 +18,11 @@ public:
         uint64_t timeUs;
         uint32_t message;
         bool operator==(const Entry&) const = default;
+        // How test failures show an entry.
+        friend void PrintTo(const Entry& e, std::ostream* os)
+        {
+            *os << "{" << e.timeUs << " us, 0x" << std::hex << e.message << std::dec << "}";
+        }
     };
 
     // realTime false: streams hand messages over as fast as they can.

@@ -88,6 +88,8 @@ void SdlVideo::Wake()
     SDL_PushEvent(&event);
 }
 
+void SdlVideo::RearmWake() { g_wakePending = false; }
+
 bool SdlVideo::IsWakeEvent(uint32_t sdlEventType)
 {
     if (sdlEventType != g_wakeType)

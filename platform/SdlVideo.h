@@ -26,6 +26,9 @@ public:
     static void Wake();
     // True for the event Wake pushes (the loop then only notes the wake).
     static bool IsWakeEvent(uint32_t sdlEventType);
+    // Called by the loop before it looks at the queues: a wake asked for
+    // after this pushes a new event even if an earlier one was lost.
+    static void RearmWake();
 };
 
 } // namespace platform

@@ -86,13 +86,14 @@ void Window::SetEventHandler(EventHandler handler) { m_onEvent = std::move(handl
 
 void Window::SetMessageHandler(MessageHandler handler) { m_onMessage = std::move(handler); }
 
-bool Window::Create(std::string_view title, int width, int height, bool resizable)
+bool Window::Create(std::string_view title, int width, int height, uint32_t style)
 {
     if (m_sdl || width <= 0 || height <= 0)
         return false;
     if (!SdlVideo::Acquire())
         return false;
-    Uint32 flags = SDL_WINDOW_HIDDEN | (resizable ? SDL_WINDOW_RESIZABLE : 0);
+    Uint32 flags = SDL_WINDOW_HIDDEN | ((style & kWindowResizable) ? SDL_WINDOW_RESIZABLE : 0)
+        | ((style & kWindowBorderless) ? SDL_WINDOW_BORDERLESS : 0);
     std::string utf8 = Gbk::ToUtf8(title);
     m_sdl = SDL_CreateWindow(utf8.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
     if (!m_sdl) {
@@ -123,8 +124,10 @@ void Window::Destroy()
     auto shared = m_shared;
     WindowEvent destroy;
     destroy.message = kWmDestroy;
-    if (m_onEvent)
-        m_onEvent(destroy);
+    if (m_onEvent) {
+        EventHandler handler = m_onEvent;
+        handler(destroy);
+    }
     {
         std::lock_guard lock(g_registryLock);
         g_registry.erase(m_handle);
@@ -224,6 +227,20 @@ void Window::SetPosition(int x, int y)
 {
     if (m_sdl)
         SDL_SetWindowPosition(m_sdl, x, y);
+}
+
+void Window::SetBounds(const Rect& screenRect)
+{
+    if (!m_sdl)
+        return;
+    SetPosition(screenRect.left, screenRect.top);
+    SetClientSize(screenRect.Width(), screenRect.Height());
+}
+
+void Window::BringToFront()
+{
+    if (m_sdl)
+        SDL_RaiseWindow(m_sdl);
 }
 
 Point Window::Position() const
@@ -405,7 +422,9 @@ bool Window::Emit(const WindowEvent& event)
     if (!m_onEvent)
         return true;
     auto shared = m_shared;
-    m_onEvent(event);
+    // A copy: the handler may replace itself or destroy the window.
+    EventHandler handler = m_onEvent;
+    handler(event);
     return shared->window == this;
 }
 
@@ -419,6 +438,15 @@ void Window::EmitSize(uint32_t kind)
         e.height = m_height;
     }
     Emit(e);
+}
+
+void Window::SetPoint(WindowEvent& event, int clientX, int clientY) const
+{
+    event.x = clientX;
+    event.y = clientY;
+    Point screen = ClientToScreen({ clientX, clientY });
+    event.screenX = screen.x;
+    event.screenY = screen.y;
 }
 
 uint32_t Window::MouseFlags() const
@@ -503,8 +531,7 @@ void Window::HandleSdlEvent(const SDL_Event& event)
             return;
         WindowEvent e;
         e.message = kWmMouseMove;
-        e.x = event.motion.x;
-        e.y = event.motion.y;
+        SetPoint(e, event.motion.x, event.motion.y);
         e.keyFlags = MouseFlags();
         Emit(e);
         break;
@@ -534,8 +561,7 @@ void Window::HandleSdlEvent(const SDL_Event& event)
             m_buttons |= bit;
         else
             m_buttons &= ~bit;
-        e.x = event.button.x;
-        e.y = event.button.y;
+        SetPoint(e, event.button.x, event.button.y);
         e.keyFlags = MouseFlags();
         Emit(e);
         break;
@@ -548,9 +574,7 @@ void Window::HandleSdlEvent(const SDL_Event& event)
             break;
         WindowEvent e;
         e.message = kWmMouseWheel;
-        Point screen = ClientToScreen({ event.wheel.mouseX, event.wheel.mouseY });
-        e.x = screen.x;
-        e.y = screen.y;
+        SetPoint(e, event.wheel.mouseX, event.wheel.mouseY);
         e.wheelDelta = notches * kWheelDelta;
         e.keyFlags = MouseFlags();
         Emit(e);
@@ -791,5 +815,27 @@ intptr_t SendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, in
 }
 
 bool IsWindow(WindowHandle window) { return Find(window) != nullptr; }
+
+namespace {
+
+Rect FromSdl(const SDL_Rect& r) { return { r.x, r.y, r.x + r.w, r.y + r.h }; }
+
+} // namespace
+
+Rect DesktopRect()
+{
+    SDL_Rect r {};
+    if (!SdlVideo::ActiveOnThisThread() || SDL_GetDisplayBounds(0, &r) != 0)
+        return {};
+    return FromSdl(r);
+}
+
+Rect WorkAreaRect()
+{
+    SDL_Rect r {};
+    if (!SdlVideo::ActiveOnThisThread() || SDL_GetDisplayUsableBounds(0, &r) != 0)
+        return {};
+    return FromSdl(r);
+}
 
 } // namespace platform

@@ -28,6 +28,10 @@ using WindowHandle = uint32_t;
 
 enum class ShowCommand { kShow, kHide, kMinimize, kRestore, kMaximize };
 
+// Window style bits for Create.
+constexpr uint32_t kWindowResizable = 0x1;
+constexpr uint32_t kWindowBorderless = 0x2; // no system frame or caption: the program draws its own
+
 class Window {
 public:
     // Events are delivered on the user-interface thread. The handler may
@@ -47,11 +51,12 @@ public:
     void SetEventHandler(EventHandler handler);
     void SetMessageHandler(MessageHandler handler);
 
-    // Creates the window hidden, with a client area of width x height and a
-    // GBK title. False when the video system cannot start, the window
-    // already exists, the size is not positive, or the caller is not the
-    // user-interface thread (the first thread that created a window).
-    bool Create(std::string_view title, int width, int height, bool resizable = true);
+    // Creates the window hidden, with a client area of width x height, a
+    // GBK title and kWindow* style bits, centred on the screen. False when
+    // the video system cannot start, the window already exists, the size is
+    // not positive, or the caller is not the user-interface thread (the
+    // first thread that created a window).
+    bool Create(std::string_view title, int width, int height, uint32_t style = kWindowResizable);
     // Destroys the window: kWmDestroy is delivered, timers stop, messages
     // still queued are disposed and senders waiting on other threads get 0.
     void Destroy();
@@ -70,6 +75,10 @@ public:
     int ClientHeight() const { return m_height; }
     // Position of the client area's top-left corner on the screen.
     void SetPosition(int x, int y);
+    // Moves and sizes the client area at once (screen coordinates).
+    void SetBounds(const Rect& screenRect);
+    // Raises the window above the others and asks for the input focus.
+    void BringToFront();
     Point Position() const;
     Point ClientToScreen(Point client) const;
     Point ScreenToClient(Point screen) const;
@@ -151,6 +160,7 @@ private:
     void HandleWindowEvent(const SDL_Event& event);
     void EmitSize(uint32_t kind);
     uint32_t MouseFlags() const;
+    void SetPoint(WindowEvent& event, int clientX, int clientY) const;
 
     SDL_Window* m_sdl = nullptr;
     WindowHandle m_handle = 0;
@@ -182,5 +192,11 @@ bool PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr
 // blocked waiting on the sender, or both wait for ever.
 intptr_t SendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 bool IsWindow(WindowHandle window);
+
+// The primary screen and the part of it that windows may cover (without
+// task bars and docks), in screen coordinates; empty while no window exists
+// (the video system is not running). User-interface thread.
+Rect DesktopRect();
+Rect WorkAreaRect();
 
 } // namespace platform

@@ -103,21 +103,26 @@ constexpr uint32_t kVkOemQuote = 0xDE;
 
 // A window event: input, size, paint, focus and close. Which fields mean
 // something depends on the message:
-// - mouse buttons and moves: x, y in client coordinates, keyFlags kMk*;
-// - kWmMouseWheel: x, y in SCREEN coordinates (as the system gives them;
-//   Window::ScreenToClient converts), wheelDelta (+kWheelDelta per notch
-//   away from the user), keyFlags kMk*;
+// - mouse buttons, moves and kWmMouseWheel: x, y in client coordinates and
+//   screenX, screenY the same point on the screen (the system's wheel
+//   message carries only the screen point; both are given so no caller has
+//   to convert), keyFlags kMk*;
+// - kWmMouseWheel also: wheelDelta (+kWheelDelta per notch away from the
+//   user);
 // - kWmKeyDown/Up, kWmSysKeyDown/Up: key (virtual-key code), repeat (1),
 //   keyFlags kKf*;
 // - kWmChar: key is one byte of typed GBK text (a two-byte character
 //   arrives as two events, lead byte first), repeat (1);
 // - kWmSize: sizeKind (kSize*), width, height of the client area (0, 0
 //   when minimised);
-// - kWmPaint, kWmSetFocus, kWmKillFocus, kWmClose, kWmSetCursor: no fields.
+// - kWmPaint, kWmSetFocus, kWmKillFocus, kWmClose, kWmSetCursor,
+//   kWmDestroy: no fields.
 struct WindowEvent {
     uint32_t message = 0;
     int x = 0;
     int y = 0;
+    int screenX = 0;
+    int screenY = 0;
     int wheelDelta = 0;
     uint32_t keyFlags = 0;
     uint32_t key = 0;

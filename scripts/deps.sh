@@ -27,6 +27,8 @@ PACKAGES=(
   python3-pyftpdlib
   # visual checks of the window under a virtual X server
   xvfb
+  # benchmark-only: pixman, the anchor the rasteriser is measured against
+  libpixman-1-dev
 )
 
 missing=()

@@ -532,21 +532,26 @@ int CardTable::CollectSingles(const int* cards, int n, int valid, PlayList& list
 
 int CardTable::BuildSingle(const int* cards, int n, const int*, int, int, PlayRecord& record)
 {
-    int level = GetLevel();
+    const int level = GetLevel();
+    const uint32_t threshold = static_cast<uint32_t>(record.value);
     int best = kNoCard;
-    int bestOrder = 0;
+    uint32_t bestOrder = UINT32_MAX;
     for (int i = 0; i < n && cards[i] != kNoCard; ++i) {
-        if (!IsValidCard(cards[i]))
+        const int id = cards[i];
+        if (!IsValidCard(id))
             continue;
-        int order = CallCardOrder(cards[i], level);
-        if (Above(order, record.value) && (best == kNoCard || order < bestOrder)) {
-            best = cards[i];
-            bestOrder = order;
+        // Orders at or below the threshold never win: they compare as the
+        // largest key.
+        uint32_t order = static_cast<uint32_t>(CallCardOrder(id, level));
+        uint32_t key = order > threshold ? order : UINT32_MAX;
+        if (key < bestOrder) {
+            best = id;
+            bestOrder = key;
         }
     }
     if (best == kNoCard)
         return 0;
-    record.Set(CT_SINGLE, CT_SINGLE, bestOrder, 1);
+    record.Set(CT_SINGLE, CT_SINGLE, static_cast<int>(bestOrder), 1);
     record.cards[0] = best;
     return 1;
 }
@@ -568,8 +573,7 @@ int CardTable::BuildPair(const int* cards, int n, const int* histogram, int hist
     if (v < 0)
         return 0;
     WorkList work = MakeWorkList(cards, n);
-    PlayRecord built;
-    built.Set(CT_PAIR, CT_PAIR, Order(v), 2);
+    PlayRecord built(CT_PAIR, CT_PAIR, Order(v), 2);
     if (!TakeCards(built, work, v, 2, -1))
         return 0;
     record = built;
@@ -593,8 +597,7 @@ int CardTable::BuildTriple(const int* cards, int n, const int* histogram, int hi
     if (v < 0)
         return 0;
     WorkList work = MakeWorkList(cards, n);
-    PlayRecord built;
-    built.Set(CT_TRIPLE, CT_TRIPLE, Order(v), 3);
+    PlayRecord built(CT_TRIPLE, CT_TRIPLE, Order(v), 3);
     if (!TakeCards(built, work, v, 3, -1))
         return 0;
     record = built;
@@ -625,13 +628,20 @@ int CardTable::BuildBombOfMask(const int* cards, int n, const int* histogram, in
     int threshold = record.type == CT_BOMB ? record.value : 0;
     int first = size == 0 ? 4 : size;
     int last = size == 0 ? 4 * m_deckCount : size;
+    // No group can be larger than the largest bucket (or all jokers
+    // together) plus the wildcards: larger sizes need no search.
+    int largest = 0;
+    for (int v = 1; v < histogramSize && v < kHistogramSize; ++v)
+        largest = std::max(largest, histogram[v]);
+    if (histogramSize > kBigJokerValue)
+        largest = std::max(largest, histogram[kSmallJokerValue] + histogram[kBigJokerValue]);
+    last = std::min(last, largest + wildcards);
     for (int s = first; s <= last; ++s) {
         int v = FindGroup(histogram, histogramSize, s, wildcards, threshold);
         if (v < 0)
             continue;
         WorkList work = MakeWorkList(cards, n);
-        PlayRecord built;
-        built.Set(CT_BOMB, mask, Order(v) + 10000 * (s - 4), s);
+        PlayRecord built(CT_BOMB, mask, Order(v) + 10000 * (s - 4), s);
         if (!TakeCards(built, work, v, s, -1))
             continue;
         record = built;
@@ -663,8 +673,7 @@ int CardTable::BuildBigBomb(const int* cards, int n, const int* histogram, int h
         if (v < 0)
             continue;
         WorkList work = MakeWorkList(cards, n);
-        PlayRecord built;
-        built.Set(CT_BIG_BOMB, 0, Order(v) + 10000 * (s - 4), s);
+        PlayRecord built(CT_BIG_BOMB, 0, Order(v) + 10000 * (s - 4), s);
         if (!TakeCards(built, work, v, s, -1))
             continue;
         record = built;
@@ -691,8 +700,7 @@ int CardTable::BuildTriplePair(const int* cards, int n, const int* histogram, in
     if (!FindTwoGroups(histogram, histogramSize, 3, 2, wildcards, record.value, &t, &p))
         return 0;
     WorkList work = MakeWorkList(cards, n);
-    PlayRecord built;
-    built.Set(CT_TRIPLE_PAIR, CT_TRIPLE_PAIR, TwoGroupKey(Order(t), Order(p)), 5);
+    PlayRecord built(CT_TRIPLE_PAIR, CT_TRIPLE_PAIR, TwoGroupKey(Order(t), Order(p)), 5);
     if (!TakeCards(built, work, t, 3, -1) || !TakeCards(built, work, p, 2, -1))
         return 0;
     record = built;
@@ -751,8 +759,7 @@ int CardTable::BuildRun(const int* cards, int n, const int* histogram, int histo
     if (bestStart < 0)
         return 0;
     WorkList work = MakeWorkList(cards, n);
-    PlayRecord built;
-    built.Set(type, type, CallMapOrderValue(bestStart, -1) + keyBase, length);
+    PlayRecord built(type, type, CallMapOrderValue(bestStart, -1) + keyBase, length);
     for (int v = bestStart; v < bestStart + groups; ++v) {
         if (!TakeCards(built, work, v, perValue, -1))
             return 0;
@@ -824,7 +831,7 @@ int CardTable::BuildTriplePairRun(const int* cards, int n, const int* histogram,
     int bestKey = 0;
     for (int i = 2; i + groups <= 14; ++i) {
         int rest[kHistogramSize] = {};
-        std::copy(histogram, histogram + kHistogramSize, rest);
+        std::copy(histogram, histogram + std::min(histogramSize, kHistogramSize), rest);
         int missing = 0;
         for (int v = i; v < i + groups; ++v) {
             if (rest[v] >= 3) {
@@ -853,8 +860,7 @@ int CardTable::BuildTriplePairRun(const int* cards, int n, const int* histogram,
     if (bestTriple < 0)
         return 0;
     WorkList work = MakeWorkList(cards, n);
-    PlayRecord built;
-    built.Set(CT_TRIPLE_PAIR_RUN, CT_TRIPLE_PAIR_RUN, bestKey, length);
+    PlayRecord built(CT_TRIPLE_PAIR_RUN, CT_TRIPLE_PAIR_RUN, bestKey, length);
     for (int step = 0; step < groups; ++step) {
         if (!TakeCards(built, work, bestTriple + step, 3, -1) || !TakeCards(built, work, bestPair + step, 2, -1))
             return 0;
@@ -932,8 +938,7 @@ int CardTable::BuildStraightFlush(const int* cards, int n, const int*, int, int 
         values = windowValues;
     }
     WorkList work = MakeWorkList(cards, n);
-    PlayRecord built;
-    built.Set(CT_STRAIGHT_FLUSH, 0, bestKey, length);
+    PlayRecord built(CT_STRAIGHT_FLUSH, 0, bestKey, length);
     for (int i = 0; i < length; ++i) {
         if (!TakeCards(built, work, values[i], 1, bestSuit))
             return 0;

@@ -51,6 +51,7 @@ public:
 
     void Reset(bool full) override;
     int GetTableInfoSize() const override { return 1096; }
+    int GetResultSize() const override { return 456; } // of which the generic 432 are filled
     int FillTableInfo(std::span<uint8_t> out) const override;
     int SetPlaying() override;
     int StopPlaying() override;

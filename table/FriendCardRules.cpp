@@ -53,7 +53,8 @@ bool FriendCardRules::AcceptsEvent(int code) const
 
 int FriendCardRules::GetLevel()
 {
-    PrepareState();
+    if (!m_state)
+        PrepareState();
     return m_state->level;
 }
 
@@ -272,8 +273,7 @@ int FriendCardRules::BuildFiveTenKing(const int* cards, int n, const int* histog
         }
     }
     WorkList work = MakeWorkList(cards, n);
-    PlayRecord built;
-    built.Set(CT_FIVE_TEN_KING, kFiveTenKingMask, value, 3);
+    PlayRecord built(CT_FIVE_TEN_KING, kFiveTenKingMask, value, 3);
     if (!TakeCards(built, work, kFive, 1, suit) || !TakeCards(built, work, kTen, 1, suit)
         || !TakeCards(built, work, kKing, 1, suit))
         return 0;
@@ -316,8 +316,7 @@ int FriendCardRules::BuildQuad(const int* cards, int n, const int* histogram, in
     if (v < 0)
         return 0;
     WorkList work = MakeWorkList(cards, n);
-    PlayRecord built;
-    built.Set(CT_QUAD, CT_QUAD, Order(v), 4);
+    PlayRecord built(CT_QUAD, CT_QUAD, Order(v), 4);
     if (!TakeCards(built, work, v, 4, -1))
         return 0;
     record = built;

@@ -9,6 +9,8 @@
 #include "table/CardTable.h"
 #include "table/FriendRecords.h"
 
+#include "platform/IniFile.h"
+
 #include <memory>
 #include <span>
 
@@ -164,6 +166,8 @@ protected:
     int m_cardIndex[kFriendCards]; // id -> index into the state's card records
     // Per chair, the indexes of the card records in its hand (bits 0..107).
     uint64_t m_held[kFriendChairs][2] = {};
+    // Per chair, the indexes of its card records lying on the table.
+    uint64_t m_onTable[kFriendChairs][2] = {};
     int m_dealt[kFriendChairs][kFriendHandSize];
     int m_dealMode = 0;
     int m_presetBanker = -1;
@@ -178,6 +182,9 @@ protected:
     int m_friendChair = -1;
     PlayList m_scratchList; // ValidatePlay's readings
     FriendResultInfo* m_filling = nullptr; // the result being filled, during FillFriendResult
+    // The rules file as read once for the round being finished (null outside
+    // FinishFriendRound, when each look-up reads the file itself).
+    const platform::IniSnapshot* m_rulesFile = nullptr;
 };
 
 // The process-wide rules instance that the card sprites ask whether a card is

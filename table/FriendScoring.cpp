@@ -3,6 +3,8 @@
 // the round history and this game's result record.
 
 #include "table/FriendCardRules.h"
+
+#include "net/DailyLog.h"
 #include "table/Wire.h"
 
 #include "platform/Clock.h"
@@ -13,6 +15,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <tuple>
 
 namespace table {
@@ -336,8 +339,7 @@ int FriendCardRules::ComputeScores(ResultRecord& result, int, int, int* values)
         for (int c = 0; c < m_chairCount; ++c)
             sum += values[c];
         if (sum != 0) {
-            // The daily log is not linked into the rules yet; the record of
-            // this case is the all-zero result itself ("错误的记分错误，记分总和不为0!").
+            net::LogMessage("错误的记分错误，记分总和不为0!");
             for (int c = 0; c < m_chairCount; ++c)
                 values[c] = 0;
         }
@@ -350,8 +352,11 @@ int FriendCardRules::ComputeScores(ResultRecord& result, int, int, int* values)
 
 int FriendCardRules::MobileDoubleFactor() const
 {
-    // Read on every call, so a changed period applies at once.
-    platform::IniSnapshot ini(GetServerIniPath());
+    // Read for every round, so a changed period applies at once.
+    std::optional<platform::IniSnapshot> own;
+    if (!m_rulesFile)
+        own.emplace(GetServerIniPath());
+    const platform::IniSnapshot& ini = m_rulesFile ? *m_rulesFile : *own;
     std::string begin = ini.GetString("MobileDoubleScore", "BeginTime", "2014-03-10-00-00");
     std::string end = ini.GetString("MobileDoubleScore", "EndTime", "2014-03-10-00-00");
     int factor = ini.GetInt("MobileDoubleScore", "Double", 1);
@@ -428,7 +433,10 @@ int FriendCardRules::FillFriendResult(FriendResultInfo& result, int a, int b)
 int FriendCardRules::FinishFriendRound(FriendResultInfo& result, int a, int b, bool prepareOnly,
     const TitleMap* titles)
 {
+    const platform::IniSnapshot rulesFile(GetServerIniPath());
+    m_rulesFile = &rulesFile;
     FillFriendResult(result, a, b);
+    m_rulesFile = nullptr;
     if (prepareOnly)
         result.prepared = 1;
     else
@@ -436,7 +444,7 @@ int FriendCardRules::FinishFriendRound(FriendResultInfo& result, int a, int b, b
     FillPlayerNames(result.base, titles);
     SetResultBaseScore(result.base);
     result.baseAmount = GetBaseScore(0);
-    int fixed = platform::IniFile(GetServerIniPath()).GetInt("basescore", std::to_string(m_tableNumber), 0);
+    int fixed = rulesFile.GetInt("basescore", std::to_string(m_tableNumber), 0);
     if (fixed > 0)
         result.baseAmount = fixed;
     return 1;

@@ -82,6 +82,7 @@ int FriendCardRules::ResetRound()
 void FriendCardRules::ClearHeld()
 {
     std::memset(m_held, 0, sizeof m_held);
+    std::memset(m_onTable, 0, sizeof m_onTable);
 }
 
 void FriendCardRules::RefreshHeld(int id)
@@ -90,11 +91,17 @@ void FriendCardRules::RefreshHeld(int id)
         return;
     const int index = m_cardIndex[id];
     const uint64_t bit = uint64_t { 1 } << (index % 64);
-    for (auto& held : m_held)
-        held[index / 64] &= ~bit;
+    for (int c = 0; c < kFriendChairs; ++c) {
+        m_held[c][index / 64] &= ~bit;
+        m_onTable[c][index / 64] &= ~bit;
+    }
     const CardRecord& card = m_state->cards[index];
-    if (card.state == kCardInHand && card.owner >= 0 && card.owner < kFriendChairs)
-        m_held[card.owner][index / 64] |= bit;
+    if (card.owner >= 0 && card.owner < kFriendChairs) {
+        if (card.state == kCardInHand)
+            m_held[card.owner][index / 64] |= bit;
+        else if (card.state == kCardOnTable)
+            m_onTable[card.owner][index / 64] |= bit;
+    }
 }
 
 CardRecord* FriendCardRules::CardOf(int id)
@@ -125,6 +132,18 @@ void FriendCardRules::DealCards()
 {
     PrepareState();
     FriendTableState& s = *m_state;
+    // A state that holds an earlier deal starts afresh (the owner may deal
+    // again without a reset); the turn lengths and the level stay.
+    if (s.dealIndex != 0) {
+        int turnLength[kFriendChairs];
+        for (int c = 0; c < kFriendChairs; ++c)
+            turnLength[c] = s.chair[c][kTurnLength];
+        const int level = s.level;
+        InitTableState(&s);
+        for (int c = 0; c < kFriendChairs; ++c)
+            s.chair[c][kTurnLength] = turnLength[c];
+        s.level = level;
+    }
     s.dealIndex = 0;
     m_dealMode = m_allHave[2] ? 16 : (m_allHave[1] ? 8 : 0);
     const int banker = m_presetBanker >= 0 && m_presetBanker < kFriendChairs ? m_presetBanker : ChooseBanker();
@@ -132,7 +151,8 @@ void FriendCardRules::DealCards()
 
     // Shuffle: a key per id, larger keys first (exchange sort).
     const TablePlayer* first = m_players[0];
-    SeedRandom(platform::TickMs() + 10u * static_cast<uint32_t>(platform::LocalNow().second)
+    const platform::LocalTime now = platform::LocalNow();
+    SeedRandom(platform::TickMs() + 10u * static_cast<uint32_t>(now.second)
         + static_cast<uint32_t>(first ? first->seeds[0] : 0));
     struct Keyed {
         int key;
@@ -179,7 +199,7 @@ void FriendCardRules::DealCards()
         bool toBanker = inChairOrder ? (j - calledIndex) % 4 == 0 : j % 4 == 0;
         if (!toBanker)
             continue;
-        SeedRandom(NowSeconds());
+        SeedRandom(SecondsOf(now));
         int r = NextRandom() % 3 + 1;
         bool later = inChairOrder ? j < calledIndex : j < 54;
         int t = later ? j + r : j - r;
@@ -300,44 +320,52 @@ bool FriendCardRules::OwnsCards(int chair, const int* cards, int n) const
 
 void FriendCardRules::ClearTableCardsOf(int chair)
 {
-    for (CardRecord& card : m_state->cards) {
-        if (card.owner == chair && card.state == kCardOnTable)
-            card.state = kCardPlayed;
+    if (chair < 0 || chair >= kFriendChairs)
+        return;
+    for (int word = 0; word < 2; ++word) {
+        for (uint64_t bits = m_onTable[chair][word]; bits != 0; bits &= bits - 1) {
+            CardRecord& card = m_state->cards[word * 64 + __builtin_ctzll(bits)];
+            if (card.owner == chair && card.state == kCardOnTable)
+                card.state = kCardPlayed;
+        }
+        m_onTable[chair][word] = 0;
     }
 }
 
 void FriendCardRules::ClearTableCards()
 {
-    for (CardRecord& card : m_state->cards) {
-        if (card.state == kCardOnTable)
-            card.state = kCardPlayed;
-    }
+    for (int c = 0; c < kFriendChairs; ++c)
+        ClearTableCardsOf(c);
 }
 
 bool FriendCardRules::ValidatePlay(const PlayMessage& message)
 {
     const PlayRecord& claim = message.play;
-    if (!IsTurnOf(message) || !OwnsCards(message.Chair(), claim.cards, kMaxPlayCards))
+    if (!IsTurnOf(message))
         return false;
-    if (CountValidCards(claim.cards, kMaxPlayCards) != claim.count || claim.count <= 0)
-        return false;
-    // Each card once: a repeated id would be taken from the hand twice.
-    // (OwnsCards has checked every id against the deck.)
-    bool seen[kFriendCards] = {};
-    for (int id : claim.cards) {
-        if (id == kNoCard)
-            continue;
-        if (seen[id])
-            return false;
-        seen[id] = true;
-    }
-    // The cards, checked above, without the empty places between them.
+    // In one pass: every card is the chair's, in its hand, and named once (a
+    // repeated id would be taken from the hand twice); the cards are
+    // gathered without the empty places between them.
+    const int chair = message.Chair();
+    uint64_t seen[2] = {};
     int cards[kMaxPlayCards];
     int n = 0;
     for (int id : claim.cards) {
-        if (id != kNoCard)
-            cards[n++] = id;
+        if (id == kNoCard)
+            continue;
+        if (id < 0 || id >= kFriendCards || m_cardIndex[id] < 0)
+            return false;
+        const CardRecord* card = &m_state->cards[m_cardIndex[id]];
+        if (card->owner != chair || card->state != kCardInHand)
+            return false;
+        uint64_t bit = uint64_t { 1 } << (id % 64);
+        if (seen[id / 64] & bit)
+            return false;
+        seen[id / 64] |= bit;
+        cards[n++] = id;
     }
+    if (n != claim.count || n <= 0)
+        return false;
     PlayList& list = m_scratchList;
     list.count = 0; // the collectors clear each entry they fill
     if (FindPlays(message.Chair(), cards, n, list, claim.type) == 0)
@@ -521,6 +549,8 @@ int FriendCardRules::AdvanceTurn(PlayMessage& message)
     FriendTableState& s = *m_state;
     if (s.lastPlayChair < 0 || m_currentChair < 0 || m_currentChair >= kFriendChairs)
         return 0; // an open round has nothing to pass on
+    if (message.Chair() != m_currentChair)
+        return 0; // only the chair holding the turn passes
     int chair = m_currentChair;
     for (int k = 0; k < kFriendChairs; ++k) {
         chair = NextChair(chair);

@@ -100,6 +100,10 @@ void GameTable::Reset(bool full)
     }
     ClearRoundSide();
     ClearCountdown();
+    m_reliefGranted.fill(0);
+    m_snapshot = {};
+    if (full)
+        std::fill(m_pairInfo.begin(), m_pairInfo.end(), uint8_t { 0 });
 }
 
 int GameTable::ResetRound()

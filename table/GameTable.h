@@ -16,6 +16,8 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace table {
 
@@ -302,6 +304,75 @@ public:
     bool IsCountedChair(int chair) const;
     int CountedMask() const;
 
+    // --- Reports, single-player settlement, relief, placeholders
+    //     (GameTableSettlement.cpp) ---
+    // One item per seated player / per counted player; returns the count.
+    virtual int BuildPlayerResults(const ResultRecord& result, int value, std::vector<PlayerResultItem>& items) const;
+    virtual int BuildPlayerResultsEx(const ResultRecord& result, int value, std::vector<PlayerResultItem>& items) const;
+    virtual int BuildResultHeader(const ResultRecord& result, int value, ResultHeader& header,
+        std::vector<PlayerResultItem>& items) const;
+    virtual int BuildResultHeaderEx(const ResultRecord& result, int value, ResultHeader& header,
+        std::vector<PlayerResultItem>& items) const;
+    virtual void AddPlayerStats(const std::vector<PlayerResultItem>& items);
+    virtual void AddPlayerStat(const PlayerResultItem& item);
+    // Works on a stored server result, which this table never holds: 0.
+    virtual int ApplyServerResult(const ResultRecord* records, int a) { (void)records, (void)a; return 0; }
+    virtual int GetPlayerField48(int userId) const;
+    struct PlayerListEntry {
+        int userId = 0;
+        int chair = 0;
+        int score = 0;
+        int silver = 0;
+        int level = 0;
+        char title[16] = {};
+    };
+    // Only when every chair has chair flag 0x1; returns the count, else 0.
+    virtual int BuildPlayerList(std::vector<PlayerListEntry>& out, const TitleMap* titles) const;
+
+    // The settlement of one player leaving alone. The caller gives the
+    // changes; the rest is filled in.
+    struct Settlement {
+        int userId = 0;
+        int chair = 0;
+        int roundCount = 0;
+        int baseScore = 0;
+        int baseSilver = 0;
+        int score = 0;
+        int silver = 0;
+        int extra[3] = {};
+        int scoreChange = 0;  // in and out
+        int silverChange = 0; // in and out
+        int fee = 0;
+        int level = 0;
+        char title[16] = {};
+    };
+    virtual int BuildSettlement(Settlement& out, int chair, bool prepareOnly, const TitleMap* titles);
+    virtual void GetExtraValues(int* three) const;
+    virtual void ApplyFeeC(Settlement& s) const;
+    virtual void ApplyFeeD(Settlement& s, int* balance) const;
+    virtual void ClampToDeposit(Settlement& s, int balance) const;
+    virtual void CheckZeroPair(Settlement& s) const;
+    virtual int BuildSingleResultHeader(int chair, int value, const Settlement& s, ResultHeader& header,
+        PlayerResultItem& item) const;
+
+    // Loss relief (run by ComputeChanges only while IsReliefEnabled).
+    virtual void ApplyLossRelief(int* silverChanges);
+    virtual int RollLossRelief(int loss);
+    virtual int GetReliefOdds(int* chance, int* odds, int* shares, int n) const;
+    virtual int GetReliefList(std::vector<std::pair<int, int>>& out) const; // user id, amount
+    int GetReliefGranted(int chair) const { return IsValidChair(chair) ? m_reliefGranted[chair] : 0; }
+
+    // Placeholder players: 120-byte player records whose byte 16 names the
+    // chair; player lists with the count at word 2, presence flags from
+    // word 3 and 136-byte entries from word 16. Bytes from outside are
+    // bounds-checked; false when a record or list is too short.
+    static constexpr size_t kRobotRecordSize = 120;
+    static constexpr size_t kListEntrySize = 136;
+    virtual bool MakeRobotInfo(int viewer, std::span<uint8_t> record);
+    virtual bool MakeRobotInfoEx(int viewer, std::span<uint8_t> record);
+    virtual bool FillRobotInfos(int viewer, std::span<uint8_t> list);
+    virtual bool StorePairInfo(int viewer, std::span<const uint8_t> list);
+
     // --- Server rules file ---
     virtual std::string GetServerIniPath() const;
     virtual int GetKickTime() const;
@@ -309,6 +380,8 @@ public:
     // Copies a title into a 16-byte field: at most 15 bytes, never half a
     // GBK character, always terminated.
     static void CopyTitle(char (&field)[16], const std::string& text);
+    // Looks a level up in the owner's titles; copies the title when found.
+    static bool FindMapTitle(const TitleMap* titles, int level, char (&field)[16]);
 
     // --- Owner-side setters (the table itself never writes these) ---
     void SetChairFlags(int chair, int flags);
@@ -412,6 +485,8 @@ protected:
         int rounds = 0;
     };
     std::array<PlayerSnapshot, kMaxChairs> m_snapshot {};
+    std::array<int, kMaxChairs> m_reliefGranted {};
+    std::vector<uint8_t> m_pairInfo; // chairs x chairs records of 32 bytes, made on first use
 };
 
 } // namespace table

@@ -310,8 +310,10 @@ int GameTable::ComputeScores(ResultRecord&, int, int, int*)
     return 0;
 }
 
-int GameTable::ComputeChanges(ResultRecord&, int, int*, int*)
+int GameTable::ComputeChanges(ResultRecord&, int, int*, int* silverChanges)
 {
+    if (IsReliefEnabled())
+        ApplyLossRelief(silverChanges);
     return 0;
 }
 
@@ -526,15 +528,23 @@ void GameTable::CopyTitle(char (&field)[16], const std::string& text)
     std::memcpy(field, text.data(), n);
 }
 
+bool GameTable::FindMapTitle(const TitleMap* titles, int level, char (&field)[16])
+{
+    if (!titles)
+        return false;
+    auto it = titles->find(level);
+    if (it == titles->end())
+        return false;
+    CopyTitle(field, it->second);
+    return true;
+}
+
 void GameTable::FillPlayerNames(ResultRecord& result, const TitleMap* titles) const
 {
-    if (!titles || TestKind1())
+    if (TestKind1())
         return;
-    for (int c = 0; c < m_chairCount; ++c) {
-        auto it = titles->find(result.levelAfter[c]);
-        if (it != titles->end())
-            CopyTitle(result.title[c], it->second);
-    }
+    for (int c = 0; c < m_chairCount; ++c)
+        FindMapTitle(titles, result.levelAfter[c], result.title[c]);
 }
 
 void GameTable::SetResultBaseScore(ResultRecord& result)

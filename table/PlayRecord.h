@@ -20,6 +20,15 @@ struct PlayRecord {
     int cards[kMaxPlayCards];
 
     PlayRecord() { FillMinusOne(cards, kMaxPlayCards); }
+    // A record of the given kind with every card place empty.
+    PlayRecord(int newType, int newMask, int newValue, int newCount)
+        : type(newType)
+        , mask(newMask)
+        , value(newValue)
+        , count(newCount)
+    {
+        FillMinusOne(cards, kMaxPlayCards);
+    }
 
     // Type 0, all cards -1.
     void Clear();

@@ -32,7 +32,11 @@ int NextRandom()
 
 uint32_t NowSeconds()
 {
-    platform::LocalTime now = platform::LocalNow();
+    return SecondsOf(platform::LocalNow());
+}
+
+uint32_t SecondsOf(const platform::LocalTime& now)
+{
     int64_t days = DaysFromCivil(now.year, static_cast<unsigned>(now.month), static_cast<unsigned>(now.day));
     return static_cast<uint32_t>(days * 86400 + now.hour * 3600 + now.minute * 60 + now.second);
 }

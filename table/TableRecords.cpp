@@ -118,3 +118,82 @@ bool ResultRecord::Write(std::span<uint8_t> bytes) const
 }
 
 } // namespace table
+
+namespace table {
+
+bool PlayerResultItem::Read(std::span<const uint8_t> bytes, PlayerResultItem& out)
+{
+    if (bytes.size() < kWireSize)
+        return false;
+    int head[12];
+    LoadI32Array(bytes, 0, head, 12);
+    out.userId = head[0];
+    out.tableNumber = head[1];
+    out.roomNumber = head[2];
+    out.chair = head[3];
+    out.value = head[4];
+    out.baseScore = head[5];
+    out.baseSilver = head[6];
+    out.scoreBefore = head[7];
+    out.silverBefore = head[8];
+    out.minutes = head[9];
+    out.seconds = head[10];
+    out.one = head[11];
+    out.win = LoadI32(bytes, 52);
+    out.loss = LoadI32(bytes, 56);
+    out.draw = LoadI32(bytes, 60);
+    out.scoreChange = LoadI32(bytes, 64);
+    out.silverChange = LoadI32(bytes, 68);
+    out.level = LoadI32(bytes, 72);
+    std::memcpy(out.title, bytes.data() + 76, sizeof out.title);
+    out.fee = LoadI32(bytes, 92);
+    return true;
+}
+
+bool PlayerResultItem::Write(std::span<uint8_t> bytes) const
+{
+    if (bytes.size() < kWireSize)
+        return false;
+    const int head[12] = { userId, tableNumber, roomNumber, chair, value, baseScore, baseSilver, scoreBefore,
+        silverBefore, minutes, seconds, one };
+    StoreI32Array(bytes, 0, head, 12);
+    StoreI32(bytes, 48, 0);
+    StoreI32(bytes, 52, win);
+    StoreI32(bytes, 56, loss);
+    StoreI32(bytes, 60, draw);
+    StoreI32(bytes, 64, scoreChange);
+    StoreI32(bytes, 68, silverChange);
+    StoreI32(bytes, 72, level);
+    std::memcpy(bytes.data() + 76, title, sizeof title);
+    StoreI32(bytes, 92, fee);
+    return true;
+}
+
+bool ResultHeader::Read(std::span<const uint8_t> bytes, ResultHeader& out)
+{
+    if (bytes.size() < kWireSize)
+        return false;
+    out.count = LoadI32(bytes, 0);
+    out.tableNumber = LoadI32(bytes, 4);
+    out.value = LoadI32(bytes, 8);
+    out.flags[0] = bytes[16];
+    out.flags[1] = bytes[17];
+    out.creationTick = static_cast<uint32_t>(LoadI32(bytes, 24));
+    return true;
+}
+
+bool ResultHeader::Write(std::span<uint8_t> bytes) const
+{
+    if (bytes.size() < kWireSize)
+        return false;
+    std::fill(bytes.begin(), bytes.begin() + kWireSize, uint8_t { 0 });
+    StoreI32(bytes, 0, count);
+    StoreI32(bytes, 4, tableNumber);
+    StoreI32(bytes, 8, value);
+    bytes[16] = flags[0];
+    bytes[17] = flags[1];
+    StoreI32(bytes, 24, static_cast<int32_t>(creationTick));
+    return true;
+}
+
+} // namespace table

@@ -87,3 +87,49 @@ struct ResultRecord {
 static_assert(ResultRecord::kTitleOffset + 8 * 16 + 16 == ResultRecord::kWireSize);
 
 } // namespace table
+
+namespace table {
+
+// One player's line of a result report (96 bytes).
+struct PlayerResultItem {
+    int userId = 0;
+    int tableNumber = 0;
+    int roomNumber = 0;
+    int chair = 0;
+    int value = 0; // the caller's value
+    int baseScore = 0;
+    int baseSilver = 0;
+    int scoreBefore = 0;
+    int silverBefore = 0;
+    int minutes = 0;
+    int seconds = 0;
+    int one = 1;
+    int win = 0;
+    int loss = 0;
+    int draw = 0;
+    int scoreChange = 0;
+    int silverChange = 0;
+    int level = 0;
+    char title[16] = {};
+    int fee = 0;
+
+    static constexpr size_t kWireSize = 96;
+    static bool Read(std::span<const uint8_t> bytes, PlayerResultItem& out);
+    bool Write(std::span<uint8_t> bytes) const; // byte 48 zero
+};
+static_assert(PlayerResultItem::kWireSize == 76 + 16 + 4);
+
+// The head of a result report (28 bytes).
+struct ResultHeader {
+    int count = 0;
+    int tableNumber = 0;
+    int value = 0;
+    uint8_t flags[2] = {}; // bytes 16 and 17
+    uint32_t creationTick = 0;
+
+    static constexpr size_t kWireSize = 28;
+    static bool Read(std::span<const uint8_t> bytes, ResultHeader& out);
+    bool Write(std::span<uint8_t> bytes) const;
+};
+
+} // namespace table

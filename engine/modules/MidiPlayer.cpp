@@ -170,7 +170,7 @@ int MidiPlayer::Load(std::unique_ptr<uint8_t[]>& data, uint32_t length, uint32_t
     std::fill(std::begin(m_channelVolumes), std::end(m_channelVolumes), 100);
     m_lastWrittenTick = 0;
     m_passBytes = 0;
-    if (OpenStream(guard))
+    if (OpenStream(false))
         return 1;
 
     // Undo: the player stays unloaded and the caller keeps the file.
@@ -189,7 +189,7 @@ int MidiPlayer::Load(std::unique_ptr<uint8_t[]>& data, uint32_t length, uint32_t
     return 0;
 }
 
-int MidiPlayer::OpenStream(std::unique_lock<std::mutex>&)
+int MidiPlayer::OpenStream(bool tolerateCorrupt)
 {
     MidiResult r;
     if (!m_stream) {
@@ -224,6 +224,14 @@ int MidiPlayer::OpenStream(std::unique_lock<std::mutex>&)
             continue;
         }
         int fill = FillBuffer(i == 0, b);
+        if (fill != 0 && fill != kFillDone && tolerateCorrupt) {
+            // Opening again a song that loaded: a corrupt event ends it
+            // there, as it does during play. The first buffer is queued
+            // even when empty: only a buffer coming back drives the
+            // refills, and so the end.
+            m_convertStatus |= kConvertStuck;
+            fill = i == 0 || b.bytesUsed > 0 ? 0 : kFillDone;
+        }
         if (fill == kFillDone) {
             ended = true;
             ++m_buffersReturned;
@@ -366,7 +374,7 @@ int MidiPlayer::FinishStop(std::unique_lock<std::mutex>& guard, int reprepare, b
             m_progress = 0;
             m_convertStatus = 0;
         }
-        if (!OpenStream(guard)) {
+        if (!OpenStream(true)) {
             if (m_stream)
                 CloseStream(guard, onStreamThread);
             for (StreamBuffer& b : m_buffers) {

@@ -122,7 +122,9 @@ private:
 
     // All with m_lock held through guard; those that close a stream from
     // the user-interface thread release it while the stream's thread ends.
-    int OpenStream(std::unique_lock<std::mutex>& guard);
+    // Opens the stream and queues both buffers. A corrupt event fails it
+    // when loading; when opening again after a stop it ends the song there.
+    int OpenStream(bool tolerateCorrupt);
     int StopLocked(std::unique_lock<std::mutex>& guard, int reprepare);
     int FinishStop(std::unique_lock<std::mutex>& guard, int reprepare, bool onStreamThread, bool fromStart);
     void CloseStream(std::unique_lock<std::mutex>& guard, bool onStreamThread);

@@ -5,9 +5,12 @@
 #include "table/FriendCardRules.h"
 #include "table/PlayRecord.h"
 
+#include "platform/Clock.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -66,6 +69,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         rules.BuildFourJokers(play.cards, kMaxPlayCards, h, kHistogramSize, wild, r);
         r = play;
         rules.BuildBigBomb(play.cards, kMaxPlayCards, h, kHistogramSize, wild, r, 0);
+    }
+
+    // The same message played on a dealt table: checked, and applied only
+    // when the check passes; a pass in its place.
+    static FriendCardRules table;
+    platform::SetFixedTick(12345u);
+    table.Reset(false);
+    table.SetRoundCount(1);
+    table.SetPresetBanker(0);
+    table.DealCards();
+    table.SetPlaying();
+    PlayMessage copy = message;
+    if (table.ValidatePlay(copy)) {
+        table.ApplyPlay(copy);
+        table.CheckChairFinished(copy);
+        std::vector<uint8_t> seat(FriendTableState::kWireSize);
+        table.FillTableState(seat, copy.Chair(), false);
+    } else {
+        table.AdvanceTurn(copy);
     }
     return 0;
 }

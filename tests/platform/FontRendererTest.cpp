@@ -159,13 +159,17 @@ TEST(FontRenderer, UnderlineRunsAcrossTheAdvanceAlsoUnderSpaces)
     }
 }
 
-TEST(FontRenderer, FaceNamesResolveAndUnknownFacesFallBack)
+TEST(FontRenderer, FaceNamesMapToTheHalfWidthLatinFace)
 {
     FontRenderer renderer;
-    for (const char* face : { "宋体", "黑体", "幼圆", "NoSuchFace", "" }) {
-        EXPECT_TRUE(renderer.SelectFont(16, 400, face, false, false)) << face;
+    // Faces the system lacks (and no face at all) get the default face.
+    for (const char* face : { "宋体", "黑体", "幼圆", "NoSuchFace", "Arial", "" }) {
+        ASSERT_TRUE(renderer.SelectFont(20, 400, face, false, false)) << face;
+        // A proportional face would give "i" and "W" different widths.
+        EXPECT_EQ(renderer.GlyphAdvance("i"), 10) << face;
+        EXPECT_EQ(renderer.GlyphAdvance("W"), 10) << face;
+        EXPECT_EQ(renderer.GlyphAdvance("确"), 20) << face;
         EXPECT_FALSE(InkOf(renderer.RenderGlyph("确")).Empty()) << face;
-        EXPECT_EQ(renderer.GlyphAdvance("确"), 16) << face;
     }
 }
 

@@ -156,6 +156,29 @@ TEST_F(WindowTest, CreationReportsTheSizeAndDestructionTheEnd)
     EXPECT_FALSE(bad.Create("zero", 0, 10));
 }
 
+TEST_F(WindowTest, BoundsScreenAndWorkArea)
+{
+    Rect desktop = DesktopRect();
+    Rect work = WorkAreaRect();
+    EXPECT_FALSE(desktop.Empty());
+    EXPECT_FALSE(work.Empty());
+    EXPECT_LE(work.Width(), desktop.Width());
+
+    Window popup;
+    std::vector<WindowEvent> seen;
+    popup.SetEventHandler([&](const WindowEvent& e) { seen.push_back(e); });
+    ASSERT_TRUE(popup.Create("popup", 100, 80, kWindowBorderless));
+    seen.clear();
+    popup.SetBounds({ 10, 20, 810, 620 });
+    EXPECT_EQ(popup.ScreenRect(), (Rect { 10, 20, 810, 620 }));
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].message, kWmSize);
+    EXPECT_EQ(seen[0].width, 800);
+    EXPECT_EQ(seen[0].height, 600);
+    popup.BringToFront();
+    popup.Destroy();
+}
+
 TEST_F(WindowTest, PresentedPixelsReachTheWindow)
 {
     const int w = 64;
@@ -380,8 +403,9 @@ TEST_F(WindowTest, MouseEventsBecomeButtonAndMoveRecords)
     EXPECT_EQ(events[1].message, kWmMouseMove);
 }
 
-TEST_F(WindowTest, WheelCarriesScreenPointAndDeltaAndModifiersReachMouseFlags)
+TEST_F(WindowTest, WheelCarriesPointAndDeltaAndModifiersReachMouseFlags)
 {
+    window.SetPosition(100, 50);
     PushKey(true, SDLK_LSHIFT, KMOD_LSHIFT);
     SDL_Event e {};
     e.type = SDL_MOUSEWHEEL;
@@ -400,9 +424,12 @@ TEST_F(WindowTest, WheelCarriesScreenPointAndDeltaAndModifiersReachMouseFlags)
     auto input = Input();
     ASSERT_EQ(input.size(), 3u);
     Point screen = window.ClientToScreen({ 30, 40 });
+    EXPECT_EQ(screen, (Point { 130, 90 }));
     EXPECT_EQ(input[1].message, kWmMouseWheel);
-    EXPECT_EQ(input[1].x, screen.x);
-    EXPECT_EQ(input[1].y, screen.y);
+    EXPECT_EQ(input[1].x, 30);
+    EXPECT_EQ(input[1].y, 40);
+    EXPECT_EQ(input[1].screenX, screen.x);
+    EXPECT_EQ(input[1].screenY, screen.y);
     EXPECT_EQ(window.ScreenToClient(screen), (Point { 30, 40 }));
     EXPECT_EQ(input[1].wheelDelta, -2 * kWheelDelta);
     EXPECT_EQ(input[1].keyFlags & kMkShift, kMkShift);

@@ -4,6 +4,8 @@
 
 #include "platform/Clock.h"
 
+#include <algorithm>
+
 namespace table::testing {
 
 DealSimulator::DealSimulator(int silver, int baseSilverArg)
@@ -51,12 +53,17 @@ DealOutcome DealSimulator::RunDeal(uint32_t seed)
         int hand[kMaxPlayCards];
         int n = m_rules.GetHandCards(current, hand);
         const bool leading = state.lastPlayChair < 0;
-        PlayRecord none;
-        const PlayRecord& previous = leading ? none : state.lastPlay;
-        PlayRecord hint;
-        bool found = FindBeatingPlay(m_rules, hand, n, previous, hint, kFriendPlayMask, false)
+        const PlayRecord& previous = leading ? m_none : state.lastPlay;
+        PlayRecord& hint = m_hint;
+        // Without wildcards first, then with them, as the table view hints;
+        // a hand without jokers reads the same both ways.
+        bool jokers = false;
+        for (int i = 0; i < n && !jokers; ++i)
+            jokers = m_rules.IsValidCard(hand[i]) && CardValue(hand[i]) >= kSmallJokerValue;
+        bool found = (jokers && FindBeatingPlay(m_rules, hand, n, previous, hint, kFriendPlayMask, false))
             || FindBeatingPlay(m_rules, hand, n, previous, hint, kFriendPlayMask, true);
-        PlayMessage message;
+        PlayMessage& message = m_message;
+        std::fill(message.head, message.head + 12, 0);
         message.head[PlayMessage::kChairWord] = current;
         if (!found) {
             if (leading) {

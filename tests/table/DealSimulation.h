@@ -38,6 +38,9 @@ private:
     FriendCardRules m_rules;
     StartParams m_params {};
     PlayList m_list;
+    PlayMessage m_message;
+    PlayRecord m_hint;
+    const PlayRecord m_none; // the play to beat when leading
 };
 
 } // namespace table::testing

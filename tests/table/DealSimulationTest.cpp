@@ -263,5 +263,28 @@ TEST_F(DealSimulationTest, WholeDealsPlayScoreAndSettle)
     EXPECT_GT(bonuses, 0);
 }
 
+TEST_F(DealSimulationTest, DealingAgainWithoutAResetStartsAFreshDeal)
+{
+    DealSimulator sim;
+    FriendCardRules& rules = sim.Rules();
+    ASSERT_TRUE(sim.RunDeal(5).finished);
+    // The owner starts the next deal straight away.
+    int chair = -1;
+    ASSERT_EQ(rules.CheckAndStart(&chair, sim.Params()), kStartOk);
+    const FriendTableState& s = rules.State();
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(rules.GetHandCount(c), 27);
+        EXPECT_EQ(s.finished[c], 0);
+        EXPECT_EQ(s.place[c], 0);
+        EXPECT_EQ(s.chair[c][kJokersPlayed], 0);
+        EXPECT_EQ(s.chair[c][kTurnLength], 20);
+    }
+    EXPECT_EQ(s.lastPlayChair, -1);
+    // A pass from a chair that does not hold the turn moves nothing.
+    PlayMessage pass;
+    pass.head[PlayMessage::kChairWord] = (rules.GetCurrentChair() + 1) % 4;
+    EXPECT_EQ(rules.AdvanceTurn(pass), 0);
+}
+
 } // namespace
 } // namespace table

@@ -353,5 +353,47 @@ TEST_F(FriendTableTest, SeatCopiesShowOnlyTheSeatsOwnHand)
     EXPECT_EQ(rules.FillStartInfo(std::span<uint8_t>(start.data(), 215), 2, false), 0);
 }
 
+TEST_F(FriendTableTest, PlayedBombsAndJokersAreListedOnceWithinTwentyEightPlaces)
+{
+    for (bool wildcards : { true, false }) {
+        SCOPED_TRACE(wildcards);
+        TestRules rules;
+        rules.SetOptions(wildcards ? kOptionWildcards : 0);
+        Deal(rules, 0);
+        std::vector<int> bomb = Cards("9a 9b 9c 9d SJ BJ");
+        for (int id : bomb)
+            rules.MoveCardOwner(rules.FindCard(id)->owner, 0, id);
+        PlayMessage message;
+        message.head[PlayMessage::kChairWord] = 0;
+        message.play.Set(CT_BOMB, 0x1147, 0, 6);
+        std::copy(bomb.begin(), bomb.end(), message.play.cards);
+        rules.ApplyPlay(message);
+        const FriendTableState& s = rules.State();
+        EXPECT_EQ(s.bombListed[0], 4);
+        EXPECT_EQ(s.jokerListed[0], 2);
+        EXPECT_EQ(CardValue(s.lists[0][27]), 14);
+        EXPECT_EQ(CardValue(s.lists[0][26]), 15);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(CardValue(s.lists[0][i]), 8);
+        EXPECT_EQ(s.lists[0][4], -1);
+    }
+    // However many bombs are played, the two ends share the 28 places.
+    TestRules rules;
+    Deal(rules, 0);
+    for (int round = 0; round < 9; ++round) {
+        PlayMessage message;
+        message.head[PlayMessage::kChairWord] = 0;
+        message.play.Set(CT_BOMB, 0x1147, 0, 4);
+        std::vector<int> four = Cards(round % 2 ? "9a 9b 9c 9d" : "Ka Kb Kc Kd");
+        std::copy(four.begin(), four.end(), message.play.cards);
+        rules.ApplyPlay(message);
+    }
+    EXPECT_EQ(rules.State().bombListed[0] + rules.State().jokerListed[0], 28);
+
+    std::vector<uint8_t> info(1096);
+    EXPECT_EQ(rules.FillTableInfo(info), 1096);
+    EXPECT_EQ(rules.FillTableInfo(std::span<uint8_t>(info.data(), 1095)), 0);
+}
+
 } // namespace
 } // namespace table

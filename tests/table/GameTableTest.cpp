@@ -116,6 +116,78 @@ TEST_F(GameTableTest, TurnOrderAndTheTurnClock)
     EXPECT_TRUE(m_table.IsTurnTimedOut());
 }
 
+TEST_F(GameTableTest, TimeOutsStaleTablesAndRecentSeats)
+{
+    m_table.SetCurrentChair(1, 10); // limit 11000 ms from 100000
+    m_table.SetChairFlags(2, kChairAway);
+    EXPECT_TRUE(m_table.IsChairTimedOut(2)); // away counts as timed out
+    platform::SetFixedTick(111000u);
+    EXPECT_FALSE(m_table.IsChairTimedOut(1));
+    platform::SetFixedTick(111001u);
+    EXPECT_TRUE(m_table.IsChairTimedOut(1));
+    EXPECT_EQ(m_table.GetTimedOutChair(1, 5), 1); // the chair holding the turn
+    EXPECT_EQ(m_table.GetTimedOutChair(3, 5), 1); // more than 5 s since the last action
+    EXPECT_EQ(m_table.GetTimedOutChair(3, 20), 3);
+    m_table.TouchAction();
+    EXPECT_EQ(m_table.GetTimedOutChair(3, 5), 3);
+
+    // While playing, idle after twice the limit plus 10 s.
+    m_table.AddStatus(kStatusPlaying);
+    m_table.SetCurrentChair(0, 10);
+    platform::SetFixedTick(111001u + 2 * 11000u + 9999u);
+    EXPECT_FALSE(m_table.IsTableIdle());
+    platform::SetFixedTick(111001u + 2 * 11000u + 10000u);
+    EXPECT_TRUE(m_table.IsTableIdle());
+
+    // Stale only with the block's word at 136 set.
+    std::vector<uint8_t> block(kTableBlockSize);
+    StoreI32(block, 4, 1);
+    m_table.SetTableInfo(block);
+    platform::SetFixedTick(platform::TickMs() + 60001u);
+    EXPECT_FALSE(m_table.IsStale());
+    StoreI32(block, 136, 1);
+    m_table.SetTableInfo(block);
+    platform::SetFixedTick(platform::TickMs() + 60001u);
+    EXPECT_TRUE(m_table.IsStale());
+
+    EXPECT_FALSE(m_table.IsWithinSeconds(0));
+    // Recently seated: only before play, in the first round, with the third
+    // cleared word set by the owner.
+    m_table.SetStatus(0);
+    m_table.SetRoundCount(1);
+    m_table.SetChairTakenTick(2, platform::TickMs() - 3000u);
+    EXPECT_FALSE(m_table.IsRecentlySeated(2, 5));
+    m_table.SetClearedWord(2, 1);
+    EXPECT_TRUE(m_table.IsRecentlySeated(2, 5));
+    EXPECT_FALSE(m_table.IsRecentlySeated(2, 3));
+    m_table.SetRoundCount(2);
+    EXPECT_FALSE(m_table.IsRecentlySeated(2, 5));
+}
+
+TEST_F(GameTableTest, StartRoundKeepsSeatsAndResetRoundKeepsTeams)
+{
+    auto p = Player(10, 1);
+    m_table.AddPlayer(p);
+    m_table.SetTeam(1, 1);
+    m_table.SetRoundCount(4);
+    m_table.SetBanker(2);
+    m_table.AddStatus(kStatusPlaying);
+    const int record[2] = { 7, 33 };
+    EXPECT_EQ(m_table.StartRound(record, 0), 1);
+    EXPECT_EQ(m_table.GetRoundParam(), 33);
+    EXPECT_EQ(m_table.GetStatus(), 0);
+    EXPECT_EQ(m_table.PlayerAt(1)->userId, 10);
+    EXPECT_EQ(m_table.GetRoundCount(), 4);
+    m_table.ResetRound();
+    EXPECT_EQ(m_table.GetRoundCount(), 0);
+    EXPECT_EQ(m_table.GetBanker(), -1);
+    EXPECT_EQ(m_table.GetTeam(1), 1);
+    EXPECT_EQ(m_table.PlayerAt(1)->userId, 10);
+    m_table.ResetAll();
+    EXPECT_EQ(m_table.PlayerAt(1), nullptr);
+    EXPECT_EQ(m_table.UserCount(), 0u);
+}
+
 TEST_F(GameTableTest, StatusIdleAndStopping)
 {
     m_table.SetStatus(kStatusInfoSet);

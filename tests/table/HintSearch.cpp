@@ -20,13 +20,19 @@ bool FindBeatingPlay(CardTable& rules, const int* hand, int n, const PlayRecord&
 
     const int t = start.type;
     bool found = false;
+    // A builder leaves the record as it was when it fails, so one copy of
+    // the start serves every step.
+    PlayRecord trial = start;
     auto attempt = [&](auto build) {
         if (found)
             return;
-        PlayRecord trial = start;
-        if (build(trial) && rules.CanBeat(start, trial)) {
-            result = trial;
-            found = true;
+        if (build(trial)) {
+            if (rules.CanBeat(start, trial)) {
+                result = trial;
+                found = true;
+            } else {
+                trial = start;
+            }
         }
     };
     const int* h = histogram;

@@ -23,17 +23,6 @@ using miditest::Track;
 using platform::RecordingMidiSink;
 using Entry = RecordingMidiSink::Entry;
 
-} // namespace
-
-namespace platform {
-void PrintTo(const RecordingMidiSink::Entry& e, std::ostream* os)
-{
-    *os << "{" << e.timeUs << "us, 0x" << std::hex << e.message << std::dec << "}";
-}
-} // namespace platform
-
-namespace {
-
 constexpr uint32_t Msg(uint8_t status, uint8_t d1, uint8_t d2 = 0)
 {
     return status | uint32_t { d1 } << 8 | uint32_t { d2 } << 16;
@@ -268,6 +257,45 @@ TEST(MidiPlayer, CorruptEventWhilePlayingEndsTheSong)
     ASSERT_EQ(player.Play(0), 1);
     ASSERT_TRUE(WaitForEnd(player));
     EXPECT_EQ(sink->Count(), 20u);
+
+    // Looping, a stop re-prepares from where the song is, which may be
+    // right before the corrupt event: the stop still succeeds, and the
+    // song still plays.
+    for (size_t at : { 3u, 15u, 19u }) {
+        sink->Clear();
+        ASSERT_EQ(player.Play(1), 1);
+        ASSERT_TRUE(sink->WaitForCount(at, 5000));
+        EXPECT_EQ(player.Stop(1), 1) << at;
+        EXPECT_EQ(player.IsPlaying(), 0);
+        ASSERT_EQ(player.Play(0), 1) << at;
+        ASSERT_TRUE(WaitForEnd(player)) << at;
+    }
+}
+
+TEST(MidiPlayer, StopJustBeforeACorruptEventStillLetsTheSongEnd)
+{
+    // Six notes fill the two buffers queued at load, the sixth waiting for
+    // the next buffer; the corrupt event follows it. A stop that re-prepares
+    // from there finds nothing to queue but must not leave a later play
+    // "playing" over an empty stream.
+    Track t;
+    t.Tempo(0, 500000).NoteOn(0, 0, 50);
+    for (int i = 0; i < 5; ++i)
+        t.NoteOn(100, 0, 51 + i);
+    t.Raw({ 0x00, 0xF0, 0x7F, 0x01 });
+    auto sink = std::make_shared<RecordingMidiSink>();
+    TestPlayer player(sink);
+    ASSERT_EQ(player.LoadBytes(MidiFile(0, 480, { t })), 1);
+    ASSERT_EQ(player.Play(1), 1);
+    ASSERT_TRUE(WaitForEnd(player)) << "a corrupt event ends even a looping song";
+    EXPECT_EQ(sink->Count(), 6u);
+    ASSERT_EQ(player.Stop(1), 1);
+    ASSERT_EQ(player.Play(0), 1);
+    ASSERT_TRUE(WaitForEnd(player, 2000));
+    sink->Clear();
+    ASSERT_EQ(player.Play(0), 1);
+    ASSERT_TRUE(WaitForEnd(player));
+    EXPECT_EQ(sink->Count(), 6u);
 }
 
 TEST(MidiPlayer, TempoOfZeroIsIgnored)
@@ -561,6 +589,28 @@ TEST(MidiPlayer, RendersThroughTheSynthesizer)
     };
     EXPECT_LT(peak(0, 240), 50) << "silent before the chord";
     EXPECT_GT(peak(260, 740), 500) << "the chord sounds";
+}
+
+} // namespace
+
+namespace {
+
+TEST(MidiPlayer, PlaysThroughTheSystemSynthesizer)
+{
+    // The process's synthesizer, through SDL's dummy output in tests.
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    auto shared = platform::DefaultMidiSink();
+    ASSERT_NE(shared, nullptr) << "no soundfont or no audio output";
+    EXPECT_TRUE(shared->RealTime());
+    EXPECT_EQ(platform::DefaultMidiSink(), shared) << "one synthesizer while it is held";
+
+    TestPlayer player;
+    // Two notes, 150 ms in all.
+    ASSERT_EQ(player.LoadBytes(NoteSong(2, 72, 500000)), 1);
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(player.Play(0), 1);
+    ASSERT_TRUE(WaitForEnd(player, 3000));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(80));
 }
 
 } // namespace

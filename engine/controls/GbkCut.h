@@ -1,0 +1,13 @@
+#pragma once
+// Cutting GBK text to a byte limit without splitting a two-byte character.
+
+#include <cstddef>
+#include <string_view>
+
+namespace engine {
+
+// The longest prefix of at most maxBytes bytes that ends on a character
+// boundary (a byte of 0x81 or more starts a two-byte character).
+size_t GbkCutLength(std::string_view text, size_t maxBytes);
+
+} // namespace engine
