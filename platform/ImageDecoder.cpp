@@ -3,34 +3,44 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace platform {
 
 namespace {
 
-// The loader name SDL2_image knows a type by; null for types it cannot read.
-const char* LoaderType(int type)
+using Loader = SDL_Surface* (*)(SDL_RWops*);
+
+bool Fits(uint64_t w, uint64_t h);
+
+// The one SDL2_image loader of a type; null for types it cannot read. Each
+// type goes to its own loader: the library's general entry point sniffs the
+// content and would hand the bytes to whatever format they resemble (SVG,
+// XPM, ...), whatever the type asked for.
+Loader LoaderOf(int type)
 {
     switch (type) {
     case kImageBmp:
-        return "BMP";
+        return IMG_LoadBMP_RW;
     case kImageGif:
-        return "GIF";
+        return IMG_LoadGIF_RW;
     case kImageJpg:
-        return "JPG";
+        return IMG_LoadJPG_RW;
     case kImagePng:
-        return "PNG";
+        return IMG_LoadPNG_RW;
     case kImageIco:
-        return "ICO";
+        return IMG_LoadICO_RW;
     case kImageTif:
-        return "TIF";
+        return IMG_LoadTIF_RW;
     case kImageTga:
-        return "TGA";
+        return IMG_LoadTGA_RW;
     case kImagePcx:
-        return "PCX";
+        return IMG_LoadPCX_RW;
     default:
         return nullptr; // wbmp, wmf, mng and unknown codes
     }
@@ -79,7 +89,7 @@ bool CopyBgra(SDL_Surface* surface, ImageFrame& frame)
 
 bool FromSurface(SDL_Surface* surface, DecodedImage& out)
 {
-    if (!surface || surface->w <= 0 || surface->h <= 0)
+    if (!surface || surface->w <= 0 || surface->h <= 0 || !Fits(surface->w, surface->h))
         return false;
     out.width = surface->w;
     out.height = surface->h;
@@ -122,16 +132,29 @@ bool FromSurface(SDL_Surface* surface, DecodedImage& out)
     return true;
 }
 
-// The delays (hundredths of a second) of a GIF's images in file order, read
-// from the graphic control extension before each image (0 where there is
-// none). The animation loader replaces short delays with its own default,
-// and callers need the file's values. Empty when the blocks cannot be
-// walked.
-std::vector<uint32_t> GifDelays(const uint8_t* data, size_t size)
-{
+// What the blocks of a GIF announce: the screen, each image's size and the
+// delays (hundredths of a second) from the graphic control extension before
+// each image (0 where there is none). The animation loader replaces short
+// delays with its own default, and callers need the file's values.
+struct GifLayout {
+    uint64_t screenWidth = 0;
+    uint64_t screenHeight = 0;
+    uint64_t largestImage = 0; // pixels
     std::vector<uint32_t> delays;
+    bool complete = false; // every block walked up to the trailer
+    // Bytes outside any block, or an image not inside the screen: the
+    // library's reader mishandles both (it frees memory it never allocated
+    // for an image taller than the screen).
+    bool malformed = false;
+};
+
+GifLayout WalkGif(const uint8_t* data, size_t size)
+{
+    GifLayout layout;
     if (size < 13)
-        return {};
+        return layout;
+    layout.screenWidth = data[6] | data[7] << 8;
+    layout.screenHeight = data[8] | data[9] << 8;
     size_t pos = 13;
     if (data[10] & 0x80)
         pos += 3u * (2u << (data[10] & 7));
@@ -148,38 +171,172 @@ std::vector<uint32_t> GifDelays(const uint8_t* data, size_t size)
     uint32_t pending = 0;
     while (pos < size) {
         uint8_t kind = data[pos++];
-        if (kind == 0x3B)
-            return delays;
+        if (kind == 0x3B) {
+            layout.complete = true;
+            return layout;
+        }
         if (kind == 0x21) {
             if (pos >= size)
-                return {};
+                return layout;
             uint8_t label = data[pos++];
             if (label == 0xF9 && pos + 5 <= size && data[pos] >= 4)
                 pending = data[pos + 2] | data[pos + 3] << 8;
             if (!skipBlocks())
-                return {};
+                return layout;
         } else if (kind == 0x2C) {
             if (pos + 9 > size)
-                return {};
+                return layout;
+            uint64_t left = data[pos] | data[pos + 1] << 8;
+            uint64_t top = data[pos + 2] | data[pos + 3] << 8;
+            uint64_t w = data[pos + 4] | data[pos + 5] << 8;
+            uint64_t h = data[pos + 6] | data[pos + 7] << 8;
+            if (left + w > layout.screenWidth || top + h > layout.screenHeight)
+                layout.malformed = true;
+            layout.largestImage = std::max(layout.largestImage, w * h);
             uint8_t packed = data[pos + 8];
             pos += 9;
             if (packed & 0x80)
                 pos += 3u * (2u << (packed & 7));
             pos += 1; // LZW minimum code size
             if (pos > size || !skipBlocks())
-                return {};
-            delays.push_back(pending);
+                return layout;
+            layout.delays.push_back(pending);
             pending = 0;
         } else {
-            return {};
+            // The library's reader skips such a byte and reads on; the walk
+            // does the same so that it still sees every image, but the file
+            // is refused.
+            layout.malformed = true;
         }
     }
-    return delays; // no trailer: the images read so far
+    return layout;
+}
+
+uint32_t Le16(const uint8_t* p)
+{
+    return p[0] | p[1] << 8;
+}
+
+uint32_t Be16(const uint8_t* p)
+{
+    return p[0] << 8 | p[1];
+}
+
+int64_t Le32s(const uint8_t* p)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16) | static_cast<uint32_t>(p[3]) << 24);
+}
+
+bool Fits(uint64_t w, uint64_t h)
+{
+    return w <= ImageDecoder::kMaxSide && h <= ImageDecoder::kMaxSide && w * h <= ImageDecoder::kMaxPixels;
+}
+
+// Whether the size the file's header announces is one the decoder accepts.
+// The library allocates what a header says before it reads any pixel, so a
+// few bytes claiming a giant picture are refused here. Headers this cannot
+// read are left to the library (its result is checked again afterwards).
+bool DeclaredSizeFits(const uint8_t* d, size_t size, int type)
+{
+    switch (type) {
+    case kImageGif: {
+        GifLayout gif = WalkGif(d, size);
+        uint64_t frames = std::max<uint64_t>(1, gif.delays.size());
+        // The animation loader gives every frame a whole screen.
+        return !gif.malformed && Fits(gif.screenWidth, gif.screenHeight) && gif.largestImage <= ImageDecoder::kMaxPixels
+            && frames * gif.screenWidth * gif.screenHeight <= ImageDecoder::kMaxPixels;
+    }
+    case kImagePng: {
+        if (size < 24)
+            return true;
+        if (!Fits(Be16(d + 16) << 16 | Be16(d + 18), Be16(d + 20) << 16 | Be16(d + 22)))
+            return false;
+        // Every chunk must lie inside the file up to IEND: libpng, reading
+        // through SDL, spins for minutes on a chunk that runs past the end.
+        size_t pos = 8;
+        while (pos + 12 <= size) {
+            uint64_t length = static_cast<uint64_t>(Be16(d + pos)) << 16 | Be16(d + pos + 2);
+            if (length > size - pos - 12)
+                return false;
+            if (std::memcmp(d + pos + 4, "IEND", 4) == 0)
+                return true;
+            pos += 12 + length;
+        }
+        return false;
+    }
+    case kImageBmp:
+        if (size < 26)
+            return true;
+        if (Le32s(d + 14) == 12)
+            return Fits(Le16(d + 18), Le16(d + 20));
+        return Fits(std::llabs(Le32s(d + 18)), std::llabs(Le32s(d + 22)));
+    case kImageTga:
+        return size < 16 || Fits(Le16(d + 12), Le16(d + 14));
+    case kImagePcx:
+        if (size < 12)
+            return true;
+        return Fits(static_cast<uint16_t>(Le16(d + 8) - Le16(d + 4) + 1), static_cast<uint16_t>(Le16(d + 10) - Le16(d + 6) + 1));
+    case kImageJpg: {
+        size_t pos = 2;
+        while (pos + 4 <= size && d[pos] == 0xFF) {
+            uint8_t marker = d[pos + 1];
+            if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+                return pos + 9 > size || Fits(Be16(d + pos + 7), Be16(d + pos + 5));
+            if (marker == 0xDA)
+                return true;
+            pos += 2 + Be16(d + pos + 2);
+        }
+        return true;
+    }
+    case kImageIco: {
+        if (size < 6)
+            return true;
+        uint32_t count = Le16(d + 4);
+        for (uint32_t i = 0; i < count && 6 + (i + 1) * 16 <= size; ++i) {
+            const uint8_t* entry = d + 6 + i * 16;
+            uint64_t at = static_cast<uint32_t>(entry[12] | entry[13] << 8 | entry[14] << 16) | static_cast<uint32_t>(entry[15]) << 24;
+            if (at + 24 <= size && d[at] == 0x89 && d[at + 1] == 'P') {
+                if (!DeclaredSizeFits(d + at, size - at, kImagePng))
+                    return false;
+            } else if (at + 12 <= size && !Fits(std::llabs(Le32s(d + at + 4)), std::llabs(Le32s(d + at + 8)))) {
+                return false;
+            }
+        }
+        return true;
+    }
+    case kImageTif: {
+        // The first directory's ImageWidth (256) and ImageLength (257).
+        if (size < 8 || !((d[0] == 'I' && d[1] == 'I') || (d[0] == 'M' && d[1] == 'M')))
+            return true;
+        bool le = d[0] == 'I';
+        auto u16 = [&](size_t at) -> uint32_t { return le ? Le16(d + at) : Be16(d + at); };
+        auto u32 = [&](size_t at) -> uint64_t { return le ? (u16(at) | u16(at + 2) << 16) : (u16(at) << 16 | u16(at + 2)); };
+        uint64_t ifd = u32(4);
+        if (ifd + 2 > size)
+            return true;
+        uint64_t w = 0;
+        uint64_t h = 0;
+        uint32_t entries = u16(ifd);
+        for (uint32_t i = 0; i < entries && ifd + 2 + (i + 1) * 12 <= size; ++i) {
+            size_t e = ifd + 2 + i * 12;
+            uint32_t tag = u16(e);
+            uint64_t value = u16(e + 2) == 3 ? u16(e + 8) : u32(e + 8);
+            if (tag == 256)
+                w = value;
+            else if (tag == 257)
+                h = value;
+        }
+        return Fits(w, h);
+    }
+    default:
+        return true;
+    }
 }
 
 bool FromAnimation(IMG_Animation* animation, const std::vector<uint32_t>& fileDelays, DecodedImage& out)
 {
-    if (!animation || animation->count < 1 || animation->w <= 0 || animation->h <= 0)
+    if (!animation || animation->count < 1 || animation->w <= 0 || animation->h <= 0
+        || !Fits(static_cast<uint64_t>(animation->w), static_cast<uint64_t>(animation->h) * animation->count))
         return false;
     out.width = animation->w;
     out.height = animation->h;
@@ -200,28 +357,85 @@ bool FromAnimation(IMG_Animation* animation, const std::vector<uint32_t>& fileDe
     return true;
 }
 
+// SDL's allocations go through these: one larger than kMaxSdlAllocation
+// fails instead of being made. Picture readers size their surfaces from
+// header fields, and for GIF a crafted image descriptor can hide where only
+// the library's own LZW reader finds it; without the cap a few hundred bytes
+// made it allocate and clear 4 GiB. Everything else is passed to the
+// functions SDL had before, so blocks from before and after stay
+// interchangeable. The cap is far above anything the program asks of SDL
+// (window buffers, sound buffers, 16 Mi-pixel pictures).
+constexpr size_t kMaxSdlAllocation = size_t { 512 } << 20;
+
+struct SdlMemory {
+    SDL_malloc_func malloc = nullptr;
+    SDL_calloc_func calloc = nullptr;
+    SDL_realloc_func realloc = nullptr;
+    SDL_free_func free = nullptr;
+};
+
+SdlMemory& Original()
+{
+    static SdlMemory original;
+    return original;
+}
+
+void* CappedMalloc(size_t n)
+{
+    return n > kMaxSdlAllocation ? nullptr : Original().malloc(n);
+}
+
+void* CappedCalloc(size_t count, size_t n)
+{
+    if (n && count > kMaxSdlAllocation / n)
+        return nullptr;
+    return Original().calloc(count, n);
+}
+
+void* CappedRealloc(void* block, size_t n)
+{
+    return n > kMaxSdlAllocation ? nullptr : Original().realloc(block, n);
+}
+
+void ForwardFree(void* block)
+{
+    Original().free(block);
+}
+
+void CapSdlAllocations()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        SdlMemory& o = Original();
+        SDL_GetMemoryFunctions(&o.malloc, &o.calloc, &o.realloc, &o.free);
+        if (o.malloc && o.calloc && o.realloc && o.free)
+            SDL_SetMemoryFunctions(CappedMalloc, CappedCalloc, CappedRealloc, ForwardFree);
+    });
+}
+
 } // namespace
 
 bool ImageDecoder::Decode(const void* data, size_t size, int type, DecodedImage& out)
 {
     out = DecodedImage {};
-    const char* loader = LoaderType(type);
-    if (!loader || !data || size == 0)
+    CapSdlAllocations();
+    Loader loader = LoaderOf(type);
+    if (!loader || !data || size == 0 || !DeclaredSizeFits(static_cast<const uint8_t*>(data), size, type))
         return false;
     bool ok = false;
     if (type == kImageGif) {
         // Several frames come from the animation loader (as 32-bit frames);
         // a single frame keeps its palette through the plain loader.
         if (Rw rw = OpenMemory(data, size)) {
-            Animation animation(IMG_LoadAnimationTyped_RW(rw.get(), 0, loader));
+            Animation animation(IMG_LoadGIFAnimation_RW(rw.get()));
             if (animation && animation->count > 1)
-                ok = FromAnimation(animation.get(), GifDelays(static_cast<const uint8_t*>(data), size), out);
+                ok = FromAnimation(animation.get(), WalkGif(static_cast<const uint8_t*>(data), size).delays, out);
         }
     }
     if (!ok) {
         out = DecodedImage {};
         if (Rw rw = OpenMemory(data, size)) {
-            Surface surface(IMG_LoadTyped_RW(rw.get(), 0, loader));
+            Surface surface(loader(rw.get()));
             ok = FromSurface(surface.get(), out);
         }
     }

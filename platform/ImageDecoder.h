@@ -50,9 +50,16 @@ struct DecodedImage {
 
 class ImageDecoder {
 public:
+    // The largest picture decoded: a side of the engine's 16-bit sizes, and
+    // 16 Mi pixels in all (every frame of an animation counted), 64 MiB of
+    // 32-bit pixels, far above any skin picture.
+    static constexpr uint64_t kMaxSide = 65535;
+    static constexpr uint64_t kMaxPixels = uint64_t { 1 } << 24;
+
     // Decodes the bytes as the given type. False, with out cleared, for an
-    // unknown or unsupported type, bytes the library cannot read, or an
-    // image without pixels.
+    // unknown or unsupported type, bytes the library cannot read, an image
+    // without pixels, or one larger than the limits above (refused from its
+    // header where the header can be read, before anything is allocated).
     static bool Decode(const void* data, size_t size, int type, DecodedImage& out);
 };
 

@@ -156,13 +156,13 @@ int ResourceModule::LoadPackFile(std::string_view path)
         ReportPackFailure(text.c_str());
         return 0;
     }
-    std::FILE* shared = file.get();
-    m_files.push_back(std::move(file));
     int visited = 0;
     reader.Rewind();
     PackDirEntry record;
     if (!reader.CurrentEntry(record))
-        return 0;
+        return 0; // a pack without records: nothing to keep its file open for
+    std::FILE* shared = file.get();
+    m_files.push_back(std::move(file));
     do {
         reader.CurrentEntry(record);
         ++visited;

@@ -363,6 +363,75 @@ TEST(ImageDecoding, PngRoundTripWithAlphaAndTypesThatFail)
     }
 }
 
+// A few header bytes claiming a giant picture (or a GIF laid out in a way
+// the library mishandles) are refused before the library reads them.
+TEST(ImageDecoding, HeadersClaimingGiantPicturesAreRefused)
+{
+    // GIF: a 60000 x 60000 screen.
+    Bytes gif = enginetest::BuildGif(2, 2, { { { 0, 1, 2, 3 }, 0 } }, kPalette);
+    gif[6] = gif[8] = 0x60;
+    gif[7] = gif[9] = 0xEA;
+    // GIF: 2000 frames of 2048 x 2048 (each frame is a whole screen).
+    std::vector<enginetest::GifFrame> many(2000, { { 0 }, 0 });
+    Bytes longGif = enginetest::BuildGif(1, 1, many, kPalette);
+    longGif[6] = longGif[8] = 0x00;
+    longGif[7] = longGif[9] = 0x08;
+    // TGA: 65535 x 65535, 32-bit, and nothing else.
+    Bytes tga = { 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 32, 8 };
+    // PNG: an IHDR of 100000 x 100000.
+    Bytes png = { 0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 1, 0x86, 0xA0, 0, 1, 0x86,
+        0xA0, 8, 6, 0, 0, 0, 0, 0, 0, 0 };
+    // TIFF: a first directory of 100000 x 100000.
+    Bytes tif = { 'I', 'I', 42, 0, 8, 0, 0, 0, 2, 0, 0, 1, 4, 0, 1, 0, 0, 0, 0xA0, 0x86, 1, 0, 1, 1, 4, 0, 1, 0, 0, 0,
+        0xA0, 0x86, 1, 0, 0, 0, 0, 0 };
+    // PNG: a chunk whose length runs past the end of the file (the PNG
+    // library would spin on it for minutes).
+    Bytes cutPng = tools::EncodePng(tools::DrawPicture(4, 4, 1, [](int, int, int) { return 0xFF00FF00u; }));
+    cutPng.resize(33 + 12);
+    cutPng[33] = 0x7F; // the chunk after IHDR now claims almost 2 GiB
+    // GIF: an image taller than its screen (the library's animation reader
+    // frees memory it never allocated for one).
+    Bytes tallGif = enginetest::BuildGif(2, 2, { { { 0, 1, 2, 3 }, 0 } }, kPalette);
+    ASSERT_EQ(tallGif[33], 0x2C);
+    tallGif[40] = 11;
+    const std::pair<int, const Bytes*> cases[] = { { platform::kImageGif, &gif }, { platform::kImageGif, &longGif },
+        { platform::kImageGif, &tallGif },
+        { platform::kImageTga, &tga }, { platform::kImagePng, &png }, { platform::kImageTif, &tif },
+        { platform::kImagePng, &cutPng } };
+    for (const auto& [type, bytes] : cases) {
+        platform::DecodedImage image;
+        EXPECT_FALSE(platform::ImageDecoder::Decode(bytes->data(), bytes->size(), type, image)) << type;
+    }
+}
+
+// A GIF whose 65284 x 65321 image sits where only the library's own LZW
+// reader finds it: the library's request for 4 GiB is refused (the
+// library then drops that image), instead of the process allocating and
+// clearing it. What comes back is the 4 x 3 screen.
+TEST(ImageDecoding, HiddenGiantGifImageIsRefused)
+{
+    const Bytes gif = {
+        0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x04, 0x00, 0x03, 0x00, 0x91, 0x00,
+        0x00, 0x00, 0x80, 0x3a, 0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00,
+        0x01, 0xdd, 0x00, 0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x8b, 0x04, 0x00,
+        0x03, 0x00, 0x91, 0x00, 0x00, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00,
+        0xff, 0x00, 0x00, 0x00, 0xff, 0x21, 0xf9, 0x04, 0x04, 0x05, 0x00, 0x00,
+        0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00, 0x03, 0x00, 0x00, 0x02,
+        0x08, 0x44, 0xa8, 0x11, 0xa1, 0x46, 0x84, 0x5a, 0x01, 0x00, 0x21, 0xf9,
+        0x04, 0x04, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x04,
+        0x00, 0x03, 0x00, 0x00, 0x02, 0x08, 0x8c, 0x38, 0x30, 0xe2, 0xc0, 0x88,
+        0xf9, 0x04, 0x04, 0x05, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00,
+        0x04, 0xff, 0x29, 0xff, 0x00, 0x00, 0x02, 0x08, 0x44, 0xa8, 0x11, 0xa1,
+        0x46, 0x84, 0x5a, 0x01, 0x00, 0x21, 0x43, 0x01, 0xf9, 0x04, 0x04, 0x00,
+        0x00, 0x04, 0x00, 0x03, 0x00, 0x00, 0x08, 0x02, 0x8c, 0x34, 0x30, 0x46,
+        0x84, 0x5a, 0x43, 0x00, 0x01, 0x00, 0x3b, 0x3b
+    };
+    platform::DecodedImage image;
+    platform::ImageDecoder::Decode(gif.data(), gif.size(), platform::kImageGif, image);
+    EXPECT_LE(image.width, 4);
+    EXPECT_LE(image.height, 3);
+}
+
 TEST(ImageDecoding, EightBitBmpWithoutTransparency)
 {
     // A 2x2 8-bit BMP with a 4-entry palette (rows bottom-up, padded to 4).
