@@ -1,19 +1,19 @@
 // Check boxes: the press toggles, the outcome is posted for a later frame.
 
-#include "WidgetHost.h"
+#include "ButtonHost.h"
 
 #include "engine/controls/widgets/CheckBox.h"
 #include "engine/core/objects/SpriteObject.h"
 
 using namespace engine;
-using namespace widgetstest;
+using namespace buttonstest;
 
 namespace {
 
 constexpr int kChecked = 6001;
 constexpr int kUnchecked = 6002;
 
-class CheckBoxes : public WidgetHost {
+class CheckBoxes : public ButtonHost {
 protected:
     CheckBox* MakeBox(int state, int target, int checkedCode = kChecked)
     {

@@ -2,7 +2,7 @@
 // window: frames, sounds, the click event, selection, the Enter key, the
 // hand cursor and the caption.
 
-#include "WidgetHost.h"
+#include "ButtonHost.h"
 
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/core/objects/CanvasObject.h"
@@ -16,7 +16,7 @@
 #include <algorithm>
 
 using namespace engine;
-using namespace widgetstest;
+using namespace buttonstest;
 
 namespace {
 
@@ -24,7 +24,7 @@ constexpr int kClicked = 5001;
 constexpr int kX = 100;
 constexpr int kY = 70;
 
-class Buttons : public WidgetHost {
+class Buttons : public ButtonHost {
 protected:
     ImageButton* MakeButton(uint32_t flags = 0, int code = kClicked, int x = kX, int y = kY)
     {

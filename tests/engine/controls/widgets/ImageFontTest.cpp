@@ -2,20 +2,20 @@
 // canvas, alignment on the anchor, suffixes and the counting animation on
 // the object module's clock.
 
-#include "WidgetHost.h"
+#include "ButtonHost.h"
 
 #include "engine/controls/widgets/ImageFont.h"
 #include "engine/controls/widgets/ImageNumber.h"
 #include "engine/core/objects/CanvasObject.h"
 
 using namespace engine;
-using namespace widgetstest;
+using namespace buttonstest;
 
 namespace {
 
 constexpr int kCounted = 8001;
 
-class ImageFonts : public WidgetHost {
+class ImageFonts : public ButtonHost {
 protected:
     template <typename Font = ImageFont>
     Font* Make()

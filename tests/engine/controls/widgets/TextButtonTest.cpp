@@ -1,14 +1,14 @@
 // Text buttons and menu items: each look drawn on the canvas, input through
 // the window, the click sent at once.
 
-#include "WidgetHost.h"
+#include "ButtonHost.h"
 
 #include "engine/controls/widgets/MenuItem.h"
 #include "engine/controls/widgets/TextButton.h"
 #include "engine/core/objects/CanvasObject.h"
 
 using namespace engine;
-using namespace widgetstest;
+using namespace buttonstest;
 
 namespace {
 
@@ -18,7 +18,7 @@ constexpr uint32_t kBorder = 0x3080C0;
 constexpr int kX = 100;
 constexpr int kY = 60;
 
-class TextButtons : public WidgetHost {
+class TextButtons : public ButtonHost {
 protected:
     template <typename Button = TextButton>
     Button* Make(const char* caption = "OK")

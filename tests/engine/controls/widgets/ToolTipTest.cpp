@@ -1,7 +1,7 @@
 // Tool tips: sizing, placement by the screen edges, and the show, fade and
 // hide driven by the target's enter and leave on a settable clock.
 
-#include "WidgetHost.h"
+#include "ButtonHost.h"
 
 #include "engine/controls/widgets/ToolTip.h"
 #include "engine/core/objects/CanvasObject.h"
@@ -9,11 +9,11 @@
 #include <cmath>
 
 using namespace engine;
-using namespace widgetstest;
+using namespace buttonstest;
 
 namespace {
 
-class ToolTips : public WidgetHost {
+class ToolTips : public ButtonHost {
 protected:
     ToolTip* MakeTip() { return static_cast<ToolTip*>(root->RegisterObject(std::make_unique<ToolTip>())); }
     CanvasObject* Target(int x, int y, int w = 20, int h = 20)

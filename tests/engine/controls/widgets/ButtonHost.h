@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace widgetstest {
+namespace buttonstest {
 
 // Receives the controls' events.
 class Owner : public engine::BoundObject {
@@ -41,7 +41,7 @@ inline std::vector<std::string>& PlayedSounds()
     return played;
 }
 
-class WidgetHost : public objectstest::HostEngine {
+class ButtonHost : public objectstest::HostEngine {
 protected:
     void SetUp() override
     {
@@ -132,4 +132,4 @@ protected:
     Owner* owner = nullptr;
 };
 
-} // namespace widgetstest
+} // namespace buttonstest
