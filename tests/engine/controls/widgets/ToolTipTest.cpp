@@ -115,6 +115,22 @@ TEST_F(ToolTips, PlacementStaysOnTheScreenLeftRightAndTop)
     EXPECT_DOUBLE_EQ(tip->GetY(), h / 2);
 }
 
+TEST_F(ToolTips, FadeInWithHideAfterHidesOnceOpaque)
+{
+    ToolTip* tip = MakeTip();
+    tip->SetText("abc", 200);
+    tip->FadeIn(0.5, true);
+    EXPECT_TRUE(tip->IsShown());
+    EXPECT_DOUBLE_EQ(tip->GetOpacity(), 0.0);
+    bool reachedFull = false;
+    for (int i = 0; i < 10 && tip->IsShown(); ++i) {
+        Frame(30);
+        reachedFull = reachedFull || tip->GetOpacity() == 1.0;
+    }
+    EXPECT_TRUE(reachedFull);
+    EXPECT_FALSE(tip->IsShown());
+}
+
 TEST_F(ToolTips, AttachingToNothingChangesNothing)
 {
     ToolTip* tip = MakeTip();
