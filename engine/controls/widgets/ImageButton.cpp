@@ -60,6 +60,11 @@ CanvasObject* ImageButton::GetCaptionCanvas()
     m_caption->MoveTo(m_sprite->GetX(), m_sprite->GetY());
     m_caption->SetZ(m_sprite->GetZ() + kCaptionLift);
     m_sprite->AddChild(m_caption, LINK_STANDARD);
+    // A caption added to a button already on screen shows with it; later
+    // showing and hiding reach it through the link.
+    if (m_sprite->IsShown())
+        m_caption->Show();
+    m_caption->Invalidate();
     return m_caption;
 }
 

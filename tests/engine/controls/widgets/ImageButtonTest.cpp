@@ -243,6 +243,10 @@ TEST_F(Buttons, CaptionCanvasSitsOnTheSpriteAndASecondCaptionDrawsOver)
     EXPECT_DOUBLE_EQ(c->GetY(), kY);
     EXPECT_NEAR(c->GetZ(), b->GetSprite()->GetZ() + 0.01, 1e-9);
     EXPECT_TRUE(b->GetSprite()->HasChild(c->GetId()));
+    EXPECT_TRUE(c->IsShown()); // made after the button was shown
+    b->Hide();
+    EXPECT_FALSE(c->IsShown());
+    b->Show();
 
     auto inked = [&] {
         std::vector<std::pair<int, int>> out;
