@@ -70,9 +70,7 @@ protected:
         add("digits", kDigitWidth, kDigitHeight, 10);
         add("word", 16, 16, 3);
         const std::vector<uint8_t> pack = writer.Build();
-        // The service answers false even when the pack loaded (the resource
-        // module answers with the number of records): check the pictures.
-        root->LoadResourcePackFromMemory(pack.data(), pack.size());
+        ASSERT_TRUE(root->LoadResourcePackFromMemory(pack.data(), pack.size()));
         ASSERT_NE(Picture("btn").record, nullptr);
     }
 
