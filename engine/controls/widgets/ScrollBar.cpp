@@ -5,6 +5,7 @@
 #include "engine/modules/InputModule.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace engine {
 
@@ -283,8 +284,9 @@ void ScrollBar::OnTrackPress(const InputState& input)
         return;
     const double mouse = v ? input.y : input.x;
     const double start = v ? m_track->GetTop() : m_track->GetLeft();
-    double p = static_cast<int>((mouse - start) * m_content / length);
-    const double last = static_cast<int>(m_content - m_visible);
+    // Truncated toward zero as doubles: huge content must not overflow an int.
+    double p = std::trunc((mouse - start) * m_content / length);
+    const double last = std::trunc(m_content - m_visible);
     if (p > last)
         p = last;
     // Content that fits the view has no later position than the start.

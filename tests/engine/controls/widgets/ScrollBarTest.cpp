@@ -166,6 +166,16 @@ TEST_F(ScrollBars, PressingTheTrackJumpsToThePressedFraction)
         { 200, 100, 200 }, // not past content - visible
         { 100, 110, 300 }, // 360 cut to 300
     };
+    // Content far beyond the range of an int.
+    {
+        ScrollBar* bar = MakeBar(100);
+        bar->SetRange(0, 100, 4e12, -1.0);
+        ClickAt(100, 100);
+        ASSERT_EQ(owner->scrolls.size(), 1u);
+        EXPECT_EQ(owner->scrolls[0].position, 3e12);
+        root->RemoveObject(bar, 0);
+        Frame();
+    }
     for (const Case& c : cases) {
         ScrollBar* bar = MakeBar(100);
         bar->SetRange(0, c.visible, 400, -1.0);
