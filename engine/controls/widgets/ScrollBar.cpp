@@ -322,14 +322,52 @@ int ScrollBar::OnEvent(const EngineEvent& event)
     }
 }
 
-void ScrollBar::AttachArrow(EngineObject* button, bool first)
+} // namespace engine
+
+// The arrows are image buttons, which come with the other buttons.
+#if __has_include("engine/controls/widgets/ImageButton.h")
+#include "engine/controls/widgets/ImageButton.h"
+
+namespace engine {
+
+void ScrollBar::MakeArrow(const PictureDesc& picture, bool first, int code)
 {
-    if (!button || !m_track)
+    if (!m_track)
         return;
+    auto* button = static_cast<ImageButton*>(RegisterObject(std::make_unique<ImageButton>()));
+    if (!button)
+        return;
+    const EngineEvent click(m_owner, code);
+    button->Create(picture, &click, 0, ObjectFlags::kPixelHitTest);
     (first ? m_firstArrow : m_secondArrow) = button;
     button->SetZ(m_track->GetZ() + 0.1);
     m_track->AddChild(button, kLinkFollowTrack);
     SetRange(m_position, m_visible, m_content, -1.0);
 }
 
+void ScrollBar::CreateUpButton(PictureDesc picture)
+{
+    if (m_vertical)
+        MakeArrow(picture, true, EVT_SCROLL_UP);
+}
+
+void ScrollBar::CreateDownButton(PictureDesc picture)
+{
+    if (m_vertical)
+        MakeArrow(picture, false, EVT_SCROLL_DOWN);
+}
+
+void ScrollBar::CreateLeftButton(PictureDesc picture)
+{
+    if (!m_vertical)
+        MakeArrow(picture, true, EVT_SCROLL_LEFT);
+}
+
+void ScrollBar::CreateRightButton(PictureDesc picture)
+{
+    if (!m_vertical)
+        MakeArrow(picture, false, EVT_SCROLL_RIGHT);
+}
+
 } // namespace engine
+#endif
