@@ -1,6 +1,3 @@
-// Built with the text buttons, which come with the other buttons.
-#if __has_include("engine/controls/widgets/TextButton.h")
-
 #include "engine/controls/widgets/ModalPanel.h"
 
 #include "engine/controls/widgets/TextButton.h"
@@ -163,5 +160,3 @@ int ModalPanel::OnEvent(const EngineEvent& event)
 }
 
 } // namespace engine
-
-#endif

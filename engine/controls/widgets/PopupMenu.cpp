@@ -1,6 +1,3 @@
-// Built with the menu items, which come with the other buttons.
-#if __has_include("engine/controls/widgets/MenuItem.h")
-
 #include "engine/controls/widgets/PopupMenu.h"
 
 #include "engine/controls/widgets/MenuItem.h"
@@ -127,5 +124,3 @@ int PopupMenu::GetItemCount() const
 }
 
 } // namespace engine
-
-#endif

@@ -1,5 +1,6 @@
 #include "engine/controls/widgets/ScrollBar.h"
 
+#include "engine/controls/widgets/ImageButton.h"
 #include "engine/core/objects/CanvasObject.h"
 #include "engine/core/objects/SpriteObject.h"
 #include "engine/modules/InputModule.h"
@@ -322,14 +323,6 @@ int ScrollBar::OnEvent(const EngineEvent& event)
     }
 }
 
-} // namespace engine
-
-// The arrows are image buttons, which come with the other buttons.
-#if __has_include("engine/controls/widgets/ImageButton.h")
-#include "engine/controls/widgets/ImageButton.h"
-
-namespace engine {
-
 void ScrollBar::MakeArrow(const PictureDesc& picture, bool first, int code)
 {
     if (!m_track)
@@ -370,4 +363,3 @@ void ScrollBar::CreateRightButton(PictureDesc picture)
 }
 
 } // namespace engine
-#endif

@@ -38,7 +38,6 @@ public:
     virtual void Create(int owner, int width, int height, int vertical, int reserved);
     // The grip drawn over the thumb.
     virtual void SetThumbPicture(const PictureDesc& picture);
-#if __has_include("engine/controls/widgets/ImageButton.h")
     // Arrow buttons sending EVT_SCROLL_UP and _DOWN (vertical bars) or
     // EVT_SCROLL_LEFT and _RIGHT (horizontal bars) to the owner; nothing on
     // a bar of the other orientation.
@@ -46,7 +45,6 @@ public:
     virtual void CreateDownButton(PictureDesc picture);
     virtual void CreateLeftButton(PictureDesc picture);
     virtual void CreateRightButton(PictureDesc picture);
-#endif
     virtual void SetTrackImage(const PictureDesc& picture);
     virtual void SetThumbImage(const PictureDesc& picture);
     // Along the bar's axis: the track plus the arrows that exist.
@@ -78,9 +76,7 @@ public:
     EngineObject* GetSecondArrow() const { return m_secondArrow; }
 
 private:
-#if __has_include("engine/controls/widgets/ImageButton.h")
     void MakeArrow(const PictureDesc& picture, bool first, int code);
-#endif
     void SetThumbState(int state);
     void OnThumbDrag(const InputState& input);
     void OnTrackPress(const InputState& input);

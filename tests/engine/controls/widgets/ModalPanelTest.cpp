@@ -2,9 +2,6 @@
 // settable clock, OK and Cancel clicked with injected mouse input, the
 // single answer, dragging, and the fade-out and removal.
 
-// Built with the text buttons, which come with the other buttons.
-#if __has_include("engine/controls/widgets/TextButton.h")
-
 #include "ScrollMenuPanelHost.h"
 
 #include "engine/controls/widgets/ModalPanel.h"
@@ -164,5 +161,3 @@ TEST_F(ModalPanels, DraggingTheBackgroundMovesEverything)
 }
 
 } // namespace
-
-#endif

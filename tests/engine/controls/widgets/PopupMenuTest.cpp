@@ -1,9 +1,6 @@
 // The popup menu through the real host window: layout, look-ups, enabling
 // by event, clicks on items and hiding when the focus leaves.
 
-// Built with the menu items, which come with the other buttons.
-#if __has_include("engine/controls/widgets/MenuItem.h")
-
 #include "ScrollMenuPanelHost.h"
 
 #include "engine/controls/widgets/MenuItem.h"
@@ -110,5 +107,3 @@ TEST_F(PopupMenus, RemovingTheMenuRemovesItsItems)
 }
 
 } // namespace
-
-#endif

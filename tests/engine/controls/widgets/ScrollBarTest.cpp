@@ -4,6 +4,7 @@
 
 #include "ScrollMenuPanelHost.h"
 
+#include "engine/controls/widgets/ImageButton.h"
 #include "engine/controls/widgets/ScrollBar.h"
 
 #include <cmath>
@@ -261,7 +262,6 @@ TEST_F(ScrollBars, GripFollowsTheThumb)
     EXPECT_EQ(grip->GetWidth(), 6);
 }
 
-#if __has_include("engine/controls/widgets/ImageButton.h")
 TEST_F(ScrollBars, ArrowsSitOutsideTheTrackAndTalkToTheOwner)
 {
     // Track from y = 25 to 125.
@@ -307,7 +307,5 @@ TEST_F(ScrollBars, ArrowsSitOutsideTheTrackAndTalkToTheOwner)
     EXPECT_DOUBLE_EQ(across->GetFirstArrow()->GetX(), 40);
     EXPECT_DOUBLE_EQ(across->GetSecondArrow()->GetX(), 160);
 }
-
-#endif
 
 } // namespace
