@@ -1,10 +1,12 @@
 #include "engine/controls/widgets/ScrollBar.h"
 
+#include "engine/controls/widgets/ImageButton.h"
 #include "engine/core/objects/CanvasObject.h"
 #include "engine/core/objects/SpriteObject.h"
 #include "engine/modules/InputModule.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace engine {
 
@@ -283,8 +285,9 @@ void ScrollBar::OnTrackPress(const InputState& input)
         return;
     const double mouse = v ? input.y : input.x;
     const double start = v ? m_track->GetTop() : m_track->GetLeft();
-    double p = static_cast<int>((mouse - start) * m_content / length);
-    const double last = static_cast<int>(m_content - m_visible);
+    // Truncated toward zero as doubles: huge content must not overflow an int.
+    double p = std::trunc((mouse - start) * m_content / length);
+    const double last = std::trunc(m_content - m_visible);
     if (p > last)
         p = last;
     // Content that fits the view has no later position than the start.
@@ -320,14 +323,43 @@ int ScrollBar::OnEvent(const EngineEvent& event)
     }
 }
 
-void ScrollBar::AttachArrow(EngineObject* button, bool first)
+void ScrollBar::MakeArrow(const PictureDesc& picture, bool first, int code)
 {
-    if (!button || !m_track)
+    if (!m_track)
         return;
+    auto* button = static_cast<ImageButton*>(RegisterObject(std::make_unique<ImageButton>()));
+    if (!button)
+        return;
+    const EngineEvent click(m_owner, code);
+    button->Create(picture, &click, 0, ObjectFlags::kPixelHitTest);
     (first ? m_firstArrow : m_secondArrow) = button;
     button->SetZ(m_track->GetZ() + 0.1);
     m_track->AddChild(button, kLinkFollowTrack);
     SetRange(m_position, m_visible, m_content, -1.0);
+}
+
+void ScrollBar::CreateUpButton(PictureDesc picture)
+{
+    if (m_vertical)
+        MakeArrow(picture, true, EVT_SCROLL_UP);
+}
+
+void ScrollBar::CreateDownButton(PictureDesc picture)
+{
+    if (m_vertical)
+        MakeArrow(picture, false, EVT_SCROLL_DOWN);
+}
+
+void ScrollBar::CreateLeftButton(PictureDesc picture)
+{
+    if (!m_vertical)
+        MakeArrow(picture, true, EVT_SCROLL_LEFT);
+}
+
+void ScrollBar::CreateRightButton(PictureDesc picture)
+{
+    if (!m_vertical)
+        MakeArrow(picture, false, EVT_SCROLL_RIGHT);
 }
 
 } // namespace engine

@@ -38,6 +38,13 @@ public:
     virtual void Create(int owner, int width, int height, int vertical, int reserved);
     // The grip drawn over the thumb.
     virtual void SetThumbPicture(const PictureDesc& picture);
+    // Arrow buttons sending EVT_SCROLL_UP and _DOWN (vertical bars) or
+    // EVT_SCROLL_LEFT and _RIGHT (horizontal bars) to the owner; nothing on
+    // a bar of the other orientation.
+    virtual void CreateUpButton(PictureDesc picture);
+    virtual void CreateDownButton(PictureDesc picture);
+    virtual void CreateLeftButton(PictureDesc picture);
+    virtual void CreateRightButton(PictureDesc picture);
     virtual void SetTrackImage(const PictureDesc& picture);
     virtual void SetThumbImage(const PictureDesc& picture);
     // Along the bar's axis: the track plus the arrows that exist.
@@ -64,15 +71,12 @@ public:
     CanvasObject* GetThumb() const { return m_thumb; }
     CanvasObject* GetTrack() const { return m_track; }
     SpriteObject* GetGrip() const { return m_grip; }
+    // The arrow buttons (image buttons), or null.
     EngineObject* GetFirstArrow() const { return m_firstArrow; }
     EngineObject* GetSecondArrow() const { return m_secondArrow; }
 
-protected:
-    // Registers the arrow button made elsewhere as the first (up, left) or
-    // second (down, right) arrow, linked to the track and placed.
-    void AttachArrow(EngineObject* button, bool first);
-
 private:
+    void MakeArrow(const PictureDesc& picture, bool first, int code);
     void SetThumbState(int state);
     void OnThumbDrag(const InputState& input);
     void OnTrackPress(const InputState& input);
@@ -88,8 +92,8 @@ private:
     double m_content = 0.0;
     double m_minThumb = 15.0;
     double m_step = 0.0;
-    EngineObject* m_firstArrow = nullptr;  // not owned: registered, linked to the track
-    EngineObject* m_secondArrow = nullptr; // not owned: registered, linked to the track
+    EngineObject* m_firstArrow = nullptr;  // not owned: linked to the track, owned there
+    EngineObject* m_secondArrow = nullptr; // not owned: linked to the track, owned there
     PictureDesc m_thumbPicture;
     PictureDesc m_trackPicture;
     CanvasObject* m_track = nullptr; // not owned: the bound child

@@ -4,6 +4,7 @@
 
 #include "ScrollMenuPanelHost.h"
 
+#include "engine/controls/widgets/ImageButton.h"
 #include "engine/controls/widgets/ScrollBar.h"
 
 #include <cmath>
@@ -166,6 +167,16 @@ TEST_F(ScrollBars, PressingTheTrackJumpsToThePressedFraction)
         { 200, 100, 200 }, // not past content - visible
         { 100, 110, 300 }, // 360 cut to 300
     };
+    // Content far beyond the range of an int.
+    {
+        ScrollBar* bar = MakeBar(100);
+        bar->SetRange(0, 100, 4e12, -1.0);
+        ClickAt(100, 100);
+        ASSERT_EQ(owner->scrolls.size(), 1u);
+        EXPECT_EQ(owner->scrolls[0].position, 3e12);
+        root->RemoveObject(bar, 0);
+        Frame();
+    }
     for (const Case& c : cases) {
         ScrollBar* bar = MakeBar(100);
         bar->SetRange(0, c.visible, 400, -1.0);
@@ -249,6 +260,52 @@ TEST_F(ScrollBars, GripFollowsTheThumb)
     bar->SetThumbPicture(MakeFrames("sb_grip2", 6, 6, { 0 }));
     EXPECT_EQ(bar->GetGrip(), grip);
     EXPECT_EQ(grip->GetWidth(), 6);
+}
+
+TEST_F(ScrollBars, ArrowsSitOutsideTheTrackAndTalkToTheOwner)
+{
+    // Track from y = 25 to 125.
+    ScrollBar* bar = MakeBar(100);
+    const PictureDesc arrow = MakeFrames("sb_arrow", 20, 10, { 0x0000ff, 0x00ff00, 0xff0000, 0x808080 });
+    bar->CreateLeftButton(arrow);
+    bar->CreateRightButton(arrow);
+    EXPECT_EQ(bar->GetFirstArrow(), nullptr);
+    EXPECT_EQ(bar->GetSecondArrow(), nullptr);
+    bar->CreateUpButton(arrow);
+    bar->CreateDownButton(arrow);
+    EngineObject* up = bar->GetFirstArrow();
+    EngineObject* down = bar->GetSecondArrow();
+    ASSERT_TRUE(up && down);
+    bar->Show();
+    bar->Invalidate();
+    bar->SetRange(0, 100, 400, -1.0);
+    EXPECT_DOUBLE_EQ(up->GetY(), 20);
+    EXPECT_DOUBLE_EQ(down->GetY(), 130);
+    EXPECT_DOUBLE_EQ(down->GetX(), 100);
+    EXPECT_EQ(bar->GetTrackLength(), 120);
+    Frame();
+    ClickAt(100, 20);
+    ClickAt(100, 131);
+    // The arrows speak to the owner; the bar's range is the owner's to set.
+    ASSERT_EQ(owner->events.size(), 2u);
+    EXPECT_EQ(owner->events[0].code, EVT_SCROLL_UP);
+    EXPECT_EQ(owner->events[1].code, EVT_SCROLL_DOWN);
+    EXPECT_EQ(bar->GetPosition(), 0);
+    // Resizing leaves the arrows their room.
+    bar->ScaleTo(20, 120);
+    EXPECT_EQ(bar->GetTrack()->GetBufferHeight(), 100);
+    bar->ScaleTo(20, 20);
+    EXPECT_EQ(bar->GetTrack()->GetBufferHeight(), 100);
+    // The horizontal twins.
+    ScrollBar* across = MakeBar(100, false);
+    across->CreateUpButton(arrow);
+    EXPECT_EQ(across->GetFirstArrow(), nullptr);
+    across->CreateLeftButton(arrow);
+    across->CreateRightButton(arrow);
+    ASSERT_TRUE(across->GetFirstArrow() && across->GetSecondArrow());
+    across->SetRange(0, 10, 100, -1.0);
+    EXPECT_DOUBLE_EQ(across->GetFirstArrow()->GetX(), 40);
+    EXPECT_DOUBLE_EQ(across->GetSecondArrow()->GetX(), 160);
 }
 
 } // namespace
