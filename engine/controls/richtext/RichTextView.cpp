@@ -1,0 +1,667 @@
+// The view: building its canvases, line layout, trimming old lines,
+// drawing with the pixel cache, scrolling and its events.
+
+#include "engine/controls/richtext/RichText.h"
+
+#include "engine/controls/richtext/RichTextObject.h"
+#include "engine/core/GameCore.h"
+#include "engine/modules/InputModule.h"
+#include "platform/Gbk.h"
+#include "platform/OpenExternal.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace engine {
+
+namespace {
+constexpr uint32_t kTextCanvasLink = 0x1980A3;
+constexpr uint32_t kPlacedObjectLink = 0x1980A3;
+}
+
+void RichText::Create(int width, int height, uint32_t flags, int tag)
+{
+    ScaleTo(width, height);
+    const double x = GetX();
+    const double y = GetY();
+    m_backCanvas = CreateCanvas(width, height, 0xFFFFFF);
+    m_textCanvas = CreateCanvas(width, height, 0xFF00FF);
+    if (m_backCanvas && m_textCanvas) {
+        m_backCanvas->MoveTo(x, y);
+        m_textCanvas->MoveTo(x, y);
+        m_textCanvas->SetZ(m_backCanvas->GetZ() + 0.01);
+        Bind(m_backCanvas, LINK_STANDARD);
+        m_backCanvas->AddChild(m_textCanvas, kTextCanvasLink);
+    }
+    m_tag = tag;
+    SetStyleFlags(flags);
+    Layout(width, height);
+    if (GameCore* core = GetCore())
+        m_style.fontSize = std::max(core->GetIntProperty(PROP_FONT_SIZE), 0);
+    Clear();
+}
+
+void RichText::SetStyleFlags(uint32_t flags)
+{
+    m_flags = flags;
+    SetFocusable(true);
+    if (m_textCanvas)
+        m_textCanvas->SubscribeEvent(EVT_MOUSE_MOVE, GetId(), EVT_MOUSE_MOVE, 0, 0);
+    SubscribeSelf(EVT_BLUR);
+    SubscribeSelf(EVT_WHEEL_UP);
+    SubscribeSelf(EVT_WHEEL_DOWN);
+    if (m_flags & RT_SCROLL_BARS) {
+        CreateScrollBars();
+        SyncScrollBar();
+    }
+}
+
+// The scroll bars come with the scroll-bar control; until it is part of the
+// engine the view scrolls by wheel and by ScrollTo only.
+void RichText::CreateScrollBars() {}
+void RichText::SyncScrollBar() {}
+
+int RichText::Advance(int y, int h) const
+{
+    if (m_lineSpacing >= 0)
+        return static_cast<int>(y + h + m_lineSpacing * h);
+    return static_cast<int>(y + h - m_lineSpacing);
+}
+
+void RichText::UpdateClipRects()
+{
+    if (!m_textCanvas)
+        return;
+    const Rect area = GetTextArea();
+    m_textCanvas->SetHitRect(area.left, area.top, area.right, area.bottom);
+    for (const int id : m_placed) {
+        if (auto* object = dynamic_cast<RichTextObject*>(FindObjectById(id)))
+            object->SetRect(area);
+    }
+}
+
+Rect RichText::GetTextArea() const
+{
+    if (!m_textCanvas)
+        return GetHitRect();
+    const int halfW = static_cast<int>((m_viewWidth + 1) / 2);
+    const int halfH = static_cast<int>((m_viewHeight + 1) / 2);
+    const int cx = static_cast<int>(m_textCanvas->GetX());
+    const int cy = static_cast<int>(m_textCanvas->GetY());
+    return Rect { cx - halfW, cy - halfH, cx + halfW, cy + halfH };
+}
+
+void RichText::Layout(int w, int h)
+{
+    if (!m_textCanvas || w < 1 || h < 1)
+        return;
+    m_viewWidth = static_cast<uint32_t>(w);
+    m_viewHeight = static_cast<uint32_t>(h);
+    m_textCanvas->MoveTo(GetX() + m_offsetX, GetY() + m_offsetY);
+    m_textCanvas->ResizeBuffer(w, h);
+    m_textCanvas->ScaleTo(w, h);
+    m_textCanvas->Clear();
+    // Objects take their size again for the new area.
+    for (RichTextNode* n = m_first; n; n = n->next) {
+        if (!(n->flags & NODE_OBJECT))
+            continue;
+        if (auto* object = dynamic_cast<RichTextObject*>(FindObjectById(static_cast<int>(n->code)))) {
+            object->OnEvent(EngineEvent(object->GetId(), EVT_FIT_REQUEST, static_cast<MessageWord>(w),
+                static_cast<MessageWord>(h)));
+            n->width = static_cast<uint16_t>(std::clamp(object->GetWholeWidth(), 0, 0xFFFF));
+            n->height = static_cast<uint16_t>(std::clamp(object->GetWholeHeight(), 0, 0xFFFF));
+        }
+    }
+    UpdateClipRects();
+    m_cache.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
+    m_cacheWidth = w;
+    m_cacheHeight = h;
+    m_cacheY = kNoCache;
+    if (m_first) {
+        RichTextNode* anchor = NodeAtOffset(m_scrollY);
+        m_pendingX = 0;
+        m_pendingY = m_top;
+        m_pendingLineHeight = 0;
+        m_lineCount = 0;
+        m_openLineStart = m_first;
+        const auto end = LayoutNodes(0, m_top, m_first, m_nodeCount);
+        m_pendingX = end.first;
+        m_pendingY = end.second;
+        m_scrollY = anchor ? anchor->y : m_top;
+        m_contentHeight = m_last ? m_last->y + m_last->height - m_top : 0;
+        if (!(m_flags & RT_SINGLE_LINE))
+            m_contentWidth = static_cast<int>(m_viewWidth);
+        TrimLines();
+        KeepInView();
+    } else {
+        m_contentWidth = 0;
+        m_contentHeight = 0;
+        m_scrollY = m_top;
+    }
+    UpdateClipRects();
+    RedrawNow(false);
+}
+
+std::pair<int, int> RichText::LayoutNodes(int x0, int y0, RichTextNode* first, int count)
+{
+    const int W = static_cast<int>(m_viewWidth);
+    if (m_flags & RT_SINGLE_LINE) {
+        m_pendingLineHeight = static_cast<int>(m_viewHeight);
+        int r = x0;
+        const RichTextNode* prev = nullptr;
+        for (RichTextNode* n = first; n && count > 0; n = n->next, --count) {
+            if ((n->flags & NODE_HIDDEN) && prev) {
+                n->x = prev->x;
+                n->y = prev->y;
+                n->lineTop = prev->lineTop;
+                continue;
+            }
+            n->x = r;
+            n->y = std::max(static_cast<int>(m_viewHeight) - n->height - 1, 0);
+            n->lineTop = y0;
+            r += n->width + n->spacing;
+            m_contentWidth = std::max(m_contentWidth, r);
+            prev = n;
+        }
+        return { r, y0 };
+    }
+
+    const int pendingHeight = m_pendingLineHeight;
+    int p = x0;
+    int r = x0;
+    int y = y0;
+    int lh = pendingHeight;
+    RichTextNode* runStart = first;
+
+    // Places the nodes [from, to) of the line at y with height lh.
+    auto placeLine = [&](RichTextNode* from, RichTextNode* to) {
+        if (p != 0 && lh > pendingHeight && m_openLineStart) {
+            // The open line grew taller: its earlier nodes move down too.
+            from = m_openLineStart;
+            p = 0;
+            m_cacheLimitX = 0;
+            m_cacheLimitY = y - 1;
+        }
+        int x = p;
+        const RichTextNode* prev = nullptr;
+        for (RichTextNode* n = from; n && n != to; n = n->next) {
+            if ((n->flags & NODE_HIDDEN) && prev) {
+                n->x = prev->x;
+                n->y = prev->y;
+                n->lineTop = prev->lineTop;
+                continue;
+            }
+            n->x = x;
+            n->y = y + lh - n->height;
+            n->lineTop = y;
+            x += n->width + n->spacing;
+            prev = n;
+        }
+        return x;
+    };
+    auto nextVisible = [](RichTextNode* n, int left) -> RichTextNode* {
+        for (n = n->next; n && left > 0; n = n->next, --left) {
+            if (!(n->flags & NODE_HIDDEN))
+                return n;
+        }
+        return nullptr;
+    };
+
+    bool ended = false;
+    RichTextNode* n = first;
+    int remaining = count;
+    while (n && remaining > 0) {
+        if (n->flags & NODE_HIDDEN) {
+            n = n->next;
+            --remaining;
+            continue;
+        }
+        const int advance = n->width + n->spacing;
+        // The open line cannot take this node: it ends where it is. A node
+        // wider than the whole area goes alone on a line of its own.
+        if (r > 0 && r + advance > W) {
+            ++m_lineCount;
+            y = Advance(y, lh);
+            lh = 0;
+            r = 0;
+            p = 0;
+            runStart = n;
+            m_openLineStart = n;
+        }
+        r += advance;
+        lh = std::max(lh, static_cast<int>(n->height));
+        if (n->flags & NODE_NEWLINE)
+            ended = true;
+        RichTextNode* next = nextVisible(n, remaining - 1);
+        if (!next && !ended) {
+            n = n->next;
+            --remaining;
+            break; // the rest is the open line
+        }
+        if (next && !ended && r + next->width + next->spacing <= W) {
+            n = n->next;
+            --remaining;
+            continue;
+        }
+        placeLine(runStart, n->next);
+        ++m_lineCount;
+        y = Advance(y, lh);
+        lh = 0;
+        r = 0;
+        p = 0;
+        ended = false;
+        runStart = n->next;
+        m_openLineStart = runStart;
+        n = n->next;
+        --remaining;
+    }
+    int endX = r; // x0 when nothing was added, 0 after a completed line
+    if (runStart && runStart != n) {
+        endX = placeLine(runStart, n);
+        m_contentWidth = std::max(m_contentWidth, std::min(endX, W));
+    }
+    m_pendingLineHeight = lh;
+    return { endX, y };
+}
+
+void RichText::FinishAppend()
+{
+    if (!m_addHead)
+        return;
+    if (m_last && m_last != m_addTail)
+        m_last->next = m_addHead;
+    if (!m_openLineStart)
+        m_openLineStart = m_addHead;
+    const auto end = LayoutNodes(m_pendingX, m_pendingY, m_addHead, m_addCount);
+    m_pendingX = end.first;
+    m_pendingY = end.second;
+    m_last = m_addTail;
+    m_nodeCount += m_addCount;
+    m_contentHeight = m_last->y + m_last->height - m_top;
+    TrimLines();
+}
+
+void RichText::TrimFirstLine()
+{
+    if (!m_first)
+        return;
+    const int bottom = m_first->y + m_first->height;
+    while (m_first && m_first != m_last && m_first->y + m_first->height == bottom) {
+        RichTextNode* next = m_first->next;
+        if (m_openLineStart == m_first)
+            m_openLineStart = next;
+        if (m_caretNode == m_first)
+            m_caretNode = next;
+        FreeNode(m_first);
+        m_first = next;
+        --m_nodeCount;
+    }
+    m_contentHeight -= bottom - m_top;
+    m_top = bottom;
+    m_scrollY = std::max(m_scrollY, m_top);
+    --m_lineCount;
+    m_cacheY = kNoCache;
+}
+
+void RichText::TrimLines()
+{
+    while (m_lineCount > m_lineLimit && m_lineCount >= 2 && m_first && m_first != m_last)
+        TrimFirstLine();
+    const int H = static_cast<int>(m_viewHeight);
+    if (m_contentHeight > H && m_last && (m_flags & RT_CARET)) {
+        const int lastHeight = m_last->y + m_last->height - m_last->lineTop;
+        m_contentHeight += Advance(0, lastHeight);
+    }
+    if (m_contentHeight < H)
+        m_scrollY = m_top;
+}
+
+void RichText::SetMaxLines(int lines)
+{
+    m_lineLimit = lines;
+    TrimLines();
+}
+
+RichTextNode* RichText::NodeAtOffset(int y) const
+{
+    for (RichTextNode* n = m_first; n; n = n->next) {
+        if (!(n->flags & NODE_HIDDEN) && n->y + n->height > y)
+            return n;
+    }
+    return nullptr;
+}
+
+void RichText::Clear()
+{
+    HidePlacedObjects();
+    RichTextNode* node = m_first;
+    while (node) {
+        RichTextNode* next = node->next;
+        FreeNode(node);
+        node = next;
+    }
+    m_nodeObjects.clear();
+    m_first = nullptr;
+    m_last = nullptr;
+    m_openLineStart = nullptr;
+    m_caretNode = nullptr;
+    m_addHead = nullptr;
+    m_addTail = nullptr;
+    m_addCount = 0;
+    m_pendingX = m_pendingY = m_top = m_scrollX = m_scrollY = 0;
+    m_contentWidth = m_contentHeight = m_pendingLineHeight = 0;
+    m_lineCount = m_nodeCount = 0;
+    m_cacheY = kNoCache;
+    m_fonts.count = std::min(m_fonts.count, 2);
+    if (m_textCanvas) {
+        m_textCanvas->Clear();
+        m_textCanvas->Invalidate();
+    }
+    m_pool.Reset();
+    SyncScrollBar();
+}
+
+int RichText::AppendText(std::string_view text)
+{
+    if (text.empty() || text[0] == '\0')
+        return 0;
+    if (!(m_flags & RT_CARET))
+        m_caretNode = nullptr;
+    AddMarkupText(text);
+    KeepInView();
+    RequestRedraw();
+    return 1;
+}
+
+int RichText::AppendTextAndFree(MessageWord text)
+{
+    const char* bytes = FromWord<const char>(text);
+    const int result = bytes ? AppendText(std::string_view(bytes)) : 0;
+    FreeEventBlock(text);
+    return result;
+}
+
+void RichText::KeepInView()
+{
+    const int W = static_cast<int>(m_viewWidth);
+    const int H = static_cast<int>(m_viewHeight);
+    if (!(m_flags & RT_KEEP_IN_VIEW))
+        return;
+    if (m_flags & RT_SINGLE_LINE) {
+        const int e = m_caretNode ? m_caretNode->x + m_caretNode->width : m_contentWidth;
+        if (e - m_scrollX >= W)
+            m_scrollX = e - W + 2;
+        return;
+    }
+    if (!m_caretNode) {
+        ScrollToEnd();
+    } else if (m_caretNode->lineTop + m_caretNode->height >= m_scrollY + H || m_caretNode->lineTop < m_scrollY) {
+        ScrollTo(m_caretNode->lineTop);
+    }
+}
+
+void RichText::ScrollTo(int position)
+{
+    const int W = static_cast<int>(m_viewWidth);
+    const int H = static_cast<int>(m_viewHeight);
+    if (m_flags & RT_SINGLE_LINE) {
+        m_scrollX = position;
+        if (position < 0 || m_contentWidth < W)
+            m_scrollX = 0;
+        else if (m_scrollX + W > m_contentWidth)
+            m_scrollX = m_contentWidth - W;
+    } else {
+        m_scrollY = position;
+        if (position < m_top || m_contentHeight < H)
+            m_scrollY = m_top;
+        else if (m_scrollY + H > m_top + m_contentHeight)
+            m_scrollY = m_top + m_contentHeight - H;
+    }
+    RequestRedraw();
+}
+
+void RichText::ScrollLineUp()
+{
+    if (m_flags & RT_SINGLE_LINE) {
+        if (m_scrollX > 0)
+            ScrollTo(m_scrollX - static_cast<int>(m_viewWidth));
+        return;
+    }
+    if (m_scrollY <= m_top)
+        return;
+    const RichTextNode* n = NodeAtOffset(m_scrollY);
+    const int h = n ? n->y + n->height - n->lineTop : 0;
+    ScrollTo(std::max(m_top, m_scrollY - 3 * h));
+}
+
+void RichText::ScrollLineDown()
+{
+    const int W = static_cast<int>(m_viewWidth);
+    const int H = static_cast<int>(m_viewHeight);
+    if (m_flags & RT_SINGLE_LINE) {
+        if (m_contentWidth >= W)
+            ScrollTo(m_scrollX + W);
+        return;
+    }
+    if (m_contentHeight < H)
+        return;
+    const RichTextNode* n = NodeAtOffset(m_scrollY);
+    const int h = n ? n->y + n->height - n->lineTop : 0;
+    ScrollTo(std::min(m_scrollY + 3 * h, m_top + m_contentHeight - H));
+}
+
+void RichText::ScrollToStart()
+{
+    if (m_scrollY != m_top) {
+        m_scrollY = m_top;
+        RequestRedraw();
+    }
+}
+
+void RichText::ScrollToEnd()
+{
+    const int W = static_cast<int>(m_viewWidth);
+    const int H = static_cast<int>(m_viewHeight);
+    if (m_flags & RT_SINGLE_LINE) {
+        if (m_contentWidth >= W)
+            m_scrollX = m_contentWidth - W;
+    } else if (m_contentHeight >= H) {
+        m_scrollY = m_top + m_contentHeight - H;
+    }
+    RequestRedraw();
+}
+
+void RichText::RequestRedraw()
+{
+    if (m_redrawPending)
+        return;
+    if (m_flags & RT_REDRAW_NOW) {
+        RedrawNow(true);
+        return;
+    }
+    m_redrawPending = true;
+    const EngineEvent redraw(GetId(), EVT_RT_REDRAW);
+    if (!Delay(5, &redraw))
+        m_redrawPending = false;
+}
+
+void RichText::HidePlacedObjects()
+{
+    if (m_textCanvas)
+        m_textCanvas->Clear();
+    for (const int id : m_placed) {
+        if (EngineObject* object = FindObjectById(id)) {
+            object->Hide();
+            if (m_textCanvas)
+                m_textCanvas->RemoveChild(id);
+        }
+    }
+    m_placed.clear();
+    if (m_textCanvas)
+        m_textCanvas->Invalidate();
+}
+
+void RichText::RedrawNow(bool useCache)
+{
+    m_redrawPending = false;
+    if (m_flags & RT_CARET)
+        useCache = false;
+    // The cache holds pixels at their place for one horizontal scroll: with
+    // another the columns would not match, so it is not used at all.
+    if (m_scrollX != m_cacheScrollX)
+        useCache = false;
+    const int W = static_cast<int>(m_viewWidth);
+    const int H = static_cast<int>(m_viewHeight);
+    m_cacheCopies = 0;
+    if (!m_textCanvas || W < 1 || H < 1)
+        return;
+    const int cw = std::min(W, m_cacheWidth);
+    const int ch = std::min(H, m_cacheHeight);
+    if (useCache && m_cacheY != kNoCache && std::abs(m_scrollY - m_cacheY) < H && m_textCanvas->GetPixels()
+        && m_textCanvas->GetBufferWidth() >= cw && m_textCanvas->GetBufferHeight() >= ch) {
+        const auto* src = reinterpret_cast<const uint32_t*>(m_textCanvas->GetPixels());
+        const size_t stride = static_cast<size_t>(m_textCanvas->GetBufferWidth());
+        for (int row = 0; row < ch; ++row)
+            std::memcpy(&m_cache[static_cast<size_t>(row) * static_cast<size_t>(m_cacheWidth)],
+                src + static_cast<size_t>(row) * stride, static_cast<size_t>(cw) * 4);
+    } else {
+        useCache = false;
+    }
+    HidePlacedObjects();
+    RichTextNode* n = NodeAtOffset(m_scrollY);
+    int lastX = 0;
+    int lastY = 0;
+    const bool cacheValid = useCache;
+    for (; n && n->y < m_scrollY + H; n = n->next) {
+        if (n->x + n->width >= m_scrollX && n->x < m_scrollX + W)
+            DrawNode(n, cacheValid);
+        lastX = n->x;
+        lastY = n->y;
+    }
+    m_cacheLimitX = lastX;
+    m_cacheLimitY = lastY;
+    Invalidate();
+    m_cacheY = m_scrollY;
+    m_cacheScrollX = m_scrollX;
+    SyncScrollBar();
+}
+
+void RichText::DrawNode(RichTextNode* node, bool useCache)
+{
+    if (node->flags & NODE_HIDDEN)
+        return;
+    const int W = static_cast<int>(m_viewWidth);
+    const int H = static_cast<int>(m_viewHeight);
+    if (node->flags & NODE_OBJECT) {
+        EngineObject* object = FindObjectById(static_cast<int>(node->code));
+        auto* inline_ = dynamic_cast<RichTextObject*>(object);
+        if (!inline_)
+            return;
+        inline_->SetRect(GetTextArea());
+        if (IsShown())
+            inline_->Show();
+        inline_->SetZ(m_textCanvas->GetZ() + 0.001);
+        const double left = m_textCanvas->GetLeft();
+        const double top = m_textCanvas->GetTop();
+        inline_->MoveTo(static_cast<int>(left + node->x - m_scrollX + (node->width + 1) / 2),
+            static_cast<int>(top + node->y - m_scrollY + (node->height + 1) / 2));
+        inline_->Invalidate();
+        m_textCanvas->AddChild(inline_, kPlacedObjectLink);
+        m_placed.push_back(inline_->GetId());
+        return;
+    }
+    const int dx = node->x - m_scrollX;
+    const int dy = node->y - m_scrollY;
+    const bool inOld = node->x <= m_cacheLimitX && node->y <= m_cacheLimitY && node->y >= m_cacheY
+        && node->y + node->height < m_cacheY + H;
+    const bool inNew = node->y >= m_scrollY && node->y + node->height < m_scrollY + H;
+    if (useCache && inOld && inNew) {
+        auto* dst = reinterpret_cast<uint32_t*>(m_textCanvas->GetPixels());
+        const int stride = m_textCanvas->GetBufferWidth();
+        const int x0 = std::max(dx, 0);
+        const int x1 = std::min({ dx + static_cast<int>(node->width), W, m_cacheWidth, stride });
+        for (int row = 0; row < node->height && x1 > x0; ++row) {
+            const int from = node->y - m_cacheY + row;
+            const int to = dy + row;
+            if (from < 0 || from >= m_cacheHeight || to < 0 || to >= std::min(H, m_textCanvas->GetBufferHeight()))
+                continue;
+            std::memcpy(dst + static_cast<size_t>(to) * static_cast<size_t>(stride) + x0,
+                &m_cache[static_cast<size_t>(from) * static_cast<size_t>(m_cacheWidth) + static_cast<size_t>(x0)],
+                static_cast<size_t>(x1 - x0) * 4);
+        }
+        ++m_cacheCopies;
+        return;
+    }
+    m_textCanvas->SetItalic((node->flags & NODE_ITALIC) ? 1 : 0);
+    m_textCanvas->SetFont(node->height, (node->flags & NODE_BOLD) ? 700 : 400, node->font ? node->font : "");
+    m_textCanvas->SetUnderline((node->flags & NODE_UNDERLINE) ? 1 : 0);
+    m_textCanvas->SetPen(node->colour, 1.0);
+    char text[3] = {};
+    if (m_flags & RT_MASKED) {
+        text[0] = '*';
+        if (node->flags & NODE_DBCS)
+            text[1] = '*';
+    } else {
+        text[0] = static_cast<char>(node->code & 0xFF);
+        if (node->flags & NODE_DBCS)
+            text[1] = static_cast<char>((node->code >> 8) & 0xFF);
+    }
+    m_textCanvas->DrawText(dx, dy, text);
+}
+
+void RichText::OpenUrl(const char* text)
+{
+    if (!text)
+        return;
+    // Links come from other players: only web addresses are handed to the
+    // opener, as one argument, and never anything a shell could read.
+    const std::string address = platform::Gbk::ToUtf8(text);
+    auto startsWith = [&](std::string_view prefix) {
+        if (address.size() <= prefix.size())
+            return false;
+        for (size_t i = 0; i < prefix.size(); ++i) {
+            if (std::tolower(static_cast<unsigned char>(address[i])) != prefix[i])
+                return false;
+        }
+        return true;
+    };
+    if (!startsWith("http://") && !startsWith("https://"))
+        return;
+    for (const char c : address) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            return;
+    }
+    platform::OpenExternal(address);
+}
+
+int RichText::OnEvent(const EngineEvent& event)
+{
+    switch (event.code) {
+    case EVT_WHEEL_UP:
+        ScrollLineUp();
+        return 1;
+    case EVT_WHEEL_DOWN:
+        ScrollLineDown();
+        return 1;
+    case EVT_FREE_DATA:
+    case EVT_RT_APPEND_FREE:
+        AppendTextAndFree(event.param);
+        return 1;
+    case EVT_RT_REDRAW:
+        RedrawNow(true);
+        return 1;
+    case EVT_RT_CLEAR:
+        Clear();
+        return 1;
+    case EVT_RT_OPEN_LINK:
+        // The parameter is a copy made for this event (see RichTextLink).
+        OpenUrl(FromWord<const char>(event.param));
+        FreeEventBlock(event.param);
+        return 0;
+    default:
+        return EngineObject::OnEvent(event);
+    }
+}
+
+} // namespace engine

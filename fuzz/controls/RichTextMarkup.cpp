@@ -1,0 +1,85 @@
+// Arbitrary markup, as other players can send it, through rich-text views
+// in a headless host window: the scanner, both tag readers, the node
+// builders, line layout at a width the input chooses, trimming to a small
+// line limit, drawing and scrolling, then clearing the view.
+#include "engine/controls/richtext/RichText.h"
+#include "engine/core/objects/COrbitVaneWnd.h"
+#include "engine/core/objects/RectObject.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+
+namespace {
+
+class FuzzRoot : public engine::RectObject {
+public:
+    void OnRectChanged() override { }
+};
+
+struct Host {
+    engine::COrbitVaneWnd window;
+    FuzzRoot* root = nullptr;
+    engine::RichText* views[2] = {};
+    bool ok = false;
+    Host()
+    {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        if (!window.Create("fuzz", 320, 240))
+            return;
+        auto owned = std::make_unique<FuzzRoot>();
+        root = owned.get();
+        if (!window.Init(std::move(owned)))
+            return;
+        const uint32_t flags[2] = { engine::RT_BACK_COLOUR | engine::RT_KEEP_IN_VIEW | engine::RT_REDRAW_NOW,
+            engine::RT_BACK_COLOUR | engine::RT_KEEP_IN_VIEW | engine::RT_REDRAW_NOW | engine::RT_SINGLE_LINE };
+        for (int i = 0; i < 2; ++i) {
+            views[i] = dynamic_cast<engine::RichText*>(root->RegisterObject(std::make_unique<engine::RichText>()));
+            if (!views[i])
+                return;
+            views[i]->MoveTo(160, 120);
+            views[i]->Create(200, 100, flags[i], 0);
+            views[i]->SetMaxLines(8);
+        }
+        ok = true;
+    }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static Host host;
+    if (!host.ok || size == 0)
+        return 0;
+    const uint8_t selector = data[0];
+    engine::RichText* view = host.views[selector & 1];
+    view->Clear();
+    view->EnableLinks(selector & 2);
+    view->SetMaxFontSize(selector & 4 ? 40 : 1000);
+    view->Layout(1 + (selector >> 3) * 8, 60);
+    const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
+    // The text in pieces split at 0xFF bytes, each appended on its own.
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\xFF', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        view->AppendText(text.substr(start, end - start));
+        start = end + 1;
+    }
+    int count = 0;
+    for (const engine::RichTextNode* n = view->GetFirstNode(); n; n = n->next)
+        ++count;
+    if (count != view->GetNodeCount())
+        __builtin_trap();
+    view->ScrollTo(0);
+    view->ScrollLineDown();
+    view->RedrawNow(true);
+    view->Clear();
+    host.window.RunFrame();
+    return 0;
+}

@@ -1,0 +1,267 @@
+// Views in a headless host window: layout, trimming, scrolling, drawing,
+// links and inline objects.
+
+#include "engine/controls/richtext/RichText.h"
+#include "engine/controls/richtext/RichTextLink.h"
+#include "engine/controls/richtext/RichTextObject.h"
+#include "platform/OpenExternal.h"
+#include "tests/engine/core/objects/HostFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace engine;
+
+class RichTextView : public objectstest::HostEngine {
+protected:
+    RichText* MakeView(int w, int h, uint32_t flags)
+    {
+        auto* view = dynamic_cast<RichText*>(root->RegisterObject(std::make_unique<RichText>()));
+        EXPECT_NE(view, nullptr);
+        view->MoveTo(w / 2, h / 2);
+        view->Create(w, h, flags, 0);
+        view->Show();
+        return view;
+    }
+    static std::vector<const RichTextNode*> Nodes(const RichText& view)
+    {
+        std::vector<const RichTextNode*> out;
+        for (const RichTextNode* n = view.GetFirstNode(); n; n = n->next)
+            out.push_back(n);
+        return out;
+    }
+};
+
+TEST_F(RichTextView, LinesWrapAtTheWidthAndTheOpenLineContinues)
+{
+    RichText* view = MakeView(100, 100, RT_BACK_COLOUR);
+    view->SetFontSize(20); // one-byte characters 10 wide
+    view->AppendText("ab\ncd");
+    auto nodes = Nodes(*view);
+    ASSERT_EQ(nodes.size(), 5u);
+    EXPECT_EQ(view->GetLineCount(), 1);
+    EXPECT_EQ(nodes[3]->y, 24); // 20-pixel line and 0.2 spacing
+    EXPECT_EQ(nodes[3]->x, 0);
+    view->AppendText("ef");
+    nodes = Nodes(*view);
+    EXPECT_EQ(nodes[5]->x, 20);
+    EXPECT_EQ(nodes[5]->y, 24);
+    EXPECT_EQ(view->GetLineCount(), 1);
+
+    // Eleven characters of 10 pixels in a 100-pixel area wrap after ten.
+    view->Clear();
+    view->AppendText("0123456789X");
+    nodes = Nodes(*view);
+    EXPECT_EQ(nodes[9]->x, 90);
+    EXPECT_EQ(nodes[10]->x, 0);
+    EXPECT_EQ(nodes[10]->y, 24);
+
+    // Pixel line spacing.
+    view->Clear();
+    view->SetLineSpacingPixels(3);
+    view->AppendText("a\nb");
+    EXPECT_EQ(Nodes(*view)[2]->y, 23);
+}
+
+TEST_F(RichTextView, MixedSizesShareTheLineBottomAndTheOpenLineGrows)
+{
+    RichText* view = MakeView(200, 100, RT_BACK_COLOUR);
+    view->AppendText("<size=12>ab");
+    auto nodes = Nodes(*view);
+    EXPECT_EQ(nodes[0]->y, 0);
+    // A taller character on the open line moves its earlier nodes down.
+    view->AppendText("<size=24>C");
+    nodes = Nodes(*view);
+    EXPECT_EQ(nodes[0]->y, 12);
+    EXPECT_EQ(nodes[1]->y, 12);
+    EXPECT_EQ(nodes[2]->y, 0);
+    EXPECT_EQ(nodes[2]->x, 12);
+    EXPECT_EQ(nodes[0]->lineTop, 0);
+}
+
+TEST_F(RichTextView, LineLimitDropsOldLinesAndMovesTop)
+{
+    RichText* view = MakeView(200, 40, RT_BACK_COLOUR | RT_KEEP_IN_VIEW);
+    view->SetFontSize(20);
+    view->SetMaxLines(2);
+    view->AppendText("one\n");
+    view->AppendText("two\n");
+    EXPECT_EQ(view->GetContentTop(), 0);
+    view->AppendText("three\n");
+    EXPECT_EQ(view->GetLineCount(), 2);
+    EXPECT_EQ(view->GetContentTop(), 20);
+    EXPECT_GE(view->GetScrollY(), view->GetContentTop());
+    const auto nodes = Nodes(*view);
+    ASSERT_FALSE(nodes.empty());
+    EXPECT_EQ(static_cast<char>(nodes[0]->code), 't');
+    EXPECT_EQ(static_cast<char>(nodes[1]->code), 'w');
+    EXPECT_EQ(view->GetNodeCount(), static_cast<int>(nodes.size()));
+}
+
+TEST_F(RichTextView, WheelScrollsAndKeepInViewFollowsTheEnd)
+{
+    RichText* view = MakeView(200, 50, RT_BACK_COLOUR | RT_KEEP_IN_VIEW | RT_REDRAW_NOW);
+    view->SetFontSize(20);
+    for (int i = 0; i < 10; ++i)
+        view->AppendText("line\n");
+    const int end = view->GetContentTop() + view->GetContentHeight() - 50;
+    EXPECT_EQ(view->GetScrollY(), end);
+    view->OnEvent(EngineEvent(view->GetId(), EVT_WHEEL_UP));
+    EXPECT_EQ(view->GetScrollY(), end - 3 * 20);
+    view->OnEvent(EngineEvent(view->GetId(), EVT_WHEEL_DOWN));
+    EXPECT_EQ(view->GetScrollY(), end);
+    view->ScrollTo(-100);
+    EXPECT_EQ(view->GetScrollY(), 0);
+}
+
+TEST_F(RichTextView, SingleLineScrollsHorizontally)
+{
+    RichText* view = MakeView(50, 20, RT_BACK_COLOUR | RT_KEEP_IN_VIEW | RT_SINGLE_LINE | RT_REDRAW_NOW);
+    view->SetFontSize(10);
+    view->AppendText("abcdefghijklmnopqrst"); // 20 x 5 pixels
+    EXPECT_EQ(view->GetContentWidth(), 100);
+    EXPECT_GT(view->GetScrollX(), 0);
+    view->ScrollTo(0);
+    EXPECT_EQ(view->GetScrollX(), 0);
+    view->ScrollToEnd();
+    EXPECT_EQ(view->GetScrollX(), 50);
+}
+
+TEST_F(RichTextView, RedrawsAreCoalescedAndDrawText)
+{
+    RichText* view = MakeView(120, 60, RT_BACK_COLOUR);
+    view->SetFontSize(20);
+    view->AppendText("<c=255>#####");
+    view->RequestRedraw();
+    EXPECT_TRUE(view->IsRedrawPending());
+    Frames(3);
+    EXPECT_FALSE(view->IsRedrawPending());
+    Frames(2);
+    // Some red text pixels reached the window.
+    int red = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 60; ++x)
+            if (const uint32_t p = Pixel(x, y); (p >> 16) >= 0xF0 && (p & 0xFFFF) < 0x4040)
+                ++red;
+    EXPECT_GT(red, 10);
+    // Nothing is drawn right of the three characters.
+    for (int y = 0; y < 60; ++y)
+        EXPECT_EQ(Pixel(50, y), 0xFFFFFFu) << y;
+}
+
+TEST_F(RichTextView, ScrollingReusesTheCacheOnlyWithTheSameHorizontalScroll)
+{
+    RichText* view = MakeView(120, 60, RT_BACK_COLOUR | RT_REDRAW_NOW);
+    view->SetFontSize(20);
+    for (int i = 0; i < 6; ++i)
+        view->AppendText("abc\n");
+    view->ScrollTo(0);
+    view->ScrollTo(24);
+    EXPECT_GT(view->GetCacheCopies(), 0);
+
+    RichText* line = MakeView(50, 20, RT_BACK_COLOUR | RT_SINGLE_LINE | RT_REDRAW_NOW);
+    line->SetFontSize(10);
+    line->AppendText("abcdefghijklmnopqrst");
+    line->ScrollTo(0);
+    line->ScrollTo(30);
+    EXPECT_EQ(line->GetCacheCopies(), 0);
+    line->RedrawNow(true);
+    EXPECT_GT(line->GetCacheCopies(), 0);
+}
+
+TEST_F(RichTextView, LinksMakeRunsAndClicksPostACopy)
+{
+    RichText* view = MakeView(200, 60, RT_BACK_COLOUR | RT_LINKS);
+    view->AppendText("a<url_text=http://x.test/,看这里>b<url=>");
+    const auto nodes = Nodes(*view);
+    ASSERT_EQ(nodes.size(), 5u);
+    EXPECT_EQ(nodes[1]->flags & (NODE_LINK | NODE_UNDERLINE | NODE_LINK_FIRST), NODE_LINK | NODE_UNDERLINE | NODE_LINK_FIRST);
+    EXPECT_EQ(nodes[1]->colour, 0xFF0000u);
+    EXPECT_TRUE(nodes[3]->flags & NODE_LINK_LAST);
+    EXPECT_EQ(nodes[4]->flags & NODE_LINK, 0u);
+    const int linkId = view->FindNodeObject(nodes[1]);
+    auto* link = dynamic_cast<RichTextLink*>(objects->FindById(linkId));
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->GetLinkData(), "http://x.test/");
+
+    std::vector<std::string> opened;
+    platform::SetOpenExternalHook([&](const std::string& a) {
+        opened.push_back(a);
+        return true;
+    });
+    link->OnClick(0, 0);
+    // The view is cleared before the event arrives: the copy stays valid.
+    view->Clear();
+    Frames(2);
+    EXPECT_EQ(opened, (std::vector<std::string> { "http://x.test/" }));
+    EXPECT_EQ(objects->FindById(linkId), nullptr);
+    platform::SetOpenExternalHook(nullptr);
+}
+
+TEST_F(RichTextView, OnlyWebAddressesAreOpened)
+{
+    RichText* view = MakeView(100, 40, RT_BACK_COLOUR);
+    std::vector<std::string> opened;
+    platform::SetOpenExternalHook([&](const std::string& a) {
+        opened.push_back(a);
+        return true;
+    });
+    for (const char* text : { "http://a.test/x?y=1;z", "HTTPS://b.test/", "file:///etc/passwd", "calc.exe",
+             "http://", "", "javascript:alert(1)", "http://a\n-b", "--help http://a" })
+        view->OpenUrl(text);
+    view->OpenUrl("https://c.test/中文");
+    platform::SetOpenExternalHook(nullptr);
+    EXPECT_EQ(opened,
+        (std::vector<std::string> { "http://a.test/x?y=1;z", "HTTPS://b.test/", "https://c.test/\xE4\xB8\xAD\xE6\x96\x87" }));
+}
+
+TEST_F(RichTextView, InlineObjectsAndButtons)
+{
+    MakePicture("pic", 16, 12, 0x00FF00);
+    MakePicture("btn", 10, 10, 0x0000FF, 4);
+    RichText* view = MakeView(200, 60, RT_BACK_COLOUR | RT_LINKS);
+    view->AppendText("a<z=pic>b<z=missing>c<url_btn=http://b.test/,btn,30,20><z=pic,0,8,6>");
+    const auto nodes = Nodes(*view);
+    ASSERT_EQ(nodes.size(), 6u);
+    EXPECT_EQ(nodes[1]->flags, NODE_OBJECT);
+    EXPECT_EQ(nodes[1]->width, 16);
+    EXPECT_EQ(nodes[1]->height, 12);
+    auto* picture = dynamic_cast<RichTextObject*>(objects->FindById(static_cast<int>(nodes[1]->code)));
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->GetCopyText(), "[图片]");
+    EXPECT_EQ(nodes[4]->flags, NODE_OBJECT | NODE_BUTTON);
+    EXPECT_EQ(nodes[4]->width, 30);
+    EXPECT_EQ(nodes[4]->height, 20);
+    auto* button = dynamic_cast<RichTextObject*>(objects->FindById(static_cast<int>(nodes[4]->code)));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->GetLinkData(), "http://b.test/");
+    EXPECT_EQ(nodes[5]->width, 8);
+
+    std::vector<std::string> opened;
+    platform::SetOpenExternalHook([&](const std::string& a) {
+        opened.push_back(a);
+        return true;
+    });
+    button->OnEvent(EngineEvent(button->GetId(), EVT_MOUSE_ENTER));
+    EXPECT_EQ(button->GetSprite()->GetPicture()->GetFrame(), 1);
+    button->OnEvent(EngineEvent(button->GetId(), EVT_LBUTTON_DOWN));
+    EXPECT_EQ(button->GetSprite()->GetPicture()->GetFrame(), 2);
+    button->OnEvent(EngineEvent(button->GetId(), EVT_CLICK));
+    EXPECT_EQ(button->GetSprite()->GetPicture()->GetFrame(), 1);
+    button->OnEvent(EngineEvent(button->GetId(), EVT_MOUSE_LEAVE));
+    EXPECT_EQ(button->GetSprite()->GetPicture()->GetFrame(), 0);
+    Frames(2);
+    platform::SetOpenExternalHook(nullptr);
+    EXPECT_EQ(opened, (std::vector<std::string> { "http://b.test/" }));
+
+    const int pictureId = picture->GetId();
+    view->Clear();
+    Frames(2);
+    EXPECT_EQ(objects->FindById(pictureId), nullptr);
+}
+
+} // namespace
