@@ -11,6 +11,7 @@
 //   EVT_PROGRESS_CHANGED after a press and at the end of a drag: the
 //   progress double.
 
+#include "engine/controls/widgets/ScrollBar.h"
 #include "engine/core/PictureData.h"
 #include "engine/core/objects/BoundObject.h"
 
@@ -31,8 +32,8 @@ public:
     static constexpr int kDragEnd = 80000003;
     static constexpr int kPress = 80000004;
     static constexpr int kReleaseOutside = 80000005; // thumb EVT_LBUTTON_UP
-    // The scroll bars' EVT_SCROLL, with this bar's parameter.
-    static constexpr int kScrollEvent = 19840362;
+    // The scroll bars' event, with this bar's parameter.
+    static constexpr int kScrollEvent = EVT_SCROLL;
 
     ProgressBar() = default;
     ~ProgressBar() override = default;

@@ -6,7 +6,9 @@
 
 #include "engine/controls/widgets/ProgressBar.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 using namespace engine;
@@ -397,8 +399,30 @@ TEST_F(ProgressBarHost, TextIsCentredInTheFontOfTheCoreLimitedToTheHeight)
     EXPECT_EQ(text->Style().size, 6);
 
     bar->DrawText("50%", 0xffffff, 9);
+    // Drawn around the middle, in the given size, which is not kept.
+    int drawn = 0;
+    int left = text->GetBufferWidth();
+    int right = -1;
+    for (int y = 0; y < text->GetBufferHeight(); ++y)
+        for (int x = 0; x < text->GetBufferWidth(); ++x)
+            if (text->GetPixelAlpha(x, y) != 0) {
+                ++drawn;
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    EXPECT_GT(drawn, 0);
+    EXPECT_NEAR((left + right) / 2.0, kFillWidth / 2.0, 3.0);
     EXPECT_EQ(text->Style().size, 6);
     EXPECT_EQ(text->Style().colour, 0xffffffu);
+
+    // The core's font size, when set, below the limit.
+    for (auto [property, size] : { std::pair { 4, 4 }, std::pair { 20, 6 } }) {
+        root->SetIntProperty(5, property);
+        auto* other = static_cast<ProgressBar*>(root->RegisterObject(std::make_unique<ProgressBar>()));
+        other->Create(MakePicture("track", 180, 20, kTrack), MakePicture("fill", kFillWidth, 10, kFillColour), 0.0);
+        ASSERT_NE(other->GetTextCanvas(), nullptr);
+        EXPECT_EQ(other->GetTextCanvas()->Style().size, size) << property;
+    }
 }
 
 } // namespace
