@@ -1,8 +1,10 @@
 // controls-shot: opens the engine host window with one of each control
 // (a nine-grid panel with a title and content, a progress bar with a thumb
-// and text, an animated progress bar, a scroll bar, and an event sequencer
-// whose released events are listed on a canvas), lets the engine run for a
-// moment and saves the paint module's back buffer as a PNG.
+// and text, an animated progress bar, a scroll bar, an event sequencer
+// whose released events are listed on a canvas, a picture button with its
+// tool tip, a text button, a check box and a counting number), lets the
+// engine run for a moment and saves the paint module's back buffer as a
+// PNG.
 //
 //   controls-shot [--check] <out.png>
 //
@@ -10,10 +12,15 @@
 // is missing or blank. Runs headless with SDL_VIDEODRIVER=offscreen, or on a
 // display (Xvfb) to look at the window.
 
+#include "engine/controls/widgets/CheckBox.h"
 #include "engine/controls/widgets/EventSequencer.h"
+#include "engine/controls/widgets/ImageButton.h"
+#include "engine/controls/widgets/ImageNumber.h"
 #include "engine/controls/widgets/NineGridPanel.h"
 #include "engine/controls/widgets/ProgressBar.h"
 #include "engine/controls/widgets/ScrollBar.h"
+#include "engine/controls/widgets/TextButton.h"
+#include "engine/controls/widgets/ToolTip.h"
 #include "engine/core/objects/COrbitVaneWnd.h"
 #include "engine/core/objects/CanvasObject.h"
 #include "engine/core/objects/RectObject.h"
@@ -119,6 +126,41 @@ uint32_t Thumb(int x, int y, int w, int h, int frame)
     if (dx * dx + dy * dy > w * w)
         return Bgra(0, 0, 0, 0);
     return frame ? Bgra(255, 255, 200) : Bgra(250, 220, 90);
+}
+
+// Four looks of a picture button: normal, hover, pressed, disabled.
+uint32_t Button(int x, int y, int w, int h, int frame)
+{
+    static const int tops[4][3] = { { 60, 140, 220 }, { 90, 170, 250 }, { 30, 90, 160 }, { 130, 130, 130 } };
+    const int* c = tops[frame % 4];
+    if (x == 0 || y == 0 || x == w - 1 || y == h - 1)
+        return Bgra(20, 30, 60);
+    const int shade = y * 40 / h;
+    return Bgra(c[0] - shade / 2, c[1] - shade, c[2] - shade);
+}
+
+// A check box: an empty square, then one with a tick.
+uint32_t Check(int x, int y, int w, int h, int frame)
+{
+    if (x < 2 || y < 2 || x >= w - 2 || y >= h - 2)
+        return Bgra(30, 30, 30);
+    const bool tick = frame == 1 && ((x >= 4 && x <= 8 && y - x >= 5 && y - x <= 7) || (x > 8 && x + y >= 20 && x + y <= 22));
+    return tick ? Bgra(20, 140, 40) : Bgra(250, 250, 250);
+}
+
+// Seven-segment digits 0 to 9, one per frame.
+uint32_t Digit(int x, int y, int w, int h, int frame)
+{
+    static const uint8_t segments[10] = { 0x3f, 0x06, 0x5b, 0x4f, 0x66, 0x6d, 0x7d, 0x07, 0x7f, 0x6f };
+    const uint8_t on = segments[frame % 10];
+    const int mid = h / 2;
+    const bool top = y < 2, middle = y >= mid - 1 && y <= mid, bottom = y >= h - 2;
+    const bool left = x < 2, right = x >= w - 2;
+    const bool upper = y < mid, lower = y > mid;
+    const bool lit = (top && (on & 0x01)) || (right && upper && (on & 0x02)) || (right && lower && (on & 0x04))
+        || (bottom && (on & 0x08)) || (left && lower && (on & 0x10)) || (left && upper && (on & 0x20))
+        || (middle && (on & 0x40));
+    return lit ? Bgra(255, 210, 60) : Bgra(0, 0, 0, 0);
 }
 
 // Lists the events the sequencer releases and asks for the next one.
@@ -296,6 +338,39 @@ int main(int argc, char** argv)
     log->sequencer = sequencer;
     for (const char* line : { "1 比赛结束动画 end of match", "2 比赛结果 result", "3 下一局 next deal" })
         sequencer->Post(log->GetId(), 1, line, static_cast<int>(std::strlen(line)));
+
+    // A picture button with a caption and its tool tip, shown as if the
+    // mouse rested on it.
+    auto* button = Register<engine::ImageButton>(*root);
+    button->Create(AddPicture(*paint, *root, "shot_button", 96, 32, Button, 4), nullptr, 0, 0);
+    button->SetCaption("确定 OK", 0xffffff, 14);
+    button->MoveTo(390, 200);
+    button->Show();
+    button->Invalidate();
+    auto* tip = Register<engine::ToolTip>(*root);
+    tip->Attach(button, "按下确定 Press to confirm", 200);
+    tip->PlaceNear(button);
+    tip->FadeIn(0.2, false);
+
+    // A text button, a checked check box and a counting number.
+    auto* text = Register<engine::TextButton>(*root);
+    text->Create("取消 Cancel", 96, 32, 14, 0x404040, 0xc0c0c0, nullptr);
+    text->MoveTo(500, 200);
+    text->Show();
+    text->Invalidate();
+    auto* box = Register<engine::CheckBox>(*root);
+    box->Create(AddPicture(*paint, *root, "shot_check", 20, 20, Check, 2), 1);
+    box->MoveTo(360, 260);
+    box->Show();
+    box->Invalidate();
+    AddPicture(*paint, *root, "shot_digits", 12, 20, Digit, 10);
+    auto* number = Register<engine::ImageNumber>(*root);
+    number->CreateDigits("shot_digits", 0);
+    number->MoveTo(450, 300);
+    number->SetValue(0);
+    number->Show();
+    number->Invalidate();
+    number->CountTo(2026, 97, 30, nullptr);
 
     Pump(900);
     if (!SavePng(*paint, out)) {
