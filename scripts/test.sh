@@ -24,7 +24,7 @@ cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKBZN_TSAN=
 cmake --build build/tsan -j "$jobs" --target net_tests platform_tests engine_modules_tests
 # FluidSynth loads soundfonts with OpenMP, whose thread pool ThreadSanitizer
 # cannot follow: one thread keeps it out of the picture.
-OMP_NUM_THREADS=1 TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} ctest --test-dir build/tsan -L 'net|platform|engine' -LE fuzz --output-on-failure -j "$jobs"
+OMP_NUM_THREADS=1 TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} ctest --test-dir build/tsan -L 'net|platform|engine' -LE 'fuzz|visual' --output-on-failure -j "$jobs"
 
 # The libFuzzer targets must keep building with clang.
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKBZN_FUZZ=ON
