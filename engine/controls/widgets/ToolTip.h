@@ -31,6 +31,8 @@ public:
     // Nothing for a null target; otherwise the text, and the target's enter
     // and leave shown and hide the tip.
     virtual void Attach(EngineObject* target, std::string_view text, int maxWidth);
+    // The object's own attaching to the core stays reachable beside it.
+    using EngineObject::Attach;
     // From hidden the fade starts at opacity 0; with hideAfter the tip hides
     // once the fade is done.
     virtual void FadeIn(double step, bool hideAfter);
