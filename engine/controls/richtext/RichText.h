@@ -101,6 +101,40 @@ public:
 
     int OnEvent(const EngineEvent& event) override;
 
+    // Hit tests and mouse (points in engine coordinates unless said) --------
+    void ToTextCoords(int& x, int& y) const;
+    // Content coordinates from here on.
+    RichTextNode* NodeAtPoint(int x, int y) const;
+    RichTextNode* CaretNodeAt(int x, int y) const;
+    RichTextNode* SelectionNodeAt(int x, int y) const;
+    RichTextNode* NodeBefore(RichTextNode* node) const;
+    class RichTextLink* LinkOfNode(const RichTextNode* node);
+    virtual void OnMouseMove(int x, int y);
+    virtual void OnMouseDown(int x, int y);
+    virtual void OnMouseUp(int x, int y);
+    virtual void OnDrag(int x, int y);
+    virtual void OnDoubleClick(int x, int y);
+    virtual void OnKeyDown(uint32_t key, bool controlDown);
+    virtual void ShowHandCursor();
+    virtual void ShowArrowCursor();
+
+    // Selection and clipboard -------------------------------------------------
+    void EnableSelection(bool enable);
+    void SelectRange(RichTextNode* from, RichTextNode* to);
+    void RefreshSelection();
+    void SelectWord(int x, int y);
+    void SelectAll();
+    void ClearSelection();
+    // The text of the selection as copied: characters' bytes, objects' copy
+    // texts, lines ending in a bare line feed.
+    std::string SelectionText();
+    virtual void CopySelection();
+    virtual void PasteClipboard();
+    const RichTextNode* GetSelectionStart() const { return m_selStart; }
+    const RichTextNode* GetSelectionEnd() const { return m_selEnd; }
+    bool IsSelecting() const { return m_selecting; }
+    CanvasObject* GetSelectionLayer() const { return m_selLayer; }
+
     // Settings -------------------------------------------------------------
     virtual void SetMaxLines(int lines);
     void SetLineSpacingPixels(int pixels) { m_lineSpacing = -std::abs(static_cast<double>(pixels)); }
@@ -155,6 +189,9 @@ protected:
     void HidePlacedObjects();
     void UpdateClipRects();
     int Advance(int y, int h) const;
+    // The extra height below a node that belongs to its line.
+    int LineGap(const RichTextNode* node) const;
+    bool InBox(const RichTextNode* node, int x, int y) const;
 
     CanvasObject* m_backCanvas = nullptr; // not owned: the object module owns it
     CanvasObject* m_textCanvas = nullptr; // not owned
@@ -187,6 +224,15 @@ protected:
     int m_pendingLineHeight = 0;
     RichTextNode* m_openLineStart = nullptr; // first node of the open last line
     RichTextNode* m_caretNode = nullptr;
+    RichTextNode* m_selStart = nullptr;
+    RichTextNode* m_selEnd = nullptr; // none: to the end of the text
+    bool m_selecting = false;
+    int m_anchorX = 0;
+    int m_anchorY = 0;
+    int m_currentX = 0;
+    int m_currentY = 0;
+    int m_hoveredLink = 0; // id of the link under the pointer
+    CanvasObject* m_selLayer = nullptr; // not owned
     static constexpr int kNoCache = 0xF000000;
     int m_maxFontSize = 1000;
     int m_charSpacing = 0;

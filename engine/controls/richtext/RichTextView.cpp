@@ -6,7 +6,10 @@
 #include "engine/controls/richtext/RichTextObject.h"
 #include "engine/core/GameCore.h"
 #include "engine/modules/InputModule.h"
+#include "engine/core/InputState.h"
+#include "engine/core/ObjectGeometry.h"
 #include "platform/Gbk.h"
+#include "platform/KeyState.h"
 #include "platform/OpenExternal.h"
 
 #include <algorithm>
@@ -18,6 +21,7 @@ namespace engine {
 namespace {
 constexpr uint32_t kTextCanvasLink = 0x1980A3;
 constexpr uint32_t kPlacedObjectLink = 0x1980A3;
+constexpr uint32_t kSelectionLayerLink = 0x19C0A2;
 }
 
 void RichText::Create(int width, int height, uint32_t flags, int tag)
@@ -51,6 +55,20 @@ void RichText::SetStyleFlags(uint32_t flags)
     SubscribeSelf(EVT_BLUR);
     SubscribeSelf(EVT_WHEEL_UP);
     SubscribeSelf(EVT_WHEEL_DOWN);
+    if (m_flags & RT_SELECTABLE) {
+        EnableSelection(true);
+        if (!m_selLayer && m_textCanvas) {
+            m_selLayer = CreateCanvas(10, 10, 0xFF00FF);
+            if (m_selLayer) {
+                m_selLayer->SetPen(0x7CA781, 1.0);
+                m_selLayer->AddFlags(ObjectFlags::kDrawInverted);
+                m_selLayer->SetZ(m_textCanvas->GetZ() + 0.01);
+                m_selLayer->MoveTo(m_textCanvas->GetX(), m_textCanvas->GetY());
+                m_selLayer->Show();
+                m_textCanvas->AddChild(m_selLayer, kSelectionLayerLink);
+            }
+        }
+    }
     if (m_flags & RT_SCROLL_BARS) {
         CreateScrollBars();
         SyncScrollBar();
@@ -102,6 +120,12 @@ void RichText::Layout(int w, int h)
     m_textCanvas->ResizeBuffer(w, h);
     m_textCanvas->ScaleTo(w, h);
     m_textCanvas->Clear();
+    if (m_selLayer) {
+        m_selLayer->MoveTo(m_textCanvas->GetX(), m_textCanvas->GetY());
+        m_selLayer->ResizeBuffer(w, h);
+        m_selLayer->ScaleTo(w, h);
+        m_selLayer->Clear();
+    }
     // Objects take their size again for the new area.
     for (RichTextNode* n = m_first; n; n = n->next) {
         if (!(n->flags & NODE_OBJECT))
@@ -286,6 +310,9 @@ void RichText::TrimFirstLine()
 {
     if (!m_first)
         return;
+    // The selection may cover the line that goes.
+    if (m_selStart || m_selEnd)
+        ClearSelection();
     const int bottom = m_first->y + m_first->height;
     while (m_first && m_first != m_last && m_first->y + m_first->height == bottom) {
         RichTextNode* next = m_first->next;
@@ -335,6 +362,8 @@ RichTextNode* RichText::NodeAtOffset(int y) const
 void RichText::Clear()
 {
     HidePlacedObjects();
+    ClearSelection();
+    m_hoveredLink = 0;
     RichTextNode* node = m_first;
     while (node) {
         RichTextNode* next = node->next;
@@ -638,6 +667,34 @@ void RichText::OpenUrl(const char* text)
 int RichText::OnEvent(const EngineEvent& event)
 {
     switch (event.code) {
+    case EVT_MOUSE_MOVE:
+    case EVT_LBUTTON_DOWN:
+    case EVT_LBUTTON_UP:
+    case EVT_DRAG:
+    case EVT_DBLCLICK: {
+        const auto* input = FromWord<const InputState>(event.data);
+        const int x = input ? input->x : 0;
+        const int y = input ? input->y : 0;
+        if (event.code == EVT_MOUSE_MOVE)
+            OnMouseMove(x, y);
+        else if (event.code == EVT_LBUTTON_DOWN)
+            OnMouseDown(x, y);
+        else if (event.code == EVT_LBUTTON_UP)
+            OnMouseUp(x, y);
+        else if (event.code == EVT_DRAG)
+            OnDrag(x, y);
+        else
+            OnDoubleClick(x, y);
+        return 1;
+    }
+    case EVT_KEY_DOWN: {
+        const auto* input = FromWord<const InputState>(event.data);
+        OnKeyDown(input ? input->lastKeyDown : 0, platform::IsControlDown());
+        return 1;
+    }
+    case EVT_RT_COPY:
+        CopySelection();
+        return 1;
     case EVT_WHEEL_UP:
         ScrollLineUp();
         return 1;
