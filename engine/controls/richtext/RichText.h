@@ -135,6 +135,18 @@ public:
     bool IsSelecting() const { return m_selecting; }
     CanvasObject* GetSelectionLayer() const { return m_selLayer; }
 
+    // Removal -----------------------------------------------------------------
+    // Removes the nodes from `from` up to, not including, `to` (to = from
+    // removes just from) and lays out what followed; the caret goes before
+    // the node that followed.
+    virtual void RemoveNodes(RichTextNode* from, RichTextNode* to);
+    virtual void RemoveNode(RichTextNode* node);
+    virtual void RemoveNodeAt(int index);
+    virtual void DeleteBackward();
+    virtual void DeleteForward();
+    RichTextNode* GetLastNode() const { return m_last; }
+    const RichTextNode* GetCaretNode() const { return m_caretNode; }
+
     // Settings -------------------------------------------------------------
     virtual void SetMaxLines(int lines);
     void SetLineSpacingPixels(int pixels) { m_lineSpacing = -std::abs(static_cast<double>(pixels)); }
@@ -182,6 +194,11 @@ protected:
     // (x0, y0); returns where the next node goes.
     std::pair<int, int> LayoutNodes(int x0, int y0, RichTextNode* first, int count);
     void TrimLines();
+    // Ends the list before node; returns the node before it (none when node
+    // was the first).
+    RichTextNode* CutListAt(RichTextNode* node);
+    void AppendLaidOut(RichTextNode* chain);
+    void RecountLines();
     void TrimFirstLine();
     // The first visible node whose bottom lies below content y.
     RichTextNode* NodeAtOffset(int y) const;

@@ -293,6 +293,17 @@ void RichText::FinishAppend()
 {
     if (!m_addHead)
         return;
+    if (m_caretNode && m_first && m_caretNode != m_addHead) {
+        // Insertion before the caret node: the list is cut there, the new
+        // chain and then the rest are laid out after the cut.
+        RichTextNode* rest = m_caretNode;
+        CutListAt(rest);
+        m_addTail->next = nullptr;
+        AppendLaidOut(m_addHead);
+        AppendLaidOut(rest);
+        TrimLines();
+        return;
+    }
     if (m_last && m_last != m_addTail)
         m_last->next = m_addHead;
     if (!m_openLineStart)
@@ -304,6 +315,166 @@ void RichText::FinishAppend()
     m_nodeCount += m_addCount;
     m_contentHeight = m_last->y + m_last->height - m_top;
     TrimLines();
+}
+
+RichTextNode* RichText::CutListAt(RichTextNode* node)
+{
+    int removed = 0;
+    for (RichTextNode* n = node; n; n = n->next)
+        ++removed;
+    m_nodeCount -= removed;
+    if (node == m_first) {
+        m_pendingX = 0;
+        m_pendingY = m_top;
+        m_pendingLineHeight = 0;
+        m_first = nullptr;
+        m_last = nullptr;
+        m_openLineStart = nullptr;
+        return nullptr;
+    }
+    RichTextNode* before = m_first;
+    while (before && before->next != node)
+        before = before->next;
+    if (!before)
+        return nullptr;
+    before->next = nullptr;
+    m_last = before;
+    m_pendingX = node->x;
+    m_pendingY = node->lineTop;
+    m_pendingLineHeight = before->y + before->height - before->lineTop;
+    // The open line now starts at the first node of before's line.
+    m_openLineStart = nullptr;
+    for (RichTextNode* n = m_first; n; n = n->next) {
+        if (n->lineTop == before->lineTop) {
+            m_openLineStart = n;
+            break;
+        }
+    }
+    return before;
+}
+
+void RichText::AppendLaidOut(RichTextNode* chain)
+{
+    if (!chain)
+        return;
+    int count = 0;
+    RichTextNode* tail = chain;
+    for (RichTextNode* n = chain; n; n = n->next) {
+        ++count;
+        tail = n;
+    }
+    if (m_last)
+        m_last->next = chain;
+    else
+        m_first = chain;
+    if (!m_openLineStart)
+        m_openLineStart = chain;
+    const auto end = LayoutNodes(m_pendingX, m_pendingY, chain, count);
+    m_pendingX = end.first;
+    m_pendingY = end.second;
+    m_last = tail;
+    m_nodeCount += count;
+    RecountLines();
+}
+
+void RichText::RecountLines()
+{
+    int lines = 0;
+    int count = 0;
+    int width = 0;
+    bool any = false;
+    int lineTop = 0;
+    for (const RichTextNode* n = m_first; n; n = n->next) {
+        ++count;
+        if (n->flags & NODE_HIDDEN)
+            continue;
+        if (any && n->lineTop != lineTop)
+            ++lines;
+        any = true;
+        lineTop = n->lineTop;
+        width = std::max(width, n->x + n->width + n->spacing);
+    }
+    m_lineCount = lines;
+    m_nodeCount = count;
+    if (m_flags & RT_SINGLE_LINE)
+        m_contentWidth = width;
+    m_contentHeight = m_last ? m_last->y + m_last->height - m_top : 0;
+}
+
+void RichText::RemoveNodes(RichTextNode* from, RichTextNode* to)
+{
+    if (!from)
+        return;
+    if (to == from)
+        to = from->next;
+    if (m_selStart || m_selEnd)
+        ClearSelection();
+    RichTextNode* before = CutListAt(from);
+    RichTextNode* n = from;
+    while (n && n != to) {
+        RichTextNode* next = n->next;
+        if (m_openLineStart == n)
+            m_openLineStart = nullptr;
+        FreeNode(n);
+        n = next;
+    }
+    AppendLaidOut(to);
+    if (!m_first)
+        RecountLines();
+    m_caretNode = before ? before->next : m_first;
+}
+
+void RichText::RemoveNode(RichTextNode* node)
+{
+    if (node)
+        RemoveNodes(node, node->next);
+}
+
+void RichText::RemoveNodeAt(int index)
+{
+    if (index < 0 || index >= m_nodeCount)
+        return;
+    RichTextNode* n = m_first;
+    for (int i = 0; n && i < index; ++i)
+        n = n->next;
+    RemoveNode(n);
+}
+
+void RichText::DeleteForward()
+{
+    if (!m_first)
+        return;
+    if (m_selStart) {
+        RichTextNode* from = m_selStart;
+        RichTextNode* to = m_selEnd;
+        ClearSelection();
+        RemoveNodes(from, to ? to : nullptr);
+    } else if (m_caretNode) {
+        RemoveNodes(m_caretNode, m_caretNode->next);
+    }
+    RecountLines();
+    RequestRedraw();
+}
+
+void RichText::DeleteBackward()
+{
+    if (!m_first)
+        return;
+    if (m_selStart) {
+        RichTextNode* from = m_selStart;
+        RichTextNode* to = m_selEnd;
+        ClearSelection();
+        RemoveNodes(from, to);
+    } else if (m_caretNode != m_first) {
+        RichTextNode* prev = NodeBefore(m_caretNode);
+        if (prev) {
+            if (m_scrollX > 0)
+                m_scrollX = std::max(0, m_scrollX - prev->width);
+            RemoveNodes(prev, prev->next);
+        }
+    }
+    RecountLines();
+    RequestRedraw();
 }
 
 void RichText::TrimFirstLine()
