@@ -499,7 +499,8 @@ void RichText::TrimFirstLine()
     m_top = bottom;
     m_scrollY = std::max(m_scrollY, m_top);
     --m_lineCount;
-    m_cacheY = kNoCache;
+    // Content coordinates do not move when the top line goes, so the pixel
+    // cache stays good.
 }
 
 void RichText::TrimLines()
