@@ -214,6 +214,7 @@ void RichEdit::TakeFocus()
         Clear();
         m_placeholder = false;
     }
+    ShowCaret(m_caretNode);
 }
 
 void RichEdit::OnMouseDown(int x, int y)

@@ -130,6 +130,14 @@ public:
     std::string SelectionText();
     virtual void CopySelection();
     virtual void PasteClipboard();
+    // Caret of editable views --------------------------------------------
+    virtual void CreateCaret();
+    // Places the caret before node (none: after the last node), shows it
+    // blinking and moves the input method's composition window there.
+    virtual void ShowCaret(RichTextNode* node);
+    virtual void HideCaret();
+    virtual void OnBlur();
+    CanvasObject* GetCaret() const { return m_caret; }
     const RichTextNode* GetSelectionStart() const { return m_selStart; }
     const RichTextNode* GetSelectionEnd() const { return m_selEnd; }
     bool IsSelecting() const { return m_selecting; }
@@ -250,6 +258,7 @@ protected:
     int m_currentY = 0;
     int m_hoveredLink = 0; // id of the link under the pointer
     CanvasObject* m_selLayer = nullptr; // not owned
+    CanvasObject* m_caret = nullptr;    // not owned
     static constexpr int kNoCache = 0xF000000;
     int m_maxFontSize = 1000;
     int m_charSpacing = 0;

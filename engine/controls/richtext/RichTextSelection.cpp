@@ -158,7 +158,7 @@ void RichText::OnMouseDown(int x, int y)
     }
     if (m_flags & RT_SELECTABLE) {
         ClearSelection();
-        m_caretNode = CaretNodeAt(x, y);
+        ShowCaret(CaretNodeAt(x, y));
         m_selecting = true;
         m_anchorX = m_currentX = x;
         m_anchorY = m_currentY = y;
@@ -307,6 +307,7 @@ void RichText::SelectRange(RichTextNode* from, RichTextNode* to)
 {
     if (!from)
         return;
+    HideCaret();
     m_selStart = from;
     m_selEnd = to;
     if (!m_selLayer)

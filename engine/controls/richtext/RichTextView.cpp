@@ -68,6 +68,8 @@ void RichText::SetStyleFlags(uint32_t flags)
                 m_textCanvas->AddChild(m_selLayer, kSelectionLayerLink);
             }
         }
+        if (m_flags & RT_CARET)
+            CreateCaret();
     }
     if (m_flags & RT_SCROLL_BARS) {
         CreateScrollBars();
@@ -717,6 +719,8 @@ void RichText::RedrawNow(bool useCache)
     m_cacheCopies = 0;
     if (!m_textCanvas || W < 1 || H < 1)
         return;
+    if (m_caret && m_caret->IsShown())
+        ShowCaret(m_caretNode);
     const int cw = std::min(W, m_cacheWidth);
     const int ch = std::min(H, m_cacheHeight);
     if (useCache && m_cacheY != kNoCache && std::abs(m_scrollY - m_cacheY) < H && m_textCanvas->GetPixels()
@@ -864,6 +868,9 @@ int RichText::OnEvent(const EngineEvent& event)
         OnKeyDown(input ? input->lastKeyDown : 0, platform::IsControlDown());
         return 1;
     }
+    case EVT_BLUR:
+        OnBlur();
+        return 1;
     case EVT_RT_COPY:
         CopySelection();
         return 1;

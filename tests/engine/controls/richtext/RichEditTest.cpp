@@ -90,8 +90,19 @@ TEST_F(RichEditBox, InsertsAtThePressedPosition)
     // Press on the left half of 'c': the caret goes before it.
     box->OnMouseDown(static_cast<int>(box->GetTextCanvas()->GetLeft()) + 10, 10);
     box->OnMouseUp(0, 0);
+    ASSERT_TRUE(box->GetCaret() && box->GetCaret()->IsShown());
     Type("b");
     EXPECT_EQ(box->GetText(), "abcd");
+    // The caret stays before 'c', as tall as the line, and blinks.
+    const int left = static_cast<int>(box->GetTextCanvas()->GetLeft());
+    EXPECT_EQ(static_cast<int>(box->GetCaret()->GetX()), left + 18 + 1);
+    EXPECT_EQ(static_cast<int>(box->GetCaret()->GetHeight()), 19); // line top 0, characters at H - 18 - 1
+    const double before = box->GetCaret()->GetOpacity();
+    Frames(50, 11);
+    EXPECT_NE(box->GetCaret()->GetOpacity(), before);
+    // Losing the focus hides it.
+    box->OnEvent(EngineEvent(box->GetId(), EVT_BLUR));
+    EXPECT_FALSE(box->GetCaret()->IsShown());
     const auto* n = box->GetFirstNode();
     for (int x = 0; n; n = n->next, x += 9)
         EXPECT_EQ(n->x, x);
