@@ -125,8 +125,10 @@ int RichEdit::OnCharCode(uint32_t key, bool controlDown)
             RecallHistory(1);
         return 1;
     case kKeyLeft:
+        MoveCaretLeft();
+        return 1;
     case kKeyRight:
-        // Caret movement is not part of this box yet.
+        MoveCaretRight();
         return 1;
     case kKeyDelete:
         DeleteForward();

@@ -136,6 +136,8 @@ public:
     // blinking and moves the input method's composition window there.
     virtual void ShowCaret(RichTextNode* node);
     virtual void HideCaret();
+    virtual void MoveCaretLeft();
+    virtual void MoveCaretRight();
     virtual void OnBlur();
     CanvasObject* GetCaret() const { return m_caret; }
     const RichTextNode* GetSelectionStart() const { return m_selStart; }

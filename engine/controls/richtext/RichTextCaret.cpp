@@ -70,6 +70,67 @@ void RichText::ShowCaret(RichTextNode* node)
     }
 }
 
+void RichText::MoveCaretLeft()
+{
+    if (m_selecting || !m_caret)
+        return;
+    if (m_selStart) {
+        RichTextNode* start = m_selStart;
+        ClearSelection();
+        ShowCaret(start);
+        return;
+    }
+    if (!m_caret->IsShown() || m_caretNode == m_first || !m_first)
+        return;
+    RichTextNode* prev = NodeBefore(m_caretNode);
+    if (!prev)
+        return;
+    m_caretNode = prev;
+    if (prev->x < m_scrollX) {
+        m_scrollX = prev->x;
+        RequestRedraw();
+    } else if (prev->lineTop < m_scrollY) {
+        ScrollLineUp();
+    } else {
+        ShowCaret(prev);
+    }
+}
+
+void RichText::MoveCaretRight()
+{
+    if (m_selecting || !m_caret)
+        return;
+    if (m_selStart) {
+        RichTextNode* end = m_selEnd;
+        ClearSelection();
+        ShowCaret(end);
+        return;
+    }
+    if (!m_caret->IsShown() || !m_caretNode)
+        return;
+    RichTextNode* next = m_caretNode->next;
+    m_caretNode = next;
+    if (!next) {
+        ScrollToEnd();
+        ShowCaret(nullptr);
+        return;
+    }
+    const int W = static_cast<int>(m_viewWidth);
+    const int H = static_cast<int>(m_viewHeight);
+    if (m_flags & RT_SINGLE_LINE) {
+        if (next->x + next->width + 2 > m_scrollX + W) {
+            m_scrollX = next->x + next->width - W - 1;
+            RequestRedraw();
+        } else {
+            ShowCaret(next);
+        }
+    } else if (next->y + next->height > m_scrollY + H) {
+        ScrollLineDown();
+    } else {
+        ShowCaret(next);
+    }
+}
+
 void RichText::HideCaret()
 {
     if (!m_caret)

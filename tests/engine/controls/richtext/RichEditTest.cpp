@@ -100,6 +100,15 @@ TEST_F(RichEditBox, InsertsAtThePressedPosition)
     const double before = box->GetCaret()->GetOpacity();
     Frames(50, 11);
     EXPECT_NE(box->GetCaret()->GetOpacity(), before);
+    // Left and typing puts the character before 'b'; Right past the end
+    // stays at the end.
+    Key(37);
+    Type("x");
+    EXPECT_EQ(box->GetText(), "axbcd");
+    for (int i = 0; i < 6; ++i)
+        Key(39);
+    Type("e");
+    EXPECT_EQ(box->GetText(), "axbcde");
     // Losing the focus hides it.
     box->OnEvent(EngineEvent(box->GetId(), EVT_BLUR));
     EXPECT_FALSE(box->GetCaret()->IsShown());
