@@ -48,6 +48,11 @@ bool AudioStream::Start()
         m_freeChannels.push_back(c);
     m_started = true;
     Mix_MasterVolume(static_cast<int>(std::lround(m_volume * MIX_MAX_VOLUME)));
+    // The mixer marks a paused channel with the tick count of the pause, so
+    // a pause in SDL's first millisecond would read as "not paused" and the
+    // sound would go on: let the tick count leave 0 first.
+    while (SDL_GetTicks() == 0)
+        SDL_Delay(1);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "engine/core/ObjectModule.h"
 #include "platform/Window.h"
 
+#include <algorithm>
 #include <limits>
 #include <new>
 
@@ -630,7 +631,7 @@ void InputModule::SetStateFlag(uint32_t flag, bool on)
 
 // The host window's input, as the platform layer translates it.
 
-bool DispatchWindowInput(InputModule& input, const platform::Window& window, const platform::WindowEvent& event)
+bool DispatchWindowInput(InputModule& input, const platform::WindowEvent& event)
 {
     using namespace platform;
     switch (event.message) {
@@ -638,13 +639,12 @@ bool DispatchWindowInput(InputModule& input, const platform::Window& window, con
         input.OnMouseMove(event.x, event.y, event.keyFlags);
         return true;
     case kWmMouseWheel: {
-        platform::Point client = window.ScreenToClient(platform::Point { event.x, event.y });
-        int delta = event.wheelDelta;
-        if (delta > std::numeric_limits<int16_t>::max())
-            delta = std::numeric_limits<int16_t>::max();
-        if (delta < std::numeric_limits<int16_t>::min())
-            delta = std::numeric_limits<int16_t>::min();
-        input.OnMouseWheel(client.x, client.y, static_cast<int16_t>(delta), event.keyFlags);
+        // The window layer gives every mouse point, the wheel's included, in
+        // client coordinates; the input module keeps it as the cursor
+        // position, so the screen point (screenX, screenY) must not reach it.
+        const int delta = std::clamp(event.wheelDelta, int { std::numeric_limits<int16_t>::min() },
+            int { std::numeric_limits<int16_t>::max() });
+        input.OnMouseWheel(event.x, event.y, static_cast<int16_t>(delta), event.keyFlags);
         return true;
     }
     case kWmLButtonDown:

@@ -215,10 +215,10 @@ private:
 };
 
 // Hands one translated window event to the module: mouse, wheel, key,
-// character, focus loss (ReleaseAll) and set-cursor (UpdateCursor). Wheel
-// points arrive on the screen and are converted with the window first, so
-// the module never stores a screen point as the cursor position. Returns
-// true when the event was input.
-bool DispatchWindowInput(InputModule& input, const platform::Window& window, const platform::WindowEvent& event);
+// character, focus loss (ReleaseAll) and set-cursor (UpdateCursor). Every
+// point, the wheel's included, is taken in client coordinates, so the
+// module never stores a screen point as the cursor position. Returns true
+// when the event was input.
+bool DispatchWindowInput(InputModule& input, const platform::WindowEvent& event);
 
 } // namespace engine

@@ -205,16 +205,8 @@ void COrbitVaneWnd::OnEvent(const platform::WindowEvent& event)
         m_window.ReleaseCapture();
         input->OnRButtonUp(event.x, event.y);
         return;
-    case kWmMouseWheel: {
-        // The input module keeps the point as the cursor position: give it
-        // the client point, never the screen one.
-        const int delta = std::clamp(event.wheelDelta, int { std::numeric_limits<int16_t>::min() },
-            int { std::numeric_limits<int16_t>::max() });
-        input->OnMouseWheel(event.x, event.y, static_cast<int16_t>(delta), event.keyFlags);
-        return;
-    }
     default:
-        DispatchWindowInput(*input, m_window, event);
+        DispatchWindowInput(*input, event);
         return;
     }
 }

@@ -175,25 +175,25 @@ uint32_t GameObject::AddResourceFile(std::string_view path, const char* name)
     return resources->AddFile(path, name).rs;
 }
 
+// The module answers these with the number of files or records it took,
+// which a send would turn into "failed" (a send succeeds only on 10000); the
+// operations are called directly, and success means something was taken.
 bool GameObject::AddResourceDirectory(const std::string& path)
 {
-    if (!Module(MODULE_RESOURCE, "AddResourceDirectory"))
-        return false;
-    return GetCore()->SendModuleMessage(MODULE_RESOURCE, MODMSG_RES_ADD_DIRECTORY, ToWord(path.c_str()), 0) != 0;
+    auto* resources = dynamic_cast<ResourceModule*>(Module(MODULE_RESOURCE, "AddResourceDirectory"));
+    return resources && resources->AddDirectory(path) > 0;
 }
 
 bool GameObject::LoadResourcePack(const std::string& path)
 {
-    if (!Module(MODULE_RESOURCE, "LoadResourcePack"))
-        return false;
-    return GetCore()->SendModuleMessage(MODULE_RESOURCE, MODMSG_RES_LOAD_PACK_FILE, ToWord(path.c_str()), 0) != 0;
+    auto* resources = dynamic_cast<ResourceModule*>(Module(MODULE_RESOURCE, "LoadResourcePack"));
+    return resources && resources->LoadPackFile(path) > 0;
 }
 
 bool GameObject::LoadResourcePackFromMemory(const void* bytes, size_t size)
 {
-    if (!Module(MODULE_RESOURCE, "LoadResourcePackFromMemory"))
-        return false;
-    return GetCore()->SendModuleMessage(MODULE_RESOURCE, MODMSG_RES_LOAD_PACK_MEMORY, ToWord(bytes), size) != 0;
+    auto* resources = dynamic_cast<ResourceModule*>(Module(MODULE_RESOURCE, "LoadResourcePackFromMemory"));
+    return resources && bytes && resources->LoadPackMemory(bytes, size) > 0;
 }
 
 PictureDesc* GameObject::LookupPicture(PictureDesc* out, std::string_view name, int frame)

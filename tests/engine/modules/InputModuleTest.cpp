@@ -562,10 +562,12 @@ TEST_F(InputEngine, WheelPointsArriveAsClientPoints)
     platform::Point screen = window.ClientToScreen(platform::Point { 100, 100 });
     platform::WindowEvent wheel;
     wheel.message = platform::kWmMouseWheel;
-    wheel.x = screen.x;
-    wheel.y = screen.y;
+    wheel.x = 100; // the client point, as the window layer gives it
+    wheel.y = 100;
+    wheel.screenX = screen.x;
+    wheel.screenY = screen.y;
     wheel.wheelDelta = -platform::kWheelDelta;
-    EXPECT_TRUE(DispatchWindowInput(*input, window, wheel));
+    EXPECT_TRUE(DispatchWindowInput(*input, wheel));
     InputState s;
     input->CopyInputState(s);
     EXPECT_EQ(s.x, 100);
@@ -575,17 +577,17 @@ TEST_F(InputEngine, WheelPointsArriveAsClientPoints)
 
     platform::WindowEvent typed;
     typed.message = platform::kWmKillFocus;
-    EXPECT_TRUE(DispatchWindowInput(*input, window, typed));
+    EXPECT_TRUE(DispatchWindowInput(*input, typed));
     platform::WindowEvent paint;
     paint.message = platform::kWmPaint;
-    EXPECT_FALSE(DispatchWindowInput(*input, window, paint));
+    EXPECT_FALSE(DispatchWindowInput(*input, paint));
 }
 
 TEST_F(InputEngine, InjectedSdlInputReachesSubscribers)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     platform::Window window;
-    window.SetEventHandler([this, &window](const platform::WindowEvent& e) { DispatchWindowInput(*input, window, e); });
+    window.SetEventHandler([this](const platform::WindowEvent& e) { DispatchWindowInput(*input, e); });
     ASSERT_TRUE(window.Create("input", 800, 600, false));
     for (int i = 0; i < 5; ++i)
         platform::MessageLoop::PumpOnce(0);

@@ -1,0 +1,109 @@
+#pragma once
+// The headless host window of the object tests, with real mouse input
+// injected at the window, an owner object that records what controls
+// deliver to it, and pictures whose frames have colours of their own.
+
+#include "tests/engine/core/objects/HostFixture.h"
+
+#include "platform/WindowMessages.h"
+
+#include <cstring>
+#include <initializer_list>
+#include <vector>
+
+namespace widgetstest {
+
+// Records every event; for EVT_SCROLL it copies the three doubles, which
+// are valid during the call only.
+class Recorder : public engine::EngineObject {
+public:
+    int OnEvent(const engine::EngineEvent& event) override
+    {
+        events.push_back(event);
+        if (event.code == 19840362) {
+            const auto* v = engine::FromWord<const double>(event.param);
+            scrolls.push_back({ v[0], v[1], v[2] });
+        }
+        return 1;
+    }
+    int Count(int code) const
+    {
+        int n = 0;
+        for (const auto& e : events)
+            n += e.code == code;
+        return n;
+    }
+    struct Scroll {
+        double position;
+        double visible;
+        double content;
+    };
+    std::vector<engine::EngineEvent> events;
+    std::vector<Scroll> scrolls;
+};
+
+class WidgetHost : public objectstest::HostEngine {
+protected:
+    void SetUp() override
+    {
+        HostEngine::SetUp();
+        if (IsSkipped())
+            return;
+        owner = static_cast<Recorder*>(root->RegisterObject(std::make_unique<Recorder>()));
+    }
+    void Mouse(uint32_t message, int x, int y)
+    {
+        platform::WindowEvent e;
+        e.message = message;
+        e.x = x;
+        e.y = y;
+        const platform::Point screen = host.GetWindow().ClientToScreen(platform::Point { x, y });
+        e.screenX = screen.x;
+        e.screenY = screen.y;
+        host.OnEvent(e);
+        Frame();
+    }
+    void MoveMouse(int x, int y) { Mouse(platform::kWmMouseMove, x, y); }
+    void Press(int x, int y) { Mouse(platform::kWmLButtonDown, x, y); }
+    void Release(int x, int y) { Mouse(platform::kWmLButtonUp, x, y); }
+    void ClickAt(int x, int y)
+    {
+        MoveMouse(x, y);
+        Press(x, y);
+        Release(x, y);
+    }
+    // A picture of w x h per frame, frame i filled with colours[i]
+    // (0x00BBGGRR, opaque), cached under the name.
+    engine::PictureDesc MakeFrames(const std::string& name, int w, int h, std::initializer_list<uint32_t> colours)
+    {
+        engine::PictureData record;
+        const int frames = static_cast<int>(colours.size());
+        record.frameWidth = static_cast<uint16_t>(w);
+        record.frameHeight = static_cast<uint16_t>(h);
+        record.frameCount = static_cast<uint16_t>(frames);
+        record.framesPerRow = 1;
+        record.flags = engine::kPictureAlpha;
+        record.colourKey = engine::kNoColourKey;
+        const size_t frameBytes = static_cast<size_t>(w) * h * 4;
+        record.pixels.resize(frameBytes * frames);
+        size_t f = 0;
+        for (uint32_t colour : colours) {
+            const uint32_t pixel = engine::CanvasObject::MakePixel(colour, engine::kNoColourKey);
+            for (size_t i = 0; i < frameBytes; i += 4)
+                std::memcpy(record.pixels.data() + f * frameBytes + i, &pixel, 4);
+            ++f;
+        }
+        engine::PictureDesc desc;
+        desc.record = &record;
+        desc.width = w;
+        desc.height = h;
+        paint->AddImage(desc, name);
+        engine::PictureDesc out;
+        root->LookupPicture(&out, name, 0);
+        return out;
+    }
+
+    Recorder* owner = nullptr;
+};
+
+} // namespace widgetstest
