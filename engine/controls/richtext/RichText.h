@@ -186,6 +186,7 @@ public:
     int GetScrollX() const { return m_scrollX; }
     int GetScrollY() const { return m_scrollY; }
     int GetContentHeight() const { return m_contentHeight; }
+    class ScrollBar* GetVerticalBar() const { return m_vBar; }
     int GetContentWidth() const { return m_contentWidth; }
     bool IsRedrawPending() const { return m_redrawPending; }
     // How many characters the last redraw took from the pixel cache.
@@ -261,6 +262,10 @@ protected:
     int m_hoveredLink = 0; // id of the link under the pointer
     CanvasObject* m_selLayer = nullptr; // not owned
     CanvasObject* m_caret = nullptr;    // not owned
+    class ScrollBar* m_vBar = nullptr;  // not owned: the object module owns the bars
+    class ScrollBar* m_hBar = nullptr;
+    bool m_vBarShown = false;
+    bool m_hBarShown = false;
     static constexpr int kNoCache = 0xF000000;
     int m_maxFontSize = 1000;
     int m_charSpacing = 0;

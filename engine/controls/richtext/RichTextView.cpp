@@ -4,6 +4,7 @@
 #include "engine/controls/richtext/RichText.h"
 
 #include "engine/controls/richtext/RichTextObject.h"
+#include "engine/controls/widgets/ScrollBar.h"
 #include "engine/core/GameCore.h"
 #include "engine/modules/InputModule.h"
 #include "engine/core/InputState.h"
@@ -22,6 +23,7 @@ namespace {
 constexpr uint32_t kTextCanvasLink = 0x1980A3;
 constexpr uint32_t kPlacedObjectLink = 0x1980A3;
 constexpr uint32_t kSelectionLayerLink = 0x19C0A2;
+constexpr uint32_t kScrollBarLink = 0x190A3;
 }
 
 void RichText::Create(int width, int height, uint32_t flags, int tag)
@@ -77,10 +79,85 @@ void RichText::SetStyleFlags(uint32_t flags)
     }
 }
 
-// The scroll bars come with the scroll-bar control; until it is part of the
-// engine the view scrolls by wheel and by ScrollTo only.
-void RichText::CreateScrollBars() {}
-void RichText::SyncScrollBar() {}
+void RichText::CreateScrollBars()
+{
+    const bool single = m_flags & RT_SINGLE_LINE;
+    if ((single && m_hBar) || (!single && m_vBar) || !m_backCanvas)
+        return;
+    GameCore* core = GetCore();
+    if (!core)
+        return;
+    const int first = PROP_SCROLLBAR_FIRST + (single ? 5 : 0);
+    auto picture = [&](int property) {
+        PictureDesc desc;
+        if (const std::string* name = core->GetStringProperty(property))
+            LookupPicture(&desc, *name, 0);
+        return desc;
+    };
+    const PictureDesc track = picture(first);
+    auto* bar = dynamic_cast<ScrollBar*>(RegisterObject(std::make_unique<ScrollBar>()));
+    if (!bar)
+        return;
+    if (single)
+        bar->Create(GetId(), 100, track.height, 0, 0);
+    else
+        bar->Create(GetId(), track.width, 100, 1, 0);
+    bar->SetThumbImage(picture(first + 1));
+    bar->SetThumbPicture(picture(first + 2));
+    if (single) {
+        bar->CreateLeftButton(picture(first + 3));
+        bar->CreateRightButton(picture(first + 4));
+    } else {
+        bar->CreateUpButton(picture(first + 3));
+        bar->CreateDownButton(picture(first + 4));
+    }
+    bar->SetTrackImage(track);
+    bar->Hide();
+    m_backCanvas->AddChild(bar, kScrollBarLink);
+    (single ? m_hBar : m_vBar) = bar;
+}
+
+void RichText::SyncScrollBar()
+{
+    if (!(m_flags & RT_SCROLL_BARS))
+        return;
+    const int W = static_cast<int>(m_viewWidth);
+    const int H = static_cast<int>(m_viewHeight);
+    if (m_vBar) {
+        const int b = static_cast<int>(m_vBar->GetWidth());
+        if (m_contentHeight > H && !m_vBarShown) {
+            m_vBar->SetZ(m_backCanvas->GetZ() + 0.2);
+            m_vBarShown = true;
+            m_vBar->Show();
+            m_vBar->Invalidate();
+            Layout(W, H);
+        } else if (m_contentHeight <= H && m_vBarShown) {
+            m_vBarShown = false;
+            m_vBar->Hide();
+            m_vBar->Invalidate();
+            Layout(W + b, H);
+        }
+        m_vBar->SetRange(m_scrollY - m_top, std::min(static_cast<int>(m_viewHeight), m_contentHeight), m_contentHeight,
+            m_style.fontSize);
+    }
+    if (m_hBar) {
+        const int b = static_cast<int>(m_hBar->GetHeight());
+        if (m_contentWidth > W && !m_hBarShown) {
+            m_hBar->SetZ(m_backCanvas->GetZ() + 0.2);
+            m_hBarShown = true;
+            m_hBar->Show();
+            m_hBar->Invalidate();
+            Layout(W, H);
+        } else if (m_contentWidth <= W && m_hBarShown) {
+            m_hBarShown = false;
+            m_hBar->Hide();
+            m_hBar->Invalidate();
+            Layout(W, H + b);
+        }
+        m_hBar->SetRange(m_scrollX, std::min(static_cast<int>(m_viewWidth), m_contentWidth), m_contentWidth,
+            m_style.fontSize);
+    }
+}
 
 int RichText::Advance(int y, int h) const
 {
@@ -116,9 +193,26 @@ void RichText::Layout(int w, int h)
 {
     if (!m_textCanvas || w < 1 || h < 1)
         return;
+    if ((m_flags & RT_SCROLL_BARS) && m_vBar && m_vBarShown) {
+        const int b = static_cast<int>(m_vBar->GetWidth());
+        w -= b;
+        m_textCanvas->MoveTo(GetX() + m_offsetX - b / 2.0, GetY() + m_offsetY);
+        m_vBar->MoveTo(m_textCanvas->GetX() + w / 2 + b / 2.0, m_textCanvas->GetY());
+        m_vBar->ScaleTo(b, h);
+        m_vBar->Invalidate();
+    } else if ((m_flags & RT_SCROLL_BARS) && m_hBar && m_hBarShown) {
+        const int b = static_cast<int>(m_hBar->GetHeight());
+        h -= b;
+        m_textCanvas->MoveTo(GetX(), GetY() - b / 2.0);
+        m_hBar->MoveTo(m_textCanvas->GetX(), m_textCanvas->GetY() + h / 2 + b / 2.0);
+        m_hBar->ScaleTo(m_viewWidth, b);
+    } else {
+        m_textCanvas->MoveTo(GetX() + m_offsetX, GetY() + m_offsetY);
+    }
+    if (w < 1 || h < 1)
+        return;
     m_viewWidth = static_cast<uint32_t>(w);
     m_viewHeight = static_cast<uint32_t>(h);
-    m_textCanvas->MoveTo(GetX() + m_offsetX, GetY() + m_offsetY);
     m_textCanvas->ResizeBuffer(w, h);
     m_textCanvas->ScaleTo(w, h);
     m_textCanvas->Clear();
@@ -873,6 +967,18 @@ int RichText::OnEvent(const EngineEvent& event)
         return 1;
     case EVT_RT_COPY:
         CopySelection();
+        return 1;
+    case EVT_SCROLL:
+        if (const auto* values = FromWord<const double>(event.param))
+            ScrollTo(m_top + static_cast<int>(values[0]));
+        return 0;
+    case EVT_SCROLL_UP:
+    case EVT_SCROLL_LEFT:
+        ScrollLineUp();
+        return 1;
+    case EVT_SCROLL_DOWN:
+    case EVT_SCROLL_RIGHT:
+        ScrollLineDown();
         return 1;
     case EVT_WHEEL_UP:
         ScrollLineUp();

@@ -4,6 +4,7 @@
 #include "engine/controls/richtext/RichText.h"
 #include "engine/controls/richtext/RichTextLink.h"
 #include "engine/controls/richtext/RichTextObject.h"
+#include "engine/controls/widgets/ScrollBar.h"
 #include "platform/Clipboard.h"
 #include "platform/OpenExternal.h"
 #include "platform/WindowMessages.h"
@@ -142,6 +143,32 @@ TEST_F(RichTextView, WheelScrollsAndKeepInViewFollowsTheEnd)
     EXPECT_EQ(view->GetScrollY(), end);
     view->ScrollTo(-100);
     EXPECT_EQ(view->GetScrollY(), 0);
+}
+
+TEST_F(RichTextView, VerticalBarAppearsWithTallContentAndScrollsTheView)
+{
+    MakePicture("vtrack", 12, 40, 0x808080);
+    MakePicture("vthumb", 12, 20, 0x404040);
+    for (int i = 0; i < 5; ++i)
+        core().SetStringProperty(PROP_SCROLLBAR_FIRST + i, i == 0 ? "vtrack" : "vthumb");
+    RichText* view = MakeView(200, 50, RT_BACK_COLOUR | RT_KEEP_IN_VIEW | RT_SCROLL_BARS | RT_REDRAW_NOW);
+    view->SetFontSize(20);
+    ASSERT_NE(view->GetVerticalBar(), nullptr);
+    EXPECT_FALSE(view->GetVerticalBar()->IsShown());
+    EXPECT_EQ(view->GetViewWidth(), 200);
+    for (int i = 0; i < 6; ++i)
+        view->AppendText("line\n");
+    EXPECT_TRUE(view->GetVerticalBar()->IsShown());
+    EXPECT_EQ(view->GetViewWidth(), 188);
+    EXPECT_DOUBLE_EQ(view->GetVerticalBar()->GetContentLength(), view->GetContentHeight());
+    // The bar reports a position: the view scrolls there.
+    const double values[3] = { 24, 50, static_cast<double>(view->GetContentHeight()) };
+    view->OnEvent(EngineEvent(view->GetId(), EVT_SCROLL, ToWord(values)));
+    EXPECT_EQ(view->GetScrollY(), 24);
+    view->Clear();
+    view->AppendText("x");
+    EXPECT_FALSE(view->GetVerticalBar()->IsShown());
+    EXPECT_EQ(view->GetViewWidth(), 200);
 }
 
 TEST_F(RichTextView, SingleLineScrollsHorizontally)
