@@ -85,6 +85,11 @@ void RichText::SetFontSize(int size)
 void RichText::SetTextColour(uint32_t colour)
 {
     m_style.colour = colour;
+    if (m_caret) {
+        m_caret->SetBackground(colour);
+        m_caret->Clear();
+        m_caret->Invalidate();
+    }
 }
 
 void RichText::EnableLinks(bool enable)

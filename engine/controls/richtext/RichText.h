@@ -101,6 +101,62 @@ public:
 
     int OnEvent(const EngineEvent& event) override;
 
+    // Hit tests and mouse (points in engine coordinates unless said) --------
+    void ToTextCoords(int& x, int& y) const;
+    // Content coordinates from here on.
+    RichTextNode* NodeAtPoint(int x, int y) const;
+    RichTextNode* CaretNodeAt(int x, int y) const;
+    RichTextNode* SelectionNodeAt(int x, int y) const;
+    RichTextNode* NodeBefore(RichTextNode* node) const;
+    class RichTextLink* LinkOfNode(const RichTextNode* node);
+    virtual void OnMouseMove(int x, int y);
+    virtual void OnMouseDown(int x, int y);
+    virtual void OnMouseUp(int x, int y);
+    virtual void OnDrag(int x, int y);
+    virtual void OnDoubleClick(int x, int y);
+    virtual void OnKeyDown(uint32_t key, bool controlDown);
+    virtual void ShowHandCursor();
+    virtual void ShowArrowCursor();
+
+    // Selection and clipboard -------------------------------------------------
+    void EnableSelection(bool enable);
+    void SelectRange(RichTextNode* from, RichTextNode* to);
+    void RefreshSelection();
+    void SelectWord(int x, int y);
+    void SelectAll();
+    void ClearSelection();
+    // The text of the selection as copied: characters' bytes, objects' copy
+    // texts, lines ending in a bare line feed.
+    std::string SelectionText();
+    virtual void CopySelection();
+    virtual void PasteClipboard();
+    // Caret of editable views --------------------------------------------
+    virtual void CreateCaret();
+    // Places the caret before node (none: after the last node), shows it
+    // blinking and moves the input method's composition window there.
+    virtual void ShowCaret(RichTextNode* node);
+    virtual void HideCaret();
+    virtual void MoveCaretLeft();
+    virtual void MoveCaretRight();
+    virtual void OnBlur();
+    CanvasObject* GetCaret() const { return m_caret; }
+    const RichTextNode* GetSelectionStart() const { return m_selStart; }
+    const RichTextNode* GetSelectionEnd() const { return m_selEnd; }
+    bool IsSelecting() const { return m_selecting; }
+    CanvasObject* GetSelectionLayer() const { return m_selLayer; }
+
+    // Removal -----------------------------------------------------------------
+    // Removes the nodes from `from` up to, not including, `to` (to = from
+    // removes just from) and lays out what followed; the caret goes before
+    // the node that followed.
+    virtual void RemoveNodes(RichTextNode* from, RichTextNode* to);
+    virtual void RemoveNode(RichTextNode* node);
+    virtual void RemoveNodeAt(int index);
+    virtual void DeleteBackward();
+    virtual void DeleteForward();
+    RichTextNode* GetLastNode() const { return m_last; }
+    const RichTextNode* GetCaretNode() const { return m_caretNode; }
+
     // Settings -------------------------------------------------------------
     virtual void SetMaxLines(int lines);
     void SetLineSpacingPixels(int pixels) { m_lineSpacing = -std::abs(static_cast<double>(pixels)); }
@@ -130,6 +186,7 @@ public:
     int GetScrollX() const { return m_scrollX; }
     int GetScrollY() const { return m_scrollY; }
     int GetContentHeight() const { return m_contentHeight; }
+    class ScrollBar* GetVerticalBar() const { return m_vBar; }
     int GetContentWidth() const { return m_contentWidth; }
     bool IsRedrawPending() const { return m_redrawPending; }
     // How many characters the last redraw took from the pixel cache.
@@ -148,6 +205,11 @@ protected:
     // (x0, y0); returns where the next node goes.
     std::pair<int, int> LayoutNodes(int x0, int y0, RichTextNode* first, int count);
     void TrimLines();
+    // Ends the list before node; returns the node before it (none when node
+    // was the first).
+    RichTextNode* CutListAt(RichTextNode* node);
+    void AppendLaidOut(RichTextNode* chain);
+    void RecountLines();
     void TrimFirstLine();
     // The first visible node whose bottom lies below content y.
     RichTextNode* NodeAtOffset(int y) const;
@@ -155,6 +217,9 @@ protected:
     void HidePlacedObjects();
     void UpdateClipRects();
     int Advance(int y, int h) const;
+    // The extra height below a node that belongs to its line.
+    int LineGap(const RichTextNode* node) const;
+    bool InBox(const RichTextNode* node, int x, int y) const;
 
     CanvasObject* m_backCanvas = nullptr; // not owned: the object module owns it
     CanvasObject* m_textCanvas = nullptr; // not owned
@@ -187,6 +252,20 @@ protected:
     int m_pendingLineHeight = 0;
     RichTextNode* m_openLineStart = nullptr; // first node of the open last line
     RichTextNode* m_caretNode = nullptr;
+    RichTextNode* m_selStart = nullptr;
+    RichTextNode* m_selEnd = nullptr; // none: to the end of the text
+    bool m_selecting = false;
+    int m_anchorX = 0;
+    int m_anchorY = 0;
+    int m_currentX = 0;
+    int m_currentY = 0;
+    int m_hoveredLink = 0; // id of the link under the pointer
+    CanvasObject* m_selLayer = nullptr; // not owned
+    CanvasObject* m_caret = nullptr;    // not owned
+    class ScrollBar* m_vBar = nullptr;  // not owned: the object module owns the bars
+    class ScrollBar* m_hBar = nullptr;
+    bool m_vBarShown = false;
+    bool m_hBarShown = false;
     static constexpr int kNoCache = 0xF000000;
     int m_maxFontSize = 1000;
     int m_charSpacing = 0;

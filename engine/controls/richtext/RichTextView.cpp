@@ -4,9 +4,13 @@
 #include "engine/controls/richtext/RichText.h"
 
 #include "engine/controls/richtext/RichTextObject.h"
+#include "engine/controls/widgets/ScrollBar.h"
 #include "engine/core/GameCore.h"
 #include "engine/modules/InputModule.h"
+#include "engine/core/InputState.h"
+#include "engine/core/ObjectGeometry.h"
 #include "platform/Gbk.h"
+#include "platform/KeyState.h"
 #include "platform/OpenExternal.h"
 
 #include <algorithm>
@@ -18,6 +22,8 @@ namespace engine {
 namespace {
 constexpr uint32_t kTextCanvasLink = 0x1980A3;
 constexpr uint32_t kPlacedObjectLink = 0x1980A3;
+constexpr uint32_t kSelectionLayerLink = 0x19C0A2;
+constexpr uint32_t kScrollBarLink = 0x190A3;
 }
 
 void RichText::Create(int width, int height, uint32_t flags, int tag)
@@ -51,16 +57,107 @@ void RichText::SetStyleFlags(uint32_t flags)
     SubscribeSelf(EVT_BLUR);
     SubscribeSelf(EVT_WHEEL_UP);
     SubscribeSelf(EVT_WHEEL_DOWN);
+    if (m_flags & RT_SELECTABLE) {
+        EnableSelection(true);
+        if (!m_selLayer && m_textCanvas) {
+            m_selLayer = CreateCanvas(10, 10, 0xFF00FF);
+            if (m_selLayer) {
+                m_selLayer->SetPen(0x7CA781, 1.0);
+                m_selLayer->AddFlags(ObjectFlags::kDrawInverted);
+                m_selLayer->SetZ(m_textCanvas->GetZ() + 0.01);
+                m_selLayer->MoveTo(m_textCanvas->GetX(), m_textCanvas->GetY());
+                m_selLayer->Show();
+                m_textCanvas->AddChild(m_selLayer, kSelectionLayerLink);
+            }
+        }
+        if (m_flags & RT_CARET)
+            CreateCaret();
+    }
     if (m_flags & RT_SCROLL_BARS) {
         CreateScrollBars();
         SyncScrollBar();
     }
 }
 
-// The scroll bars come with the scroll-bar control; until it is part of the
-// engine the view scrolls by wheel and by ScrollTo only.
-void RichText::CreateScrollBars() {}
-void RichText::SyncScrollBar() {}
+void RichText::CreateScrollBars()
+{
+    const bool single = m_flags & RT_SINGLE_LINE;
+    if ((single && m_hBar) || (!single && m_vBar) || !m_backCanvas)
+        return;
+    GameCore* core = GetCore();
+    if (!core)
+        return;
+    const int first = PROP_SCROLLBAR_FIRST + (single ? 5 : 0);
+    auto picture = [&](int property) {
+        PictureDesc desc;
+        if (const std::string* name = core->GetStringProperty(property))
+            LookupPicture(&desc, *name, 0);
+        return desc;
+    };
+    const PictureDesc track = picture(first);
+    auto* bar = dynamic_cast<ScrollBar*>(RegisterObject(std::make_unique<ScrollBar>()));
+    if (!bar)
+        return;
+    if (single)
+        bar->Create(GetId(), 100, track.height, 0, 0);
+    else
+        bar->Create(GetId(), track.width, 100, 1, 0);
+    bar->SetThumbImage(picture(first + 1));
+    bar->SetThumbPicture(picture(first + 2));
+    if (single) {
+        bar->CreateLeftButton(picture(first + 3));
+        bar->CreateRightButton(picture(first + 4));
+    } else {
+        bar->CreateUpButton(picture(first + 3));
+        bar->CreateDownButton(picture(first + 4));
+    }
+    bar->SetTrackImage(track);
+    bar->Hide();
+    m_backCanvas->AddChild(bar, kScrollBarLink);
+    (single ? m_hBar : m_vBar) = bar;
+}
+
+void RichText::SyncScrollBar()
+{
+    if (!(m_flags & RT_SCROLL_BARS))
+        return;
+    const int W = static_cast<int>(m_viewWidth);
+    const int H = static_cast<int>(m_viewHeight);
+    if (m_vBar) {
+        const int b = static_cast<int>(m_vBar->GetWidth());
+        if (m_contentHeight > H && !m_vBarShown) {
+            m_vBar->SetZ(m_backCanvas->GetZ() + 0.2);
+            m_vBarShown = true;
+            m_vBar->Show();
+            m_vBar->Invalidate();
+            Layout(W, H);
+        } else if (m_contentHeight <= H && m_vBarShown) {
+            m_vBarShown = false;
+            m_vBar->Hide();
+            m_vBar->Invalidate();
+            Layout(W + b, H);
+        }
+        m_vBar->SetRange(m_scrollY - m_top, std::min(static_cast<int>(m_viewHeight), m_contentHeight), m_contentHeight,
+            m_style.fontSize);
+    }
+    if (m_hBar) {
+        const int b = static_cast<int>(m_hBar->GetHeight());
+        if (m_contentWidth > W && !m_hBarShown) {
+            m_hBar->SetZ(m_backCanvas->GetZ() + 0.2);
+            m_hBarShown = true;
+            m_hBar->Show();
+            m_hBar->Invalidate();
+            Layout(W, H);
+        } else if (m_contentWidth <= W && m_hBarShown) {
+            m_hBarShown = false;
+            m_hBar->Hide();
+            m_hBar->Invalidate();
+            Layout(W, H + b);
+        }
+        m_hBar->SetRange(m_scrollX, std::min(static_cast<int>(m_viewWidth), m_contentWidth), m_contentWidth,
+            m_style.fontSize);
+    }
+}
 
 int RichText::Advance(int y, int h) const
 {
@@ -96,12 +193,35 @@ void RichText::Layout(int w, int h)
 {
     if (!m_textCanvas || w < 1 || h < 1)
         return;
+    if ((m_flags & RT_SCROLL_BARS) && m_vBar && m_vBarShown) {
+        const int b = static_cast<int>(m_vBar->GetWidth());
+        w -= b;
+        m_textCanvas->MoveTo(GetX() + m_offsetX - b / 2.0, GetY() + m_offsetY);
+        m_vBar->MoveTo(m_textCanvas->GetX() + w / 2 + b / 2.0, m_textCanvas->GetY());
+        m_vBar->ScaleTo(b, h);
+        m_vBar->Invalidate();
+    } else if ((m_flags & RT_SCROLL_BARS) && m_hBar && m_hBarShown) {
+        const int b = static_cast<int>(m_hBar->GetHeight());
+        h -= b;
+        m_textCanvas->MoveTo(GetX(), GetY() - b / 2.0);
+        m_hBar->MoveTo(m_textCanvas->GetX(), m_textCanvas->GetY() + h / 2 + b / 2.0);
+        m_hBar->ScaleTo(m_viewWidth, b);
+    } else {
+        m_textCanvas->MoveTo(GetX() + m_offsetX, GetY() + m_offsetY);
+    }
+    if (w < 1 || h < 1)
+        return;
     m_viewWidth = static_cast<uint32_t>(w);
     m_viewHeight = static_cast<uint32_t>(h);
-    m_textCanvas->MoveTo(GetX() + m_offsetX, GetY() + m_offsetY);
     m_textCanvas->ResizeBuffer(w, h);
     m_textCanvas->ScaleTo(w, h);
     m_textCanvas->Clear();
+    if (m_selLayer) {
+        m_selLayer->MoveTo(m_textCanvas->GetX(), m_textCanvas->GetY());
+        m_selLayer->ResizeBuffer(w, h);
+        m_selLayer->ScaleTo(w, h);
+        m_selLayer->Clear();
+    }
     // Objects take their size again for the new area.
     for (RichTextNode* n = m_first; n; n = n->next) {
         if (!(n->flags & NODE_OBJECT))
@@ -269,6 +389,17 @@ void RichText::FinishAppend()
 {
     if (!m_addHead)
         return;
+    if (m_caretNode && m_first && m_caretNode != m_addHead) {
+        // Insertion before the caret node: the list is cut there, the new
+        // chain and then the rest are laid out after the cut.
+        RichTextNode* rest = m_caretNode;
+        CutListAt(rest);
+        m_addTail->next = nullptr;
+        AppendLaidOut(m_addHead);
+        AppendLaidOut(rest);
+        TrimLines();
+        return;
+    }
     if (m_last && m_last != m_addTail)
         m_last->next = m_addHead;
     if (!m_openLineStart)
@@ -282,10 +413,173 @@ void RichText::FinishAppend()
     TrimLines();
 }
 
+RichTextNode* RichText::CutListAt(RichTextNode* node)
+{
+    int removed = 0;
+    for (RichTextNode* n = node; n; n = n->next)
+        ++removed;
+    m_nodeCount -= removed;
+    if (node == m_first) {
+        m_pendingX = 0;
+        m_pendingY = m_top;
+        m_pendingLineHeight = 0;
+        m_first = nullptr;
+        m_last = nullptr;
+        m_openLineStart = nullptr;
+        return nullptr;
+    }
+    RichTextNode* before = m_first;
+    while (before && before->next != node)
+        before = before->next;
+    if (!before)
+        return nullptr;
+    before->next = nullptr;
+    m_last = before;
+    m_pendingX = node->x;
+    m_pendingY = node->lineTop;
+    m_pendingLineHeight = before->y + before->height - before->lineTop;
+    // The open line now starts at the first node of before's line.
+    m_openLineStart = nullptr;
+    for (RichTextNode* n = m_first; n; n = n->next) {
+        if (n->lineTop == before->lineTop) {
+            m_openLineStart = n;
+            break;
+        }
+    }
+    return before;
+}
+
+void RichText::AppendLaidOut(RichTextNode* chain)
+{
+    if (!chain)
+        return;
+    int count = 0;
+    RichTextNode* tail = chain;
+    for (RichTextNode* n = chain; n; n = n->next) {
+        ++count;
+        tail = n;
+    }
+    if (m_last)
+        m_last->next = chain;
+    else
+        m_first = chain;
+    if (!m_openLineStart)
+        m_openLineStart = chain;
+    const auto end = LayoutNodes(m_pendingX, m_pendingY, chain, count);
+    m_pendingX = end.first;
+    m_pendingY = end.second;
+    m_last = tail;
+    m_nodeCount += count;
+    RecountLines();
+}
+
+void RichText::RecountLines()
+{
+    int lines = 0;
+    int count = 0;
+    int width = 0;
+    bool any = false;
+    int lineTop = 0;
+    for (const RichTextNode* n = m_first; n; n = n->next) {
+        ++count;
+        if (n->flags & NODE_HIDDEN)
+            continue;
+        if (any && n->lineTop != lineTop)
+            ++lines;
+        any = true;
+        lineTop = n->lineTop;
+        width = std::max(width, n->x + n->width + n->spacing);
+    }
+    m_lineCount = lines;
+    m_nodeCount = count;
+    if (m_flags & RT_SINGLE_LINE)
+        m_contentWidth = width;
+    m_contentHeight = m_last ? m_last->y + m_last->height - m_top : 0;
+}
+
+void RichText::RemoveNodes(RichTextNode* from, RichTextNode* to)
+{
+    if (!from)
+        return;
+    if (to == from)
+        to = from->next;
+    if (m_selStart || m_selEnd)
+        ClearSelection();
+    RichTextNode* before = CutListAt(from);
+    RichTextNode* n = from;
+    while (n && n != to) {
+        RichTextNode* next = n->next;
+        if (m_openLineStart == n)
+            m_openLineStart = nullptr;
+        FreeNode(n);
+        n = next;
+    }
+    AppendLaidOut(to);
+    if (!m_first)
+        RecountLines();
+    m_caretNode = before ? before->next : m_first;
+}
+
+void RichText::RemoveNode(RichTextNode* node)
+{
+    if (node)
+        RemoveNodes(node, node->next);
+}
+
+void RichText::RemoveNodeAt(int index)
+{
+    if (index < 0 || index >= m_nodeCount)
+        return;
+    RichTextNode* n = m_first;
+    for (int i = 0; n && i < index; ++i)
+        n = n->next;
+    RemoveNode(n);
+}
+
+void RichText::DeleteForward()
+{
+    if (!m_first)
+        return;
+    if (m_selStart) {
+        RichTextNode* from = m_selStart;
+        RichTextNode* to = m_selEnd;
+        ClearSelection();
+        RemoveNodes(from, to ? to : nullptr);
+    } else if (m_caretNode) {
+        RemoveNodes(m_caretNode, m_caretNode->next);
+    }
+    RecountLines();
+    RequestRedraw();
+}
+
+void RichText::DeleteBackward()
+{
+    if (!m_first)
+        return;
+    if (m_selStart) {
+        RichTextNode* from = m_selStart;
+        RichTextNode* to = m_selEnd;
+        ClearSelection();
+        RemoveNodes(from, to);
+    } else if (m_caretNode != m_first) {
+        RichTextNode* prev = NodeBefore(m_caretNode);
+        if (prev) {
+            if (m_scrollX > 0)
+                m_scrollX = std::max(0, m_scrollX - prev->width);
+            RemoveNodes(prev, prev->next);
+        }
+    }
+    RecountLines();
+    RequestRedraw();
+}
+
 void RichText::TrimFirstLine()
 {
     if (!m_first)
         return;
+    // The selection may cover the line that goes.
+    if (m_selStart || m_selEnd)
+        ClearSelection();
     const int bottom = m_first->y + m_first->height;
     while (m_first && m_first != m_last && m_first->y + m_first->height == bottom) {
         RichTextNode* next = m_first->next;
@@ -301,7 +595,8 @@ void RichText::TrimFirstLine()
     m_top = bottom;
     m_scrollY = std::max(m_scrollY, m_top);
     --m_lineCount;
-    m_cacheY = kNoCache;
+    // Content coordinates do not move when the top line goes, so the pixel
+    // cache stays good.
 }
 
 void RichText::TrimLines()
@@ -335,6 +630,8 @@ RichTextNode* RichText::NodeAtOffset(int y) const
 void RichText::Clear()
 {
     HidePlacedObjects();
+    ClearSelection();
+    m_hoveredLink = 0;
     RichTextNode* node = m_first;
     while (node) {
         RichTextNode* next = node->next;
@@ -516,6 +813,8 @@ void RichText::RedrawNow(bool useCache)
     m_cacheCopies = 0;
     if (!m_textCanvas || W < 1 || H < 1)
         return;
+    if (m_caret && m_caret->IsShown())
+        ShowCaret(m_caretNode);
     const int cw = std::min(W, m_cacheWidth);
     const int ch = std::min(H, m_cacheHeight);
     if (useCache && m_cacheY != kNoCache && std::abs(m_scrollY - m_cacheY) < H && m_textCanvas->GetPixels()
@@ -638,6 +937,49 @@ void RichText::OpenUrl(const char* text)
 int RichText::OnEvent(const EngineEvent& event)
 {
     switch (event.code) {
+    case EVT_MOUSE_MOVE:
+    case EVT_LBUTTON_DOWN:
+    case EVT_LBUTTON_UP:
+    case EVT_DRAG:
+    case EVT_DBLCLICK: {
+        const auto* input = FromWord<const InputState>(event.data);
+        const int x = input ? input->x : 0;
+        const int y = input ? input->y : 0;
+        if (event.code == EVT_MOUSE_MOVE)
+            OnMouseMove(x, y);
+        else if (event.code == EVT_LBUTTON_DOWN)
+            OnMouseDown(x, y);
+        else if (event.code == EVT_LBUTTON_UP)
+            OnMouseUp(x, y);
+        else if (event.code == EVT_DRAG)
+            OnDrag(x, y);
+        else
+            OnDoubleClick(x, y);
+        return 1;
+    }
+    case EVT_KEY_DOWN: {
+        const auto* input = FromWord<const InputState>(event.data);
+        OnKeyDown(input ? input->lastKeyDown : 0, platform::IsControlDown());
+        return 1;
+    }
+    case EVT_BLUR:
+        OnBlur();
+        return 1;
+    case EVT_RT_COPY:
+        CopySelection();
+        return 1;
+    case EVT_SCROLL:
+        if (const auto* values = FromWord<const double>(event.param))
+            ScrollTo(m_top + static_cast<int>(values[0]));
+        return 0;
+    case EVT_SCROLL_UP:
+    case EVT_SCROLL_LEFT:
+        ScrollLineUp();
+        return 1;
+    case EVT_SCROLL_DOWN:
+    case EVT_SCROLL_RIGHT:
+        ScrollLineDown();
+        return 1;
     case EVT_WHEEL_UP:
         ScrollLineUp();
         return 1;

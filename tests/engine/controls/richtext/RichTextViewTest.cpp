@@ -4,7 +4,12 @@
 #include "engine/controls/richtext/RichText.h"
 #include "engine/controls/richtext/RichTextLink.h"
 #include "engine/controls/richtext/RichTextObject.h"
+#include "engine/controls/widgets/ScrollBar.h"
+#include "platform/Clipboard.h"
 #include "platform/OpenExternal.h"
+#include "platform/WindowMessages.h"
+
+#include <SDL.h>
 #include "tests/engine/core/objects/HostFixture.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +23,27 @@ using namespace engine;
 
 class RichTextView : public objectstest::HostEngine {
 protected:
+    // Delivers the input event the input module would raise for a window
+    // message over the view, with its input record.
+    void Send(uint32_t message, int x, int y, uint32_t key = 0)
+    {
+        InputState state;
+        state.x = x;
+        state.y = y;
+        state.lastKeyDown = key;
+        int code = 0;
+        switch (message) {
+        case platform::kWmMouseMove: code = m_buttonDown ? EVT_DRAG : EVT_MOUSE_MOVE; break;
+        case platform::kWmLButtonDown: code = EVT_LBUTTON_DOWN; m_buttonDown = true; break;
+        case platform::kWmLButtonUp: code = EVT_LBUTTON_UP; m_buttonDown = false; break;
+        case platform::kWmKeyDown: code = EVT_KEY_DOWN; break;
+        default: return;
+        }
+        m_target->OnEvent(EngineEvent(m_target->GetId(), code, 0, ToWord(&state)));
+        Frame();
+    }
+    RichText* m_target = nullptr;
+    bool m_buttonDown = false;
     RichText* MakeView(int w, int h, uint32_t flags)
     {
         auto* view = dynamic_cast<RichText*>(root->RegisterObject(std::make_unique<RichText>()));
@@ -25,6 +51,7 @@ protected:
         view->MoveTo(w / 2, h / 2);
         view->Create(w, h, flags, 0);
         view->Show();
+        m_target = view;
         return view;
     }
     static std::vector<const RichTextNode*> Nodes(const RichText& view)
@@ -116,6 +143,32 @@ TEST_F(RichTextView, WheelScrollsAndKeepInViewFollowsTheEnd)
     EXPECT_EQ(view->GetScrollY(), end);
     view->ScrollTo(-100);
     EXPECT_EQ(view->GetScrollY(), 0);
+}
+
+TEST_F(RichTextView, VerticalBarAppearsWithTallContentAndScrollsTheView)
+{
+    MakePicture("vtrack", 12, 40, 0x808080);
+    MakePicture("vthumb", 12, 20, 0x404040);
+    for (int i = 0; i < 5; ++i)
+        core().SetStringProperty(PROP_SCROLLBAR_FIRST + i, i == 0 ? "vtrack" : "vthumb");
+    RichText* view = MakeView(200, 50, RT_BACK_COLOUR | RT_KEEP_IN_VIEW | RT_SCROLL_BARS | RT_REDRAW_NOW);
+    view->SetFontSize(20);
+    ASSERT_NE(view->GetVerticalBar(), nullptr);
+    EXPECT_FALSE(view->GetVerticalBar()->IsShown());
+    EXPECT_EQ(view->GetViewWidth(), 200);
+    for (int i = 0; i < 6; ++i)
+        view->AppendText("line\n");
+    EXPECT_TRUE(view->GetVerticalBar()->IsShown());
+    EXPECT_EQ(view->GetViewWidth(), 188);
+    EXPECT_DOUBLE_EQ(view->GetVerticalBar()->GetContentLength(), view->GetContentHeight());
+    // The bar reports a position: the view scrolls there.
+    const double values[3] = { 24, 50, static_cast<double>(view->GetContentHeight()) };
+    view->OnEvent(EngineEvent(view->GetId(), EVT_SCROLL, ToWord(values)));
+    EXPECT_EQ(view->GetScrollY(), 24);
+    view->Clear();
+    view->AppendText("x");
+    EXPECT_FALSE(view->GetVerticalBar()->IsShown());
+    EXPECT_EQ(view->GetViewWidth(), 200);
 }
 
 TEST_F(RichTextView, SingleLineScrollsHorizontally)
@@ -262,6 +315,105 @@ TEST_F(RichTextView, InlineObjectsAndButtons)
     view->Clear();
     Frames(2);
     EXPECT_EQ(objects->FindById(pictureId), nullptr);
+}
+
+TEST_F(RichTextView, MouseSelectionAndControlCCopy)
+{
+    // View at the window's top-left corner: engine and content coordinates
+    // agree.
+    RichText* view = MakeView(200, 100, RT_BACK_COLOUR | RT_SELECTABLE);
+    view->SetFontSize(20);
+    view->AppendText("abc def\n中文<z=pic>xy");
+    MakePicture("pic", 16, 12, 0x00FF00);
+    view->AppendText("<z=pic>end");
+    Frame();
+    // Press on the right half of 'a', drag to the left half of 'e' on the
+    // first line: "bc d" is selected.
+    Send(platform::kWmMouseMove, 7, 10);
+    Send(platform::kWmLButtonDown, 7, 10);
+    Send(platform::kWmMouseMove, 41, 10);
+    Send(platform::kWmMouseMove, 51, 10);
+    Send(platform::kWmLButtonUp, 51, 10);
+    ASSERT_NE(view->GetSelectionStart(), nullptr);
+    EXPECT_EQ(static_cast<char>(view->GetSelectionStart()->code), 'b');
+    EXPECT_EQ(static_cast<char>(view->GetSelectionEnd()->code), 'e');
+    EXPECT_TRUE(view->GetSelectionLayer()->IsShown());
+    EXPECT_EQ(view->SelectionText(), "bc d");
+
+    // Across the line end and the picture to the end of the text (the first
+    // picture tag came before its picture existed and was swallowed).
+    Send(platform::kWmLButtonDown, 41, 10);
+    Send(platform::kWmMouseMove, 150, 30);
+    Send(platform::kWmMouseMove, 199, 99);
+    Send(platform::kWmLButtonUp, 199, 99);
+    EXPECT_EQ(view->SelectionText(), "def\n中文xy[图片]end");
+
+    platform::SetClipboardText("before");
+    SDL_SetModState(KMOD_LCTRL);
+    Send(platform::kWmKeyDown, 0, 0, 'C');
+    SDL_SetModState(KMOD_NONE);
+    std::string copied;
+    ASSERT_TRUE(platform::GetClipboardText(copied));
+    EXPECT_EQ(copied, "def\n中文xy[图片]end");
+
+    // A masked view copies nothing.
+    view->SetStyleFlags(view->GetStyleFlags() | RT_MASKED);
+    platform::SetClipboardText("kept");
+    view->CopySelection();
+    ASSERT_TRUE(platform::GetClipboardText(copied));
+    EXPECT_EQ(copied, "kept");
+}
+
+TEST_F(RichTextView, DoubleClickSelectsAWordOrOneChineseCharacter)
+{
+    RichText* view = MakeView(200, 100, RT_BACK_COLOUR | RT_SELECTABLE);
+    view->SetFontSize(20);
+    view->AppendText("abc def 中文");
+    view->OnMouseDown(15, 10);
+    view->OnMouseUp(15, 10);
+    view->OnDoubleClick(15, 10);
+    EXPECT_EQ(view->SelectionText(), "abc");
+    view->OnMouseDown(85, 10);
+    view->OnMouseUp(85, 10);
+    view->OnDoubleClick(85, 10);
+    EXPECT_EQ(view->SelectionText(), "中");
+}
+
+TEST_F(RichTextView, PastedTextGoesThroughTheMarkupReader)
+{
+    RichText* view = MakeView(200, 100, RT_BACK_COLOUR | RT_SELECTABLE);
+    platform::SetClipboardText("<c=255>红");
+    view->PasteClipboard();
+    ASSERT_EQ(view->GetNodeCount(), 1);
+    EXPECT_EQ(view->GetFirstNode()->colour, 0x0000FFu);
+}
+
+TEST_F(RichTextView, HoveringAndClickingALinkByMouse)
+{
+    MakePicture("glow", 40, 20, 0x00FFFF);
+    RichText* view = MakeView(200, 100, RT_BACK_COLOUR | RT_LINKS);
+    view->SetFontSize(20);
+    view->AppendText("<url_text=http://x.test/,link,glow> tail");
+    const int linkId = view->FindNodeObject(view->GetFirstNode());
+    auto* link = dynamic_cast<RichTextLink*>(objects->FindById(linkId));
+    ASSERT_TRUE(link && link->GetHighlight());
+    std::vector<std::string> opened;
+    platform::SetOpenExternalHook([&](const std::string& a) {
+        opened.push_back(a);
+        return true;
+    });
+    Send(platform::kWmMouseMove, 5, 10);
+    EXPECT_TRUE(link->GetHighlight()->IsShown());
+    EXPECT_LT(link->GetHighlight()->GetOpacity(), 1.0);
+    Frames(12, 31);
+    EXPECT_DOUBLE_EQ(link->GetHighlight()->GetOpacity(), 1.0);
+    Send(platform::kWmLButtonDown, 5, 10);
+    Send(platform::kWmLButtonUp, 5, 10);
+    Frames(2);
+    Send(platform::kWmMouseMove, 150, 10);
+    EXPECT_FALSE(link->GetHighlight()->IsShown());
+    platform::SetOpenExternalHook(nullptr);
+    EXPECT_EQ(opened, (std::vector<std::string> { "http://x.test/" }));
 }
 
 } // namespace
