@@ -459,8 +459,13 @@ void ScriptedServer::Loop::Run()
         int ready = poll(fds, count, timeout);
         if (ready < 0)
             continue; // EINTR
-        if (fds[0].revents & POLLIN)
+        if (fds[0].revents & POLLIN) {
+            // Commands first: one given before the client's next bytes (a
+            // stall, say) must apply to them. The socket waits for the next
+            // turn.
             m_wake.TryTake();
+            continue;
+        }
         if (fds[1].revents & POLLIN)
             Accept();
         else if (watchClient && fds[2].revents != 0 && m_client.Valid()) {

@@ -319,8 +319,10 @@ TEST_F(ScriptedServerTest, StallHoldsRepliesUntilItEnds)
     ASSERT_TRUE(client.ReadMessage(type, wireId, m));
     EXPECT_EQ(m.body, "after");
 
-    server.Stall(80);
+    // Timed from before the stall is asked for: the reply cannot come
+    // before the stall has run its course, however late either thread runs.
     auto start = Clock::now();
+    server.Stall(80);
     ASSERT_TRUE(client.Request(30, "", true));
     ASSERT_TRUE(client.ReadMessage(type, wireId, m));
     EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count(), 60);
