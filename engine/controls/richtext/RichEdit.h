@@ -16,6 +16,8 @@ public:
     ~RichEdit() override = default;
 
     virtual void Create(int width, int height, uint32_t flags);
+    // The view's own creation, with a tag, stays reachable beside it.
+    using RichText::Create;
     // The submit event goes to target with code (both 0: none); its param is
     // a text made with AllocEventBlock that the receiver frees, its data this
     // box.

@@ -15,7 +15,6 @@
 namespace engine {
 
 namespace {
-constexpr uint32_t kSelectionLayerLink = 0x19C0A2;
 constexpr uint32_t kKeyC = 67;
 } // namespace
 
