@@ -27,6 +27,7 @@
 #include "engine/core/objects/SpriteObject.h"
 #include "engine/modules/GdiPaintModule.h"
 #include "platform/MessageLoop.h"
+#include "tools/FrameShot.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -186,56 +187,6 @@ public:
     int lines = 0;
 };
 
-void Pump(int ms)
-{
-    const uint32_t start = SDL_GetTicks();
-    while (SDL_GetTicks() - start < static_cast<uint32_t>(ms))
-        platform::MessageLoop::PumpOnce(5);
-}
-
-bool SavePng(const engine::GdiPaintModule& paint, const char* path)
-{
-    std::vector<uint32_t> pixels = paint.FinishedFrame();
-    for (uint32_t& p : pixels)
-        p |= 0xff000000u; // the frame is shown opaque
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), paint.GetWidth(), paint.GetHeight(), 32,
-        paint.GetWidth() * 4, SDL_PIXELFORMAT_ARGB8888);
-    if (!surface)
-        return false;
-    const bool ok = IMG_SavePNG(surface, path) == 0;
-    SDL_FreeSurface(surface);
-    return ok;
-}
-
-bool CheckPng(const char* path)
-{
-    SDL_Surface* loaded = IMG_Load(path);
-    if (!loaded) {
-        std::fprintf(stderr, "controls-shot: %s was not written or cannot be read\n", path);
-        return false;
-    }
-    SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
-    SDL_FreeSurface(loaded);
-    if (!rgba)
-        return false;
-    std::set<uint32_t> colours;
-    const auto* rows = static_cast<const uint8_t*>(rgba->pixels);
-    for (int y = 0; y < rgba->h; ++y)
-        for (int x = 0; x < rgba->w; ++x) {
-            uint32_t p;
-            std::memcpy(&p, rows + static_cast<size_t>(y) * rgba->pitch + static_cast<size_t>(x) * 4, 4);
-            colours.insert(p);
-        }
-    const bool sized = rgba->w == kWidth && rgba->h == kHeight;
-    SDL_FreeSurface(rgba);
-    std::printf("controls-shot: %zu colours\n", colours.size());
-    if (!sized || colours.size() < 32) {
-        std::fprintf(stderr, "controls-shot: the picture is blank or of the wrong size\n");
-        return false;
-    }
-    return true;
-}
-
 template <typename T>
 T* Register(engine::GameObject& root)
 {
@@ -372,13 +323,13 @@ int main(int argc, char** argv)
     number->Invalidate();
     number->CountTo(2026, 97, 30, nullptr);
 
-    Pump(900);
-    if (!SavePng(*paint, out)) {
+    tools::PumpFor(900);
+    if (!tools::SaveFramePng(*paint, out)) {
         std::fprintf(stderr, "controls-shot: cannot write %s (%s)\n", out, SDL_GetError());
         return 1;
     }
     std::printf("controls-shot: wrote %s (%d sequenced events shown)\n", out, log->lines);
-    if (check && (!CheckPng(out) || log->lines != 3))
+    if (check && (!tools::CheckFramePng("controls-shot", out, kWidth, kHeight) || log->lines != 3))
         return 1;
     return 0;
 }

@@ -15,6 +15,7 @@
 #include "engine/core/objects/SpriteObject.h"
 #include "engine/modules/GdiPaintModule.h"
 #include "platform/MessageLoop.h"
+#include "tools/FrameShot.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -83,56 +84,6 @@ uint32_t Card(int x, int y, int w, int h)
 uint32_t Checker(int x, int y, int, int)
 {
     return ((x / 8 + y / 8) % 2) ? Bgra(240, 200, 40) : Bgra(40, 90, 200);
-}
-
-void Pump(int ms)
-{
-    const uint32_t start = SDL_GetTicks();
-    while (SDL_GetTicks() - start < static_cast<uint32_t>(ms))
-        platform::MessageLoop::PumpOnce(5);
-}
-
-bool SavePng(const engine::GdiPaintModule& paint, const char* path)
-{
-    std::vector<uint32_t> pixels = paint.FinishedFrame();
-    for (uint32_t& p : pixels)
-        p |= 0xff000000u; // the frame is shown opaque
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), paint.GetWidth(), paint.GetHeight(), 32,
-        paint.GetWidth() * 4, SDL_PIXELFORMAT_ARGB8888);
-    if (!surface)
-        return false;
-    const bool ok = IMG_SavePNG(surface, path) == 0;
-    SDL_FreeSurface(surface);
-    return ok;
-}
-
-bool CheckPng(const char* path)
-{
-    SDL_Surface* loaded = IMG_Load(path);
-    if (!loaded) {
-        std::fprintf(stderr, "scene-shot: %s was not written or cannot be read\n", path);
-        return false;
-    }
-    SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
-    SDL_FreeSurface(loaded);
-    if (!rgba)
-        return false;
-    std::set<uint32_t> colours;
-    const auto* rows = static_cast<const uint8_t*>(rgba->pixels);
-    for (int y = 0; y < rgba->h; ++y)
-        for (int x = 0; x < rgba->w; ++x) {
-            uint32_t p;
-            std::memcpy(&p, rows + static_cast<size_t>(y) * rgba->pitch + static_cast<size_t>(x) * 4, 4);
-            colours.insert(p);
-        }
-    const bool sized = rgba->w == kWidth && rgba->h == kHeight;
-    SDL_FreeSurface(rgba);
-    std::printf("scene-shot: %zu colours\n", colours.size());
-    if (!sized || colours.size() < 32) {
-        std::fprintf(stderr, "scene-shot: the picture is blank or of the wrong size\n");
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -227,18 +178,18 @@ int main(int argc, char** argv)
         board->MoveTo(kWidth - 130, 80);
     root->ShowSystemNote(1);
 
-    Pump(700);
+    tools::PumpFor(700);
     if (engine::CanvasObject* board = root->FindSystemBoard()) {
         board->MoveTo(kWidth - 140, 90);
         board->Invalidate();
     }
-    Pump(200);
-    if (!SavePng(*paint, out)) {
+    tools::PumpFor(200);
+    if (!tools::SaveFramePng(*paint, out)) {
         std::fprintf(stderr, "scene-shot: cannot write %s (%s)\n", out, SDL_GetError());
         return 1;
     }
     std::printf("scene-shot: wrote %s\n", out);
-    if (check && !CheckPng(out))
+    if (check && !tools::CheckFramePng("scene-shot", out, kWidth, kHeight))
         return 1;
     return 0;
 }
