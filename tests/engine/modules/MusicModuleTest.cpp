@@ -1,7 +1,7 @@
-#include "tests/platform/WavBuilder.h"
 #include "engine/modules/MusicModule.h"
 
 #include "MidiFileBuilder.h"
+#include "tests/platform/WavBuilder.h"
 #include "engine/core/EngineObject.h"
 #include "engine/core/GameCore.h"
 #include "engine/core/ObjectModule.h"
