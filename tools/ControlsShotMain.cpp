@@ -40,57 +40,14 @@
 
 namespace {
 
+using tools::AddPicture;
+using tools::Bgra;
+using tools::Felt;
+
 constexpr int kWidth = 560;
 constexpr int kHeight = 360;
 
 class ShotRoot : public engine::RectObject { };
-
-uint32_t Bgra(int r, int g, int b, int a = 255)
-{
-    return static_cast<uint32_t>(b) | static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(r) << 16
-        | static_cast<uint32_t>(a) << 24;
-}
-
-using Shade = uint32_t (*)(int x, int y, int w, int h, int frame);
-
-// A picture of one or more frames (one below the other) built in memory and
-// filed in the paint module's cache.
-engine::PictureDesc AddPicture(engine::GdiPaintModule& paint, engine::GameObject& root, const char* name, int w,
-    int h, Shade shade, int frames = 1)
-{
-    engine::PictureData record;
-    record.frameWidth = static_cast<uint16_t>(w);
-    record.frameHeight = static_cast<uint16_t>(h);
-    record.frameCount = static_cast<uint16_t>(frames);
-    record.framesPerRow = 1;
-    record.flags = engine::kPictureAlpha;
-    record.colourKey = engine::kNoColourKey;
-    record.pixels.resize(static_cast<size_t>(w) * h * frames * 4);
-    for (int f = 0; f < frames; ++f)
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const uint32_t bgra = shade(x, y, w, h, f);
-                std::memcpy(record.pixels.data() + ((static_cast<size_t>(f) * h + y) * w + x) * 4, &bgra, 4);
-            }
-    if (frames > 1) {
-        record.flags |= engine::kPictureDelays;
-        record.frameDelays.assign(static_cast<size_t>(frames), 150);
-    }
-    engine::PictureDesc desc;
-    desc.record = &record;
-    desc.width = w;
-    desc.height = h;
-    paint.AddImage(desc, name);
-    engine::PictureDesc cached;
-    root.LookupPicture(&cached, name, 0);
-    return cached;
-}
-
-uint32_t Felt(int x, int y, int w, int h, int)
-{
-    const int d = (x * 40 / w) + (y * 30 / h);
-    return Bgra(10, 70 + d, 40 + d / 2);
-}
 
 // A window frame with a soft shadow band on top, a blue title band, a grey
 // border and a transparent inside.
@@ -197,36 +154,18 @@ T* Register(engine::GameObject& root)
 
 int main(int argc, char** argv)
 {
-    bool check = false;
-    const char* out = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--check") == 0)
-            check = true;
-        else
-            out = argv[i];
-    }
-    if (!out) {
-        std::fprintf(stderr, "usage: controls-shot [--check] <out.png>\n");
+    tools::ShotArgs args;
+    if (!tools::ParseShotArgs("controls-shot", argc, argv, args))
         return 2;
-    }
+    const bool check = args.check;
+    const char* out = args.out;
 
     engine::COrbitVaneWnd host;
-    if (!host.Create("KbZn 控件", kWidth, kHeight)) {
-        std::fprintf(stderr, "controls-shot: no window (%s)\n", SDL_GetError());
-        return 1;
-    }
     auto owned = std::make_unique<ShotRoot>();
     ShotRoot* root = owned.get();
-    if (!host.Init(std::move(owned))) {
-        std::fprintf(stderr, "controls-shot: the frame timer did not start\n");
+    engine::GdiPaintModule* paint = tools::OpenShotWindow("controls-shot", host, "KbZn 控件", kWidth, kHeight, std::move(owned));
+    if (!paint)
         return 1;
-    }
-    host.GetWindow().Show(platform::ShowCommand::kShow);
-    auto* paint = dynamic_cast<engine::GdiPaintModule*>(host.GetCore().FindModule(engine::MODULE_PAINT));
-    if (!paint) {
-        std::fprintf(stderr, "controls-shot: no paint module\n");
-        return 1;
-    }
 
     engine::SpriteObject* felt = root->CreateSprite(AddPicture(*paint, *root, "shot_felt", kWidth, kHeight, Felt));
     felt->MoveTo(kWidth / 2, kHeight / 2);

@@ -1,9 +1,12 @@
 #pragma once
-// What the visual-check programs share: letting the engine run, saving the
-// paint module's finished frame as a PNG, and checking that a saved frame
-// is there, of the right size and not blank. Header-only, for the programs
-// that link the engine and SDL2_image.
+// What the visual-check programs share: their command line, opening the
+// engine host window, pictures drawn in code, letting the engine run,
+// saving the paint module's finished frame as a PNG, and checking that a
+// saved frame is there, of the right size and not blank. Header-only, for
+// the programs that link the engine and SDL2_image.
 
+#include "engine/core/objects/COrbitVaneWnd.h"
+#include "engine/core/objects/RectObject.h"
 #include "engine/modules/GdiPaintModule.h"
 #include "platform/MessageLoop.h"
 
@@ -12,10 +15,100 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <set>
+#include <string_view>
 #include <vector>
 
 namespace tools {
+
+// "program [--check] <out.png>"; false (with the usage written) when no
+// output file is named.
+struct ShotArgs {
+    bool check = false;
+    const char* out = nullptr;
+};
+
+inline bool ParseShotArgs(const char* program, int argc, char** argv, ShotArgs& args)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--check") == 0)
+            args.check = true;
+        else
+            args.out = argv[i];
+    }
+    if (!args.out)
+        std::fprintf(stderr, "usage: %s [--check] <out.png>\n", program);
+    return args.out != nullptr;
+}
+
+// Creates, starts and shows the host window with root; its paint module,
+// or null with a message when any step fails.
+inline engine::GdiPaintModule* OpenShotWindow(const char* program, engine::COrbitVaneWnd& host,
+    std::string_view title, int width, int height, std::unique_ptr<engine::RectObject> root)
+{
+    if (!host.Create(title, width, height)) {
+        std::fprintf(stderr, "%s: no window (%s)\n", program, SDL_GetError());
+        return nullptr;
+    }
+    if (!host.Init(std::move(root))) {
+        std::fprintf(stderr, "%s: the frame timer did not start\n", program);
+        return nullptr;
+    }
+    host.GetWindow().Show(platform::ShowCommand::kShow);
+    auto* paint = dynamic_cast<engine::GdiPaintModule*>(host.GetCore().FindModule(engine::MODULE_PAINT));
+    if (!paint)
+        std::fprintf(stderr, "%s: no paint module\n", program);
+    return paint;
+}
+
+inline uint32_t Bgra(int r, int g, int b, int a = 255)
+{
+    return static_cast<uint32_t>(b) | static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(r) << 16
+        | static_cast<uint32_t>(a) << 24;
+}
+
+using Shade = uint32_t (*)(int x, int y, int w, int h, int frame);
+
+// A picture of one or more frames (one below the other) built in memory and
+// filed in the paint module's cache.
+inline engine::PictureDesc AddPicture(engine::GdiPaintModule& paint, engine::GameObject& root, const char* name,
+    int w, int h, Shade shade, int frames = 1)
+{
+    engine::PictureData record;
+    record.frameWidth = static_cast<uint16_t>(w);
+    record.frameHeight = static_cast<uint16_t>(h);
+    record.frameCount = static_cast<uint16_t>(frames);
+    record.framesPerRow = 1;
+    record.flags = engine::kPictureAlpha;
+    record.colourKey = engine::kNoColourKey;
+    record.pixels.resize(static_cast<size_t>(w) * h * frames * 4);
+    for (int f = 0; f < frames; ++f)
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const uint32_t bgra = shade(x, y, w, h, f);
+                std::memcpy(record.pixels.data() + ((static_cast<size_t>(f) * h + y) * w + x) * 4, &bgra, 4);
+            }
+    if (frames > 1) {
+        record.flags |= engine::kPictureDelays;
+        record.frameDelays.assign(static_cast<size_t>(frames), 150);
+    }
+    engine::PictureDesc desc;
+    desc.record = &record;
+    desc.width = w;
+    desc.height = h;
+    paint.AddImage(desc, name);
+    engine::PictureDesc cached;
+    root.LookupPicture(&cached, name, 0);
+    return cached;
+}
+
+// The green table felt behind every scene.
+inline uint32_t Felt(int x, int y, int w, int h, int)
+{
+    const int d = (x * 40 / w) + (y * 30 / h);
+    return Bgra(10, 70 + d, 40 + d / 2);
+}
 
 // Runs the thread's message loop (and so the engine's frames) for ms.
 inline void PumpFor(int ms)

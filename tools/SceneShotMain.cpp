@@ -29,51 +29,16 @@
 
 namespace {
 
+using tools::AddPicture;
+using tools::Bgra;
+using tools::Felt;
+
 constexpr int kWidth = 560;
 constexpr int kHeight = 360;
 
 class SceneRoot : public engine::RectObject { };
 
-// A picture built in memory and filed in the paint module's cache.
-engine::PictureDesc AddPicture(engine::GdiPaintModule& paint, engine::GameObject& root, const char* name, int w,
-    int h, uint32_t (*shade)(int x, int y, int w, int h))
-{
-    engine::PictureData record;
-    record.frameWidth = static_cast<uint16_t>(w);
-    record.frameHeight = static_cast<uint16_t>(h);
-    record.frameCount = 1;
-    record.framesPerRow = 1;
-    record.flags = engine::kPictureAlpha;
-    record.colourKey = engine::kNoColourKey;
-    record.pixels.resize(static_cast<size_t>(w) * h * 4);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const uint32_t bgra = shade(x, y, w, h);
-            std::memcpy(record.pixels.data() + (static_cast<size_t>(y) * w + x) * 4, &bgra, 4);
-        }
-    engine::PictureDesc desc;
-    desc.record = &record;
-    desc.width = w;
-    desc.height = h;
-    paint.AddImage(desc, name);
-    engine::PictureDesc cached;
-    root.LookupPicture(&cached, name, 0);
-    return cached;
-}
-
-uint32_t Bgra(int r, int g, int b, int a = 255)
-{
-    return static_cast<uint32_t>(b) | static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(r) << 16
-        | static_cast<uint32_t>(a) << 24;
-}
-
-uint32_t Felt(int x, int y, int w, int h)
-{
-    const int d = (x * 40 / w) + (y * 30 / h);
-    return Bgra(10, 70 + d, 40 + d / 2);
-}
-
-uint32_t Card(int x, int y, int w, int h)
+uint32_t Card(int x, int y, int w, int h, int)
 {
     if (x < 3 || y < 3 || x >= w - 3 || y >= h - 3)
         return Bgra(30, 30, 120);
@@ -81,7 +46,7 @@ uint32_t Card(int x, int y, int w, int h)
     return diamond ? Bgra(210, 30, 40) : Bgra(250, 248, 240);
 }
 
-uint32_t Checker(int x, int y, int, int)
+uint32_t Checker(int x, int y, int, int, int)
 {
     return ((x / 8 + y / 8) % 2) ? Bgra(240, 200, 40) : Bgra(40, 90, 200);
 }
@@ -90,36 +55,18 @@ uint32_t Checker(int x, int y, int, int)
 
 int main(int argc, char** argv)
 {
-    bool check = false;
-    const char* out = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--check") == 0)
-            check = true;
-        else
-            out = argv[i];
-    }
-    if (!out) {
-        std::fprintf(stderr, "usage: scene-shot [--check] <out.png>\n");
+    tools::ShotArgs args;
+    if (!tools::ParseShotArgs("scene-shot", argc, argv, args))
         return 2;
-    }
+    const bool check = args.check;
+    const char* out = args.out;
 
     engine::COrbitVaneWnd host;
-    if (!host.Create("KbZn 场景", kWidth, kHeight)) {
-        std::fprintf(stderr, "scene-shot: no window (%s)\n", SDL_GetError());
-        return 1;
-    }
     auto owned = std::make_unique<SceneRoot>();
     SceneRoot* root = owned.get();
-    if (!host.Init(std::move(owned))) {
-        std::fprintf(stderr, "scene-shot: the frame timer did not start\n");
+    engine::GdiPaintModule* paint = tools::OpenShotWindow("scene-shot", host, "KbZn 场景", kWidth, kHeight, std::move(owned));
+    if (!paint)
         return 1;
-    }
-    host.GetWindow().Show(platform::ShowCommand::kShow);
-    auto* paint = dynamic_cast<engine::GdiPaintModule*>(host.GetCore().FindModule(engine::MODULE_PAINT));
-    if (!paint) {
-        std::fprintf(stderr, "scene-shot: no paint module\n");
-        return 1;
-    }
 
     // The table felt behind everything.
     engine::SpriteObject* felt = root->CreateSprite(AddPicture(*paint, *root, "scene_felt", kWidth, kHeight, Felt));
