@@ -566,18 +566,24 @@ int CardTable::CollectPairs(const int* cards, int n, int valid, PlayList& list)
     return Collect(cards, n, list, true, build);
 }
 
-int CardTable::BuildPair(const int* cards, int n, const int* histogram, int histogramSize, int wildcards,
-    PlayRecord& record)
+int CardTable::BuildSameValueGroup(const int* cards, int n, const int* histogram, int histogramSize, int wildcards,
+    PlayRecord& record, int size, int type)
 {
-    int v = FindGroup(histogram, histogramSize, 2, wildcards, record.value);
+    int v = FindGroup(histogram, histogramSize, size, wildcards, record.value);
     if (v < 0)
         return 0;
     WorkList work = MakeWorkList(cards, n);
-    PlayRecord built(CT_PAIR, CT_PAIR, Order(v), 2);
-    if (!TakeCards(built, work, v, 2, -1))
+    PlayRecord built(type, type, Order(v), size);
+    if (!TakeCards(built, work, v, size, -1))
         return 0;
     record = built;
     return 1;
+}
+
+int CardTable::BuildPair(const int* cards, int n, const int* histogram, int histogramSize, int wildcards,
+    PlayRecord& record)
+{
+    return BuildSameValueGroup(cards, n, histogram, histogramSize, wildcards, record, 2, CT_PAIR);
 }
 
 int CardTable::CollectTriples(const int* cards, int n, int valid, PlayList& list)
@@ -593,15 +599,7 @@ int CardTable::CollectTriples(const int* cards, int n, int valid, PlayList& list
 int CardTable::BuildTriple(const int* cards, int n, const int* histogram, int histogramSize, int wildcards,
     PlayRecord& record)
 {
-    int v = FindGroup(histogram, histogramSize, 3, wildcards, record.value);
-    if (v < 0)
-        return 0;
-    WorkList work = MakeWorkList(cards, n);
-    PlayRecord built(CT_TRIPLE, CT_TRIPLE, Order(v), 3);
-    if (!TakeCards(built, work, v, 3, -1))
-        return 0;
-    record = built;
-    return 1;
+    return BuildSameValueGroup(cards, n, histogram, histogramSize, wildcards, record, 3, CT_TRIPLE);
 }
 
 int CardTable::CollectBombs(const int* cards, int n, int valid, PlayList& list)

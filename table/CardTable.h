@@ -176,6 +176,10 @@ protected:
     // Takes count cards of the value into the record (MoveCardsByValue);
     // false when the cards ran out.
     bool TakeCards(PlayRecord& into, WorkList& work, int value, int count, int suit) const;
+    // The builders of one group of equal values (pair, triple, quad): the
+    // lowest group of size cards above record.value, wildcards filling in.
+    int BuildSameValueGroup(const int* cards, int n, const int* histogram, int histogramSize, int wildcards,
+        PlayRecord& record, int size, int type);
     // Collector frame: checks n and the list, counts the selection, clears
     // the next entry and runs build (once, or while it succeeds); appends
     // on success.

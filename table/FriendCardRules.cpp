@@ -312,15 +312,7 @@ int FriendCardRules::CollectQuads(const int* cards, int n, int valid, PlayList& 
 int FriendCardRules::BuildQuad(const int* cards, int n, const int* histogram, int histogramSize, int wildcards,
     PlayRecord& record)
 {
-    int v = FindGroup(histogram, histogramSize, 4, wildcards, record.value);
-    if (v < 0)
-        return 0;
-    WorkList work = MakeWorkList(cards, n);
-    PlayRecord built(CT_QUAD, CT_QUAD, Order(v), 4);
-    if (!TakeCards(built, work, v, 4, -1))
-        return 0;
-    record = built;
-    return 1;
+    return BuildSameValueGroup(cards, n, histogram, histogramSize, wildcards, record, 4, CT_QUAD);
 }
 
 FriendCardRules& SharedFriendRules()
