@@ -216,15 +216,24 @@ private:
     std::map<std::tuple<std::string, bool, bool>, Resolution> m_resolved;
 };
 
-// A renderer's own scaling of a shared face, so renderers with different
-// sizes never disturb each other.
+// One font this renderer has selected: its own scaling of a shared face
+// (so renderers with different sizes never disturb each other), its
+// metrics, and the id its glyphs are cached under. Kept after the renderer
+// moves on, so that switching back and forth between a few fonts (as text
+// drawn in several styles does character by character) costs a lookup.
 struct FontRenderer::SizeHandle {
+    uint32_t id = 0;
+    Face* face = nullptr; // non-owning; none when no font could be loaded
     FT_Size size = nullptr;
+    FontMetrics metrics;
 };
 
 struct FontRenderer::Cache {
     static constexpr size_t kMaxGlyphs = 8192;
-    std::unordered_map<std::string, uint32_t> fontIds;
+    static constexpr size_t kMaxFonts = 64;
+    using FontKey = std::tuple<std::string, int, int, bool, bool>;
+    std::map<FontKey, std::unique_ptr<SizeHandle>> fonts;
+    uint32_t nextFontId = 1; // never reused, so dropped fonts' glyphs never match
     uint32_t currentFont = 0;
     std::unordered_map<uint64_t, GlyphImage> glyphs;
     std::unordered_map<uint64_t, int> advances;
@@ -232,12 +241,18 @@ struct FontRenderer::Cache {
 
 FontRenderer::FontRenderer() : m_catalog(Catalog::Instance()), m_cache(std::make_unique<Cache>()) {}
 
-FontRenderer::~FontRenderer()
+FontRenderer::~FontRenderer() { ReleaseFonts(); }
+
+void FontRenderer::ReleaseFonts()
 {
-    if (m_sizeHandle) {
-        std::lock_guard lock(m_catalog->Lock());
-        FT_Done_Size(m_sizeHandle->size);
+    std::lock_guard lock(m_catalog->Lock());
+    for (auto& [key, handle] : m_cache->fonts) {
+        if (handle->size)
+            FT_Done_Size(handle->size);
     }
+    m_cache->fonts.clear();
+    m_sizeHandle = nullptr;
+    m_face = nullptr;
 }
 
 bool FontRenderer::HasFont() const { return m_face != nullptr && m_sizeHandle != nullptr; }
@@ -255,47 +270,56 @@ bool FontRenderer::SelectFont(int size, int weight, std::string_view face, bool 
     m_underline = underline;
     m_faceName.assign(face);
 
-    std::string fontKey = m_faceName + '\x01' + std::to_string(size) + '\x01' + std::to_string(weight) + '\x01'
-        + (italic ? '1' : '0') + (underline ? '1' : '0');
-    auto id = m_cache->fontIds.try_emplace(fontKey, static_cast<uint32_t>(m_cache->fontIds.size() + 1)).first;
-    m_cache->currentFont = id->second;
+    Cache::FontKey key(m_faceName, size, weight, italic, underline);
+    auto found = m_cache->fonts.find(key);
+    if (found == m_cache->fonts.end()) {
+        if (m_cache->fonts.size() >= Cache::kMaxFonts)
+            ReleaseFonts();
+        found = m_cache->fonts.emplace(std::move(key), LoadFont()).first;
+    }
+    SizeHandle* handle = found->second.get();
+    m_cache->currentFont = handle->id;
+    m_metrics = handle->metrics;
+    m_face = handle->face;
+    m_sizeHandle = handle->size ? handle : nullptr;
+    return HasFont();
+}
+
+std::unique_ptr<FontRenderer::SizeHandle> FontRenderer::LoadFont()
+{
+    auto handle = std::make_unique<SizeHandle>();
+    handle->id = m_cache->nextFontId++;
+    FontMetrics& metrics = handle->metrics;
+    metrics.size = m_size;
+    metrics.baseline = m_size * 4 / 5;
+    metrics.underlineThickness = 1;
+    metrics.underlineTop = std::min(m_size - 1, metrics.baseline + 1);
 
     std::lock_guard lock(m_catalog->Lock());
-    bool bold = weight >= kBoldWeight;
-    Resolution r = m_catalog->Resolve(m_faceName, bold, italic);
-    if (m_sizeHandle) {
-        FT_Done_Size(m_sizeHandle->size);
-        m_sizeHandle.reset();
-    }
-    m_face = r.face;
-    m_metrics = FontMetrics {};
-    m_metrics.size = size;
-    m_metrics.baseline = size * 4 / 5;
-    m_metrics.underlineThickness = 1;
-    m_metrics.underlineTop = std::min(size - 1, m_metrics.baseline + 1);
-    if (!m_face)
-        return false;
+    const bool bold = m_weight >= kBoldWeight;
+    Resolution r = m_catalog->Resolve(m_faceName, bold, m_italic);
+    if (!r.face)
+        return handle;
     FT_Size ftSize = nullptr;
-    if (FT_New_Size(m_face->ft, &ftSize) != 0 || FT_Activate_Size(ftSize) != 0
-        || FT_Set_Pixel_Sizes(m_face->ft, 0, static_cast<FT_UInt>(size)) != 0) {
+    if (FT_New_Size(r.face->ft, &ftSize) != 0 || FT_Activate_Size(ftSize) != 0
+        || FT_Set_Pixel_Sizes(r.face->ft, 0, static_cast<FT_UInt>(m_size)) != 0) {
         if (ftSize)
             FT_Done_Size(ftSize);
-        m_face = nullptr;
-        return false;
+        return handle;
     }
-    m_sizeHandle = std::make_unique<SizeHandle>();
-    m_sizeHandle->size = ftSize;
+    handle->face = r.face;
+    handle->size = ftSize;
 
-    FT_Face ft = m_face->ft;
-    m_metrics.syntheticBold = r.syntheticBold;
-    m_metrics.syntheticItalic = r.syntheticItalic;
-    m_metrics.baseline = BaselineRow(ft, size);
-    double scale = static_cast<double>(size) / ft->units_per_EM;
+    FT_Face ft = r.face->ft;
+    metrics.syntheticBold = r.syntheticBold;
+    metrics.syntheticItalic = r.syntheticItalic;
+    metrics.baseline = BaselineRow(ft, m_size);
+    double scale = static_cast<double>(m_size) / ft->units_per_EM;
     int thickness = std::max(1, static_cast<int>(ft->underline_thickness * scale + 0.5));
-    int centre = m_metrics.baseline + static_cast<int>(-ft->underline_position * scale + 0.5);
-    m_metrics.underlineThickness = std::min(thickness, size);
-    m_metrics.underlineTop = std::clamp(centre - thickness / 2, 0, size - m_metrics.underlineThickness);
-    return true;
+    int centre = metrics.baseline + static_cast<int>(-ft->underline_position * scale + 0.5);
+    metrics.underlineThickness = std::min(thickness, m_size);
+    metrics.underlineTop = std::clamp(centre - thickness / 2, 0, m_size - metrics.underlineThickness);
+    return handle;
 }
 
 namespace {

@@ -85,10 +85,13 @@ private:
     int Advance(std::string_view character);
     uint64_t CacheKey(uint32_t rawChar) const;
 
+
     std::shared_ptr<Catalog> m_catalog;
     Face* m_face = nullptr; // non-owning: the catalog owns loaded faces
     struct SizeHandle;
-    std::unique_ptr<SizeHandle> m_sizeHandle; // this renderer's scaling of m_face
+    SizeHandle* m_sizeHandle = nullptr; // non-owning: the selected font's entry in m_cache
+    std::unique_ptr<SizeHandle> LoadFont();
+    void ReleaseFonts();
     std::string m_faceName;
     int m_size = 0;
     int m_weight = 0;

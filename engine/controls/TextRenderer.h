@@ -21,7 +21,7 @@
 
 #include <cstdint>
 #include <memory>
-#include <semaphore>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,8 +62,8 @@ public:
     void SetFontSize(int size);
     void UpdateLineMetrics();
 
-    void Lock() { m_semaphore.acquire(); }
-    void Unlock() { m_semaphore.release(); }
+    void Lock() { m_lock.lock(); }
+    void Unlock() { m_lock.unlock(); }
 
     // Draws into target (width x height pixels, rows of width) from (x, y)
     // and returns the bottom of the last line (y when nothing can be drawn
@@ -125,7 +125,7 @@ private:
     int m_maxX = 0;
     int m_finalHeight = 0;
 
-    std::binary_semaphore m_semaphore { 1 };
+    std::mutex m_lock;
     std::vector<std::string> m_scriptTags;
     int m_scriptIndex = -1;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -222,6 +223,38 @@ TEST(FontRenderer, SizesAreClampedAndTheCacheGivesTheSameGlyphs)
     ASSERT_TRUE(other.SelectFont(30, 400, "宋体", false, false));
     EXPECT_EQ(other.RenderGlyph("确").height, 30);
     EXPECT_EQ(renderer.RenderGlyph("确").coverage, fresh.coverage);
+}
+
+// Text in several styles switches fonts character by character; a font
+// selected again (also after many others pushed it out of the renderer's
+// keep) must give the glyphs and metrics it gave the first time.
+TEST(FontRenderer, SwitchingBackToAFontGivesItsOwnGlyphs)
+{
+    struct Look {
+        int size;
+        int weight;
+        bool italic;
+    };
+    const Look looks[] = { { 12, 400, false }, { 24, 700, false }, { 16, 400, true } };
+    auto expected = [](const Look& look) {
+        FontRenderer fresh;
+        fresh.EnableGlyphCache(false);
+        EXPECT_TRUE(fresh.SelectFont(look.size, look.weight, "宋体", look.italic, false));
+        return std::make_pair(fresh.RenderGlyph("确"), fresh.Metrics().baseline);
+    };
+    FontRenderer renderer;
+    for (int round = 0; round < 3; ++round) {
+        for (const Look& look : looks) {
+            ASSERT_TRUE(renderer.SelectFont(look.size, look.weight, "宋体", look.italic, false));
+            const auto [glyph, baseline] = expected(look);
+            EXPECT_EQ(renderer.Metrics().baseline, baseline) << look.size;
+            EXPECT_EQ(renderer.RenderGlyph("确").coverage, glyph.coverage) << look.size;
+            EXPECT_EQ(renderer.GlyphAdvance("确"), glyph.advance) << look.size;
+        }
+        // Many other fonts in between.
+        for (int size = 30; size < 130; ++size)
+            ASSERT_TRUE(renderer.SelectFont(size, 400, "黑体", false, false));
+    }
 }
 
 } // namespace
