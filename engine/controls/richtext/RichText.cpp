@@ -1,6 +1,7 @@
 #include "engine/controls/richtext/RichText.h"
 
 #include "engine/controls/richtext/RichTextObject.h"
+#include "engine/controls/widgets/ScrollBar.h"
 
 #include <algorithm>
 #include <cstring>
@@ -103,6 +104,107 @@ void RichText::EnableLinks(bool enable)
 double RichText::GetTextDepth() const
 {
     return (m_textCanvas ? m_textCanvas->GetZ() : GetZ()) + 0.01;
+}
+
+int RichText::AreaWidth() const
+{
+    const int bar = m_vBar && m_vBarShown ? static_cast<int>(m_vBar->GetWidth()) : 0;
+    return static_cast<int>(m_viewWidth) + bar;
+}
+
+int RichText::AreaHeight() const
+{
+    const int bar = m_hBar && m_hBarShown && !(m_vBar && m_vBarShown) ? static_cast<int>(m_hBar->GetHeight()) : 0;
+    return static_cast<int>(m_viewHeight) + bar;
+}
+
+void RichText::SetTextOffset(int x, int y)
+{
+    m_offsetX = x;
+    m_offsetY = y;
+    // The whole area, so that a shown bar's share is not taken twice.
+    Layout(AreaWidth(), AreaHeight());
+}
+
+void RichText::DrawBackground()
+{
+    if (!m_backCanvas)
+        return;
+    m_backCanvas->Clear();
+    if ((m_flags & RT_BACK_IMAGE) && !m_backImage.empty()) {
+        PictureDesc desc;
+        LookupPicture(&desc, m_backImage, 0);
+        if (desc.record)
+            m_backCanvas->BlitPicture(desc, 0, 0, -1, -1, 0, 1.0);
+    }
+    m_backCanvas->Invalidate();
+}
+
+void RichText::SetBackgroundColour(uint32_t colour)
+{
+    m_flags = (m_flags | RT_BACK_COLOUR) & ~RT_BACK_IMAGE;
+    if (m_backCanvas)
+        m_backCanvas->SetBackground(colour);
+    DrawBackground();
+}
+
+void RichText::SetBackgroundImage(std::string_view name)
+{
+    if (m_backCanvas)
+        m_backCanvas->SetBackground(0xFF00FF); // the colour key: transparent
+    m_flags = (m_flags | RT_BACK_IMAGE) & ~RT_BACK_COLOUR;
+    m_backImage.assign(name);
+    DrawBackground();
+}
+
+void RichText::ResizeBackground(int width, int height)
+{
+    if (!m_backCanvas || width < 1 || height < 1)
+        return;
+    m_backCanvas->ResizeBuffer(width, height);
+    m_backCanvas->ScaleTo(width, height);
+    DrawBackground();
+}
+
+void RichText::DrawImage(PictureDesc desc, int x, int y, int width, int height)
+{
+    if (!m_backCanvas || !desc.record)
+        return;
+    m_backCanvas->BlitPicture(desc, x, y, width, height, 0, 1.0);
+    m_backCanvas->Invalidate();
+}
+
+void RichText::MoveTo(double x, double y)
+{
+    BoundObject::MoveTo(x, y);
+    UpdateClipRects();
+}
+
+void RichText::MoveBy(double dx, double dy)
+{
+    BoundObject::MoveBy(dx, dy);
+    UpdateClipRects();
+}
+
+void RichText::Scale(double sx, double sy)
+{
+    BoundObject::Scale(sx, sy);
+    // The background takes the new size at its own resolution (not
+    // stretched), and the text is laid out for the new area.
+    const int width = static_cast<int>(GetWidth());
+    const int height = static_cast<int>(GetHeight());
+    if (width < 1 || height < 1)
+        return;
+    ResizeBackground(width, height);
+    if (m_backCanvas)
+        m_backCanvas->MoveTo(GetX(), GetY());
+    Layout(width, height);
+}
+
+void RichText::SetDraggable(bool)
+{
+    if (m_backCanvas)
+        m_backCanvas->SubscribeEvent(EVT_DRAG, GetId(), EVT_DRAG_MOVE, 0, 0);
 }
 
 

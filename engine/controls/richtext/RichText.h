@@ -58,6 +58,10 @@ public:
     // Sizes the text area to w x h (less a shown scroll bar) and lays every
     // node out again. Sizes below 1 are ignored.
     virtual void Layout(int w, int h);
+    // Hooks for derived views; nothing here.
+    virtual void CreateExtraPart() {}
+    virtual void OnPress(int, int) {}
+    virtual void ReservedHook() {}
 
     // Text ---------------------------------------------------------------
     // Appends markup at the end (or at the caret in caret views) and asks
@@ -76,6 +80,9 @@ public:
     // Appends the character at the start of text; returns the bytes used
     // (1 or 2), or 0 at the end of the text.
     int AppendChar(std::string_view text);
+    // Appends a registered inline object (a RichTextObject) as one node,
+    // asking it first to fit the text area when it is larger.
+    virtual void AppendObject(GameObject* object);
     // Makes and appends the node of a registered inline object.
     RichTextNode* AppendObjectNode(GameObject* object);
     void LinkNode(RichTextNode* node);
@@ -154,6 +161,15 @@ public:
     virtual void RemoveNodeAt(int index);
     virtual void DeleteBackward();
     virtual void DeleteForward();
+    // Removes the node of the inline object with that id; without destroy
+    // the object outlives its node and is no longer the view's.
+    virtual void RemoveInlineObject(int objectId, bool destroy);
+    // Hide or show nodes by index (an object node's object with them). They
+    // keep their place until the view is laid out again.
+    virtual void HideNodeAt(int index);
+    virtual void ShowNodeAt(int index);
+    virtual void ShowAllNodes();
+    virtual void FreeNode(RichTextNode* node);
     RichTextNode* GetLastNode() const { return m_last; }
     const RichTextNode* GetCaretNode() const { return m_caretNode; }
 
@@ -162,6 +178,24 @@ public:
     void SetLineSpacingPixels(int pixels) { m_lineSpacing = -std::abs(static_cast<double>(pixels)); }
     void SetLineSpacing(double spacing) { m_lineSpacing = spacing; }
     virtual int AddFont(std::string_view face);
+    // Moves the text within the view and lays it out again.
+    void SetTextOffset(int x, int y);
+
+    // Background ------------------------------------------------------------
+    virtual void DrawBackground();
+    virtual void SetBackgroundColour(uint32_t colour);
+    // The named picture (frame 0) at its own size in the top-left corner.
+    virtual void SetBackgroundImage(std::string_view name);
+    virtual void ResizeBackground(int width, int height);
+    virtual void DrawImage(PictureDesc desc, int x, int y, int width, int height);
+    CanvasObject* GetBackgroundCanvas() const { return m_backCanvas; }
+
+    // Engine operations: the text area and the objects over it follow.
+    void MoveTo(double x, double y) override;
+    void MoveBy(double dx, double dy) override;
+    void Scale(double sx, double sy) override;
+    // Dragging the background moves the view.
+    void SetDraggable(bool draggable) override;
     const char* FindOrAddFont(std::string_view face);
     void SetFontSize(int size);
     void SetTextColour(uint32_t colour);
@@ -200,7 +234,11 @@ protected:
     // Lays out the chain added by the last AddMarkupText.
     virtual void FinishAppend();
     RichTextNode* NewNode();
-    void FreeNode(RichTextNode* node);
+    RichTextNode* NodeAt(int index) const;
+    // The whole area the text and a shown scroll bar share.
+    int AreaWidth() const;
+    int AreaHeight() const;
+    void FitHeightToContent();
     // Places up to count nodes from first on, continuing the open line at
     // (x0, y0); returns where the next node goes.
     std::pair<int, int> LayoutNodes(int x0, int y0, RichTextNode* first, int count);
@@ -265,6 +303,8 @@ protected:
     class ScrollBar* m_vBar = nullptr;  // not owned: the object module owns the bars
     class ScrollBar* m_hBar = nullptr;
     bool m_vBarShown = false;
+    bool m_fitting = false;
+    std::string m_backImage;
     bool m_hBarShown = false;
     static constexpr int kNoCache = 0xF000000;
     int m_maxFontSize = 1000;

@@ -5,18 +5,8 @@
 #include "engine/modules/InputModule.h"
 #include "platform/Cursor.h"
 
-#include <cstring>
 
 namespace engine {
-
-MessageWord CopyToEventBlock(std::string_view text)
-{
-    uint8_t* block = AllocEventBlock(text.size() + 1);
-    if (!text.empty())
-        std::memcpy(block, text.data(), text.size());
-    block[text.size()] = 0;
-    return ToWord(block);
-}
 
 RichTextLink::~RichTextLink()
 {
@@ -44,11 +34,10 @@ void RichTextLink::OnClick(int, int)
 {
     if (m_data.empty())
         return;
-    // A copy, not a pointer into this link: a line trimmed or a view
-    // cleared before delivery would leave the receiver reading freed text.
-    const MessageWord copy = CopyToEventBlock(m_data);
-    if (!PostEvent(EngineEvent(m_owner, EVT_RT_OPEN_LINK, copy, 0)))
-        FreeEventBlock(copy);
+    // The link's id, not a pointer to its text: a line trimmed or a view
+    // cleared before delivery removes the link, and the view then finds
+    // nothing to open.
+    PostEvent(EngineEvent(m_owner, EVT_RT_OPEN_LINK, static_cast<MessageWord>(GetId()), 0));
 }
 
 void RichTextLink::OnMouseEnter(int, int)

@@ -37,8 +37,4 @@ private:
     int m_owner = 0;
 };
 
-// Copies text into an event block (zero-terminated) for an event whose
-// receiver frees it with FreeEventBlock.
-MessageWord CopyToEventBlock(std::string_view text);
-
 } // namespace engine

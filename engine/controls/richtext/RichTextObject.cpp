@@ -106,13 +106,10 @@ int RichTextObject::OnEvent(const EngineEvent& event)
         return 0;
     case EVT_CLICK:
         frame(1);
-        // A copy of the data, so that the receiver never reads a string of
-        // an object removed before delivery.
-        if (!m_linkData.empty()) {
-            const MessageWord copy = CopyToEventBlock(m_linkData);
-            if (!PostEvent(EngineEvent(m_owner, EVT_RT_OPEN_LINK, copy, 0)))
-                FreeEventBlock(copy);
-        }
+        // The button's id, not a pointer to its data, which would dangle
+        // if the button went before delivery.
+        if (!m_linkData.empty())
+            PostEvent(EngineEvent(m_owner, EVT_RT_OPEN_LINK, static_cast<MessageWord>(GetId()), 0));
         return 0;
     case EVT_ENABLED:
         frame(1);

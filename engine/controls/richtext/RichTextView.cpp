@@ -3,6 +3,7 @@
 
 #include "engine/controls/richtext/RichText.h"
 
+#include "engine/controls/richtext/RichTextLink.h"
 #include "engine/controls/richtext/RichTextObject.h"
 #include "engine/controls/widgets/ScrollBar.h"
 #include "engine/core/GameCore.h"
@@ -76,7 +77,21 @@ void RichText::SetStyleFlags(uint32_t flags)
     if (m_flags & RT_SCROLL_BARS) {
         CreateScrollBars();
         SyncScrollBar();
+    } else if (m_vBar || m_hBar) {
+        const bool shown = (m_vBar && m_vBarShown) || (m_hBar && m_hBarShown);
+        const int w = AreaWidth();
+        const int h = AreaHeight();
+        for (ScrollBar* bar : { m_vBar, m_hBar }) {
+            if (bar)
+                RemoveObject(bar, 1);
+        }
+        m_vBar = m_hBar = nullptr;
+        m_vBarShown = m_hBarShown = false;
+        if (shown)
+            Layout(w, h); // the text takes the bar's place again
     }
+    if (m_flags & RT_EXTRA_PART)
+        CreateExtraPart();
 }
 
 void RichText::CreateScrollBars()
@@ -526,14 +541,63 @@ void RichText::RemoveNode(RichTextNode* node)
         RemoveNodes(node, node->next);
 }
 
-void RichText::RemoveNodeAt(int index)
+RichTextNode* RichText::NodeAt(int index) const
 {
     if (index < 0 || index >= m_nodeCount)
-        return;
+        return nullptr;
     RichTextNode* n = m_first;
     for (int i = 0; n && i < index; ++i)
         n = n->next;
+    return n;
+}
+
+void RichText::RemoveNodeAt(int index)
+{
+    RemoveNode(NodeAt(index));
+}
+
+void RichText::RemoveInlineObject(int objectId, bool destroy)
+{
+    RichTextNode* n = m_first;
+    while (n && !((n->flags & NODE_OBJECT) && n->code == static_cast<uint32_t>(objectId)))
+        n = n->next;
+    if (!n)
+        return;
+    if (!destroy) {
+        // The object stays; it stops being placed over this view's text.
+        n->code = 0;
+        m_nodeObjects.erase(n);
+        m_placed.erase(std::remove(m_placed.begin(), m_placed.end(), objectId), m_placed.end());
+        if (m_textCanvas)
+            m_textCanvas->RemoveChild(objectId);
+    }
     RemoveNode(n);
+}
+
+void RichText::HideNodeAt(int index)
+{
+    RichTextNode* n = NodeAt(index);
+    if (!n)
+        return;
+    n->flags |= NODE_HIDDEN;
+    if (n->flags & NODE_OBJECT) {
+        if (EngineObject* object = FindObjectById(static_cast<int>(n->code))) {
+            object->Hide();
+            object->Invalidate();
+        }
+    }
+}
+
+void RichText::ShowNodeAt(int index)
+{
+    if (RichTextNode* n = NodeAt(index))
+        n->flags &= ~NODE_HIDDEN;
+}
+
+void RichText::ShowAllNodes()
+{
+    for (RichTextNode* n = m_first; n; n = n->next)
+        n->flags &= ~NODE_HIDDEN;
 }
 
 void RichText::DeleteForward()
@@ -671,6 +735,33 @@ int RichText::AppendText(std::string_view text)
     return 1;
 }
 
+void RichText::AppendObject(GameObject* object)
+{
+    if (!object)
+        return;
+    const int W = static_cast<int>(m_viewWidth);
+    const int H = static_cast<int>(m_viewHeight);
+    if (object->GetWidth() > W || object->GetHeight() > H)
+        object->OnEvent(EngineEvent(0, EVT_FIT_REQUEST, static_cast<MessageWord>(W), static_cast<MessageWord>(H)));
+    if (m_selStart) {
+        if (m_flags & RT_CARET)
+            DeleteForward();
+        else
+            m_caretNode = nullptr;
+        ClearSelection();
+    }
+    m_addHead = nullptr;
+    m_addTail = nullptr;
+    m_addCount = 0;
+    RichTextNode* node = AppendObjectNode(object);
+    if (!node)
+        return;
+    LinkNode(node);
+    FinishAppend();
+    KeepInView();
+    RequestRedraw();
+}
+
 int RichText::AppendTextAndFree(MessageWord text)
 {
     const char* bytes = FromWord<const char>(text);
@@ -683,6 +774,10 @@ void RichText::KeepInView()
 {
     const int W = static_cast<int>(m_viewWidth);
     const int H = static_cast<int>(m_viewHeight);
+    if (m_flags & RT_FIT_HEIGHT) {
+        FitHeightToContent();
+        return;
+    }
     if (!(m_flags & RT_KEEP_IN_VIEW))
         return;
     if (m_flags & RT_SINGLE_LINE) {
@@ -696,6 +791,24 @@ void RichText::KeepInView()
     } else if (m_caretNode->lineTop + m_caretNode->height >= m_scrollY + H || m_caretNode->lineTop < m_scrollY) {
         ScrollTo(m_caretNode->lineTop);
     }
+}
+
+void RichText::FitHeightToContent()
+{
+    const int H = static_cast<int>(m_viewHeight);
+    const int height = m_contentHeight;
+    if (m_fitting || height < 1 || height == H || GetScreenHeight() - static_cast<int>(GetHeight()) <= height)
+        return;
+    // Layout calls back here; the guard keeps that from going round.
+    m_fitting = true;
+    const double top = GetTop();
+    const int width = static_cast<int>(GetWidth());
+    ScaleTo(width, height);
+    ResizeBackground(width, height);
+    MoveTo(GetX(), top + height / 2.0);
+    Layout(AreaWidth(), height);
+    Invalidate();
+    m_fitting = false;
 }
 
 void RichText::ScrollTo(int position)
@@ -996,11 +1109,19 @@ int RichText::OnEvent(const EngineEvent& event)
     case EVT_RT_CLEAR:
         Clear();
         return 1;
-    case EVT_RT_OPEN_LINK:
-        // The parameter is a copy made for this event (see RichTextLink).
-        OpenUrl(FromWord<const char>(event.param));
-        FreeEventBlock(event.param);
+    case EVT_RT_PRESS:
+        OnPress(static_cast<int>(event.param), static_cast<int>(event.data));
+        return 1;
+    case EVT_RT_OPEN_LINK: {
+        // The parameter is the id of the clicked link or button: one removed
+        // with its line before this event arrived opens nothing.
+        EngineObject* clicked = FindObjectById(static_cast<int>(event.param));
+        if (auto* link = dynamic_cast<RichTextLink*>(clicked))
+            OpenUrl(link->GetLinkData().c_str());
+        else if (auto* button = dynamic_cast<RichTextObject*>(clicked))
+            OpenUrl(button->GetLinkData().c_str());
         return 0;
+    }
     default:
         return EngineObject::OnEvent(event);
     }

@@ -14,7 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -53,6 +56,17 @@ protected:
         view->Show();
         m_target = view;
         return view;
+    }
+    // Pictures lose a little precision on their way to the window.
+    static bool Near(uint32_t pixel, uint32_t rgb)
+    {
+        for (int shift : { 0, 8, 16 }) {
+            const int a = static_cast<int>((pixel >> shift) & 0xFF);
+            const int b = static_cast<int>((rgb >> shift) & 0xFF);
+            if (std::abs(a - b) > 8)
+                return false;
+        }
+        return true;
     }
     static std::vector<const RichTextNode*> Nodes(const RichText& view)
     {
@@ -226,7 +240,7 @@ TEST_F(RichTextView, ScrollingReusesTheCacheOnlyWithTheSameHorizontalScroll)
     EXPECT_GT(line->GetCacheCopies(), 0);
 }
 
-TEST_F(RichTextView, LinksMakeRunsAndClicksPostACopy)
+TEST_F(RichTextView, LinksMakeRunsAndClicksOpenTheirData)
 {
     RichText* view = MakeView(200, 60, RT_BACK_COLOUR | RT_LINKS);
     view->AppendText("a<url_text=http://x.test/,看这里>b<url=>");
@@ -247,11 +261,22 @@ TEST_F(RichTextView, LinksMakeRunsAndClicksPostACopy)
         return true;
     });
     link->OnClick(0, 0);
-    // The view is cleared before the event arrives: the copy stays valid.
-    view->Clear();
     Frames(2);
     EXPECT_EQ(opened, (std::vector<std::string> { "http://x.test/" }));
+    // Clearing the view removes the link after the click is delivered.
+    link->OnClick(0, 0);
+    view->Clear();
+    Frames(2);
+    EXPECT_EQ(opened.size(), 2u);
     EXPECT_EQ(objects->FindById(linkId), nullptr);
+    // A view removed before delivery: nothing is opened, nothing leaks.
+    view->AppendText("<url_text=http://y.test/,again>");
+    link = dynamic_cast<RichTextLink*>(objects->FindById(view->FindNodeObject(view->GetFirstNode())));
+    ASSERT_NE(link, nullptr);
+    link->OnClick(0, 0);
+    objects->RemoveObject(view->GetId());
+    Frames(2);
+    EXPECT_EQ(opened.size(), 2u);
     platform::SetOpenExternalHook(nullptr);
 }
 
@@ -414,6 +439,205 @@ TEST_F(RichTextView, HoveringAndClickingALinkByMouse)
     EXPECT_FALSE(link->GetHighlight()->IsShown());
     platform::SetOpenExternalHook(nullptr);
     EXPECT_EQ(opened, (std::vector<std::string> { "http://x.test/" }));
+}
+
+// An inline object that takes the size it is asked to fit, as list rows do.
+class FittingObject : public RichTextObject {
+public:
+    void FitTo(int maxWidth, int maxHeight) override
+    {
+        asked.emplace_back(maxWidth, maxHeight);
+        ScaleTo(std::min(static_cast<int>(GetWidth()), maxWidth), std::min(static_cast<int>(GetHeight()), maxHeight));
+    }
+    std::vector<std::pair<int, int>> asked;
+};
+
+TEST_F(RichTextView, AppendedObjectsHiddenNodesAndRemovedObjects)
+{
+    const PictureDesc pic = MakePicture("pic", 16, 12, 0x00FF00);
+    RichText* view = MakeView(100, 60, RT_BACK_COLOUR | RT_REDRAW_NOW);
+    view->SetFontSize(20);
+    view->AppendText("<c=255>ab");
+    auto* kept = dynamic_cast<RichTextObject*>(view->RegisterObject(std::make_unique<RichTextObject>()));
+    ASSERT_NE(kept, nullptr);
+    kept->SetPicture(pic, 0, 0);
+    view->AppendObject(kept);
+    // Wider than the area: asked to fit it before it is placed.
+    auto* wide = dynamic_cast<FittingObject*>(view->RegisterObject(std::make_unique<FittingObject>()));
+    ASSERT_NE(wide, nullptr);
+    wide->SetPicture(pic, 150, 12);
+    view->AppendObject(wide);
+    view->AppendObject(nullptr);
+    auto nodes = Nodes(*view);
+    ASSERT_EQ(nodes.size(), 4u);
+    EXPECT_EQ(nodes[2]->flags, NODE_OBJECT);
+    EXPECT_EQ(nodes[2]->width, 16);
+    EXPECT_EQ(wide->asked, (std::vector<std::pair<int, int>> { { 100, 60 } }));
+    EXPECT_EQ(nodes[3]->width, 100);
+    EXPECT_EQ(nodes[3]->lineTop, 24); // a line of its own
+    view->RedrawNow(false);
+    Frames(2);
+    auto redIn = [&](int x0, int x1) {
+        int red = 0;
+        for (int y = 0; y < 20; ++y)
+            for (int x = x0; x < x1; ++x)
+                if (const uint32_t p = Pixel(x, y); (p >> 16) >= 0xF0 && (p & 0xFFFF) < 0x4040)
+                    ++red;
+        return red;
+    };
+    ASSERT_GT(redIn(0, 10), 0);
+    EXPECT_TRUE(Near(Pixel(28, 14), 0x00FF00)); // the picture after "ab", on the line bottom
+
+    // Hidden nodes keep their places and are not drawn; the object hides.
+    view->HideNodeAt(0);
+    view->HideNodeAt(2);
+    view->HideNodeAt(99);
+    view->RedrawNow(false);
+    Frames(2);
+    EXPECT_EQ(redIn(0, 10), 0);
+    EXPECT_GT(redIn(10, 20), 0);
+    EXPECT_FALSE(kept->IsShown());
+    EXPECT_EQ(Nodes(*view)[1]->x, 10);
+    view->ShowAllNodes();
+    view->RedrawNow(false);
+    Frames(2);
+    EXPECT_GT(redIn(0, 10), 0);
+    EXPECT_TRUE(kept->IsShown());
+
+    // Removing without destroying leaves the object to its caller.
+    const int keptId = kept->GetId();
+    const int wideId = wide->GetId();
+    view->RemoveInlineObject(keptId, false);
+    view->RemoveInlineObject(wideId, true);
+    view->RemoveInlineObject(12345, true);
+    Frames(2);
+    EXPECT_EQ(objects->FindById(keptId), kept);
+    EXPECT_EQ(objects->FindById(wideId), nullptr);
+    EXPECT_EQ(view->GetNodeCount(), 2);
+    view->Clear();
+    Frames(2);
+    EXPECT_EQ(objects->FindById(keptId), kept);
+}
+
+TEST_F(RichTextView, FitHeightFollowsTheContentWithItsTopInPlace)
+{
+    RichText* view = MakeView(100, 20, RT_BACK_COLOUR | RT_FIT_HEIGHT);
+    view->MoveTo(60, 30); // top 20
+    view->SetFontSize(20);
+    view->AppendText("one\ntwo\nsix");
+    EXPECT_EQ(view->GetContentHeight(), 68);
+    EXPECT_EQ(view->GetViewHeight(), 68);
+    EXPECT_DOUBLE_EQ(view->GetHeight(), 68);
+    EXPECT_DOUBLE_EQ(view->GetTop(), 20);
+    EXPECT_EQ(view->GetBackgroundCanvas()->GetBufferHeight(), 68);
+    const Rect area = view->GetTextArea();
+    EXPECT_EQ(area.top, 20);
+    EXPECT_EQ(area.bottom, 88);
+    // It stops growing when it would no longer fit the screen (150 high).
+    for (int i = 0; i < 6; ++i)
+        view->AppendText("\nmore");
+    EXPECT_LT(view->GetHeight(), 150);
+    EXPECT_DOUBLE_EQ(view->GetTop(), 20);
+    EXPECT_LT(view->GetViewHeight(), view->GetContentHeight());
+}
+
+TEST_F(RichTextView, BackgroundColourPictureAndDrawnImages)
+{
+    const PictureDesc tile = MakePicture("tile", 10, 10, 0x00FF00);
+    MakePicture("back", 30, 20, 0x404040);
+    RichText* view = MakeView(100, 60, RT_BACK_COLOUR);
+    view->SetBackgroundColour(0x0000FF); // red as the system writes colours
+    Frames(2);
+    EXPECT_EQ(Pixel(50, 40), 0xFF0000u);
+    view->DrawImage(tile, 40, 30, 10, 10);
+    Frames(2);
+    EXPECT_TRUE(Near(Pixel(45, 35), 0x00FF00));
+    EXPECT_EQ(Pixel(55, 35), 0xFF0000u);
+
+    view->SetBackgroundImage("back");
+    EXPECT_TRUE(view->GetStyleFlags() & RT_BACK_IMAGE);
+    EXPECT_FALSE(view->GetStyleFlags() & RT_BACK_COLOUR);
+    Frames(2);
+    EXPECT_TRUE(Near(Pixel(5, 5), 0x404040));
+    EXPECT_NE(Pixel(50, 40), 0xFF0000u); // the rest is transparent
+    view->ResizeBackground(120, 80);
+    EXPECT_EQ(view->GetBackgroundCanvas()->GetBufferWidth(), 120);
+    Frames(2);
+    EXPECT_TRUE(Near(Pixel(5, 5), 0x404040));
+}
+
+TEST_F(RichTextView, MovingScalingOffsettingAndDraggingKeepTheTextArea)
+{
+    RichText* view = MakeView(100, 60, RT_BACK_COLOUR | RT_REDRAW_NOW);
+    view->SetFontSize(20);
+    view->AppendText("0123456789ABCDE"); // 15 characters of 10 pixels
+    EXPECT_EQ(Nodes(*view)[10]->lineTop, 24);
+    auto hitOfText = [&] {
+        const Rect r = view->GetTextCanvas()->GetHitRect();
+        const Rect a = view->GetTextArea();
+        EXPECT_EQ(r.left, a.left);
+        EXPECT_EQ(r.top, a.top);
+        EXPECT_EQ(r.right, a.right);
+        EXPECT_EQ(r.bottom, a.bottom);
+        return a;
+    };
+    view->MoveTo(70, 50);
+    EXPECT_EQ(hitOfText().left, 20);
+    view->MoveBy(-10, 5);
+    EXPECT_EQ(hitOfText().top, 25);
+
+    // Twice as wide: one line, laid out again, background at the new size.
+    view->Scale(2, 1);
+    EXPECT_EQ(view->GetViewWidth(), 200);
+    EXPECT_EQ(view->GetBackgroundCanvas()->GetBufferWidth(), 200);
+    EXPECT_EQ(Nodes(*view)[14]->lineTop, 0);
+    EXPECT_EQ(hitOfText().left, -40);
+
+    view->SetTextOffset(4, 2);
+    EXPECT_EQ(hitOfText().left, -36);
+    EXPECT_EQ(view->GetViewWidth(), 200);
+
+    // Dragging the background moves the whole view.
+    view->SetDraggable(true);
+    const EngineEvent* forward = view->GetBackgroundCanvas()->FindSubscription(EVT_DRAG);
+    ASSERT_NE(forward, nullptr);
+    InputState drag;
+    drag.dx = 7;
+    drag.dy = -3;
+    EngineEvent moved = *forward;
+    moved.data = ToWord(&drag);
+    const double x = view->GetX();
+    const double y = view->GetY();
+    objects->SendEvent(moved);
+    EXPECT_DOUBLE_EQ(view->GetX(), x + 7);
+    EXPECT_DOUBLE_EQ(view->GetY(), y - 3);
+    EXPECT_EQ(hitOfText().left, -29);
+}
+
+TEST_F(RichTextView, HorizontalBarOfASingleLineView)
+{
+    MakePicture("htrack", 40, 8, 0x808080);
+    MakePicture("hthumb", 20, 8, 0x404040);
+    for (int i = 5; i < 10; ++i)
+        core().SetStringProperty(PROP_SCROLLBAR_FIRST + i, i == 5 ? "htrack" : "hthumb");
+    RichText* view
+        = MakeView(60, 30, RT_BACK_COLOUR | RT_KEEP_IN_VIEW | RT_SINGLE_LINE | RT_SCROLL_BARS | RT_REDRAW_NOW);
+    view->SetFontSize(10);
+    EXPECT_EQ(view->GetVerticalBar(), nullptr);
+    view->AppendText("abcdefgh");
+    EXPECT_EQ(view->GetViewHeight(), 30);
+    view->AppendText("ijklmnopqrst"); // 100 pixels in a 60-pixel line
+    EXPECT_EQ(view->GetViewHeight(), 22); // the bar takes its height
+    EXPECT_EQ(view->GetViewWidth(), 60);
+    const double values[3] = { 20, 60, 100 };
+    view->OnEvent(EngineEvent(view->GetId(), EVT_SCROLL, ToWord(values)));
+    EXPECT_EQ(view->GetScrollX(), 20);
+    // Without scroll bars the bar goes and the text takes its place again.
+    view->SetStyleFlags(view->GetStyleFlags() & ~RT_SCROLL_BARS);
+    EXPECT_EQ(view->GetViewHeight(), 30);
+    view->Clear();
+    view->AppendText("x");
+    EXPECT_EQ(view->GetViewHeight(), 30);
 }
 
 } // namespace
