@@ -6,6 +6,7 @@
 #include "engine/controls/richtext/RichTextObject.h"
 #include "engine/controls/widgets/ScrollBar.h"
 #include "platform/Clipboard.h"
+#include "platform/MessageLoop.h"
 #include "platform/OpenExternal.h"
 #include "platform/WindowMessages.h"
 
@@ -638,6 +639,55 @@ TEST_F(RichTextView, HorizontalBarOfASingleLineView)
     view->Clear();
     view->AppendText("x");
     EXPECT_EQ(view->GetViewHeight(), 30);
+}
+
+// The whole way from the window: SDL events through the input module to the
+// view's text canvas and on to the view.
+TEST_F(RichTextView, RealMouseEventsHoverLinksAndSelectText)
+{
+    MakePicture("glow", 40, 20, 0x00FFFF);
+    RichText* view = MakeView(200, 100, RT_BACK_COLOUR | RT_LINKS | RT_SELECTABLE);
+    view->SetFontSize(20);
+    view->AppendText("<url_text=http://x.test/,link,glow> tail words");
+    auto* link = dynamic_cast<RichTextLink*>(objects->FindById(view->FindNodeObject(view->GetFirstNode())));
+    ASSERT_TRUE(link && link->GetHighlight());
+    Frames(2);
+    const uint32_t window = host.GetWindow().SdlWindowId();
+    auto push = [&](uint32_t type, int x, int y) {
+        SDL_Event e {};
+        e.type = type;
+        if (type == SDL_MOUSEMOTION) {
+            e.motion.windowID = window;
+            e.motion.x = x;
+            e.motion.y = y;
+            e.motion.state = m_buttonDown ? SDL_BUTTON_LMASK : 0;
+        } else {
+            m_buttonDown = type == SDL_MOUSEBUTTONDOWN;
+            e.button.windowID = window;
+            e.button.button = SDL_BUTTON_LEFT;
+            e.button.state = m_buttonDown ? SDL_PRESSED : SDL_RELEASED;
+            e.button.clicks = 1;
+            e.button.x = x;
+            e.button.y = y;
+        }
+        SDL_PushEvent(&e);
+        for (int i = 0; i < 3; ++i)
+            platform::MessageLoop::PumpOnce(0);
+        Frames(2);
+    };
+    push(SDL_MOUSEMOTION, 5, 10);
+    EXPECT_TRUE(link->GetHighlight()->IsShown());
+    push(SDL_MOUSEMOTION, 150, 10);
+    EXPECT_FALSE(link->GetHighlight()->IsShown());
+
+    // Press right of "link" (at " tail"), drag into "words", release.
+    push(SDL_MOUSEMOTION, 51, 10);
+    push(SDL_MOUSEBUTTONDOWN, 51, 10);
+    push(SDL_MOUSEMOTION, 80, 10);
+    push(SDL_MOUSEMOTION, 111, 10);
+    push(SDL_MOUSEBUTTONUP, 111, 10);
+    EXPECT_FALSE(view->IsSelecting());
+    EXPECT_EQ(view->SelectionText(), "tail w");
 }
 
 } // namespace
