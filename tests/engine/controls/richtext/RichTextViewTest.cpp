@@ -690,4 +690,29 @@ TEST_F(RichTextView, RealMouseEventsHoverLinksAndSelectText)
     EXPECT_EQ(view->SelectionText(), "tail w");
 }
 
+TEST_F(RichTextView, DraggingOutsideTheTextAreaScrollsAndSelectsToItsEdge)
+{
+    RichText* view = MakeView(100, 60, RT_BACK_COLOUR | RT_SELECTABLE | RT_REDRAW_NOW);
+    view->SetFontSize(20);
+    for (char c = 'a'; c <= 'h'; ++c)
+        view->AppendText(std::string(1, c) + "bc\n");
+    view->ScrollTo(120); // lines f, g, h in view
+    ASSERT_EQ(view->GetScrollY(), 120);
+    Send(platform::kWmLButtonDown, 15, 30); // right half of the 'b' of "gbc"
+    // Above the area: three lines up per step, selecting to its top-left.
+    Send(platform::kWmMouseMove, 50, -20);
+    EXPECT_EQ(view->GetScrollY(), 120 - 3 * 20);
+    EXPECT_EQ(view->SelectionText(), "cbc\ndbc\nebc\nfbc\ngb");
+    Send(platform::kWmMouseMove, 50, -20);
+    EXPECT_EQ(view->GetScrollY(), 0);
+    EXPECT_EQ(view->SelectionText(), "abc\nbbc\ncbc\ndbc\nebc\nfbc\ngb");
+    // Below it: down again, to the bottom-right corner (past the end of
+    // "ebc": the selection starts with the next line).
+    Send(platform::kWmMouseMove, 50, 500);
+    EXPECT_EQ(view->GetScrollY(), 60);
+    Send(platform::kWmLButtonUp, 50, 500);
+    EXPECT_FALSE(view->IsSelecting());
+    EXPECT_EQ(view->SelectionText(), "fbc\ngb");
+}
+
 } // namespace
