@@ -5,7 +5,8 @@
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
 
-#include <SDL.h>
+#include "tests/platform/SdlEvents.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -65,27 +66,11 @@ protected:
         return out;
     }
 
-    void PushMouseMotion(int x, int y)
-    {
-        SDL_Event e {};
-        e.type = SDL_MOUSEMOTION;
-        e.motion.windowID = window.SdlWindowId();
-        e.motion.x = x;
-        e.motion.y = y;
-        SDL_PushEvent(&e);
-    }
+    void PushMouseMotion(int x, int y) { sdltest::PushMouseMotion(window.SdlWindowId(), x, y); }
 
     void PushButton(bool down, uint8_t button, int x, int y)
     {
-        SDL_Event e {};
-        e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        e.button.windowID = window.SdlWindowId();
-        e.button.button = button;
-        e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-        e.button.clicks = 1;
-        e.button.x = x;
-        e.button.y = y;
-        SDL_PushEvent(&e);
+        sdltest::PushMouseButton(window.SdlWindowId(), down, button, x, y);
     }
 
     void PushKey(bool down, SDL_Keycode key, uint16_t mod = KMOD_NONE, bool repeat = false)

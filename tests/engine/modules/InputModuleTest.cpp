@@ -8,7 +8,7 @@
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
 
-#include <SDL.h>
+#include "tests/platform/SdlEvents.h"
 
 #include <gtest/gtest.h>
 
@@ -598,23 +598,9 @@ TEST_F(InputEngine, InjectedSdlInputReachesSubscribers)
 
     auto push = [](SDL_Event e) { SDL_PushEvent(&e); };
     const uint32_t id = window.SdlWindowId();
-    SDL_Event move {};
-    move.type = SDL_MOUSEMOTION;
-    move.motion.windowID = id;
-    move.motion.x = 100;
-    move.motion.y = 100;
-    push(move);
-    for (bool down : { true, false }) {
-        SDL_Event b {};
-        b.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        b.button.windowID = id;
-        b.button.button = SDL_BUTTON_LEFT;
-        b.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-        b.button.clicks = 1;
-        b.button.x = 100;
-        b.button.y = 100;
-        push(b);
-    }
+    sdltest::PushMouseMotion(id, 100, 100);
+    sdltest::PushMouseButton(id, true, SDL_BUTTON_LEFT, 100, 100);
+    sdltest::PushMouseButton(id, false, SDL_BUTTON_LEFT, 100, 100);
     SDL_Event key {};
     key.type = SDL_KEYDOWN;
     key.key.windowID = id;

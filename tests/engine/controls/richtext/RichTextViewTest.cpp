@@ -10,8 +10,8 @@
 #include "platform/OpenExternal.h"
 #include "platform/WindowMessages.h"
 
-#include <SDL.h>
 #include "tests/engine/core/objects/HostFixture.h"
+#include "tests/platform/SdlEvents.h"
 
 #include <gtest/gtest.h>
 
@@ -654,23 +654,12 @@ TEST_F(RichTextView, RealMouseEventsHoverLinksAndSelectText)
     Frames(2);
     const uint32_t window = host.GetWindow().SdlWindowId();
     auto push = [&](uint32_t type, int x, int y) {
-        SDL_Event e {};
-        e.type = type;
         if (type == SDL_MOUSEMOTION) {
-            e.motion.windowID = window;
-            e.motion.x = x;
-            e.motion.y = y;
-            e.motion.state = m_buttonDown ? SDL_BUTTON_LMASK : 0;
+            sdltest::PushMouseMotion(window, x, y, m_buttonDown ? SDL_BUTTON_LMASK : 0);
         } else {
             m_buttonDown = type == SDL_MOUSEBUTTONDOWN;
-            e.button.windowID = window;
-            e.button.button = SDL_BUTTON_LEFT;
-            e.button.state = m_buttonDown ? SDL_PRESSED : SDL_RELEASED;
-            e.button.clicks = 1;
-            e.button.x = x;
-            e.button.y = y;
+            sdltest::PushMouseButton(window, m_buttonDown, SDL_BUTTON_LEFT, x, y);
         }
-        SDL_PushEvent(&e);
         for (int i = 0; i < 3; ++i)
             platform::MessageLoop::PumpOnce(0);
         Frames(2);

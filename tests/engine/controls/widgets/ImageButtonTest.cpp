@@ -11,7 +11,7 @@
 #include "platform/Cursor.h"
 #include "platform/MessageLoop.h"
 
-#include <SDL.h>
+#include "tests/platform/SdlEvents.h"
 
 #include <algorithm>
 
@@ -275,23 +275,9 @@ TEST_F(Buttons, RealSdlMouseEventsClickTheButton)
 {
     ImageButton* b = MakeButton();
     const uint32_t id = host.GetWindow().SdlWindowId();
-    SDL_Event move {};
-    move.type = SDL_MOUSEMOTION;
-    move.motion.windowID = id;
-    move.motion.x = kX;
-    move.motion.y = kY;
-    SDL_PushEvent(&move);
-    for (bool down : { true, false }) {
-        SDL_Event e {};
-        e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        e.button.windowID = id;
-        e.button.button = SDL_BUTTON_LEFT;
-        e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-        e.button.clicks = 1;
-        e.button.x = kX;
-        e.button.y = kY;
-        SDL_PushEvent(&e);
-    }
+    sdltest::PushMouseMotion(id, kX, kY);
+    sdltest::PushMouseButton(id, true, SDL_BUTTON_LEFT, kX, kY);
+    sdltest::PushMouseButton(id, false, SDL_BUTTON_LEFT, kX, kY);
     for (int i = 0; i < 5; ++i)
         platform::MessageLoop::PumpOnce(0);
     Frames(3);

@@ -7,7 +7,7 @@
 
 #include "platform/MessageLoop.h"
 
-#include <SDL.h>
+#include "tests/platform/SdlEvents.h"
 
 #include <cstring>
 
@@ -195,29 +195,14 @@ TEST_F(Host, RealSdlEventsReachABoundControlThroughTheWindow)
     Frame();
 
     const uint32_t id = host.GetWindow().SdlWindowId();
-    auto push = [](SDL_Event e) { SDL_PushEvent(&e); };
-    SDL_Event move {};
-    move.type = SDL_MOUSEMOTION;
-    move.motion.windowID = id;
-    move.motion.x = 100;
-    move.motion.y = 70;
-    push(move);
-    for (bool down : { true, false }) {
-        SDL_Event b {};
-        b.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        b.button.windowID = id;
-        b.button.button = SDL_BUTTON_LEFT;
-        b.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-        b.button.clicks = 1;
-        b.button.x = 100;
-        b.button.y = 70;
-        push(b);
-    }
+    sdltest::PushMouseMotion(id, 100, 70);
+    sdltest::PushMouseButton(id, true, SDL_BUTTON_LEFT, 100, 70);
+    sdltest::PushMouseButton(id, false, SDL_BUTTON_LEFT, 100, 70);
     SDL_Event text {};
     text.type = SDL_TEXTINPUT;
     text.text.windowID = id;
     std::strncpy(text.text.text, reinterpret_cast<const char*>(u8"牌"), sizeof text.text.text - 1);
-    push(text);
+    SDL_PushEvent(&text);
     for (int i = 0; i < 5; ++i)
         platform::MessageLoop::PumpOnce(0);
     Frames(3);
