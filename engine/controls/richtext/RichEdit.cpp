@@ -119,10 +119,14 @@ int RichEdit::OnCharCode(uint32_t key, bool controlDown)
     case kKeyUp:
         if (recall)
             RecallHistory(-1);
+        else
+            MoveCaretUp();
         return 1;
     case kKeyDown:
         if (recall)
             RecallHistory(1);
+        else
+            MoveCaretDown();
         return 1;
     case kKeyLeft:
         MoveCaretLeft();
@@ -188,15 +192,37 @@ void RichEdit::Paste()
         Submit();
 }
 
+void RichEdit::SetLinkedControl(RichEdit* box)
+{
+    m_linkedId = box ? box->GetId() : 0;
+}
+
 void RichEdit::ForwardToLinked()
 {
-    if (m_linked)
-        m_linked->TakeFocus();
+    // Looked up by id: the linked box may have been removed since.
+    if (auto* linked = dynamic_cast<RichEdit*>(FindObjectById(m_linkedId)))
+        linked->TakeFocus();
 }
 
 void RichEdit::ReleaseFocus()
 {
     SetFocus(0);
+}
+
+void RichEdit::DisableEditing()
+{
+    m_flags &= ~RT_SELECTABLE;
+    Unsubscribe(EVT_CHAR);
+    Unsubscribe(EVT_KEY_DOWN);
+}
+
+void RichEdit::EnableEditing()
+{
+    m_flags |= RT_SELECTABLE;
+    Unsubscribe(EVT_CHAR);
+    Unsubscribe(EVT_KEY_DOWN);
+    SubscribeSelf(EVT_CHAR);
+    SubscribeSelf(EVT_KEY_DOWN);
 }
 
 void RichEdit::SetMasked(bool masked)

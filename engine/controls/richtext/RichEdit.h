@@ -37,8 +37,13 @@ public:
     virtual std::string GetText() const;
     virtual int GetTextLength() const;
     virtual void SetMasked(bool masked);
-    virtual void SetLinkedControl(RichEdit* box) { m_linked = box; }
+    // Tab passes the focus to box (none: Tab does nothing).
+    virtual void SetLinkedControl(RichEdit* box);
     virtual void TakeFocus();
+    // Typed characters and keys are ignored, and the mouse selects nothing,
+    // until EnableEditing.
+    virtual void DisableEditing();
+    virtual void EnableEditing();
     virtual void SetPlaceholder(std::string_view text, uint32_t colour);
     void SetMaxLength(int bytes) { m_maxLength = bytes; }
 
@@ -55,7 +60,7 @@ private:
 
     bool m_placeholder = false;
     bool m_hideAfterSubmit = false;
-    RichEdit* m_linked = nullptr; // not owned
+    int m_linkedId = 0; // the box that takes the focus on Tab
     int m_submitTarget = 0;
     int m_submitCode = 0;
     std::vector<std::string> m_history;

@@ -145,6 +145,14 @@ public:
     virtual void HideCaret();
     virtual void MoveCaretLeft();
     virtual void MoveCaretRight();
+    // To the nearest place on the line above or below (the end of a shorter
+    // line); a selection becomes a caret at its start (Up) or end (Down).
+    virtual void MoveCaretUp();
+    virtual void MoveCaretDown();
+    // The last node of the line that node is on.
+    RichTextNode* LastNodeOfLine(RichTextNode* node) const;
+    // Scrolls so that the line of lineNode lies inside the text area.
+    void BringLineIntoView(const RichTextNode* lineNode);
     virtual void OnBlur();
     CanvasObject* GetCaret() const { return m_caret; }
     const RichTextNode* GetSelectionStart() const { return m_selStart; }

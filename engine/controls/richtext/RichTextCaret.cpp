@@ -131,6 +131,117 @@ void RichText::MoveCaretRight()
     }
 }
 
+RichTextNode* RichText::LastNodeOfLine(RichTextNode* node) const
+{
+    if (!node)
+        return nullptr;
+    while (node->next && node->next->lineTop == node->lineTop)
+        node = node->next;
+    return node;
+}
+
+namespace {
+
+// Where the caret goes on the line of lineNode for column x: before the
+// character under x (after it on its right half), before the line feed when
+// x lies past the line's end, else before the line's last node. A wrapped
+// line has no place after its last node that differs from the start of the
+// next line, but the text's last line does: its end.
+RichTextNode* CaretPlaceOnLine(const RichText& view, int x, RichTextNode* lineNode)
+{
+    RichTextNode* hit = view.CaretNodeAt(x, lineNode->lineTop);
+    if (hit && hit->lineTop == lineNode->lineTop)
+        return hit;
+    RichTextNode* last = view.LastNodeOfLine(lineNode);
+    if (!hit && last == view.GetLastNode() && !(last->flags & NODE_NEWLINE) && x >= last->x + last->width / 2)
+        return nullptr;
+    return last;
+}
+
+} // namespace
+
+void RichText::BringLineIntoView(const RichTextNode* lineNode)
+{
+    // Nodes are bottom-aligned, so any node of the line gives its bottom.
+    const int bottom = lineNode->y + lineNode->height;
+    const int H = static_cast<int>(m_viewHeight);
+    if (lineNode->lineTop < m_scrollY)
+        ScrollTo(lineNode->lineTop);
+    else if (bottom > m_scrollY + H)
+        ScrollTo(std::min(lineNode->lineTop, bottom - H));
+}
+
+void RichText::MoveCaretUp()
+{
+    if (m_selecting || !m_caret)
+        return;
+    if (m_selStart) {
+        RichTextNode* start = m_selStart;
+        ClearSelection();
+        ShowCaret(start);
+        return;
+    }
+    if (!m_first || !m_last)
+        return;
+    int x = 0;
+    RichTextNode* lineNode = nullptr;
+    if (!m_caretNode && (m_last->flags & NODE_NEWLINE) && !(m_flags & RT_SINGLE_LINE)) {
+        // At the end after a line feed the caret stands at the start of the
+        // empty line below it, so the line above is the line feed's own.
+        lineNode = m_last;
+    } else {
+        // At the end of the text the caret stands right of the last node,
+        // on its line.
+        const RichTextNode* from = m_caretNode ? m_caretNode : m_last;
+        x = m_caretNode ? from->x : from->x + from->width;
+        const RichTextNode* own = NodeAtOffset(from->lineTop);
+        for (int y = from->lineTop - 1; y >= m_top && !lineNode; --y) {
+            RichTextNode* n = NodeAtOffset(y);
+            if (n && n != own)
+                lineNode = n;
+        }
+        if (!lineNode)
+            return; // already on the first line
+    }
+    RichTextNode* target = CaretPlaceOnLine(*this, x, lineNode);
+    // Set before scrolling: a redraw places a shown caret at its node.
+    m_caretNode = target;
+    if (lineNode->lineTop < m_scrollY)
+        ScrollLineUp();
+    // Three lines up can still leave it out of a low view.
+    BringLineIntoView(lineNode);
+    ShowCaret(target);
+}
+
+void RichText::MoveCaretDown()
+{
+    if (m_selecting || !m_caret)
+        return;
+    if (m_selStart) {
+        RichTextNode* end = m_selEnd;
+        ClearSelection();
+        ShowCaret(end);
+        return;
+    }
+    if (!m_first || !m_caretNode)
+        return;
+    RichTextNode* lineNode = m_caretNode->next;
+    while (lineNode && lineNode->lineTop == m_caretNode->lineTop)
+        lineNode = lineNode->next;
+    if (!lineNode) {
+        m_caretNode = nullptr;
+        ScrollToEnd();
+        ShowCaret(nullptr);
+        return;
+    }
+    RichTextNode* target = CaretPlaceOnLine(*this, m_caretNode->x, lineNode);
+    m_caretNode = target;
+    if (lineNode->y + lineNode->height >= m_scrollY + static_cast<int>(m_viewHeight))
+        ScrollLineDown();
+    BringLineIntoView(lineNode);
+    ShowCaret(target);
+}
+
 void RichText::HideCaret()
 {
     if (!m_caret)

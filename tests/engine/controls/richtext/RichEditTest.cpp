@@ -1,4 +1,5 @@
-// The edit box: typing, deleting, the length limit, history and submitting.
+// The edit box: typing, deleting, the length limit, history and submitting,
+// passing and dropping the focus, switching editing off and on.
 
 #include "engine/controls/richtext/RichEdit.h"
 #include "engine/modules/InputModule.h"
@@ -55,6 +56,27 @@ protected:
         InputState state;
         state.lastKeyDown = key;
         box->OnEvent(EngineEvent(box->GetId(), EVT_KEY_DOWN, 0, ToWord(&state)));
+    }
+    // The same through the input module, which delivers them to the object
+    // with the focus by its subscriptions.
+    void InputKey(uint32_t key)
+    {
+        input->OnKeyDown(key, 0, 0);
+        input->OnKeyUp(key, 0, 0);
+        Frame();
+        Frame(); // what the key's handler raised, such as a focus change
+    }
+    void InputType(std::string_view text)
+    {
+        for (const char c : text)
+            input->OnChar(static_cast<uint8_t>(c), 0, 0);
+        Frame();
+    }
+    int Focus()
+    {
+        InputState state;
+        input->CopyInputState(state);
+        return state.focusId;
     }
     RichEdit* box = nullptr;
 };
@@ -161,6 +183,72 @@ TEST_F(RichEditBox, PlaceholderGoesAtTheFirstKey)
     Type("x");
     EXPECT_EQ(box->GetText(), "x");
     EXPECT_NE(box->GetFirstNode()->colour, 0x808080u);
+}
+
+TEST_F(RichEditBox, TabPassesTheFocusToTheLinkedBoxAndEscDropsIt)
+{
+    RichEdit* first = MakeBox(RT_SINGLE_LINE);
+    RichEdit* second = MakeBox(RT_SINGLE_LINE);
+    second->MoveTo(100, 40);
+    first->SetLinkedControl(second);
+    first->TakeFocus();
+    Frame();
+    ASSERT_EQ(Focus(), first->GetId());
+
+    InputKey(9);
+    EXPECT_EQ(Focus(), second->GetId());
+    EXPECT_TRUE(second->GetCaret()->IsShown());
+    EXPECT_FALSE(first->GetCaret()->IsShown());
+    // Without a linked box Tab leaves the focus where it is.
+    InputKey(9);
+    EXPECT_EQ(Focus(), second->GetId());
+    EXPECT_TRUE(second->GetCaret()->IsShown());
+
+    InputKey(27);
+    EXPECT_EQ(Focus(), 0);
+    EXPECT_FALSE(second->GetCaret()->IsShown());
+    // Keys and characters now reach no box.
+    InputType("x");
+    EXPECT_EQ(first->GetText(), "");
+    EXPECT_EQ(second->GetText(), "");
+
+    // A linked box that was removed since takes nothing.
+    first->SetLinkedControl(second);
+    first->RemoveObject(second, 0);
+    Frame();
+    first->TakeFocus();
+    Frame();
+    InputKey(9);
+    EXPECT_EQ(Focus(), first->GetId());
+}
+
+TEST_F(RichEditBox, DisabledEditingIgnoresCharactersAndKeys)
+{
+    MakeBox(RT_SINGLE_LINE);
+    box->TakeFocus();
+    InputType("ab");
+    ASSERT_EQ(box->GetText(), "ab");
+
+    box->DisableEditing();
+    EXPECT_FALSE(box->GetStyleFlags() & RT_SELECTABLE);
+    InputType("c");
+    for (const uint32_t key : { 8u, 37u, 46u })
+        InputKey(key);
+    EXPECT_EQ(box->GetText(), "ab");
+    // A press places no caret and starts no selection.
+    const int left = static_cast<int>(box->GetTextCanvas()->GetLeft());
+    box->OnMouseDown(left + 1, 10);
+    EXPECT_FALSE(box->IsSelecting());
+
+    // Enabled again, even twice, each character and key acts once.
+    box->EnableEditing();
+    box->EnableEditing();
+    EXPECT_TRUE(box->GetStyleFlags() & RT_SELECTABLE);
+    box->TakeFocus();
+    InputType("c");
+    EXPECT_EQ(box->GetText(), "abc");
+    InputKey(8);
+    EXPECT_EQ(box->GetText(), "ab");
 }
 
 } // namespace
