@@ -169,8 +169,9 @@ void RichEdit::Submit()
         m_history.push_back(text);
         m_historyPos = static_cast<int>(m_history.size()) - 1;
     }
-    // Without a receiver there is nobody to free the text: none is made.
-    if (m_submitTarget == 0 || m_submitCode == 0)
+    // Without a receiver (none set, or gone since) there is nobody to free
+    // the text: none is made.
+    if (m_submitTarget == 0 || m_submitCode == 0 || !FindObjectById(m_submitTarget))
         return;
     uint8_t* block = AllocEventBlock(text.size() + 1);
     std::memcpy(block, text.c_str(), text.size() + 1);

@@ -171,6 +171,12 @@ TEST_F(RichEditBox, SubmittingWithoutAReceiverLeavesNothingBehind)
     // Enter without a submit event inserts a line feed instead.
     Key(13);
     EXPECT_EQ(box->GetText(), "ab\n");
+    // A receiver removed since it was named gets nothing either.
+    auto* receiver = root->RegisterObject(std::make_unique<Receiver>());
+    box->SetSubmitEvent(receiver->GetId(), 90000001, false);
+    objects->RemoveObject(receiver->GetId());
+    Type("d");
+    box->Submit();
 }
 
 TEST_F(RichEditBox, PlaceholderGoesAtTheFirstKey)
