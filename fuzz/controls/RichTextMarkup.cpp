@@ -1,7 +1,10 @@
 // Arbitrary markup, as other players can send it, through rich-text views
 // in a headless host window: the scanner, both tag readers, the node
 // builders, line layout at a width the input chooses, trimming to a small
-// line limit, drawing and scrolling, then clearing the view.
+// line limit, drawing and scrolling, then clearing the view. In the edit
+// box, a 0xFE byte and the byte after it stand for an editing key (caret
+// moves, deleting, hiding nodes) between the appended pieces.
+#include "engine/controls/richtext/RichEdit.h"
 #include "engine/controls/richtext/RichText.h"
 #include "engine/core/objects/COrbitVaneWnd.h"
 #include "engine/core/objects/RectObject.h"
@@ -22,7 +25,7 @@ public:
 struct Host {
     engine::COrbitVaneWnd window;
     FuzzRoot* root = nullptr;
-    engine::RichText* views[2] = {};
+    engine::RichText* views[3] = {};
     bool ok = false;
     Host()
     {
@@ -44,6 +47,13 @@ struct Host {
             views[i]->Create(200, 100, flags[i], 0);
             views[i]->SetMaxLines(8);
         }
+        auto* edit = dynamic_cast<engine::RichEdit*>(root->RegisterObject(std::make_unique<engine::RichEdit>()));
+        if (!edit)
+            return;
+        edit->MoveTo(160, 120);
+        edit->Create(200, 60, engine::RT_BACK_COLOUR);
+        edit->SetMaxLines(8);
+        views[2] = edit;
         ok = true;
     }
 };
@@ -52,6 +62,23 @@ Host& TheHost()
 {
     static Host host;
     return host;
+}
+
+void EditingKey(engine::RichText& view, uint8_t key)
+{
+    switch (key % 8) {
+    case 0: view.MoveCaretLeft(); break;
+    case 1: view.MoveCaretRight(); break;
+    case 2: view.MoveCaretUp(); break;
+    case 3: view.MoveCaretDown(); break;
+    case 4: view.DeleteBackward(); break;
+    case 5: view.DeleteForward(); break;
+    case 6: view.HideNodeAt(key / 8); break;
+    default:
+        view.ShowAllNodes();
+        view.Layout(view.GetViewWidth(), view.GetViewHeight());
+        break;
+    }
 }
 
 } // namespace
@@ -76,20 +103,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!host.ok || size == 0)
         return 0;
     const uint8_t selector = data[0];
-    engine::RichText* view = host.views[selector & 1];
+    engine::RichText* view = host.views[selector % 3];
     view->Clear();
     view->EnableLinks(selector & 2);
     view->SetMaxFontSize(selector & 4 ? 40 : 1000);
     view->Layout(1 + (selector >> 3) * 8, 60);
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
-    // The text in pieces split at 0xFF bytes, each appended on its own.
+    const bool editing = view == host.views[2];
+    if (editing)
+        view->ShowCaret(nullptr);
+    // The text in pieces split at 0xFF bytes (and 0xFE keys in the edit
+    // box), each appended on its own.
     size_t start = 0;
     while (start <= text.size()) {
-        size_t end = text.find('\xFF', start);
+        size_t end = text.find_first_of(editing ? "\xFF\xFE" : "\xFF", start);
         if (end == std::string_view::npos)
             end = text.size();
         view->AppendText(text.substr(start, end - start));
         start = end + 1;
+        if (end < text.size() && text[end] == '\xFE' && start < text.size())
+            EditingKey(*view, static_cast<uint8_t>(text[start++]));
     }
     int count = 0;
     for (const engine::RichTextNode* n = view->GetFirstNode(); n; n = n->next)
