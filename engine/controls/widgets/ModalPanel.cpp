@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace engine {
 
@@ -157,6 +158,11 @@ int ModalPanel::OnEvent(const EngineEvent& event)
     default:
         return EngineObject::OnEvent(event);
     }
+}
+
+void InstallModalPanels()
+{
+    SetOverlayPanelMaker([]() -> std::unique_ptr<OverlayPanel> { return std::make_unique<ModalPanel>(); });
 }
 
 } // namespace engine

@@ -8,21 +8,24 @@
 //
 // A panel answers once: after OK, Cancel, the countdown's end or Close, the
 // buttons and the countdown are dead.
+//
+// It is also the panel of the engine's message and system-detail overlays,
+// which reach it through OverlayPanel once InstallModalPanels has run.
 
-#include "engine/core/objects/BoundObject.h"
+#include "engine/controls/widgets/TextButton.h"
+#include "engine/core/objects/OverlayPanel.h"
 
 #include <cstdint>
 
 namespace engine {
 
 class CanvasObject;
-class TextButton;
 
 inline constexpr int EVT_PANEL_OK = 19840392;
 inline constexpr int EVT_PANEL_CANCEL = 19840393;
 inline constexpr int EVT_PANEL_TICK = 19840394;
 
-class ModalPanel : public BoundObject {
+class ModalPanel : public OverlayPanel {
 public:
     static constexpr int kMaxSeconds = 99;
 
@@ -31,16 +34,16 @@ public:
 
     // ok, cancel: the events to post (null: no such button). seconds > 0
     // starts a countdown (at most kMaxSeconds). Returns the background.
-    virtual CanvasObject* Create(int width, int height, const EngineEvent* ok, const EngineEvent* cancel,
-        int seconds);
-    virtual CanvasObject* GetBackground() const { return m_background; }
-    virtual TextButton* GetOkButton() const { return m_okButton; }
-    virtual TextButton* GetCancelButton() const { return m_cancelButton; }
-    virtual int GetReserved() const { return m_reserved; }
-    virtual CanvasObject* GetCountdownLabel() const { return m_label; }
-    virtual void DrawCountdown();
+    CanvasObject* Create(int width, int height, const EngineEvent* ok, const EngineEvent* cancel,
+        int seconds) override;
+    CanvasObject* GetBackground() const override { return m_background; }
+    TextButton* GetOkButton() const override { return m_okButton; }
+    TextButton* GetCancelButton() const override { return m_cancelButton; }
+    int GetReserved() const override { return m_reserved; }
+    CanvasObject* GetCountdownLabel() const override { return m_label; }
+    void DrawCountdown() override;
     // Fades the panel out and removes it; nothing when already closing.
-    virtual void Close();
+    void Close() override;
 
     int OnEvent(const EngineEvent& event) override;
 
@@ -61,5 +64,9 @@ private:
     bool m_closing = false;
     uint64_t m_tick = 0; // the pending countdown delay (0: none)
 };
+
+// Makes the engine's overlays build their panels as ModalPanels. Called by
+// whoever assembles the engine, before the overlays are used.
+void InstallModalPanels();
 
 } // namespace engine

@@ -54,7 +54,9 @@ public:
     virtual ModuleBase* GetMusicModule();
     virtual InputModule* GetInputModule();
 
-    // System overlays.
+    // System overlays. The message and detail panels come from the
+    // installed overlay panel maker (OverlayPanel.h); without one they log
+    // and show nothing.
     virtual void ShowMessagePanel(std::string_view text, const EngineEvent* ok, const EngineEvent* cancel,
         int seconds);
     virtual void ShowSystemDetail();

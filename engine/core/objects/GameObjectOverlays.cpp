@@ -10,8 +10,8 @@
 #include "engine/core/ObjectModule.h"
 #include "engine/core/TimedAction.h"
 #include "engine/core/objects/CanvasObject.h"
+#include "engine/core/objects/OverlayPanel.h"
 #include "engine/modules/PaintModule.h"
-#include "engine/core/objects/SystemPanel.h"
 
 #include <cstdio>
 #include <memory>
@@ -60,6 +60,53 @@ std::vector<std::string> SplitLines(std::string_view text)
     return lines;
 }
 
+// A new panel from the installed maker, registered under owner and made
+// with the size, events and seconds. Null (with a log line naming the
+// overlay) when no maker is installed or the panel could not be made.
+OverlayPanel* MakePanel(GameObject& owner, const char* overlay, int width, int height, const EngineEvent* ok,
+    const EngineEvent* cancel, int seconds)
+{
+    std::unique_ptr<OverlayPanel> made = MakeOverlayPanel();
+    if (!made) {
+        LogPrintf("%s: no modal panel maker is installed", overlay);
+        return nullptr;
+    }
+    OverlayPanel* panel = made.get();
+    if (!owner.RegisterObject(std::move(made)))
+        return nullptr;
+    if (!panel->Create(width, height, ok, cancel, seconds)) {
+        LogPrintf("%s: the panel could not be made", overlay);
+        owner.RemoveObject(panel, 0);
+        return nullptr;
+    }
+    return panel;
+}
+
+// Places the panel's buttons and countdown label on the line b near the
+// bottom of the drawn canvas: OK alone in the middle, OK and Cancel side by
+// side 20 pixels apart, the label beside or above them. A Cancel button
+// without OK stays where the panel put it.
+void PlaceParts(OverlayPanel& panel, const CanvasObject& canvas, int h)
+{
+    EngineObject* ok = panel.GetOkButton();
+    EngineObject* cancel = panel.GetCancelButton();
+    EngineObject* label = panel.GetCountdownLabel();
+    const double centreX = canvas.GetX();
+    const double b = canvas.GetY() + h / 2 - 20;
+    if (ok && !cancel) {
+        ok->MoveTo(centreX, b);
+        if (label)
+            label->MoveTo(canvas.GetRight() - 10, b);
+    } else if (ok) {
+        ok->MoveTo(centreX - ok->GetWidth() / 2 - 10, b);
+        cancel->MoveTo(centreX + cancel->GetWidth() / 2 + 10, b);
+        if (label)
+            label->MoveTo(canvas.GetRight() - 10, ok->GetY() - ok->GetHeight() / 2 - label->GetHeight() / 2);
+    } else if (label) {
+        label->MoveTo(centreX + label->GetHeight() / 2, b);
+    }
+}
+
 // The note's refresh: redraws the counters every run and never finishes.
 int RefreshNote(EngineObject* target, void*, GameCore* core, uint32_t)
 {
@@ -88,10 +135,10 @@ void GameObject::ShowMessagePanel(std::string_view text, const EngineEvent* ok, 
         LogPrintf("ShowMessagePanel: ObjectModule is not loaded");
         return;
     }
-    auto* panel = static_cast<SystemPanel*>(RegisterObject(std::make_unique<SystemPanel>()));
-    if (!panel || !panel->Create(10, 10, ok, cancel, seconds))
+    OverlayPanel* panel = MakePanel(*this, "ShowMessagePanel", 10, 10, ok, cancel, seconds);
+    if (!panel)
         return;
-    CanvasObject& canvas = *panel->GetCanvas();
+    CanvasObject& canvas = *panel->GetBackground();
     canvas.SetPen(static_cast<uint32_t>(GetIntProperty(PROP_MSG_TEXT_COLOUR)), 1.0);
     SetOverlayFont(canvas);
     canvas.SetTextMargins(10, 10);
@@ -120,6 +167,7 @@ void GameObject::ShowMessagePanel(std::string_view text, const EngineEvent* ok, 
         canvas.DrawWrappedText(line.c_str(), y);
         y += canvas.MeasureText(line, w);
     }
+    PlaceParts(*panel, canvas, h);
 
     panel->SetZ(100000.0);
     panel->MoveTo(GetScreenWidth() / 2, GetScreenHeight() / 2);
@@ -136,10 +184,10 @@ void GameObject::ShowSystemDetail()
         LogPrintf("ShowSystemDetail: ObjectModule is not loaded");
         return;
     }
-    auto* panel = static_cast<SystemPanel*>(RegisterObject(std::make_unique<SystemPanel>()));
-    if (!panel || !panel->Create(300, 200, nullptr, nullptr, -1))
+    OverlayPanel* panel = MakePanel(*this, "ShowSystemDetail", 300, 200, nullptr, nullptr, -1);
+    if (!panel)
         return;
-    CanvasObject& canvas = *panel->GetCanvas();
+    CanvasObject& canvas = *panel->GetBackground();
     canvas.SetBackground(kPanelGreen);
     canvas.Clear();
     canvas.DrawBorder(0, 1);

@@ -3,6 +3,7 @@
 
 #include "HostFixture.h"
 
+#include "engine/controls/widgets/ModalPanel.h"
 #include "engine/core/EngineRunLog.h"
 #include "engine/core/NameKey.h"
 #include "engine/modules/PpsCodec.h"
@@ -168,6 +169,7 @@ TEST_F(Services, InputServicesReachTheInputModule)
 // an empty record) and writes a line to the run log instead of crashing.
 TEST(ServicesWithoutModules, DoNothingAndLog)
 {
+    InstallModalPanels();
     GameCore core;
     core.Init(nullptr);
     core.LoadModule(std::make_unique<DrawingObjectModule>(), true, false);
@@ -205,7 +207,11 @@ TEST(ServicesWithoutModules, DoNothingAndLog)
     r->StopAllSounds();
     r->SetMute(1);
     EXPECT_NE(r->PlaySoundLater("ding", 1, nullptr), 0u);
-    r->ShowMessagePanel("text", nullptr, nullptr, 0);
+    // The panels with their buttons and countdown, drawn with no paint
+    // module to draw on.
+    const EngineEvent answer(r->GetId(), 1);
+    r->ShowMessagePanel("text", &answer, &answer, 3);
+    r->ShowSystemDetail();
     r->ShowSystemBoard("board", 0);
     for (int i = 0; i < 3; ++i) {
         platform::SetFixedTick(1000u + 50u * i);
