@@ -263,16 +263,21 @@ void RichEdit::SetPlaceholder(std::string_view text, uint32_t colour)
     SetTextColour(saved);
 }
 
+void RichEdit::OnKeyDown(const InputState& state)
+{
+    if (m_placeholder) {
+        Clear();
+        m_placeholder = false;
+    }
+    if (!OnCharCode(state.lastKeyDown, platform::IsControlDown()))
+        RichText::OnKeyDown(state.lastKeyDown, platform::IsControlDown());
+}
+
 int RichEdit::OnEvent(const EngineEvent& event)
 {
     const auto* input = FromWord<const InputState>(event.data);
     if (event.code == EVT_KEY_DOWN) {
-        if (m_placeholder) {
-            Clear();
-            m_placeholder = false;
-        }
-        if (!OnCharCode(input ? input->lastKeyDown : 0, platform::IsControlDown()))
-            RichText::OnKeyDown(input ? input->lastKeyDown : 0, platform::IsControlDown());
+        OnKeyDown(input ? *input : InputState {});
         return 1;
     }
     if (event.code == EVT_CHAR) {

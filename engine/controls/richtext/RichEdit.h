@@ -4,6 +4,7 @@
 // maximum length and history, and a submit event.
 
 #include "engine/controls/richtext/RichText.h"
+#include "engine/core/InputState.h"
 
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ public:
     virtual void Submit();
     virtual void AddHistory(std::string_view text);
     virtual void OnChar(uint32_t character);
+    // A key press: a shown placeholder goes first, then the key is handled
+    // as an editing key or, failing that, as the view's own (Ctrl+C).
+    virtual void OnKeyDown(const InputState& state);
+    using RichText::OnKeyDown;
     virtual void Paste();
     virtual void ForwardToLinked();
     virtual void ReleaseFocus();
