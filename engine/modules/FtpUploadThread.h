@@ -32,9 +32,10 @@ struct FtpUploadJob {
 // an upload with a longer one is refused and reports failure. When it ends
 // the worker posts message to the receiver thread with wParam the job and
 // lParam the result (1 uploaded, 0 not). The caller owns the returned thread
-// (join or detach it). port is there for tests; the system uses port 21.
-std::thread FtpUploadThread(std::string_view localFile, std::string_view server, std::string_view remoteDirectory,
-    std::string_view remoteName, std::string_view user, std::string_view password, uint32_t receiver,
-    uint32_t message, uint16_t port = platform::kFtpPort);
+// and must join or detach it (a dropped one ends the program, hence
+// nodiscard). port is there for tests; the system uses port 21.
+[[nodiscard]] std::thread FtpUploadThread(std::string_view localFile, std::string_view server,
+    std::string_view remoteDirectory, std::string_view remoteName, std::string_view user, std::string_view password,
+    uint32_t receiver, uint32_t message, uint16_t port = platform::kFtpPort);
 
 } // namespace engine
