@@ -902,7 +902,11 @@ void RichText::HidePlacedObjects()
         m_textCanvas->Clear();
     for (const int id : m_placed) {
         if (EngineObject* object = FindObjectById(id)) {
+            // Invalidated once hidden, so that the painter drops it (an
+            // object no longer placed would otherwise stay drawn where it
+            // last was, e.g. scrolled out of the view).
             object->Hide();
+            object->Invalidate();
             if (m_textCanvas)
                 m_textCanvas->RemoveChild(id);
         }
@@ -969,6 +973,15 @@ void RichText::DrawNode(RichTextNode* node, bool useCache)
         EngineObject* object = FindObjectById(static_cast<int>(node->code));
         auto* inline_ = dynamic_cast<RichTextObject*>(object);
         if (!inline_)
+            return;
+        // Characters are cut by the text canvas's edges, but an object is a
+        // picture of its own that would be drawn over whatever lies beyond
+        // the view: one partly scrolled out stays hidden (unless it is
+        // larger than the whole area and could never be shown whole).
+        const auto cut = [](int start, int length, int from, int size) {
+            return length <= size ? start < from || start + length > from + size : start < from || start >= from + size;
+        };
+        if (cut(node->y, node->height, m_scrollY, H) || cut(node->x, node->width, m_scrollX, W))
             return;
         inline_->SetRect(GetTextArea());
         if (IsShown())

@@ -704,4 +704,46 @@ TEST_F(RichTextView, DraggingOutsideTheTextAreaScrollsAndSelectsToItsEdge)
     EXPECT_EQ(view->SelectionText(), "fbc\ngb");
 }
 
+// Inline pictures are objects of their own, drawn over whatever lies
+// beyond the view: one scrolled partly or wholly out of it is not drawn.
+TEST_F(RichTextView, PicturesScrolledOutOfTheViewAreNotDrawn)
+{
+    MakePicture("pic", 16, 16, 0x00FF00);
+    RichText* view = MakeView(100, 60, RT_BACK_COLOUR | RT_KEEP_IN_VIEW | RT_REDRAW_NOW);
+    view->MoveTo(50, 70); // rows 40 to 100 of the window
+    view->SetFontSize(20);
+    view->AppendText("a<z=pic>b\n");
+    Frames(2);
+    auto greenRows = [&] {
+        std::vector<int> rows;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < 100; ++x)
+                if (Near(Pixel(x, y), 0x00FF00)) {
+                    rows.push_back(y);
+                    break;
+                }
+        return rows;
+    };
+    auto rows = greenRows();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_GE(rows.front(), 40);
+    // Two more lines: the picture's line is partly above the view.
+    view->AppendText("c\nd\n");
+    Frames(2);
+    EXPECT_GT(view->GetScrollY(), 0);
+    EXPECT_LT(view->GetScrollY(), 24);
+    EXPECT_TRUE(greenRows().empty());
+    // Back at the top it is drawn again, wholly inside the view.
+    view->ScrollTo(0);
+    Frames(2);
+    rows = greenRows();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_GE(rows.front(), 40);
+    // Far out of view: not left where it was last drawn.
+    for (int i = 0; i < 5; ++i)
+        view->AppendText("more\n");
+    Frames(2);
+    EXPECT_TRUE(greenRows().empty());
+}
+
 } // namespace
