@@ -77,7 +77,7 @@ void TextRenderer::SelectFont(int size, int weight, std::string_view face, int i
     if (m_fontSelected && size == m_style.size && weight == m_style.weight && italic == m_style.italic
         && underline == m_style.underline && face == m_style.Face())
         return;
-    size = std::min(size, kMaxTextSize);
+    size = std::clamp(size, 0, kMaxTextSize);
     m_style.size = size;
     m_style.fullAdvance = size;
     m_style.weight = weight;
@@ -380,6 +380,10 @@ bool TextRenderer::ParseTag(std::string_view content)
 bool TextRenderer::ApplyTag(std::string_view key, std::string_view value)
 {
     const int number = ParseInt(value);
+    // Spacings and margins from a text (which may come from another
+    // player) are held to what a line could ever use, so that pen and line
+    // arithmetic cannot overflow.
+    const int pixels = std::clamp(number, -kMaxTextOffset, kMaxTextOffset);
     TextStyle& s = m_style;
     if (key == "color" || key == "c") {
         m_saved.colour = s.colour;
@@ -418,20 +422,20 @@ bool TextRenderer::ApplyTag(std::string_view key, std::string_view value)
         std::string face(s.Face());
         SelectFont(s.size, s.weight, face, key == "italic" ? 1 : 0, s.underline);
     } else if (key == "rowspace") {
-        s.rowSpacing = number;
+        s.rowSpacing = pixels;
     } else if (key == "/rowspace") {
         s.rowSpacing = m_saved.rowSpacing;
     } else if (key == "pitch") {
-        s.charSpacing = number;
+        s.charSpacing = pixels;
     } else if (key == "/pitch") {
         s.charSpacing = m_saved.charSpacing;
     } else if (key == "rightmargin") {
-        s.rightMargin = number;
+        s.rightMargin = pixels;
     } else if (key == "/rightmargin") {
         s.rightMargin = m_saved.rightMargin;
     } else if (key == "leftmargin") {
-        s.leftMargin = number;
-        m_lineStartX = std::max(m_lineStartX, number);
+        s.leftMargin = pixels;
+        m_lineStartX = std::max(m_lineStartX, pixels);
     } else if (key == "/leftmargin") {
         s.leftMargin = m_saved.leftMargin;
     } else if (key == "break") {

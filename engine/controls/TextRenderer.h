@@ -34,6 +34,8 @@ struct GlyphImage;
 namespace engine {
 
 inline constexpr int kMaxTextSize = 300;
+// The largest spacing or margin a tag can set, in pixels either way.
+inline constexpr int kMaxTextOffset = 4096;
 inline constexpr uint32_t kDefaultTextColour = 0xff7d327d;
 // How far a '>' is looked for after a '<'.
 inline constexpr size_t kMaxTagBytes = 256;
