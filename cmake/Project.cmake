@@ -28,8 +28,10 @@ if(KBZN_FUZZ)
     message(FATAL_ERROR "KBZN_FUZZ needs clang (CXX=clang++)")
   endif()
   # Every library is instrumented for coverage; the fuzzer main is linked
-  # only into the fuzz targets.
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  # only into the fuzz targets. Undefined behaviour stops the run, so that
+  # the fuzzer keeps the input as a finding instead of printing and going on.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+    -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
