@@ -43,11 +43,11 @@ namespace {
 using tools::AddPicture;
 using tools::Bgra;
 using tools::Felt;
+using tools::Register;
+using tools::ShotRoot;
 
 constexpr int kWidth = 560;
 constexpr int kHeight = 360;
-
-class ShotRoot : public engine::RectObject { };
 
 // A window frame with a soft shadow band on top, a blue title band, a grey
 // border and a transparent inside.
@@ -143,12 +143,6 @@ public:
     engine::EventSequencer* sequencer = nullptr; // not owned
     int lines = 0;
 };
-
-template <typename T>
-T* Register(engine::GameObject& root)
-{
-    return static_cast<T*>(root.RegisterObject(std::make_unique<T>()));
-}
 
 } // namespace
 

@@ -22,6 +22,16 @@
 
 namespace tools {
 
+// The root object the programs hang their scene on.
+class ShotRoot : public engine::RectObject { };
+
+// Registers a new object of type T under root and returns it.
+template <typename T>
+T* Register(engine::GameObject& root)
+{
+    return static_cast<T*>(root.RegisterObject(std::make_unique<T>()));
+}
+
 // "program [--check] <out.png>"; false (with the usage written) when no
 // output file is named.
 struct ShotArgs {

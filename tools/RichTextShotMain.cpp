@@ -31,11 +31,11 @@ namespace {
 using tools::AddPicture;
 using tools::Bgra;
 using tools::Felt;
+using tools::Register;
+using tools::ShotRoot;
 
 constexpr int kWidth = 560;
 constexpr int kHeight = 360;
-
-class ShotRoot : public engine::RectObject { };
 
 // A small round face for inline pictures.
 uint32_t Smile(int x, int y, int w, int h, int)
@@ -82,12 +82,6 @@ uint32_t Parchment(int x, int y, int, int, int)
     return Bgra(240 - (x + y) % 7, 225 - (x * 3 + y) % 9, 180);
 }
 
-template <typename T>
-T* Make(engine::GameObject& root)
-{
-    return static_cast<T*>(root.RegisterObject(std::make_unique<T>()));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -127,7 +121,7 @@ int main(int argc, char** argv)
 
     // The chat view: more lines than it shows, scrolled to the end, with a
     // selection over the last line.
-    auto* chat = Make<engine::RichText>(*root);
+    auto* chat = Register<engine::RichText>(*root);
     chat->MoveTo(150, 100);
     chat->Create(280, 180, engine::RT_BACK_COLOUR | engine::RT_KEEP_IN_VIEW | engine::RT_SCROLL_BARS
             | engine::RT_SELECTABLE | engine::RT_LINKS | engine::RT_REDRAW_NOW, 0);
@@ -150,33 +144,33 @@ int main(int argc, char** argv)
 
     // An edit box with its caret, a masked box and a single-line box that
     // has scrolled to the end of its text.
-    auto* edit = Make<engine::RichEdit>(*root);
+    auto* edit = Register<engine::RichEdit>(*root);
     edit->MoveTo(420, 40);
     edit->Create(220, 22, engine::RT_SINGLE_LINE | engine::RT_BACK_COLOUR);
     edit->Show();
     edit->AppendText("输入框 typing 中");
     edit->TakeFocus();
 
-    auto* masked = Make<engine::RichEdit>(*root);
+    auto* masked = Register<engine::RichEdit>(*root);
     masked->MoveTo(420, 80);
     masked->Create(220, 22, engine::RT_SINGLE_LINE | engine::RT_MASKED | engine::RT_BACK_COLOUR);
     masked->Show();
     masked->AppendText("secret密码");
 
-    auto* line = Make<engine::RichEdit>(*root);
+    auto* line = Register<engine::RichEdit>(*root);
     line->MoveTo(420, 120);
     line->Create(220, 22, engine::RT_SINGLE_LINE | engine::RT_BACK_COLOUR);
     line->Show();
     line->AppendText("一行很长的文字 scrolls to its end: 结尾END");
 
-    auto* placeholder = Make<engine::RichEdit>(*root);
+    auto* placeholder = Register<engine::RichEdit>(*root);
     placeholder->MoveTo(420, 160);
     placeholder->Create(220, 22, engine::RT_SINGLE_LINE | engine::RT_BACK_COLOUR);
     placeholder->Show();
     placeholder->SetPlaceholder("请输入聊天内容", 0x808080);
 
     // A notice on a background picture.
-    auto* notice = Make<engine::RichText>(*root);
+    auto* notice = Register<engine::RichText>(*root);
     notice->MoveTo(420, 260);
     notice->Create(250, 70, engine::RT_BACK_COLOUR | engine::RT_REDRAW_NOW, 0);
     notice->SetBackgroundImage("parchment");

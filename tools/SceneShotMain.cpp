@@ -36,8 +36,6 @@ using tools::Felt;
 constexpr int kWidth = 560;
 constexpr int kHeight = 360;
 
-class SceneRoot : public engine::RectObject { };
-
 uint32_t Card(int x, int y, int w, int h, int)
 {
     if (x < 3 || y < 3 || x >= w - 3 || y >= h - 3)
@@ -62,8 +60,8 @@ int main(int argc, char** argv)
     const char* out = args.out;
 
     engine::COrbitVaneWnd host;
-    auto owned = std::make_unique<SceneRoot>();
-    SceneRoot* root = owned.get();
+    auto owned = std::make_unique<tools::ShotRoot>();
+    tools::ShotRoot* root = owned.get();
     engine::GdiPaintModule* paint = tools::OpenShotWindow("scene-shot", host, "KbZn 场景", kWidth, kHeight, std::move(owned));
     if (!paint)
         return 1;

@@ -153,6 +153,9 @@ public:
     RichTextNode* LastNodeOfLine(RichTextNode* node) const;
     // Scrolls so that the line of lineNode lies inside the text area.
     void BringLineIntoView(const RichTextNode* lineNode);
+    // An existing selection becomes the caret, placed before `at`; false
+    // when there was none.
+    bool CaretFromSelection(RichTextNode* at);
     virtual void OnBlur();
     CanvasObject* GetCaret() const { return m_caret; }
     const RichTextNode* GetSelectionStart() const { return m_selStart; }

@@ -70,16 +70,19 @@ void RichText::ShowCaret(RichTextNode* node)
     }
 }
 
+bool RichText::CaretFromSelection(RichTextNode* at)
+{
+    if (!m_selStart)
+        return false;
+    ClearSelection();
+    ShowCaret(at);
+    return true;
+}
+
 void RichText::MoveCaretLeft()
 {
-    if (m_selecting || !m_caret)
+    if (m_selecting || !m_caret || CaretFromSelection(m_selStart))
         return;
-    if (m_selStart) {
-        RichTextNode* start = m_selStart;
-        ClearSelection();
-        ShowCaret(start);
-        return;
-    }
     if (!m_caret->IsShown() || m_caretNode == m_first || !m_first)
         return;
     RichTextNode* prev = NodeBefore(m_caretNode);
@@ -98,14 +101,8 @@ void RichText::MoveCaretLeft()
 
 void RichText::MoveCaretRight()
 {
-    if (m_selecting || !m_caret)
+    if (m_selecting || !m_caret || CaretFromSelection(m_selEnd))
         return;
-    if (m_selStart) {
-        RichTextNode* end = m_selEnd;
-        ClearSelection();
-        ShowCaret(end);
-        return;
-    }
     if (!m_caret->IsShown() || !m_caretNode)
         return;
     RichTextNode* next = m_caretNode->next;
@@ -173,14 +170,8 @@ void RichText::BringLineIntoView(const RichTextNode* lineNode)
 
 void RichText::MoveCaretUp()
 {
-    if (m_selecting || !m_caret)
+    if (m_selecting || !m_caret || CaretFromSelection(m_selStart))
         return;
-    if (m_selStart) {
-        RichTextNode* start = m_selStart;
-        ClearSelection();
-        ShowCaret(start);
-        return;
-    }
     if (!m_first || !m_last)
         return;
     int x = 0;
@@ -215,14 +206,8 @@ void RichText::MoveCaretUp()
 
 void RichText::MoveCaretDown()
 {
-    if (m_selecting || !m_caret)
+    if (m_selecting || !m_caret || CaretFromSelection(m_selEnd))
         return;
-    if (m_selStart) {
-        RichTextNode* end = m_selEnd;
-        ClearSelection();
-        ShowCaret(end);
-        return;
-    }
     if (!m_first || !m_caretNode)
         return;
     RichTextNode* lineNode = m_caretNode->next;

@@ -105,15 +105,7 @@ protected:
     // Window input, then two frames so that the events are delivered.
     void Send(uint32_t message, int x, int y, uint32_t key = 0)
     {
-        platform::WindowEvent e;
-        e.message = message;
-        e.x = x;
-        e.y = y;
-        const platform::Point screen = host.GetWindow().ClientToScreen(platform::Point { x, y });
-        e.screenX = screen.x;
-        e.screenY = screen.y;
-        e.key = key;
-        host.OnEvent(e);
+        WindowInput(message, x, y, key);
         Frames(2);
     }
     void MoveMouse(int x, int y) { Send(platform::kWmMouseMove, x, y); }

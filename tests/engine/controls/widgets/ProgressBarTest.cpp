@@ -97,14 +97,7 @@ protected:
     // A mouse message through the host window, as the system delivers it.
     void Mouse(uint32_t message, int x, int y)
     {
-        platform::WindowEvent e;
-        e.x = x;
-        e.y = y;
-        const platform::Point screen = host.GetWindow().ClientToScreen(platform::Point { x, y });
-        e.screenX = screen.x;
-        e.screenY = screen.y;
-        e.message = message;
-        host.OnEvent(e);
+        WindowInput(message, x, y);
         Frames(2);
     }
     void Press(int x, int y)

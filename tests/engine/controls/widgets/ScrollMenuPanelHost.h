@@ -53,14 +53,7 @@ protected:
     }
     void Mouse(uint32_t message, int x, int y)
     {
-        platform::WindowEvent e;
-        e.message = message;
-        e.x = x;
-        e.y = y;
-        const platform::Point screen = host.GetWindow().ClientToScreen(platform::Point { x, y });
-        e.screenX = screen.x;
-        e.screenY = screen.y;
-        host.OnEvent(e);
+        WindowInput(message, x, y);
         Frame();
     }
     void MoveMouse(int x, int y) { Mouse(platform::kWmMouseMove, x, y); }

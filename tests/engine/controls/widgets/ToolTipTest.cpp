@@ -146,11 +146,7 @@ TEST_F(ToolTips, ATargetGoneBeforeTheShowEventArrivesShowsNothing)
     MoveMouse(100, 100); // the enter is posted...
     tip->Hide();
     MoveMouse(5, 5);
-    platform::WindowEvent e;
-    e.message = platform::kWmMouseMove;
-    e.x = 100;
-    e.y = 100;
-    host.OnEvent(e);
+    WindowInput(platform::kWmMouseMove, 100, 100);
     root->RemoveObject(target, 0); // ...and the target goes before delivery
     Frames(3);
     EXPECT_FALSE(tip->IsShown());

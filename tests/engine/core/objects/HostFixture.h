@@ -83,6 +83,20 @@ protected:
         for (int i = 0; i < count; ++i)
             Frame(advance);
     }
+    // A window message as the window system delivers it to the host (no
+    // frame is run).
+    void WindowInput(uint32_t message, int x, int y, uint32_t key = 0)
+    {
+        platform::WindowEvent e;
+        e.message = message;
+        e.x = x;
+        e.y = y;
+        const platform::Point screen = host.GetWindow().ClientToScreen(platform::Point { x, y });
+        e.screenX = screen.x;
+        e.screenY = screen.y;
+        e.key = key;
+        host.OnEvent(e);
+    }
     // The back buffer's pixel as 0x00RRGGBB (alpha dropped).
     uint32_t Pixel(int x, int y) const
     {

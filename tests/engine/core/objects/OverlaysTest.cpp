@@ -55,14 +55,7 @@ protected:
     // Window input, then two frames so that the events are delivered.
     void Send(uint32_t message, int x, int y)
     {
-        platform::WindowEvent e;
-        e.message = message;
-        e.x = x;
-        e.y = y;
-        const platform::Point screen = host.GetWindow().ClientToScreen(platform::Point { x, y });
-        e.screenX = screen.x;
-        e.screenY = screen.y;
-        host.OnEvent(e);
+        WindowInput(message, x, y);
         Frames(2);
     }
     void ClickAt(int x, int y)
