@@ -594,8 +594,11 @@ int ProxyConnectSocket::ConnectWithTimeout(const std::string& host, int port, in
         return 0;
     m_event->Reset();
     m_sendNotices = 0;
-    Connect(host, port);
-    if (!IsOpen() || GetProxyError() != kProxyOk) {
+    // A connect that would block is under way; any other 0 (a bad port, a
+    // name that cannot be resolved without a proxy, a refused connect) has
+    // already failed.
+    const bool started = Connect(host, port) != 0 || LastError() == EWOULDBLOCK;
+    if (!started || !IsOpen() || GetProxyError() != kProxyOk) {
         // Failed at once: waiting could not change that.
         Close();
         return 0;

@@ -481,6 +481,29 @@ TEST_F(ProxySocketTest, FailuresBeforeAnythingIsSent)
     EXPECT_FALSE(proxy.Connected());
 }
 
+TEST_F(ProxySocketTest, ConnectThatFailsAtOnceDoesNotWaitForTheDeadline)
+{
+    struct Case {
+        const char* what;
+        const char* host;
+        int port;
+        int type;
+    } cases[] = {
+        { "port out of range, direct", "127.0.0.1", 70000, net::kProxyNone },
+        { "negative port, through HTTP", "127.0.0.1", -1, net::kProxyHttp },
+        { "name not resolvable, direct", "game.example", 80, net::kProxyNone },
+    };
+    ScriptedProxy proxy({}, ScriptedProxy::kStall);
+    for (const auto& c : cases) {
+        net::ProxyConnectSocket s;
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(s.ConnectWithTimeout(c.host, c.port, c.type, "127.0.0.1", proxy.Port(), nullptr, nullptr, 10), 0)
+            << c.what;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << c.what;
+    }
+    EXPECT_FALSE(proxy.Connected());
+}
+
 TEST_F(ProxySocketTest, StallEndsAtOneDeadlineWhateverArrives)
 {
     platform::MessageQueue queue;
