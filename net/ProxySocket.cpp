@@ -252,10 +252,10 @@ std::string ProxySocket::HttpRequest() const
         inet_ntop(AF_INET, &a, dotted, sizeof dotted);
         host = dotted;
     }
-    char line[600];
-    std::snprintf(line, sizeof line, "CONNECT %s:%d HTTP/1.1\r\nHost: %s:%d\r\n", host.c_str(), m_targetPort,
-        host.c_str(), m_targetPort);
-    std::string r = line;
+    // Built whole: a fixed line buffer would cut a long host name and the
+    // line ends with it, and the proxy would get a malformed request.
+    const std::string target = host + ':' + std::to_string(m_targetPort);
+    std::string r = "CONNECT " + target + " HTTP/1.1\r\nHost: " + target + "\r\n";
     if (m_hasCredentials) {
         std::string token = BasicToken(m_user, m_password);
         r += "Authorization: Basic " + token + "\r\n";
@@ -594,8 +594,11 @@ int ProxyConnectSocket::ConnectWithTimeout(const std::string& host, int port, in
         return 0;
     m_event->Reset();
     m_sendNotices = 0;
-    Connect(host, port);
-    if (!IsOpen() || GetProxyError() != kProxyOk) {
+    // A connect that would block is under way; any other 0 (a bad port, a
+    // name that cannot be resolved without a proxy, a refused connect) has
+    // already failed.
+    const bool started = Connect(host, port) != 0 || LastError() == EWOULDBLOCK;
+    if (!started || !IsOpen() || GetProxyError() != kProxyOk) {
         // Failed at once: waiting could not change that.
         Close();
         return 0;

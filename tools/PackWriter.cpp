@@ -62,6 +62,10 @@ std::vector<uint8_t> PackWriter::Build() const
     size_t total = directoryEnd;
     for (const Item& item : m_items)
         total += item.bytes.size();
+    // Offsets and lengths are 32-bit words: a bigger pack would wrap them
+    // and point its records at the wrong bytes.
+    if (total > UINT32_MAX)
+        return {};
     std::vector<uint8_t> pack(total, 0);
     // The header's unread bytes stay zero apart from a label for people
     // looking at the file.
@@ -88,6 +92,8 @@ std::vector<uint8_t> PackWriter::Build() const
 bool PackWriter::Write(const std::string& path) const
 {
     std::vector<uint8_t> pack = Build();
+    if (pack.empty())
+        return false;
     return engine::WriteWholeFile(path, pack.data(), pack.size());
 }
 

@@ -31,7 +31,8 @@ public:
     bool AddPictureFileAsPps(const std::string& path, int method = 6);
 
     size_t Count() const { return m_items.size(); }
-    // The whole pack image.
+    // The whole pack image; empty when it would pass 4 GiB, which the
+    // pack's 32-bit offsets cannot address.
     std::vector<uint8_t> Build() const;
     bool Write(const std::string& path) const;
 

@@ -30,6 +30,15 @@ bool IsPicture(const std::string& path)
         || ext == ".pcx" || ext == ".ico" || ext == ".tif";
 }
 
+// The encoder's method named by text ("1", "3", "4", "5" or "6"), or 0 for
+// anything else: a number with junk after it is refused, not cut short.
+int ParseMethod(const char* text)
+{
+    if (std::strlen(text) == 1 && std::strchr("13456", text[0]))
+        return text[0] - '0';
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -37,7 +46,11 @@ int main(int argc, char** argv)
     if (argc >= 2 && std::strcmp(argv[1], "--convert") == 0) {
         if (argc != 4 && argc != 5)
             return Usage();
-        int method = argc == 5 ? std::atoi(argv[4]) : 6;
+        int method = argc == 5 ? ParseMethod(argv[4]) : 6;
+        if (method == 0) {
+            std::fprintf(stderr, "pack-writer: %s is not a method (1, 3, 4, 5 or 6)\n", argv[4]);
+            return 2;
+        }
         size_t length = 0;
         auto block = engine::ReadWholeFile(argv[2], &length);
         if (!block) {

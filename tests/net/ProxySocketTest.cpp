@@ -381,12 +381,15 @@ TEST_F(ProxySocketTest, HttpConnectWithBasicCredentialsThroughTinyproxy)
 TEST_F(ProxySocketTest, RequestsOnTheWire)
 {
     std::string name = "game.example";
+    std::string longName = std::string(600, 'h') + ".example";
+    std::string longRequest = "CONNECT " + longName + ":21534 HTTP/1.1\r\nHost: " + longName + ":21534\r\n\r\n";
     struct Case {
         const char* what;
         int type;
         const char* user;
         std::vector<ScriptedProxy::Step> steps;
         std::string expectSent;
+        std::string host = {}; // the name above when empty
     } cases[] = {
         { "SOCKS4A passes the name", net::kProxySocks4a, nullptr,
             { { 10 + name.size(), std::string("\x00\x5A\x00\x00\x00\x00\x00\x00", 8) } },
@@ -409,11 +412,14 @@ TEST_F(ProxySocketTest, RequestsOnTheWire)
             { { 0, "HTTP/1.1 200 OK\r\nX-Junk: 1\r\n\r\n" } },
             "CONNECT game.example:21534 HTTP/1.1\r\nHost: game.example:21534\r\n"
             "Authorization: Basic dTpwdw==\r\nProxy-Authorization: Basic dTpwdw==\r\n\r\n" },
+        { "HTTP CONNECT names a long host in full", net::kProxyHttp, nullptr,
+            { { longRequest.size(), "HTTP/1.1 200 OK\r\n\r\n" } }, longRequest, longName },
     };
     for (auto& c : cases) {
         ScriptedProxy proxy(c.steps);
         net::ProxyConnectSocket s;
-        ASSERT_EQ(s.ConnectWithTimeout(name, 21534, c.type, "127.0.0.1", proxy.Port(), c.user, "pw", 5), 1)
+        const std::string& host = c.host.empty() ? name : c.host;
+        ASSERT_EQ(s.ConnectWithTimeout(host, 21534, c.type, "127.0.0.1", proxy.Port(), c.user, "pw", 5), 1)
             << c.what << " error " << s.GetProxyError();
         EXPECT_EQ(proxy.Received(), c.expectSent) << c.what;
         // Nothing of the proxy's reply is left in the stream.
@@ -477,6 +483,29 @@ TEST_F(ProxySocketTest, FailuresBeforeAnythingIsSent)
         uint16_t closed = FreePort();
         EXPECT_EQ(s.ConnectWithTimeout("127.0.0.1", 80, net::kProxySocks5, "127.0.0.1", closed, nullptr, nullptr, 1),
             0);
+    }
+    EXPECT_FALSE(proxy.Connected());
+}
+
+TEST_F(ProxySocketTest, ConnectThatFailsAtOnceDoesNotWaitForTheDeadline)
+{
+    struct Case {
+        const char* what;
+        const char* host;
+        int port;
+        int type;
+    } cases[] = {
+        { "port out of range, direct", "127.0.0.1", 70000, net::kProxyNone },
+        { "negative port, through HTTP", "127.0.0.1", -1, net::kProxyHttp },
+        { "name not resolvable, direct", "game.example", 80, net::kProxyNone },
+    };
+    ScriptedProxy proxy({}, ScriptedProxy::kStall);
+    for (const auto& c : cases) {
+        net::ProxyConnectSocket s;
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(s.ConnectWithTimeout(c.host, c.port, c.type, "127.0.0.1", proxy.Port(), nullptr, nullptr, 10), 0)
+            << c.what;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << c.what;
     }
     EXPECT_FALSE(proxy.Connected());
 }
