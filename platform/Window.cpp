@@ -411,6 +411,7 @@ void Window::SetImeRect(const Rect& client)
 {
     if (!m_sdl)
         return;
+    m_imeRect = client;
     SDL_Rect rect { client.left, client.top, std::max(1, client.Width()), std::max(1, client.Height()) };
     SDL_SetTextInputRect(&rect);
 }

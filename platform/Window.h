@@ -125,6 +125,7 @@ public:
     // Where the input method should show its composition (client
     // coordinates of the caret).
     void SetImeRect(const Rect& client);
+    const Rect& GetImeRect() const { return m_imeRect; }
 
     // For the platform layer and tests: the SDL window and its id (what
     // SDL events carry in windowID).
@@ -163,6 +164,7 @@ private:
     void SetPoint(WindowEvent& event, int clientX, int clientY) const;
 
     SDL_Window* m_sdl = nullptr;
+    Rect m_imeRect {};
     WindowHandle m_handle = 0;
     std::shared_ptr<Shared> m_shared;
     EventHandler m_onEvent;

@@ -229,6 +229,11 @@ TEST_F(PlainView, APressPlacesTheCaretOfASelectableCaretView)
         EXPECT_EQ(view->GetCaretNode(), expected);
         ASSERT_TRUE(view->GetCaret() && view->GetCaret()->IsShown());
         EXPECT_EQ(static_cast<int>(view->GetCaret()->GetX()), left + expected->x + 1);
+        // The input method composes where the caret stands.
+        const platform::Rect ime = host.GetWindow().GetImeRect();
+        EXPECT_EQ(ime.left, left + expected->x);
+        EXPECT_EQ(ime.top, top + expected->lineTop);
+        EXPECT_EQ(ime.bottom, top + expected->y + expected->height);
         InputState state;
         input->CopyInputState(state);
         EXPECT_EQ(state.focusId, view->GetId());
