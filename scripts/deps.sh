@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   # toolchain
-  g++ clang libclang-rt-14-dev cmake ninja-build pkg-config
+  g++ clang libclang-rt-14-dev cmake ninja-build pkg-config python3
   # test and benchmark frameworks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # libraries the system calls

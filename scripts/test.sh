@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
 
+# Includes run downward only: a library never reaches a layer above it.
+python3 scripts/check-layers.py
+
 jobs=$(nproc)
 build=${BUILD_DIR:-build/asan}
 

@@ -5,8 +5,8 @@
 // saved frame is there, of the right size and not blank. Header-only, for
 // the programs that link the engine and SDL2_image.
 
-#include "engine/core/objects/COrbitVaneWnd.h"
-#include "engine/core/objects/RectObject.h"
+#include "engine/objects/COrbitVaneWnd.h"
+#include "engine/objects/RectObject.h"
 #include "engine/modules/GdiPaintModule.h"
 #include "platform/MessageLoop.h"
 

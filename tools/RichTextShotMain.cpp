@@ -14,9 +14,9 @@
 #include "engine/controls/richtext/RichEdit.h"
 #include "engine/controls/richtext/RichText.h"
 #include "engine/core/GameCore.h"
-#include "engine/core/objects/COrbitVaneWnd.h"
-#include "engine/core/objects/RectObject.h"
-#include "engine/core/objects/SpriteObject.h"
+#include "engine/objects/COrbitVaneWnd.h"
+#include "engine/objects/RectObject.h"
+#include "engine/objects/SpriteObject.h"
 #include "engine/modules/GdiPaintModule.h"
 #include "tools/FrameShot.h"
 

@@ -9,10 +9,10 @@
 // is missing or blank (fewer than a handful of colours). Runs headless with
 // SDL_VIDEODRIVER=offscreen, or on a display (Xvfb) to look at the window.
 
-#include "engine/core/objects/COrbitVaneWnd.h"
-#include "engine/core/objects/CanvasObject.h"
-#include "engine/core/objects/RectObject.h"
-#include "engine/core/objects/SpriteObject.h"
+#include "engine/objects/COrbitVaneWnd.h"
+#include "engine/objects/CanvasObject.h"
+#include "engine/objects/RectObject.h"
+#include "engine/objects/SpriteObject.h"
 #include "engine/modules/GdiPaintModule.h"
 #include "platform/MessageLoop.h"
 #include "tools/FrameShot.h"

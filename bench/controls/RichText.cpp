@@ -2,8 +2,8 @@
 // is at its line limit and drawn at once, and 500 mixed lines laid out from
 // scratch.
 #include "engine/controls/richtext/RichText.h"
-#include "engine/core/objects/COrbitVaneWnd.h"
-#include "engine/core/objects/RectObject.h"
+#include "engine/objects/COrbitVaneWnd.h"
+#include "engine/objects/RectObject.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,9 +2,9 @@
 // small still scene, the 5 ms frame timer running and nothing changing.
 // Reported: the CPU time the process spends per second of wall time
 // (cpu_percent).
-#include "engine/core/objects/COrbitVaneWnd.h"
-#include "engine/core/objects/CanvasObject.h"
-#include "engine/core/objects/RectObject.h"
+#include "engine/objects/COrbitVaneWnd.h"
+#include "engine/objects/CanvasObject.h"
+#include "engine/objects/RectObject.h"
 #include "platform/MessageLoop.h"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // Drawing one chat line: 40 characters of mixed Chinese and Latin text into
 // a 32-bit buffer, at 12 and 20 pixels, with glyphs rendered afresh for
 // every character and with the glyph cache warm.
-#include "engine/controls/TextRenderer.h"
+#include "engine/text/TextRenderer.h"
 
 #include <benchmark/benchmark.h>
 

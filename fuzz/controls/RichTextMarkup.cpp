@@ -6,8 +6,8 @@
 // moves, deleting, hiding nodes) between the appended pieces.
 #include "engine/controls/richtext/RichEdit.h"
 #include "engine/controls/richtext/RichText.h"
-#include "engine/core/objects/COrbitVaneWnd.h"
-#include "engine/core/objects/RectObject.h"
+#include "engine/objects/COrbitVaneWnd.h"
+#include "engine/objects/RectObject.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Arbitrary markup through the text renderer: the tag parser alone, layout
 // and measuring in several widths, caption fitting, and for short inputs a
 // real draw into a small buffer (glyph cache off, so memory stays flat).
-#include "engine/controls/FitCaption.h"
-#include "engine/controls/TextRenderer.h"
+#include "engine/text/FitCaption.h"
+#include "engine/text/TextRenderer.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -9,8 +9,8 @@
 
 #include "engine/controls/richtext/RichTextNode.h"
 #include "engine/core/MemoryPool.h"
-#include "engine/core/objects/BoundObject.h"
-#include "engine/core/objects/CanvasObject.h"
+#include "engine/objects/BoundObject.h"
+#include "engine/objects/CanvasObject.h"
 
 #include <cstdlib>
 #include <map>

@@ -4,7 +4,7 @@
 #include "engine/controls/richtext/RichText.h"
 
 #include "engine/core/GameCore.h"
-#include "engine/core/objects/COrbitVaneWnd.h"
+#include "engine/objects/COrbitVaneWnd.h"
 
 #include <algorithm>
 

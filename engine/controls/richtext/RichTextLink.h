@@ -4,7 +4,7 @@
 // run and tells its view when the run is clicked. The view calls it from
 // its own mouse handling; it never receives input itself.
 
-#include "engine/core/objects/BoundObject.h"
+#include "engine/objects/BoundObject.h"
 
 #include <string>
 #include <string_view>

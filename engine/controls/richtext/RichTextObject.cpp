@@ -2,7 +2,7 @@
 
 #include "engine/controls/richtext/RichText.h"
 #include "engine/controls/richtext/RichTextLink.h"
-#include "engine/core/objects/SpriteObject.h"
+#include "engine/objects/SpriteObject.h"
 #include "engine/modules/InputModule.h"
 #include "platform/Cursor.h"
 

@@ -3,7 +3,7 @@
 // sits in a line of rich text. Its copy text stands for it when text is
 // copied.
 
-#include "engine/core/objects/BoundObject.h"
+#include "engine/objects/BoundObject.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 #include "engine/controls/widgets/CheckBox.h"
 
-#include "engine/core/objects/SpriteObject.h"
+#include "engine/objects/SpriteObject.h"
 
 namespace engine {
 

@@ -3,7 +3,7 @@
 // flips on the press and posts the checked or unchecked event its owner
 // stored, so the owner hears of it on a later frame.
 
-#include "engine/core/objects/BoundObject.h"
+#include "engine/objects/BoundObject.h"
 
 namespace engine {
 

@@ -1,6 +1,6 @@
 #include "engine/controls/widgets/ControlCursor.h"
 
-#include "engine/core/objects/GameObject.h"
+#include "engine/objects/GameObject.h"
 #include "engine/modules/InputModule.h"
 #include "platform/Cursor.h"
 

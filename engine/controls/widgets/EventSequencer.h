@@ -10,7 +10,7 @@
 // frees it with FreeEventBlock; the copies still queued are freed with the
 // sequencer.
 
-#include "engine/core/objects/BoundObject.h"
+#include "engine/objects/BoundObject.h"
 
 #include <deque>
 

@@ -5,7 +5,7 @@
 // reported by sending the click event the owner stored; the button knows
 // nothing else of its owner.
 
-#include "engine/core/objects/BoundObject.h"
+#include "engine/objects/BoundObject.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "engine/controls/widgets/ImageFont.h"
 
-#include "engine/core/objects/CanvasObject.h"
+#include "engine/objects/CanvasObject.h"
 
 namespace engine {
 

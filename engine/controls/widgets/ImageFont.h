@@ -11,7 +11,7 @@
 // its own width.
 
 #include "engine/core/PictureData.h"
-#include "engine/core/objects/BoundObject.h"
+#include "engine/objects/BoundObject.h"
 
 #include <cstdint>
 #include <map>

@@ -1,7 +1,7 @@
 #include "engine/controls/widgets/ModalPanel.h"
 
 #include "engine/controls/widgets/TextButton.h"
-#include "engine/core/objects/CanvasObject.h"
+#include "engine/objects/CanvasObject.h"
 
 #include <algorithm>
 #include <cstdio>

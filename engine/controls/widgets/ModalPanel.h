@@ -13,7 +13,7 @@
 // which reach it through OverlayPanel once InstallModalPanels has run.
 
 #include "engine/controls/widgets/TextButton.h"
-#include "engine/core/objects/OverlayPanel.h"
+#include "engine/objects/OverlayPanel.h"
 
 #include <cstdint>
 

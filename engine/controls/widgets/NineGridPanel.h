@@ -14,7 +14,7 @@
 
 #include "engine/core/ObjectGeometry.h"
 #include "engine/core/PictureData.h"
-#include "engine/core/objects/BoundObject.h"
+#include "engine/objects/BoundObject.h"
 
 #include <array>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "engine/controls/widgets/MenuItem.h"
 #include "engine/core/ObjectModule.h"
-#include "engine/core/objects/CanvasObject.h"
+#include "engine/objects/CanvasObject.h"
 #include "engine/modules/InputModule.h"
 
 namespace engine {

@@ -7,7 +7,7 @@
 // The items are registered objects linked to the menu without ownership:
 // the menu's destructor removes them, so none outlives it.
 
-#include "engine/core/objects/BoundObject.h"
+#include "engine/objects/BoundObject.h"
 
 #include <cstdint>
 #include <string_view>

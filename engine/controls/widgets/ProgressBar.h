@@ -13,7 +13,7 @@
 
 #include "engine/controls/widgets/ScrollBar.h"
 #include "engine/core/PictureData.h"
-#include "engine/core/objects/BoundObject.h"
+#include "engine/objects/BoundObject.h"
 
 #include <string_view>
 

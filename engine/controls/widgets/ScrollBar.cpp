@@ -1,8 +1,8 @@
 #include "engine/controls/widgets/ScrollBar.h"
 
 #include "engine/controls/widgets/ImageButton.h"
-#include "engine/core/objects/CanvasObject.h"
-#include "engine/core/objects/SpriteObject.h"
+#include "engine/objects/CanvasObject.h"
+#include "engine/objects/SpriteObject.h"
 #include "engine/modules/InputModule.h"
 
 #include <algorithm>

@@ -9,7 +9,7 @@
 // lie outside the track, before and after it.
 
 #include "engine/core/PictureData.h"
-#include "engine/core/objects/BoundObject.h"
+#include "engine/objects/BoundObject.h"
 
 namespace engine {
 

@@ -1,7 +1,7 @@
 #include "engine/controls/widgets/TextButton.h"
 
 #include "engine/controls/widgets/ControlCursor.h"
-#include "engine/core/objects/CanvasObject.h"
+#include "engine/objects/CanvasObject.h"
 #include "engine/modules/InputModule.h"
 
 namespace engine {

@@ -4,7 +4,7 @@
 // change. The text colour is the canvas's pen. A click (release over the
 // button) sends the click event the owner stored.
 
-#include "engine/core/objects/BoundObject.h"
+#include "engine/objects/BoundObject.h"
 
 #include <cstdint>
 #include <string>

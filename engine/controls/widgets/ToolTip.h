@@ -4,7 +4,7 @@
 // reach the tip through subscriptions as EVT_SHOW and EVT_HIDE. The text may
 // carry the text renderer's markup.
 
-#include "engine/core/objects/BoundObject.h"
+#include "engine/objects/BoundObject.h"
 
 #include <string_view>
 

@@ -4,7 +4,7 @@
 
 #include "engine/controls/richtext/RichEdit.h"
 #include "engine/modules/InputModule.h"
-#include "tests/engine/core/objects/HostFixture.h"
+#include "tests/engine/objects/HostFixture.h"
 
 #include <gtest/gtest.h>
 

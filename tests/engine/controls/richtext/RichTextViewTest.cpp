@@ -10,7 +10,7 @@
 #include "platform/OpenExternal.h"
 #include "platform/WindowMessages.h"
 
-#include "tests/engine/core/objects/HostFixture.h"
+#include "tests/engine/objects/HostFixture.h"
 #include "tests/platform/SdlEvents.h"
 
 #include <gtest/gtest.h>

@@ -5,9 +5,9 @@
 // window, a recording sound table and an owner that keeps the events it
 // receives with the frame they arrived on.
 
-#include "tests/engine/core/objects/HostFixture.h"
+#include "tests/engine/objects/HostFixture.h"
 
-#include "engine/core/objects/SoundCalls.h"
+#include "engine/objects/SoundCalls.h"
 #include "platform/WindowMessages.h"
 #include "tools/PackWriter.h"
 

@@ -3,7 +3,7 @@
 #include "ButtonHost.h"
 
 #include "engine/controls/widgets/CheckBox.h"
-#include "engine/core/objects/SpriteObject.h"
+#include "engine/objects/SpriteObject.h"
 
 using namespace engine;
 using namespace buttonstest;

@@ -2,7 +2,7 @@
 // module's posted events, payload copies handed to the receiver or freed
 // with the sequencer.
 
-#include "tests/engine/core/objects/HostFixture.h"
+#include "tests/engine/objects/HostFixture.h"
 
 #include "engine/controls/widgets/EventSequencer.h"
 

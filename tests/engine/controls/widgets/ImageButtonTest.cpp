@@ -5,8 +5,8 @@
 #include "ButtonHost.h"
 
 #include "engine/controls/widgets/ImageButton.h"
-#include "engine/core/objects/CanvasObject.h"
-#include "engine/core/objects/SpriteObject.h"
+#include "engine/objects/CanvasObject.h"
+#include "engine/objects/SpriteObject.h"
 #include "engine/modules/InputModule.h"
 #include "platform/Cursor.h"
 #include "platform/MessageLoop.h"

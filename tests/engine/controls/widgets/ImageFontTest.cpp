@@ -6,7 +6,7 @@
 
 #include "engine/controls/widgets/ImageFont.h"
 #include "engine/controls/widgets/ImageNumber.h"
-#include "engine/core/objects/CanvasObject.h"
+#include "engine/objects/CanvasObject.h"
 
 using namespace engine;
 using namespace buttonstest;

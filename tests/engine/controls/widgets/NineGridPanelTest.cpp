@@ -2,7 +2,7 @@
 // picture with a transparent inside, the layout around the client area, the
 // panel drawn into the back buffer, the title and the content.
 
-#include "tests/engine/core/objects/HostFixture.h"
+#include "tests/engine/objects/HostFixture.h"
 
 #include "engine/controls/widgets/NineGridPanel.h"
 

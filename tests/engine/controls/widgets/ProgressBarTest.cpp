@@ -2,7 +2,7 @@
 // buffer, animations on the settable clock, and slider input arriving at the
 // window and reported to the owner.
 
-#include "tests/engine/core/objects/HostFixture.h"
+#include "tests/engine/objects/HostFixture.h"
 
 #include "engine/controls/widgets/ProgressBar.h"
 

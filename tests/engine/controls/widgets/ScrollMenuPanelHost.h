@@ -3,7 +3,7 @@
 // injected at the window, an owner object that records what controls
 // deliver to it, and pictures whose frames have colours of their own.
 
-#include "tests/engine/core/objects/HostFixture.h"
+#include "tests/engine/objects/HostFixture.h"
 
 #include "platform/WindowMessages.h"
 

@@ -5,7 +5,7 @@
 
 #include "engine/controls/widgets/MenuItem.h"
 #include "engine/controls/widgets/TextButton.h"
-#include "engine/core/objects/CanvasObject.h"
+#include "engine/objects/CanvasObject.h"
 
 using namespace engine;
 using namespace buttonstest;

@@ -4,7 +4,7 @@
 #include "ButtonHost.h"
 
 #include "engine/controls/widgets/ToolTip.h"
-#include "engine/core/objects/CanvasObject.h"
+#include "engine/objects/CanvasObject.h"
 
 #include <cmath>
 

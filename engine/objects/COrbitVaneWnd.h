@@ -1,0 +1,94 @@
+#pragma once
+// The one window the engine lives in. It embeds the GameCore, loads the
+// five engine modules, drives an engine frame from a 5 ms timer on the
+// user-interface thread and turns what the window receives into calls on
+// the modules: paints to the paint module, sizes to the paint and object
+// modules, mouse, keyboard, cursor and focus to the input module, and
+// copied data to the root object.
+//
+// User-interface thread only.
+
+#include "engine/core/GameCore.h"
+#include "engine/core/HostWindow.h"
+#include "engine/objects/SoundCalls.h"
+#include "engine/modules/ResourceModule.h"
+#include "platform/Window.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string_view>
+
+namespace engine {
+
+class RectObject;
+class ResourceModule;
+struct CopyDataRecord;
+
+// The first frame timer id; each host window's Init takes the next.
+inline constexpr uint32_t kFirstFrameTimerId = 19840323;
+inline constexpr uint32_t kFrameIntervalMs = 5;
+// The window message that carries a CopyDataRecord (sent, lParam points to
+// the record).
+inline constexpr uint32_t kWmCopyData = 0x004A;
+
+class COrbitVaneWnd : public HostWindow {
+public:
+    using MusicModuleFactory = std::function<std::unique_ptr<ModuleBase>()>;
+
+    COrbitVaneWnd();
+    ~COrbitVaneWnd() override;
+    COrbitVaneWnd(const COrbitVaneWnd&) = delete;
+    COrbitVaneWnd& operator=(const COrbitVaneWnd&) = delete;
+
+    // Creates the platform window (hidden) with the client size.
+    virtual bool Create(std::string_view title, int width, int height, uint32_t style = platform::kWindowResizable);
+    // Where the music module comes from, and how objects reach it; call
+    // before Init. By default it is the engine's MusicModule; a null
+    // factory loads none, and every sound service then logs and does
+    // nothing.
+    void SetMusicModule(MusicModuleFactory factory, const SoundCalls& calls);
+    // Loads the modules (a resource module of its own when none is given),
+    // registers the root object without a parent, lays it out and starts
+    // the frame timer; the timer's result.
+    virtual bool Init(std::unique_ptr<RectObject> root, std::unique_ptr<ResourceModule> resources = nullptr);
+    // The paint module's back buffer and the object module's view to the
+    // client size; the root object lays itself out again.
+    virtual void Relayout();
+    // One engine frame.
+    virtual void RunFrame();
+
+    GameCore& GetCore() { return m_core; }
+    RectObject* GetRootObject() const { return m_root; }
+    platform::Window& GetWindow() { return m_window; }
+    uint32_t GetTimerId() const { return m_timerId; }
+    int GetClientWidth() const { return m_clientWidth; }
+    int GetClientHeight() const { return m_clientHeight; }
+
+    // Window messages.
+    void OnEvent(const platform::WindowEvent& event);
+    void OnSize(int width, int height);
+    void OnPaint();
+    void OnDestroy();
+    void OnCopyData(const CopyDataRecord& record);
+
+    // HostWindow.
+    Point ClientToScreen(Point client) const override;
+    Rect GetCursorClip() const override;
+    void ClipCursor(const Rect& screen) override;
+    bool IsMinimised() const override;
+
+private:
+    intptr_t OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+    platform::Window m_window;
+    RectObject* m_root = nullptr; // not owned: the object module owns it
+    uint32_t m_timerId = 0;
+    int m_clientWidth = 0;
+    int m_clientHeight = 0;
+    MusicModuleFactory m_musicFactory;
+    SoundCalls m_soundCalls;
+    GameCore m_core; // last: destroyed first, while the window still exists
+};
+
+} // namespace engine

@@ -1,0 +1,145 @@
+#pragma once
+// A real host window on SDL's offscreen driver with all engine modules
+// loaded, a settable clock, and helpers to make pictures and read the back
+// buffer.
+
+#include "engine/core/GameCore.h"
+#include "engine/core/ObjectModule.h"
+#include "engine/objects/BoundObject.h"
+#include "engine/objects/COrbitVaneWnd.h"
+#include "engine/objects/CanvasObject.h"
+#include "engine/objects/DrawingObjectModule.h"
+#include "engine/objects/EnginePaintModule.h"
+#include "engine/objects/RectObject.h"
+#include "engine/objects/SpriteObject.h"
+#include "engine/modules/InputModule.h"
+#include "engine/modules/ResourceModule.h"
+#include "platform/Clock.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace objectstest {
+
+class Root : public engine::RectObject {
+public:
+    void OnRectChanged() override { ++rectChanges; }
+    void OnCopyData(const engine::CopyDataRecord& record) override
+    {
+        copied.emplace_back(reinterpret_cast<const char*>(record.bytes), record.size);
+    }
+    int OnEvent(const engine::EngineEvent& event) override
+    {
+        events.push_back(event);
+        return 1;
+    }
+    int rectChanges = 0;
+    std::vector<std::string> copied;
+    std::vector<engine::EngineEvent> events;
+};
+
+class HostEngine : public ::testing::Test {
+protected:
+    static constexpr int kWidth = 200;
+    static constexpr int kHeight = 150;
+
+    void SetUp() override
+    {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        SetTick(100000);
+        if (!host.Create("objects", kWidth, kHeight))
+            GTEST_SKIP() << "no video driver";
+        auto r = std::make_unique<Root>();
+        root = r.get();
+        ASSERT_TRUE(host.Init(std::move(r)));
+        objects = dynamic_cast<engine::DrawingObjectModule*>(core().FindModule(engine::MODULE_OBJECT));
+        paint = dynamic_cast<engine::EnginePaintModule*>(core().FindModule(engine::MODULE_PAINT));
+        input = dynamic_cast<engine::InputModule*>(core().FindModule(engine::MODULE_INPUT));
+        ASSERT_TRUE(objects && paint && input);
+        Frame();
+    }
+    void TearDown() override { platform::SetFixedTick(std::nullopt); }
+
+    engine::GameCore& core() { return host.GetCore(); }
+    void SetTick(uint32_t t)
+    {
+        m_tick = t;
+        platform::SetFixedTick(t);
+    }
+    // One engine frame, the clock moved on first.
+    void Frame(uint32_t advance = 11)
+    {
+        SetTick(m_tick + advance);
+        host.RunFrame();
+    }
+    void Frames(int count, uint32_t advance = 11)
+    {
+        for (int i = 0; i < count; ++i)
+            Frame(advance);
+    }
+    // A window message as the window system delivers it to the host (no
+    // frame is run).
+    void WindowInput(uint32_t message, int x, int y, uint32_t key = 0)
+    {
+        platform::WindowEvent e;
+        e.message = message;
+        e.x = x;
+        e.y = y;
+        const platform::Point screen = host.GetWindow().ClientToScreen(platform::Point { x, y });
+        e.screenX = screen.x;
+        e.screenY = screen.y;
+        e.key = key;
+        host.OnEvent(e);
+    }
+    // The back buffer's pixel as 0x00RRGGBB (alpha dropped).
+    uint32_t Pixel(int x, int y) const
+    {
+        return paint->FinishedFrame()[static_cast<size_t>(y) * kWidth + x] & 0xffffff;
+    }
+    // A picture of w x h filled with one colour (0x00BBGGRR, opaque), cached
+    // under the name.
+    engine::PictureDesc MakePicture(const std::string& name, int w, int h, uint32_t colour, int frames = 1,
+        uint32_t delay = 100)
+    {
+        engine::PictureData record;
+        record.frameWidth = static_cast<uint16_t>(w);
+        record.frameHeight = static_cast<uint16_t>(h);
+        record.frameCount = static_cast<uint16_t>(frames);
+        record.framesPerRow = 1;
+        record.flags = engine::kPictureAlpha;
+        record.colourKey = engine::kNoColourKey;
+        const uint32_t pixel = engine::CanvasObject::MakePixel(colour, engine::kNoColourKey);
+        record.pixels.resize(static_cast<size_t>(w) * h * frames * 4);
+        for (size_t i = 0; i < record.pixels.size(); i += 4)
+            std::memcpy(record.pixels.data() + i, &pixel, 4);
+        if (frames > 1) {
+            record.flags |= engine::kPictureDelays;
+            record.frameDelays.assign(static_cast<size_t>(frames), delay);
+        }
+        engine::PictureDesc desc;
+        desc.record = &record;
+        desc.width = w;
+        desc.height = h;
+        paint->AddImage(desc, name);
+        engine::PictureDesc out;
+        root->LookupPicture(&out, name, 0);
+        return out;
+    }
+
+    engine::COrbitVaneWnd host;
+    Root* root = nullptr;
+    engine::DrawingObjectModule* objects = nullptr;
+    engine::EnginePaintModule* paint = nullptr;
+    engine::InputModule* input = nullptr;
+
+private:
+    uint32_t m_tick = 0;
+};
+
+} // namespace objectstest
