@@ -3,12 +3,14 @@
 #include "platform/Clock.h"
 #include "platform/Cursor.h"
 #include "platform/Gbk.h"
+#include "platform/HandleSpace.h"
 #include "platform/SdlKeys.h"
 #include "platform/SdlVideo.h"
 
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -25,6 +27,8 @@ struct SentRecord {
     uintptr_t wParam = 0;
     intptr_t lParam = 0;
     intptr_t result = 0;
+    bool started = false; // the loop has taken it: it can no longer be withdrawn
+    bool handled = false; // done by the window, not dropped with it
     bool done = false;
 };
 
@@ -45,7 +49,6 @@ namespace {
 
 std::mutex g_registryLock;
 std::unordered_map<WindowHandle, std::shared_ptr<Window::Shared>> g_registry;
-WindowHandle g_nextHandle = 1;
 
 // The windows of the user-interface thread, in creation order.
 std::vector<Window*> g_windows;
@@ -107,7 +110,7 @@ bool Window::Create(std::string_view title, int width, int height, uint32_t styl
     m_shared->window = this;
     {
         std::lock_guard lock(g_registryLock);
-        m_handle = g_nextHandle++;
+        m_handle = HandleSpace::Desktop().Allocate();
         g_registry[m_handle] = m_shared;
     }
     g_windows.push_back(this);
@@ -670,6 +673,7 @@ bool Window::RunMessages()
                     break;
                 record = shared->sent.front();
                 shared->sent.pop_front();
+                record->started = true;
             }
             intptr_t result = 0;
             if (shared->window && shared->window->m_onMessage) {
@@ -679,6 +683,7 @@ bool Window::RunMessages()
             {
                 std::lock_guard lock(shared->lock);
                 record->result = result;
+                record->handled = true;
                 record->done = true;
             }
             shared->sentDone.notify_all();
@@ -788,31 +793,73 @@ bool PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr
     return true;
 }
 
+namespace {
+
+// Sends from another thread: queues the record and waits for the loop,
+// at most timeoutMs when one is given. False when the window went first or
+// the message was withdrawn unhandled.
+bool SendFromOtherThread(Window::Shared& shared, SentRecord& record, std::optional<uint32_t> timeoutMs)
+{
+    std::unique_lock lock(shared.lock);
+    if (!shared.alive)
+        return false;
+    shared.sent.push_back(&record);
+    lock.unlock();
+    SdlVideo::Wake();
+    lock.lock();
+    if (timeoutMs) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(*timeoutMs);
+        if (!shared.sentDone.wait_until(lock, deadline, [&] { return record.done || record.started; })) {
+            // Not taken yet: withdraw it, so the handler never reads a
+            // record the caller is about to free.
+            auto it = std::find(shared.sent.begin(), shared.sent.end(), &record);
+            if (it != shared.sent.end())
+                shared.sent.erase(it);
+            return false;
+        }
+    }
+    // Taken (or no time-out): its lParam may point into the caller's memory,
+    // so wait for the handler to finish.
+    shared.sentDone.wait(lock, [&] { return record.done; });
+    return record.handled;
+}
+
+} // namespace
+
 intptr_t SendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
+    intptr_t result = 0;
+    SendMessageTimeout(window, message, wParam, lParam, std::nullopt, &result);
+    return result;
+}
+
+bool SendMessageTimeout(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam,
+    std::optional<uint32_t> timeoutMs, intptr_t* result)
+{
+    if (result)
+        *result = 0;
     auto shared = Find(window);
     if (!shared)
-        return 0;
+        return false;
     if (SdlVideo::ActiveOnThisThread()) {
         Window* w = shared->window;
         if (!w || !w->m_onMessage)
-            return 0;
+            return w != nullptr;
         auto handler = w->m_onMessage;
-        return handler(message, wParam, lParam);
+        const intptr_t value = handler(message, wParam, lParam);
+        if (result)
+            *result = value;
+        return true;
     }
     SentRecord record;
     record.message = message;
     record.wParam = wParam;
     record.lParam = lParam;
-    std::unique_lock lock(shared->lock);
-    if (!shared->alive)
-        return 0;
-    shared->sent.push_back(&record);
-    lock.unlock();
-    SdlVideo::Wake();
-    lock.lock();
-    shared->sentDone.wait(lock, [&] { return record.done; });
-    return record.result;
+    if (!SendFromOtherThread(*shared, record, timeoutMs))
+        return false;
+    if (result)
+        *result = record.result;
+    return true;
 }
 
 bool IsWindow(WindowHandle window) { return Find(window) != nullptr; }

@@ -23,7 +23,8 @@ union SDL_Event;
 
 namespace platform {
 
-// Never reused within the process; 0 is no window.
+// One number space for the windows of every process of the user (see
+// HandleSpace): never reused until the count wraps; 0 is no window.
 using WindowHandle = uint32_t;
 
 enum class ShowCommand { kShow, kHide, kMinimize, kRestore, kMaximize };
@@ -136,7 +137,8 @@ public:
 
 private:
     friend class MessageLoop;
-    friend intptr_t SendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+    friend bool SendMessageTimeout(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam,
+        std::optional<uint32_t> timeoutMs, intptr_t* result);
 
     struct Timer {
         uint32_t id;
@@ -193,6 +195,15 @@ bool PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr
 // not exist or is destroyed first. The user-interface thread must not be
 // blocked waiting on the sender, or both wait for ever.
 intptr_t SendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+// Any thread. SendMessage whose sender from another thread waits at most
+// timeoutMs (nullopt: for ever) for the loop to take the message; a message
+// not taken by then is withdrawn and never handled. One already being
+// handled is waited for to the end, since lParam may point into the
+// sender's memory. True with the handler's result when the window handled
+// it (a window without a message handler answers 0); false when the window
+// does not exist, goes first, or the time ran out.
+bool SendMessageTimeout(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam,
+    std::optional<uint32_t> timeoutMs, intptr_t* result);
 bool IsWindow(WindowHandle window);
 
 // The primary screen and the part of it that windows may cover (without

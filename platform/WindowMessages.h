@@ -16,6 +16,7 @@ constexpr uint32_t kWmKillFocus = 0x0008;
 constexpr uint32_t kWmPaint = 0x000F;
 constexpr uint32_t kWmClose = 0x0010;
 constexpr uint32_t kWmSetCursor = 0x0020;
+constexpr uint32_t kWmCopyData = 0x004A; // sent; lParam points to a CopyDataRecord (CopyData.h)
 constexpr uint32_t kWmKeyDown = 0x0100;
 constexpr uint32_t kWmKeyUp = 0x0101;
 constexpr uint32_t kWmChar = 0x0102;

@@ -51,8 +51,9 @@ COrbitVaneWnd::COrbitVaneWnd()
     , m_soundCalls(MusicModuleCalls())
 {
     m_window.SetEventHandler([this](const platform::WindowEvent& event) { OnEvent(event); });
-    m_window.SetMessageHandler(
-        [this](uint32_t message, uintptr_t wParam, intptr_t lParam) { return OnMessage(message, wParam, lParam); });
+    m_window.SetMessageHandler([this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
+        return DispatchMessage(message, wParam, lParam);
+    });
 }
 
 COrbitVaneWnd::~COrbitVaneWnd()
@@ -160,10 +161,38 @@ void COrbitVaneWnd::OnDestroy()
         m_window.KillTimer(m_timerId);
 }
 
-void COrbitVaneWnd::OnCopyData(const CopyDataRecord& record)
+void COrbitVaneWnd::OnCopyData(const platform::CopyDataRecord& record)
 {
     if (m_root)
         m_root->OnCopyData(record);
+}
+
+void COrbitVaneWnd::OnClose()
+{
+    m_window.Destroy();
+}
+
+void COrbitVaneWnd::OnTimer(uint32_t) { }
+
+intptr_t COrbitVaneWnd::OnMessage(uint32_t, uintptr_t, intptr_t)
+{
+    return 0;
+}
+
+bool COrbitVaneWnd::SetTimer(uint32_t timerId, uint32_t intervalMs)
+{
+    if (timerId == m_timerId && m_timerId != 0) {
+        LogPrintf("COrbitVaneWnd: timer id %u is the engine's frame timer", timerId);
+        return false;
+    }
+    return m_window.SetTimer(timerId, intervalMs, [this](uint32_t id) { OnTimer(id); });
+}
+
+bool COrbitVaneWnd::KillTimer(uint32_t timerId)
+{
+    if (timerId == m_timerId)
+        return false;
+    return m_window.KillTimer(timerId);
 }
 
 void COrbitVaneWnd::OnEvent(const platform::WindowEvent& event)
@@ -178,6 +207,9 @@ void COrbitVaneWnd::OnEvent(const platform::WindowEvent& event)
         return;
     case kWmDestroy:
         OnDestroy();
+        return;
+    case kWmClose:
+        OnClose();
         return;
     default:
         break;
@@ -211,14 +243,19 @@ void COrbitVaneWnd::OnEvent(const platform::WindowEvent& event)
     }
 }
 
-intptr_t COrbitVaneWnd::OnMessage(uint32_t message, uintptr_t, intptr_t lParam)
+intptr_t COrbitVaneWnd::DispatchMessage(uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
-    if (message == kWmCopyData) {
+    switch (message) {
+    case platform::kWmCopyData:
         if (lParam)
-            OnCopyData(*reinterpret_cast<const CopyDataRecord*>(lParam));
+            OnCopyData(*reinterpret_cast<const platform::CopyDataRecord*>(lParam));
         return 1;
+    case platform::kWmClose:
+        OnClose();
+        return 0;
+    default:
+        return OnMessage(message, wParam, lParam);
     }
-    return 0;
 }
 
 Point COrbitVaneWnd::ClientToScreen(Point client) const

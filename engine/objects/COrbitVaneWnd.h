@@ -6,12 +6,21 @@
 // modules, mouse, keyboard, cursor and focus to the input module, and
 // copied data to the root object.
 //
+// A derived window (the game frame's main window) adds its own messages,
+// timers and close handling by overriding the window handlers below; where
+// it keeps the engine's behaviour it calls the base handler (its own
+// clean-up before the base OnDestroy, its own records before the base
+// OnCopyData). Handlers run only while the object is whole: a window still
+// open when the object is destroyed gets the base OnDestroy alone, so a
+// derived window that must clean up destroys its window in its destructor.
+//
 // User-interface thread only.
 
 #include "engine/core/GameCore.h"
 #include "engine/core/HostWindow.h"
 #include "engine/objects/SoundCalls.h"
 #include "engine/modules/ResourceModule.h"
+#include "platform/CopyData.h"
 #include "platform/Window.h"
 
 #include <cstdint>
@@ -23,14 +32,10 @@ namespace engine {
 
 class RectObject;
 class ResourceModule;
-struct CopyDataRecord;
 
 // The first frame timer id; each host window's Init takes the next.
 inline constexpr uint32_t kFirstFrameTimerId = 19840323;
 inline constexpr uint32_t kFrameIntervalMs = 5;
-// The window message that carries a CopyDataRecord (sent, lParam points to
-// the record).
-inline constexpr uint32_t kWmCopyData = 0x004A;
 
 class COrbitVaneWnd : public HostWindow {
 public:
@@ -65,12 +70,32 @@ public:
     int GetClientWidth() const { return m_clientWidth; }
     int GetClientHeight() const { return m_clientHeight; }
 
-    // Window messages.
+    // Timers of a derived window, reaching OnTimer on the user-interface
+    // thread; the ids are the window's own (the engine's frame timer id is
+    // refused). Setting a running id restarts it. False before Create or
+    // with an interval of 0.
+    bool SetTimer(uint32_t timerId, uint32_t intervalMs);
+    bool KillTimer(uint32_t timerId);
+
+    // Window handlers.
+    // Client size changes: the engine view follows.
+    virtual void OnSize(int width, int height);
+    virtual void OnPaint();
+    // The window is going: unloads the engine and stops the frame timer.
+    virtual void OnDestroy();
+    // A record copied to the window: hands it to the root object.
+    virtual void OnCopyData(const platform::CopyDataRecord& record);
+    // A request to close (the window's close button, or kWmClose posted or
+    // sent): destroys the window. A derived window may keep it open.
+    virtual void OnClose();
+    // A timer set with SetTimer is due.
+    virtual void OnTimer(uint32_t timerId);
+    // Any other posted or sent message; the result goes back to a sender.
+    // Nothing by default (0).
+    virtual intptr_t OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+    // Turns a window event into the handlers above and engine input.
     void OnEvent(const platform::WindowEvent& event);
-    void OnSize(int width, int height);
-    void OnPaint();
-    void OnDestroy();
-    void OnCopyData(const CopyDataRecord& record);
 
     // HostWindow.
     Point ClientToScreen(Point client) const override;
@@ -79,7 +104,9 @@ public:
     bool IsMinimised() const override;
 
 private:
-    intptr_t OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    // Posted and sent messages: copied data and close go to their handlers,
+    // the rest to OnMessage.
+    intptr_t DispatchMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
     platform::Window m_window;
     RectObject* m_root = nullptr; // not owned: the object module owns it

@@ -4,19 +4,12 @@
 // views are rectangle objects.
 
 #include "engine/objects/GameObject.h"
+#include "platform/CopyData.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace engine {
-
-// What another program copied to the window: a numeric id and bytes (valid
-// during the call only).
-struct CopyDataRecord {
-    uintptr_t id = 0;
-    const uint8_t* bytes = nullptr;
-    size_t size = 0;
-};
 
 class RectObject : public GameObject {
 public:
@@ -27,7 +20,7 @@ public:
     // rebuild its content; for every copy-data record the window receives.
     virtual void OnRectChanged() { }
     virtual void OnRefresh() { }
-    virtual void OnCopyData(const CopyDataRecord&) { }
+    virtual void OnCopyData(const platform::CopyDataRecord&) { }
     // Stores the rectangle, then OnRectChanged.
     virtual void SetRect(const Rect& rect);
     virtual Rect* GetRect(Rect* out) const;

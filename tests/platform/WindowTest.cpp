@@ -276,6 +276,40 @@ TEST_F(WindowTest, SendersAndQueuedRecordsAreReleasedWhenTheWindowGoes)
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(WindowTest, ASendThatTimesOutIsWithdrawnAndNeverHandled)
+{
+    // The loop is not pumped while the sender waits, so the message is
+    // still queued when its time runs out; the record on the sender's stack
+    // must never reach the handler afterwards.
+    WindowHandle handle = window.Handle();
+    bool delivered = true;
+    intptr_t result = -1;
+    std::thread sender([&] { delivered = SendMessageTimeout(handle, kTestMessage, 21, 5, 30, &result); });
+    sender.join();
+    EXPECT_FALSE(delivered);
+    EXPECT_EQ(result, 0);
+    Pump();
+    EXPECT_TRUE(messages.empty());
+
+    // In time, the answer comes back; on the loop's own thread it runs at once.
+    std::atomic<bool> done { false };
+    std::thread prompt([&] {
+        delivered = SendMessageTimeout(handle, kTestMessage, 22, 8, 60000, &result);
+        done = true;
+    });
+    while (!done)
+        MessageLoop::PumpOnce(10);
+    prompt.join();
+    EXPECT_TRUE(delivered);
+    EXPECT_EQ(result, 16);
+    EXPECT_TRUE(SendMessageTimeout(handle, kTestMessage, 23, 4, 0, &result));
+    EXPECT_EQ(result, 8);
+    EXPECT_EQ(messages, (std::vector<int> { 22, 23 }));
+
+    window.Destroy();
+    EXPECT_FALSE(SendMessageTimeout(handle, kTestMessage, 24, 1, 100, &result));
+}
+
 TEST_F(WindowTest, TimersFollowThePlatformClockAndNeverBurst)
 {
     std::vector<uint32_t> fired;

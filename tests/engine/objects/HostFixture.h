@@ -29,7 +29,7 @@ namespace objectstest {
 class Root : public engine::RectObject {
 public:
     void OnRectChanged() override { ++rectChanges; }
-    void OnCopyData(const engine::CopyDataRecord& record) override
+    void OnCopyData(const platform::CopyDataRecord& record) override
     {
         copied.emplace_back(reinterpret_cast<const char*>(record.bytes), record.size);
     }

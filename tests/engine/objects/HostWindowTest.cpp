@@ -117,8 +117,8 @@ TEST_F(Host, SizeChangesRelayoutOnlyWhenRealAndNew)
 TEST_F(Host, CopiedDataReachesTheRoot)
 {
     const char bytes[] = "lobby";
-    CopyDataRecord record { 7, reinterpret_cast<const uint8_t*>(bytes), 5 };
-    host.GetWindow().SendMessage(kWmCopyData, 0, reinterpret_cast<intptr_t>(&record));
+    platform::CopyDataRecord record { 7, reinterpret_cast<const uint8_t*>(bytes), 5 };
+    host.GetWindow().SendMessage(platform::kWmCopyData, 0, reinterpret_cast<intptr_t>(&record));
     ASSERT_EQ(root->copied.size(), 1u);
     EXPECT_EQ(root->copied[0], "lobby");
 }
@@ -243,6 +243,110 @@ TEST_F(Host, DestroyUnloadsEverything)
 {
     host.GetWindow().Destroy();
     EXPECT_EQ(core().ModuleCount(), 0u);
+    EXPECT_EQ(host.GetRootObject(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// A window that derives from the host as the game frame's window does: its
+// own messages, timers and close handling, then the base where it keeps the
+// engine's behaviour.
+class DerivedHost final : public COrbitVaneWnd {
+public:
+    static constexpr uint32_t kOwnMessage = platform::kUserMessage + 0x31;
+
+    intptr_t OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override
+    {
+        log.push_back("message " + std::to_string(wParam));
+        return message == kOwnMessage ? lParam + 1 : 0;
+    }
+    void OnTimer(uint32_t timerId) override { log.push_back("timer " + std::to_string(timerId)); }
+    void OnClose() override
+    {
+        log.push_back("close");
+        if (allowClose)
+            COrbitVaneWnd::OnClose();
+    }
+    void OnCopyData(const platform::CopyDataRecord& record) override
+    {
+        log.push_back("copy " + std::to_string(record.id));
+        COrbitVaneWnd::OnCopyData(record);
+    }
+    void OnDestroy() override
+    {
+        log.push_back(std::string("destroy, engine ") + (GetCore().FindModule(MODULE_PAINT) ? "loaded" : "gone"));
+        COrbitVaneWnd::OnDestroy();
+    }
+
+    bool allowClose = false;
+    std::vector<std::string> log;
+};
+
+class DerivedHostTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        if (!host.Create("derived", 120, 90))
+            GTEST_SKIP() << "no video driver";
+        auto r = std::make_unique<Root>();
+        root = r.get();
+        host.SetMusicModule(nullptr, SoundCalls {});
+        ASSERT_TRUE(host.Init(std::move(r)));
+    }
+    void TearDown() override { platform::SetFixedTick(std::nullopt); }
+
+    DerivedHost host;
+    Root* root = nullptr;
+};
+
+TEST_F(DerivedHostTest, OwnMessagesAndCopiedDataReachTheDerivedHandlersThenTheRoot)
+{
+    EXPECT_EQ(host.GetWindow().SendMessage(DerivedHost::kOwnMessage, 5, 41), 42);
+    ASSERT_TRUE(host.GetWindow().PostMessage(DerivedHost::kOwnMessage, 6, 0));
+    platform::MessageLoop::PumpOnce(0);
+
+    const char bytes[] = "seat";
+    platform::CopyDataRecord record { 13, reinterpret_cast<const uint8_t*>(bytes), 4 };
+    EXPECT_EQ(host.GetWindow().SendMessage(platform::kWmCopyData, 0, reinterpret_cast<intptr_t>(&record)), 1);
+    EXPECT_EQ(host.log, (std::vector<std::string> { "message 5", "message 6", "copy 13" }));
+    EXPECT_EQ(root->copied, (std::vector<std::string> { "seat" }));
+}
+
+TEST_F(DerivedHostTest, TimersOfTheWindowReachOnTimerAndTheFrameTimerStaysTheEngines)
+{
+    platform::SetFixedTick(500000);
+    ASSERT_TRUE(host.SetTimer(5, 1000));
+    EXPECT_FALSE(host.SetTimer(host.GetTimerId(), 1000));
+    EXPECT_FALSE(host.KillTimer(host.GetTimerId()));
+    platform::SetFixedTick(501000);
+    platform::MessageLoop::PumpOnce(0);
+    EXPECT_EQ(host.log, (std::vector<std::string> { "timer 5" }));
+    ASSERT_TRUE(host.KillTimer(5));
+    platform::SetFixedTick(503000);
+    platform::MessageLoop::PumpOnce(0);
+    EXPECT_EQ(host.log.size(), 1u);
+}
+
+TEST_F(DerivedHostTest, CloseMayBeRefusedOtherwiseTheWindowGoesWithItsCleanUpFirst)
+{
+    platform::WindowEvent closeButton;
+    closeButton.message = platform::kWmClose;
+    host.OnEvent(closeButton);
+    ASSERT_TRUE(host.GetWindow().PostMessage(platform::kWmClose, 0, 0));
+    platform::MessageLoop::PumpOnce(0);
+    EXPECT_TRUE(host.GetWindow().IsCreated());
+    EXPECT_EQ(host.log, (std::vector<std::string> { "close", "close" }));
+
+    host.allowClose = true;
+    ASSERT_TRUE(host.GetWindow().PostMessage(platform::kWmClose, 0, 0));
+    platform::MessageLoop::PumpOnce(0);
+    EXPECT_FALSE(host.GetWindow().IsCreated());
+    EXPECT_EQ(host.log.back(), "destroy, engine loaded");
+    EXPECT_EQ(host.GetCore().FindModule(MODULE_PAINT), nullptr);
     EXPECT_EQ(host.GetRootObject(), nullptr);
 }
 
