@@ -26,7 +26,7 @@ PACKAGES=(
   # test-only: a local FTP server for the upload tests
   python3-pyftpdlib
   # visual checks of the window under a virtual X server
-  xvfb
+  xvfb xauth
   # benchmark-only: pixman, the anchor the rasteriser is measured against
   libpixman-1-dev
 )

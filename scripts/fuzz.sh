@@ -16,6 +16,6 @@ cmake --build build/fuzz --target "$target"
 work=build/fuzz/corpus-$target
 mkdir -p "$work" build/fuzz/artifacts
 cp -n fuzz/corpus/"$target"/* "$work"/ 2>/dev/null || true
-export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/fuzz/lsan.supp}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan-system.supp}
 bin=$(find build/fuzz -type f -name "$target" -perm -u+x | head -n 1)
 "$bin" "$work" -max_total_time="$seconds" -artifact_prefix=build/fuzz/artifacts/ -print_final_stats=1 "$@"
