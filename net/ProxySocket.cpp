@@ -569,6 +569,15 @@ void ProxyConnectSocket::OnSend(int error)
         m_event->Set();
 }
 
+void ProxyConnectSocket::OnConnect(int error)
+{
+    ProxySocket::OnConnect(error);
+    if (error) {
+        m_connectFailed = true;
+        m_event->Set();
+    }
+}
+
 int ProxyConnectSocket::ConnectWithTimeout(const std::string& host, int port, int proxyType,
     const std::string& proxyHost, int proxyPort, const char* user, const char* password, int timeoutSec)
 {
@@ -594,6 +603,7 @@ int ProxyConnectSocket::ConnectWithTimeout(const std::string& host, int port, in
         return 0;
     m_event->Reset();
     m_sendNotices = 0;
+    m_connectFailed = false;
     // A connect that would block is under way; any other 0 (a bad port, a
     // name that cannot be resolved without a proxy, a refused connect) has
     // already failed.
@@ -622,7 +632,10 @@ int ProxyConnectSocket::ConnectWithTimeout(const std::string& host, int port, in
         }
         if (m_event->IsSet()) {
             m_event->Reset();
-            return 1;
+            if (!m_connectFailed)
+                return 1;
+            Close();
+            return 0;
         }
         if (!IsOpen())
             return 0; // the negotiation failed: nothing more can come

@@ -125,10 +125,13 @@ public:
 
 protected:
     void OnSend(int error) override;
+    // The connect to the proxy failed: nothing more can come.
+    void OnConnect(int error) override;
 
 private:
     std::unique_ptr<platform::Event> m_event;
     int m_sendNotices = 0;
+    bool m_connectFailed = false;
 };
 
 } // namespace net

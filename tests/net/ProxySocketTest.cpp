@@ -10,6 +10,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/Resolver.h"
 #include "platform/Socket.h"
+#include "tests/net/ProxyDaemons.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -32,63 +34,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr const char* kProxyUser = "kbznproxy";
-constexpr const char* kProxyPassword = "Pr0xyPass";
-
-uint16_t FreePort()
-{
-    platform::Socket s = platform::ListenTcp("127.0.0.1", 0, 1);
-    return platform::LocalPort(s.Fd());
-}
-
-bool WaitForPort(uint16_t port, std::chrono::milliseconds limit = 10s)
-{
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        platform::Socket s = platform::Socket::CreateTcp();
-        sockaddr_in a {};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(port);
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(s.Fd(), reinterpret_cast<sockaddr*>(&a), sizeof a) == 0)
-            return true;
-        std::this_thread::sleep_for(20ms);
-    }
-    return false;
-}
-
-// A daemon in the foreground, ended when the guard goes.
-class Daemon {
-public:
-    Daemon(const std::vector<std::string>& argv, const std::string& logFile)
-    {
-        m_pid = fork();
-        if (m_pid == 0) {
-            FILE* log = std::fopen(logFile.c_str(), "w");
-            if (log) {
-                dup2(fileno(log), 1);
-                dup2(fileno(log), 2);
-            }
-            std::vector<char*> args;
-            for (const auto& a : argv)
-                args.push_back(const_cast<char*>(a.c_str()));
-            args.push_back(nullptr);
-            execv(args[0], args.data());
-            _exit(127);
-        }
-    }
-    ~Daemon()
-    {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            int status;
-            waitpid(m_pid, &status, 0);
-        }
-    }
-
-private:
-    pid_t m_pid = -1;
-};
+using namespace proxytest;
 
 // Echoes every connection until stopped.
 class EchoServer {
@@ -258,49 +204,11 @@ protected:
         fs::remove_all(m_dir);
     }
 
-    // dante on a free port; "none" or "username" for its SOCKS method.
     std::unique_ptr<Daemon> StartDante(const std::string& method, uint16_t& port)
     {
-        if (!fs::exists("/usr/sbin/danted"))
-            return nullptr;
-        port = FreePort();
-        auto conf = m_dir / ("dante-" + method + ".conf");
-        std::ofstream(conf) << "logoutput: " << (m_dir / ("dante-" + method + ".log")).string() << "\n"
-                            << "internal: 127.0.0.1 port = " << port << "\n"
-                            << "external: 127.0.0.1\n"
-                            << "clientmethod: none\n"
-                            << "socksmethod: " << method << "\n"
-                            << "user.privileged: root\nuser.unprivileged: nobody\n"
-                            << "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n"
-                            << "socks pass { from: 127.0.0.0/8 to: 127.0.0.0/8 protocol: tcp }\n";
-        auto d = std::make_unique<Daemon>(std::vector<std::string> { "/usr/sbin/danted", "-f", conf.string(), "-N", "1" },
-            (m_dir / ("dante-" + method + ".out")).string());
-        return WaitForPort(port) ? std::move(d) : nullptr;
+        return proxytest::StartDante(m_dir, method, port);
     }
-
-    std::unique_ptr<Daemon> StartTinyproxy(uint16_t& port)
-    {
-        if (!fs::exists("/usr/bin/tinyproxy"))
-            return nullptr;
-        port = FreePort();
-        auto conf = m_dir / "tinyproxy.conf";
-        std::ofstream(conf) << "Port " << port << "\nListen 127.0.0.1\nTimeout 30\nMaxClients 20\n"
-                            << "LogLevel Info\nAllow 127.0.0.1\nBasicAuth " << kProxyUser << " " << kProxyPassword
-                            << "\n";
-        auto d = std::make_unique<Daemon>(std::vector<std::string> { "/usr/bin/tinyproxy", "-d", "-c", conf.string() },
-            (m_dir / "tinyproxy.out").string());
-        return WaitForPort(port) ? std::move(d) : nullptr;
-    }
-
-    // The SOCKS5 user/password method of dante checks the system's users.
-    static bool EnsureProxyUser()
-    {
-        if (getuid() != 0)
-            return false;
-        std::string cmd = std::string("id ") + kProxyUser + " >/dev/null 2>&1 || useradd -M -s /usr/sbin/nologin "
-            + kProxyUser + " && echo '" + kProxyUser + ":" + kProxyPassword + "' | chpasswd";
-        return std::system(cmd.c_str()) == 0;
-    }
+    std::unique_ptr<Daemon> StartTinyproxy(uint16_t& port) { return proxytest::StartTinyproxy(m_dir, port); }
 
     fs::path m_dir;
 };
@@ -479,10 +387,15 @@ TEST_F(ProxySocketTest, FailuresBeforeAnythingIsSent)
         EXPECT_EQ(s.GetProxyError(), net::kProxySocks5AuthFailed);
     }
     {
-        net::ProxyConnectSocket s; // nothing listens there
+        // Nothing listens there: the refused connect ends the wait, long
+        // before the deadline.
+        net::ProxyConnectSocket s;
         uint16_t closed = FreePort();
-        EXPECT_EQ(s.ConnectWithTimeout("127.0.0.1", 80, net::kProxySocks5, "127.0.0.1", closed, nullptr, nullptr, 1),
-            0);
+        auto result = std::async(std::launch::async, [&] {
+            return s.ConnectWithTimeout("127.0.0.1", 80, net::kProxySocks5, "127.0.0.1", closed, nullptr, nullptr, 600);
+        });
+        ASSERT_EQ(result.wait_for(60s), std::future_status::ready);
+        EXPECT_EQ(result.get(), 0);
     }
     EXPECT_FALSE(proxy.Connected());
 }
