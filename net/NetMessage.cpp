@@ -54,6 +54,12 @@ void FreeNetMessageBody(NetMessage* message)
     message->bodyLength = 0;
 }
 
+void DisposeNetMessage(uintptr_t wParam, intptr_t lParam)
+{
+    delete reinterpret_cast<MessageContext*>(wParam);
+    delete reinterpret_cast<NetMessage*>(lParam);
+}
+
 void WritePlainForm(const NetMessage& m, ByteBuffer& out)
 {
     uint8_t header[NetMessage::kPlainHeaderSize];

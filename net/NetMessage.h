@@ -71,6 +71,11 @@ uint32_t CopyNetMessage(NetMessage& destination, const NetMessage& source);
 // ignored). The record itself belongs to its owner.
 void FreeNetMessageBody(NetMessage* message);
 
+// Frees the heap MessageContext (wParam) and NetMessage (lParam) of a
+// WM_NETMSG post: the disposer of every such post, and what its final
+// receiver calls once it has handled the message.
+void DisposeNetMessage(uintptr_t wParam, intptr_t lParam);
+
 // Appends m's plain form to out.
 void WritePlainForm(const NetMessage& m, ByteBuffer& out);
 

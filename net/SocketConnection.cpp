@@ -32,12 +32,6 @@ std::atomic<uint32_t> g_connectionIds { 0 };
 // a peer that sends without pause cannot make one pass grow without end.
 constexpr size_t kMaxReadPerPass = 256 * 1024;
 
-void DisposeNetMessagePost(const platform::Message& m)
-{
-    delete reinterpret_cast<MessageContext*>(m.wParam);
-    delete reinterpret_cast<NetMessage*>(m.lParam);
-}
-
 bool SetNonBlocking(int fd)
 {
     int flags = fcntl(fd, F_GETFL, 0);
@@ -442,7 +436,8 @@ void SocketConnection::PostToReceiver(std::unique_ptr<MessageContext> context, s
         return;
     auto wParam = reinterpret_cast<uintptr_t>(context.get());
     auto lParam = reinterpret_cast<intptr_t>(message.get());
-    if (platform::PostThreadMessage(m_notifyThreadId, WM_NETMSG, wParam, lParam, DisposeNetMessagePost)) {
+    if (platform::PostThreadMessage(m_notifyThreadId, WM_NETMSG, wParam, lParam,
+            [](const platform::Message& m) { DisposeNetMessage(m.wParam, m.lParam); })) {
         // The receiver owns both records now.
         context.release();
         message.release();
