@@ -21,13 +21,13 @@
 #include "engine/controls/widgets/ScrollBar.h"
 #include "engine/controls/widgets/TextButton.h"
 #include "engine/controls/widgets/ToolTip.h"
-#include "engine/objects/COrbitVaneWnd.h"
 #include "engine/objects/CanvasObject.h"
 #include "engine/objects/RectObject.h"
 #include "engine/objects/SpriteObject.h"
 #include "engine/modules/GdiPaintModule.h"
 #include "platform/MessageLoop.h"
 #include "tools/FrameShot.h"
+#include "tools/TestHost.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -154,21 +154,21 @@ int main(int argc, char** argv)
     const bool check = args.check;
     const char* out = args.out;
 
-    engine::COrbitVaneWnd host;
+    tools::TestHost host;
     auto owned = std::make_unique<ShotRoot>();
     ShotRoot* root = owned.get();
     engine::GdiPaintModule* paint = tools::OpenShotWindow("controls-shot", host, "KbZn 控件", kWidth, kHeight, std::move(owned));
     if (!paint)
         return 1;
 
-    engine::SpriteObject* felt = root->CreateSprite(AddPicture(*paint, *root, "shot_felt", kWidth, kHeight, Felt));
+    engine::SpriteObject* felt = root->CreateSprite(AddPicture(host, "shot_felt", kWidth, kHeight, Felt));
     felt->MoveTo(kWidth / 2, kHeight / 2);
     felt->SetZ(-500000);
     felt->Show();
     felt->Invalidate();
 
     // A nine-grid panel with a title and a content canvas.
-    const engine::PictureDesc frame = AddPicture(*paint, *root, "shot_frame", 64, 64, Frame);
+    const engine::PictureDesc frame = AddPicture(host, "shot_frame", 64, 64, Frame);
     auto* panel = Register<engine::NineGridPanel>(*root);
     panel->CreateWithColour(&frame, 0xf0f0f0, 220, 120);
     panel->SetTitle("九宫格面板 Nine-grid");
@@ -184,13 +184,13 @@ int main(int argc, char** argv)
     panel->Invalidate();
 
     // A progress bar in slider mode with its thumb and text.
-    const engine::PictureDesc track = AddPicture(*paint, *root, "shot_track", 240, 18, Track);
-    const engine::PictureDesc fill = AddPicture(*paint, *root, "shot_fill", 232, 10, Fill);
+    const engine::PictureDesc track = AddPicture(host, "shot_track", 240, 18, Track);
+    const engine::PictureDesc fill = AddPicture(host, "shot_fill", 232, 10, Fill);
     auto* slider = Register<engine::ProgressBar>(*root);
     slider->Create(track, fill, 0.6);
     slider->MoveTo(150, 230);
     slider->Show();
-    slider->SetThumb(AddPicture(*paint, *root, "shot_thumb", 16, 16, Thumb, 2), root->GetId());
+    slider->SetThumb(AddPicture(host, "shot_thumb", 16, 16, Thumb, 2), root->GetId());
     slider->SetDraggable(true);
     slider->DrawText("60%", 0xffffff, 0);
     slider->Invalidate();
@@ -226,7 +226,7 @@ int main(int argc, char** argv)
     // A picture button with a caption and its tool tip, shown as if the
     // mouse rested on it.
     auto* button = Register<engine::ImageButton>(*root);
-    button->Create(AddPicture(*paint, *root, "shot_button", 96, 32, Button, 4), nullptr, 0, 0);
+    button->Create(AddPicture(host, "shot_button", 96, 32, Button, 4), nullptr, 0, 0);
     button->SetCaption("确定 OK", 0xffffff, 14);
     button->MoveTo(390, 200);
     button->Show();
@@ -243,11 +243,11 @@ int main(int argc, char** argv)
     text->Show();
     text->Invalidate();
     auto* box = Register<engine::CheckBox>(*root);
-    box->Create(AddPicture(*paint, *root, "shot_check", 20, 20, Check, 2), 1);
+    box->Create(AddPicture(host, "shot_check", 20, 20, Check, 2), 1);
     box->MoveTo(360, 260);
     box->Show();
     box->Invalidate();
-    AddPicture(*paint, *root, "shot_digits", 12, 20, Digit, 10);
+    AddPicture(host, "shot_digits", 12, 20, Digit, 10);
     auto* number = Register<engine::ImageNumber>(*root);
     number->CreateDigits("shot_digits", 0);
     number->MoveTo(450, 300);

@@ -1,14 +1,15 @@
 #pragma once
-// What the visual-check programs share: their command line, opening the
-// engine host window, pictures drawn in code, letting the engine run,
-// saving the paint module's finished frame as a PNG, and checking that a
-// saved frame is there, of the right size and not blank. Header-only, for
-// the programs that link the engine and SDL2_image.
+// What the visual-check programs share beyond the test host: their command
+// line, opening and showing the host window, pictures drawn in code,
+// letting the engine run, saving the paint module's finished frame as a
+// PNG, and checking that a saved frame is there, of the right size and not
+// blank. Header-only, for the programs that link the test host and
+// SDL2_image.
 
-#include "engine/objects/COrbitVaneWnd.h"
+#include "engine/objects/EnginePaintModule.h"
 #include "engine/objects/RectObject.h"
-#include "engine/modules/GdiPaintModule.h"
 #include "platform/MessageLoop.h"
+#include "tools/TestHost.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -54,8 +55,8 @@ inline bool ParseShotArgs(const char* program, int argc, char** argv, ShotArgs& 
 
 // Creates, starts and shows the host window with root; its paint module,
 // or null with a message when any step fails.
-inline engine::GdiPaintModule* OpenShotWindow(const char* program, engine::COrbitVaneWnd& host,
-    std::string_view title, int width, int height, std::unique_ptr<engine::RectObject> root)
+inline engine::EnginePaintModule* OpenShotWindow(const char* program, TestHost& host, std::string_view title,
+    int width, int height, std::unique_ptr<engine::RectObject> root)
 {
     if (!host.Create(title, width, height)) {
         std::fprintf(stderr, "%s: no window (%s)\n", program, SDL_GetError());
@@ -66,7 +67,7 @@ inline engine::GdiPaintModule* OpenShotWindow(const char* program, engine::COrbi
         return nullptr;
     }
     host.GetWindow().Show(platform::ShowCommand::kShow);
-    auto* paint = dynamic_cast<engine::GdiPaintModule*>(host.GetCore().FindModule(engine::MODULE_PAINT));
+    engine::EnginePaintModule* paint = host.Paint();
     if (!paint)
         std::fprintf(stderr, "%s: no paint module\n", program);
     return paint;
@@ -80,37 +81,15 @@ inline uint32_t Bgra(int r, int g, int b, int a = 255)
 
 using Shade = uint32_t (*)(int x, int y, int w, int h, int frame);
 
+// Frames of an animated picture show this long each.
+inline constexpr uint32_t kShotFrameDelayMs = 150;
+
 // A picture of one or more frames (one below the other) built in memory and
 // filed in the paint module's cache.
-inline engine::PictureDesc AddPicture(engine::GdiPaintModule& paint, engine::GameObject& root, const char* name,
-    int w, int h, Shade shade, int frames = 1)
+inline engine::PictureDesc AddPicture(TestHost& host, const char* name, int w, int h, Shade shade, int frames = 1)
 {
-    engine::PictureData record;
-    record.frameWidth = static_cast<uint16_t>(w);
-    record.frameHeight = static_cast<uint16_t>(h);
-    record.frameCount = static_cast<uint16_t>(frames);
-    record.framesPerRow = 1;
-    record.flags = engine::kPictureAlpha;
-    record.colourKey = engine::kNoColourKey;
-    record.pixels.resize(static_cast<size_t>(w) * h * frames * 4);
-    for (int f = 0; f < frames; ++f)
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const uint32_t bgra = shade(x, y, w, h, f);
-                std::memcpy(record.pixels.data() + ((static_cast<size_t>(f) * h + y) * w + x) * 4, &bgra, 4);
-            }
-    if (frames > 1) {
-        record.flags |= engine::kPictureDelays;
-        record.frameDelays.assign(static_cast<size_t>(frames), 150);
-    }
-    engine::PictureDesc desc;
-    desc.record = &record;
-    desc.width = w;
-    desc.height = h;
-    paint.AddImage(desc, name);
-    engine::PictureDesc cached;
-    root.LookupPicture(&cached, name, 0);
-    return cached;
+    return host.AddPicture(name, w, h, frames, kShotFrameDelayMs,
+        [&](int frame, int x, int y) { return shade(x, y, w, h, frame); });
 }
 
 // The green table felt behind every scene.

@@ -14,11 +14,11 @@
 #include "engine/controls/richtext/RichEdit.h"
 #include "engine/controls/richtext/RichText.h"
 #include "engine/core/GameCore.h"
-#include "engine/objects/COrbitVaneWnd.h"
 #include "engine/objects/RectObject.h"
 #include "engine/objects/SpriteObject.h"
 #include "engine/modules/GdiPaintModule.h"
 #include "tools/FrameShot.h"
+#include "tools/TestHost.h"
 
 #include <SDL.h>
 
@@ -90,7 +90,7 @@ int main(int argc, char** argv)
     if (!tools::ParseShotArgs("richtext-shot", argc, argv, args))
         return 2;
 
-    engine::COrbitVaneWnd host;
+    tools::TestHost host;
     auto owned = std::make_unique<ShotRoot>();
     ShotRoot* root = owned.get();
     engine::GdiPaintModule* paint
@@ -98,23 +98,23 @@ int main(int argc, char** argv)
     if (!paint)
         return 1;
 
-    engine::SpriteObject* felt = root->CreateSprite(AddPicture(*paint, *root, "shot_felt", kWidth, kHeight, Felt));
+    engine::SpriteObject* felt = root->CreateSprite(AddPicture(host, "shot_felt", kWidth, kHeight, Felt));
     felt->MoveTo(kWidth / 2, kHeight / 2);
     felt->SetZ(-500000);
     felt->Show();
     felt->Invalidate();
 
-    AddPicture(*paint, *root, "smile", 18, 18, Smile);
-    AddPicture(*paint, *root, "go", 30, 18, Go, 4);
+    AddPicture(host, "smile", 18, 18, Smile);
+    AddPicture(host, "go", 30, 18, Go, 4);
     // The track and the thumb stretch along the bar: their caps keep the
     // ends and leave a middle band to stretch.
-    const engine::PictureDesc barTrack = AddPicture(*paint, *root, "rt_track", 14, 40, ScrollTrack);
-    const engine::PictureDesc barThumb = AddPicture(*paint, *root, "rt_thumb", 14, 30, ScrollThumb);
+    const engine::PictureDesc barTrack = AddPicture(host, "rt_track", 14, 40, ScrollTrack);
+    const engine::PictureDesc barThumb = AddPicture(host, "rt_thumb", 14, 30, ScrollThumb);
     barTrack.record->capHeight = -18;
     barThumb.record->capHeight = -12;
-    AddPicture(*paint, *root, "rt_up", 14, 14, Arrow);
-    AddPicture(*paint, *root, "rt_down", 14, 14, [](int x, int y, int w, int h, int) { return Arrow(x, y, w, h, 1); });
-    AddPicture(*paint, *root, "parchment", 250, 70, Parchment);
+    AddPicture(host, "rt_up", 14, 14, Arrow);
+    AddPicture(host, "rt_down", 14, 14, [](int x, int y, int w, int h, int) { return Arrow(x, y, w, h, 1); });
+    AddPicture(host, "parchment", 250, 70, Parchment);
     const char* const barParts[5] = { "rt_track", "rt_thumb", "none", "rt_up", "rt_down" };
     for (int i = 0; i < 5; ++i)
         host.GetCore().SetStringProperty(engine::PROP_SCROLLBAR_FIRST + i, barParts[i]);

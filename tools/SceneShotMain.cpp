@@ -9,13 +9,13 @@
 // is missing or blank (fewer than a handful of colours). Runs headless with
 // SDL_VIDEODRIVER=offscreen, or on a display (Xvfb) to look at the window.
 
-#include "engine/objects/COrbitVaneWnd.h"
 #include "engine/objects/CanvasObject.h"
 #include "engine/objects/RectObject.h"
 #include "engine/objects/SpriteObject.h"
 #include "engine/modules/GdiPaintModule.h"
 #include "platform/MessageLoop.h"
 #include "tools/FrameShot.h"
+#include "tools/TestHost.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -59,7 +59,7 @@ int main(int argc, char** argv)
     const bool check = args.check;
     const char* out = args.out;
 
-    engine::COrbitVaneWnd host;
+    tools::TestHost host;
     auto owned = std::make_unique<tools::ShotRoot>();
     tools::ShotRoot* root = owned.get();
     engine::GdiPaintModule* paint = tools::OpenShotWindow("scene-shot", host, "KbZn 场景", kWidth, kHeight, std::move(owned));
@@ -67,14 +67,14 @@ int main(int argc, char** argv)
         return 1;
 
     // The table felt behind everything.
-    engine::SpriteObject* felt = root->CreateSprite(AddPicture(*paint, *root, "scene_felt", kWidth, kHeight, Felt));
+    engine::SpriteObject* felt = root->CreateSprite(AddPicture(host, "scene_felt", kWidth, kHeight, Felt));
     felt->MoveTo(kWidth / 2, kHeight / 2);
     felt->SetZ(-500000);
     felt->Show();
     felt->Invalidate();
 
     // A plain card and a turned, faded one with its shadow.
-    const engine::PictureDesc card = AddPicture(*paint, *root, "scene_card", 60, 84, Card);
+    const engine::PictureDesc card = AddPicture(host, "scene_card", 60, 84, Card);
     engine::SpriteObject* upright = root->CreateSprite(card);
     upright->MoveTo(70, 280);
     upright->Show();
@@ -87,7 +87,7 @@ int main(int argc, char** argv)
     turned->SetOpacity(0.6);
     turned->Show();
     turned->Invalidate();
-    engine::SpriteObject* tiles = root->CreateSprite(AddPicture(*paint, *root, "scene_tiles", 64, 64, Checker));
+    engine::SpriteObject* tiles = root->CreateSprite(AddPicture(host, "scene_tiles", 64, 64, Checker));
     tiles->MoveTo(270, 280);
     tiles->Show();
     tiles->Invalidate();

@@ -2,12 +2,11 @@
 // is at its line limit and drawn at once, and 500 mixed lines laid out from
 // scratch.
 #include "engine/controls/richtext/RichText.h"
-#include "engine/objects/COrbitVaneWnd.h"
 #include "engine/objects/RectObject.h"
+#include "tools/TestHost.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -21,12 +20,11 @@ public:
 const char* const kChatLine = "<c=255>玩家小明<c=0>：今天手气不错 good luck! 再来一局吧 <#r>OK<> 好牌GG\r\n";
 
 struct Host {
-    engine::COrbitVaneWnd window;
+    tools::TestHost window;
     BenchRoot* root = nullptr;
     bool Open()
     {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        tools::TestHost::PreferHeadlessDrivers();
         if (!window.Create("richtext", 800, 600))
             return false;
         auto owned = std::make_unique<BenchRoot>();

@@ -1,6 +1,5 @@
 #include "engine/controls/widgets/ImageButton.h"
 
-#include "engine/controls/widgets/ControlCursor.h"
 #include "engine/objects/CanvasObject.h"
 #include "engine/objects/SpriteObject.h"
 #include "engine/modules/InputModule.h"
@@ -9,14 +8,8 @@ namespace engine {
 
 namespace {
 
-constexpr int kButtonInputCodes[] = { EVT_MOUSE_ENTER, EVT_MOUSE_LEAVE, EVT_LBUTTON_DOWN, EVT_CLICK };
 constexpr int kEnterKey = 13;
 constexpr double kCaptionLift = 0.01;
-
-const InputState* StateOf(const EngineEvent& event)
-{
-    return FromWord<InputState>(event.data);
-}
 
 } // namespace
 
@@ -28,9 +21,7 @@ void ImageButton::Create(const PictureDesc& picture, const EngineEvent* clickEve
         m_sprite->SetFrame(0);
         m_sprite->SetTopmost();
         m_sprite->AddFlags(spriteFlags);
-        Bind(m_sprite, LINK_STANDARD);
-        for (int code : kButtonInputCodes)
-            m_sprite->SubscribeEvent(code, GetId(), code, 0, 0);
+        AttachFace(m_sprite);
     }
     if (flags & kButtonEnterKey) {
         SetFocusable(true);
@@ -38,7 +29,7 @@ void ImageButton::Create(const PictureDesc& picture, const EngineEvent* clickEve
     }
     m_flags |= flags;
     if (clickEvent)
-        m_clickEvent = *clickEvent;
+        SetClickEvent(*clickEvent);
 }
 
 void ImageButton::SetPicture(const PictureDesc& picture, bool fitSize)
@@ -77,53 +68,16 @@ void ImageButton::SetSound(int index, std::string_view name)
     m_sounds[static_cast<size_t>(index)] = name;
 }
 
-void ImageButton::PlaySlot(int index)
+EngineObject* ImageButton::Face() const
 {
-    const std::string& name = m_sounds[static_cast<size_t>(index)];
+    return m_sprite;
+}
+
+void ImageButton::Sound(int moment)
+{
+    const std::string& name = m_sounds[static_cast<size_t>(moment)];
     if (!name.empty())
         PlaySound(name, 1, nullptr);
-}
-
-void ImageButton::OnMouseEnter()
-{
-    if (!IsInputEnabled() || IsSelected())
-        return;
-    SetFrame(1);
-    PlaySlot(kButtonSoundEnter);
-    if (m_handCursor)
-        ShowHandCursor();
-}
-
-void ImageButton::OnMouseLeave()
-{
-    if (!IsInputEnabled() || IsSelected())
-        return;
-    SetFrame(0);
-    PlaySlot(kButtonSoundLeave);
-    if (m_handCursor)
-        ShowArrowCursor();
-}
-
-void ImageButton::OnPress()
-{
-    if (!IsInputEnabled())
-        return;
-    SetFrame(2);
-    PlaySlot(kButtonSoundPress);
-    if (m_flags & kButtonSendOnPress)
-        SendClickEvent();
-}
-
-void ImageButton::OnClick()
-{
-    SetFrame(1);
-    if (!(m_flags & kButtonSendOnPress))
-        SendClickEvent();
-}
-
-bool ImageButton::HitTest(int x, int y) const
-{
-    return m_sprite ? m_sprite->HitTest(x, y) : BoundObject::HitTest(x, y);
 }
 
 void ImageButton::SetFrame(int frame)
@@ -137,12 +91,6 @@ void ImageButton::SetFrame(int frame)
 int ImageButton::GetFrame() const
 {
     return m_sprite ? m_sprite->GetFrame() : 0;
-}
-
-void ImageButton::SendClickEvent()
-{
-    if (m_clickEvent.code != 0)
-        SendEvent(m_clickEvent);
 }
 
 void ImageButton::SetCaption(std::string_view text, uint32_t colour, int size)
@@ -170,60 +118,16 @@ void ImageButton::SetSelected(bool on)
     SetFrame(m_sprite && m_sprite->HitTest(state.x, state.y) ? 1 : 0);
 }
 
-void ImageButton::ShowHandCursor()
-{
-    ShowControlHandCursor(*this);
-}
-
-void ImageButton::ShowArrowCursor()
-{
-    ShowControlArrowCursor(*this);
-}
-
 int ImageButton::OnEvent(const EngineEvent& event)
 {
-    switch (event.code) {
-    case EVT_MOUSE_ENTER:
-        OnMouseEnter();
-        return 0;
-    case EVT_MOUSE_LEAVE:
-        OnMouseLeave();
-        return 0;
-    case EVT_LBUTTON_DOWN:
-        OnPress();
-        return 0;
-    case EVT_CLICK: {
-        const InputState* state = StateOf(event);
-        if (state && m_sprite && m_sprite->HitTest(state->x, state->y) && IsInputEnabled())
-            OnClick();
-        return 0;
-    }
-    case EVT_KEY_DOWN: {
-        const InputState* state = StateOf(event);
-        if (state && state->lastKeyDown == kEnterKey && IsInputEnabled())
-            OnClick();
-        return 0;
-    }
-    case EVT_ENABLED: {
-        if (!m_sprite)
-            return 0;
-        InputState state;
-        GetInputState(&state);
-        m_sprite->SetFrame(state.hoveredId == m_sprite->GetId() ? 1 : 0);
-        m_sprite->SetInputEnabled(true);
-        m_sprite->Invalidate();
-        return 0;
-    }
-    case EVT_DISABLED:
-        if (!m_sprite)
-            return 0;
-        m_sprite->SetInputEnabled(false);
-        m_sprite->SetFrame(3);
-        m_sprite->Invalidate();
-        return 0;
-    default:
-        return EngineObject::OnEvent(event);
-    }
+    // Key presses come only to a button made with kButtonEnterKey, and only
+    // while it has the focus.
+    if (event.code != EVT_KEY_DOWN)
+        return PushButton::OnEvent(event);
+    const InputState* state = FromWord<InputState>(event.data);
+    if (state && state->lastKeyDown == kEnterKey && IsInputEnabled())
+        OnClick();
+    return 0;
 }
 
 } // namespace engine

@@ -1,14 +1,10 @@
 #include "engine/controls/widgets/TextButton.h"
 
-#include "engine/controls/widgets/ControlCursor.h"
 #include "engine/objects/CanvasObject.h"
-#include "engine/modules/InputModule.h"
 
 namespace engine {
 
 namespace {
-
-constexpr int kTextButtonInputCodes[] = { EVT_MOUSE_ENTER, EVT_MOUSE_LEAVE, EVT_LBUTTON_DOWN, EVT_CLICK };
 
 // Each of red, green and blue replaced by 255 minus itself.
 uint32_t Inverted(uint32_t colour)
@@ -32,11 +28,9 @@ CanvasObject* TextButton::Create(std::string_view caption, int width, int height
     m_canvas->SetTopmost();
     m_canvas->SetInputEnabled(true);
     m_canvas->Invalidate();
-    Bind(m_canvas, LINK_STANDARD);
-    for (int code : kTextButtonInputCodes)
-        m_canvas->SubscribeEvent(code, GetId(), code, 0, 0);
+    AttachFace(m_canvas);
     if (clickEvent)
-        m_clickEvent = *clickEvent;
+        SetClickEvent(*clickEvent);
     DrawState(kTextButtonNormal);
     return m_canvas;
 }
@@ -73,40 +67,9 @@ void TextButton::DrawState(int state)
     c->Invalidate();
 }
 
-void TextButton::OnMouseEnter()
+EngineObject* TextButton::Face() const
 {
-    if (!IsInputEnabled())
-        return;
-    DrawState(kTextButtonHover);
-    if (m_handCursor)
-        ShowHandCursor();
-}
-
-void TextButton::OnMouseLeave()
-{
-    if (!IsInputEnabled())
-        return;
-    DrawState(kTextButtonNormal);
-    if (m_handCursor)
-        ShowArrowCursor();
-}
-
-void TextButton::OnPress()
-{
-    if (IsInputEnabled())
-        DrawState(kTextButtonPressed);
-}
-
-void TextButton::OnClick()
-{
-    DrawState(kTextButtonHover);
-    if (m_clickEvent.code != 0)
-        SendEvent(m_clickEvent);
-}
-
-bool TextButton::HitTest(int x, int y) const
-{
-    return m_canvas ? m_canvas->HitTest(x, y) : BoundObject::HitTest(x, y);
+    return m_canvas;
 }
 
 void TextButton::SetTextColour(uint32_t colour)
@@ -120,55 +83,6 @@ void TextButton::SetCaption(std::string_view text)
 {
     m_caption = text;
     DrawState(kTextButtonNormal);
-}
-
-void TextButton::ShowHandCursor()
-{
-    ShowControlHandCursor(*this);
-}
-
-void TextButton::ShowArrowCursor()
-{
-    ShowControlArrowCursor(*this);
-}
-
-int TextButton::OnEvent(const EngineEvent& event)
-{
-    switch (event.code) {
-    case EVT_MOUSE_ENTER:
-        OnMouseEnter();
-        return 0;
-    case EVT_MOUSE_LEAVE:
-        OnMouseLeave();
-        return 0;
-    case EVT_LBUTTON_DOWN:
-        OnPress();
-        return 0;
-    case EVT_CLICK: {
-        const InputState* state = FromWord<InputState>(event.data);
-        if (state && m_canvas && m_canvas->HitTest(state->x, state->y) && IsInputEnabled())
-            OnClick();
-        return 0;
-    }
-    case EVT_ENABLED: {
-        if (!m_canvas)
-            return 0;
-        InputState state;
-        GetInputState(&state);
-        DrawState(state.hoveredId == m_canvas->GetId() ? kTextButtonHover : kTextButtonNormal);
-        m_canvas->SetInputEnabled(true);
-        m_canvas->Invalidate();
-        return 0;
-    }
-    case EVT_DISABLED:
-        if (!m_canvas)
-            return 0;
-        m_canvas->SetInputEnabled(false);
-        DrawState(kTextButtonDisabled);
-        return 0;
-    default:
-        return EngineObject::OnEvent(event);
-    }
 }
 
 } // namespace engine

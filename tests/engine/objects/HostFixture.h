@@ -1,12 +1,10 @@
 #pragma once
-// A real host window on SDL's offscreen driver with all engine modules
-// loaded, a settable clock, and helpers to make pictures and read the back
-// buffer.
+// The test host on SDL's offscreen driver with all engine modules loaded,
+// a settable clock, and helpers to make pictures and read the back buffer.
 
 #include "engine/core/GameCore.h"
 #include "engine/core/ObjectModule.h"
 #include "engine/objects/BoundObject.h"
-#include "engine/objects/COrbitVaneWnd.h"
 #include "engine/objects/CanvasObject.h"
 #include "engine/objects/DrawingObjectModule.h"
 #include "engine/objects/EnginePaintModule.h"
@@ -15,11 +13,11 @@
 #include "engine/modules/InputModule.h"
 #include "engine/modules/ResourceModule.h"
 #include "platform/Clock.h"
+#include "tools/TestHost.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,17 +48,16 @@ protected:
 
     void SetUp() override
     {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        tools::TestHost::PreferHeadlessDrivers();
         SetTick(100000);
         if (!host.Create("objects", kWidth, kHeight))
             GTEST_SKIP() << "no video driver";
         auto r = std::make_unique<Root>();
         root = r.get();
         ASSERT_TRUE(host.Init(std::move(r)));
-        objects = dynamic_cast<engine::DrawingObjectModule*>(core().FindModule(engine::MODULE_OBJECT));
-        paint = dynamic_cast<engine::EnginePaintModule*>(core().FindModule(engine::MODULE_PAINT));
-        input = dynamic_cast<engine::InputModule*>(core().FindModule(engine::MODULE_INPUT));
+        objects = host.Objects();
+        paint = host.Paint();
+        input = host.Input();
         ASSERT_TRUE(objects && paint && input);
         Frame();
     }
@@ -107,32 +104,11 @@ protected:
     engine::PictureDesc MakePicture(const std::string& name, int w, int h, uint32_t colour, int frames = 1,
         uint32_t delay = 100)
     {
-        engine::PictureData record;
-        record.frameWidth = static_cast<uint16_t>(w);
-        record.frameHeight = static_cast<uint16_t>(h);
-        record.frameCount = static_cast<uint16_t>(frames);
-        record.framesPerRow = 1;
-        record.flags = engine::kPictureAlpha;
-        record.colourKey = engine::kNoColourKey;
         const uint32_t pixel = engine::CanvasObject::MakePixel(colour, engine::kNoColourKey);
-        record.pixels.resize(static_cast<size_t>(w) * h * frames * 4);
-        for (size_t i = 0; i < record.pixels.size(); i += 4)
-            std::memcpy(record.pixels.data() + i, &pixel, 4);
-        if (frames > 1) {
-            record.flags |= engine::kPictureDelays;
-            record.frameDelays.assign(static_cast<size_t>(frames), delay);
-        }
-        engine::PictureDesc desc;
-        desc.record = &record;
-        desc.width = w;
-        desc.height = h;
-        paint->AddImage(desc, name);
-        engine::PictureDesc out;
-        root->LookupPicture(&out, name, 0);
-        return out;
+        return host.AddPicture(name, w, h, frames, delay, [pixel](int, int, int) { return pixel; });
     }
 
-    engine::COrbitVaneWnd host;
+    tools::TestHost host;
     Root* root = nullptr;
     engine::DrawingObjectModule* objects = nullptr;
     engine::EnginePaintModule* paint = nullptr;

@@ -6,7 +6,6 @@
 
 #include "engine/controls/widgets/NineGridPanel.h"
 
-#include <cstring>
 #include <vector>
 
 using namespace engine;
@@ -36,32 +35,13 @@ protected:
     // above bandBottom, red above the inside, green below it, blue beside it.
     PictureDesc MakeFrame(const std::string& name, int w, int h, Rect inside, int bandBottom = 0)
     {
-        PictureData record;
-        record.frameWidth = static_cast<uint16_t>(w);
-        record.frameHeight = static_cast<uint16_t>(h);
-        record.frameCount = 1;
-        record.framesPerRow = 1;
-        record.flags = kPictureAlpha;
-        record.colourKey = kNoColourKey;
-        record.pixels.resize(static_cast<size_t>(w) * h * 4);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                uint32_t pixel = 0; // transparent
-                const bool in = x >= inside.left && x < inside.right && y >= inside.top && y < inside.bottom;
-                if (y >= bandBottom && !in) {
-                    const uint32_t colour = y < inside.top ? kRed : y >= inside.bottom ? kGreen : kBlue;
-                    pixel = CanvasObject::MakePixel(colour, kNoColourKey);
-                }
-                std::memcpy(record.pixels.data() + (static_cast<size_t>(y) * w + x) * 4, &pixel, 4);
-            }
-        PictureDesc desc;
-        desc.record = &record;
-        desc.width = w;
-        desc.height = h;
-        paint->AddImage(desc, name);
-        PictureDesc out;
-        root->LookupPicture(&out, name, 0);
-        return out;
+        return host.AddPicture(name, w, h, 1, 0, [&](int, int x, int y) -> uint32_t {
+            const bool in = x >= inside.left && x < inside.right && y >= inside.top && y < inside.bottom;
+            if (y < bandBottom || in)
+                return 0; // transparent
+            const uint32_t colour = y < inside.top ? kRed : y >= inside.bottom ? kGreen : kBlue;
+            return CanvasObject::MakePixel(colour, kNoColourKey);
+        });
     }
     PictureDesc StandardFrame() { return MakeFrame("frame", 100, 80, Rect { 10, 30, 90, 70 }); }
     NineGridPanel* NewPanel()

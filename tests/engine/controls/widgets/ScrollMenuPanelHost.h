@@ -7,7 +7,6 @@
 
 #include "platform/WindowMessages.h"
 
-#include <cstring>
 #include <initializer_list>
 #include <vector>
 
@@ -66,34 +65,15 @@ protected:
         Release(x, y);
     }
     // A picture of w x h per frame, frame i filled with colours[i]
-    // (0x00BBGGRR, opaque), cached under the name.
+    // (0x00BBGGRR, opaque), cached under the name. The frames carry no
+    // delays: they change only when a control picks one.
     engine::PictureDesc MakeFrames(const std::string& name, int w, int h, std::initializer_list<uint32_t> colours)
     {
-        engine::PictureData record;
-        const int frames = static_cast<int>(colours.size());
-        record.frameWidth = static_cast<uint16_t>(w);
-        record.frameHeight = static_cast<uint16_t>(h);
-        record.frameCount = static_cast<uint16_t>(frames);
-        record.framesPerRow = 1;
-        record.flags = engine::kPictureAlpha;
-        record.colourKey = engine::kNoColourKey;
-        const size_t frameBytes = static_cast<size_t>(w) * h * 4;
-        record.pixels.resize(frameBytes * frames);
-        size_t f = 0;
-        for (uint32_t colour : colours) {
-            const uint32_t pixel = engine::CanvasObject::MakePixel(colour, engine::kNoColourKey);
-            for (size_t i = 0; i < frameBytes; i += 4)
-                std::memcpy(record.pixels.data() + f * frameBytes + i, &pixel, 4);
-            ++f;
-        }
-        engine::PictureDesc desc;
-        desc.record = &record;
-        desc.width = w;
-        desc.height = h;
-        paint->AddImage(desc, name);
-        engine::PictureDesc out;
-        root->LookupPicture(&out, name, 0);
-        return out;
+        std::vector<uint32_t> pixels;
+        for (uint32_t colour : colours)
+            pixels.push_back(engine::CanvasObject::MakePixel(colour, engine::kNoColourKey));
+        return host.AddPicture(name, w, h, static_cast<int>(pixels.size()), 0,
+            [&pixels](int frame, int, int) { return pixels[static_cast<size_t>(frame)]; });
     }
 
     Recorder* owner = nullptr;

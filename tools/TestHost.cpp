@@ -1,0 +1,56 @@
+#include "tools/TestHost.h"
+
+#include "engine/core/GameCore.h"
+#include "engine/objects/DrawingObjectModule.h"
+#include "engine/objects/EnginePaintModule.h"
+#include "engine/objects/RectObject.h"
+#include "engine/modules/InputModule.h"
+
+#include <cstdlib>
+
+namespace tools {
+
+void TestHost::PreferHeadlessDrivers()
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+}
+
+engine::EnginePaintModule* TestHost::Paint()
+{
+    return dynamic_cast<engine::EnginePaintModule*>(GetCore().FindModule(engine::MODULE_PAINT));
+}
+
+engine::DrawingObjectModule* TestHost::Objects()
+{
+    return dynamic_cast<engine::DrawingObjectModule*>(GetCore().FindModule(engine::MODULE_OBJECT));
+}
+
+engine::InputModule* TestHost::Input()
+{
+    return dynamic_cast<engine::InputModule*>(GetCore().FindModule(engine::MODULE_INPUT));
+}
+
+engine::PictureDesc TestHost::AddPicture(std::string_view name, engine::PictureData picture, uint32_t delayMs)
+{
+    picture.flags = engine::kPictureAlpha;
+    picture.colourKey = engine::kNoColourKey;
+    if (picture.frameCount > 1 && delayMs > 0) {
+        picture.flags |= engine::kPictureDelays;
+        picture.frameDelays.assign(picture.frameCount, delayMs);
+    }
+    engine::PictureDesc desc;
+    desc.record = &picture;
+    desc.width = picture.frameWidth;
+    desc.height = picture.frameHeight;
+    engine::PictureDesc cached;
+    engine::EnginePaintModule* paint = Paint();
+    engine::RectObject* root = GetRootObject();
+    if (!paint || !root)
+        return cached;
+    paint->AddImage(desc, name);
+    root->LookupPicture(&cached, name, 0);
+    return cached;
+}
+
+} // namespace tools
