@@ -132,6 +132,24 @@ TEST_F(ConnectionTest, RequestAndReply)
     EXPECT_TRUE(m_server->Errors().empty()) << m_server->Errors()[0];
 }
 
+// A reply just under the receiver's limit, joined from thousands of frames,
+// arrives whole and in time.
+TEST_F(ConnectionTest, ReplyNearTheSizeLimitArrivesWhole)
+{
+    std::string body(15'000'000, '\0');
+    for (size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<char>(i * 7 + i / 4000);
+    m_server->SetReply(201030, { 0, body });
+    ASSERT_EQ(Connect(), 1);
+    net::NetMessage reply;
+    int timedOut = -1;
+    ASSERT_EQ(Request(201030, "", reply, timedOut, 10000), 1);
+    EXPECT_EQ(timedOut, 0);
+    ASSERT_EQ(reply.bodyLength, body.size());
+    EXPECT_TRUE(std::equal(body.begin(), body.end(), reply.body.get(),
+        [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; }));
+}
+
 TEST_F(ConnectionTest, RequestWithoutAnswerTimesOutAndItsLateReplyIsIgnored)
 {
     m_server->SetReply(201020, { 0, "late", 400 });
