@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace net {
 
@@ -44,8 +45,14 @@ void ByteBuffer::Reserve(size_t n)
 {
     if (n <= m_capacity)
         return;
-    size_t capacity = (n + kGranularity - 1) / kGranularity * kGranularity;
-    auto grown = std::make_unique<uint8_t[]>(capacity);
+    // At least double: a message joined from many pieces then moves a
+    // logarithmic number of times instead of once per piece.
+    size_t wanted = std::max(n, 2 * m_capacity);
+    size_t capacity = (wanted + kGranularity - 1) / kGranularity * kGranularity;
+    if (capacity < n)
+        throw std::bad_alloc(); // the size wrapped: no such block exists
+    // Not zeroed: every byte below m_size is written before it is read.
+    auto grown = std::make_unique_for_overwrite<uint8_t[]>(capacity);
     if (m_size)
         std::memcpy(grown.get(), m_data.get(), m_size);
     m_data = std::move(grown);

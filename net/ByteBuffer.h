@@ -1,6 +1,7 @@
 #pragma once
 // Growable byte buffer used by the connection, the frames and the codec.
-// Capacity is 0 or a multiple of 1024; it grows and never shrinks.
+// Capacity is 0 or a multiple of 1024; it grows at least twofold and never
+// shrinks, so appending is amortised constant time however large the buffer.
 
 #include <cstddef>
 #include <cstdint>
@@ -28,7 +29,9 @@ public:
     uint8_t* Data(size_t offset = 0) { return m_data ? m_data.get() + offset : nullptr; }
     const uint8_t* Data(size_t offset = 0) const { return m_data ? m_data.get() + offset : nullptr; }
 
-    // Grows to n rounded up to a multiple of 1024 when n exceeds the capacity.
+    // When n exceeds the capacity, grows to the larger of n and twice the
+    // capacity, rounded up to a multiple of 1024. The new bytes past the
+    // size are not initialised.
     void Reserve(size_t n);
     size_t Append(const void* source, size_t n);
     size_t Prepend(const void* source, size_t n);

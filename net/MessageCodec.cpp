@@ -212,7 +212,8 @@ int MessageCodec::CipherEncode(ByteBuffer& buffer)
     if (n > kMaxStageBytes - AesCipher::kBlockBytes
         || !m_cipher.Transform(m_key, m_keyBits, buffer.Data(), n, nullptr, &outputLength, m_cipherFlags))
         return 0;
-    auto cipherText = std::make_unique<uint8_t[]>(outputLength);
+    // The cipher writes every byte of the output.
+    auto cipherText = std::make_unique_for_overwrite<uint8_t[]>(outputLength);
     if (!m_cipher.Transform(
             m_key, m_keyBits, buffer.Data(), n, cipherText.get(), &outputLength, m_cipherFlags | kCodecEncode))
         return 0;
@@ -239,7 +240,7 @@ int MessageCodec::CipherDecode(ByteBuffer& buffer)
     if (!m_cipher.Transform(m_key, m_keyBits, cipherText, head.payloadLength, nullptr, &outputLength, flags)
         || outputLength == 0)
         return 0;
-    auto plain = std::make_unique<uint8_t[]>(outputLength);
+    auto plain = std::make_unique_for_overwrite<uint8_t[]>(outputLength);
     if (!m_cipher.Transform(m_key, m_keyBits, cipherText, head.payloadLength, plain.get(), &outputLength, flags))
         return 0;
     buffer.Clear();

@@ -3,6 +3,7 @@
 #include "net/DailyLog.h"
 #include "net/MessageCodec.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -114,6 +115,8 @@ size_t SplitPieces(ByteBuffer& source, ByteBuffer& pieces, uint32_t maxChunk)
 int JoinPieces(const uint8_t* pieces, size_t length, ByteBuffer& out, uint32_t maxChunk)
 {
     out.Clear();
+    // The joined bytes are fewer than the pieces: one block for all of them.
+    out.Reserve(std::min(length, kMaxMessageBytes));
     int count = 0;
     size_t pos = 0;
     while (length - pos >= 5) {

@@ -16,6 +16,14 @@ namespace {
 // A request larger than this is no request of this protocol.
 constexpr size_t kMaxAssembled = 16 * 1024 * 1024;
 
+// Unwritten output at which the loop stops running commands until the
+// client has taken some: a long burst goes out while it is being built
+// instead of after, so a reader waits for its first message no longer than
+// a batch takes to build.
+constexpr size_t kOutputBatch = 64 * 1024;
+// Messages of a burst built by one command.
+constexpr int kBurstBatch = 64;
+
 struct Outgoing {
     uint32_t type = kFrameMessage;
     uint32_t wireId = 0; // for replies; notifications take the next counter
@@ -50,6 +58,25 @@ public:
     }
 
     void Run();
+
+    // Commands given and not yet run (server thread).
+    void Hold(std::deque<std::function<void(Loop&)>>& commands)
+    {
+        for (auto& c : commands)
+            m_held.push_back(std::move(c));
+        commands.clear();
+    }
+    // Runs held commands in order until a batch of output waits for the
+    // client; false when some are still held.
+    bool RunHeld()
+    {
+        while (!m_held.empty() && !OutputFull()) {
+            auto command = std::move(m_held.front());
+            m_held.pop_front();
+            command(*this);
+        }
+        return m_held.empty();
+    }
 
     // --- commands (server thread) ---
     void SendMessage(uint32_t type, uint32_t wireId, const PlainMessage& message)
@@ -101,6 +128,13 @@ private:
     using Clock = ScriptedServer::Clock;
 
     bool Stalled() const { return m_stalledForever || Clock::now() < m_stallUntil; }
+    // Only a client that takes output holds commands back: while stalled or
+    // without a client they run at once (a Resume must not wait behind the
+    // output it would release).
+    bool OutputFull() const
+    {
+        return m_client.Valid() && !Stalled() && m_out.size() - m_outOffset >= kOutputBatch;
+    }
 
     std::string BuildFrames(uint32_t type, uint32_t wireId, const PlainMessage& message, bool forceCrc = false)
     {
@@ -166,6 +200,7 @@ private:
     std::vector<ParsedFrame> m_assembling;
     size_t m_assembledBytes = 0;
     std::multimap<Clock::time_point, std::vector<Outgoing>> m_delayed;
+    std::deque<std::function<void(Loop&)>> m_held;
 
     bool m_stalledForever = false;
     Clock::time_point m_stallUntil {};
@@ -222,6 +257,9 @@ void ScriptedServer::Loop::Disconnect()
     m_closeAfterFlush = false;
     m_delayed.clear();
     m_assembling.clear();
+    // What was given for this client ends with it: sends go nowhere, a
+    // stall still applies. A later client gets none of it.
+    RunHeld();
     std::lock_guard guard(m_server.m_lock);
     m_server.m_connected = false;
     m_server.m_changed.notify_all();
@@ -421,20 +459,22 @@ void ScriptedServer::Loop::Run()
         // Replies already due go out before later commands.
         if (m_client.Valid())
             SendDue();
-        for (auto& command : commands)
-            command(*this);
+        Hold(commands);
+        bool held = !RunHeld();
 
         bool stalled = Stalled();
         if (m_client.Valid() && !stalled)
             WriteClient();
         {
             std::lock_guard guard(m_server.m_lock);
-            bool flushed = m_out.empty() && m_delayed.empty() && m_server.m_commands.empty();
+            bool flushed = m_out.empty() && m_delayed.empty() && m_held.empty() && m_server.m_commands.empty();
             if (flushed != m_server.m_flushed) {
                 m_server.m_flushed = flushed;
                 m_server.m_changed.notify_all();
             }
         }
+        if (held && !OutputFull())
+            continue; // the client took the batch at once: build the next
 
         pollfd fds[3];
         nfds_t count = 0;
@@ -573,11 +613,21 @@ void ScriptedServer::SetRequestObserver(std::function<void(const ReceivedRequest
 
 bool ScriptedServer::Enqueue(std::function<void(Loop&)> command)
 {
+    std::vector<std::function<void(Loop&)>> one;
+    one.push_back(std::move(command));
+    return Enqueue(std::move(one));
+}
+
+bool ScriptedServer::Enqueue(std::vector<std::function<void(Loop&)>> commands)
+{
     {
+        // All at once: commands given by other threads go before or after
+        // them, never between.
         std::lock_guard guard(m_lock);
         if (!m_loop || !m_connected)
             return false;
-        m_commands.push_back(std::move(command));
+        for (auto& command : commands)
+            m_commands.push_back(std::move(command));
         m_flushed = false;
         m_loop->Wake();
     }
@@ -602,10 +652,17 @@ bool ScriptedServer::PushBurst(uint32_t notificationId, std::string body, int co
     PlainMessage m;
     m.head[1] = notificationId;
     m.body = std::move(body);
-    return Enqueue([m, count](Loop& loop) {
-        for (int i = 0; i < count; ++i)
-            loop.SendMessage(kFrameMessage, 0, m);
-    });
+    // In batches, so that the first messages are written while the rest
+    // are still to be built.
+    std::vector<std::function<void(Loop&)>> batches;
+    for (int done = 0; done < count; done += kBurstBatch) {
+        int n = std::min(kBurstBatch, count - done);
+        batches.push_back([m, n](Loop& loop) {
+            for (int i = 0; i < n; ++i)
+                loop.SendMessage(kFrameMessage, 0, m);
+        });
+    }
+    return Enqueue(std::move(batches));
 }
 
 bool ScriptedServer::SendReply(uint32_t wireMessageId, uint32_t code, std::string body)

@@ -128,6 +128,7 @@ private:
     using Clock = std::chrono::steady_clock;
 
     bool Enqueue(std::function<void(Loop&)> command);
+    bool Enqueue(std::vector<std::function<void(Loop&)>> commands);
     template <class Pred> bool WaitUntil(int timeoutMs, Pred pred) const;
 
     ServerOptions m_options;

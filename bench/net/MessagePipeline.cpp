@@ -103,6 +103,16 @@ void JoinAndDecode(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(EncodeAndFrame)->Arg(200)->Arg(64 * 1024);
-BENCHMARK(JoinAndDecode)->Arg(200)->Arg(64 * 1024);
+// Small notices, a typical large reply, and the big messages (up to just
+// under the receiver's limit of 16 MiB joined) whose cost must stay linear
+// in their size: both sides are compared per byte.
+void MessageSizes(benchmark::internal::Benchmark* b)
+{
+    for (int64_t size : { int64_t { 200 }, int64_t { 64 * 1024 }, int64_t { 1'000'000 }, int64_t { 4'000'000 },
+             int64_t { 16'000'000 } })
+        b->Arg(size);
+}
+
+BENCHMARK(EncodeAndFrame)->Apply(MessageSizes);
+BENCHMARK(JoinAndDecode)->Apply(MessageSizes);
 BENCHMARK_MAIN();

@@ -26,6 +26,39 @@ TEST(ByteBuffer, GrowsInKibibytesAndNeverShrinks)
     EXPECT_EQ(fresh.Capacity(), 1024u);
 }
 
+// A message is joined piece by piece: if every piece made the buffer move to
+// a block just big enough, joining would copy the whole message once per
+// piece. Growth must multiply the capacity, so the number of moves grows
+// with the logarithm of the size, and every byte must survive the moves.
+TEST(ByteBuffer, AppendingManyPiecesGrowsGeometrically)
+{
+    const size_t pieceSizes[] = { 1, 60, 1024, 4060 };
+    for (size_t pieceSize : pieceSizes) {
+        ByteBuffer b;
+        std::string piece(pieceSize, '\0');
+        size_t growths = 0;
+        size_t capacity = b.Capacity();
+        const size_t total = size_t { 1 } << 20;
+        for (size_t appended = 0; appended < total; appended += pieceSize) {
+            for (size_t i = 0; i < pieceSize; ++i)
+                piece[i] = static_cast<char>((appended + i) * 7);
+            b.Append(piece.data(), pieceSize);
+            if (b.Capacity() != capacity) {
+                ++growths;
+                capacity = b.Capacity();
+            }
+        }
+        // 1 KiB to 1 MiB is ten doublings; allow the first allocation and
+        // a growth factor a little under 2.
+        EXPECT_LE(growths, 16u) << "pieces of " << pieceSize;
+        EXPECT_LE(b.Capacity(), 2 * b.Size() + ByteBuffer::kGranularity) << "pieces of " << pieceSize;
+        bool intact = true;
+        for (size_t i = 0; i < b.Size() && intact; ++i)
+            intact = *b.Data(i) == static_cast<uint8_t>(i * 7);
+        EXPECT_TRUE(intact) << "pieces of " << pieceSize;
+    }
+}
+
 TEST(ByteBuffer, PrependReadAndConsume)
 {
     ByteBuffer b("world", 5);

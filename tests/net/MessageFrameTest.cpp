@@ -1,15 +1,18 @@
 #include "FrameTestSupport.h"
 
 #include "net/Crc32.h"
+#include "tests/support/TestTimeouts.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <future>
 #include <random>
 #include <thread>
 
 using namespace nettest;
 using net::FrameHeader;
+using testsupport::TimeoutMs;
 
 namespace {
 
@@ -304,7 +307,8 @@ protected:
             return conn.SendRequest(context, MakeMessage(requestId, "req"), &p.reply, &p.timedOut, timeoutMs);
         });
         // Wait until its frames are out: the expectation is armed by then.
-        for (int i = 0; i < 2000 && sentFrames.empty(); ++i) {
+        auto end = std::chrono::steady_clock::now() + testsupport::Timeout(std::chrono::milliseconds(2000));
+        while (sentFrames.empty() && std::chrono::steady_clock::now() < end) {
             std::string sent = conn.TakeSent();
             if (!sent.empty())
                 sentFrames = SplitFrames(sent);
@@ -324,7 +328,7 @@ protected:
 TEST_F(ReplyTest, ReplyReachesTheRequestThatWaits)
 {
     Pending p;
-    Start(p, 200110, 5000);
+    Start(p, 200110, TimeoutMs(5000));
     // A stale reply for an id never expected now is ignored.
     EXPECT_EQ(conn.Feed(PeerFrames(2, lastWireId, MakeMessage(1, RandomBody(7000, 5)))), 1);
     ASSERT_EQ(p.result.get(), 1);
@@ -343,7 +347,7 @@ TEST_F(ReplyTest, LateReplyIsNeverTakenForTheNextRequest)
     uint32_t firstId = lastWireId;
 
     Pending second;
-    Start(second, 201002, 5000);
+    Start(second, 201002, TimeoutMs(5000));
     // The first request's answer comes now: it is ignored, without an error.
     EXPECT_EQ(conn.Feed(PeerFrames(2, firstId, MakeMessage(111, "late"))), 1);
     EXPECT_EQ(conn.Feed(PeerFrames(2, lastWireId, MakeMessage(222, "right"))), 1);

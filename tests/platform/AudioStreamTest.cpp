@@ -1,11 +1,18 @@
 #include "platform/AudioStream.h"
 #include "tests/platform/WavBuilder.h"
+#include "tests/support/TestTimeouts.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_mixer.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
 #include <set>
 #include <thread>
 #include <vector>
@@ -21,7 +28,7 @@ using soundtest::Wav;
 template <typename Pred>
 bool WaitUntil(Pred pred, std::chrono::milliseconds limit = 3s)
 {
-    auto end = std::chrono::steady_clock::now() + limit;
+    auto end = std::chrono::steady_clock::now() + testsupport::Timeout(limit);
     while (!pred()) {
         if (std::chrono::steady_clock::now() > end)
             return false;
@@ -29,6 +36,66 @@ bool WaitUntil(Pred pred, std::chrono::milliseconds limit = 3s)
     }
     return true;
 }
+
+// The frames the mixer has produced since this was made: the output's own
+// clock. Waiting on it measures how much sound has played rather than how
+// much time went by, so a busy machine cannot end a wait before the sound
+// it waits for could have been heard.
+class MixedFrames {
+public:
+    MixedFrames()
+    {
+        Uint16 format = 0;
+        int channels = 0;
+        Mix_QuerySpec(&m_rate, &format, &channels);
+        m_frameBytes = SDL_AUDIO_BITSIZE(format) / 8 * channels;
+        Mix_SetPostMix(&MixedFrames::OnMix, this);
+    }
+    ~MixedFrames() { Mix_SetPostMix(nullptr, nullptr); }
+    MixedFrames(const MixedFrames&) = delete;
+    MixedFrames& operator=(const MixedFrames&) = delete;
+
+    uint64_t Count() const
+    {
+        std::lock_guard guard(m_lock);
+        return m_frames;
+    }
+    // The most one pass of the mixer has produced: how far past a point the
+    // output may be by the time the count shows it.
+    uint64_t Pass() const
+    {
+        std::lock_guard guard(m_lock);
+        return m_largestPass;
+    }
+    uint64_t Of(std::chrono::milliseconds length) const
+    {
+        return static_cast<uint64_t>(m_rate) * static_cast<uint64_t>(length.count()) / 1000;
+    }
+    // Until the count reaches frames; false when the output stalls.
+    bool WaitFor(uint64_t frames) const
+    {
+        std::unique_lock lock(m_lock);
+        return m_mixed.wait_for(lock, testsupport::Timeout(5s), [&] { return m_frames >= frames; });
+    }
+
+private:
+    static void OnMix(void* self, Uint8*, int bytes)
+    {
+        auto* me = static_cast<MixedFrames*>(self);
+        std::lock_guard guard(me->m_lock);
+        uint64_t frames = me->m_frameBytes > 0 ? static_cast<uint64_t>(bytes / me->m_frameBytes) : 0;
+        me->m_frames += frames;
+        me->m_largestPass = std::max(me->m_largestPass, frames);
+        me->m_mixed.notify_all();
+    }
+
+    int m_rate = 0;
+    int m_frameBytes = 0;
+    mutable std::mutex m_lock;
+    mutable std::condition_variable m_mixed;
+    uint64_t m_frames = 0;
+    uint64_t m_largestPass = 0;
+};
 
 class AudioStreamTest : public ::testing::Test {
 protected:
@@ -95,10 +162,13 @@ TEST_F(AudioStreamTest, PausedStaysActiveAndContinues)
 {
     auto wav = Wav(150);
     uint32_t h = m_audio.CreateStream(wav.data(), wav.size());
+    MixedFrames mixed;
     ASSERT_TRUE(m_audio.Play(h, false));
     ASSERT_TRUE(m_audio.Pause(h));
     EXPECT_EQ(m_audio.IsActive(h), StreamActivity::kPaused);
-    std::this_thread::sleep_for(300ms); // longer than the sound
+    // The output plays on for longer than the sound: had the pause not
+    // held, the sound would have ended by then.
+    ASSERT_TRUE(mixed.WaitFor(mixed.Count() + mixed.Of(150ms) + 2 * std::max<uint64_t>(mixed.Pass(), 1024)));
     EXPECT_EQ(m_audio.IsActive(h), StreamActivity::kPaused);
 
     ASSERT_TRUE(m_audio.Play(h, false));
@@ -108,22 +178,34 @@ TEST_F(AudioStreamTest, PausedStaysActiveAndContinues)
 
 TEST_F(AudioStreamTest, StopAndRestart)
 {
-    auto wav = Wav(400);
+    auto wav = Wav(600);
     uint32_t h = m_audio.CreateStream(wav.data(), wav.size());
     ASSERT_TRUE(m_audio.Play(h, false));
     ASSERT_TRUE(m_audio.Stop(h));
     EXPECT_EQ(m_audio.IsActive(h), StreamActivity::kStopped);
 
     // A restart in the middle plays the whole sound again: still playing
-    // after the first start's end would have come.
-    auto start = std::chrono::steady_clock::now();
+    // after the first start's end would have come. The mixer's count says
+    // where the output is: a start begins at the first pass after the call,
+    // so the first start ends by firstStart + sound (plus the pass it ends
+    // in), and the restart no earlier than restart + sound.
+    MixedFrames mixed;
+    const uint64_t sound = mixed.Of(600ms);
     ASSERT_TRUE(m_audio.Play(h, false));
-    std::this_thread::sleep_for(250ms);
+    const uint64_t firstStart = mixed.Count();
+    ASSERT_TRUE(mixed.WaitFor(firstStart + mixed.Of(400ms)));
+    const uint64_t restart = mixed.Count();
     ASSERT_TRUE(m_audio.Play(h, true));
-    std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(m_audio.IsActive(h), StreamActivity::kPlaying);
+    ASSERT_TRUE(mixed.WaitFor(firstStart + sound + 2 * std::max<uint64_t>(mixed.Pass(), 1024)));
+    StreamActivity activity = m_audio.IsActive(h);
+    const uint64_t checked = mixed.Count();
+    // Only a check made before the restarted sound could have ended says
+    // anything; a machine too busy to make it in time proves nothing.
+    if (checked + mixed.Pass() < restart + sound) {
+        EXPECT_EQ(activity, StreamActivity::kPlaying);
+    }
     ASSERT_TRUE(WaitUntil([&] { return m_audio.IsActive(h) == StreamActivity::kStopped; }));
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 600ms);
+    EXPECT_GE(mixed.Count() + mixed.Pass(), restart + sound) << "the restart did not play the whole sound";
 }
 
 TEST_F(AudioStreamTest, VolumeAndOneOutputPerProcess)

@@ -1,4 +1,5 @@
 #include "platform/Socket.h"
+#include "tests/support/TestTimeouts.h"
 #include "tools/WireCodec.h"
 #include "tools/WireFrames.h"
 
@@ -17,6 +18,7 @@
 namespace {
 
 using namespace tools;
+using testsupport::TimeoutMs;
 
 // Runs the scripted-server program with its output on a pipe.
 class Program {
@@ -40,7 +42,7 @@ public:
         return m_pid > 0;
     }
     // The next output line (without its newline); empty on time-out or end.
-    std::string ReadLine(int timeoutMs = 5000)
+    std::string ReadLine(int timeoutMs = TimeoutMs(5000))
     {
         std::string line;
         char c;
@@ -93,7 +95,7 @@ TEST(ScriptedServerProgram, ServesItsScriptUntilTerminated)
     uint16_t port = static_cast<uint16_t>(std::stoi(line.substr(prefix.size())));
 
     platform::Socket s = platform::Socket::CreateTcp();
-    ASSERT_EQ(platform::ConnectWithTimeout(s, *platform::ParseIpv4("127.0.0.1", port), 2000),
+    ASSERT_EQ(platform::ConnectWithTimeout(s, *platform::ParseIpv4("127.0.0.1", port), TimeoutMs(2000)),
         platform::ConnectResult::kConnected);
     std::string bytes;
     PutU32(bytes, 21);
@@ -105,12 +107,12 @@ TEST(ScriptedServerProgram, ServesItsScriptUntilTerminated)
     f.messageId = 1;
     f.expectsReply = true;
     bytes += BuildFrame(f, EncodeStages(EncodePlain(m), StageOptions {}), true);
-    ASSERT_TRUE(platform::SendAllBlocking(s.Fd(), bytes.data(), bytes.size(), 2000));
+    ASSERT_TRUE(platform::SendAllBlocking(s.Fd(), bytes.data(), bytes.size(), TimeoutMs(2000)));
 
     std::string head(4, '\0');
-    ASSERT_TRUE(platform::RecvExactBlocking(s.Fd(), head.data(), 4, 5000));
+    ASSERT_TRUE(platform::RecvExactBlocking(s.Fd(), head.data(), 4, TimeoutMs(5000)));
     std::string frame(GetU32(head, 0), '\0');
-    ASSERT_TRUE(platform::RecvExactBlocking(s.Fd(), frame.data(), frame.size(), 5000));
+    ASSERT_TRUE(platform::RecvExactBlocking(s.Fd(), frame.data(), frame.size(), TimeoutMs(5000)));
     frame = head + frame;
     std::string plain, error;
     ASSERT_TRUE(DecodeStages(frame.substr(60), CountingKey(), plain, error)) << error;

@@ -1,4 +1,5 @@
 #include "platform/Socket.h"
+#include "tests/support/TestTimeouts.h"
 #include "tools/ScriptedServer.h"
 #include "tools/ServerScript.h"
 
@@ -11,6 +12,7 @@ namespace {
 
 using namespace tools;
 using Clock = std::chrono::steady_clock;
+using testsupport::TimeoutMs;
 
 // A plain blocking client of the game link, written here so the server's
 // bytes are checked by code that does not share its frame handling.
@@ -20,7 +22,7 @@ public:
     {
         m_socket = platform::Socket::CreateTcp();
         auto address = platform::ParseIpv4("127.0.0.1", port);
-        return platform::ConnectWithTimeout(m_socket, *address, 2000) == platform::ConnectResult::kConnected;
+        return platform::ConnectWithTimeout(m_socket, *address, TimeoutMs(2000)) == platform::ConnectResult::kConnected;
     }
     std::string HelloBytes() const
     {
@@ -30,7 +32,7 @@ public:
         hello.push_back('\0');
         return hello;
     }
-    bool Send(const std::string& bytes) { return platform::SendAllBlocking(m_socket.Fd(), bytes.data(), bytes.size(), 2000); }
+    bool Send(const std::string& bytes) { return platform::SendAllBlocking(m_socket.Fd(), bytes.data(), bytes.size(), TimeoutMs(2000)); }
     bool SendHello() { return Send(HelloBytes()); }
 
     // The frames of one request, numbered like the client numbers them.
@@ -65,7 +67,7 @@ public:
     }
 
     // Reads one frame: [L][L bytes].
-    bool ReadFrame(std::string& frame, int timeoutMs = 2000)
+    bool ReadFrame(std::string& frame, int timeoutMs = TimeoutMs(2000))
     {
         frame.assign(4, '\0');
         if (!platform::RecvExactBlocking(m_socket.Fd(), frame.data(), 4, timeoutMs))
@@ -97,10 +99,10 @@ public:
     bool ReadExact(std::string& out, size_t n)
     {
         out.assign(n, '\0');
-        return platform::RecvExactBlocking(m_socket.Fd(), out.data(), n, 2000);
+        return platform::RecvExactBlocking(m_socket.Fd(), out.data(), n, TimeoutMs(2000));
     }
     // Everything until the server closes (or timeoutMs passes quietly).
-    std::string ReadUntilClosed(int timeoutMs = 2000)
+    std::string ReadUntilClosed(int timeoutMs = TimeoutMs(2000))
     {
         std::string all;
         char c;
@@ -127,7 +129,7 @@ protected:
         ASSERT_TRUE(server.Start());
         ASSERT_TRUE(client.Connect(server.Port()));
         ASSERT_TRUE(client.SendHello());
-        ASSERT_TRUE(server.WaitForHello(2000));
+        ASSERT_TRUE(server.WaitForHello(TimeoutMs(2000)));
     }
     void TearDown() override { EXPECT_EQ(server.Errors(), std::vector<std::string> {}); }
 
@@ -163,7 +165,7 @@ TEST_F(ScriptedServerTest, AnswersARequestWithOneReplyFrameOf144BytesAndRecordsI
     EXPECT_EQ(reply.Id(), 0u);
     EXPECT_TRUE(reply.body.empty());
 
-    ASSERT_TRUE(server.WaitForRequests(1, 2000));
+    ASSERT_TRUE(server.WaitForRequests(1, TimeoutMs(2000)));
     ReceivedRequest r = server.Requests()[0];
     EXPECT_EQ(r.Id(), 201001u);
     EXPECT_EQ(r.wireMessageId, wireId);
@@ -200,7 +202,7 @@ TEST_F(ScriptedServerTest, ScriptDecidesCodeBodyDelayOrSilence)
     EXPECT_EQ(wireId, asked);
     EXPECT_EQ(m.body, "late");
 
-    ASSERT_TRUE(server.WaitForRequests(5, 2000));
+    ASSERT_TRUE(server.WaitForRequests(5, TimeoutMs(2000)));
     std::vector<ReceivedRequest> r = server.Requests();
     EXPECT_EQ(r[3].message.body, std::string(9000, 'b'));
     EXPECT_EQ(r[3].frames.size(), 3u) << "9000 body bytes need three pieces";
@@ -233,7 +235,7 @@ TEST_F(ScriptedServerTest, PushesArriveInOrderNumberedAndCutIntoPieces)
         EXPECT_EQ(GetU32(frames[i], 36), i == 2 ? 1u : 0u);
         EXPECT_LE(GetU32(frames[i], 56), kMaxChunk);
     }
-    EXPECT_TRUE(server.WaitForFlush(1000));
+    EXPECT_TRUE(server.WaitForFlush(TimeoutMs(1000)));
 }
 
 TEST_F(ScriptedServerTest, BurstOfTenThousandArrivesComplete)
@@ -303,7 +305,7 @@ TEST_F(ScriptedServerTest, ClosesMidFrame)
     uint32_t length = GetU32(partial, 0);
     EXPECT_LT(partial.size(), length + 4u) << "the frame is cut short";
     EXPECT_GT(partial.size(), 4u);
-    EXPECT_TRUE(server.WaitForDisconnect(2000));
+    EXPECT_TRUE(server.WaitForDisconnect(TimeoutMs(2000)));
 }
 
 TEST_F(ScriptedServerTest, StallHoldsRepliesUntilItEnds)
@@ -365,7 +367,7 @@ TEST(ScriptedServer, ReportsWhatTheClientGotWrong)
     uint32_t firstLength = GetU32(frames, 0) + 4;
     ASSERT_TRUE(client.Send(frames.substr(firstLength)));
     ASSERT_TRUE(client.Request(51, "ok", false));
-    ASSERT_TRUE(server.WaitForRequests(1, 2000));
+    ASSERT_TRUE(server.WaitForRequests(1, TimeoutMs(2000)));
     EXPECT_EQ(server.Requests()[0].Id(), 51u);
     std::vector<std::string> errors = server.Errors();
     ASSERT_FALSE(errors.empty());
@@ -376,7 +378,7 @@ TEST(ScriptedServer, ReportsWhatTheClientGotWrong)
     bad[12] = 1;
     bad[16] = 0x12;
     ASSERT_TRUE(client.Send(bad));
-    EXPECT_TRUE(server.WaitForDisconnect(2000));
+    EXPECT_TRUE(server.WaitForDisconnect(TimeoutMs(2000)));
     errors = server.Errors();
     EXPECT_NE(errors.back().find("CRC"), std::string::npos) << errors.back();
     EXPECT_EQ(client.ReadUntilClosed(), "");
@@ -384,9 +386,9 @@ TEST(ScriptedServer, ReportsWhatTheClientGotWrong)
     // A new connection starts a fresh link.
     TestClient again;
     ASSERT_TRUE(again.Connect(server.Port()));
-    ASSERT_TRUE(server.WaitForConnection(2, 2000));
+    ASSERT_TRUE(server.WaitForConnection(2, TimeoutMs(2000)));
     ASSERT_TRUE(again.SendHello());
-    ASSERT_TRUE(server.WaitForHello(2000));
+    ASSERT_TRUE(server.WaitForHello(TimeoutMs(2000)));
 }
 
 TEST(ServerScript, ParsesEachCommandAndNamesTheBadLine)
