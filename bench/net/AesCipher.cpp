@@ -1,6 +1,10 @@
 // Our AES-128-ECB against OpenSSL's EVP AES-128-ECB on the same 64 KiB.
-// Run once as is and once with OPENSSL_ia32cap=~0x200000200000000, which
-// keeps OpenSSL off the AES instructions.
+// OpenSSL takes the AES instructions when the processor has them, else its
+// SSSE3 vector-permutation code, else lookup tables as ours does. Run as is;
+// with OPENSSL_ia32cap=~0x200000200000000 (AES-NI and PCLMULQDQ masked),
+// which only moves OpenSSL to the SSSE3 code; and with
+// OPENSSL_ia32cap=~0x200020200000000 (SSSE3 masked as well), which puts it
+// on its tables: that run compares like with like.
 #include "net/Aes.h"
 
 #include <benchmark/benchmark.h>

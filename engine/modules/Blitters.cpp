@@ -131,6 +131,14 @@ namespace engine::pixel {
 
 namespace {
 
+// Opaque groups: a source alpha of 255 needs no multiplication. The blend's
+// (s x 255 + d x 0) >> 8 is s - 1 for every colour channel s from 1 to 255
+// (255 s / 256 = s - s / 256, and 0 < s / 256 < 1) and 0 for s = 0, which is
+// a saturating subtraction of 1; the alpha, max(255, d), is 255, which the
+// source already holds. Onto a transparent destination pixel the source is
+// copied whole: those lanes subtract nothing. The vector loops take this
+// path for groups that are opaque throughout, which is most of a sprite.
+
 #if defined(__x86_64__) && defined(__GNUC__)
 #define KBZN_HAVE_AVX2_PATH 1
 // Eight pixels at a time where the processor has AVX2; the same lane
@@ -142,15 +150,21 @@ __attribute__((target("avx2"))) int CompositeBgraAvx2(const uint8_t* s, uint8_t*
     const __m256i alphaMask = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
     const __m256i colourMask = _mm256_set1_epi32(0x00FFFFFF);
     const __m256i c255 = _mm256_set1_epi16(255);
+    const __m256i colourOnes = _mm256_set1_epi32(0x00010101);
     int j = 0;
     for (; j + 8 <= n; j += 8, s += 32, d += 32) {
         const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
-        const __m256i sa = _mm256_srli_epi32(sv, 24);
-        const __m256i aZero = _mm256_cmpeq_epi32(sa, zero);
-        if (_mm256_movemask_epi8(aZero) == -1)
+        if (_mm256_testz_si256(sv, alphaMask)) // every alpha 0
             continue;
         const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
         const __m256i daZero = _mm256_cmpeq_epi32(_mm256_srli_epi32(dv, 24), zero);
+        if (_mm256_testc_si256(sv, alphaMask)) { // every alpha 255: an opaque group
+            const __m256i ones = _mm256_andnot_si256(daZero, colourOnes);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_subs_epu8(sv, ones));
+            continue;
+        }
+        const __m256i sa = _mm256_srli_epi32(sv, 24);
+        const __m256i aZero = _mm256_cmpeq_epi32(sa, zero);
         const __m256i a16 = _mm256_or_si256(sa, _mm256_slli_epi32(sa, 16));
         const __m256i aLo = _mm256_unpacklo_epi32(a16, a16);
         const __m256i aHi = _mm256_unpackhi_epi32(a16, a16);
@@ -197,6 +211,8 @@ void CompositeBgraRow(const uint8_t* s, uint8_t* d, int n)
     const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     const __m128i colourMask = _mm_set1_epi32(0x00FFFFFF);
     const __m128i c255 = _mm_set1_epi16(255);
+    const __m128i opaqueAlpha = _mm_set1_epi32(255);
+    const __m128i colourOnes = _mm_set1_epi32(0x00010101);
     for (; j + 4 <= n; j += 4, s += 16, d += 16) {
         const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
         const __m128i sa = _mm_srli_epi32(sv, 24);
@@ -205,6 +221,11 @@ void CompositeBgraRow(const uint8_t* s, uint8_t* d, int n)
             continue;
         const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
         const __m128i daZero = _mm_cmpeq_epi32(_mm_srli_epi32(dv, 24), zero);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(sa, opaqueAlpha)) == 0xFFFF) { // an opaque group
+            const __m128i ones = _mm_andnot_si128(daZero, colourOnes);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_subs_epu8(sv, ones));
+            continue;
+        }
         // Each pixel's alpha in the four 16-bit lanes of its channels.
         const __m128i a16 = _mm_or_si128(sa, _mm_slli_epi32(sa, 16));
         const __m128i aLo = _mm_unpacklo_epi32(a16, a16);

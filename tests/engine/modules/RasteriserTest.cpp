@@ -88,6 +88,18 @@ uint32_t Mix(uint32_t x, uint32_t y, uint32_t k)
     return out;
 }
 
+// The full draw of one pixel with alpha onto another, written out.
+uint32_t Over(uint32_t src, uint32_t dest)
+{
+    const uint32_t a = src >> 24;
+    const uint32_t da = dest >> 24;
+    if (a == 0)
+        return dest;
+    if (da == 0)
+        return src;
+    return Mix(src, dest, a) | (std::max(a, da) << 24);
+}
+
 // Draws a 1 x 1 picture unrotated at the surface's pixel (0, 0): its box
 // starts (1 + 1) / 2 left of and above the centre.
 uint32_t DrawOne(const PictureData& picture, uint32_t destPixel, double opacity, uint32_t matte, uint32_t flags = 0)
@@ -169,14 +181,97 @@ TEST(Rasteriser, LongRowsBlendExactlyLikeSinglePixels)
     r.height = h;
     DrawSurface d = s.Draw();
     DrawPicture(d, r, p, 0, 0, w, h, 1.0, kNoMatte);
-    for (size_t i = 0; i < src.size(); ++i) {
-        const uint32_t a = src[i] >> 24;
-        const uint32_t da = before[i] >> 24;
-        uint32_t expected = before[i];
-        if (a != 0)
-            expected = da == 0 ? src[i] : Mix(src[i], before[i], a) | (std::max(a, da) << 24);
-        ASSERT_EQ(s.words[i], expected) << "pixel " << i;
+    for (size_t i = 0; i < src.size(); ++i)
+        ASSERT_EQ(s.words[i], Over(src[i], before[i])) << "pixel " << i;
+}
+
+// Draws `count` pixels of a one-row source from column sourceX to column
+// destLeft of a one-row destination, full opacity, no matte.
+void BlendRow(const std::vector<uint32_t>& source, int sourceX, int count, std::vector<uint32_t>& dest, int destLeft)
+{
+    BlitParams b;
+    b.dest = reinterpret_cast<uint8_t*>(dest.data());
+    b.destLeft = destLeft;
+    b.destWidth = static_cast<int>(dest.size());
+    b.destHeight = 1;
+    b.clip = Rect { 0, 0, b.destWidth, 1 };
+    b.source = reinterpret_cast<const uint8_t*>(source.data());
+    b.sourceX = sourceX;
+    b.rowLength = static_cast<int>(source.size());
+    b.rowCount = 1;
+    b.sourceWidth = count;
+    b.sourceHeight = 1;
+    BlitBgra(b);
+}
+
+// Opaque source pixels are drawn without the multiplications where a whole
+// vector group is opaque; the results must not change. Every colour value
+// 0..255 in every channel, onto destination pixels of alpha 0, 1, 255 and
+// mixtures of transparent and not within one group.
+TEST(Rasteriser, OpaqueRowsBlendExactlyLikeSinglePixels)
+{
+    std::mt19937 rng(11);
+    std::vector<uint32_t> src(256);
+    for (uint32_t i = 0; i < 256; ++i) // red: 37 is odd, so every value once
+        src[i] = 0xFF000000u | (((37 * i) & 255) << 16) | ((255 - i) << 8) | i;
+    struct Pattern {
+        const char* name;
+        uint32_t (*alpha)(uint32_t column, std::mt19937& rng);
+    };
+    const Pattern patterns[] = {
+        { "all transparent", [](uint32_t, std::mt19937&) { return 0u; } },
+        { "all alpha 1", [](uint32_t, std::mt19937&) { return 1u; } },
+        { "all opaque", [](uint32_t, std::mt19937&) { return 255u; } },
+        { "alternating 0 and 200", [](uint32_t c, std::mt19937&) { return c % 2 ? 200u : 0u; } },
+        { "one transparent per group", [](uint32_t c, std::mt19937&) { return c % 8 == c / 8 % 8 ? 0u : 255u; } },
+        { "random 0, 255 or any",
+            [](uint32_t, std::mt19937& g) -> uint32_t {
+                auto k = g() % 3;
+                return k == 0 ? 0 : k == 1 ? 255 : g() & 255;
+            } },
+    };
+    for (const Pattern& pattern : patterns) {
+        std::vector<uint32_t> dest(256);
+        for (uint32_t c = 0; c < 256; ++c)
+            dest[c] = (pattern.alpha(c, rng) << 24) | (rng() & 0xFFFFFF);
+        const std::vector<uint32_t> before = dest;
+        BlendRow(src, 0, 256, dest, 0);
+        for (size_t i = 0; i < 256; ++i)
+            ASSERT_EQ(dest[i], Over(src[i], before[i])) << pattern.name << ", column " << i;
     }
+}
+
+// Opaque runs of every length up to five groups, at every pixel alignment in
+// source and destination memory, whole or with one pixel that is not opaque
+// (in every position): the eight-pixel groups, the four-pixel steps and the
+// single-pixel tail must agree, and nothing outside the run may change.
+TEST(Rasteriser, OpaqueRunsAtEveryOffsetAndLength)
+{
+    std::mt19937 rng(12);
+    const uint32_t holeAlphas[] = { 0, 1, 128, 254 };
+    int holes = 0;
+    for (int length = 1; length <= 40; ++length)
+        for (int start = 0; start < 8; ++start)
+            for (int hole = -1; hole < length; ++hole) {
+                std::vector<uint32_t> src(static_cast<size_t>(length) + 8);
+                for (uint32_t& v : src)
+                    v = 0xFF000000u | (rng() & 0xFFFFFF);
+                if (hole >= 0)
+                    src[static_cast<size_t>(start + hole)] = (holeAlphas[holes++ % 4] << 24) | (rng() & 0xFFFFFF);
+                std::vector<uint32_t> dest(static_cast<size_t>(length) + 16);
+                for (uint32_t& v : dest)
+                    v = (rng() % 2 ? 0u : (rng() % 255 + 1) << 24) | (rng() & 0xFFFFFF);
+                const std::vector<uint32_t> before = dest;
+                const int destLeft = 8 - start;
+                BlendRow(src, start, length, dest, destLeft);
+                for (int x = 0; x < static_cast<int>(dest.size()); ++x) {
+                    const bool inside = x >= destLeft && x < destLeft + length;
+                    const uint32_t expected
+                        = inside ? Over(src[static_cast<size_t>(x - destLeft + start)], before[x]) : before[x];
+                    ASSERT_EQ(dest[x], expected)
+                        << "length " << length << ", start " << start << ", hole " << hole << ", column " << x;
+                }
+            }
 }
 
 TEST(Rasteriser, IndexedAlphaMatteThresholds)
