@@ -394,21 +394,57 @@ SdlMemory& Original()
     return original;
 }
 
+// While the library reads a GIF, the thread reading it gets a tighter cap,
+// from what the file's blocks declare. The reader, once an image's pixels
+// are all decoded, reads the rest of that image's data as blocks, so even a
+// whole, well-formed file can hold an image descriptor that no walk of its
+// blocks sees; under this cap the library drops that image instead of
+// allocating it.
+size_t& ThreadCap()
+{
+    thread_local size_t cap = kMaxSdlAllocation;
+    return cap;
+}
+
+class ScopedSdlCap {
+public:
+    explicit ScopedSdlCap(size_t cap)
+        : previous_(ThreadCap())
+    {
+        ThreadCap() = std::min(cap, previous_);
+    }
+    ~ScopedSdlCap() { ThreadCap() = previous_; }
+    ScopedSdlCap(const ScopedSdlCap&) = delete;
+    ScopedSdlCap& operator=(const ScopedSdlCap&) = delete;
+
+private:
+    size_t previous_;
+};
+
+// The largest block the library needs for a GIF: a surface of its screen or
+// of its largest image, at most 4 bytes a pixel (rows of fewer bytes are
+// padded to 4 bytes, not beyond), and room for the reader's own state.
+size_t GifReadingCap(const GifLayout& gif)
+{
+    constexpr size_t kReaderState = size_t { 1 } << 20;
+    return kReaderState + static_cast<size_t>(std::max(gif.screenWidth * gif.screenHeight, gif.largestImage)) * 4;
+}
+
 void* CappedMalloc(size_t n)
 {
-    return n > kMaxSdlAllocation ? nullptr : Original().malloc(n);
+    return n > ThreadCap() ? nullptr : Original().malloc(n);
 }
 
 void* CappedCalloc(size_t count, size_t n)
 {
-    if (n && count > kMaxSdlAllocation / n)
+    if (n && count > ThreadCap() / n)
         return nullptr;
     return Original().calloc(count, n);
 }
 
 void* CappedRealloc(void* block, size_t n)
 {
-    return n > kMaxSdlAllocation ? nullptr : Original().realloc(block, n);
+    return n > ThreadCap() ? nullptr : Original().realloc(block, n);
 }
 
 void ForwardFree(void* block)
@@ -427,6 +463,17 @@ void CapSdlAllocations()
     });
 }
 
+// One picture through the type's plain loader.
+bool LoadSingle(Loader loader, const void* data, size_t size, DecodedImage& out)
+{
+    out = DecodedImage {};
+    Rw rw = OpenMemory(data, size);
+    if (!rw)
+        return false;
+    Surface surface(loader(rw.get()));
+    return FromSurface(surface.get(), out);
+}
+
 } // namespace
 
 bool ImageDecoder::Decode(const void* data, size_t size, int type, DecodedImage& out)
@@ -434,24 +481,24 @@ bool ImageDecoder::Decode(const void* data, size_t size, int type, DecodedImage&
     out = DecodedImage {};
     CapSdlAllocations();
     Loader loader = LoaderOf(type);
-    if (!loader || !data || size == 0 || !DeclaredSizeFits(static_cast<const uint8_t*>(data), size, type))
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    if (!loader || !data || size == 0 || !DeclaredSizeFits(bytes, size, type))
         return false;
     bool ok = false;
     if (type == kImageGif) {
+        GifLayout gif = WalkGif(bytes, size);
+        ScopedSdlCap cap(GifReadingCap(gif));
         // Several frames come from the animation loader (as 32-bit frames);
         // a single frame keeps its palette through the plain loader.
         if (Rw rw = OpenMemory(data, size)) {
             Animation animation(IMG_LoadGIFAnimation_RW(rw.get()));
             if (animation && animation->count > 1)
-                ok = FromAnimation(animation.get(), WalkGif(static_cast<const uint8_t*>(data), size).delays, out);
+                ok = FromAnimation(animation.get(), gif.delays, out);
         }
-    }
-    if (!ok) {
-        out = DecodedImage {};
-        if (Rw rw = OpenMemory(data, size)) {
-            Surface surface(loader(rw.get()));
-            ok = FromSurface(surface.get(), out);
-        }
+        if (!ok)
+            ok = LoadSingle(loader, data, size, out);
+    } else {
+        ok = LoadSingle(loader, data, size, out);
     }
     if (!ok)
         out = DecodedImage {};

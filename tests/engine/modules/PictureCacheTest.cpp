@@ -450,6 +450,31 @@ TEST(ImageDecoding, GifEndingInsideSubBlocksIsRefused)
     EXPECT_TRUE(image.frames.empty());
 }
 
+// A whole GIF whose image data runs on in a further sub-block after the
+// image's pixels are all decoded: the library's reader stops there and
+// takes that sub-block's size byte (0x2C) for an image descriptor, of a
+// 41216 x 11846 image the walk of the blocks never sees. That image gets no
+// memory (nothing in the file needs more than its screen), and only the
+// real frame comes back.
+TEST(ImageDecoding, GifImageHiddenInImageDataGetsNoMemory)
+{
+    Bytes gif = {
+        0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x04, 0x00, 0x03, 0x00, 0x91, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00,
+        0xff, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00, 0x03, 0x00, 0x00, 0x02,
+        0x08, 0x44, 0xa8, 0x11, 0xa1, 0xbe, 0x7b, 0xa5, 0xfe, 0x2c, 0x00, 0x00,
+        0x00, 0x00, 0x00, 0xa1, 0x46, 0x2e, 0x00, 0x02, 0x02, 0x44, 0x01
+    };
+    gif.resize(gif.size() + 44 - 13); // the rest of the 44-byte sub-block
+    gif.push_back(0x00);
+    gif.push_back(0x3B);
+    platform::DecodedImage image;
+    ASSERT_TRUE(platform::ImageDecoder::Decode(gif.data(), gif.size(), platform::kImageGif, image));
+    EXPECT_EQ(image.width, 4);
+    EXPECT_EQ(image.height, 3);
+    EXPECT_EQ(image.frames.size(), 1u);
+}
+
 // Where a GIF may end: after the trailer, or (as many decoders accept) after
 // the last whole block when only the trailer is missing. A file cut inside
 // any block is refused, whatever the library could make of it.
