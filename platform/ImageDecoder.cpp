@@ -140,19 +140,29 @@ struct GifLayout {
     uint64_t screenWidth = 0;
     uint64_t screenHeight = 0;
     uint64_t largestImage = 0; // pixels
-    std::vector<uint32_t> delays;
-    bool complete = false; // every block walked up to the trailer
-    // Bytes outside any block, or an image not inside the screen: the
-    // library's reader mishandles both (it frees memory it never allocated
-    // for an image taller than the screen).
+    std::vector<uint32_t> delays; // one per image
+    // The walk reached the trailer, or the end of the file right after a
+    // whole block: a file missing only its trailer is common and plain.
+    bool complete = false;
+    // Bytes outside any block, an image not inside the screen, or a block
+    // cut off by the end of the file: the library's reader mishandles all
+    // of them. It frees memory it never allocated for an image taller than
+    // the screen. Where a sub-block runs past the end it reads nothing and
+    // stays put, then takes the sub-block's bytes for blocks: an image
+    // descriptor among them gets a frame allocated, of any size, for data
+    // the file does not hold.
     bool malformed = false;
 };
 
 GifLayout WalkGif(const uint8_t* data, size_t size)
 {
     GifLayout layout;
-    if (size < 13)
+    auto cutOff = [&]() {
+        layout.malformed = true;
         return layout;
+    };
+    if (size < 13)
+        return cutOff();
     layout.screenWidth = data[6] | data[7] << 8;
     layout.screenHeight = data[8] | data[9] << 8;
     size_t pos = 13;
@@ -177,15 +187,15 @@ GifLayout WalkGif(const uint8_t* data, size_t size)
         }
         if (kind == 0x21) {
             if (pos >= size)
-                return layout;
+                return cutOff();
             uint8_t label = data[pos++];
             if (label == 0xF9 && pos + 5 <= size && data[pos] >= 4)
                 pending = data[pos + 2] | data[pos + 3] << 8;
             if (!skipBlocks())
-                return layout;
+                return cutOff();
         } else if (kind == 0x2C) {
             if (pos + 9 > size)
-                return layout;
+                return cutOff();
             uint64_t left = data[pos] | data[pos + 1] << 8;
             uint64_t top = data[pos + 2] | data[pos + 3] << 8;
             uint64_t w = data[pos + 4] | data[pos + 5] << 8;
@@ -199,7 +209,7 @@ GifLayout WalkGif(const uint8_t* data, size_t size)
                 pos += 3u * (2u << (packed & 7));
             pos += 1; // LZW minimum code size
             if (pos > size || !skipBlocks())
-                return layout;
+                return cutOff();
             layout.delays.push_back(pending);
             pending = 0;
         } else {
@@ -209,6 +219,9 @@ GifLayout WalkGif(const uint8_t* data, size_t size)
             layout.malformed = true;
         }
     }
+    if (pos > size) // the global colour table
+        return cutOff();
+    layout.complete = true; // only the trailer is missing
     return layout;
 }
 
@@ -241,9 +254,10 @@ bool DeclaredSizeFits(const uint8_t* d, size_t size, int type)
     switch (type) {
     case kImageGif: {
         GifLayout gif = WalkGif(d, size);
-        uint64_t frames = std::max<uint64_t>(1, gif.delays.size());
+        uint64_t frames = gif.delays.size();
         // The animation loader gives every frame a whole screen.
-        return !gif.malformed && Fits(gif.screenWidth, gif.screenHeight) && gif.largestImage <= ImageDecoder::kMaxPixels
+        return gif.complete && !gif.malformed && frames > 0 && Fits(gif.screenWidth, gif.screenHeight)
+            && gif.largestImage <= ImageDecoder::kMaxPixels
             && frames * gif.screenWidth * gif.screenHeight <= ImageDecoder::kMaxPixels;
     }
     case kImagePng: {
@@ -380,21 +394,57 @@ SdlMemory& Original()
     return original;
 }
 
+// While the library reads a GIF, the thread reading it gets a tighter cap,
+// from what the file's blocks declare. The reader, once an image's pixels
+// are all decoded, reads the rest of that image's data as blocks, so even a
+// whole, well-formed file can hold an image descriptor that no walk of its
+// blocks sees; under this cap the library drops that image instead of
+// allocating it.
+size_t& ThreadCap()
+{
+    thread_local size_t cap = kMaxSdlAllocation;
+    return cap;
+}
+
+class ScopedSdlCap {
+public:
+    explicit ScopedSdlCap(size_t cap)
+        : previous_(ThreadCap())
+    {
+        ThreadCap() = std::min(cap, previous_);
+    }
+    ~ScopedSdlCap() { ThreadCap() = previous_; }
+    ScopedSdlCap(const ScopedSdlCap&) = delete;
+    ScopedSdlCap& operator=(const ScopedSdlCap&) = delete;
+
+private:
+    size_t previous_;
+};
+
+// The largest block the library needs for a GIF: a surface of its screen or
+// of its largest image, at most 4 bytes a pixel (rows of fewer bytes are
+// padded to 4 bytes, not beyond), and room for the reader's own state.
+size_t GifReadingCap(const GifLayout& gif)
+{
+    constexpr size_t kReaderState = size_t { 1 } << 20;
+    return kReaderState + static_cast<size_t>(std::max(gif.screenWidth * gif.screenHeight, gif.largestImage)) * 4;
+}
+
 void* CappedMalloc(size_t n)
 {
-    return n > kMaxSdlAllocation ? nullptr : Original().malloc(n);
+    return n > ThreadCap() ? nullptr : Original().malloc(n);
 }
 
 void* CappedCalloc(size_t count, size_t n)
 {
-    if (n && count > kMaxSdlAllocation / n)
+    if (n && count > ThreadCap() / n)
         return nullptr;
     return Original().calloc(count, n);
 }
 
 void* CappedRealloc(void* block, size_t n)
 {
-    return n > kMaxSdlAllocation ? nullptr : Original().realloc(block, n);
+    return n > ThreadCap() ? nullptr : Original().realloc(block, n);
 }
 
 void ForwardFree(void* block)
@@ -413,6 +463,17 @@ void CapSdlAllocations()
     });
 }
 
+// One picture through the type's plain loader.
+bool LoadSingle(Loader loader, const void* data, size_t size, DecodedImage& out)
+{
+    out = DecodedImage {};
+    Rw rw = OpenMemory(data, size);
+    if (!rw)
+        return false;
+    Surface surface(loader(rw.get()));
+    return FromSurface(surface.get(), out);
+}
+
 } // namespace
 
 bool ImageDecoder::Decode(const void* data, size_t size, int type, DecodedImage& out)
@@ -420,24 +481,24 @@ bool ImageDecoder::Decode(const void* data, size_t size, int type, DecodedImage&
     out = DecodedImage {};
     CapSdlAllocations();
     Loader loader = LoaderOf(type);
-    if (!loader || !data || size == 0 || !DeclaredSizeFits(static_cast<const uint8_t*>(data), size, type))
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    if (!loader || !data || size == 0 || !DeclaredSizeFits(bytes, size, type))
         return false;
     bool ok = false;
     if (type == kImageGif) {
+        GifLayout gif = WalkGif(bytes, size);
+        ScopedSdlCap cap(GifReadingCap(gif));
         // Several frames come from the animation loader (as 32-bit frames);
         // a single frame keeps its palette through the plain loader.
         if (Rw rw = OpenMemory(data, size)) {
             Animation animation(IMG_LoadGIFAnimation_RW(rw.get()));
             if (animation && animation->count > 1)
-                ok = FromAnimation(animation.get(), WalkGif(static_cast<const uint8_t*>(data), size).delays, out);
+                ok = FromAnimation(animation.get(), gif.delays, out);
         }
-    }
-    if (!ok) {
-        out = DecodedImage {};
-        if (Rw rw = OpenMemory(data, size)) {
-            Surface surface(loader(rw.get()));
-            ok = FromSurface(surface.get(), out);
-        }
+        if (!ok)
+            ok = LoadSingle(loader, data, size, out);
+    } else {
+        ok = LoadSingle(loader, data, size, out);
     }
     if (!ok)
         out = DecodedImage {};

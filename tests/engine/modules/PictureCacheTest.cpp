@@ -432,6 +432,90 @@ TEST(ImageDecoding, HiddenGiantGifImageIsRefused)
     EXPECT_LE(image.height, 3);
 }
 
+// A GIF cut short inside its sub-blocks: the library's reader, failing to
+// read a whole sub-block, stays where it was and takes the data bytes that
+// follow for blocks. Here they hold a 41216 x 11846 image descriptor the
+// library would allocate (nearly 500 MB) for a frame with no data.
+TEST(ImageDecoding, GifEndingInsideSubBlocksIsRefused)
+{
+    const Bytes gif = {
+        0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x04, 0x00, 0x03, 0x00, 0x91, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00,
+        0xff, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00, 0x03, 0x00, 0x00, 0x02,
+        0x08, 0x44, 0xa8, 0x11, 0xa1, 0xbe, 0x7b, 0xa5, 0xfe, 0x2c, 0x00, 0x00,
+        0x00, 0x00, 0x00, 0xa1, 0x46, 0x2e, 0x00, 0x02, 0x02, 0x44, 0x01
+    };
+    platform::DecodedImage image;
+    EXPECT_FALSE(platform::ImageDecoder::Decode(gif.data(), gif.size(), platform::kImageGif, image));
+    EXPECT_TRUE(image.frames.empty());
+}
+
+// A whole GIF whose image data runs on in a further sub-block after the
+// image's pixels are all decoded: the library's reader stops there and
+// takes that sub-block's size byte (0x2C) for an image descriptor, of a
+// 41216 x 11846 image the walk of the blocks never sees. That image gets no
+// memory (nothing in the file needs more than its screen), and only the
+// real frame comes back.
+TEST(ImageDecoding, GifImageHiddenInImageDataGetsNoMemory)
+{
+    Bytes gif = {
+        0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x04, 0x00, 0x03, 0x00, 0x91, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00,
+        0xff, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00, 0x03, 0x00, 0x00, 0x02,
+        0x08, 0x44, 0xa8, 0x11, 0xa1, 0xbe, 0x7b, 0xa5, 0xfe, 0x2c, 0x00, 0x00,
+        0x00, 0x00, 0x00, 0xa1, 0x46, 0x2e, 0x00, 0x02, 0x02, 0x44, 0x01
+    };
+    gif.resize(gif.size() + 44 - 13); // the rest of the 44-byte sub-block
+    gif.push_back(0x00);
+    gif.push_back(0x3B);
+    platform::DecodedImage image;
+    ASSERT_TRUE(platform::ImageDecoder::Decode(gif.data(), gif.size(), platform::kImageGif, image));
+    EXPECT_EQ(image.width, 4);
+    EXPECT_EQ(image.height, 3);
+    EXPECT_EQ(image.frames.size(), 1u);
+}
+
+// Where a GIF may end: after the trailer, or (as many decoders accept) after
+// the last whole block when only the trailer is missing. A file cut inside
+// any block is refused, whatever the library could make of it.
+TEST(ImageDecoding, GifsCutShortAreRefusedUnlessOnlyTheTrailerIsMissing)
+{
+    const Bytes one = enginetest::BuildGif(2, 2, { { { 0, 1, 2, 3 }, 5 } }, kPalette);
+    const Bytes two = enginetest::BuildGif(2, 2, { { { 0, 1, 2, 3 }, 5 }, { { 3, 2, 1, 0 }, 5 } }, kPalette);
+    // The second frame: graphic control extension (8 bytes), image
+    // descriptor (10), LZW code size (1), one data sub-block, terminator.
+    const size_t second = one.size() - 1;
+    ASSERT_EQ(two[second], 0x21);
+    ASSERT_EQ(two[second + 8], 0x2C);
+    const size_t data = second + 8 + 10 + 1;
+    auto cut = [](const Bytes& bytes, size_t n) { return Bytes(bytes.begin(), bytes.begin() + static_cast<long>(n)); };
+    Bytes noImage = cut(one, 25);
+    noImage.push_back(0x3B);
+    const struct {
+        const char* name;
+        Bytes bytes;
+        size_t frames; // 0: refused
+    } cases[] = {
+        { "whole", two, 2 },
+        { "no trailer, one frame", cut(one, one.size() - 1), 1 },
+        { "no trailer, two frames", cut(two, two.size() - 1), 2 },
+        { "no image", noImage, 0 },
+        { "in the colour table", cut(one, 20), 0 },
+        { "in an extension's sub-blocks", cut(two, second + 5), 0 },
+        { "after an extension's introducer", cut(two, second + 1), 0 },
+        { "in an image descriptor", cut(two, second + 8 + 5), 0 },
+        { "before the image data", cut(two, data), 0 },
+        { "in the image data", cut(two, data + 2), 0 },
+        { "before the image data's terminator", cut(two, two.size() - 2), 0 },
+    };
+    for (const auto& c : cases) {
+        platform::DecodedImage image;
+        EXPECT_EQ(platform::ImageDecoder::Decode(c.bytes.data(), c.bytes.size(), platform::kImageGif, image), c.frames > 0)
+            << c.name;
+        EXPECT_EQ(image.frames.size(), c.frames) << c.name;
+    }
+}
+
 TEST(ImageDecoding, EightBitBmpWithoutTransparency)
 {
     // A 2x2 8-bit BMP with a 4-entry palette (rows bottom-up, padded to 4).
