@@ -194,6 +194,22 @@ TEST_F(TextRendererTest, ParsesTags)
     EXPECT_EQ(renderer.ScriptTagIndex(), -1);
 }
 
+// The tags a draw of "a<size=20>b</size>c" meets change the size alone:
+// the face stays for the characters after them.
+TEST_F(TextRendererTest, SizeTagsKeepTheFace)
+{
+    TextStyle s = Style(12);
+    s.SetFace("黑体");
+    renderer.SetStyle(s);
+    for (const char* tag : { "size=20", "/size" }) {
+        ASSERT_TRUE(renderer.ParseTag(tag)) << tag;
+        EXPECT_EQ(renderer.Style().Face(), std::string_view("黑体")) << tag;
+    }
+    renderer.SetFontSize(16);
+    EXPECT_EQ(renderer.Style().Face(), std::string_view("黑体"));
+    EXPECT_EQ(renderer.Style().size, 16);
+}
+
 TEST_F(TextRendererTest, StyleComesBackAfterADraw)
 {
     TextStyle s = Style(12, 0x0000AA);
