@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace engine {
@@ -254,16 +255,20 @@ int RichText::ParseTag(std::string_view body)
             result = 1;
         }
     }
-    if (const size_t k = body.find("url_load="); k != std::string_view::npos && (m_flags & RT_LOAD_LINKS))
-        result = ParseUrlLoad(ValueAfter(body, k + 9));
+    if (const size_t k = body.find("url_load="); k != std::string_view::npos && (m_flags & RT_LOAD_LINKS)) {
+        // Only a load that is made answers for the tag; a key too short to
+        // make one leaves the answer to the keys that took effect.
+        if (const std::optional<int> loaded = ParseUrlLoad(ValueAfter(body, k + 9)))
+            result = *loaded;
+    }
     return result;
 }
 
-int RichText::ParseUrlLoad(std::string_view value)
+std::optional<int> RichText::ParseUrlLoad(std::string_view value)
 {
     std::vector<std::string> parts;
     if (SplitCommaList(value, parts) < 2)
-        return 0;
+        return std::nullopt;
     const int c = parts.size() >= 3 ? ParseBoolOrInt(parts[2]) : 0;
     const std::string* d = parts.size() >= 4 ? &parts[3] : nullptr;
     return LoadUrl(parts[1], parts[0], c, d);

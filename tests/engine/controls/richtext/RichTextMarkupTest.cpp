@@ -244,4 +244,34 @@ TEST(RichTextMarkup, LoadLinksReachTheHookOnlyWhenEnabled)
     EXPECT_EQ(Runs(view).front().text, "<c=255,url_load=a,b>x");
 }
 
+// A "url_load=" key that does not call the hook (fewer than two parts)
+// leaves the tag's answer to its other keys: a tag whose other keys took
+// effect is not shown as text as well.
+TEST(RichTextMarkup, LoadKeysDecideTheTagOnlyWhenTheHookIsCalled)
+{
+    struct LoadCase {
+        const char* markup;
+        int hookResult;
+        std::vector<TextRun> runs;
+        std::vector<std::string> calls;
+    };
+    constexpr uint32_t kLink = NODE_LINK | NODE_UNDERLINE;
+    const std::vector<LoadCase> cases = {
+        { "<c=255;url_load=x>a", 1, { { "a", 0x0000FF, 0 } }, {} },
+        { "<c=255;url_load=x>a", 0, { { "a", 0x0000FF, 0 } }, {} },
+        { "<url=http://q;url_load=x>a", 1, { { "http://q", 0xFF0000, kLink }, { "a", kDefault, 0 } }, {} },
+        { "<url_load=x>a", 1, { { "<url_load=x>a", kDefault, 0 } }, {} },
+        { "<c=255;url_load=p,q>a", 0, { { "<c=255;url_load=p,q>a", 0x0000FF, 0 } }, { "q|p|0|-" } },
+        { "<url_load=p,q>a", 1, { { "a", kDefault, 0 } }, { "q|p|0|-" } },
+    };
+    for (const LoadCase& c : cases) {
+        LoadingView view;
+        view.SetStyleFlagsRaw(view.GetStyleFlags() | RT_LINKS | RT_LOAD_LINKS);
+        view.result = c.hookResult;
+        view.AddMarkupText(c.markup);
+        EXPECT_EQ(Runs(view), c.runs) << c.markup << " (hook answers " << c.hookResult << ")";
+        EXPECT_EQ(view.calls, c.calls) << c.markup;
+    }
+}
+
 } // namespace
