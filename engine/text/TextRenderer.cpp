@@ -205,11 +205,13 @@ int TextRenderer::Layout(uint8_t* target, int width, int height, int x, int y, s
         const int advance = full ? m_style.size : m_halfAdvance;
         const int spacing = full ? 2 * m_style.charSpacing : m_style.charSpacing;
         if (m_width - m_style.rightMargin < m_penX + advance + spacing) {
-            // A character that cannot fit even at the start of an empty
-            // line is placed there anyway when the target holds it, so that
-            // wrapping always makes progress.
+            // Measuring places a character that cannot fit even at the
+            // start of an empty line there anyway when the target holds it,
+            // so that wrapping always makes progress. Drawing never puts it
+            // into the margin: it wraps or stops as for any character, and
+            // lines that take nothing end the draw.
             const bool emptyLine = !m_lineHasGlyph && m_penX == m_lineStartX;
-            if (!(emptyLine && m_width >= m_penX + advance)) {
+            if (!(m_measuring && emptyLine && m_width >= m_penX + advance)) {
                 // While a line is laid out, every way out hands the line to
                 // its drawing pass, which meets the same place again and
                 // decides there; so what came before a stop is still drawn.

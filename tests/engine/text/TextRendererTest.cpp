@@ -9,6 +9,15 @@
 
 using namespace engine;
 
+namespace engine {
+
+void PrintTo(const Rect& r, std::ostream* os)
+{
+    *os << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
+
+} // namespace engine
+
 namespace {
 
 struct Canvas {
@@ -44,6 +53,22 @@ struct Canvas {
     int height;
     std::vector<uint8_t> pixels;
 };
+
+// Ink lies inside allowed, and there is some; an empty rectangle allows
+// none at all.
+void ExpectInkWithin(const Canvas& canvas, const Rect& allowed, const char* what)
+{
+    const Rect ink = canvas.InkBounds();
+    if (allowed == Rect {}) {
+        EXPECT_EQ(ink, Rect {}) << what;
+        return;
+    }
+    EXPECT_NE(ink, Rect {}) << what;
+    EXPECT_GE(ink.left, allowed.left) << what;
+    EXPECT_GE(ink.top, allowed.top) << what;
+    EXPECT_LE(ink.right, allowed.right) << what;
+    EXPECT_LE(ink.bottom, allowed.bottom) << what;
+}
 
 TextStyle Style(int size, uint32_t colour = 0x00332211)
 {
@@ -324,6 +349,38 @@ TEST_F(TextRendererTest, WrapOffStopsAtTheRightMarginAndBreakStartsALine)
     renderer.DrawText(low.pixels.data(), 30, 30, 0, 0, "HHHHHHHHHHHHHHHHHHHH");
     EXPECT_GT(low.InkBounds().bottom, 12);
     EXPECT_LE(low.InkBounds().bottom, 24);
+}
+
+// A character that does not fit between the pen and the right margin is
+// never drawn into the margin, not even at the start of an empty line
+// (measuring places it there so that it can make progress). It goes to the
+// next line when that one holds it.
+TEST_F(TextRendererTest, CharactersThatDoNotFitAreNotDrawnInTheMargin)
+{
+    struct Case {
+        const char* what;
+        int width;
+        int x;
+        int rightMargin;
+        int charSpacing;
+        const char* text;
+        Rect allowed; // where ink may be; empty: none at all
+    };
+    const Case cases[] = {
+        { "margin wider than the target", 100, 0, 0, 0, "<rightmargin=200>ab", Rect {} },
+        { "spacing makes the first character too wide", 6, 0, 0, 1, "a", Rect {} },
+        { "margin set before the draw", 8, 0, 5, 0, "aaaa", Rect {} },
+        { "fits on the next line", 60, 50, 5, 0, "a", Rect { 0, 1, 6, 13 } },
+    };
+    for (const Case& c : cases) {
+        TextStyle s = Style(12);
+        s.rightMargin = c.rightMargin;
+        s.charSpacing = c.charSpacing;
+        renderer.SetStyle(s);
+        Canvas canvas(c.width, 40);
+        renderer.DrawText(canvas.pixels.data(), canvas.width, canvas.height, c.x, 0, c.text);
+        ExpectInkWithin(canvas, c.allowed, c.what);
+    }
 }
 
 TEST_F(TextRendererTest, OversizeAndNoSurfaceDrawNothing)
