@@ -406,24 +406,43 @@ TEST_F(TextRendererTest, OversizeAndNoSurfaceDrawNothing)
     EXPECT_EQ(renderer.DrawText(nullptr, 0, 0, 0, 0, "ab"), 1);
 }
 
+// A drawn line that takes nothing starts the next one; a second in a row
+// ends the draw, since every later line would start the same way again.
+// The line bottom the draw returns shows where it ended; what came before
+// is drawn and nothing else.
 TEST_F(TextRendererTest, LinesThatTakeNothingEndTheDraw)
 {
-    // Lines of no height whose margin moves past the target: every new line
-    // would start the same way again.
-    TextStyle s = Style(12);
-    s.charSpacing = 2;
-    renderer.SetStyle(s);
-    Canvas c(1, 1);
-    renderer.DrawText(c.pixels.data(), 1, 1, 0, 0, "<size=0>xy<leftmargin=5>z");
-    // Row spacing that cancels the line height, with a character that never
-    // fits: each line takes one character and the draw ends.
-    s = Style(12);
-    s.rowSpacing = -12;
-    s.rightMargin = 5;
-    renderer.SetStyle(s);
-    Canvas d(8, 100);
-    renderer.DrawText(d.pixels.data(), 8, 100, 0, 0, "aaaa");
-    SUCCEED();
+    struct Case {
+        const char* what;
+        int width;
+        int charSpacing;
+        int rowSpacing;
+        int rightMargin;
+        const char* text;
+        int bottom;
+        Rect allowed; // where ink may be; empty: none at all
+    };
+    const Case cases[] = {
+        // Lines of no height whose margin moves past the target.
+        { "lines of no height", 1, 2, 0, 0, "<size=0>xy<leftmargin=5>z", 1, Rect {} },
+        // Row spacing that cancels the line height: each line starts where
+        // the one before did.
+        { "lines that do not move down", 8, 0, -12, 5, "aaaa", 1, Rect {} },
+        // Two empty lines below the first, then the end.
+        { "a character that never fits", 8, 0, 0, 5, "aaaa", 1 + 12 + 12, Rect {} },
+        { "after a drawn line", 20, 0, 0, 0, "a<rightmargin=200>b", 12 + 12 + 12 + 12, Rect { 0, 0, 6, 12 } },
+    };
+    for (const Case& c : cases) {
+        TextStyle s = Style(12);
+        s.charSpacing = c.charSpacing;
+        s.rowSpacing = c.rowSpacing;
+        s.rightMargin = c.rightMargin;
+        renderer.SetStyle(s);
+        Canvas canvas(c.width, 100);
+        EXPECT_EQ(renderer.DrawText(canvas.pixels.data(), canvas.width, canvas.height, 0, 0, c.text), c.bottom)
+            << c.what;
+        ExpectInkWithin(canvas, c.allowed, c.what);
+    }
 }
 
 TEST_F(TextRendererTest, DrawsChineseAndLatinInside)
