@@ -125,6 +125,11 @@ TEST_F(TextRendererTest, MeasuresMarkup)
         { "a<break>b", 12, 0, 6, 24 },
         { "a\n\nb", 12, 0, 6, 25 },
         { "", 12, 0, 0, 1 },
+        // Only 0x81-0xFE lead a full-width character; 0xFF is half-width
+        // alone, and a lead byte cut off at the end still takes full width.
+        { "\xFF", 12, 0, 6, 12 },
+        { "确\xFF", 12, 0, 18, 12 },
+        { "a\x81", 12, 0, 18, 12 },
     };
     for (const Case& c : cases) {
         TextStyle s = Style(c.size);
