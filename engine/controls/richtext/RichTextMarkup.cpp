@@ -5,6 +5,8 @@
 #include "engine/controls/richtext/RichTextLink.h"
 #include "engine/controls/richtext/RichTextObject.h"
 #include "engine/core/EngineParse.h"
+#include "engine/text/GbkCut.h"
+#include "platform/Gbk.h"
 
 #include <algorithm>
 #include <cstring>
@@ -49,17 +51,7 @@ int HexDigit(char c)
 // middle of a double-byte character.
 std::string_view CutFace(std::string_view face)
 {
-    constexpr size_t kMax = kFaceBytes - 1;
-    if (face.size() <= kMax)
-        return face;
-    size_t end = 0;
-    while (end < kMax) {
-        const size_t step = static_cast<uint8_t>(face[end]) > 0x80 ? 2 : 1;
-        if (end + step > kMax)
-            break;
-        end += step;
-    }
-    return face.substr(0, end);
+    return face.substr(0, GbkCutLength(face, kFaceBytes - 1));
 }
 
 } // namespace
@@ -132,7 +124,7 @@ int RichText::AppendChar(std::string_view text)
     if (text.empty() || text[0] == '\0')
         return 0;
     const auto lead = static_cast<uint8_t>(text[0]);
-    const bool pair = lead > 0x80;
+    const bool pair = platform::Gbk::IsLeadByte(lead);
     if (pair && (text.size() < 2 || text[1] == '\0'))
         return 0;
     RichTextNode* node = NewNode();
