@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/Files.h"
+#include "platform/Gbk.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -36,7 +37,7 @@ bool NamesEqual(std::string_view a, std::string_view b)
     for (size_t i = 0; i < a.size(); ++i) {
         unsigned char x = static_cast<unsigned char>(a[i]);
         unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 0x81 && x <= 0xFE && i + 1 < a.size()) {
+        if (Gbk::IsLeadByte(x) && i + 1 < a.size()) {
             if (x != y || a[i + 1] != b[i + 1])
                 return false;
             ++i;

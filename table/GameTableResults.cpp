@@ -6,6 +6,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "platform/Gbk.h"
 #include "platform/IniFile.h"
 
 #include <algorithm>
@@ -519,8 +520,7 @@ void GameTable::CopyTitle(char (&field)[16], const std::string& text)
     std::memset(field, 0, sizeof field);
     size_t n = 0;
     while (n < text.size() && text[n] != 0) {
-        unsigned char lead = static_cast<unsigned char>(text[n]);
-        size_t width = lead >= 0x81 && lead <= 0xFE ? 2 : 1;
+        size_t width = platform::Gbk::IsLeadByte(static_cast<uint8_t>(text[n])) ? 2 : 1;
         if (n + width > 15 || (width == 2 && (n + 1 >= text.size() || text[n + 1] == 0)))
             break;
         n += width;

@@ -3,6 +3,7 @@
 #include "engine/core/EngineDailyLog.h"
 #include "engine/core/EngineMessageBox.h"
 #include "platform/Files.h"
+#include "platform/Gbk.h"
 
 #include <glob.h>
 #include <sys/stat.h>
@@ -15,11 +16,6 @@ namespace engine {
 
 namespace {
 
-bool IsLeadByte(unsigned char c)
-{
-    return c >= 0x81 && c <= 0xFE;
-}
-
 // Offset of the last separator ('/' or a backslash outside a double-byte
 // character), or npos.
 size_t LastSeparator(std::string_view path)
@@ -27,7 +23,7 @@ size_t LastSeparator(std::string_view path)
     size_t last = std::string_view::npos;
     for (size_t i = 0; i < path.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(path[i]);
-        if (IsLeadByte(c) && i + 1 < path.size()) {
+        if (platform::Gbk::IsLeadByte(c) && i + 1 < path.size()) {
             ++i;
             continue;
         }
@@ -67,7 +63,7 @@ std::string ToHostPath(std::string_view path)
     std::string out(path);
     for (size_t i = 0; i < out.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(out[i]);
-        if (IsLeadByte(c) && i + 1 < out.size()) {
+        if (platform::Gbk::IsLeadByte(c) && i + 1 < out.size()) {
             ++i;
             continue;
         }
@@ -123,7 +119,7 @@ void ToLowerAscii(std::string& text)
         unsigned char c = static_cast<unsigned char>(text[i]);
         if (c == 0)
             break;
-        if (c & 0x80) {
+        if (platform::Gbk::IsLeadByte(c)) {
             ++i; // the trail byte of a double-byte character stays
             continue;
         }

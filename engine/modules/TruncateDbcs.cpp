@@ -1,18 +1,11 @@
 #include "engine/modules/TruncateDbcs.h"
 
+#include "platform/Gbk.h"
+
+#include <cstdint>
 #include <cstring>
 
 namespace engine {
-
-namespace {
-
-bool IsLeadByte(char c)
-{
-    auto b = static_cast<unsigned char>(c);
-    return b >= 0x81 && b <= 0xFE;
-}
-
-} // namespace
 
 void TruncateDbcs(std::string_view text, char* destination, size_t width)
 {
@@ -36,12 +29,12 @@ void TruncateDbcs(std::string_view text, char* destination, size_t width)
     size_t target = width - 4;
     size_t i = 0;
     while (i < target)
-        i += IsLeadByte(text[i]) ? 2 : 1;
+        i += platform::Gbk::IsLeadByte(static_cast<uint8_t>(text[i])) ? 2 : 1;
     std::memcpy(destination, text.data(), i);
     size_t out = i;
     if (i == target) {
         // length >= width, so the next character (both its bytes) is there.
-        if (IsLeadByte(text[i])) {
+        if (platform::Gbk::IsLeadByte(static_cast<uint8_t>(text[i]))) {
             destination[out++] = text[i];
             destination[out++] = text[i + 1];
             destination[out++] = '.';

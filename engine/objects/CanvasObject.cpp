@@ -6,6 +6,7 @@
 #include "engine/objects/ObjectKinds.h"
 #include "engine/modules/Blitters.h"
 #include "engine/modules/Rasteriser.h"
+#include "platform/Gbk.h"
 
 #include <algorithm>
 #include <cmath>
@@ -583,7 +584,7 @@ void CanvasObject::DrawTextCentred(int cx, int cy, std::string_view text)
     const int spacing = m_style.charSpacing;
     int width = 0;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (static_cast<uint8_t>(text[i]) >= 129) {
+        if (platform::Gbk::IsLeadByte(static_cast<uint8_t>(text[i]))) {
             width += size + 2 * spacing;
             ++i;
         } else {
@@ -610,7 +611,7 @@ void CanvasObject::DrawWrappedText(const char* text, int y)
     int lastWide = -1;
     size_t i = 0;
     while (i < all.size()) {
-        const bool wide = static_cast<uint8_t>(all[i]) >= 129 && i + 1 < all.size();
+        const bool wide = platform::Gbk::IsLeadByte(static_cast<uint8_t>(all[i])) && i + 1 < all.size();
         const size_t length = wide ? 2 : 1;
         pen += wide ? size + 2 * spacing : half + spacing;
         if (pen <= limit) {

@@ -1,6 +1,7 @@
 #include "engine/text/FitCaption.h"
 
 #include "engine/text/GbkCut.h"
+#include "platform/Gbk.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -9,15 +10,19 @@ namespace engine {
 
 namespace {
 
-// Ends a text of more than 4 bytes with "..": the last four bytes make way
-// when they hold an even number of bytes of 128 or more (whole two-byte
-// characters), the last three otherwise, so no character is split.
+bool IsLead(char c)
+{
+    return platform::Gbk::IsLeadByte(static_cast<uint8_t>(c));
+}
+
+// Ends a text of more than 4 bytes with "..": the last four bytes make way,
+// or the last three when cutting four would split a two-byte character.
 void ShortenWithDots(std::string& text)
 {
-    int high = 0;
-    for (size_t i = text.size() - 4; i < text.size(); ++i)
-        high += static_cast<uint8_t>(text[i]) >= 128 ? 1 : 0;
-    text.resize(text.size() - (high % 2 == 0 ? 4 : 3));
+    size_t keep = text.size() - 4;
+    if (GbkCutLength(text, keep) != keep)
+        ++keep;
+    text.resize(keep);
     text += "..";
 }
 
@@ -67,7 +72,7 @@ Point FitCaption(int width, int height, std::string& text, TextStyle& style, int
                     return at;
                 }
                 if (n <= 4) {
-                    text.resize(static_cast<uint8_t>(text[0]) >= 129 ? 2 : 1);
+                    text.resize(IsLead(text[0]) ? 2 : 1);
                 } else {
                     ShortenWithDots(text);
                     dotted = true;
@@ -80,7 +85,7 @@ Point FitCaption(int width, int height, std::string& text, TextStyle& style, int
         int half = 0;
         int full = 0;
         for (size_t i = 0; i < text.size();) {
-            if (static_cast<uint8_t>(text[i]) >= 128) {
+            if (IsLead(text[i])) {
                 ++full;
                 i += 2;
             } else {
@@ -88,7 +93,7 @@ Point FitCaption(int width, int height, std::string& text, TextStyle& style, int
                 ++i;
             }
         }
-        const bool firstFull = static_cast<uint8_t>(text[0]) >= 128;
+        const bool firstFull = IsLead(text[0]);
         const int slots = (firstFull ? half : half - 1) + 2 * (firstFull ? full - 1 : full);
 
         const int m = std::max((W - n * size / 2) / (slots + 2), h);

@@ -1,5 +1,7 @@
 #include "engine/text/GbkCut.h"
 
+#include "platform/Gbk.h"
+
 #include <cstdint>
 
 namespace engine {
@@ -10,7 +12,7 @@ size_t GbkCutLength(std::string_view text, size_t maxBytes)
         return text.size();
     size_t i = 0;
     while (i < maxBytes) {
-        size_t step = static_cast<uint8_t>(text[i]) >= 0x81 ? 2 : 1;
+        size_t step = platform::Gbk::IsLeadByte(static_cast<uint8_t>(text[i])) ? 2 : 1;
         if (i + step > maxBytes)
             break;
         i += step;

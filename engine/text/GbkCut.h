@@ -7,7 +7,8 @@
 namespace engine {
 
 // The longest prefix of at most maxBytes bytes that ends on a character
-// boundary (a byte of 0x81 or more starts a two-byte character).
+// boundary (a byte of 0x81-0xFE starts a two-byte character, as
+// platform::Gbk::IsLeadByte tells).
 size_t GbkCutLength(std::string_view text, size_t maxBytes);
 
 } // namespace engine

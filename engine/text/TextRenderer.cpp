@@ -4,6 +4,7 @@
 #include "engine/core/EngineFiles.h"
 #include "engine/core/EngineParse.h"
 #include "platform/FontRenderer.h"
+#include "platform/Gbk.h"
 
 #include <algorithm>
 #include <cstring>
@@ -200,16 +201,18 @@ int TextRenderer::Layout(uint8_t* target, int width, int height, int x, int y, s
             // Not a tag: the '<' is drawn as a character.
         }
 
-        const bool full = byte >= 0x81;
+        const bool full = platform::Gbk::IsLeadByte(byte);
         const size_t bytes = full ? std::min<size_t>(2, length - m_index) : 1;
         const int advance = full ? m_style.size : m_halfAdvance;
         const int spacing = full ? 2 * m_style.charSpacing : m_style.charSpacing;
         if (m_width - m_style.rightMargin < m_penX + advance + spacing) {
-            // A character that cannot fit even at the start of an empty
-            // line is placed there anyway when the target holds it, so that
-            // wrapping always makes progress.
+            // Measuring places a character that cannot fit even at the
+            // start of an empty line there anyway when the target holds it,
+            // so that wrapping always makes progress. Drawing never puts it
+            // into the margin: it wraps or stops as for any character, and
+            // lines that take nothing end the draw.
             const bool emptyLine = !m_lineHasGlyph && m_penX == m_lineStartX;
-            if (!(emptyLine && m_width >= m_penX + advance)) {
+            if (!(m_measuring && emptyLine && m_width >= m_penX + advance)) {
                 // While a line is laid out, every way out hands the line to
                 // its drawing pass, which meets the same place again and
                 // decides there; so what came before a stop is still drawn.
@@ -279,8 +282,8 @@ void TextRenderer::RewindLine()
 
 void TextRenderer::DrawGlyph(std::string_view bytes)
 {
-    const int advance = bytes.size() >= 2 || static_cast<uint8_t>(bytes[0]) >= 0x81 ? m_style.fullAdvance
-                                                                                    : m_halfAdvance;
+    const int advance
+        = platform::Gbk::IsLeadByte(static_cast<uint8_t>(bytes[0])) ? m_style.fullAdvance : m_halfAdvance;
     if (m_lineHeight < m_style.size) {
         m_lineHeight = m_style.size;
         m_lineBottom = m_lineTop + m_style.size;

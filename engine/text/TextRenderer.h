@@ -11,8 +11,9 @@
 // "pitch=", "leftmargin=", "rightmargin=", their closing forms, "break",
 // "script:..." and "//" comments); a draw restores the style it began with.
 //
-// A byte of 129 or more starts a two-byte character drawn full width (the
-// size); every other byte is a half-width character ((size + 1) / 2).
+// A byte of 0x81-0xFE (platform::Gbk::IsLeadByte) starts a two-byte
+// character drawn full width (the size); every other byte is a half-width
+// character ((size + 1) / 2).
 //
 // User-interface thread only. A canvas drawing with a shared renderer
 // brackets the style swap and the draw with Lock and Unlock.

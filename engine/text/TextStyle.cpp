@@ -13,9 +13,12 @@ std::string_view TextStyle::Face() const
 
 void TextStyle::SetFace(std::string_view name)
 {
-    size_t length = GbkCutLength(name, kTextFaceBytes - 1);
-    std::memset(face, 0, kTextFaceBytes);
-    std::memcpy(face, name.data(), length);
+    // The name may be a view of this very buffer (re-selecting the current
+    // face): it is moved into place before the rest is cleared.
+    const size_t length = GbkCutLength(name, kTextFaceBytes - 1);
+    if (length > 0)
+        std::memmove(face, name.data(), length);
+    std::memset(face + length, 0, kTextFaceBytes - length);
 }
 
 } // namespace engine

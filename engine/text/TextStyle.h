@@ -25,7 +25,8 @@ struct TextStyle {
     int alpha = 0;        // 0-255, scales glyph coverage (255 = unchanged)
 
     std::string_view Face() const;
-    // Stores the name, cut to 31 bytes on a character boundary.
+    // Stores the name, cut to 31 bytes on a character boundary. The name
+    // may be a view of this style's own face.
     void SetFace(std::string_view name);
 };
 

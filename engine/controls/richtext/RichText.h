@@ -14,6 +14,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 #include <string>
@@ -336,7 +337,9 @@ protected:
 
 private:
     void AppendLink(std::string_view data, std::string_view shown, std::string_view picture);
-    int ParseUrlLoad(std::string_view value);
+    // The hook's answer, or nothing when the value has too few parts to
+    // call it.
+    std::optional<int> ParseUrlLoad(std::string_view value);
 };
 
 } // namespace engine

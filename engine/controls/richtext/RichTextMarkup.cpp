@@ -5,9 +5,12 @@
 #include "engine/controls/richtext/RichTextLink.h"
 #include "engine/controls/richtext/RichTextObject.h"
 #include "engine/core/EngineParse.h"
+#include "engine/text/GbkCut.h"
+#include "platform/Gbk.h"
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace engine {
@@ -48,17 +51,7 @@ int HexDigit(char c)
 // middle of a double-byte character.
 std::string_view CutFace(std::string_view face)
 {
-    constexpr size_t kMax = kFaceBytes - 1;
-    if (face.size() <= kMax)
-        return face;
-    size_t end = 0;
-    while (end < kMax) {
-        const size_t step = static_cast<uint8_t>(face[end]) > 0x80 ? 2 : 1;
-        if (end + step > kMax)
-            break;
-        end += step;
-    }
-    return face.substr(0, end);
+    return face.substr(0, GbkCutLength(face, kFaceBytes - 1));
 }
 
 } // namespace
@@ -131,7 +124,7 @@ int RichText::AppendChar(std::string_view text)
     if (text.empty() || text[0] == '\0')
         return 0;
     const auto lead = static_cast<uint8_t>(text[0]);
-    const bool pair = lead > 0x80;
+    const bool pair = platform::Gbk::IsLeadByte(lead);
     if (pair && (text.size() < 2 || text[1] == '\0'))
         return 0;
     RichTextNode* node = NewNode();
@@ -254,16 +247,20 @@ int RichText::ParseTag(std::string_view body)
             result = 1;
         }
     }
-    if (const size_t k = body.find("url_load="); k != std::string_view::npos && (m_flags & RT_LOAD_LINKS))
-        result = ParseUrlLoad(ValueAfter(body, k + 9));
+    if (const size_t k = body.find("url_load="); k != std::string_view::npos && (m_flags & RT_LOAD_LINKS)) {
+        // Only a load that is made answers for the tag; a key too short to
+        // make one leaves the answer to the keys that took effect.
+        if (const std::optional<int> loaded = ParseUrlLoad(ValueAfter(body, k + 9)))
+            result = *loaded;
+    }
     return result;
 }
 
-int RichText::ParseUrlLoad(std::string_view value)
+std::optional<int> RichText::ParseUrlLoad(std::string_view value)
 {
     std::vector<std::string> parts;
     if (SplitCommaList(value, parts) < 2)
-        return 0;
+        return std::nullopt;
     const int c = parts.size() >= 3 ? ParseBoolOrInt(parts[2]) : 0;
     const std::string* d = parts.size() >= 4 ? &parts[3] : nullptr;
     return LoadUrl(parts[1], parts[0], c, d);

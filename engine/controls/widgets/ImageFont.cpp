@@ -1,6 +1,7 @@
 #include "engine/controls/widgets/ImageFont.h"
 
 #include "engine/objects/CanvasObject.h"
+#include "platform/Gbk.h"
 
 namespace engine {
 
@@ -17,7 +18,7 @@ struct Character {
 Character CharacterAt(std::string_view text, size_t pos)
 {
     const auto first = static_cast<uint8_t>(text[pos]);
-    if (first <= 128)
+    if (!platform::Gbk::IsLeadByte(first))
         return Character { first, 1, false };
     const uint32_t second = pos + 1 < text.size() ? static_cast<uint8_t>(text[pos + 1]) : 0;
     return Character { first * 256u + second, pos + 1 < text.size() ? 2u : 1u, true };

@@ -4,7 +4,7 @@
 // relative to the font object's own position (the anchor): beginning at
 // it, ending at it or centred on it.
 //
-// Codes: a byte of 129 to 255 starts a double-byte (GBK) character whose
+// Codes: a byte of 0x81-0xFE starts a double-byte (GBK) character whose
 // code is first byte x 256 + second byte; any other byte is a single-byte
 // character. In fixed mode a double-byte character takes a cell and a
 // single-byte one half a cell; in proportional mode each glyph advances by

@@ -76,10 +76,22 @@ TEST(EngineFiles, NamesAndExtensions)
     }
     EXPECT_EQ(ToHostPath("a\\b\\\x95\x5C.c"), "a/b/\x95\x5C.c");
 
-    std::string text = "AbC\xC5\xC6Z\xB0\x41Q";
-    ToLowerAscii(text);
-    // The byte after a lead byte stays, even when it looks like a capital.
-    EXPECT_EQ(text, "abc\xC5\xC6z\xB0\x41q");
+    struct Lower {
+        std::string text;
+        std::string lower;
+    };
+    const Lower lowers[] = {
+        // The byte after a lead byte stays, even when it looks like a capital.
+        { "AbC\xC5\xC6Z\xB0\x41Q", "abc\xC5\xC6z\xB0\x41q" },
+        // 0x80 and 0xFF lead nothing: the letter after them is lowered.
+        { "\x80" "A\xFF" "B", "\x80" "a\xFF" "b" },
+        { std::string("A\0B", 3), std::string("a\0B", 3) },
+    };
+    for (const Lower& c : lowers) {
+        std::string text = c.text;
+        ToLowerAscii(text);
+        EXPECT_EQ(text, c.lower);
+    }
 }
 
 TEST(EngineFiles, ExistenceAndDirectoryChains)

@@ -1,4 +1,5 @@
 #include "engine/modules/TruncateDbcs.h"
+#include "platform/Gbk.h"
 
 #include <gtest/gtest.h>
 
@@ -93,7 +94,7 @@ TEST(TruncateDbcs, NeverSplitsACharacterAndAlwaysTerminates)
         ASSERT_EQ(out.compare(0, kept, text, 0, kept), 0) << text << " / " << width;
         size_t i = 0;
         while (i < kept)
-            i += static_cast<unsigned char>(text[i]) >= 0x81 ? 2 : 1;
+            i += platform::Gbk::IsLeadByte(static_cast<uint8_t>(text[i])) ? 2 : 1;
         ASSERT_EQ(i, kept) << "split character: " << text << " / " << width;
         if (width >= 2) {
             ASSERT_GE(out.size() - kept, 1u) << "a cut text ends in a dot";

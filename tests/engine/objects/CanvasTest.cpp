@@ -164,6 +164,40 @@ TEST_F(Canvases, TextDrawsMeasuresAndWraps)
     w->DrawWrappedText(nullptr, 0); // nothing, no crash
 }
 
+// Centred and wrapped text take only 0x81-0xFE as lead bytes: a 0xFF byte
+// is a half-width character alone.
+TEST_F(Canvases, CentredAndWrappedTextTakeByteFFAsHalfWidth)
+{
+    auto make = [&] {
+        CanvasObject* c = Canvas(12, 40, kNoColourKey);
+        c->SetPen(0xffffff, 1.0);
+        c->SetFont(12, 400, "宋体");
+        return c;
+    };
+    auto same = [](CanvasObject* a, CanvasObject* b) {
+        return std::memcmp(a->GetPixels(), b->GetPixels(), 12 * 40 * 4) == 0;
+    };
+    struct Centred {
+        const char* text;
+        int width;
+    };
+    for (const Centred& t : { Centred { "\xFF", 6 }, Centred { "a\xFF", 12 }, Centred { "\xFF" "a", 12 } }) {
+        CanvasObject* centred = make();
+        CanvasObject* placed = make();
+        centred->DrawTextCentred(6, 20, t.text);
+        placed->DrawText(6 - t.width / 2, 20 - 6, t.text);
+        EXPECT_TRUE(same(centred, placed)) << testing::PrintToString(std::string(t.text));
+    }
+
+    // Twelve pixels hold "a" and 0xFF, so "b" starts the second line.
+    CanvasObject* wrapped = make();
+    CanvasObject* lines = make();
+    wrapped->DrawWrappedText("a\xFF" "b", 0);
+    lines->DrawTextCentred(6, 6, "a\xFF");
+    lines->DrawTextCentred(6, 18, "b");
+    EXPECT_TRUE(same(wrapped, lines));
+}
+
 TEST_F(Canvases, FittedTextIsCutAt255BytesOnACharacterBoundary)
 {
     // "a" then two-byte characters: byte 255 is the first half of one, so

@@ -28,6 +28,9 @@ TEST(FitCaption, ChoosesSizeSpacingAndLines)
         { "wide box, one line", 200, 100, "确定取消", 0, 0, 40, 0, 0, Point { 20, 30 } },
         { "half-width text", 100, 40, "OK", 0, 0, 26, 26, 0, Point { 24, 7 } },
         { "padding given", 100, 40, "OK", 10, 5, 30, 24, 0, Point { 23, 5 } },
+        // Bytes 0x80 and 0xFF are half-width characters like any letter.
+        { "0x80 is half-width", 100, 40, "O\x80", 0, 0, 26, 26, 0, Point { 24, 7 } },
+        { "0xFF is half-width", 100, 40, "O\xFF", 0, 0, 26, 26, 0, Point { 24, 7 } },
     };
     for (const Case& c : cases) {
         TextStyle style;
@@ -56,8 +59,10 @@ TEST(FitCaption, ShortensWhatDoesNotFit)
         { "forced size too large: dots", 100, 40, "abcdefghij", 20, "abcdef.." },
         { "whole characters make way", 100, 40, "abcdef确定", 20, "abcdef.." },
         { "dots never split a character", 100, 40, "abcde确fgh", 18, "abcde确.." },
+        { "nor one whose second byte is low", 100, 40, "abcde\x81\x40" "fgh", 18, "abcde\x81\x40.." },
         { "two bytes that never fit: empty", 20, 40, "确", 40, "" },
         { "three or four bytes: first character", 60, 40, "确ab", 40, "确" },
+        { "0xFF is a character alone", 60, 40, "\xFF" "ab", 40, "\xFF" },
         { "fits: unchanged", 200, 40, "abcdefghij", 20, "abcdefghij" },
         // Without a forced size a long caption in a small box loses its end
         // until the size reaches the smallest readable one.

@@ -9,6 +9,15 @@
 
 using namespace engine;
 
+namespace engine {
+
+void PrintTo(const Rect& r, std::ostream* os)
+{
+    *os << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
+
+} // namespace engine
+
 namespace {
 
 struct Canvas {
@@ -44,6 +53,22 @@ struct Canvas {
     int height;
     std::vector<uint8_t> pixels;
 };
+
+// Ink lies inside allowed, and there is some; an empty rectangle allows
+// none at all.
+void ExpectInkWithin(const Canvas& canvas, const Rect& allowed, const char* what)
+{
+    const Rect ink = canvas.InkBounds();
+    if (allowed == Rect {}) {
+        EXPECT_EQ(ink, Rect {}) << what;
+        return;
+    }
+    EXPECT_NE(ink, Rect {}) << what;
+    EXPECT_GE(ink.left, allowed.left) << what;
+    EXPECT_GE(ink.top, allowed.top) << what;
+    EXPECT_LE(ink.right, allowed.right) << what;
+    EXPECT_LE(ink.bottom, allowed.bottom) << what;
+}
 
 TextStyle Style(int size, uint32_t colour = 0x00332211)
 {
@@ -100,6 +125,11 @@ TEST_F(TextRendererTest, MeasuresMarkup)
         { "a<break>b", 12, 0, 6, 24 },
         { "a\n\nb", 12, 0, 6, 25 },
         { "", 12, 0, 0, 1 },
+        // Only 0x81-0xFE lead a full-width character; 0xFF is half-width
+        // alone, and a lead byte cut off at the end still takes full width.
+        { "\xFF", 12, 0, 6, 12 },
+        { "确\xFF", 12, 0, 18, 12 },
+        { "a\x81", 12, 0, 18, 12 },
     };
     for (const Case& c : cases) {
         TextStyle s = Style(c.size);
@@ -192,6 +222,22 @@ TEST_F(TextRendererTest, ParsesTags)
     EXPECT_EQ(renderer.ScriptTagIndex(), 0);
     renderer.ClearTagList();
     EXPECT_EQ(renderer.ScriptTagIndex(), -1);
+}
+
+// The tags a draw of "a<size=20>b</size>c" meets change the size alone:
+// the face stays for the characters after them.
+TEST_F(TextRendererTest, SizeTagsKeepTheFace)
+{
+    TextStyle s = Style(12);
+    s.SetFace("黑体");
+    renderer.SetStyle(s);
+    for (const char* tag : { "size=20", "/size" }) {
+        ASSERT_TRUE(renderer.ParseTag(tag)) << tag;
+        EXPECT_EQ(renderer.Style().Face(), std::string_view("黑体")) << tag;
+    }
+    renderer.SetFontSize(16);
+    EXPECT_EQ(renderer.Style().Face(), std::string_view("黑体"));
+    EXPECT_EQ(renderer.Style().size, 16);
 }
 
 TEST_F(TextRendererTest, StyleComesBackAfterADraw)
@@ -310,6 +356,38 @@ TEST_F(TextRendererTest, WrapOffStopsAtTheRightMarginAndBreakStartsALine)
     EXPECT_LE(low.InkBounds().bottom, 24);
 }
 
+// A character that does not fit between the pen and the right margin is
+// never drawn into the margin, not even at the start of an empty line
+// (measuring places it there so that it can make progress). It goes to the
+// next line when that one holds it.
+TEST_F(TextRendererTest, CharactersThatDoNotFitAreNotDrawnInTheMargin)
+{
+    struct Case {
+        const char* what;
+        int width;
+        int x;
+        int rightMargin;
+        int charSpacing;
+        const char* text;
+        Rect allowed; // where ink may be; empty: none at all
+    };
+    const Case cases[] = {
+        { "margin wider than the target", 100, 0, 0, 0, "<rightmargin=200>ab", Rect {} },
+        { "spacing makes the first character too wide", 6, 0, 0, 1, "a", Rect {} },
+        { "margin set before the draw", 8, 0, 5, 0, "aaaa", Rect {} },
+        { "fits on the next line", 60, 50, 5, 0, "a", Rect { 0, 1, 6, 13 } },
+    };
+    for (const Case& c : cases) {
+        TextStyle s = Style(12);
+        s.rightMargin = c.rightMargin;
+        s.charSpacing = c.charSpacing;
+        renderer.SetStyle(s);
+        Canvas canvas(c.width, 40);
+        renderer.DrawText(canvas.pixels.data(), canvas.width, canvas.height, c.x, 0, c.text);
+        ExpectInkWithin(canvas, c.allowed, c.what);
+    }
+}
+
 TEST_F(TextRendererTest, OversizeAndNoSurfaceDrawNothing)
 {
     TextStyle s = Style(300);
@@ -333,24 +411,43 @@ TEST_F(TextRendererTest, OversizeAndNoSurfaceDrawNothing)
     EXPECT_EQ(renderer.DrawText(nullptr, 0, 0, 0, 0, "ab"), 1);
 }
 
+// A drawn line that takes nothing starts the next one; a second in a row
+// ends the draw, since every later line would start the same way again.
+// The line bottom the draw returns shows where it ended; what came before
+// is drawn and nothing else.
 TEST_F(TextRendererTest, LinesThatTakeNothingEndTheDraw)
 {
-    // Lines of no height whose margin moves past the target: every new line
-    // would start the same way again.
-    TextStyle s = Style(12);
-    s.charSpacing = 2;
-    renderer.SetStyle(s);
-    Canvas c(1, 1);
-    renderer.DrawText(c.pixels.data(), 1, 1, 0, 0, "<size=0>xy<leftmargin=5>z");
-    // Row spacing that cancels the line height, with a character that never
-    // fits: each line takes one character and the draw ends.
-    s = Style(12);
-    s.rowSpacing = -12;
-    s.rightMargin = 5;
-    renderer.SetStyle(s);
-    Canvas d(8, 100);
-    renderer.DrawText(d.pixels.data(), 8, 100, 0, 0, "aaaa");
-    SUCCEED();
+    struct Case {
+        const char* what;
+        int width;
+        int charSpacing;
+        int rowSpacing;
+        int rightMargin;
+        const char* text;
+        int bottom;
+        Rect allowed; // where ink may be; empty: none at all
+    };
+    const Case cases[] = {
+        // Lines of no height whose margin moves past the target.
+        { "lines of no height", 1, 2, 0, 0, "<size=0>xy<leftmargin=5>z", 1, Rect {} },
+        // Row spacing that cancels the line height: each line starts where
+        // the one before did.
+        { "lines that do not move down", 8, 0, -12, 5, "aaaa", 1, Rect {} },
+        // Two empty lines below the first, then the end.
+        { "a character that never fits", 8, 0, 0, 5, "aaaa", 1 + 12 + 12, Rect {} },
+        { "after a drawn line", 20, 0, 0, 0, "a<rightmargin=200>b", 12 + 12 + 12 + 12, Rect { 0, 0, 6, 12 } },
+    };
+    for (const Case& c : cases) {
+        TextStyle s = Style(12);
+        s.charSpacing = c.charSpacing;
+        s.rowSpacing = c.rowSpacing;
+        s.rightMargin = c.rightMargin;
+        renderer.SetStyle(s);
+        Canvas canvas(c.width, 100);
+        EXPECT_EQ(renderer.DrawText(canvas.pixels.data(), canvas.width, canvas.height, 0, 0, c.text), c.bottom)
+            << c.what;
+        ExpectInkWithin(canvas, c.allowed, c.what);
+    }
 }
 
 TEST_F(TextRendererTest, DrawsChineseAndLatinInside)

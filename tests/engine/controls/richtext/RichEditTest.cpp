@@ -4,6 +4,7 @@
 #include "engine/controls/richtext/RichEdit.h"
 #include "engine/modules/InputModule.h"
 #include "platform/Clipboard.h"
+#include "platform/Gbk.h"
 #include "tests/engine/objects/HostFixture.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +47,7 @@ protected:
             InputState state;
             const auto lead = static_cast<uint8_t>(text[i]);
             state.character = lead;
-            if (lead > 0x80 && i + 1 < text.size())
+            if (platform::Gbk::IsLeadByte(lead) && i + 1 < text.size())
                 state.character |= static_cast<uint32_t>(static_cast<uint8_t>(text[++i])) << 8;
             box->OnEvent(EngineEvent(box->GetId(), EVT_CHAR, 0, ToWord(&state)));
         }

@@ -125,6 +125,31 @@ TEST(RichTextMarkup, NodesCarryTheirSizesAndKinds)
     EXPECT_STREQ(reinterpret_cast<const char*>(&nodes[2]->code), "中");
 }
 
+// Bytes 0x81-0xFE lead a double-byte character; 0x80 and 0xFF are
+// characters alone.
+TEST(RichTextMarkup, OnlyLeadBytesStartPairs)
+{
+    struct LeadCase {
+        std::string text;
+        std::vector<uint32_t> flags; // of each node
+    };
+    const LeadCase cases[] = {
+        { "\x81\x40", { NODE_DBCS } },
+        { "\xFE\xFE", { NODE_DBCS } },
+        { "\x80x", { NODE_CHAR, NODE_CHAR } },
+        { "\xFFx", { NODE_CHAR, NODE_CHAR } },
+        { "\xFF\xFF", { NODE_CHAR, NODE_CHAR } },
+    };
+    for (const LeadCase& c : cases) {
+        RichText view;
+        view.AddMarkupText(c.text);
+        std::vector<uint32_t> flags;
+        for (const RichTextNode* n = view.GetFirstNode(); n; n = n->next)
+            flags.push_back(n->flags);
+        EXPECT_EQ(flags, c.flags) << testing::PrintToString(c.text);
+    }
+}
+
 TEST(RichTextMarkup, SizeAndFaceKeys)
 {
     RichText view;
@@ -151,12 +176,15 @@ TEST(RichTextMarkup, SizeAndFaceKeys)
 TEST(RichTextMarkup, FaceTableLimits)
 {
     RichText view;
-    // Over-long face names are cut to 31 bytes, never inside a character.
-    view.AddMarkupText("<face=" + std::string(40, 'f') + ">a<face=" + std::string(15, 'x') + "汉字>b");
+    // Over-long face names are cut to 31 bytes, never inside a character;
+    // a 0xFF byte is a character alone.
+    view.AddMarkupText("<face=" + std::string(40, 'f') + ">a<face=" + std::string(15, 'x') + "汉字>b<face="
+        + std::string(30, 'y') + "\xFF\xFF>c");
     const RichTextNode* a = view.GetFirstNode();
-    ASSERT_TRUE(a && a->next);
+    ASSERT_TRUE(a && a->next && a->next->next);
     EXPECT_EQ(std::string(a->font), std::string(31, 'f'));
     EXPECT_EQ(std::string(a->next->font), std::string(15, 'x') + "汉字");
+    EXPECT_EQ(std::string(a->next->next->font), std::string(30, 'y') + "\xFF");
 
     // Fill the table: new faces beyond its 20 entries get none.
     std::string text;
@@ -242,6 +270,36 @@ TEST(RichTextMarkup, LoadLinksReachTheHookOnlyWhenEnabled)
     view.result = 0;
     view.AddMarkupText("<c=255,url_load=a,b>x");
     EXPECT_EQ(Runs(view).front().text, "<c=255,url_load=a,b>x");
+}
+
+// A "url_load=" key that does not call the hook (fewer than two parts)
+// leaves the tag's answer to its other keys: a tag whose other keys took
+// effect is not shown as text as well.
+TEST(RichTextMarkup, LoadKeysDecideTheTagOnlyWhenTheHookIsCalled)
+{
+    struct LoadCase {
+        const char* markup;
+        int hookResult;
+        std::vector<TextRun> runs;
+        std::vector<std::string> calls;
+    };
+    constexpr uint32_t kLink = NODE_LINK | NODE_UNDERLINE;
+    const std::vector<LoadCase> cases = {
+        { "<c=255;url_load=x>a", 1, { { "a", 0x0000FF, 0 } }, {} },
+        { "<c=255;url_load=x>a", 0, { { "a", 0x0000FF, 0 } }, {} },
+        { "<url=http://q;url_load=x>a", 1, { { "http://q", 0xFF0000, kLink }, { "a", kDefault, 0 } }, {} },
+        { "<url_load=x>a", 1, { { "<url_load=x>a", kDefault, 0 } }, {} },
+        { "<c=255;url_load=p,q>a", 0, { { "<c=255;url_load=p,q>a", 0x0000FF, 0 } }, { "q|p|0|-" } },
+        { "<url_load=p,q>a", 1, { { "a", kDefault, 0 } }, { "q|p|0|-" } },
+    };
+    for (const LoadCase& c : cases) {
+        LoadingView view;
+        view.SetStyleFlagsRaw(view.GetStyleFlags() | RT_LINKS | RT_LOAD_LINKS);
+        view.result = c.hookResult;
+        view.AddMarkupText(c.markup);
+        EXPECT_EQ(Runs(view), c.runs) << c.markup << " (hook answers " << c.hookResult << ")";
+        EXPECT_EQ(view.calls, c.calls) << c.markup;
+    }
 }
 
 } // namespace

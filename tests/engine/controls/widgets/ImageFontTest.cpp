@@ -87,6 +87,19 @@ TEST_F(ImageFonts, FixedModeMeasuresHalfSpacingAfterSingleBytes)
     EXPECT_EQ(Runs(Columns(c, 8)), (RunList { { 1, 20 }, { -1, 4 }, { 2, 10 } }));
 }
 
+// Only 0x81-0xFE lead a wide character: a 0xFF byte is a narrow one alone.
+TEST_F(ImageFonts, ByteFFIsANarrowCharacter)
+{
+    ImageFont* f = Make<ImageFont>();
+    f->Create(20, 16, kFontAlignLeft);
+    f->SetSpacing(4);
+    f->AddGlyphs("\xFF" "a", "word"); // frames 0, 1
+    f->SetText("\xFF" "a");
+    CanvasObject* c = f->GetCanvas();
+    EXPECT_EQ(c->GetBufferWidth(), 10 + 2 + 10);
+    EXPECT_EQ(Runs(Columns(c, 8)), (RunList { { 0, 10 }, { -1, 2 }, { 1, 10 } }));
+}
+
 TEST_F(ImageFonts, ProportionalModeAdvancesByGlyphWidths)
 {
     ImageFont* f = Make<ImageFont>();
