@@ -1,12 +1,19 @@
 #include "platform/Files.h"
 
+#include "platform/Gbk.h"
+
 #include <fcntl.h>
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <system_error>
+#include <vector>
 
 namespace platform {
 
@@ -31,10 +38,50 @@ std::string RealExecutableDir()
         return "./";
     std::string full(path, static_cast<size_t>(n));
     auto slash = full.rfind('/');
-    return slash == std::string::npos ? std::string("./") : full.substr(0, slash + 1);
+    return slash == std::string::npos ? std::string("./") : Gbk::FromUtf8(full.substr(0, slash + 1));
+}
+
+// An absolute directory named by the environment, or empty.
+std::string AbsoluteFromEnvironment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && value[0] == '/' ? std::string(value) : std::string();
+}
+
+std::string HomeDirectory()
+{
+    std::string home = AbsoluteFromEnvironment("HOME");
+    if (!home.empty())
+        return home;
+    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
+    passwd entry {};
+    passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
+        return found->pw_dir;
+    return "/tmp";
+}
+
+std::string WithSlash(std::string dir)
+{
+    if (dir.empty() || dir.back() != '/')
+        dir += '/';
+    return dir;
 }
 
 } // namespace
+
+std::string NativePath(std::string_view gbkPath)
+{
+    // Decoding first leaves no '\' inside a character: in UTF-8 the byte
+    // only ever stands for itself.
+    std::string path = Gbk::ToUtf8(gbkPath);
+    for (char& c : path) {
+        if (c == '\\')
+            c = '/';
+    }
+    return path;
+}
 
 std::string ExecutableDir()
 {
@@ -55,9 +102,28 @@ void SetExecutableDir(std::string dir)
     s.overridden = std::move(dir);
 }
 
+std::string SystemDirectory()
+{
+    const char* chosen = std::getenv("KBZN_SYSTEM_DIR");
+    std::string dir = chosen ? chosen : "";
+    if (dir.empty()) {
+        std::string config = AbsoluteFromEnvironment("XDG_CONFIG_HOME");
+        dir = WithSlash(config.empty() ? WithSlash(HomeDirectory()) + ".config" : config) + "kbzn";
+    }
+    return Gbk::FromUtf8(WithSlash(std::move(dir)));
+}
+
+bool MakeDirectories(const std::string& path)
+{
+    std::filesystem::path native(NativePath(path));
+    std::error_code error;
+    std::filesystem::create_directories(native, error);
+    return std::filesystem::is_directory(native, error);
+}
+
 bool AppendToFile(const std::string& path, std::string_view bytes)
 {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
     size_t done = 0;
@@ -75,7 +141,7 @@ bool AppendToFile(const std::string& path, std::string_view bytes)
 
 bool ReadFile(const std::string& path, std::string& out)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(NativePath(path), std::ios::binary);
     if (!in)
         return false;
     out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -1,15 +1,37 @@
 #pragma once
-// Files and the program's own directory.
+// Files and the program's own directories.
+//
+// Paths inside the program are GBK text and may use either separator, as the
+// system writes them ("skins\\skin.ini"). They turn into file-system paths
+// (UTF-8, '/' only) at one point, NativePath, where a file is opened; the
+// directories taken from the host (the executable's, the system directory)
+// come back as GBK so that paths built on them survive that conversion.
 
 #include <string>
 #include <string_view>
 
 namespace platform {
 
+// The file-system form of a program path: GBK decoded to UTF-8, then every
+// '\' turned into '/'. A '\' that is the second byte of a double-byte
+// character is part of that character and stays out of it.
+std::string NativePath(std::string_view gbkPath);
+
 // Directory of the running executable, ending in '/'. Tests point it at a
 // scratch directory with SetExecutableDir so logs and INI files land there.
 std::string ExecutableDir();
 void SetExecutableDir(std::string dir); // empty restores the real one
+
+// The shared directory that holds runo.ini, ending in '/':
+// $KBZN_SYSTEM_DIR when set and not empty, else $XDG_CONFIG_HOME/kbzn, else
+// $HOME/.config/kbzn (the last two only when absolute, as the base-directory
+// rules ask; without a usable HOME the user's home from the password
+// database). Read from the environment on every call; not created here.
+std::string SystemDirectory();
+
+// Creates the directory and every missing parent; true when it exists as a
+// directory afterwards.
+bool MakeDirectories(const std::string& path);
 
 // Appends the bytes with one write to a file opened for appending (created
 // when missing), so concurrent appenders never split each other's lines.

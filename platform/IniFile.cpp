@@ -271,7 +271,8 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
         out += line.text;
         out += eol;
     }
-    std::string temp = m_path + ".tmp";
+    std::string target = NativePath(m_path);
+    std::string temp = target + ".tmp";
     {
         std::ofstream file(temp, std::ios::binary | std::ios::trunc);
         if (!file)
@@ -280,7 +281,7 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
         if (!file.flush())
             return false;
     }
-    if (std::rename(temp.c_str(), m_path.c_str()) != 0) {
+    if (std::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());
         return false;
     }

@@ -9,7 +9,8 @@
 // line. Lines that are neither a section, a key nor a comment are skipped.
 //
 // Every call reads the file again, so changes made by other programs are
-// seen at once. Text is GBK bytes, passed through unchanged.
+// seen at once. Text is GBK bytes, passed through unchanged; the path is a
+// program path too (GBK, either separator), opened through NativePath.
 
 #include <string>
 #include <string_view>
