@@ -2,6 +2,7 @@
 
 #include "net/Aes.h"
 #include "net/ZipStream.h"
+#include "platform/Files.h"
 
 #include <cstdio>
 #include <cstring>
@@ -255,10 +256,10 @@ int MessageCodec::TransformFile(const std::string& inPath, const std::string& ou
     struct FileCloser {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
-    std::unique_ptr<std::FILE, FileCloser> in(std::fopen(inPath.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> in(std::fopen(platform::NativePath(inPath).c_str(), "rb"));
     if (!in)
         return 0;
-    std::unique_ptr<std::FILE, FileCloser> out(std::fopen(outPath.c_str(), "wb"));
+    std::unique_ptr<std::FILE, FileCloser> out(std::fopen(platform::NativePath(outPath).c_str(), "wb"));
     if (!out)
         return 0;
 

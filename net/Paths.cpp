@@ -32,7 +32,7 @@ void SplitPathParts(const std::string& path, unsigned parts, std::string& out)
 bool PathExists(const std::string& path, bool wantDirectory)
 {
     struct stat info {};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0)
+    if (path.empty() || ::stat(platform::NativePath(path).c_str(), &info) != 0)
         return false;
     return wantDirectory ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode);
 }

@@ -1,5 +1,8 @@
 #include "platform/DirectoryList.h"
 
+#include "platform/Files.h"
+#include "platform/Gbk.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -10,10 +13,11 @@ namespace platform {
 bool ListDirectoryFiles(const std::string& dir, std::vector<std::string>& names)
 {
     names.clear();
-    DIR* handle = ::opendir(dir.empty() ? "." : dir.c_str());
+    const std::string host = dir.empty() ? std::string(".") : NativePath(dir);
+    DIR* handle = ::opendir(host.c_str());
     if (!handle)
         return false;
-    std::string prefix = dir;
+    std::string prefix = host;
     if (!prefix.empty() && prefix.back() != '/')
         prefix += '/';
     while (dirent* entry = ::readdir(handle)) {
@@ -28,7 +32,7 @@ bool ListDirectoryFiles(const std::string& dir, std::vector<std::string>& names)
             regular = ::stat((prefix + name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
         }
         if (regular)
-            names.push_back(std::move(name));
+            names.push_back(Gbk::FromUtf8(name));
     }
     ::closedir(handle);
     std::sort(names.begin(), names.end());

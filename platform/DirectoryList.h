@@ -1,6 +1,7 @@
 #pragma once
-// Listing a directory of the host file system. Names are the bytes the file
-// system holds (GBK on the system's own files); nothing is converted.
+// Listing a directory of the host file system. Like every path of the
+// program, the directory and the names are GBK; the file system's UTF-8
+// names are converted here.
 
 #include <string>
 #include <vector>

@@ -1,5 +1,7 @@
 #include "platform/FtpUpload.h"
 
+#include "platform/Files.h"
+
 #include <curl/curl.h>
 
 #include <cctype>
@@ -69,7 +71,7 @@ bool FtpUpload(const std::string& host, uint16_t port, const std::string& user, 
 
     if (!IsPlainHost(host) || port == 0 || remotePath.empty())
         return false;
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(localFile.c_str(), "rb"));
+    std::unique_ptr<FILE, FileCloser> file(std::fopen(NativePath(localFile).c_str(), "rb"));
     if (!file)
         return false;
     if (std::fseek(file.get(), 0, SEEK_END) != 0)

@@ -60,17 +60,7 @@ std::string AppPath(std::string_view name)
 
 std::string ToHostPath(std::string_view path)
 {
-    std::string out(path);
-    for (size_t i = 0; i < out.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(out[i]);
-        if (platform::Gbk::IsLeadByte(c) && i + 1 < out.size()) {
-            ++i;
-            continue;
-        }
-        if (c == '\\')
-            out[i] = '/';
-    }
-    return out;
+    return platform::NativePath(path);
 }
 
 std::unique_ptr<char[]> ReadWholeFile(std::string_view path, size_t* length)

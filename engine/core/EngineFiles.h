@@ -16,7 +16,8 @@ std::string GetAppDir();
 // GetAppDir() + name.
 std::string AppPath(std::string_view name);
 
-// The path with Windows separators turned into '/'.
+// The program's GBK path as the file system names it: UTF-8, with the
+// Windows separators turned into '/'.
 std::string ToHostPath(std::string_view path);
 
 // The whole file plus a terminating zero; *length gets the file size. Null

@@ -25,7 +25,7 @@ std::string ComposeLine(const char* text)
 void WriteLine(const char* text, const char* mode)
 {
     std::string path = platform::ExecutableDir() + kRunLogName;
-    std::FILE* file = std::fopen(path.c_str(), mode);
+    std::FILE* file = std::fopen(platform::NativePath(path).c_str(), mode);
     if (!file)
         return;
     std::string line = ComposeLine(text);

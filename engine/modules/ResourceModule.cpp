@@ -126,7 +126,7 @@ int ResourceModule::AddDirectory(std::string_view path)
     if (dir.empty() || (dir.back() != '\\' && dir.back() != '/'))
         dir += '\\';
     std::vector<std::string> names;
-    if (!platform::ListDirectoryFiles(ToHostPath(dir), names))
+    if (!platform::ListDirectoryFiles(dir, names))
         return 0;
     int count = 0;
     for (const std::string& name : names) {

@@ -1,3 +1,4 @@
+#include "platform/DirectoryList.h"
 #include "platform/Files.h"
 #include "platform/Gbk.h"
 #include "platform/IniFile.h"
@@ -77,6 +78,12 @@ TEST_F(FileOpenTest, ProgramPathsReachTheFilesTheyName)
 
     EXPECT_TRUE(platform::MakeDirectories(ProgramPath("temp\\a\\")));
     EXPECT_TRUE(fs::is_directory(DiskPath("temp") / "a"));
+
+    // A listing names the files as the program does.
+    std::ofstream(DiskPath(Utf8(u8"牌面.png"))) << "x";
+    std::vector<std::string> names;
+    ASSERT_TRUE(platform::ListDirectoryFiles(ProgramPath(""), names));
+    EXPECT_EQ(names, (std::vector<std::string> { "log.txt", "runo.ini", "牌面.png" }));
 }
 
 class SystemDirectoryTest : public ::testing::Test {

@@ -5,6 +5,7 @@
 #include "engine/core/EngineRunLog.h"
 #include "engine/core/MemoryPool.h"
 #include "engine/core/ZlibCodec.h"
+#include "platform/Gbk.h"
 
 #include <zlib.h>
 
@@ -74,7 +75,7 @@ TEST(EngineFiles, NamesAndExtensions)
         EXPECT_EQ(GetFileBaseName(c.path), c.base);
         EXPECT_EQ(GetFileNameLowerExt(c.path), c.lowerExt);
     }
-    EXPECT_EQ(ToHostPath("a\\b\\\x95\x5C.c"), "a/b/\x95\x5C.c");
+    EXPECT_EQ(ToHostPath("a\\b\\\x95\x5C.c"), "a/b/" + platform::Gbk::ToUtf8("\x95\x5C") + ".c");
 
     struct Lower {
         std::string text;

@@ -5,6 +5,8 @@
 #include "tests/engine/core/TestSupport.h"
 #include "tools/PackWriter.h"
 
+#include "platform/Files.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -27,7 +29,8 @@ class Resources : public ::testing::Test {
 protected:
     void WriteFile(const std::string& name, const std::string& bytes)
     {
-        std::ofstream out(dir.Dir() + name, std::ios::binary);
+        // Names are the program's (GBK); the file system holds them in UTF-8.
+        std::ofstream out(platform::NativePath(dir.Dir() + name), std::ios::binary);
         out << bytes;
     }
     std::string Data(const char* name)
