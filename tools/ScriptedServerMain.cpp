@@ -31,6 +31,7 @@
 //   push 300001 on=201002 text=welcome
 
 #include "platform/Files.h"
+#include "platform/Gbk.h"
 #include "tools/ScriptedServer.h"
 #include "tools/ServerScript.h"
 
@@ -63,7 +64,7 @@ int main(int argc, char** argv)
         return 2;
     }
     std::string text;
-    if (!platform::ReadFile(argv[1], text)) {
+    if (!platform::ReadFile(platform::Gbk::FromUtf8(argv[1]), text)) {
         std::fprintf(stderr, "scripted-server: cannot read %s\n", argv[1]);
         return 2;
     }
