@@ -1,8 +1,11 @@
 #include "frame/core/CGameFrameApp.h"
 
+#include "engine/core/EngineEvent.h"
 #include "engine/objects/RectObject.h"
 #include "frame/core/CGameFrameWnd.h"
 #include "frame/core/GameConnection.h"
+#include "frame/core/GameFrameCalls.h"
+#include "frame/core/WireReader.h"
 #include "net/DailyLog.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
@@ -256,4 +259,299 @@ void CGameFrameApp::RelaunchSelf(const std::string& argument)
 {
     BuildRelaunchLine(); // marks the stored argument as a relaunch
     platform::SpawnProgram(platform::ExecutablePath(), argument.substr(0, 1024));
+}
+
+// ---- the views ------------------------------------------------------------------
+
+platform::WindowHandle CGameFrameApp::GetMainWindowHandle() const
+{
+    return m_mainWindow ? m_mainWindow->GetWindow().Handle() : 0;
+}
+
+engine::RectObject* CGameFrameApp::GetMainView() const
+{
+    return m_mainWindow ? m_mainWindow->GetRootObject() : nullptr;
+}
+
+engine::EngineObject* CGameFrameApp::GetTableView() const
+{
+    engine::RectObject* root = GetMainView();
+    return root ? root->FindObjectByName("MainGame") : nullptr;
+}
+
+engine::EngineObject* CGameFrameApp::GetSystemPane() const
+{
+    engine::RectObject* root = GetMainView();
+    return root ? root->FindObjectByName("SubSystem") : nullptr;
+}
+
+frame::GameFrameCalls* CGameFrameApp::GetMainViewCalls() const
+{
+    return dynamic_cast<frame::GameFrameCalls*>(GetMainView());
+}
+
+frame::TableViewCalls* CGameFrameApp::GetTableViewCalls() const
+{
+    return dynamic_cast<frame::TableViewCalls*>(GetTableView());
+}
+
+namespace {
+
+void SendEvent(engine::EngineObject* object, int code, intptr_t param)
+{
+    if (object)
+        object->OnEvent(engine::EngineEvent(0, code, static_cast<engine::MessageWord>(param), 0));
+}
+
+} // namespace
+
+void CGameFrameApp::SendToSystemPane(int code, intptr_t param) const
+{
+    SendEvent(GetSystemPane(), code, param);
+}
+
+void CGameFrameApp::SendToTableView(int code, intptr_t param) const
+{
+    SendEvent(GetTableView(), code, param);
+}
+
+void CGameFrameApp::SendToSystemPaneChild(const char* name, int code, intptr_t param) const
+{
+    auto* pane = dynamic_cast<engine::GameObject*>(GetSystemPane());
+    SendEvent(pane ? pane->FindObjectByName(name) : nullptr, code, param);
+}
+
+void CGameFrameApp::AddSystemChatLine(const std::string& text) const
+{
+    SendToSystemPane(80000057, reinterpret_cast<intptr_t>(text.c_str()));
+}
+
+void CGameFrameApp::ShowMessageBox(const std::string& text, const frame::BoxEvent* ok,
+    const frame::BoxEvent* cancel, int seconds, uint32_t flags, const std::string& head) const
+{
+    if (frame::GameFrameCalls* view = GetMainViewCalls())
+        view->ShowMessageBox(text, ok, cancel, seconds, flags, head);
+}
+
+void CGameFrameApp::ShowNoticeBox(const std::string& text, int seconds, uint32_t flags, const std::string& head) const
+{
+    if (frame::GameFrameCalls* view = GetMainViewCalls())
+        view->ShowConfirmBox(text, seconds, flags, head);
+}
+
+void CGameFrameApp::ShowResultBox(const std::string& text, const std::string& link, bool signedLink, int seconds,
+    uint32_t flags, const std::string& head, const std::string& okPicture, const std::string& cancelPicture) const
+{
+    if (frame::GameFrameCalls* view = GetMainViewCalls())
+        view->ShowConfirmBoxEx(text, link, signedLink, seconds, flags, head, okPicture, cancelPicture);
+}
+
+// ---- the record store's hooks ---------------------------------------------------
+
+void CGameFrameApp::RefreshAdvertBar()
+{
+    SendToSystemPaneChild("AdvertBar", 80000054);
+}
+
+void CGameFrameApp::RefreshUserList()
+{
+    SendToSystemPaneChild("UserListBar", 80000055);
+}
+
+void CGameFrameApp::RefreshUserListAll()
+{
+    SendToSystemPaneChild("UserListBar", 80000056);
+}
+
+void CGameFrameApp::ShowSelectedPlayerDetail()
+{
+    if (frame::GameFrameCalls* view = GetMainViewCalls())
+        view->ShowSelectedPlayerDetail();
+}
+
+void CGameFrameApp::OnSilverNotice(const uint8_t* data, size_t size)
+{
+    if (frame::GameFrameCalls* view = GetMainViewCalls())
+        view->OnSilverNotice(data, size);
+}
+
+void CGameFrameApp::OnServerText(const uint8_t* data, size_t size)
+{
+    if (frame::GameFrameCalls* view = GetMainViewCalls())
+        view->OnServerText(data, size);
+}
+
+void CGameFrameApp::OnMatchRankingSorted()
+{
+    SendToSystemPane(80000022);
+    SendToTableView(80000022);
+}
+
+int CGameFrameApp::GetDetailPanelUserId() const
+{
+    frame::GameFrameCalls* view = GetMainViewCalls();
+    return view ? view->DetailPanelUserId() : 0;
+}
+
+// ---- enter and match replies ------------------------------------------------------
+
+namespace {
+
+// The enter replies treat an unknown chair (-1) as chair 0.
+void DefaultChair(frame::FrameRecordStore& store)
+{
+    if (store.GetChair() == -1)
+        store.SetOwnChair(0);
+}
+
+} // namespace
+
+void CGameFrameApp::OnEnterReply210200(const uint8_t* data, size_t size)
+{
+    DefaultChair(*this);
+    if (frame::GameFrameCalls* view = GetMainViewCalls())
+        view->OnEnterGameReply(data, size);
+}
+
+void CGameFrameApp::OnEnterReply210210(const uint8_t* data, size_t size)
+{
+    DefaultChair(*this);
+    BeginGame();
+    if (frame::GameFrameCalls* view = GetMainViewCalls())
+        view->OnEnterLookOnReply(data, size);
+}
+
+void CGameFrameApp::OnEnterReply210220(const uint8_t* data, size_t size)
+{
+    DefaultChair(*this);
+    BeginGame();
+    if (frame::GameFrameCalls* view = GetMainViewCalls())
+        view->OnEnterReplyAlt(data, size);
+}
+
+void CGameFrameApp::OnMatchReply210500(const uint8_t* data, size_t size)
+{
+    DefaultChair(*this);
+    // {0 the first 260 bytes of match seat 0, 260 MatchStateBlock (68),
+    // 296 rank points needed for the next level}
+    constexpr size_t kSeatPart = 260;
+    constexpr size_t kNextLevelAt = 296;
+    frame::MatchSeatRecord* seat = GetMatchSeat(0);
+    if (seat && data && size >= kSeatPart + frame::MatchStateBlock::kSize) {
+        std::copy(data, data + kSeatPart, seat->MutableBytes().begin());
+        GetMatchStateBlock().Load(data + kSeatPart, frame::MatchStateBlock::kSize);
+        if (size >= kNextLevelAt + 4)
+            seat->SetNextLevelPoints(frame::LoadLe32(data + kNextLevelAt));
+        if (frame::PlayerRecord* player = GetSeatPlayer(0)) {
+            player->Clear();
+            MatchSeatToPlayer(*player, *seat, 0, GetTableNo());
+        }
+    }
+    if (frame::GameFrameCalls* view = GetMainViewCalls())
+        view->OnMatchEnterReply(data, size);
+}
+
+#define FORWARD_MATCH_REPLY(id, call)                                         \
+    void CGameFrameApp::OnMatchReply##id(const uint8_t* data, size_t size)    \
+    {                                                                         \
+        if (frame::GameFrameCalls* view = GetMainViewCalls())                 \
+            view->call(data, size);                                           \
+    }
+FORWARD_MATCH_REPLY(210521, ShowNotSignedUp)
+FORWARD_MATCH_REPLY(210531, ShowWashout)
+FORWARD_MATCH_REPLY(210534, ShowMatchEnded)
+FORWARD_MATCH_REPLY(210540, ShowMatchLate)
+FORWARD_MATCH_REPLY(210533, ShowMatchStarted)
+FORWARD_MATCH_REPLY(210536, ShowMatchSystemCancel)
+FORWARD_MATCH_REPLY(210537, ShowMatchSelfCancel)
+FORWARD_MATCH_REPLY(210538, ShowWaitSignUpCheck)
+FORWARD_MATCH_REPLY(210539, ShowMatchRejected)
+#undef FORWARD_MATCH_REPLY
+
+void CGameFrameApp::OnMatchReply210530(const std::string& text)
+{
+    ShowWaitText(text, true);
+    PauseAfterFailure(5000);
+    ShowWaitText("", false);
+    if (m_mainWindow)
+        m_mainWindow->GetWindow().PostMessage(platform::kWmClose, 0, 0);
+}
+
+// ---- silver limits and allowances ---------------------------------------------------
+
+namespace {
+
+std::string Format(const char* format, int a, int b, int c)
+{
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, format, a, b, c);
+    return buffer;
+}
+
+} // namespace
+
+void CGameFrameApp::PromptCarryMinSilver(const uint8_t* data, size_t size)
+{
+    const frame::WireReader body(data, size);
+    const int carried = body.Int(8);
+    const int limit = body.Int(12);
+    PromptSafeBoxTransfer("对不起，您的银子不够啦！", "vkf没钱",
+        Format("本房间最少需携带银子%d两\r\n您只携带了%d两\r\n仍少了%d两,是否从保险箱划银？", limit, carried,
+            frame::WrapAdd(limit, -carried)),
+        limit);
+}
+
+void CGameFrameApp::PromptCarryMaxSilver(const uint8_t* data, size_t size)
+{
+    const frame::WireReader body(data, size);
+    const int carried = body.Int(8);
+    const int limit = body.Int(12);
+    PromptSafeBoxTransfer("客官，您的银子也太多了，快去存起来吧！", "vkf财神",
+        Format("本房间最多可携带银子%d两\r\n您携带了%d两\r\n仍超了%d两,是否将银子存入保险箱？", limit, carried,
+            frame::WrapAdd(carried, -limit)),
+        limit);
+}
+
+void CGameFrameApp::PromptSafeBoxTransfer(const std::string& refusal, const std::string& refusalHead,
+    const std::string& question, int limit)
+{
+    if (!IsSafeBoxTransferAllowed()) {
+        ShowNoticeBox(refusal, 10, 0x30, refusalHead);
+        return;
+    }
+    auto* pane = dynamic_cast<engine::GameObject*>(GetSystemPane());
+    engine::EngineObject* input = pane ? pane->FindObjectByName("InputBar") : nullptr;
+    if (!input)
+        return;
+    // OK asks the input bar to move the limit between safe box and game.
+    const frame::BoxEvent ok { static_cast<uint32_t>(input->GetId()), 80000076, limit, 0 };
+    ShowMessageBox(question, &ok, nullptr, 10, 0x35, "vkf财神");
+}
+
+namespace {
+
+std::string ChatLine(const std::string& text)
+{
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer, " <z=qh系统通知> <c=255>%s\r\n", text.c_str());
+    return buffer;
+}
+
+} // namespace
+
+void CGameFrameApp::OnAllowanceConfigReply(bool ok, const std::string& text, int, const uint8_t*)
+{
+    if (!ok)
+        AddSystemChatLine(ChatLine(text.empty() ? "获取低保活动配置失败!" : text));
+}
+
+void CGameFrameApp::OnAllowanceReply(bool ok, const std::string& text, int, int, int amount)
+{
+    if (ok) {
+        char buffer[256];
+        std::snprintf(buffer, sizeof buffer, "已赠送银子%d两到%s中!", amount, "游戏");
+        ShowMessageBox(buffer, nullptr, nullptr, 10, 0x34, "vkf财神");
+        return;
+    }
+    AddSystemChatLine(ChatLine(text.empty() ? "领取银子失败!" : text));
 }

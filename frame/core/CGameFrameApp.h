@@ -15,12 +15,20 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 namespace engine {
 class COrbitVaneWnd;
+class EngineObject;
 class RectObject;
 } // namespace engine
+
+namespace frame {
+class GameFrameCalls;
+class TableViewCalls;
+struct BoxEvent;
+} // namespace frame
 
 class GameConnection;
 
@@ -59,10 +67,63 @@ public:
     virtual int FilterChatText(const std::string& /*text*/) { return 0; }
     virtual void GetCurrentTableView() { }
 
-    // ---- the main window ---------------------------------------------
+    // ---- the main window and its views -------------------------------
     virtual bool CreateMainWindow();
     virtual std::unique_ptr<engine::RectObject> CreateMainView();
     engine::COrbitVaneWnd* GetMainWindow() const { return m_mainWindow.get(); }
+    platform::WindowHandle GetMainWindowHandle() const;
+    // The main window's root object, its "MainGame" child and its
+    // "SubSystem" child; null while there is no main window.
+    virtual engine::RectObject* GetMainView() const;
+    virtual engine::EngineObject* GetTableView() const;
+    virtual engine::EngineObject* GetSystemPane() const;
+    // What the core asks of the main view and the table view; null when
+    // the view is missing or does not answer to it.
+    frame::GameFrameCalls* GetMainViewCalls() const;
+    frame::TableViewCalls* GetTableViewCalls() const;
+    // Engine event {0, code, param, 0} to the system pane, the table view,
+    // or a named child of the system pane; nothing when it is missing.
+    void SendToSystemPane(int code, intptr_t param = 0) const;
+    void SendToTableView(int code, intptr_t param = 0) const;
+    void SendToSystemPaneChild(const char* name, int code, intptr_t param = 0) const;
+
+    // ---- boxes and chat lines of the main view -------------------------
+    // A marked-up line in the chat view (nothing without a system pane).
+    void AddSystemChatLine(const std::string& text) const;
+    void ShowMessageBox(const std::string& text, const frame::BoxEvent* ok, const frame::BoxEvent* cancel,
+        int seconds, uint32_t flags, const std::string& head) const;
+    void ShowNoticeBox(const std::string& text, int seconds, uint32_t flags, const std::string& head) const;
+    void ShowResultBox(const std::string& text, const std::string& link, bool signedLink, int seconds,
+        uint32_t flags, const std::string& head, const std::string& okPicture,
+        const std::string& cancelPicture) const;
+
+    // ---- enter and match replies (the body as received) ---------------
+    virtual void OnEnterReply210200(const uint8_t* data, size_t size);
+    virtual void OnEnterReply210210(const uint8_t* data, size_t size);
+    virtual void OnEnterReply210220(const uint8_t* data, size_t size);
+    virtual void OnMatchReply210500(const uint8_t* data, size_t size);
+    virtual void OnMatchReply210521(const uint8_t* data, size_t size);
+    virtual void OnMatchReply210531(const uint8_t* data, size_t size);
+    virtual void OnMatchReply210534(const uint8_t* data, size_t size);
+    virtual void OnMatchReply210540(const uint8_t* data, size_t size);
+    virtual void OnMatchReply210533(const uint8_t* data, size_t size);
+    virtual void OnMatchReply210536(const uint8_t* data, size_t size);
+    virtual void OnMatchReply210537(const uint8_t* data, size_t size);
+    virtual void OnMatchReply210538(const uint8_t* data, size_t size);
+    virtual void OnMatchReply210539(const uint8_t* data, size_t size);
+    virtual void OnMatchReply210530(const std::string& text);
+    // Silver limits of replies 210541 / 210542 ({8 carried, 12 limit}).
+    virtual void PromptCarryMinSilver(const uint8_t* data, size_t size);
+    virtual void PromptCarryMaxSilver(const uint8_t* data, size_t size);
+    // Low-income allowance replies.
+    virtual void OnAllowanceConfigReply(bool ok, const std::string& text, int value, const uint8_t* config);
+    virtual void OnAllowanceReply(bool ok, const std::string& text, int value, int kind, int amount);
+    // Buffers the derived layers own for the enter replies' data; null
+    // (nothing is kept) in the frame alone.
+    virtual std::span<uint8_t> GetEnterDataBuffer() { return {}; }
+    virtual std::span<uint8_t> GetLookOnDataBuffer() { return {}; }
+    // The extra word of the enter record.
+    virtual int GetEnterExtra() const { return 0; }
 
     // ---- start-up and connection -------------------------------------
     virtual int ConnectServer();
@@ -116,6 +177,20 @@ public:
     uint32_t GetColorPlayerViewText() const { return m_colors[5]; }
     uint32_t GetColorTitleText() const { return m_colors[6]; }
 
+    // ---- the record store's hooks, answered through the views ---------
+    void RefreshAdvertBar() override;
+    void RefreshUserList() override;
+    void RefreshUserListAll() override;
+    void ShowSelectedPlayerDetail() override;
+    void OnSilverNotice(const uint8_t* data, size_t size) override;
+    void OnServerText(const uint8_t* data, size_t size) override;
+    void OnMatchRankingSorted() override;
+    int GetDetailPanelUserId() const override;
+
+    // The lost-while-playing flag (the close notice's type).
+    bool IsLostWhilePlaying() const { return m_lostWhilePlaying; }
+    void SetLostWhilePlaying(bool lost) { m_lostWhilePlaying = lost; }
+
 protected:
     bool InitInstance() override;
     int ExitInstance() override;
@@ -126,6 +201,8 @@ protected:
 
 private:
     void ReadCommColors();
+    void PromptSafeBoxTransfer(const std::string& refusal, const std::string& refusalHead,
+        const std::string& question, int limit);
 
     std::unique_ptr<frame::FramePaths> m_paths;
     std::string m_skinIniPath;
