@@ -813,6 +813,23 @@ TEST_F(FrameRequestsTest, ARequestThatOnlySendsFailsWhenNothingWentOut)
     EXPECT_EQ(Connection().SendPulse(), 0);
 }
 
+TEST_F(FrameRequestsTest, LeavingTheTableAndClosingTellsTheServerFirst)
+{
+    App().LeaveTableAndClose();
+    EXPECT_EQ(LastBody(201120, 1),
+        Expect(96)
+            .Int(0, kUser)
+            .Int(4, kRoom)
+            .Int(8, kTable)
+            .Int(12, kChair)
+            .Int(20, kTable)
+            .Int(24, kChair)
+            .Int(28, kUser)
+            .Text(32, kMachine)
+            .Bytes());
+    EXPECT_FALSE(Connection().IsConnected());
+}
+
 // ---- chat -------------------------------------------------------------------------------
 
 TEST_F(FrameRequestsTest, ChatTextIsCutTo61BytesOnACharacterBoundary)
