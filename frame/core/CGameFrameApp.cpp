@@ -154,7 +154,8 @@ void CGameFrameApp::CloseConnection()
 
 void CGameFrameApp::LeaveTableAndClose()
 {
-    // The leave request comes with the frame's requests; the link closes.
+    if (GameConnection* connection = GetConnection())
+        connection->LeaveTable(GetUserId(), GetChair());
     CloseConnection();
 }
 

@@ -173,10 +173,7 @@ int GameConnection::Request(std::string& errorText, uint32_t requestId, const ui
     if (!wait)
         return 1;
 
-    const uint32_t elapsed = platform::TickMs() - start;
-    ++m_roundTrips.count;
-    m_roundTrips.totalMs += elapsed;
-    m_roundTrips.maxMs = std::max(m_roundTrips.maxMs, elapsed);
+    RecordRoundTrip(platform::TickMs() - start);
 
     reply.code = answer.messageId;
     reply.length = answer.bodyLength;
