@@ -7,11 +7,11 @@
 
 #include <SDL.h>
 
+#include <poll.h>
+
 #include <algorithm>
-#include <chrono>
-#include <thread>
 #include <optional>
-#include <string_view>
+#include <utility>
 
 namespace platform {
 
@@ -20,24 +20,56 @@ namespace {
 // A quit asked for on a thread without a message queue.
 thread_local std::optional<int> t_quit;
 
-// While the thread's own queue may receive posts that do not wake SDL, the
-// loop looks at it at least this often.
-constexpr int kThreadQueuePollMs = 5;
+// The last PumpOnce ended with SDL's pump, after its wait: the next one
+// need not pump again before it sleeps, since the wait itself looks at the
+// driver's connection. One pump a wake is what an idle window costs.
+thread_local bool t_pumpedLast = false;
 
-// Whether the video driver has a wait of its own for its events; the
-// headless drivers have none and SDL then polls every millisecond.
-bool VideoDriverCanWait()
+// A video driver with events but no descriptor to sleep on is looked at
+// this often.
+constexpr int kDriverPollMs = 5;
+// With nothing at all that could wake the thread (no windows, no queue),
+// a wait without limit still returns after this pause.
+constexpr int kIdlePauseMs = 5;
+
+int Earlier(int waitMs, int otherMs)
 {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driver)
-        return false;
-    std::string_view name(driver);
-    return name != "offscreen" && name != "dummy";
+    if (waitMs < 0)
+        return otherMs;
+    return otherMs < 0 ? waitMs : std::min(waitMs, otherMs);
+}
+
+// Sleeps until a post from another thread, an event from the window
+// system or a message on the thread's queue arrives, or waitMs passes
+// (kInfinite: no limit).
+void Sleep(int waitMs)
+{
+    pollfd fds[3] {};
+    nfds_t count = 0;
+    int wakeIndex = -1;
+    if (SdlVideo::ActiveOnThisThread()) {
+        // Events already on SDL's queue or read into the driver's own
+        // would not make any descriptor readable.
+        if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || SdlVideo::EventsAlreadyRead())
+            return;
+        wakeIndex = static_cast<int>(count);
+        fds[count++] = { SdlVideo::WakeFd(), POLLIN, 0 };
+        if (const int fd = SdlVideo::EventFd(); fd >= 0)
+            fds[count++] = { fd, POLLIN, 0 };
+        else if (SdlVideo::EventsNeedPolling())
+            waitMs = Earlier(waitMs, kDriverPollMs);
+    }
+    if (MessageQueue* queue = MessageQueue::Current())
+        fds[count++] = { queue->WakeFd(), POLLIN, 0 };
+    if (count == 0)
+        waitMs = Earlier(waitMs, kIdlePauseMs);
+    if (poll(fds, count, waitMs) > 0 && wakeIndex >= 0 && fds[wakeIndex].revents != 0)
+        SdlVideo::TakeWake();
 }
 
 } // namespace
 
-bool MessageLoop::Turn(bool& did, int& exitCode)
+bool MessageLoop::Turn(bool pumpSdl, bool& did, int& exitCode)
 {
     if (t_quit) {
         exitCode = *t_quit;
@@ -47,7 +79,8 @@ bool MessageLoop::Turn(bool& did, int& exitCode)
     if (SdlVideo::ActiveOnThisThread()) {
         SdlVideo::RearmWake();
         // One pump per turn: SDL_PollEvent would pump again for every event.
-        SDL_PumpEvents();
+        if (pumpSdl)
+            SDL_PumpEvents();
         SDL_Event event;
         while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
             did |= Window::DispatchSdlEvent(event);
@@ -85,7 +118,10 @@ bool MessageLoop::PumpOnce(int waitMs, int* exitCode)
 {
     int code = 0;
     bool did = false;
-    if (!Turn(did, code)) {
+    // Without a pump here, input can wait at most until the next call: a
+    // turn that finds work returns before it pumps, and the next one pumps.
+    const bool pumped = std::exchange(t_pumpedLast, false);
+    if (!Turn(waitMs == 0 || !pumped, did, code)) {
         if (exitCode)
             *exitCode = code;
         return false;
@@ -94,36 +130,16 @@ bool MessageLoop::PumpOnce(int waitMs, int* exitCode)
         return true;
 
     int wait = waitMs;
-    if (SdlVideo::ActiveOnThisThread()) {
-        int timer = Window::MsUntilNextTimer();
-        if (timer >= 0)
-            wait = wait < 0 ? timer : std::min(wait, timer);
-    }
-    if (MessageQueue::Current())
-        wait = wait < 0 ? kThreadQueuePollMs : std::min(wait, kThreadQueuePollMs);
-    if (wait != 0) {
-        if (SdlVideo::ActiveOnThisThread() && VideoDriverCanWait()) {
-            SDL_Event event;
-            if (SDL_WaitEventTimeout(&event, wait))
-                Window::DispatchSdlEvent(event);
-        } else if (SdlVideo::ActiveOnThisThread()) {
-            // A driver without a real wait (offscreen, dummy) would make SDL
-            // poll every millisecond; nothing but our own posts and timers
-            // brings work there, so sleep until the next one is due, looking
-            // again at least every few milliseconds for posts from elsewhere.
-            int pause = wait < 0 ? kThreadQueuePollMs : std::min(wait, kThreadQueuePollMs);
-            std::this_thread::sleep_for(std::chrono::milliseconds(pause));
-        } else {
-            // No windows: only the thread queue (or nothing at all) can
-            // bring work, and it is looked at again after the pause.
-            std::this_thread::sleep_for(std::chrono::milliseconds(wait > 0 ? wait : kThreadQueuePollMs));
-        }
-    }
-    if (!Turn(did, code)) {
+    if (SdlVideo::ActiveOnThisThread())
+        wait = Earlier(wait, Window::MsUntilNextTimer());
+    if (wait != 0)
+        Sleep(wait);
+    if (!Turn(true, did, code)) {
         if (exitCode)
             *exitCode = code;
         return false;
     }
+    t_pumpedLast = SdlVideo::ActiveOnThisThread();
     return true;
 }
 

@@ -32,8 +32,9 @@ public:
     static void Quit(int exitCode);
 
 private:
-    // Handles what is ready; false when the quit message was taken.
-    static bool Turn(bool& did, int& exitCode);
+    // Handles what is ready, first running SDL's pump when pumpSdl; false
+    // when the quit message was taken.
+    static bool Turn(bool pumpSdl, bool& did, int& exitCode);
 };
 
 } // namespace platform

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+struct SDL_Window;
+
 namespace platform {
 
 class SdlVideo {
@@ -24,11 +26,27 @@ public:
     // Wakes the user-interface loop from any thread; repeated wakes before
     // the loop runs collapse into one.
     static void Wake();
-    // True for the event Wake pushes (the loop then only notes the wake).
-    static bool IsWakeEvent(uint32_t sdlEventType);
     // Called by the loop before it looks at the queues: a wake asked for
-    // after this pushes a new event even if an earlier one was lost.
+    // after this signals WakeFd again even if an earlier one was taken.
     static void RearmWake();
+    // Readable after Wake (-1 while video is not running); the loop sleeps
+    // on it and calls TakeWake once it has seen it readable.
+    static int WakeFd();
+    static void TakeWake();
+
+    // Told of each window the layer creates: the first one shows which
+    // connection the driver's events arrive on.
+    static void NoteWindow(SDL_Window* window);
+    // The descriptor the driver's events arrive on (the X connection), -1
+    // for drivers without one.
+    static int EventFd();
+    // A driver with events of its own but no EventFd: the loop must look at
+    // it every few milliseconds instead of sleeping on a descriptor.
+    static bool EventsNeedPolling();
+    // Before the loop sleeps on EventFd: sends requests still buffered and
+    // tells whether events were already read off the connection (they would
+    // never make EventFd readable), in which case it must not sleep.
+    static bool EventsAlreadyRead();
 };
 
 } // namespace platform

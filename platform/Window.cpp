@@ -104,6 +104,7 @@ bool Window::Create(std::string_view title, int width, int height, uint32_t styl
         SdlVideo::Release();
         return false;
     }
+    SdlVideo::NoteWindow(m_sdl);
     m_width = width;
     m_height = height;
     m_shared = std::make_shared<Shared>();
@@ -627,8 +628,6 @@ void Window::HandleSdlEvent(const SDL_Event& event)
 
 bool Window::DispatchSdlEvent(const SDL_Event& event)
 {
-    if (SdlVideo::IsWakeEvent(event.type))
-        return false;
     uint32_t id = 0;
     switch (event.type) {
     case SDL_WINDOWEVENT: id = event.window.windowID; break;

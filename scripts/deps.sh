@@ -11,7 +11,7 @@ PACKAGES=(
   # libraries the system calls
   zlib1g-dev
   # platform layer: window, input, fonts, text conversion
-  libsdl2-dev libfreetype-dev libfontconfig-dev fonts-wqy-zenhei
+  libsdl2-dev libx11-dev libfreetype-dev libfontconfig-dev fonts-wqy-zenhei
   # audio: MIDI synthesis with a General MIDI soundfont, streams from memory
   libfluidsynth-dev timgm6mb-soundfont libsdl2-mixer-dev
   # picture decoding (bmp, gif with its frames, jpg, png, ico, tif, tga, pcx)
