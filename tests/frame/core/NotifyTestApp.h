@@ -57,6 +57,8 @@ public:
         m_log.push_back("result " + std::to_string(seconds) + " " + Hex(flags) + " " + head + "|" + text + "|" + link
             + "|" + std::to_string(signedLink) + "|" + okPicture + "|" + cancelPicture);
     }
+    // The engine object's board of the same name stays visible beside it.
+    using engine::GameObject::ShowSystemBoard;
     void ShowSystemBoard(const std::string& text, uint32_t colour, int size) override
     {
         m_log.push_back("board " + Hex(colour) + " " + std::to_string(size) + "|" + text);
