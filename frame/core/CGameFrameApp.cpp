@@ -5,6 +5,7 @@
 #include "frame/core/CGameFrameWnd.h"
 #include "frame/core/GameConnection.h"
 #include "frame/core/GameFrameCalls.h"
+#include "frame/core/GameState.h"
 #include "frame/core/WireReader.h"
 #include "net/DailyLog.h"
 #include "platform/Files.h"
@@ -555,4 +556,20 @@ void CGameFrameApp::OnAllowanceReply(bool ok, const std::string& text, int, int,
         return;
     }
     AddSystemChatLine(ChatLine(text.empty() ? "领取银子失败!" : text));
+}
+
+// ---- what the notification handler needs ------------------------------------------
+
+int CGameFrameApp::GetExitRequestCount() const
+{
+    // The hook is not const for the layers that implement it; asking for
+    // the state changes nothing.
+    const GameState* state = const_cast<CGameFrameApp*>(this)->GetGameState();
+    return state ? state->GetExitRequestCount() : 0;
+}
+
+void CGameFrameApp::SetAdvertText(std::string_view text)
+{
+    constexpr size_t kAdvertTextMax = 255;
+    m_advertText = frame::GbkCut(text, kAdvertTextMax);
 }

@@ -17,6 +17,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace engine {
 class COrbitVaneWnd;
@@ -31,6 +32,8 @@ struct BoxEvent;
 } // namespace frame
 
 class GameConnection;
+class GameNotifyHandler;
+class GameState;
 
 // Why a start ended before the table.
 enum class StartFailure {
@@ -60,8 +63,8 @@ public:
 
     // ---- hooks of the derived layers ------------------------------------
     virtual GameConnection* GetConnection() { return nullptr; }
-    virtual void* GetNotifyHandler() { return nullptr; }
-    virtual void* GetGameState() { return nullptr; }
+    virtual GameNotifyHandler* GetNotifyHandler() { return nullptr; }
+    virtual GameState* GetGameState() { return nullptr; }
     virtual void PlayGameSound(int /*soundId*/, int /*flags*/) { }
     virtual int IsSoundOn() const { return 0; }
     virtual int FilterChatText(const std::string& /*text*/) { return 0; }
@@ -191,6 +194,22 @@ public:
     bool IsLostWhilePlaying() const { return m_lostWhilePlaying; }
     void SetLostWhilePlaying(bool lost) { m_lostWhilePlaying = lost; }
 
+    // ---- what the notification handler needs --------------------------
+    // The game state's exit-request count; 0 without a game state.
+    int GetExitRequestCount() const override;
+    // The frame window's table-active flag: set from the start, cleared
+    // when the server aborts the game; a table that is no longer active
+    // ignores the lobby's leave message and is not closed by the window.
+    bool IsTableActive() const { return m_tableActive; }
+    void SetTableActive(bool active) { m_tableActive = active; }
+    // Posts a message to the lobby window; false when it could not be
+    // posted (the frame alone has no lobby exchange).
+    virtual bool PostToHall(uint32_t /*message*/, uintptr_t /*wParam*/, intptr_t /*lParam*/) { return false; }
+    // The last advertisement text of the server (at most 255 bytes, cut on
+    // a character boundary).
+    const std::string& GetAdvertText() const { return m_advertText; }
+    void SetAdvertText(std::string_view text);
+
 protected:
     bool InitInstance() override;
     int ExitInstance() override;
@@ -211,6 +230,8 @@ private:
     bool m_inGame = false;
     bool m_restartPending = false;
     bool m_lostWhilePlaying = false;
+    bool m_tableActive = true;
+    std::string m_advertText;
     int m_newerMajor = 0;
     int m_newerMinor = 0;
     StartFailure m_startFailure = StartFailure::kNone;
