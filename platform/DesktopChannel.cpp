@@ -403,9 +403,10 @@ bool DesktopChannel::SendCopyData(WindowHandle window, WindowHandle sender, uint
 // ---- the registration: listening for one window ------------------------
 
 DesktopRegistration::DesktopRegistration(const DesktopChannel& channel, std::string_view className,
-    WindowHandle window)
+    WindowHandle window, PostFilter acceptPost)
     : m_window(window)
     , m_toWindow(true)
+    , m_acceptPost(std::move(acceptPost))
 {
     Listen(channel, className);
 }
@@ -525,10 +526,12 @@ void DesktopRegistration::Deliver(const uint8_t* header, std::span<const uint8_t
         const uint32_t message = GetLe32(header + 12);
         const auto wParam = static_cast<uintptr_t>(first);
         const auto lParam = static_cast<intptr_t>(static_cast<int64_t>(second));
-        if (m_toWindow)
-            platform::PostMessage(m_window, message, wParam, lParam);
-        else if (m_onPost)
+        if (m_toWindow) {
+            if (message != kWmCopyData && m_acceptPost && m_acceptPost(message))
+                platform::PostMessage(m_window, message, wParam, lParam);
+        } else if (m_onPost) {
             m_onPost(message, wParam, lParam);
+        }
         return;
     }
     const CopyDataRecord record { static_cast<uintptr_t>(second), payload.data(), payload.size() };

@@ -109,13 +109,18 @@ class DesktopRegistration {
 public:
     using PostHandler = std::function<void(uint32_t message, uintptr_t wParam, intptr_t lParam)>;
     using CopyDataHandler = std::function<intptr_t(WindowHandle sender, const CopyDataRecord& record)>;
+    using PostFilter = std::function<bool(uint32_t message)>;
 
-    // For a window of this process (Window.h): posts go to its queue with
-    // PostMessage; a copied record is sent to it as kWmCopyData (wParam =
-    // sender, lParam = the CopyDataRecord) with SendMessageTimeout, and a
-    // record the window's loop has not taken when the sender stops waiting
-    // is withdrawn unhandled.
-    DesktopRegistration(const DesktopChannel& channel, std::string_view className, WindowHandle window);
+    // For a window of this process (Window.h): a copied record is sent to
+    // it as kWmCopyData (wParam = sender, lParam = the CopyDataRecord) with
+    // SendMessageTimeout, and a record the window's loop has not taken when
+    // the sender stops waiting is withdrawn unhandled. Posts go to its
+    // queue with PostMessage, but only the messages acceptPost agrees to
+    // (none without it; never kWmCopyData): another process sends numbers
+    // only, and a message of the window's own whose parameters carry
+    // addresses must never come from outside.
+    DesktopRegistration(const DesktopChannel& channel, std::string_view className, WindowHandle window,
+        PostFilter acceptPost = nullptr);
     // For a window without a platform window (a handle taken from
     // HandleSpace): the handlers run on the listener thread. A copy-data
     // handler that is absent answers "not handled".
@@ -140,6 +145,7 @@ private:
 
     WindowHandle m_window = 0;
     bool m_toWindow = false;
+    PostFilter m_acceptPost;
     PostHandler m_onPost;
     CopyDataHandler m_onCopyData;
     std::string m_path;

@@ -554,13 +554,13 @@ protected:
                     { record->bytes, record->bytes + record->size } });
                 return static_cast<intptr_t>(record->size) * -3;
             }
-            if (message == kTestMessage)
-                m_posts.push_back({ message, wParam, lParam });
+            m_posts.push_back({ message, wParam, lParam });
             return 0;
         });
         if (!m_window.Create("desktop", 64, 64))
             GTEST_SKIP() << "no video driver";
-        m_registration = std::make_unique<DesktopRegistration>(m_channel, "KbZnFrame", m_window.Handle());
+        m_registration = std::make_unique<DesktopRegistration>(
+            m_channel, "KbZnFrame", m_window.Handle(), [](uint32_t m) { return m == kTestMessage || m == kWmCopyData; });
         ASSERT_TRUE(m_registration->IsListening());
     }
     void TearDown() override
@@ -585,9 +585,17 @@ protected:
 
 TEST_F(DesktopWindowTest, PostsAndCopiesReachTheWindowsHandler)
 {
+    // Only the messages the window takes from outside reach it: a posted
+    // copy-data message would hand its handler an address from another
+    // process, even though the filter lets it through.
+    for (uint32_t refused : { kWmCopyData, kWmClose, kTestMessage + 1 })
+        ASSERT_TRUE(m_channel.PostToWindow(m_window.Handle(), refused, 1, 0x1234));
     ASSERT_TRUE(m_channel.PostToWindow(m_window.Handle(), kTestMessage, 17, -18));
     PumpUntil([&] { return !m_posts.empty(); });
     ASSERT_EQ(m_posts.size(), 1u);
+    EXPECT_TRUE(m_copies.empty());
+    EXPECT_TRUE(m_window.IsCreated());
+    EXPECT_EQ(m_posts[0].message, kTestMessage);
     EXPECT_EQ(m_posts[0].wParam, 17u);
     EXPECT_EQ(m_posts[0].lParam, -18);
 
@@ -622,7 +630,8 @@ TEST_F(DesktopWindowTest, ARecordTheLoopDoesNotTakeInTimeIsNeverHandled)
     for (int i = 0; i < 20; ++i)
         MessageLoop::PumpOnce(5);
     EXPECT_TRUE(m_copies.empty());
-    EXPECT_EQ(m_posts.size(), 1u);
+    ASSERT_EQ(m_posts.size(), 1u);
+    EXPECT_EQ(m_posts[0].message, kTestMessage);
 }
 
 } // namespace
