@@ -10,6 +10,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # libraries the system calls
   zlib1g-dev
+  libjpeg62-turbo-dev
   # platform layer: window, input, fonts, text conversion
   libsdl2-dev libx11-dev libfreetype-dev libfontconfig-dev fonts-wqy-zenhei
   # audio: MIDI synthesis with a General MIDI soundfont, streams from memory
