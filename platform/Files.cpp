@@ -144,7 +144,14 @@ bool ReadFile(const std::string& path, std::string& out)
     std::ifstream in(NativePath(path), std::ios::binary);
     if (!in)
         return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // A directory opens but cannot be read; the stream buffer reports that
+    // read error by throwing.
+    try {
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        out = std::move(bytes);
+    } catch (const std::ios_base::failure&) {
+        return false;
+    }
     return true;
 }
 

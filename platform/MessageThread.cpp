@@ -2,6 +2,8 @@
 
 #include "platform/Event.h"
 
+#include <SDL.h>
+
 #include <chrono>
 #include <system_error>
 
@@ -35,6 +37,9 @@ bool MessageThread::Start(Body body)
                 if (queue.Valid())
                     code = body(queue);
             }
+            // SDL keeps per-thread state (its error text) for any thread
+            // that called it, and frees it only for threads it made itself.
+            SDL_TLSCleanup();
             std::lock_guard inner(m_lock);
             m_exitCode = code;
             m_finished = true;

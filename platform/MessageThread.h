@@ -15,7 +15,8 @@ namespace platform {
 class MessageThread {
 public:
     // The body runs on the new thread with that thread's queue; its result
-    // is the exit code. Messages still queued when it returns are disposed.
+    // is the exit code. Messages still queued when it returns are disposed,
+    // and what the platform's libraries kept for the thread is freed.
     using Body = std::function<int(MessageQueue&)>;
 
     MessageThread() = default;

@@ -4,6 +4,7 @@
 #include "platform/Gbk.h"
 
 #include <cstdio>
+#include <poll.h>
 #include <vector>
 
 namespace {
@@ -107,34 +108,53 @@ int CGameCommThread::Run(const WaitDisplayFactory& factory, platform::MessageQue
         display = std::make_unique<StderrWaitDisplay>();
     platform::WindowHandle target = 0;
 
-    platform::Message message;
-    while (queue.Get(message)) {
-        switch (message.message) {
-        case WM_COMM_SETTARGET:
-            target = static_cast<platform::WindowHandle>(message.wParam);
-            break;
-        case WM_COMM_QUIT:
-            display->Hide();
-            return 0;
-        case net::WM_NETMSG:
-            // The frame window frees what it receives; a message for a window
-            // that is gone (or not yet known) is freed here.
-            if (!target || !platform::PostMessage(target, net::WM_NETMSG, message.wParam, message.lParam, DisposeNetPost))
-                DisposeNetPost(message);
-            break;
-        case WM_COMM_WAITTEXT:
-            if (message.wParam) {
-                const std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(message.wParam));
-                display->ShowText(*text, static_cast<int>(message.lParam));
-            } else {
+    for (;;) {
+        platform::Message message;
+        while (queue.Peek(message, platform::PeekMode::kRemove)) {
+            switch (message.message) {
+            case platform::kQuitMessage:
+                return 0;
+            case WM_COMM_SETTARGET:
+                target = static_cast<platform::WindowHandle>(message.wParam);
+                break;
+            case WM_COMM_QUIT:
                 display->Hide();
+                return 0;
+            case net::WM_NETMSG:
+                // The frame window frees what it receives; a message for a
+                // window that is gone (or not yet known) is freed here.
+                if (!target
+                    || !platform::PostMessage(target, net::WM_NETMSG, message.wParam, message.lParam, DisposeNetPost))
+                    DisposeNetPost(message);
+                break;
+            case WM_COMM_WAITTEXT:
+                if (message.wParam) {
+                    const std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(message.wParam));
+                    display->ShowText(*text, static_cast<int>(message.lParam));
+                } else {
+                    display->Hide();
+                }
+                break;
+            default:
+                if (message.disposer)
+                    message.disposer(message);
+                break;
             }
-            break;
-        default:
-            if (message.disposer)
-                message.disposer(message);
-            break;
         }
+        WaitForWork(queue, *display);
+        display->OnWake();
     }
-    return 0;
+}
+
+void CGameCommThread::WaitForWork(const platform::MessageQueue& queue, WaitTextDisplay& display)
+{
+    std::vector<int> fds;
+    display.AddEventFds(fds);
+    std::vector<pollfd> watched;
+    watched.push_back({ queue.WakeFd(), POLLIN, 0 });
+    for (int fd : fds)
+        if (fd >= 0)
+            watched.push_back({ fd, POLLIN, 0 });
+    // Interrupted waits simply end early: the loop looks at everything again.
+    poll(watched.data(), watched.size(), display.NextWakeMs());
 }

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 // Thread messages of the communication thread.
 constexpr uint32_t WM_COMM_SETTARGET = 0x854D; // wParam: frame window handle
@@ -26,11 +27,22 @@ constexpr uint32_t WM_COMM_WAITTEXT = 0x8550; // wParam: heap std::string or 0 (
 
 // What shows the wait texts. Made, used and destroyed on the communication
 // thread only. seconds > 0 hides the text by itself after that time.
+//
+// Between messages the thread waits on its queue and on the display's own
+// descriptors (a display connection, say) for at most NextWakeMs, then calls
+// OnWake, where the display runs its timers and reads its events. A display
+// without timers or descriptors keeps the defaults.
 class WaitTextDisplay {
 public:
     virtual ~WaitTextDisplay() = default;
     virtual void ShowText(const std::string& text, int seconds) = 0;
     virtual void Hide() = 0;
+    // Appends the descriptors whose readability should wake the thread.
+    virtual void AddEventFds(std::vector<int>& /*fds*/) { }
+    // Milliseconds until the display wants OnWake although nothing arrived:
+    // 0 at once, -1 not before something arrives.
+    virtual int NextWakeMs() { return -1; }
+    virtual void OnWake() { }
 };
 
 // Called on the communication thread when it starts.
@@ -66,6 +78,9 @@ public:
 
 private:
     static int Run(const WaitDisplayFactory& factory, platform::MessageQueue& queue);
+    // Sleeps until a message is queued, a descriptor of the display is
+    // readable or its next timer is due.
+    static void WaitForWork(const platform::MessageQueue& queue, WaitTextDisplay& display);
 
     WaitDisplayFactory m_factory;
     std::unique_ptr<platform::MessageThread> m_thread;

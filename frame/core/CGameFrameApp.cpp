@@ -6,6 +6,7 @@
 #include "frame/core/GameConnection.h"
 #include "frame/core/GameFrameCalls.h"
 #include "frame/core/GameState.h"
+#include "frame/core/WaitDialog.h"
 #include "frame/core/WireReader.h"
 #include "net/DailyLog.h"
 #include "platform/Files.h"
@@ -207,7 +208,9 @@ bool CGameFrameApp::StartCommThread()
 {
     if (m_commThread)
         return true;
-    auto thread = std::make_unique<CGameCommThread>(m_waitDisplayFactory);
+    // The wait dialog over the skin unless another display was asked for.
+    auto thread = std::make_unique<CGameCommThread>(
+        m_waitDisplayFactory ? m_waitDisplayFactory : MakeWaitDialogFactory(m_skinIniPath));
     if (!thread->Start()) {
         platform::MessageBox(nullptr, "通讯线程创建失败。", GetGameName(), platform::kMbOk | platform::kMbIconHand);
         return false;

@@ -141,7 +141,7 @@ public:
     void ShowWaitText(const std::string& text, bool show);
     void ShowWaitTextTimed(const std::string& text, int seconds);
     // Where the communication thread shows its texts (set before start-up;
-    // the default writes them to the standard error stream).
+    // the default is the wait dialog over the skin).
     void SetWaitDisplayFactory(WaitDisplayFactory factory) { m_waitDisplayFactory = std::move(factory); }
     // The user-interface thread's pauses after a failure (a test makes them
     // short).

@@ -86,6 +86,17 @@ TEST_F(FileOpenTest, ProgramPathsReachTheFilesTheyName)
     EXPECT_EQ(names, (std::vector<std::string> { "log.txt", "runo.ini", "牌面.png" }));
 }
 
+// A path that names a directory (a skin key left empty names the skin's own
+// directory) or nothing reads as no file, also through the INI functions.
+TEST_F(FileOpenTest, ADirectoryOrAMissingFileIsNotRead)
+{
+    for (const std::string& path : { ProgramPath(""), m_dir, ProgramPath("none.txt") }) {
+        std::string text = "kept";
+        EXPECT_FALSE(platform::ReadFile(path, text)) << path;
+        EXPECT_EQ(platform::IniFile(path).GetString("SKIN", "Path", "default"), "default") << path;
+    }
+}
+
 class SystemDirectoryTest : public ::testing::Test {
 protected:
     static constexpr const char* kNames[] = { "KBZN_SYSTEM_DIR", "XDG_CONFIG_HOME", "HOME" };
