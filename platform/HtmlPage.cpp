@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace platform::html {
 
@@ -226,33 +227,130 @@ struct Box {
     bool Empty() const { return x0 >= x1 || y0 >= y1; }
 };
 
-// The surface while a page is drawn, with the clip the layout engine asks
-// for.
-struct Canvas {
-    Surface surface;
+constexpr int kFar = INT32_MAX / 4;
+const Box kEverywhere { -kFar, -kFar, kFar, kFar };
+// Rows of a page below this are never shown (a style may place things
+// absurdly far down; the index of bands must stay small).
+constexpr int kMaxPageRows = 1 << 22;
+
+// Indices of things on a page by bands of rows, so that what lies in a few
+// rows is found without looking at the whole page.
+class BandIndex {
+public:
+    static constexpr int kBandRows = 128;
+
+    void Add(uint32_t index, const Box& reach)
+    {
+        if (reach.Empty() || reach.y1 <= 0 || reach.y0 >= kMaxPageRows)
+            return;
+        const size_t first = static_cast<size_t>(std::max(reach.y0, 0) / kBandRows);
+        const size_t last = static_cast<size_t>((std::min(reach.y1, kMaxPageRows) - 1) / kBandRows);
+        if (m_bands.size() <= last)
+            m_bands.resize(last + 1);
+        for (size_t band = first; band <= last; ++band)
+            m_bands[band].push_back(index);
+    }
+    // The indices of everything reaching rows [top, bottom), ascending.
+    std::vector<uint32_t> Between(int top, int bottom) const
+    {
+        std::vector<uint32_t> found;
+        if (bottom <= 0 || top >= kMaxPageRows || bottom <= top)
+            return found;
+        const size_t first = static_cast<size_t>(std::max(top, 0) / kBandRows);
+        const size_t last = std::min(static_cast<size_t>((std::min(bottom, kMaxPageRows) - 1) / kBandRows) + 1,
+            m_bands.size());
+        for (size_t band = first; band < last; ++band)
+            found.insert(found.end(), m_bands[band].begin(), m_bands[band].end());
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+        return found;
+    }
+
+private:
+    std::vector<std::vector<uint32_t>> m_bands;
+};
+
+// One drawing operation of a laid-out page, in page coordinates, with the
+// clip it was drawn under.
+struct DrawItem {
+    enum Kind : uint8_t { kFill, kText, kPicture };
+    Kind kind = kFill;
+    Box box; // fill: the area; text: the pen's start (x0, y0) and reach; picture: the area it covers
+    Box clip = kEverywhere;
+    litehtml::web_color colour;
+    litehtml::uint_ptr font = 0;
+    std::string text; // GBK
+    std::shared_ptr<const Image> picture;
+    int originX = 0;
+    int originY = 0;
+    int tileWidth = 0;
+    int tileHeight = 0;
+    bool repeatX = false;
+    bool repeatY = false;
+};
+
+// What a page draws, recorded once after its layout (on the loading
+// thread): drawing a view of the page then replays only the operations in
+// the view's rows, however long the page.
+struct DisplayList {
+    std::vector<DrawItem> items;
+    BandIndex index;
+
+    void Add(DrawItem item)
+    {
+        const Box reach = item.box.Cut(item.clip);
+        if (reach.Empty())
+            return;
+        index.Add(static_cast<uint32_t>(items.size()), reach);
+        items.push_back(std::move(item));
+    }
+};
+
+// The layout engine's drawing, recorded with the clips it asks for.
+struct Recorder {
+    DisplayList* list = nullptr;
     std::vector<Box> clips;
 
-    Box Clip() const
+    Box Clip() const { return clips.empty() ? kEverywhere : clips.back(); }
+    void Add(DrawItem item)
     {
-        Box all { 0, 0, surface.width, surface.height };
-        return clips.empty() ? all : all.Cut(clips.back());
-    }
-    uint8_t* At(int x, int y) const
-    {
-        return surface.pixels + static_cast<size_t>(y) * surface.stride + static_cast<size_t>(x) * 4;
+        item.clip = Clip();
+        list->Add(std::move(item));
     }
     void Fill(const Box& box, const litehtml::web_color& colour)
     {
         if (colour.alpha == 0)
             return;
-        const Box b = box.Cut(Clip());
-        for (int y = b.y0; y < b.y1; ++y)
-            for (int x = b.x0; x < b.x1; ++x)
+        DrawItem item;
+        item.box = box;
+        item.colour = colour;
+        Add(std::move(item));
+    }
+};
+
+Recorder& CanvasOf(litehtml::uint_ptr hdc) { return *reinterpret_cast<Recorder*>(hdc); }
+
+// The surface while a view of the page is painted.
+struct Painter {
+    Surface surface;
+
+    uint8_t* At(int x, int y) const
+    {
+        return surface.pixels + static_cast<size_t>(y) * surface.stride + static_cast<size_t>(x) * 4;
+    }
+    void Fill(const Box& area, const litehtml::web_color& colour) const
+    {
+        for (int y = area.y0; y < area.y1; ++y)
+            for (int x = area.x0; x < area.x1; ++x)
                 BlendPixel(At(x, y), colour.blue, colour.green, colour.red, colour.alpha);
     }
 };
 
-Canvas& CanvasOf(litehtml::uint_ptr hdc) { return *reinterpret_cast<Canvas*>(hdc); }
+Box Moved(const Box& box, int dx, int dy)
+{
+    const auto move = [](int v, int d) { return v <= -kFar || v >= kFar ? v : v + d; };
+    return Box { move(box.x0, dx), move(box.y0, dy), move(box.x1, dx), move(box.y1, dy) };
+}
 
 std::string Trimmed(std::string_view text)
 {
@@ -450,22 +548,22 @@ public:
     {
         if (!SelectHandle(hFont) || !text)
             return;
-        Canvas& canvas = CanvasOf(hdc);
-        const Box clip = canvas.Clip();
-        const std::string gbk = Gbk::FromUtf8(text);
-        int x = pos.x;
-        const int right = std::min(clip.x1, pos.x + std::max(pos.width, 0) + m_renderer.Metrics().size * 4);
-        for (size_t at = 0; at < gbk.size() && x < right;) {
-            const size_t length = Gbk::IsLeadByte(static_cast<uint8_t>(gbk[at])) && at + 1 < gbk.size() ? 2 : 1;
-            const GlyphImage& glyph = m_renderer.RenderGlyph(std::string_view(gbk).substr(at, length));
-            DrawGlyph(canvas, clip, glyph, x, pos.y, color);
-            x += glyph.advance;
-            at += length;
-        }
+        DrawItem item;
+        item.kind = DrawItem::kText;
+        item.text = Gbk::FromUtf8(text);
+        item.font = hFont;
+        item.colour = color;
+        const int width = m_renderer.MeasureText(item.text);
+        const int size = m_renderer.Metrics().size;
+        // The reach leaves room for ink past the advance (italic, bold).
+        item.box = Box { pos.x, pos.y, pos.x + width + size, pos.y + size };
+        Recorder& recorder = CanvasOf(hdc);
+        recorder.Add(std::move(item));
         const Font& font = m_fontList[hFont - 1];
         if (font.lineThrough) {
             const int thickness = std::max(1, font.size / 14);
-            canvas.Fill(Box { pos.x, pos.y + font.size * 11 / 20, x, pos.y + font.size * 11 / 20 + thickness }, color);
+            const int y = pos.y + font.size * 11 / 20;
+            recorder.Fill(Box { pos.x, y, pos.x + width, y + thickness }, color);
         }
     }
     int pt_to_px(int pt) const override { return pt * 96 / 72; }
@@ -473,7 +571,7 @@ public:
     const litehtml::tchar_t* get_default_font_name() const override { return m_fonts.face.c_str(); }
     void draw_list_marker(litehtml::uint_ptr hdc, const litehtml::list_marker& marker) override
     {
-        Canvas& canvas = CanvasOf(hdc);
+        Recorder& canvas = CanvasOf(hdc);
         const litehtml::position& p = marker.pos;
         if (marker.marker_type == litehtml::list_style_type_circle) {
             canvas.Fill(Box { p.x, p.y, p.x + p.width, p.y + 1 }, marker.color);
@@ -492,26 +590,41 @@ public:
     }
     void get_image_size(const litehtml::tchar_t* src, const litehtml::tchar_t* baseurl, litehtml::size& sz) override
     {
-        const Image* image = FindImage(src, baseurl);
+        const std::shared_ptr<const Image> image = FindImage(src, baseurl);
         sz.width = image ? image->width : 0;
         sz.height = image ? image->height : 0;
     }
     void draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint& bg) override
     {
-        Canvas& canvas = CanvasOf(hdc);
+        Recorder& canvas = CanvasOf(hdc);
         const Box clip = Box::Of(bg.clip_box);
         if (bg.image.empty()) {
             canvas.Fill(clip, bg.color);
             return;
         }
-        const Image* image = FindImage(bg.image.c_str(), bg.baseurl.c_str());
-        if (image && image->width > 0 && image->height > 0 && bg.image_size.width > 0 && bg.image_size.height > 0)
-            DrawImage(canvas, clip, *image, bg);
+        std::shared_ptr<const Image> image = FindImage(bg.image.c_str(), bg.baseurl.c_str());
+        if (!image || image->width <= 0 || image->height <= 0 || bg.image_size.width <= 0 || bg.image_size.height <= 0)
+            return;
+        DrawItem item;
+        item.kind = DrawItem::kPicture;
+        item.picture = std::move(image);
+        item.originX = bg.position_x;
+        item.originY = bg.position_y;
+        item.tileWidth = bg.image_size.width;
+        item.tileHeight = bg.image_size.height;
+        item.repeatX = bg.repeat == litehtml::background_repeat_repeat || bg.repeat == litehtml::background_repeat_repeat_x;
+        item.repeatY = bg.repeat == litehtml::background_repeat_repeat || bg.repeat == litehtml::background_repeat_repeat_y;
+        item.box = clip;
+        if (!item.repeatX)
+            item.box = item.box.Cut(Box { item.originX, -kFar, item.originX + item.tileWidth, kFar });
+        if (!item.repeatY)
+            item.box = item.box.Cut(Box { -kFar, item.originY, kFar, item.originY + item.tileHeight });
+        canvas.Add(std::move(item));
     }
     void draw_borders(litehtml::uint_ptr hdc, const litehtml::borders& borders, const litehtml::position& draw_pos,
         bool) override
     {
-        Canvas& canvas = CanvasOf(hdc);
+        Recorder& canvas = CanvasOf(hdc);
         const Box b = Box::Of(draw_pos);
         auto visible = [](const litehtml::border& side) {
             return side.width > 0 && side.style != litehtml::border_style_none
@@ -557,18 +670,17 @@ public:
     }
     void set_clip(const litehtml::position& pos, const litehtml::border_radiuses&, bool valid_x, bool valid_y) override
     {
-        // The drawing code hands us a canvas only during Draw; clips are
-        // kept there.
+        // Clips are asked for only while the page is recorded.
         if (!m_canvas)
             return;
         Box b = Box::Of(pos);
         if (!valid_x) {
-            b.x0 = INT32_MIN / 2;
-            b.x1 = INT32_MAX / 2;
+            b.x0 = -kFar;
+            b.x1 = kFar;
         }
         if (!valid_y) {
-            b.y0 = INT32_MIN / 2;
-            b.y1 = INT32_MAX / 2;
+            b.y0 = -kFar;
+            b.y1 = kFar;
         }
         m_canvas->clips.push_back(m_canvas->clips.empty() ? b : b.Cut(m_canvas->clips.back()));
     }
@@ -632,7 +744,31 @@ public:
         flush();
     }
 
-    void BeginDraw(Canvas* canvas) { m_canvas = canvas; }
+    void BeginRecord(Recorder* recorder) { m_canvas = recorder; }
+
+    // Replays the recorded operations that reach the view at the scroll
+    // offsets.
+    void Paint(const DisplayList& list, const Surface& surface, int scrollX, int scrollY)
+    {
+        const Painter painter { surface };
+        const Box view { 0, 0, surface.width, surface.height };
+        for (const uint32_t index : list.index.Between(scrollY, scrollY + surface.height)) {
+            const DrawItem& item = list.items[index];
+            const Box clip = Moved(item.clip, -scrollX, -scrollY).Cut(view);
+            const Box box = Moved(item.box, -scrollX, -scrollY);
+            switch (item.kind) {
+            case DrawItem::kFill:
+                painter.Fill(box.Cut(clip), item.colour);
+                break;
+            case DrawItem::kText:
+                PaintText(painter, clip, item, box.x0, box.y0);
+                break;
+            case DrawItem::kPicture:
+                PaintPicture(painter, box.Cut(clip), item, item.originX - scrollX, item.originY - scrollY);
+                break;
+            }
+        }
+    }
 
 private:
     static constexpr int kMaxStylesheets = 16;
@@ -661,47 +797,49 @@ private:
             return std::string();
         return ResolveUrl(baseurl && *baseurl ? ResolveUrl(m_baseUrl, baseurl) : m_baseUrl, src);
     }
-    const Image* FindImage(const char* src, const char* baseurl) const
+    std::shared_ptr<const Image> FindImage(const char* src, const char* baseurl) const
     {
         auto found = m_images.find(ImageUrl(src, baseurl));
-        return found == m_images.end() ? nullptr : found->second.get();
+        return found == m_images.end() ? nullptr : found->second;
     }
 
-    static void DrawGlyph(Canvas& canvas, const Box& clip, const GlyphImage& glyph, int left, int top,
-        const litehtml::web_color& colour)
+    void PaintText(const Painter& painter, const Box& clip, const DrawItem& item, int left, int top)
     {
-        const Box b = Box { left, top, left + glyph.width, top + glyph.height }.Cut(clip);
-        for (int y = b.y0; y < b.y1; ++y)
-            for (int x = b.x0; x < b.x1; ++x) {
-                const unsigned cover = glyph.At(x - left, y - top);
-                if (cover)
-                    BlendPixel(canvas.At(x, y), colour.blue, colour.green, colour.red, cover * colour.alpha / 255);
-            }
+        if (clip.Empty() || !SelectHandle(item.font))
+            return;
+        const std::string& text = item.text;
+        int x = left;
+        for (size_t at = 0; at < text.size() && x < clip.x1;) {
+            const size_t length = Gbk::IsLeadByte(static_cast<uint8_t>(text[at])) && at + 1 < text.size() ? 2 : 1;
+            const GlyphImage& glyph = m_renderer.RenderGlyph(std::string_view(text).substr(at, length));
+            const Box b = Box { x, top, x + glyph.width, top + glyph.height }.Cut(clip);
+            for (int y = b.y0; y < b.y1; ++y)
+                for (int gx = b.x0; gx < b.x1; ++gx) {
+                    const unsigned cover = glyph.At(gx - x, y - top);
+                    if (cover)
+                        BlendPixel(painter.At(gx, y), item.colour.blue, item.colour.green, item.colour.red,
+                            cover * item.colour.alpha / 255);
+                }
+            x += glyph.advance;
+            at += length;
+        }
     }
 
-    // The picture scaled to the background's picture size, placed at its
-    // position and repeated as asked, inside the clip.
-    static void DrawImage(Canvas& canvas, const Box& box, const Image& image, const litehtml::background_paint& bg)
+    // The picture scaled to its tile size from the origin, repeated as
+    // recorded, over the area.
+    static void PaintPicture(const Painter& painter, const Box& area, const DrawItem& item, int originX, int originY)
     {
-        const int w = bg.image_size.width;
-        const int h = bg.image_size.height;
-        const bool repeatX = bg.repeat == litehtml::background_repeat_repeat
-            || bg.repeat == litehtml::background_repeat_repeat_x;
-        const bool repeatY = bg.repeat == litehtml::background_repeat_repeat
-            || bg.repeat == litehtml::background_repeat_repeat_y;
-        Box area = box.Cut(canvas.Clip());
-        if (!repeatX)
-            area = area.Cut(Box { bg.position_x, INT32_MIN / 2, bg.position_x + w, INT32_MAX / 2 });
-        if (!repeatY)
-            area = area.Cut(Box { INT32_MIN / 2, bg.position_y, INT32_MAX / 2, bg.position_y + h });
+        const Image& image = *item.picture;
+        const int w = item.tileWidth;
+        const int h = item.tileHeight;
         for (int y = area.y0; y < area.y1; ++y) {
-            const int ty = ((y - bg.position_y) % h + h) % h;
+            const int ty = ((y - originY) % h + h) % h;
             const int sy = static_cast<int>(static_cast<int64_t>(ty) * image.height / h);
             for (int x = area.x0; x < area.x1; ++x) {
-                const int tx = ((x - bg.position_x) % w + w) % w;
+                const int tx = ((x - originX) % w + w) % w;
                 const int sx = static_cast<int>(static_cast<int64_t>(tx) * image.width / w);
                 const uint8_t* s = &image.pixels[(static_cast<size_t>(sy) * image.width + sx) * 4];
-                BlendPixel(canvas.At(x, y), s[0], s[1], s[2], s[3]);
+                BlendPixel(painter.At(x, y), s[0], s[1], s[2], s[3]);
             }
         }
     }
@@ -717,15 +855,40 @@ private:
     int m_viewHeight = 0;
     FontRenderer m_renderer;
     std::vector<Font> m_fontList;
-    Canvas* m_canvas = nullptr;
+    Recorder* m_canvas = nullptr; // while the page is recorded
 };
 
-// The document and the context whose master stylesheet it uses; the
-// document goes first, while the container it calls is still there.
+namespace {
+
+// Where a link can be clicked: its own box when it is laid out as a box,
+// and the boxes of what it holds (its words and pictures, and boxes inside
+// it).
+void AddLinkBoxes(const litehtml::element::ptr& el, std::vector<Box>& boxes)
+{
+    const size_t children = el->get_children_count();
+    if (children == 0 || el->get_display() != litehtml::display_inline) {
+        const Box box = Box::Of(el->get_placement());
+        if (!box.Empty())
+            boxes.push_back(box);
+    }
+    for (size_t i = 0; i < children; ++i)
+        AddLinkBoxes(el->get_child(static_cast<int>(i)), boxes);
+}
+
+} // namespace
+
+// The document and the context whose master stylesheet it uses (the
+// document goes first, while the container it calls is still there), and
+// what the user-interface thread asks of the laid-out page: its drawing
+// and its links, made ready with the layout.
 struct Page::Document {
     litehtml::context context;
     litehtml::document::ptr document;
     int layoutWidth = 0;
+    DisplayList drawing;
+    std::vector<PageLink> links;
+    std::vector<std::pair<Box, uint32_t>> linkBoxes; // the box and its link
+    BandIndex linkIndex;
 };
 
 Page::Page(std::string url, std::string html, const FontChoice& fonts, const ResourceFetch& fetch, ImageMap known)
@@ -752,10 +915,39 @@ void Page::LoadImages(const ResourceFetch& fetch, const std::function<bool()>& c
 
 void Page::Layout(int width, int height)
 {
+    Document& d = *m_document;
     m_container->SetViewSize(width, height);
-    m_document->layoutWidth = width;
-    if (m_document->document)
-        m_document->document->render(std::max(width, 1));
+    d.layoutWidth = width;
+    d.drawing = DisplayList();
+    d.links.clear();
+    d.linkBoxes.clear();
+    d.linkIndex = BandIndex();
+    if (!d.document || !d.document->root())
+        return;
+    d.document->render(std::max(width, 1));
+
+    Recorder recorder;
+    recorder.list = &d.drawing;
+    m_container->BeginRecord(&recorder);
+    const litehtml::position everywhere(-kFar, -kFar, 2 * kFar, 2 * kFar);
+    d.document->draw(reinterpret_cast<litehtml::uint_ptr>(&recorder), 0, 0, &everywhere);
+    m_container->BeginRecord(nullptr);
+
+    for (const litehtml::element::ptr& el : d.document->root()->select_all(std::string("a"))) {
+        const char* href = el->get_attr("href");
+        if (!href)
+            continue;
+        std::string text;
+        el->get_text(text);
+        const auto link = static_cast<uint32_t>(d.links.size());
+        d.links.push_back(PageLink { Trimmed(text), ResolveUrl(m_container->BaseUrl(), href) });
+        std::vector<Box> boxes;
+        AddLinkBoxes(el, boxes);
+        for (const Box& box : boxes) {
+            d.linkIndex.Add(static_cast<uint32_t>(d.linkBoxes.size()), box);
+            d.linkBoxes.emplace_back(box, link);
+        }
+    }
 }
 
 int Page::LayoutWidth() const { return m_document->layoutWidth; }
@@ -764,45 +956,27 @@ int Page::ContentHeight() const { return m_document->document ? m_document->docu
 
 void Page::Draw(const Surface& surface, int scrollX, int scrollY)
 {
-    if (!m_document->document || !surface.pixels)
-        return;
-    Canvas canvas;
-    canvas.surface = surface;
-    m_container->BeginDraw(&canvas);
-    const litehtml::position clip(0, 0, surface.width, surface.height);
-    m_document->document->draw(reinterpret_cast<litehtml::uint_ptr>(&canvas), -scrollX, -scrollY, &clip);
-    m_container->BeginDraw(nullptr);
+    if (surface.pixels)
+        m_container->Paint(m_document->drawing, surface, scrollX, scrollY);
 }
 
 std::string Page::LinkAt(int x, int y, int scrollX, int scrollY) const
 {
-    if (!m_document->document || !m_document->document->root())
-        return std::string();
-    litehtml::element::ptr el = m_document->document->root()->get_element_by_point(x + scrollX, y + scrollY, x, y);
-    for (; el; el = el->parent()) {
-        const char* tag = el->get_tagName();
-        const char* href = el->get_attr("href");
-        if (tag && std::strcmp(tag, "a") == 0 && href)
-            return ResolveUrl(m_container->BaseUrl(), href);
+    const int px = x + scrollX;
+    const int py = y + scrollY;
+    const Document& d = *m_document;
+    // The last link in document order that covers the point: an inner
+    // link comes after the one around it.
+    std::optional<uint32_t> hit;
+    for (const uint32_t index : d.linkIndex.Between(py, py + 1)) {
+        const auto& [box, link] = d.linkBoxes[index];
+        if (px >= box.x0 && px < box.x1 && py >= box.y0 && py < box.y1 && (!hit || link > *hit))
+            hit = link;
     }
-    return std::string();
+    return hit ? d.links[*hit].url : std::string();
 }
 
-std::vector<PageLink> Page::Links() const
-{
-    std::vector<PageLink> links;
-    if (!m_document->document || !m_document->document->root())
-        return links;
-    for (const litehtml::element::ptr& el : m_document->document->root()->select_all(std::string("a"))) {
-        const char* href = el->get_attr("href");
-        if (!href)
-            continue;
-        std::string text;
-        el->get_text(text);
-        links.push_back(PageLink { Trimmed(text), ResolveUrl(m_container->BaseUrl(), href) });
-    }
-    return links;
-}
+const std::vector<PageLink>& Page::Links() const { return m_document->links; }
 
 const std::string& Page::Title() const { return m_container->Title(); }
 const ImageMap& Page::Images() const { return m_container->Images(); }

@@ -79,7 +79,10 @@ public:
     static constexpr size_t kMaxImages = 64;
     void LoadImages(const ResourceFetch& fetch, const std::function<bool()>& cancelled);
 
-    // Lays the page out for a view of the size.
+    // Lays the page out for a view of the size, and makes ready what the
+    // user-interface thread asks of it: the page's drawing, recorded and
+    // indexed by rows so that drawing a view costs what the view shows,
+    // and its links with the boxes where they can be clicked.
     void Layout(int width, int height);
     int LayoutWidth() const;
     int ContentWidth() const;
@@ -92,7 +95,7 @@ public:
     // offsets added), or empty when no link is there.
     std::string LinkAt(int x, int y, int scrollX, int scrollY) const;
     // Every <a> with an href, in document order.
-    std::vector<PageLink> Links() const;
+    const std::vector<PageLink>& Links() const;
 
     const std::string& Url() const { return m_url; }
     const std::string& Html() const { return m_html; }

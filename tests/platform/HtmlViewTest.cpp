@@ -268,6 +268,30 @@ TEST_F(HtmlViewTest, EveryNavigationPassesTheHook)
     EXPECT_EQ(Pixel(5, 5), 0xFF0000u);
 }
 
+TEST_F(HtmlViewTest, InlineLinksAreFoundWhereTheirWordsAre)
+{
+    Serve("inline.html",
+        "<body style=\"margin:0;line-height:20px\"><a href=\"a.html\">AAAA</a> plain "
+        "<a href=\"b.html\">BBBB</a><br><a href=\"c.html\">CCCC <b>DD</b></a> tail<br>"
+        "<a href=\"d.html\">outer <a href=\"e.html\">inner</a></a></body>");
+    Open("inline.html");
+    // The links met along a row, left to right, each once.
+    const auto along = [this](int y) {
+        std::vector<std::string> met;
+        for (int x = 0; x < kWidth; ++x) {
+            const std::string url = view.LinkAt(x, y);
+            if (!url.empty() && (met.empty() || met.back() != url))
+                met.push_back(url);
+        }
+        return met;
+    };
+    EXPECT_EQ(along(10), (std::vector<std::string> { Url("a.html"), Url("b.html") }));
+    EXPECT_EQ(along(30), (std::vector<std::string> { Url("c.html") }));
+    EXPECT_EQ(view.LinkAt(0, 10), Url("a.html"));
+    EXPECT_EQ(view.LinkAt(kWidth - 1, 30), "");
+    EXPECT_EQ(along(100), std::vector<std::string>());
+}
+
 TEST_F(HtmlViewTest, RefusedAddressesAreNotFetched)
 {
     Serve("start.html", BandPage("secret.html"));
@@ -462,6 +486,7 @@ TEST_F(HtmlViewTest, LargePagesArriveWhole)
     view.ScrollTo(view.ContentHeight());
     Draw();
     EXPECT_EQ(Pixel(10, kHeight - 5), 0x0000FFu);
+    EXPECT_GT(InkInRows(0, kHeight - 40), 200);
 }
 
 } // namespace
