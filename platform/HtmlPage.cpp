@@ -479,7 +479,7 @@ std::shared_ptr<const Image> DecodeImage(std::string_view bytes)
 }
 
 // Measures and draws for the layout engine with the program's glyphs.
-class Page::Container : public litehtml::document_container {
+class Page::Container final : public litehtml::document_container {
 public:
     Container(const std::string& url, const FontChoice& fonts, const ResourceFetch& fetch, ImageMap known)
         : m_baseUrl(url)
