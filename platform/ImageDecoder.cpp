@@ -505,4 +505,9 @@ bool ImageDecoder::Decode(const void* data, size_t size, int type, DecodedImage&
     return ok;
 }
 
+void ImageDecoder::ReleaseThreadState()
+{
+    SDL_TLSCleanup();
+}
+
 } // namespace platform

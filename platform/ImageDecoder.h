@@ -61,6 +61,11 @@ public:
     // without pixels, or one larger than the limits above (refused from its
     // header where the header can be read, before anything is allocated).
     static bool Decode(const void* data, size_t size, int type, DecodedImage& out);
+
+    // Frees what the library keeps for the calling thread (its error text);
+    // a thread of the program's own that decoded pictures calls it before
+    // it ends.
+    static void ReleaseThreadState();
 };
 
 } // namespace platform

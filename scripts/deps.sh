@@ -19,6 +19,7 @@ PACKAGES=(
   libsdl2-image-dev
   # FTP upload
   libcurl4-openssl-dev
+  liblitehtml-dev # embedded web pages: HTML and CSS layout
   # test-only: an independent AES to check ours against, and the scripted
   # server's AES (tools/)
   libssl-dev
