@@ -137,6 +137,9 @@ public:
     std::optional<int> ClientExitCode() const;
     // Ends the client (SIGTERM, then SIGKILL after a while) if it runs.
     void StopClient();
+    // Takes the lobby's window off the channel, as a lobby that quits does;
+    // the client it started goes on running until it notices.
+    void StopWindow() { m_registration.reset(); }
 
     // The main window the client announced (0 before).
     platform::WindowHandle ClientWindow() const;

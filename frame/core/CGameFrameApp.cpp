@@ -6,9 +6,11 @@
 #include "frame/core/GameConnection.h"
 #include "frame/core/GameFrameCalls.h"
 #include "frame/core/GameState.h"
+#include "frame/core/HallRecords.h"
 #include "frame/core/WaitDialog.h"
 #include "frame/core/WireReader.h"
 #include "net/DailyLog.h"
+#include "platform/DesktopChannel.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
 #include "platform/MessageBox.h"
@@ -55,6 +57,8 @@ CGameFrameApp::~CGameFrameApp()
 {
     if (m_restartPending)
         RelaunchWithHallArgs();
+    m_mainRegistration.reset();
+    m_signWindow.reset();
     m_mainWindow.reset();
     StopCommThread();
     if (g_current == this)
@@ -170,7 +174,7 @@ void CGameFrameApp::PauseAfterFailure(int ms) const
 
 bool CGameFrameApp::CreateMainWindow()
 {
-    auto window = std::make_unique<CGameFrameWnd>();
+    auto window = std::make_unique<CGameFrameWnd>(*this);
     const platform::ScreenSize screen = platform::PrimaryScreenSize();
     const int width = screen.width;
     const int height = screen.height - 2 * platform::kCaptionHeight;
@@ -180,26 +184,35 @@ bool CGameFrameApp::CreateMainWindow()
     }
     window->GetWindow().Show(platform::ShowCommand::kShow);
     m_mainWindow = std::move(window);
+    // The lobby sends its records to this window.
+    m_mainRegistration = std::make_unique<platform::DesktopRegistration>(platform::DesktopChannel::Desktop(),
+        "KbZnFrame", m_mainWindow->GetWindow().Handle());
     AnnounceMainWindow(m_mainWindow->GetWindow().Handle());
     return true;
 }
 
+namespace {
+
+// The main view until the frame's panels provide one: refreshed once the
+// lobby's init data was accepted, it enters the table.
+class FrameRootView : public engine::RectObject {
+public:
+    explicit FrameRootView(CGameFrameApp& app)
+        : m_app(app)
+    {
+        SetName("GameFrame");
+    }
+    void OnRefresh() override { m_app.EnterRoom(); }
+
+private:
+    CGameFrameApp& m_app;
+};
+
+} // namespace
+
 std::unique_ptr<engine::RectObject> CGameFrameApp::CreateMainView()
 {
-    auto root = std::make_unique<engine::RectObject>();
-    root->SetName("GameFrame");
-    return root;
-}
-
-void CGameFrameApp::AnnounceMainWindow(platform::WindowHandle window)
-{
-    if (m_commThread)
-        m_commThread->PostTarget(window);
-}
-
-void CGameFrameApp::NotifyHallClosing(int)
-{
-    // The lobby hears of it through the lobby exchange.
+    return std::make_unique<FrameRootView>(*this);
 }
 
 // ---- the communication thread -------------------------------------------------

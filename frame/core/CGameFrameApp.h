@@ -25,7 +25,12 @@ class EngineObject;
 class RectObject;
 } // namespace engine
 
+namespace platform {
+class DesktopRegistration;
+}
+
 namespace frame {
+class HallSignRequests;
 class GameFrameCalls;
 class TableViewCalls;
 struct BoxEvent;
@@ -146,6 +151,8 @@ public:
     // The user-interface thread's pauses after a failure (a test makes them
     // short).
     void SetFailurePauseScale(double scale) { m_pauseScale = scale; }
+    // Sleeps the user-interface thread after a failure text.
+    void PauseAfterFailure(int ms) const;
 
     // ---- the lobby and relaunching -----------------------------------
     virtual void StartHall();
@@ -153,8 +160,9 @@ public:
     virtual void RelaunchSelf(const std::string& argument);
     void SetRestartPending(bool pending) { m_restartPending = pending; }
     bool IsRestartPending() const { return m_restartPending; }
-    // Tells the lobby that the client closes (the lobby exchange fills it in).
-    virtual void NotifyHallClosing(int reason);
+    // The close notice to the lobby (type 5 after a drop during a game,
+    // else 2); window is the sender's handle (0 before the main window).
+    virtual void NotifyHallClosing(platform::WindowHandle window);
     // Tells the communication thread and the lobby which window is the
     // main window.
     virtual void AnnounceMainWindow(platform::WindowHandle window);
@@ -202,20 +210,43 @@ public:
     // ignores the lobby's leave message and is not closed by the window.
     bool IsTableActive() const { return m_tableActive; }
     void SetTableActive(bool active) { m_tableActive = active; }
-    // Posts a message to the lobby window; false when it could not be
-    // posted (the frame alone has no lobby exchange).
-    virtual bool PostToHall(uint32_t /*message*/, uintptr_t /*wParam*/, intptr_t /*lParam*/) { return false; }
     // The last advertisement text of the server (at most 255 bytes, cut on
     // a character boundary).
     const std::string& GetAdvertText() const { return m_advertText; }
     void SetAdvertText(std::string_view text);
 
+    // ---- the lobby exchange ------------------------------------------------
+    platform::WindowHandle GetHallWindowHandle() const { return static_cast<platform::WindowHandle>(GetHallWindow()); }
+    // The lobby window of the argument still exists.
+    virtual bool IsHallAlive() const;
+    // Posts to the lobby window of the argument; false when it is gone.
+    virtual bool PostToHall(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    // Posts to the window of class "DozeDovaFrame"; false when none exists.
+    virtual bool PostToHallFrame(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    // A web address for the lobby to open; 0 when the lobby is gone.
+    virtual int SendTextToHall(const std::string& text, int value);
+    // The lobby's sign for signed addresses; empty when the lobby is gone
+    // or does not answer within 6000 ms.
+    virtual std::string FetchHallSign();
+    // The lobby's init data (deciphered); false when the own user is not
+    // at the launched chair in the launched looking-on state.
+    virtual bool InitGameFromHall(const uint8_t* data, size_t size);
+    virtual bool InitMatchFromHall(const uint8_t* data, size_t size);
+    // A sign answer (type 14, enciphered) as the lobby sent it.
+    bool OnHallSignAnswer(const uint8_t* data, size_t size);
+    // The player confirmed leaving a running match on the quit board: the
+    // next close goes through.
+    bool IsMatchQuitConfirmed() const { return m_matchQuitConfirmed; }
+    void SetMatchQuitConfirmed(bool confirmed) { m_matchQuitConfirmed = confirmed; }
+    // Entering the table once the lobby's init data was accepted.
+    virtual int EnterRoom();
+    virtual int EnterGameRoom();
+    virtual int EnterMatchRoom();
+
 protected:
     bool InitInstance() override;
     int ExitInstance() override;
 
-    // Sleeps the user-interface thread after a failure text (scaled in tests).
-    void PauseAfterFailure(int ms) const;
     void Fail(StartFailure failure) { m_startFailure = failure; }
 
 private:
@@ -239,4 +270,11 @@ private:
     WaitDisplayFactory m_waitDisplayFactory;
     std::unique_ptr<CGameCommThread> m_commThread;
     std::unique_ptr<engine::COrbitVaneWnd> m_mainWindow;
+    // Sign requests outlive their wait: the lobby may answer late.
+    std::unique_ptr<frame::HallSignRequests> m_signRequests;
+    // Where the lobby sends its sign answers.
+    std::unique_ptr<platform::DesktopRegistration> m_signWindow;
+    // The main window on the desktop channel, for the lobby's records.
+    std::unique_ptr<platform::DesktopRegistration> m_mainRegistration;
+    bool m_matchQuitConfirmed = false;
 };

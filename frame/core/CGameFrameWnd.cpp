@@ -1,6 +1,69 @@
 #include "frame/core/CGameFrameWnd.h"
 
-#include "platform/MessageQueue.h"
+#include "engine/objects/RectObject.h"
+#include "frame/core/CGameFrameApp.h"
+#include "frame/core/GameConnection.h"
+#include "frame/core/GameFrameCalls.h"
+#include "frame/core/GameNotifyHandler.h"
+#include "frame/core/GameState.h"
+#include "frame/core/HallRecords.h"
+#include "frame/core/NoticeDownload.h"
+#include "net/DailyLog.h"
+#include "net/NetMessage.h"
+#include "platform/Clock.h"
+#include "platform/Cursor.h"
+#include "platform/Files.h"
+#include "platform/MessageLoop.h"
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+namespace {
+
+constexpr uint32_t kHallWatchMs = 1000;
+constexpr uint32_t kDelayedCloseMs = 3000;
+constexpr uint32_t kExitWaitMs = 30000;
+
+// The engine's frame lock, held for one dispatch and released on every way
+// out of it.
+class CoreLock {
+public:
+    explicit CoreLock(engine::GameObject* root)
+        : m_root(root)
+    {
+        if (m_root)
+            m_root->LockCore();
+    }
+    ~CoreLock()
+    {
+        if (m_root)
+            m_root->UnlockCore();
+    }
+    CoreLock(const CoreLock&) = delete;
+    CoreLock& operator=(const CoreLock&) = delete;
+
+private:
+    engine::GameObject* m_root;
+};
+
+// Request 201162: the notification whose handler failed, and the one before.
+void ReportFailure(GameConnection& connection, const GameNotifyHandler& handler, uint32_t id, const uint8_t* body,
+    size_t length)
+{
+    GameConnection::NotifyStamp last;
+    last.id = static_cast<int32_t>(handler.GetLastId());
+    last.length = static_cast<int32_t>(handler.GetLastLength());
+    last.tick = handler.GetLastTick();
+    connection.ReportNotifyError(id, body, static_cast<uint32_t>(length), last);
+}
+
+} // namespace
+
+CGameFrameWnd::CGameFrameWnd(CGameFrameApp& app)
+    : m_app(app)
+{
+}
 
 CGameFrameWnd::~CGameFrameWnd()
 {
@@ -9,8 +72,363 @@ CGameFrameWnd::~CGameFrameWnd()
         GetWindow().Destroy();
 }
 
+bool CGameFrameWnd::Create(std::string_view title, int width, int height, uint32_t style)
+{
+    // The frame draws its own caption and borders.
+    if (!engine::COrbitVaneWnd::Create(title, width, height, style | platform::kWindowBorderless))
+        return false;
+    const platform::Rect work = platform::WorkAreaRect();
+    if (work.Width() > 0 && work.Height() > 0)
+        GetWindow().SetBounds(work);
+    Start(kTimerHallWatch, kHallWatchMs);
+    return true;
+}
+
+bool CGameFrameWnd::Start(uint32_t timerId, uint32_t intervalMs)
+{
+    if (timerId >= std::size(m_timers))
+        return false;
+    if (m_timers[timerId])
+        KillTimer(timerId);
+    m_timers[timerId] = SetTimer(timerId, intervalMs);
+    return m_timers[timerId];
+}
+
+void CGameFrameWnd::Stop(uint32_t timerId)
+{
+    if (timerId < std::size(m_timers) && m_timers[timerId]) {
+        KillTimer(timerId);
+        m_timers[timerId] = false;
+    }
+}
+
+bool CGameFrameWnd::IsTimerRunning(uint32_t timerId) const
+{
+    return timerId < std::size(m_timers) && m_timers[timerId];
+}
+
+void CGameFrameWnd::StartPulseTimer(int seconds)
+{
+    Start(kTimerPulse, static_cast<uint32_t>(seconds > 0 ? seconds : 1) * 1000);
+}
+
+void CGameFrameWnd::StartNoticeTimer(int seconds)
+{
+    if (seconds > 0)
+        Start(kTimerNotice, static_cast<uint32_t>(seconds) * 1000);
+}
+
+platform::Rect CGameFrameWnd::MaximisedRect() const
+{
+    const platform::Rect work = platform::WorkAreaRect();
+    const frame::GameFrameCalls* view = m_app.GetMainViewCalls();
+    if (view && !view->IsFitToWorkArea())
+        return { work.left, work.top, work.left + view->GetMinWindowWidth(), work.top + view->GetMinWindowHeight() };
+    return work;
+}
+
 void CGameFrameWnd::OnDestroy()
 {
+    for (uint32_t id : { kTimerHallWatch, kTimerNotice, kTimerDelayedClose, kTimerPulse })
+        Stop(id);
     engine::COrbitVaneWnd::OnDestroy();
-    platform::PostQuitMessage(0);
+    platform::MessageLoop::Quit(0);
+}
+
+// ---- timers ---------------------------------------------------------------------
+
+void CGameFrameWnd::OnTimer(uint32_t timerId)
+{
+    switch (timerId) {
+    case kTimerHallWatch:
+        // The lobby gone, the client goes too.
+        if (!m_app.IsStandAlone() && !m_app.IsHallAlive())
+            platform::MessageLoop::Quit(0);
+        break;
+    case kTimerNotice:
+        StartNotifyDownload();
+        break;
+    case kTimerDelayedClose:
+        Stop(kTimerDelayedClose);
+        if (m_app.IsTableActive())
+            GetWindow().PostMessage(platform::kWmClose, 0, 0);
+        break;
+    case kTimerPulse:
+        if (GameConnection* connection = m_app.GetConnection())
+            connection->SendPulse();
+        break;
+    default:
+        engine::COrbitVaneWnd::OnTimer(timerId);
+        break;
+    }
+}
+
+// ---- messages -------------------------------------------------------------------
+
+intptr_t CGameFrameWnd::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    switch (message) {
+    case net::WM_NETMSG:
+        OnNetMessage(wParam, lParam);
+        return 0;
+    case WM_FRAME_INITDONE:
+        OnInitDone();
+        return 0;
+    case frame::WM_FRAME_NOTIFYFILE:
+        OnNotifyFile(wParam);
+        return 0;
+    case WM_FRAME_POSTEVENT:
+        m_app.SendToSystemPane(80000057, static_cast<intptr_t>(wParam));
+        return 0;
+    default:
+        return engine::COrbitVaneWnd::OnMessage(message, wParam, lParam);
+    }
+}
+
+void CGameFrameWnd::OnInitDone()
+{
+    if (engine::RectObject* root = GetRootObject())
+        root->OnRefresh();
+}
+
+void CGameFrameWnd::OnNetMessage(uintptr_t wParam, intptr_t lParam)
+{
+    // This window frees both records, whatever happens to them.
+    std::unique_ptr<net::MessageContext> context(reinterpret_cast<net::MessageContext*>(wParam));
+    std::unique_ptr<net::NetMessage> message(reinterpret_cast<net::NetMessage*>(lParam));
+    m_lastReceiveTick = platform::TickMs();
+    if (!context || !message)
+        return;
+    GameConnection* connection = m_app.GetConnection();
+    if (!connection || context->connectionId != connection->GetConnectionId())
+        return; // from a link that has been replaced
+    const uint32_t id = message->messageId;
+    if (id == net::kConnectionClosed || id == net::kConnectionError) {
+        OnConnectionLost();
+        return;
+    }
+    GameNotifyHandler* handler = m_app.GetNotifyHandler();
+    if (!handler)
+        return;
+    const uint8_t* body = message->body.get();
+    const size_t length = message->bodyLength;
+    try {
+        CoreLock lock(GetRootObject());
+        handler->Dispatch(id, body, length);
+    } catch (const std::exception& error) {
+        net::LogMessage("notification %u failed: %s", id, error.what());
+        ReportFailure(*connection, *handler, id, body, length);
+    } catch (...) {
+        net::LogMessage("notification %u failed", id);
+        ReportFailure(*connection, *handler, id, body, length);
+    }
+    handler->StampLast(id, body, length);
+}
+
+void CGameFrameWnd::OnConnectionLost()
+{
+    m_app.SetLostWhilePlaying(m_app.IsInGame());
+    m_app.CloseConnection();
+    std::string text = "与服务器连接断开。";
+    if (m_app.IsInGame() && !m_app.IsLookOn()) {
+        char buffer[512];
+        std::snprintf(buffer, sizeof buffer, "断线了！请尽快重入房间续玩。\r\n\r\n您的位置【%s_%s】。",
+            m_app.GetRoomName().c_str(), m_app.GetLocationName().c_str());
+        text = buffer;
+    }
+    m_app.ShowNoticeBox(text, 30, 0x31, "vkf大哭");
+}
+
+void CGameFrameWnd::OnTableClosed(const uint8_t* data, size_t size)
+{
+    constexpr size_t kChairAt = 12;
+    const int chair = size >= kChairAt + 4 ? frame::LoadLe32(data + kChairAt) : -1;
+    m_app.ShowWaitTextTimed(m_app.GetChairDisplayName(chair) + "已经退出,游戏结束。", 3);
+    Start(kTimerDelayedClose, kDelayedCloseMs);
+}
+
+// ---- the close sequence ---------------------------------------------------------------
+
+void CGameFrameWnd::OnClose()
+{
+    if (!MayClose())
+        return;
+    m_app.NotifyHallClosing(GetWindow().Handle());
+    m_app.StopCommThread();
+    engine::COrbitVaneWnd::OnClose();
+}
+
+bool CGameFrameWnd::MayClose()
+{
+    GameConnection* connection = m_app.GetConnection();
+    if (m_app.IsMatchMode()) {
+        const int stage = m_app.GetMatchStateBlock().Stage();
+        if (stage >= 500 && stage < 600 && !m_app.IsMatchQuitConfirmed()) {
+            if (frame::GameFrameCalls* view = m_app.GetMainViewCalls())
+                view->ShowQuitConfirmBoard();
+            return false;
+        }
+    } else if (!m_app.IsLookOn() && connection && connection->RequestCanQuit()) {
+        // A game is running at the table.
+        GameState* state = m_app.GetGameState();
+        const uint32_t asked = state ? state->GetExitRequestTick() : 0;
+        const uint32_t elapsed = platform::TickMs() - asked;
+        if (m_app.IsInGame() && asked != 0 && elapsed < kExitWaitMs) {
+            char line[256];
+            std::snprintf(line, sizeof line, " <c=%d>已经请求退出，请耐心等候其他玩家回应(%d秒)。\r\n", 2906200,
+                static_cast<int>(30 - elapsed / 1000));
+            m_app.AddSystemChatLine(line);
+            return false;
+        }
+        if (m_app.CanRequestForcedQuit()) {
+            if (frame::GameFrameCalls* view = m_app.GetMainViewCalls())
+                view->RequestForcedQuit();
+            return false;
+        }
+        if (m_app.IsQuitLockedRoom()) {
+            m_app.ShowMessageBox("生命不息，战斗不止，请继续游戏。\r\n(如果游戏中有玩家长时间不活动，请您等待2分钟后再退出)",
+                nullptr, nullptr, 5, 0x31, "vkf打牌");
+            return false;
+        }
+        const engine::RectObject* root = GetRootObject();
+        const frame::BoxEvent ok { static_cast<uint32_t>(root ? root->GetId() : 0), 80000084, 0, 0 };
+        m_app.ShowMessageBox("游戏还没有结束，现在退出要扣你分，还要扣你银子。确定退出吗？", &ok, nullptr, 5, 0x35,
+            "vkf疑问");
+        return false;
+    }
+    std::string text;
+    if (connection && connection->LeaveSeat(text, m_app.GetUserId(), m_app.GetChair())) {
+        const frame::BoxEvent none {};
+        m_app.ShowMessageBox(text, &none, &none, 5, 0, "");
+        return false;
+    }
+    return true;
+}
+
+// ---- the lobby's records ----------------------------------------------------------------
+
+void CGameFrameWnd::OnCopyData(const platform::CopyDataRecord& record)
+{
+    switch (record.id) {
+    case frame::HALLDATA_INIT:
+    case frame::HALLDATA_LOOKERJOINED:
+    case frame::HALLDATA_LEAVETABLE:
+    case frame::HALLDATA_SHOWPLAYER:
+    case frame::HALLDATA_EXTRA: {
+        const std::vector<uint8_t> plain = frame::HallDataCipher::Decipher({ record.bytes, record.size });
+        OnHallRecord(record.id, plain.data(), plain.size());
+        break;
+    }
+    default:
+        break;
+    }
+    engine::COrbitVaneWnd::OnCopyData(record);
+}
+
+void CGameFrameWnd::OnHallRecord(uintptr_t type, const uint8_t* data, size_t size)
+{
+    switch (type) {
+    case frame::HALLDATA_INIT:
+        if (m_app.IsMatchMode())
+            OnHallInitMatch(data, size);
+        else
+            OnHallInitGame(data, size);
+        break;
+    case frame::HALLDATA_LOOKERJOINED:
+        OnHallLookerJoined(data, size);
+        break;
+    case frame::HALLDATA_LEAVETABLE:
+        OnHallLeaveTable(data, size);
+        break;
+    case frame::HALLDATA_SHOWPLAYER:
+        OnHallShowPlayer(data, size);
+        break;
+    default:
+        break; // deciphered and dropped
+    }
+}
+
+void CGameFrameWnd::OnHallInitGame(const uint8_t* data, size_t size)
+{
+    if (m_app.InitGameFromHall(data, size)) {
+        GetWindow().PostMessage(WM_FRAME_INITDONE, 0, 0);
+        return;
+    }
+    m_app.ShowWaitText("游戏程序初始化失败!", true);
+    m_app.PauseAfterFailure(2000);
+    GetWindow().PostMessage(platform::kWmClose, 0, 0);
+}
+
+void CGameFrameWnd::OnHallInitMatch(const uint8_t* data, size_t size)
+{
+    constexpr size_t kNoticePeriodAt = frame::RoomInfo::kNoticePeriod;
+    if (size >= kNoticePeriodAt + 4)
+        StartNoticeTimer(frame::LoadLe32(data + kNoticePeriodAt));
+    if (m_app.InitMatchFromHall(data, size))
+        GetWindow().PostMessage(WM_FRAME_INITDONE, 0, 0);
+}
+
+void CGameFrameWnd::OnHallLookerJoined(const uint8_t* data, size_t size)
+{
+    const auto record = frame::ReadHallLooker(data, size);
+    if (!record)
+        return;
+    for (int slot = 0; slot < frame::kHallMaxLookers; ++slot) {
+        frame::PlayerRecord* looker = m_app.GetLookOnPlayer(slot);
+        if (looker && looker->UserId() == 0) {
+            *looker = *record;
+            frame::TableInfo& table = m_app.GetTableInfo();
+            table.SetLookOnCount(table.LookOnCount() + 1);
+            if (frame::GameFrameCalls* view = m_app.GetMainViewCalls())
+                view->OnLookerEnter(*looker);
+            return;
+        }
+    }
+    // Every looker-on slot taken: the message is dropped.
+}
+
+void CGameFrameWnd::OnHallLeaveTable(const uint8_t* data, size_t size)
+{
+    const auto leave = frame::ReadHallLeaveTable(data, size);
+    if (!leave || !m_app.IsTableActive() || leave->TableNo() != m_app.GetTableNo()
+        || leave->LobbyWindow() != m_app.GetHallWindowHandle())
+        return;
+    if (!m_app.IsLookOn()) {
+        if (GameConnection* connection = m_app.GetConnection())
+            connection->LeaveTable(m_app.GetUserId(), m_app.GetChair());
+    }
+    OnTableClosed(data, size);
+}
+
+void CGameFrameWnd::OnHallShowPlayer(const uint8_t* data, size_t size)
+{
+    const auto record = frame::ReadHallShowPlayer(data, size);
+    frame::GameFrameCalls* view = m_app.GetMainViewCalls();
+    if (!record || !view)
+        return;
+    view->ShowPlayerDetailPanel(data, size);
+    if (view->DetailPanelUserId() == record->UserId())
+        return;
+    const platform::Point cursor = GetWindow().ScreenToClient(platform::CursorScreenPos());
+    view->PlacePlayerBoardSmall(record->UserId(), cursor.x, cursor.y);
+}
+
+// ---- the notice file ----------------------------------------------------------------------
+
+void CGameFrameWnd::StartNotifyDownload()
+{
+    frame::StartNotifyDownload(frame::MakeNotifyRequest(GetWindow().Handle(), m_app.GetNotifyHost(),
+        m_app.GetGameId(), m_app.GetTempDir(), m_app.GetRoomWord12()));
+}
+
+void CGameFrameWnd::OnNotifyFile(uintptr_t wParam)
+{
+    std::unique_ptr<frame::NotifyDownloadRequest> job(reinterpret_cast<frame::NotifyDownloadRequest*>(wParam));
+    if (!job || !job->downloaded)
+        return;
+    std::string text;
+    if (!platform::ReadFile(job->localFile, text))
+        return;
+    std::remove(platform::NativePath(job->localFile).c_str());
+    m_app.SendToSystemPane(80000066, reinterpret_cast<intptr_t>(text.c_str()));
 }

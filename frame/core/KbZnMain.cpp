@@ -4,6 +4,7 @@
 
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/GameConnection.h"
+#include "frame/core/GameNotifyHandler.h"
 
 namespace {
 
@@ -11,18 +12,21 @@ class KbZnApp : public CGameFrameApp {
 public:
     KbZnApp()
         : CGameFrameApp("KbZn", 21534, 1, 1)
+        , m_notifyHandler(*this)
     {
     }
     ~KbZnApp() override { m_connection.Close(); }
 
     int GetChairCount() const override { return 4; }
     GameConnection* GetConnection() override { return &m_connection; }
+    GameNotifyHandler* GetNotifyHandler() override { return &m_notifyHandler; }
 
 protected:
     bool InitInstance() override { return CGameFrameApp::InitInstance() && CreateMainWindow(); }
 
 private:
     GameConnection m_connection;
+    GameNotifyHandler m_notifyHandler;
 };
 
 } // namespace
