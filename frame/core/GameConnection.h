@@ -63,6 +63,7 @@ public:
     // proxyFailed is set when the proxy could not be reached, so that the
     // caller can name the proxy host.
     virtual int Connect(const std::string& name, const std::string& host, int port, bool& proxyFailed);
+    using net::SocketConnection::Connect;
     virtual std::string GetProxyHost() const { return m_proxy.host; }
     virtual void SetNotifyThread(uint32_t threadId) { m_notifyThread = threadId; }
     uint32_t NotifyThread() const { return m_notifyThread; }
