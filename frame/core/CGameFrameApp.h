@@ -30,6 +30,7 @@ class DesktopRegistration;
 }
 
 namespace frame {
+struct WebSession;
 class HallSignRequests;
 class GameFrameCalls;
 class TableViewCalls;
@@ -238,6 +239,17 @@ public:
     // next close goes through.
     bool IsMatchQuitConfirmed() const { return m_matchQuitConfirmed; }
     void SetMatchQuitConfirmed(bool confirmed) { m_matchQuitConfirmed = confirmed; }
+    // ---- web page addresses ------------------------------------------------
+    // What the address code needs of the application.
+    frame::WebSession GetWebSession();
+    // The address with "uid=..&sign=.." when sign is set (unsigned in a
+    // replay), cut to 1023 bytes.
+    virtual std::string BuildSignedUrl(const std::string& address, bool sign);
+    // Opens a web address in the browser on a short thread of its own.
+    bool OpenUrlInBrowser(const std::string& address, bool sign);
+    std::string GetAdvertPageUrl() const;
+    std::string GetPayPageUrl() const;
+
     // Entering the table once the lobby's init data was accepted.
     virtual int EnterRoom();
     virtual int EnterGameRoom();

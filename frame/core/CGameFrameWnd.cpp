@@ -8,6 +8,7 @@
 #include "frame/core/GameState.h"
 #include "frame/core/HallRecords.h"
 #include "frame/core/NoticeDownload.h"
+#include "frame/core/WebAddresses.h"
 #include "net/DailyLog.h"
 #include "net/NetMessage.h"
 #include "platform/Clock.h"
@@ -176,6 +177,11 @@ intptr_t CGameFrameWnd::OnMessage(uint32_t message, uintptr_t wParam, intptr_t l
         return 0;
     case frame::WM_FRAME_NOTIFYFILE:
         OnNotifyFile(wParam);
+        return 0;
+    case frame::WM_FRAME_URLOPENED:
+        // The browser was started: its job comes back to be freed.
+        frame::TakeBrowserOpenRequest(wParam);
+        m_app.ShowWaitText("", false);
         return 0;
     case WM_FRAME_POSTEVENT:
         m_app.SendToSystemPane(80000057, static_cast<intptr_t>(wParam));

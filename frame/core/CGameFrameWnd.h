@@ -20,7 +20,6 @@ class CGameFrameApp;
 // Messages of the frame window.
 constexpr uint32_t WM_FRAME_INITDONE = 0x85B1;
 constexpr uint32_t WM_FRAME_POSTEVENT = 0x85B5;
-constexpr uint32_t WM_FRAME_URLOPENED = 0x8618;
 
 // Timer ids.
 constexpr uint32_t kTimerHallWatch = 1;

@@ -7,6 +7,7 @@
 #include "frame/core/CGameFrameWnd.h"
 #include "frame/core/GameConnection.h"
 #include "frame/core/HallRecords.h"
+#include "frame/core/WebAddresses.h"
 #include "platform/Cursor.h"
 #include "platform/DesktopChannel.h"
 #include "platform/HandleSpace.h"
@@ -215,4 +216,41 @@ int CGameFrameApp::EnterMatchRoom()
     if (m_mainWindow)
         m_mainWindow->GetWindow().PostMessage(platform::kWmClose, 0, 0);
     return 0;
+}
+
+// ---- web page addresses ----------------------------------------------------------
+
+frame::WebSession CGameFrameApp::GetWebSession()
+{
+    frame::WebSession session;
+    session.userId = GetUserId();
+    session.standAlone = IsStandAlone();
+    session.mainWindow = GetMainWindowHandle();
+    session.fetchSign = [this] { return FetchHallSign(); };
+    session.showWaitText = [this](const std::string& text, int seconds) { ShowWaitTextTimed(text, seconds); };
+    session.postToHall = [this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
+        return PostToHallFrame(message, wParam, lParam);
+    };
+    return session;
+}
+
+std::string CGameFrameApp::BuildSignedUrl(const std::string& address, bool sign)
+{
+    const frame::WebSession session = GetWebSession();
+    return frame::BuildSignedUrl(session, address, sign);
+}
+
+bool CGameFrameApp::OpenUrlInBrowser(const std::string& address, bool sign)
+{
+    return frame::OpenUrlInBrowser(GetWebSession(), address, sign);
+}
+
+std::string CGameFrameApp::GetAdvertPageUrl() const
+{
+    return frame::GetAdvertPageUrl(GetGameIniPath(), GetRoomInfo(), GetGameId());
+}
+
+std::string CGameFrameApp::GetPayPageUrl() const
+{
+    return frame::GetPayPageUrl(GetGameIniPath());
 }

@@ -4,6 +4,7 @@
 
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/HallRecords.h"
+#include "frame/core/WebAddresses.h"
 #include "platform/DesktopChannel.h"
 #include "tools/StandInLobby.h"
 
@@ -61,6 +62,17 @@ protected:
 TEST_F(HallSignTest, TheLobbysAnswerReachesTheRequest)
 {
     EXPECT_EQ(Sign(true), "stand-in-sign");
+}
+
+TEST_F(HallSignTest, SignedAddressesCarryTheLobbysSign)
+{
+    tools::StandInLobby lobby(platform::DesktopChannel::Desktop(), tools::LobbyOptions {});
+    ASSERT_TRUE(lobby.Start());
+    SignApp app;
+    ASSERT_TRUE(app.ParseHallArgs("\"7|127.0.0.1|3|" + std::to_string(lobby.Handle()) + "|0|10001|5|2|0|0|KbZn|1|0|0|0\""));
+    EXPECT_EQ(app.BuildSignedUrl("http://pay.example/top", true),
+        frame::AppendUrlQuery("http://pay.example/top", frame::SignQuery(10001, "stand-in-sign")));
+    EXPECT_EQ(app.BuildSignedUrl("http://pay.example/top", false), "http://pay.example/top");
 }
 
 TEST_F(HallSignTest, ALobbyThatDoesNotAnswerGivesAnEmptySign)
