@@ -74,6 +74,15 @@ bool CGameCommThread::Stop(int timeoutMs)
     return false;
 }
 
+size_t CGameCommThread::ReapAbandoned(int timeoutMs)
+{
+    auto& threads = AbandonedThreads();
+    std::erase_if(threads, [timeoutMs](const std::unique_ptr<platform::MessageThread>& thread) {
+        return thread->Join(timeoutMs);
+    });
+    return threads.size();
+}
+
 uint32_t CGameCommThread::ThreadId() const
 {
     return m_thread ? m_thread->ThreadId() : 0;

@@ -68,6 +68,9 @@ public:
     // has a thread.
     bool Stop(int timeoutMs = kStopTimeoutMs);
     bool IsRunning() const { return m_thread != nullptr; }
+    // Joins the threads Stop had to leave running that end within
+    // timeoutMs; the number still running.
+    static size_t ReapAbandoned(int timeoutMs);
     uint32_t ThreadId() const;
 
     // Any thread; false when the thread is not running.

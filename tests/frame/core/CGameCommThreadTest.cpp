@@ -120,6 +120,7 @@ TEST(CGameCommThreadTest, AThreadThatDoesNotAnswerIsLeftToEndAlone)
     // The abandoned thread goes on: it shows the queued texts, then takes
     // the quit and ends with its display.
     EXPECT_TRUE(record->Await([&] { return record->destroyed; }));
+    EXPECT_EQ(CGameCommThread::ReapAbandoned(30000), 0u);
 }
 
 class CGameCommThreadRelayTest : public ::testing::Test {
