@@ -56,6 +56,7 @@ void ReportFailure(GameConnection& connection, const GameNotifyHandler& handler,
     last.id = static_cast<int32_t>(handler.GetLastId());
     last.length = static_cast<int32_t>(handler.GetLastLength());
     last.tick = handler.GetLastTick();
+    last.word = static_cast<int32_t>(handler.GetLastWord());
     connection.ReportNotifyError(id, body, static_cast<uint32_t>(length), last);
 }
 

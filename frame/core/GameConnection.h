@@ -192,11 +192,13 @@ public:
     };
 
     // What the notification handler stamped after the last notification it
-    // dispatched (its id, body length and tick count).
+    // dispatched (its id, body length and tick count, and the word a layer
+    // keeps of its body; the frame's report leaves that word out).
     struct NotifyStamp {
         int32_t id = 0;
         int32_t length = 0;
         uint32_t tick = 0;
+        int32_t word = 0;
     };
 
     // The machine id every record carries (at most 31 characters): read
