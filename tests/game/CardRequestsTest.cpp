@@ -6,6 +6,9 @@
 #include "game/CardGameConnection.h"
 
 #include "frame/core/CGameFrameApp.h"
+#include "frame/core/CGameFrameWnd.h"
+#include "game/CardNotifyHandler.h"
+#include "net/NetMessage.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/MessageQueue.h"
@@ -18,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -73,9 +77,11 @@ public:
     }
     ~CardRequestApp() override { connection.Close(); }
     GameConnection* GetConnection() override { return &connection; }
+    GameNotifyHandler* GetNotifyHandler() override { return handler.get(); }
     int GetChairCount() const override { return 4; }
 
     CardGameConnection connection;
+    std::unique_ptr<GameNotifyHandler> handler;
 
 protected:
     int RunLoop() override { return 0; }
@@ -274,6 +280,53 @@ TEST_F(CardRequestsTest, ReportCarriesTheLookOnFlag)
     const std::string body = LastBody(201162, 1);
     ASSERT_EQ(body.size(), 56u);
     EXPECT_EQ(body.substr(16, 4), Words({ 1 }));
+}
+
+// A handler that fails on plays.
+class FailingOnPlays : public game::CardNotifyHandler {
+public:
+    using CardNotifyHandler::CardNotifyHandler;
+    void OnCardsThrown(const uint8_t*, size_t) override { throw std::runtime_error("bad play"); }
+};
+
+// The frame window with its message entry open to the test.
+class TestWindow : public CGameFrameWnd {
+public:
+    using CGameFrameWnd::CGameFrameWnd;
+    using CGameFrameWnd::OnNetMessage;
+};
+
+// A notification as the communication thread posts it to the window.
+void Deliver(TestWindow& window, const GameConnection& connection, uint32_t id, const std::string& body)
+{
+    auto context = std::make_unique<net::MessageContext>();
+    context->connectionId = connection.GetConnectionId();
+    auto message = std::make_unique<net::NetMessage>();
+    message->messageId = id;
+    message->bodyLength = static_cast<uint32_t>(body.size());
+    message->body = std::make_unique<uint8_t[]>(body.size());
+    std::copy(body.begin(), body.end(), message->body.get());
+    window.OnNetMessage(reinterpret_cast<uintptr_t>(context.release()), reinterpret_cast<intptr_t>(message.release()));
+}
+
+// The window reports a failed handler with the stamp of the notification
+// before it, the table message's kind included.
+TEST_F(CardRequestsTest, FailedNotificationReportsThePreviousTableMessagesKind)
+{
+    m_app->handler = std::make_unique<FailingOnPlays>(*m_app);
+    TestWindow window(*m_app);
+    Deliver(window, Connection(), 229500, Words({ 229500, 0, 19840327, 0, 0 }));
+    const std::string play = Words({ 0, 0, 0, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0x1, 0x1, 3, 1, 5 });
+    Deliver(window, Connection(), 221170, play);
+
+    const std::string body = LastBody(201162, 1);
+    ASSERT_EQ(body.size(), 56u);
+    EXPECT_EQ(body.substr(20, 4), Words({ 221170 }));
+    EXPECT_EQ(body.substr(24, 4), Words({ 0 }));
+    EXPECT_EQ(body.substr(28, 4), Words({ static_cast<int32_t>(play.size()) }));
+    EXPECT_EQ(body.substr(36, 4), Words({ 229500 }));
+    EXPECT_EQ(body.substr(40, 4), Words({ 19840327 }));
+    EXPECT_EQ(body.substr(44, 4), Words({ 20 }));
 }
 
 // ---- results ------------------------------------------------------------------
