@@ -1,5 +1,6 @@
 #include "frame/ui/SystemInfoBox.h"
 
+#include "engine/controls/richtext/RichEdit.h"
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/core/GameCore.h"
 #include "engine/core/ModuleMessage.h"
@@ -505,6 +506,79 @@ ImageButton* QuitRequestBox::CreateAgreeButton()
     return button;
 }
 
+// ---- the forced-quit reason ----------------------------------------------
+
+namespace {
+
+constexpr uint32_t kReasonFlags = SIB_TWO_BUTTONS | SIB_EXPIRE_CANCEL;
+static_assert(kReasonFlags == 0x05);
+constexpr int kEditPadding = 6;
+constexpr uint32_t kEditBackground = 0xeaf2f2;
+constexpr uint32_t kEditBorder = 0x5a5151;
+
+} // namespace
+
+void ForceQuitReasonBox::ShowReasonBox(std::string_view text, const EngineEvent* ok, const EngineEvent* cancel,
+    int lines)
+{
+    m_lines = lines;
+    Build(text, ok, cancel, 0, kReasonFlags, {}, {}, {});
+}
+
+void ForceQuitReasonBox::SetMaxLength(int bytes)
+{
+    if (m_edit)
+        m_edit->SetMaxLength(bytes);
+}
+
+int ForceQuitReasonBox::MeasureTextBlock(CanvasObject& canvas, std::string_view text, int fontSize)
+{
+    const int width = fontSize * GetTextColumns();
+    const int textHeight = std::max(canvas.MeasureText(text, width), GetMinTextRows() * fontSize);
+    SetTextBlockSize(width, textHeight + kEditPadding + fontSize * m_lines);
+    return 1;
+}
+
+void ForceQuitReasonBox::DrawTextBlock(CanvasObject& canvas, std::string_view text)
+{
+    canvas.DrawText(0, 0, text);
+    canvas.Invalidate();
+    if (m_edit)
+        return;
+    m_edit = static_cast<engine::RichEdit*>(RegisterObject(std::make_unique<engine::RichEdit>()));
+    if (!m_edit)
+        return;
+    const int f = GetFontSize();
+    m_edit->Create(m_textWidth + kEditPadding, f * m_lines + kEditPadding, 0);
+    m_edit->Layout(m_textWidth, f * m_lines);
+    m_edit->SetBackgroundColour(kEditBackground);
+    m_edit->SetFontSize(f);
+    m_edit->SetTextColour(0);
+    // The edit fills the bottom of the text block.
+    m_edit->MoveTo(canvas.GetX(), canvas.GetBottom() - m_edit->GetHeight() / 2);
+    if (CanvasObject* back = m_edit->GetBackgroundCanvas())
+        back->DrawBorder(kEditBorder, 1);
+    m_edit->SetZ(canvas.GetZ());
+    AddChild(m_edit, engine::LINK_STANDARD);
+}
+
+void ForceQuitReasonBox::OnOk()
+{
+    if (m_answered)
+        return;
+    if (!HasEvent(m_okEvent)) {
+        Answer(m_okEvent);
+        return;
+    }
+    EngineEvent event = m_okEvent;
+    const std::string reason = m_edit ? m_edit->GetText() : std::string();
+    uint8_t* block = engine::AllocEventBlock(reason.size() + 1);
+    std::copy(reason.begin(), reason.end(), block);
+    block[reason.size()] = 0;
+    event.param = engine::ToWord(block);
+    Answer(event); // the receiver owns the text now
+}
+
 // ---- creation ------------------------------------------------------------
 
 namespace {
@@ -569,6 +643,21 @@ ViewCardsRequestBox* OpenViewCardsRequestBox(engine::GameObject& creator, std::s
         return nullptr;
     box->ShowViewCardsRequest(name, head, &agree, &refuse);
     Present(*box, NextPopupDepth(creator), x, y, "SndHi");
+    return box;
+}
+
+ForceQuitReasonBox* OpenForceQuitReasonBox(engine::GameObject& creator, std::string_view text,
+    std::string_view title, const EngineEvent& ok, const EngineEvent& cancel, int lines, int maxBytes, int x, int y)
+{
+    auto* box = RegisterBox<ForceQuitReasonBox>(creator);
+    if (!box)
+        return nullptr;
+    box->ShowReasonBox(text, &ok, &cancel, lines);
+    box->SetMaxLength(maxBytes);
+    box->SetTitle(title);
+    Present(*box, kBoxDepthBase, x, y, "SndHi");
+    if (engine::RichEdit* edit = box->GetReasonEdit())
+        edit->TakeFocus();
     return box;
 }
 

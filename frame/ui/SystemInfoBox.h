@@ -20,6 +20,7 @@
 
 namespace engine {
 class CanvasObject;
+class RichEdit;
 class GameObject;
 class ImageButton;
 class SpriteObject;
@@ -179,6 +180,30 @@ private:
     std::string m_reason;
 };
 
+// The player types the reason for a forced quit under the box's text. OK
+// sends the reason in the OK event's param: a text made with
+// engine::AllocEventBlock (also when empty) that the receiver frees with
+// engine::FreeEventBlock.
+class ForceQuitReasonBox : public SystemInfoBox {
+public:
+    int MeasureTextBlock(engine::CanvasObject& canvas, std::string_view text, int fontSize) override;
+    void DrawTextBlock(engine::CanvasObject& canvas, std::string_view text) override;
+    void OnOk() override;
+
+    // Builds the box with two buttons, Cancel on expiry, and an edit of the
+    // given number of lines.
+    virtual void ShowReasonBox(std::string_view text, const engine::EngineEvent* ok,
+        const engine::EngineEvent* cancel, int lines);
+    // After ShowReasonBox: the most bytes the reason takes.
+    virtual void SetMaxLength(int bytes);
+
+    engine::RichEdit* GetReasonEdit() const { return m_edit; }
+
+private:
+    engine::RichEdit* m_edit = nullptr; // not owned: a child of the box
+    int m_lines = 3;
+};
+
 // ---- creation ------------------------------------------------------------
 
 // What a creator says about a general box.
@@ -212,6 +237,12 @@ SystemInfoBox* OpenSystemInfoBox(engine::GameObject& creator, const InfoBoxReque
 // (x, y) with the sound "SndHi"; the caller may slide them elsewhere.
 ViewCardsRequestBox* OpenViewCardsRequestBox(engine::GameObject& creator, std::string_view name,
     std::string_view head, const engine::EngineEvent& agree, const engine::EngineEvent& refuse, int x, int y);
+// The forced-quit reason box: titled, holding at most maxBytes of reason,
+// centred at (x, y) at depth 90000 with the sound "SndHi", with the focus in
+// its edit.
+ForceQuitReasonBox* OpenForceQuitReasonBox(engine::GameObject& creator, std::string_view text,
+    std::string_view title, const engine::EngineEvent& ok, const engine::EngineEvent& cancel, int lines,
+    int maxBytes, int x, int y);
 QuitRequestBox* OpenQuitRequestBox(engine::GameObject& creator, std::string_view name, std::string_view reason,
     std::string_view head, const engine::EngineEvent& agree, const engine::EngineEvent& refuse, int seconds, int x,
     int y);

@@ -5,6 +5,7 @@
 
 #include "frame/ui/SystemInfoBox.h"
 
+#include "engine/controls/richtext/RichEdit.h"
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/core/GameCore.h"
 #include "engine/objects/SpriteObject.h"
@@ -383,6 +384,73 @@ TEST_F(Boxes, QuitRequestAgreedByClickStopsItsClock)
     Seconds(40);
     ASSERT_EQ(owner->events.size(), 1u);
     EXPECT_EQ(owner->events[0], Ok());
+}
+
+// ---- the forced-quit reason ---------------------------------------------------
+
+class ReasonBox : public Boxes {
+protected:
+    ForceQuitReasonBox* OpenReason()
+    {
+        ForceQuitReasonBox* box = OpenForceQuitReasonBox(*root, "输入理由", "请求强退", Ok(), Cancel(), 3, 60, 100, 75);
+        EXPECT_NE(box, nullptr);
+        Frame();
+        return box;
+    }
+    void Type(std::string_view text)
+    {
+        for (char c : text)
+            WindowInput(platform::kWmChar, 0, 0, static_cast<uint8_t>(c));
+        Frames(2);
+    }
+    // The reason the OK event carried; frees it as a receiver must.
+    std::string TakeReason(const EngineEvent& e)
+    {
+        const auto* text = FromWord<const char>(e.param);
+        std::string reason = text ? text : "<null>";
+        FreeEventBlock(e.param);
+        return reason;
+    }
+};
+
+TEST_F(ReasonBox, OkCarriesTheTypedReason)
+{
+    ForceQuitReasonBox* box = OpenReason();
+    ASSERT_NE(box->GetReasonEdit(), nullptr);
+    EXPECT_EQ(box->GetZ(), 90000);
+    Type("sorry");
+    Click(box->GetOkButton());
+    ASSERT_EQ(owner->events.size(), 1u);
+    EXPECT_EQ(owner->events[0].code, kOkCode);
+    EXPECT_EQ(owner->events[0].data, Ok().data);
+    EXPECT_EQ(TakeReason(owner->events[0]), "sorry");
+}
+
+TEST_F(ReasonBox, ReasonIsCutAtTheByteLimitAndAnEmptyOneStillSent)
+{
+    ForceQuitReasonBox* box = OpenReason();
+    Type(std::string(70, 'x'));
+    EXPECT_EQ(box->GetReasonEdit()->GetTextLength(), 60);
+    Click(box->GetOkButton());
+    ASSERT_EQ(owner->events.size(), 1u);
+    EXPECT_EQ(TakeReason(owner->events[0]), std::string(60, 'x'));
+
+    box = OpenReason();
+    Click(box->GetOkButton());
+    ASSERT_EQ(owner->events.size(), 2u);
+    EXPECT_EQ(TakeReason(owner->events[1]), "");
+}
+
+TEST_F(ReasonBox, CancelAndCloseSendTheCancelEvent)
+{
+    ForceQuitReasonBox* box = OpenReason();
+    Type("abc");
+    Click(box->GetCancelButton());
+    box = OpenReason();
+    Click(box->GetCloseButton());
+    ASSERT_EQ(owner->events.size(), 2u);
+    EXPECT_EQ(owner->events[0], Cancel());
+    EXPECT_EQ(owner->events[1], Cancel());
 }
 
 } // namespace
