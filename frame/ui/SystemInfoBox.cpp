@@ -611,6 +611,12 @@ void Present(SystemInfoBox& box, double depth, int x, int y, const char* sound)
 
 } // namespace
 
+EngineEvent ToEngineEvent(const BoxEvent& event)
+{
+    return EngineEvent(static_cast<int>(event.receiver), static_cast<int>(event.code),
+        static_cast<engine::MessageWord>(event.param), static_cast<engine::MessageWord>(event.data));
+}
+
 double NextBoxDepth(engine::GameObject& creator)
 {
     return kBoxDepthBase + 2.0 * RaisePopupCounter(creator);

@@ -12,6 +12,7 @@
 
 #include "engine/controls/widgets/NineGridPanel.h"
 #include "engine/core/EngineEvent.h"
+#include "frame/core/GameFrameCalls.h"
 
 #include <cstdint>
 #include <functional>
@@ -204,7 +205,10 @@ private:
     int m_lines = 3;
 };
 
-// ---- creation ------------------------------------------------------------
+// ---- creation -----------------------------------------------------------
+
+// The engine event a box sends for a caller's BoxEvent.
+engine::EngineEvent ToEngineEvent(const BoxEvent& event);
 
 // What a creator says about a general box.
 struct InfoBoxRequest {

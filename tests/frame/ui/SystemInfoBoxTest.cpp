@@ -317,6 +317,46 @@ TEST_F(Boxes, ButtonsAndCloseButtonPlacement)
     EXPECT_LT(cancelButton->GetBottom(), two->GetBottom());
 }
 
+TEST_F(Boxes, HeadPictureStandsLeftOfTheTextAndNarrowsTheRightMargin)
+{
+    const BoxEvent okBox { static_cast<uint32_t>(owner->GetId()), kOkCode, 11, 12 };
+    const EngineEvent okEvent = ToEngineEvent(okBox);
+    EXPECT_EQ(okEvent, Ok());
+    const int marginX = kFont * 3 / 2;
+    struct Case {
+        uint32_t flags;
+        const char* head;
+        int clientWidth;
+        bool hasHead;
+    };
+    const Case cases[] = {
+        { 0, "head", 17 * kFont + 2 * marginX, false },
+        { SIB_HEAD_PICTURE, "", 17 * kFont + marginX + marginX / 2, false },
+        { SIB_HEAD_PICTURE, "head", 16 + 17 * kFont + marginX + marginX / 2, true },
+        { SIB_HEAD_PICTURE | SIB_HEAD_ANIMATED, "head", 16 + 17 * kFont + marginX + marginX / 2, true },
+    };
+    for (const Case& c : cases) {
+        InfoBoxRequest request;
+        request.text = "t";
+        request.ok = &okEvent;
+        request.flags = c.flags;
+        request.head = c.head;
+        SystemInfoBox* box = OpenSystemInfoBox(*root, request);
+        ASSERT_NE(box, nullptr);
+        Frame();
+        const Rect client = box->GetClientRect();
+        EXPECT_EQ(client.right - client.left, c.clientWidth) << c.flags << " " << c.head;
+        ASSERT_EQ(box->GetHeadSprite() != nullptr, c.hasHead) << c.flags;
+        if (c.hasHead) {
+            SpriteObject* head = box->GetHeadSprite();
+            EXPECT_LT(head->GetRight(), box->GetTextCanvas()->GetLeft());
+            EXPECT_EQ(head->GetLeft(), box->GetLeft() + client.left + marginX / 2);
+        }
+        box->OnOk();
+    }
+    EXPECT_EQ(owner->events.size(), std::size(cases));
+}
+
 TEST_F(Boxes, CountdownLabelSitsInTheButtonRowAtTheTextColumnsEnd)
 {
     SystemInfoBox* box = Open(0, 12);
