@@ -96,6 +96,12 @@ int SystemInfoBox::GetHeadWidth() const
     return m_head ? static_cast<int>(m_head->GetWidth()) : 0;
 }
 
+void SystemInfoBox::SetTitle(std::string_view text)
+{
+    m_titleText.assign(text);
+    NineGridPanel::SetTitle(text);
+}
+
 void SystemInfoBox::DrawTitle()
 {
     CanvasObject* title = GetTitleCanvas();
@@ -103,7 +109,7 @@ void SystemInfoBox::DrawTitle()
         return;
     title->Clear();
     title->SetFont(12, 400, kFace);
-    title->DrawText(5, 6, GetTitle());
+    title->DrawText(5, 6, m_titleText);
     title->Invalidate();
 }
 

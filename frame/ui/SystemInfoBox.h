@@ -52,7 +52,9 @@ public:
     ~SystemInfoBox() override;
 
     int OnEvent(const engine::EngineEvent& event) override;
+    void SetTitle(std::string_view text) override;
     void DrawTitle() override;
+    const std::string& GetTitleText() const { return m_titleText; }
 
     // Before Build: the title and the link opener.
     void SetServices(BoxServices services) { m_services = std::move(services); }
@@ -135,6 +137,7 @@ protected:
     bool m_linkSigned = false;
     bool m_answered = false;
     BoxServices m_services;
+    std::string m_titleText;
 };
 
 // Another player asks to see this player's cards: agree or refuse, no close

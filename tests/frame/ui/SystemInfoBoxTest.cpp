@@ -54,12 +54,12 @@ protected:
         core().SetIntProperty(PROP_FONT_SIZE, kFont);
         owner = static_cast<Owner*>(root->RegisterObject(std::make_unique<Owner>()));
         ASSERT_NE(owner, nullptr);
-        // A frame with a 3-pixel border and a transparent inside, then the
-        // button pictures, each a width of its own so a button tells which
-        // picture it was made from.
+        // A frame with a 20-pixel title band, a 3-pixel border elsewhere
+        // and a transparent inside, then the button pictures, each a width
+        // of its own so a button tells which picture it was made from.
         for (const char* name : { "系统信息框模板", "系统通知框模板" })
-            host.AddPicture(name, 12, 12, 2, 0, [](int, int x, int y) -> uint32_t {
-                const bool inside = x >= 3 && x < 9 && y >= 3 && y < 9;
+            host.AddPicture(name, 12, 28, 2, 0, [](int, int x, int y) -> uint32_t {
+                const bool inside = x >= 3 && x < 9 && y >= 20 && y < 25;
                 return inside ? 0 : CanvasObject::MakePixel(0x808080, kNoColourKey);
             });
         Button("系统信息框_确定", kOkWidth);
@@ -464,6 +464,39 @@ TEST_F(ReasonBox, OkCarriesTheTypedReason)
     EXPECT_EQ(owner->events[0].code, kOkCode);
     EXPECT_EQ(owner->events[0].data, Ok().data);
     EXPECT_EQ(TakeReason(owner->events[0]), "sorry");
+}
+
+// Pixels of the title canvas unlike its top-left corner, which the title
+// (drawn from (5, 6)) never reaches.
+int TitleInk(SystemInfoBox& box)
+{
+    CanvasObject* title = box.GetTitleCanvas();
+    if (!title)
+        return -1;
+    const auto look = [title](int x, int y) { return uint64_t(title->GetPixelAlpha(x, y)) << 32 | title->GetPixel(x, y); };
+    const uint64_t corner = look(0, 0);
+    int ink = 0;
+    for (int y = 0; y < title->GetBufferHeight(); ++y)
+        for (int x = 0; x < title->GetBufferWidth(); ++x)
+            ink += look(x, y) != corner;
+    return ink;
+}
+
+TEST_F(ReasonBox, TitleIsTheCallersOrTheApplications)
+{
+    ForceQuitReasonBox* reason = OpenReason();
+    EXPECT_EQ(reason->GetTitleText(), "请求强退");
+    EXPECT_GT(TitleInk(*reason), 0);
+
+    SystemInfoBox* plain = Open(0, 0);
+    EXPECT_EQ(plain->GetTitleText(), "");
+    EXPECT_EQ(TitleInk(*plain), 0);
+
+    BoxServices services;
+    services.title = "游戏";
+    SystemInfoBox* titled = Open(0, 0, services);
+    EXPECT_EQ(titled->GetTitleText(), "游戏");
+    EXPECT_GT(TitleInk(*titled), 0);
 }
 
 TEST_F(ReasonBox, ReasonIsCutAtTheByteLimitAndAnEmptyOneStillSent)
