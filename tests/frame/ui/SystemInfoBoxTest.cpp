@@ -432,7 +432,8 @@ class ReasonBox : public Boxes {
 protected:
     ForceQuitReasonBox* OpenReason()
     {
-        ForceQuitReasonBox* box = OpenForceQuitReasonBox(*root, "输入理由", "请求强退", Ok(), Cancel(), 3, 60, 100, 75);
+        ForceQuitReasonBox* box
+            = OpenForceQuitReasonBox(*root, "输入理由", "请求强退", Ok(), Cancel(), 3, 60, 100, 75);
         EXPECT_NE(box, nullptr);
         Frame();
         return box;
@@ -473,7 +474,9 @@ int TitleInk(SystemInfoBox& box)
     CanvasObject* title = box.GetTitleCanvas();
     if (!title)
         return -1;
-    const auto look = [title](int x, int y) { return uint64_t(title->GetPixelAlpha(x, y)) << 32 | title->GetPixel(x, y); };
+    const auto look = [title](int x, int y) {
+        return uint64_t(title->GetPixelAlpha(x, y)) << 32 | title->GetPixel(x, y);
+    };
     const uint64_t corner = look(0, 0);
     int ink = 0;
     for (int y = 0; y < title->GetBufferHeight(); ++y)
