@@ -333,12 +333,24 @@ void SystemInfoBox::SetLink(std::string_view address, bool signedLink)
     m_linkSigned = signedLink;
 }
 
+void SystemInfoBox::TakeFocus()
+{
+    engine::InputState state;
+    GetInputState(&state);
+    if (state.focusId != GetId())
+        m_focusBefore = state.focusId;
+    SetFocus(GetId());
+}
+
 bool SystemInfoBox::Answer(const EngineEvent& event)
 {
     if (m_answered)
         return false;
     m_answered = true;
     CancelActionsOf(GetId());
+    // Before the event: its receiver may open a box that takes the focus.
+    if (m_focusBefore != 0 && FindObjectById(m_focusBefore))
+        SetFocus(m_focusBefore);
     if (HasEvent(event))
         SendEvent(event);
     RemoveObject(this, 1);
@@ -611,7 +623,7 @@ void Present(SystemInfoBox& box, double depth, int x, int y, const char* sound)
     box.SetZ(box.EngineObject::GetZ() + depth - box.GetZ());
     box.MoveTo(x, y);
     box.Invalidate();
-    box.SetFocus(box.GetId());
+    box.TakeFocus();
     box.PlaySound(sound, 1, nullptr);
 }
 

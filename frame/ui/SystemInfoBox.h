@@ -91,6 +91,9 @@ public:
     virtual void OnCancel();
     // OK opens the address before it answers.
     virtual void SetLink(std::string_view address, bool signedLink);
+    // Takes the keyboard focus, and gives it back to its holder before
+    // answering (so the box below a closed one hears Esc again).
+    void TakeFocus();
 
     // What the tests and the creators read.
     int GetSecondsLeft() const { return m_seconds; }
@@ -138,6 +141,7 @@ protected:
     bool m_answered = false;
     BoxServices m_services;
     std::string m_titleText;
+    int m_focusBefore = 0;
 };
 
 // Another player asks to see this player's cards: agree or refuse, no close

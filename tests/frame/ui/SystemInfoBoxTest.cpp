@@ -252,6 +252,20 @@ TEST_F(Boxes, AnAnswerMayOpenTheNextBoxWhichAnswersOnItsOwn)
     EXPECT_EQ(owner->events[1], Cancel());
 }
 
+TEST_F(Boxes, EscAnswersTheTopBoxThenTheOneBelow)
+{
+    SystemInfoBox* lower = Open(0, 0);
+    SystemInfoBox* upper = Open(SIB_TWO_BUTTONS, 0);
+    EXPECT_GT(upper->GetZ(), lower->GetZ());
+    PressEsc();
+    EXPECT_TRUE(upper->IsAnswered());
+    EXPECT_FALSE(lower->IsAnswered());
+    PressEsc();
+    ASSERT_EQ(owner->events.size(), 2u);
+    EXPECT_EQ(owner->events[0], Cancel());
+    EXPECT_EQ(owner->events[1], Ok());
+}
+
 TEST_F(Boxes, NullEventsOnlyClose)
 {
     InfoBoxRequest request;
