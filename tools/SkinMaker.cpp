@@ -1258,6 +1258,98 @@ engine::PictureData ContactSheet(const std::vector<SkinPicture>& pictures, platf
     return ToPicture({ sheet });
 }
 
+namespace {
+
+Canvas FromPicture(const engine::PictureData& p, int frame = 0)
+{
+    Canvas c(p.frameWidth, p.frameHeight);
+    for (int y = 0; y < p.frameHeight; ++y)
+        for (int x = 0; x < p.frameWidth; ++x) {
+            const uint8_t* s = p.pixels.data() + ((static_cast<size_t>(frame) * p.frameHeight + y) * p.frameWidth + x) * 4;
+            c.Set(x, y, static_cast<uint32_t>(s[3]) << 24 | s[2] << 16 | s[1] << 8 | s[0]);
+        }
+    return c;
+}
+
+// Draws the picture stretched (nearest pixel) over the rectangle.
+void DrawStretched(Canvas& target, const Canvas& source, int left, int top, int width, int height)
+{
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            target.Blend(left + x, top + y, source.At(x * source.Width() / width, y * source.Height() / height));
+}
+
+} // namespace
+
+engine::PictureData DrawPreview(platform::FontRenderer& font)
+{
+    std::vector<SkinPicture> pictures = DrawFramePictures(font);
+    for (SkinPicture& face : DrawFacePictures(font))
+        pictures.push_back(std::move(face));
+    auto get = [&](std::string_view name, int frame = 0) {
+        for (const SkinPicture& p : pictures)
+            if (p.name == name)
+                return FromPicture(p.picture, frame);
+        return Canvas(1, 1);
+    };
+    constexpr int kW = 800;
+    constexpr int kH = 520;
+    Canvas c(kW, kH, Argb(0));
+    const Canvas felt = get("TablePatten");
+    for (int y = 0; y < kH; y += felt.Height())
+        for (int x = 0; x < kW; x += felt.Width())
+            c.Draw(felt, x, y);
+    const int tableLeft = 5;
+    const int tableTop = kTitleHeight;
+    const int tableW = 560;
+    const int tableH = kH - kTitleHeight - 5;
+    const int s = std::min(tableW, tableH);
+    DrawStretched(c, get("TableHalo"), tableLeft + tableW / 2 - s / 2, tableTop + tableH / 2 - s / 2, s, s);
+    c.Draw(get("TableCornerLT"), tableLeft, tableTop);
+    c.Draw(get("TableCornerRT"), tableLeft + tableW - 56, tableTop);
+    c.Draw(get("TableCornerLB"), tableLeft, tableTop + tableH - 56);
+    c.Draw(get("TableCornerRB"), tableLeft + tableW - 56, tableTop + tableH - 56);
+    DrawStretched(c, get("左右分隔条_bg"), tableLeft + tableW, tableTop, 8, tableH);
+    // The side pane stands in as paper.
+    c.Fill(RoundRect(tableLeft + tableW + 8.0f, static_cast<float>(tableTop), kW - 5.0f, kH - 5.0f, 0), kPaper);
+
+    const Canvas top = get("Frame_Top");
+    for (int x = 0; x < kW; x += top.Width())
+        c.Draw(top, x, 0);
+    c.Draw(get("FramePatternLeft"), 0, 0);
+    const Canvas middle = get("FramePatternMiddle");
+    c.Draw(middle, kW / 2 - middle.Width() / 2, 0);
+    const Canvas right = get("FramePatternRight");
+    c.Draw(right, kW - right.Width(), 0);
+    const Canvas icon = get("GameIcon");
+    c.Draw(icon, 10, (kTitleHeight + 1) / 2 - icon.Height() / 2);
+    DrawTextAt(c, font, "牌友俱乐部 - 第8桌", 36, (kTitleHeight - 3) / 2 - 6, { 12, 400, Argb(0xF6DE96), 0 });
+    int x = kW - 4;
+    for (const char* name : { "btnFrameClose", "btnFrameFit", "btnFrameMin", "btnSet2", "btnHelp2", "btnShop2" }) {
+        const Canvas button = get(name, std::string_view(name) == "btnSet2" ? 1 : 0);
+        x -= button.Width() + 2;
+        c.Draw(button, x, 3);
+    }
+    DrawStretched(c, get("Frame_Left"), 0, kTitleHeight, 5, kH - kTitleHeight);
+    DrawStretched(c, get("Frame_Right"), kW - 5, kTitleHeight, 5, kH - kTitleHeight);
+    DrawStretched(c, get("Frame_Bottom"), 0, kH - 5, kW, 5);
+
+    // The quit board as the frame shows it.
+    const int bl = tableLeft + tableW / 2 - 135;
+    const int bt = 120;
+    c.Draw(get("bit_systemboard"), bl, bt);
+    c.Draw(get("bit_SureQuit"), bl + 23, bt + 67);
+    c.Draw(get("btn_gameset_ok"), bl + 145 - 25, bt + 163 - 12);
+    c.Draw(get("btn_gameset_cancel", 1), bl + 200 - 25 + 4, bt + 163 - 12);
+    const Canvas autoplay = get("animation_autoplaying");
+    c.Draw(autoplay, tableLeft + tableW / 2 - autoplay.Width() / 2, 380);
+    c.Draw(get("vkf打牌"), 40, 60);
+    c.Draw(get("vkf财神"), 100, 60);
+    c.Draw(get("qh系统通知"), tableLeft + tableW + 16, tableTop + 10);
+    DrawTextAt(c, font, "欢迎来到牌桌！", tableLeft + tableW + 76, tableTop + 12, { 12, 400, kCardRed, 0 });
+    return ToPicture({ c });
+}
+
 bool WriteSkin(const std::string& programDir, bool allowVoice, std::string& error)
 {
     namespace fs = std::filesystem;

@@ -68,6 +68,10 @@ std::vector<uint8_t> EncodeBmp(const engine::PictureData& picture);
 // labelled with the picture's name: one picture to look the skin over.
 engine::PictureData ContactSheet(const std::vector<SkinPicture>& pictures, platform::FontRenderer& font);
 
+// The pictures put together as the frame shows them (title bar, table,
+// quit board): one picture to judge the skin as a whole.
+engine::PictureData DrawPreview(platform::FontRenderer& font);
+
 // Writes the whole skin under programDir (created as needed). False with a
 // reason when a file cannot be written.
 bool WriteSkin(const std::string& programDir, bool allowVoice, std::string& error);

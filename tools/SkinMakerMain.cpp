@@ -2,7 +2,8 @@
 //
 // Writes the client's skin (packs, skin ini, dialog background, sounds)
 // under the program directory; with --sheet also a contact sheet of every
-// picture to look the skin over.
+// picture to look the skin over, and beside it (name-preview.png) the
+// pictures put together as the frame shows them.
 
 #include "platform/FontRenderer.h"
 #include "tools/PackWriter.h"
@@ -29,6 +30,14 @@ bool WriteSheet(const std::string& path)
         pictures.push_back(std::move(face));
     pictures.push_back({ "CommDlgBK", tools::DrawDialogBackground(font) });
     const std::vector<uint8_t> png = tools::EncodePng(tools::ContactSheet(pictures, font));
+    const std::vector<uint8_t> preview = tools::EncodePng(tools::DrawPreview(font));
+    std::string previewPath = path;
+    const size_t dot = previewPath.rfind('.');
+    previewPath.insert(dot == std::string::npos ? previewPath.size() : dot, "-preview");
+    std::ofstream previewFile(previewPath, std::ios::binary | std::ios::trunc);
+    previewFile.write(reinterpret_cast<const char*>(preview.data()), static_cast<std::streamsize>(preview.size()));
+    if (preview.empty() || !previewFile.good())
+        return false;
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
     return !png.empty() && file.good();
