@@ -300,7 +300,7 @@ TEST_F(SkinMakerTest, TheFrameFindsTheSkinIniAndItsDialogBackground)
     EXPECT_EQ(image.height, 68);
 }
 
-// The program: writes the skin and the contact sheet, and refuses a call
+// The program: writes the skin, the contact sheet and the preview, and refuses a call
 // without a directory.
 int RunSkinMaker(const std::string& args)
 {
@@ -326,6 +326,8 @@ TEST(SkinMakerProgram, WritesTheSkinAndTheContactSheet)
     ASSERT_TRUE(platform::ImageDecoder::Decode(png.data(), png.size(), platform::kImagePng, image));
     EXPECT_GT(image.width, 330);
     EXPECT_GT(image.height, 320);
+    ASSERT_TRUE(platform::ReadFile((dir / "sheet-preview.png").string(), png));
+    ASSERT_TRUE(platform::ImageDecoder::Decode(png.data(), png.size(), platform::kImagePng, image));
 
     EXPECT_EQ(RunSkinMaker(""), 2);
     EXPECT_EQ(RunSkinMaker("--sheet"), 2);
