@@ -1,0 +1,337 @@
+#include "engine/core/NameKey.h"
+#include "engine/modules/PictureCache.h"
+#include "engine/modules/ResourceModule.h"
+#include "engine/modules/ResourceNames.h"
+#include "frame/core/FrameConfig.h"
+#include "platform/Files.h"
+#include "platform/ImageDecoder.h"
+#include "platform/IniFile.h"
+#include "tools/SkinMaker.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// One skin written for the whole suite: every test reads what the client
+// would read from its program directory.
+class SkinMakerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = fs::temp_directory_path() / ("kbzn_skin_" + std::to_string(getpid()));
+        fs::remove_all(s_dir);
+        std::string error;
+        s_written = tools::WriteSkin(s_dir.string(), false, error);
+        ASSERT_TRUE(s_written) << error;
+    }
+    static void TearDownTestSuite() { fs::remove_all(s_dir); }
+
+    void SetUp() override { ASSERT_TRUE(s_written); }
+
+    static fs::path s_dir;
+    static bool s_written;
+};
+
+fs::path SkinMakerTest::s_dir;
+bool SkinMakerTest::s_written = false;
+
+struct PictureCase {
+    const char* pack;
+    const char* name;
+    int width;
+    int height;
+    int frames;
+};
+
+// Every picture the frame's views load by name, with the size their
+// layouts are written for.
+const PictureCase kPictures[] = {
+    { tools::kSkinFramePack, "Frame_Top", 64, 28, 1 },
+    { tools::kSkinFramePack, "Frame_Bottom", 64, 5, 1 },
+    { tools::kSkinFramePack, "Frame_Left", 5, 64, 1 },
+    { tools::kSkinFramePack, "Frame_Right", 5, 64, 1 },
+    { tools::kSkinFramePack, "FramePatternLeft", 220, 28, 1 },
+    { tools::kSkinFramePack, "FramePatternMiddle", 180, 28, 1 },
+    { tools::kSkinFramePack, "FramePatternRight", 300, 28, 1 },
+    { tools::kSkinFramePack, "GameIcon", 20, 20, 1 },
+    { tools::kSkinFramePack, "btnFrameClose", 27, 20, 4 },
+    { tools::kSkinFramePack, "btnFrameFit", 27, 20, 4 },
+    { tools::kSkinFramePack, "btnFrameMax", 27, 20, 4 },
+    { tools::kSkinFramePack, "btnFrameMin", 27, 20, 4 },
+    { tools::kSkinFramePack, "btnSet2", 44, 20, 4 },
+    { tools::kSkinFramePack, "btnHelp2", 44, 20, 4 },
+    { tools::kSkinFramePack, "btnShop2", 44, 20, 4 },
+    { tools::kSkinFramePack, "TablePatten", 64, 64, 1 },
+    { tools::kSkinFramePack, "TableHalo", 256, 256, 1 },
+    { tools::kSkinFramePack, "TableCornerLT", 56, 56, 1 },
+    { tools::kSkinFramePack, "TableCornerRT", 56, 56, 1 },
+    { tools::kSkinFramePack, "TableCornerLB", 56, 56, 1 },
+    { tools::kSkinFramePack, "TableCornerRB", 56, 56, 1 },
+    { tools::kSkinFramePack, "左右分隔条_bg", 8, 64, 1 },
+    { tools::kSkinFramePack, "ScrollBar_HorzBack", 64, 14, 1 },
+    { tools::kSkinFramePack, "bit_systemboard", 270, 200, 1 },
+    { tools::kSkinFramePack, "bit_SureQuit", 224, 60, 1 },
+    { tools::kSkinFramePack, "btn_gameset_ok", 50, 24, 4 },
+    { tools::kSkinFramePack, "btn_gameset_cancel", 50, 24, 4 },
+    { tools::kSkinFramePack, "bit_playerdetail", 330, 320, 1 },
+    { tools::kSkinFramePack, "btn_redcrossEx", 22, 22, 4 },
+    { tools::kSkinFramePack, "btn_buycharacter", 110, 30, 4 },
+    { tools::kSkinFramePack, "PlayerBoardSmall", 150, 56, 1 },
+    { tools::kSkinFramePack, "bit_Duan", 48, 16, 12 },
+    { tools::kSkinFramePack, "animation_autoplaying", 160, 40, 4 },
+    { tools::kSkinFramePack, "系统信息框模板", 96, 96, 2 },
+    { tools::kSkinFramePack, "系统通知框模板", 96, 96, 2 },
+    { tools::kSkinFramePack, "系统信息框_确定", 72, 26, 4 },
+    { tools::kSkinFramePack, "系统信息框_取消", 72, 26, 4 },
+    { tools::kSkinFramePack, "系统信息框_关闭", 20, 20, 4 },
+    { tools::kSkinFramePack, "同意", 72, 26, 4 },
+    { tools::kSkinFramePack, "拒绝", 72, 26, 4 },
+    { tools::kSkinFramePack, "系统通知框_按钮", 72, 26, 4 },
+    { tools::kSkinFramePack, "系统通知框_头像背景", 44, 44, 1 },
+    { tools::kSkinFramePack, "qh系统通知", 56, 16, 1 },
+    { tools::kSkinFacePack, "vkf财神", 48, 48, 4 },
+    { tools::kSkinFacePack, "vkf打牌", 48, 48, 4 },
+    { tools::kSkinFacePack, "vkf抱歉", 48, 48, 4 },
+    { tools::kSkinFacePack, "vkf疑问", 48, 48, 4 },
+    { tools::kSkinFacePack, "vkf没钱", 48, 48, 4 },
+    { tools::kSkinFacePack, "vkf胜利", 48, 48, 4 },
+    { tools::kSkinFacePack, "vkf大哭", 48, 48, 4 },
+    { tools::kSkinFacePack, "vkf加油", 48, 48, 4 },
+};
+
+// The picture of the name from the pack, through the resource module and
+// the picture decoder as the engine finds it; false when missing or bad.
+bool LoadPicture(const fs::path& pack, const std::string& name, engine::PictureData& picture)
+{
+    engine::ResourceModule resources;
+    if (resources.LoadPackFile(pack.string()) <= 0)
+        return false;
+    engine::ResourceEntry* entry = resources.LoadEntry(engine::MakeNameKey(name + ".imge"));
+    if (!entry)
+        return false;
+    return engine::PictureCache::DecodeImage(reinterpret_cast<const uint8_t*>(entry->data.get()), entry->length,
+               entry->extension, picture)
+        == 1;
+}
+
+uint32_t PixelAt(const engine::PictureData& p, int frame, int x, int y)
+{
+    const size_t at = ((static_cast<size_t>(frame) * p.frameHeight + y) * p.frameWidth + x) * 4;
+    const uint8_t* px = p.pixels.data() + at;
+    return static_cast<uint32_t>(px[3]) << 24 | px[2] << 16 | px[1] << 8 | px[0];
+}
+
+std::vector<uint8_t> FrameBytes(const engine::PictureData& p, int frame)
+{
+    const size_t size = static_cast<size_t>(p.frameWidth) * p.frameHeight * 4;
+    return { p.pixels.begin() + frame * size, p.pixels.begin() + (frame + 1) * size };
+}
+
+TEST_F(SkinMakerTest, EveryPictureDecodesFromItsPackWithItsSizeAndFrames)
+{
+    for (const PictureCase& c : kPictures) {
+        SCOPED_TRACE(c.name);
+        engine::PictureData picture;
+        ASSERT_TRUE(LoadPicture(s_dir / c.pack, c.name, picture));
+        EXPECT_EQ(picture.frameWidth, c.width);
+        EXPECT_EQ(picture.frameHeight, c.height);
+        EXPECT_EQ(picture.frameCount, c.frames);
+        // Something is drawn in every frame, and no two frames of an
+        // animation or a button are the same picture.
+        for (int f = 0; f < picture.frameCount; ++f) {
+            bool inked = false;
+            for (int y = 0; y < c.height && !inked; ++y)
+                for (int x = 0; x < c.width && !inked; ++x)
+                    inked = (PixelAt(picture, f, x, y) >> 24) != 0;
+            EXPECT_TRUE(inked) << "frame " << f;
+            for (int g = 0; g < f; ++g)
+                EXPECT_NE(FrameBytes(picture, f), FrameBytes(picture, g)) << "frames " << g << " and " << f;
+        }
+    }
+}
+
+// A box template is cut into nine parts by scanning for its transparent
+// inside from the centre column: the column must be opaque above and below
+// a fully transparent rectangle, and the second frame (the inside's fill)
+// must be opaque.
+TEST_F(SkinMakerTest, BoxTemplatesHaveATransparentInsideAndAnOpaqueFill)
+{
+    for (const char* name : { "系统信息框模板", "系统通知框模板" }) {
+        SCOPED_TRACE(name);
+        engine::PictureData p;
+        ASSERT_TRUE(LoadPicture(s_dir / tools::kSkinFramePack, name, p));
+        const int cx = p.frameWidth / 2;
+        const int cy = p.frameHeight / 2;
+        EXPECT_EQ(PixelAt(p, 0, cx, 0) >> 24, 255u);
+        EXPECT_EQ(PixelAt(p, 0, cx, p.frameHeight - 1) >> 24, 255u);
+        EXPECT_EQ(PixelAt(p, 0, 0, cy) >> 24, 255u);
+        EXPECT_EQ(PixelAt(p, 0, p.frameWidth - 1, cy) >> 24, 255u);
+        EXPECT_EQ(PixelAt(p, 0, cx, cy) >> 24, 0u);
+        for (int y = 0; y < p.frameHeight; ++y)
+            for (int x = 0; x < p.frameWidth; ++x)
+                ASSERT_EQ(PixelAt(p, 1, x, y) >> 24, 255u) << x << "," << y;
+    }
+}
+
+// The parts of a PCM WAV file; ok false when it is not one.
+struct Wav {
+    bool ok = false;
+    int channels = 0;
+    int rate = 0;
+    int bits = 0;
+    std::vector<int16_t> samples;
+};
+
+Wav ParseWav(const uint8_t* b, size_t n)
+{
+    Wav w;
+    auto u32 = [b](size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24; };
+    auto u16 = [b](size_t at) { return b[at] | b[at + 1] << 8; };
+    if (n < 44 || std::memcmp(b, "RIFF", 4) != 0 || std::memcmp(b + 8, "WAVE", 4) != 0 || u32(4) != n - 8
+        || std::memcmp(b + 12, "fmt ", 4) != 0 || u16(20) != 1 || std::memcmp(b + 36, "data", 4) != 0
+        || u32(40) != n - 44)
+        return w;
+    w.channels = u16(22);
+    w.rate = static_cast<int>(u32(24));
+    w.bits = u16(34);
+    for (size_t at = 44; at + 1 < n; at += 2)
+        w.samples.push_back(static_cast<int16_t>(u16(at)));
+    w.ok = true;
+    return w;
+}
+
+void ExpectAudibleSound(const uint8_t* bytes, size_t size)
+{
+    const Wav w = ParseWav(bytes, size);
+    ASSERT_TRUE(w.ok);
+    EXPECT_EQ(w.channels, 1);
+    EXPECT_EQ(w.bits, 16);
+    EXPECT_GE(w.rate, 8000);
+    ASSERT_GT(w.samples.size(), static_cast<size_t>(w.rate / 100)); // at least 10 ms
+    int peak = 0;
+    for (int16_t s : w.samples)
+        peak = std::max(peak, std::abs(static_cast<int>(s)));
+    EXPECT_GT(peak, 3000);   // heard
+    EXPECT_LT(peak, 32767);  // not clipped
+    // Starts and ends near silence, so playing it does not click.
+    EXPECT_LT(std::abs(static_cast<int>(w.samples.front())), 2000);
+    EXPECT_LT(std::abs(static_cast<int>(w.samples.back())), 2000);
+}
+
+TEST_F(SkinMakerTest, NamedSoundsArePlayableWavInTheFramePack)
+{
+    engine::ResourceModule resources;
+    ASSERT_GT(resources.LoadPackFile((s_dir / tools::kSkinFramePack).string()), 0);
+    for (const char* name : { "SndTouchButton", "SndHitButton", "Snd_msg", "snd_dang", "SndHi", "Snd_GameStart",
+             "Snd_GameWin", "SndAhoo" }) {
+        SCOPED_TRACE(name);
+        engine::ResourceEntry* entry =
+            resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName(std::string(name) + ".wav")));
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry->extension, engine::NameHash(".wav"));
+        ExpectAudibleSound(reinterpret_cast<const uint8_t*>(entry->data.get()), entry->length);
+    }
+}
+
+TEST_F(SkinMakerTest, ProgramSoundsAreSixDistinctWavFiles)
+{
+    std::vector<std::string> seen;
+    for (int id = tools::kFirstProgramSound; id < tools::kFirstProgramSound + tools::kProgramSoundCount; ++id) {
+        SCOPED_TRACE(id);
+        std::string bytes;
+        ASSERT_TRUE(platform::ReadFile((s_dir / tools::kSkinSoundDir / (std::to_string(id) + ".wav")).string(), bytes));
+        ExpectAudibleSound(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        for (const std::string& other : seen)
+            EXPECT_NE(bytes, other);
+        seen.push_back(bytes);
+    }
+}
+
+// The frame finds the skin ini under its program directory, reads its
+// colours (none falls back to the built-in default) and the wait dialog's
+// background beside it.
+TEST_F(SkinMakerTest, TheFrameFindsTheSkinIniAndItsDialogBackground)
+{
+    const std::string programDir = s_dir.string() + "/";
+    const frame::FramePaths paths("KbZn", programDir, programDir);
+    const std::string iniPath = paths.GetSkinIniPath();
+    ASSERT_FALSE(iniPath.empty());
+    const platform::IniFile ini(iniPath);
+
+    struct ColourCase {
+        const char* key;
+        uint32_t expected; // red | green << 8 | blue << 16
+    } colours[] = {
+        { "AdvHeader", 38 | 96 << 8 | 52 << 16 },
+        { "AdvText", 58 | 36 << 8 | 16 << 16 },
+        { "AdvBk", 246 | 238 << 8 | 218 << 16 },
+        { "AdvGrid", 222 | 206 << 8 | 168 << 16 },
+        { "PlayerViewHeader", 62 | 34 << 8 | 13 << 16 },
+        { "PlayerViewText", 30 | 30 << 8 | 30 << 16 },
+        { "TitleText", 246 | 222 << 8 | 150 << 16 },
+        { "WaitBarfg", 226 | 184 << 8 | 78 << 16 },
+        { "WaitBarbg", 30 | 107 << 8 | 58 << 16 },
+    };
+    constexpr uint32_t kUnset = 0x01020304;
+    for (const ColourCase& c : colours)
+        EXPECT_EQ(frame::ParseRgbColor(ini.GetString("CommColors", c.key, ""), kUnset), c.expected) << c.key;
+
+    const std::string background = ini.GetString("BitmapResource", "CommDlgBK", "");
+    ASSERT_FALSE(background.empty());
+    const std::string dir = iniPath.substr(0, iniPath.find_last_of("\\/") + 1);
+    std::string bytes;
+    ASSERT_TRUE(platform::ReadFile(dir + background, bytes));
+    platform::DecodedImage image;
+    ASSERT_TRUE(platform::ImageDecoder::Decode(bytes.data(), bytes.size(), platform::kImageBmp, image));
+    EXPECT_EQ(image.width, 311);
+    EXPECT_EQ(image.height, 68);
+}
+
+// The program: writes the skin, the contact sheet and the preview, and refuses a call
+// without a directory.
+int RunSkinMaker(const std::string& args)
+{
+    const std::string command = std::string(KBZN_SKIN_MAKER) + " " + args + " 2>/dev/null";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(SkinMakerProgram, WritesTheSkinAndTheContactSheet)
+{
+    const fs::path dir = fs::temp_directory_path() / ("kbzn_skinmaker_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    const fs::path sheet = dir / "sheet.png";
+    fs::create_directories(dir);
+    ASSERT_EQ(RunSkinMaker("--no-voice --sheet '" + sheet.string() + "' '" + (dir / "client").string() + "'"), 0);
+    for (const char* file : { tools::kSkinFramePack, tools::kSkinFacePack, tools::kSkinIni, "skins/CommDlgBK.bmp",
+             "sound/29010.wav", "sound/29015.wav" })
+        EXPECT_TRUE(fs::is_regular_file(dir / "client" / file)) << file;
+
+    std::string png;
+    ASSERT_TRUE(platform::ReadFile(sheet.string(), png));
+    platform::DecodedImage image;
+    ASSERT_TRUE(platform::ImageDecoder::Decode(png.data(), png.size(), platform::kImagePng, image));
+    EXPECT_GT(image.width, 330);
+    EXPECT_GT(image.height, 320);
+    ASSERT_TRUE(platform::ReadFile((dir / "sheet-preview.png").string(), png));
+    ASSERT_TRUE(platform::ImageDecoder::Decode(png.data(), png.size(), platform::kImagePng, image));
+
+    EXPECT_EQ(RunSkinMaker(""), 2);
+    EXPECT_EQ(RunSkinMaker("--sheet"), 2);
+    fs::remove_all(dir);
+}
+
+} // namespace

@@ -1,0 +1,79 @@
+#pragma once
+// The skin maker: draws, in code, every picture the frame loads by name and
+// makes every sound it plays, and writes them into the program directory
+// where the frame looks for them, so the client runs with a skin of its own.
+//
+// Under the program directory:
+//   skins/frame.vkr        the frame's pictures and named sounds (pps, WAV)
+//   skins/vkface_bobo.vkr  the animated faces ("vkf..." box heads)
+//   skins/skin.ini         [CommColors] and [BitmapResource] of the skin
+//   skins/CommDlgBK.bmp    the wait dialog's background
+//   sound/<id>.wav         the program's own sounds 29010 to 29015
+//
+// The theme is a card table: green felt, dark wood with gold trim, cream
+// paper in the boxes. Text in the pictures is drawn with the platform's
+// font renderer; names are GBK like every text of the system.
+
+#include "engine/core/PictureData.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+class FontRenderer;
+}
+
+namespace tools {
+
+inline constexpr const char* kSkinFramePack = "skins/frame.vkr";
+inline constexpr const char* kSkinFacePack = "skins/vkface_bobo.vkr";
+inline constexpr const char* kSkinIni = "skins/skin.ini";
+inline constexpr const char* kSkinDialogBackground = "CommDlgBK.bmp"; // beside the skin ini
+inline constexpr const char* kSkinSoundDir = "sound";
+inline constexpr int kFirstProgramSound = 29010;
+inline constexpr int kProgramSoundCount = 6;
+
+struct SkinPicture {
+    std::string name; // GBK, without extension
+    engine::PictureData picture;
+};
+
+struct SkinSound {
+    std::string name; // GBK, without extension
+    std::vector<uint8_t> wav;
+};
+
+// The frame's pictures: title bar and borders, title buttons, table
+// background, boards, box templates and their buttons, badges.
+std::vector<SkinPicture> DrawFramePictures(platform::FontRenderer& font);
+// The animated faces shown at the left of message boxes.
+std::vector<SkinPicture> DrawFacePictures(platform::FontRenderer& font);
+// The frame's named sounds. Spoken ones use espeak-ng when it is installed
+// and `allowVoice` is set; otherwise they are tones like the rest.
+std::vector<SkinSound> MakeFrameSounds(bool allowVoice);
+// The program's own sounds, 29010 first.
+std::vector<std::vector<uint8_t>> MakeProgramSounds();
+// The wait dialog's background (its whole client area, 311 x 68).
+engine::PictureData DrawDialogBackground(platform::FontRenderer& font);
+// The text of skins/skin.ini (CRLF lines).
+std::string SkinIniText();
+
+// 16-bit mono PCM samples as a WAV file.
+std::vector<uint8_t> EncodeWav(const std::vector<int16_t>& samples, int rate);
+// Frame 0 of a 32-bit picture as a 24-bit bottom-up BMP file.
+std::vector<uint8_t> EncodeBmp(const engine::PictureData& picture);
+// Every frame of every picture side by side on a neutral ground, each row
+// labelled with the picture's name: one picture to look the skin over.
+engine::PictureData ContactSheet(const std::vector<SkinPicture>& pictures, platform::FontRenderer& font);
+
+// The pictures put together as the frame shows them (title bar, table,
+// quit board): one picture to judge the skin as a whole.
+engine::PictureData DrawPreview(platform::FontRenderer& font);
+
+// Writes the whole skin under programDir (created as needed). False with a
+// reason when a file cannot be written.
+bool WriteSkin(const std::string& programDir, bool allowVoice, std::string& error);
+
+} // namespace tools
