@@ -115,6 +115,23 @@ MenuItem* PopupMenu::FindItem(std::string_view caption) const
     return nullptr;
 }
 
+void PopupMenu::UnlinkItem(MenuItem* item)
+{
+    if (!item || !m_first)
+        return;
+    if (m_first == item) {
+        m_first = item->GetNextItem();
+    } else {
+        MenuItem* prev = m_first;
+        while (prev->GetNextItem() && prev->GetNextItem() != item)
+            prev = prev->GetNextItem();
+        if (prev->GetNextItem() != item)
+            return;
+        prev->SetNextItem(item->GetNextItem());
+    }
+    item->SetNextItem(nullptr);
+}
+
 int PopupMenu::GetItemCount() const
 {
     int count = 0;

@@ -42,6 +42,11 @@ public:
     CanvasObject* GetCanvas() const { return m_canvas; }
     int GetItemCount() const;
 
+protected:
+    // Takes the item out of the list (nothing when it is not there); the
+    // caller removes it from the engine.
+    void UnlinkItem(MenuItem* item);
+
 private:
     int m_itemWidth = 0;
     int m_itemHeight = 0;
