@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cerrno>
 #include <mutex>
 #include <string>
 
@@ -110,8 +111,12 @@ int RawAs(char** argv)
     PutLe32(header + 4, DesktopChannel::kKindPost);
     PutLe32(header + 8, static_cast<uint32_t>(Number(argv[3])));
     PutLe32(header + 12, static_cast<uint32_t>(Number(argv[4])));
-    if (::send(fd, header, sizeof header, MSG_NOSIGNAL) != static_cast<ssize_t>(sizeof header))
-        return 4;
+    if (::send(fd, header, sizeof header, MSG_NOSIGNAL) != static_cast<ssize_t>(sizeof header)) {
+        // The listener may refuse before the record is even written.
+        const int error = errno;
+        ::close(fd);
+        return error == EPIPE || error == ECONNRESET ? 0 : 4;
+    }
     char answer[16];
     const ssize_t n = ::recv(fd, answer, sizeof answer, 0);
     ::close(fd);
