@@ -17,9 +17,10 @@ PACKAGES=(
   libfluidsynth-dev timgm6mb-soundfont libsdl2-mixer-dev
   # picture decoding (bmp, gif with its frames, jpg, png, ico, tif, tga, pcx)
   libsdl2-image-dev
-  # FTP upload
+  # FTP upload, HTTP downloads (notice file, web pages)
   libcurl4-openssl-dev
-  liblitehtml-dev # embedded web pages: HTML and CSS layout
+  # embedded web pages: HTML and CSS layout
+  liblitehtml-dev
   # test-only: an independent AES to check ours against, and the scripted
   # server's AES (tools/)
   libssl-dev
