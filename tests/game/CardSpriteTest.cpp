@@ -1,0 +1,221 @@
+// Card sprites: size classes, picture choice, and the placement of a card
+// (position, rotation, depth) for every state and seat, worked out by hand
+// for one table rectangle.
+
+#include "game/CardSprite.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using game::CardArea;
+using game::CardPoint;
+
+// A card that answers the table rectangle and chair count itself, so the
+// placement can be checked without a window.
+class PlacedCard : public game::CardSprite {
+public:
+    CardArea area { 10, 20, 1024, 700 };
+    int chairs = 4;
+
+    // The sizes of the size class's pictures as the game ships them.
+    void UseClass(int cls)
+    {
+        sizeClass = cls;
+        switch (cls) {
+        case 2:
+            SetCardSizes(82, 110, 50, 68);
+            break;
+        case 3:
+            SetCardSizes(98, 132, 71, 96);
+            break;
+        default:
+            SetCardSizes(71, 96, 50, 68);
+            break;
+        }
+    }
+
+protected:
+    CardArea GetTableArea() const override { return area; }
+    int GetChairCount() const override { return chairs; }
+};
+
+TEST(CardSpriteSizeClass, WidthBoundariesAndPictureNames)
+{
+    struct Case {
+        int width;
+        int cls;
+        const char* big;
+        const char* small;
+    };
+    const Case cases[] = {
+        {640, 1, "71x96", "50x68"},
+        {1000, 1, "71x96", "50x68"},
+        {1001, 2, "82x110", "50x68"},
+        {1400, 2, "82x110", "50x68"},
+        {1401, 3, "98x132", "71x96"},
+        {2560, 3, "98x132", "71x96"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        const int cls = game::CardSizeClassForWidth(c.width);
+        EXPECT_EQ(cls, c.cls);
+        EXPECT_EQ(game::CardBigSizePart(cls), c.big);
+        EXPECT_EQ(game::CardSmallSizePart(cls), c.small);
+    }
+    EXPECT_EQ(game::CardPictureName(true, "82x110"), "牌正面82x110");
+    EXPECT_EQ(game::CardPictureName(false, "98x132"), "牌背面98x132");
+}
+
+TEST(CardSpriteSpacing, BySizeClass)
+{
+    struct Case {
+        int cls;
+        int hand;
+        int open;
+    };
+    const Case cases[] = {{1, 16, 13}, {2, 20, 13}, {3, 22, 16}};
+    PlacedCard card;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cls);
+        card.UseClass(c.cls);
+        EXPECT_EQ(card.GetHandSpacing(), c.hand);
+        EXPECT_EQ(card.GetOpenHandSpacing(), c.open);
+    }
+}
+
+TEST(CardSpriteFace, FaceFrameAndWhenTheFaceShows)
+{
+    PlacedCard card;
+    EXPECT_EQ(card.GetFace(0), 0);
+    EXPECT_EQ(card.GetFace(53), 53);
+    EXPECT_EQ(card.GetFace(54), 0);
+    EXPECT_EQ(card.GetFace(215), 53);
+
+    struct Case {
+        int state;
+        int faceUp;
+        int id;
+        bool face;
+    };
+    const Case cases[] = {
+        {game::kCardInHand, 1, 0, true},
+        {game::kCardInHand, 1, 215, true},
+        {game::kCardInHand, 1, 216, false}, // no such card: its back
+        {game::kCardInHand, 1, -1, false},
+        {game::kCardInHand, 0, 5, false},
+        {game::kCardInPile, 1, 5, false}, // the pile always shows backs
+        {game::kCardPlayed, 0, 5, true},  // a played card is always open
+        {game::kCardHidden, 1, 5, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "state " << c.state << " up " << c.faceUp << " id " << c.id);
+        card.state = c.state;
+        card.faceUp = c.faceUp;
+        card.cardId = c.id;
+        EXPECT_EQ(card.ShowsFace(), c.face);
+    }
+}
+
+// Table rectangle (10, 20, 1024, 700). Sizes: class 1 big 71x96 small
+// 50x68; class 2 big 82x110; class 3 big 98x132 small 71x96.
+TEST(CardSpritePlacement, PositionRotationAndDepthByStateSeatAndClass)
+{
+    struct Case {
+        const char* what;
+        int state;
+        int seat;
+        int cls;
+        int order;
+        int count;
+        int faceUp;
+        int selected;
+        int chairs;
+        CardPoint at;
+        double rotation;
+        double depth;
+    };
+    const Case cases[] = {
+        {"pile, right stack, first", 0, -1, 1, 0, 0, 0, 0, 4, {549, 154}, 0, 0},
+        {"pile, right stack, last", 0, -1, 1, 53, 0, 0, 0, 4, {549, 206}, 0, -53},
+        {"pile, left stack", 0, -1, 1, 57, 0, 0, 0, 4, {495, 156}, 0, -57},
+        {"own hand", 1, 0, 2, 3, 10, 1, 0, 4, {492, 617}, 0, 1030},
+        {"own hand, raised", 1, 0, 2, 3, 10, 1, 1, 4, {492, 607}, 0, 1030},
+        {"left hand, closed", 1, 1, 1, 2, 5, 0, 0, 4, {92, 374}, 270, 980},
+        {"top hand, open", 1, 2, 3, 1, 3, 1, 0, 4, {530, 116}, 0, 990},
+        {"right hand, open, odd count", 1, 3, 1, 0, 5, 1, 0, 4, {952, 338}, 90, 1000},
+        {"three chairs: seat 2 is the right hand", 1, 2, 1, 0, 5, 0, 0, 3, {952, 350}, 90, 1000},
+        {"three chairs: left hand", 1, 1, 1, 2, 5, 0, 0, 3, {92, 374}, 270, 980},
+        {"hand of no seat", 1, -1, 1, 2, 5, 0, 0, 4, {10, 20}, 0, 980},
+        {"played, own", 2, 0, 1, 1, 5, 0, 0, 4, {506, 476}, 0, 5241},
+        {"played, left", 2, 1, 2, 2, 4, 0, 0, 4, {286, 370}, 0, 4918},
+        {"played, top", 2, 2, 3, 0, 3, 0, 0, 4, {500, 258}, 0, 4592},
+        {"played, right", 2, 3, 1, 1, 3, 0, 0, 4, {786, 370}, 0, 4269},
+        {"three chairs: played seat 2 is the right row", 2, 2, 1, 1, 3, 0, 0, 3, {786, 370}, 0, 4593},
+        {"three chairs: no seat 3", 2, 3, 1, 1, 3, 0, 0, 3, {10, 20}, 0, 4269},
+        {"five chairs: no rows", 2, 0, 1, 1, 3, 0, 0, 5, {10, 20}, 0, 5241},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlacedCard card;
+        card.UseClass(c.cls);
+        card.state = c.state;
+        card.seat = c.seat;
+        card.order = c.order;
+        card.count = c.count;
+        card.faceUp = c.faceUp;
+        card.selected = c.selected;
+        card.chairs = c.chairs;
+        CardPoint at;
+        if (c.state == game::kCardInPile)
+            at = card.GetPilePosition();
+        else if (c.state == game::kCardInHand)
+            at = card.GetHandPosition();
+        else
+            at = card.GetPlayedPosition();
+        EXPECT_EQ(at.x, c.at.x);
+        EXPECT_EQ(at.y, c.at.y);
+        EXPECT_EQ(card.ComputeRotation(), c.rotation);
+        EXPECT_EQ(card.ComputeDepth(), c.depth);
+    }
+}
+
+TEST(CardSpritePlacement, PlayedRowsStackLeftAboveTopAboveRight)
+{
+    PlacedCard card;
+    card.state = game::kCardPlayed;
+    card.order = 2;
+    const double expected[] = {5242, 4918, 4594, 4270};
+    for (int seat = 0; seat < 4; ++seat) {
+        card.seat = seat;
+        EXPECT_EQ(card.ComputeDepth(), expected[seat]) << "seat " << seat;
+    }
+}
+
+TEST(CardSpritePlacement, CentredRowInTheUpperQuarter)
+{
+    // Class 1: step 71 + 20 = 91.
+    struct Case {
+        int order;
+        int count;
+        CardPoint at;
+    };
+    const Case cases[] = {
+        {0, 4, {385, 195}},
+        {3, 4, {658, 195}},
+        {1, 3, {522, 195}},
+        {0, 1, {522, 195}},
+    };
+    PlacedCard card;
+    card.UseClass(1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.order << " of " << c.count);
+        card.order = c.order;
+        card.count = c.count;
+        EXPECT_EQ(card.GetPlayedOrigin(), c.at);
+    }
+}
+
+} // namespace
