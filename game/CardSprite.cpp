@@ -1,6 +1,7 @@
 #include "game/CardSprite.h"
 
 #include "engine/modules/InputModule.h"
+#include "engine/objects/RectObject.h"
 #include "engine/objects/SpriteObject.h"
 #include "frame/core/CGameFrameApp.h"
 
@@ -356,12 +357,18 @@ void CardSprite::Deselect()
 
 CardArea CardSprite::GetTableArea() const
 {
+    // The table view's rectangle, or the root view's while there is no
+    // table view.
     auto* self = const_cast<CardSprite*>(this);
     const engine::EngineObject* view = self->FindObjectByName("MainGame");
     if (!view)
+        view = GetRoot();
+    const auto* rectView = dynamic_cast<const engine::RectObject*>(view);
+    if (!rectView)
         return {};
-    return {static_cast<int>(view->GetLeft()), static_cast<int>(view->GetTop()), static_cast<int>(view->GetWidth()),
-        static_cast<int>(view->GetHeight())};
+    engine::Rect r;
+    rectView->GetRect(&r);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 int CardSprite::GetChairCount() const

@@ -130,7 +130,8 @@ public:
     void SetCardSizes(int handWidth, int handHeight, int smallWidth, int smallHeight);
 
 protected:
-    // The table view's rectangle; empty without one.
+    // The table view's rectangle (the root view's without a table view);
+    // empty without either.
     virtual CardArea GetTableArea() const;
     // The running application's chair count, 4 without one.
     virtual int GetChairCount() const;

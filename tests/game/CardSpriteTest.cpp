@@ -1,12 +1,24 @@
 // Card sprites: size classes, picture choice, and the placement of a card
 // (position, rotation, depth) for every state and seat, worked out by hand
-// for one table rectangle.
+// for one table rectangle; then real cards in a headless host window: their
+// pictures, what Update does to them, and mouse input reaching the table
+// view.
 
 #include "game/CardSprite.h"
 
+#include "engine/core/PictureRef.h"
+#include "engine/modules/InputModule.h"
+#include "engine/objects/RectObject.h"
+#include "engine/objects/SpriteObject.h"
+#include "platform/Clock.h"
+#include "platform/WindowMessages.h"
+#include "tools/TestHost.h"
+
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -216,6 +228,226 @@ TEST(CardSpritePlacement, CentredRowInTheUpperQuarter)
         card.count = c.count;
         EXPECT_EQ(card.GetPlayedOrigin(), c.at);
     }
+}
+
+// The table view: records the events the cards deliver.
+class TableView : public engine::RectObject {
+public:
+    int OnEvent(const engine::EngineEvent& event) override
+    {
+        events.push_back(event);
+        return 1;
+    }
+    std::vector<engine::EngineEvent> events;
+};
+
+class CardOnTable : public ::testing::Test {
+protected:
+    static constexpr int kWidth = 800;
+    static constexpr int kHeight = 600;
+
+    void SetUp() override
+    {
+        tools::TestHost::PreferHeadlessDrivers();
+        platform::SetFixedTick(m_tick);
+        if (!host.Create("cards", kWidth, kHeight))
+            GTEST_SKIP() << "no video driver";
+        ASSERT_TRUE(host.Init(std::make_unique<engine::RectObject>()));
+        // Face sheets: frame f is filled with the value f, so the frame
+        // shown can be read back from a pixel too.
+        for (const char* size : {"71x96", "50x68"}) {
+            const int w = size[0] == '7' ? 71 : 50;
+            const int h = size[0] == '7' ? 96 : 68;
+            host.AddPicture(game::CardPictureName(false, size), w, h, 1, 0,
+                [](int, int, int) { return 0xff0000ffu; });
+            host.AddPicture(game::CardPictureName(true, size), w, h, 54, 0,
+                [](int frame, int, int) { return 0xff000000u | static_cast<uint32_t>(frame); });
+        }
+        engine::RectObject* root = host.GetRootObject();
+        view = static_cast<TableView*>(root->RegisterObject(std::make_unique<TableView>()));
+        ASSERT_NE(view, nullptr);
+        view->SetName("MainGame");
+        view->SetRect({0, 0, kWidth, kHeight});
+        card = static_cast<game::CardSprite*>(root->RegisterObject(std::make_unique<game::CardSprite>()));
+        ASSERT_NE(card, nullptr);
+        Frame();
+    }
+    void TearDown() override { platform::SetFixedTick(std::nullopt); }
+
+    void Frame()
+    {
+        m_tick += 11;
+        platform::SetFixedTick(m_tick);
+        host.RunFrame();
+    }
+    void Mouse(uint32_t message, int x, int y)
+    {
+        platform::WindowEvent e;
+        e.message = message;
+        e.x = x;
+        e.y = y;
+        const platform::Point screen = host.GetWindow().ClientToScreen(platform::Point {x, y});
+        e.screenX = screen.x;
+        e.screenY = screen.y;
+        host.OnEvent(e);
+    }
+    // The own hand's only card, face up: at (400, 504) on an 800 x 600
+    // table in size class 1.
+    void DealOwnCard(int id)
+    {
+        card->LoadImages();
+        card->cardId = id;
+        card->seat = 0;
+        card->ownerChair = 2;
+        card->order = 0;
+        card->count = 1;
+        card->faceUp = 1;
+        card->selected = 0;
+        card->state = game::kCardInHand;
+        card->Update();
+    }
+
+    tools::TestHost host;
+    TableView* view = nullptr;
+    game::CardSprite* card = nullptr;
+
+private:
+    uint32_t m_tick = 100000;
+};
+
+TEST_F(CardOnTable, CreationTakesTheSizesOfTheBackPictures)
+{
+    ASSERT_NE(card->GetSprite(), nullptr);
+    EXPECT_EQ(card->GetHandWidth(), 71);
+    EXPECT_EQ(card->GetCardHeight(), 96);
+    EXPECT_EQ(card->GetSmallWidth(), 50);
+    EXPECT_EQ(card->GetSmallHeight(), 68);
+    EXPECT_EQ(card->GetPosition(), (CardPoint {-10000, -10000}));
+    card->LoadImages();
+    EXPECT_EQ(card->sizeClass, 1);
+}
+
+TEST_F(CardOnTable, OwnHandCardShowsItsFaceAtItsPlace)
+{
+    DealOwnCard(54 + 7);
+    engine::SpriteObject* sprite = card->GetSprite();
+    EXPECT_TRUE(card->IsShown());
+    EXPECT_EQ(sprite->GetFrame(), 7);
+    EXPECT_EQ(card->GetX(), 400);
+    EXPECT_EQ(card->GetY(), 504);
+    EXPECT_EQ(card->GetGeometry().z, 1000);
+    EXPECT_EQ(sprite->GetWidth(), 71);
+    EXPECT_EQ(sprite->GetHeight(), 96);
+    EXPECT_EQ(card->GetOpacity(), 1.0);
+
+    card->Select();
+    EXPECT_EQ(card->GetY(), 494);
+    card->Deselect();
+    EXPECT_EQ(card->GetY(), 504);
+}
+
+TEST_F(CardOnTable, HoverAndRangeMarkTintTheOwnCard)
+{
+    DealOwnCard(3);
+    card->hovered = 1;
+    card->Update();
+    EXPECT_DOUBLE_EQ(card->GetOpacity(), 0.9);
+    card->rangeMark = 1;
+    card->Update();
+    EXPECT_DOUBLE_EQ(card->GetOpacity(), 0.7);
+    card->Select(); // clears the range mark; still hovered
+    EXPECT_DOUBLE_EQ(card->GetOpacity(), 0.9);
+    card->hovered = 0;
+    card->Update();
+    EXPECT_DOUBLE_EQ(card->GetOpacity(), 1.0);
+}
+
+TEST_F(CardOnTable, OtherHandsLieTurnedOnTheirSide)
+{
+    DealOwnCard(3);
+    card->seat = 1;
+    card->Update();
+    EXPECT_EQ(card->GetSprite()->GetAngle(), 270);
+    EXPECT_EQ(card->GetSprite()->GetWidth(), 50);
+    EXPECT_EQ(card->GetSprite()->GetFrame(), 3);
+    EXPECT_EQ(card->GetGeometry().z, 1000);
+    card->seat = 2;
+    card->Update();
+    EXPECT_EQ(card->GetSprite()->GetAngle(), 0);
+}
+
+TEST_F(CardOnTable, FlyingPlayedCardKeepsItsPlaceUntilTheFlightEnds)
+{
+    DealOwnCard(9);
+    card->faceUp = 0; // a played card shows its face regardless
+    card->state = game::kCardPlayed;
+    card->flying = 1;
+    card->Update();
+    EXPECT_EQ(card->GetSprite()->GetFrame(), 9);
+    EXPECT_EQ(card->GetX(), 400);
+    EXPECT_EQ(card->GetY(), 504);
+    EXPECT_EQ(card->GetGeometry().z, 5240);
+    // Played row of the own seat: y = 600 - 48 - 96 - 100.
+    EXPECT_EQ(card->GetPosition(), (CardPoint {400, 356}));
+
+    EXPECT_EQ(card->SendEvent(engine::EngineEvent(card->GetId(), game::EVT_CARD_FLIGHT_END)), 1);
+    EXPECT_EQ(card->flying, 0);
+    EXPECT_EQ(card->GetX(), 400);
+    EXPECT_EQ(card->GetY(), 356);
+}
+
+TEST_F(CardOnTable, ResetHidesTheCardAndForgetsItsOwner)
+{
+    DealOwnCard(9);
+    card->hovered = 1;
+    card->SelectTimed();
+    card->Reset();
+    EXPECT_FALSE(card->IsShown());
+    EXPECT_EQ(card->cardId, -1);
+    EXPECT_EQ(card->ownerChair, -1);
+    EXPECT_EQ(card->seat, -1);
+    EXPECT_EQ(card->order, -1);
+    EXPECT_EQ(card->count, 0);
+    EXPECT_EQ(card->state, game::kCardHidden);
+    EXPECT_EQ(card->selected, 0);
+    EXPECT_EQ(card->hovered, 0);
+    EXPECT_EQ(card->selectionTime, 0u);
+}
+
+TEST_F(CardOnTable, MouseOnTheCardReachesTheTableViewAsCardCommands)
+{
+    const std::pair<int, int> expected[] = {
+        {engine::EVT_LBUTTON_DOWN, game::EVT_CARD_LBUTTON_DOWN},
+        {engine::EVT_LBUTTON_UP, game::EVT_CARD_LBUTTON_UP},
+        {engine::EVT_RBUTTON_DOWN, game::EVT_CARD_RBUTTON_DOWN},
+        {engine::EVT_DRAG, game::EVT_CARD_DRAG},
+        {engine::EVT_MOUSE_ENTER, game::EVT_CARD_MOUSE_ENTER},
+        {engine::EVT_MOUSE_LEAVE, game::EVT_CARD_MOUSE_LEAVE},
+    };
+    for (const auto& [input, command] : expected) {
+        SCOPED_TRACE(input);
+        const engine::EngineEvent* e = card->GetSprite()->FindSubscription(input);
+        ASSERT_NE(e, nullptr);
+        EXPECT_EQ(e->target, view->GetId());
+        EXPECT_EQ(e->code, command);
+        EXPECT_EQ(e->param, reinterpret_cast<engine::MessageWord>(card));
+    }
+
+    DealOwnCard(3);
+    card->SetInputEnabled(true);
+    Frame();
+    Mouse(platform::kWmMouseMove, 400, 504);
+    Mouse(platform::kWmLButtonDown, 400, 504);
+    Mouse(platform::kWmLButtonUp, 400, 504);
+    Frame();
+    Frame();
+    std::vector<int> codes;
+    for (const engine::EngineEvent& e : view->events) {
+        codes.push_back(e.code);
+        EXPECT_EQ(e.param, reinterpret_cast<engine::MessageWord>(card));
+    }
+    EXPECT_EQ(codes,
+        (std::vector<int> {game::EVT_CARD_MOUSE_ENTER, game::EVT_CARD_LBUTTON_DOWN, game::EVT_CARD_LBUTTON_UP}));
 }
 
 } // namespace
