@@ -414,6 +414,38 @@ TEST_F(CardOnTable, ResetHidesTheCardAndForgetsItsOwner)
     EXPECT_EQ(card->selectionTime, 0u);
 }
 
+TEST_F(CardOnTable, WideTableTakesBigPicturesWhileThePileKeepsItsSmallBacks)
+{
+    host.AddPicture(game::CardPictureName(false, "98x132"), 98, 132, 1, 0, [](int, int, int) { return 0xff00ff00u; });
+    host.AddPicture(game::CardPictureName(true, "98x132"), 98, 132, 54, 0, [](int, int, int) { return 0xff00ff00u; });
+    view->SetRect({0, 0, 1500, kHeight});
+    DealOwnCard(3);
+    EXPECT_EQ(card->sizeClass, 3);
+    EXPECT_EQ(card->GetHandWidth(), 98);
+    EXPECT_EQ(card->GetCardHeight(), 132);
+    EXPECT_EQ(card->GetSmallWidth(), 71);
+    EXPECT_EQ(card->GetSprite()->GetWidth(), 98);
+    EXPECT_EQ(card->GetSprite()->GetHeight(), 132);
+
+    card->state = game::kCardInPile;
+    card->Update();
+    EXPECT_EQ(card->GetSprite()->GetWidth(), 50);
+    EXPECT_EQ(card->GetSprite()->GetHeight(), 68);
+    EXPECT_EQ(card->GetSprite()->GetFrameCount(), 1); // a back, not a face sheet
+}
+
+TEST_F(CardOnTable, EveryOtherStateHidesTheCard)
+{
+    for (int state : {3, 4, 7, -1}) {
+        SCOPED_TRACE(state);
+        DealOwnCard(3);
+        ASSERT_TRUE(card->IsShown());
+        card->state = state;
+        card->Update();
+        EXPECT_FALSE(card->IsShown());
+    }
+}
+
 TEST_F(CardOnTable, MouseOnTheCardReachesTheTableViewAsCardCommands)
 {
     const std::pair<int, int> expected[] = {
