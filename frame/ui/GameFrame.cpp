@@ -1,0 +1,393 @@
+#include "frame/ui/GameFrame.h"
+
+#include "engine/core/ModuleMessage.h"
+#include "engine/objects/COrbitVaneWnd.h"
+#include "frame/core/CGameFrameApp.h"
+#include "frame/core/FrameRecords.h"
+#include "frame/ui/SystemInfoBox.h"
+#include "platform/Window.h"
+#include "platform/WindowMessages.h"
+
+#include <algorithm>
+
+namespace frame {
+
+namespace {
+
+// The picture whose width is the divider's width.
+constexpr const char* kSplitterPicture = "左右分隔条_bg";
+// Engine string property naming the horizontal scroll bar's back picture.
+constexpr int kHorzScrollPictureProperty = 27;
+
+engine::MessageWord Word(const void* pointer)
+{
+    return engine::ToWord(const_cast<void*>(pointer));
+}
+
+} // namespace
+
+GameFrame::GameFrame(int workAreaWidth)
+    : m_workAreaWidth(workAreaWidth)
+{
+    // A new view starts with the rule for a window that fills the work
+    // area (the frame window is created over the whole of it).
+    m_normalSideWidth = CalcSidePanelWidth();
+    m_sideWidth = m_normalSideWidth;
+}
+
+GameFrame::~GameFrame() = default;
+
+int GameFrame::OnCreate()
+{
+    SetName("GameFrame");
+    LoadSkinPacks();
+    InitProperties();
+    CreateFrameControls();
+    CreateChildren();
+    OnRectChanged();
+    return 0;
+}
+
+void GameFrame::InitProperties()
+{
+    SetIntProperty(kSideRowProperty, 28);
+    SetIntProperty(kSideGapProperty, 22);
+    SetIntProperty(kSideSeatRowProperty, 26);
+    SetIntProperty(kAdvertHeightProperty, 70);
+    const std::string* name = GetStringProperty(kHorzScrollPictureProperty);
+    engine::PictureDesc picture;
+    LookupPicture(&picture, name && !name->empty() ? *name : std::string("ScrollBar_HorzBack"), 0);
+    SetIntProperty(kHorzScrollHeightProperty, picture.height);
+    SetIntProperty(kPopupCounterProperty, 1);
+}
+
+void GameFrame::CreateFrameControls()
+{
+    if (!m_splitter) {
+        auto bar = std::make_unique<SplitterBar>();
+        bar->SetHost(this);
+        m_splitter = static_cast<SplitterBar*>(RegisterObject(std::move(bar)));
+    }
+    // On a screen this narrow the table needs the whole width.
+    if (m_splitter && GetWorkAreaWidth() <= 800 && m_splitter->IsExpanded()) {
+        m_splitter->SetCollapsed(1);
+        m_sideWidth = 0;
+    }
+}
+
+void GameFrame::CreateChildren()
+{
+    // The game's view replaces this with its pane and table view; the
+    // placeholders keep the names findable and the layout complete.
+    if (!m_subSystem)
+        SetSubSystem(std::make_unique<engine::RectObject>());
+    if (!m_mainGame)
+        SetMainGame(std::make_unique<engine::RectObject>());
+}
+
+engine::RectObject* GameFrame::Adopt(std::unique_ptr<engine::RectObject> child, const char* name)
+{
+    if (!child)
+        return nullptr;
+    child->SetName(name);
+    return static_cast<engine::RectObject*>(RegisterObject(std::move(child)));
+}
+
+engine::RectObject* GameFrame::SetMainGame(std::unique_ptr<engine::RectObject> view)
+{
+    m_mainGame = Adopt(std::move(view), "MainGame");
+    return m_mainGame;
+}
+
+engine::RectObject* GameFrame::SetSubSystem(std::unique_ptr<engine::RectObject> pane)
+{
+    m_subSystem = Adopt(std::move(pane), "SubSystem");
+    return m_subSystem;
+}
+
+// ---- layout -------------------------------------------------------------------
+
+int GameFrame::GetWorkAreaWidth() const
+{
+    return m_workAreaWidth >= 0 ? m_workAreaWidth : platform::WorkAreaRect().Width();
+}
+
+int GameFrame::CalcSidePanelWidth()
+{
+    if (!m_fillsWorkArea)
+        return kNarrowSideWidth;
+    const int area = GetWorkAreaWidth();
+    if (area >= kWideWorkArea)
+        return kWideSideWidth;
+    return std::max(kNarrowSideWidth, area * 2 / 9);
+}
+
+int GameFrame::GetMinWindowWidth() const
+{
+    return GetWorkAreaWidth() < kWideWorkArea ? 800 : 1050;
+}
+
+int GameFrame::SplitterWidth() const
+{
+    if (!m_splitter)
+        return 0;
+    engine::PictureDesc picture;
+    const_cast<GameFrame*>(this)->LookupPicture(&picture, kSplitterPicture, 0);
+    return picture.width;
+}
+
+void GameFrame::OnRectChanged()
+{
+    engine::Rect rect;
+    GetRect(&rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (width < 1 || height < 1)
+        return;
+    const bool open = !m_splitter || m_splitter->IsExpanded();
+    const int top = kFrameTitleHeight;
+    const int bottom = height - kFrameMargin;
+    // A collapsed pane moves out of sight beyond the right edge.
+    const int sideLeft = open ? width - m_sideWidth - kFrameMargin : width;
+    if (m_subSystem)
+        m_subSystem->SetRect({ sideLeft, top, sideLeft + m_normalSideWidth, bottom });
+    const int divider = SplitterWidth();
+    const engine::Rect table { kFrameMargin, top, (open ? sideLeft : width - kFrameMargin) - divider, bottom };
+    if (m_mainGame)
+        m_mainGame->SetRect(table);
+    if (m_splitter && divider > 0) {
+        const int tableHeight = table.bottom - table.top;
+        m_splitter->ScaleTo(divider, tableHeight);
+        m_splitter->MoveTo(table.right + divider / 2, table.top + (tableHeight + 1) / 2);
+        m_splitter->Show();
+        m_splitter->Layout();
+    }
+}
+
+// ---- routing ------------------------------------------------------------------
+
+void GameFrame::ToTable(int code, intptr_t param)
+{
+    if (m_mainGame)
+        m_mainGame->OnEvent(engine::EngineEvent(0, code, static_cast<engine::MessageWord>(param), 0));
+}
+
+void GameFrame::ToPane(int code, intptr_t param)
+{
+    if (m_subSystem)
+        m_subSystem->OnEvent(engine::EngineEvent(0, code, static_cast<engine::MessageWord>(param), 0));
+}
+
+void GameFrame::ToBoth(int code, intptr_t param)
+{
+    ToTable(code, param);
+    ToPane(code, param);
+}
+
+void GameFrame::OnRefresh()
+{
+    if (m_mainGame)
+        m_mainGame->OnRefresh();
+    if (m_subSystem)
+        m_subSystem->OnRefresh();
+    // The lobby's data is in: this is the moment the client enters its table.
+    if (CGameFrameApp* app = CGameFrameApp::Current())
+        app->EnterRoom();
+}
+
+void GameFrame::OnEnterGameReply(const uint8_t*, size_t)
+{
+    ToBoth(EVT_CHILD_ENTERED);
+}
+
+void GameFrame::OnEnterLookOnReply(const uint8_t*, size_t)
+{
+    ToBoth(EVT_CHILD_ENTERED_LOOK_ON);
+}
+
+void GameFrame::OnEnterReplyAlt(const uint8_t*, size_t)
+{
+    ToBoth(EVT_CHILD_ENTERED_ALT);
+}
+
+void GameFrame::OnPlayerEnter(const PlayerRecord& record)
+{
+    ToBoth(EVT_CHILD_PLAYER_ENTER, static_cast<intptr_t>(Word(&record)));
+    ToPane(EVT_CHILD_USER_LIST);
+}
+
+void GameFrame::OnPlayerLeave(const PlayerRecord& record)
+{
+    ToBoth(EVT_CHILD_PLAYER_LEAVE, static_cast<intptr_t>(Word(&record)));
+    ToPane(EVT_CHILD_USER_LIST);
+}
+
+void GameFrame::OnLookerEnter(const PlayerRecord& record)
+{
+    ToBoth(EVT_CHILD_LOOKER_ENTER, static_cast<intptr_t>(Word(&record)));
+    ToPane(EVT_CHILD_USER_LIST);
+}
+
+void GameFrame::OnLookerLeave(PlayerRecord& record)
+{
+    // Both children still read the leaving looker's record; the user list
+    // refresh after it no longer finds him.
+    ToBoth(EVT_CHILD_LOOKER_LEAVE, static_cast<intptr_t>(Word(&record)));
+    record.Clear();
+    ToPane(EVT_CHILD_USER_LIST);
+}
+
+void GameFrame::OnRandomSeat()
+{
+    ToBoth(EVT_CHILD_RANDOM_SEAT);
+    ToPane(EVT_CHILD_USER_LIST);
+}
+
+void GameFrame::OnTableChanged()
+{
+    ToBoth(EVT_CHILD_TABLE_CHANGED);
+    ToPane(EVT_CHILD_USER_LIST);
+}
+
+void GameFrame::OnSilverNotice(const uint8_t* data, size_t)
+{
+    ToBoth(EVT_CHILD_SILVER, static_cast<intptr_t>(Word(data)));
+}
+
+void GameFrame::OnServerText(const uint8_t* data, size_t)
+{
+    // The names reach the side pane's list before the table's boards.
+    ToPane(EVT_CHILD_SERVER_TEXT, static_cast<intptr_t>(Word(data)));
+    ToTable(EVT_CHILD_SERVER_TEXT, static_cast<intptr_t>(Word(data)));
+}
+
+void GameFrame::OnMatchNextRound()
+{
+    ToTable(EVT_CHILD_NEXT_ROUND);
+}
+
+void GameFrame::OnMatchBegin()
+{
+    ToPane(EVT_CHILD_MATCH_BEGIN);
+}
+
+void GameFrame::ResetMainGame()
+{
+    ToTable(EVT_CHILD_RESET);
+}
+
+void GameFrame::OpenGameSettings()
+{
+    if (m_mainGame)
+        SendEvent(engine::EngineEvent(m_mainGame->GetId(), EVT_CHILD_OPEN_SETTINGS, 0, 0));
+}
+
+int GameFrame::OnEvent(const engine::EngineEvent& event)
+{
+    switch (event.code) {
+    case EVT_FRAME_CONFIRM_QUIT:
+        ConfirmQuit();
+        return 1;
+    case EVT_FRAME_CLOSE:
+    case EVT_FRAME_CLOSE_BUTTON:
+        CloseMainWindow();
+        return 1;
+    default:
+        return RectObject::OnEvent(event);
+    }
+}
+
+void GameFrame::CloseMainWindow()
+{
+    CGameFrameApp* app = CGameFrameApp::Current();
+    if (app && app->GetMainWindow())
+        app->GetMainWindow()->GetWindow().PostMessage(platform::kWmClose, 0, 0);
+}
+
+// ---- boxes ------------------------------------------------------------------
+
+namespace {
+
+BoxServices MakeBoxServices()
+{
+    BoxServices services;
+    if (CGameFrameApp* app = CGameFrameApp::Current()) {
+        services.title = app->GetTitleText();
+        services.openLink = [app](const std::string& address, bool signedLink) {
+            app->OpenUrlInBrowser(address, signedLink);
+        };
+    }
+    return services;
+}
+
+} // namespace
+
+void GameFrame::ShowMessageBox(const std::string& text, const BoxEvent* ok, const BoxEvent* cancel, int seconds,
+    uint32_t flags, const std::string& head)
+{
+    const engine::EngineEvent okEvent = ok ? ToEngineEvent(*ok) : engine::EngineEvent();
+    const engine::EngineEvent cancelEvent = cancel ? ToEngineEvent(*cancel) : engine::EngineEvent();
+    InfoBoxRequest request;
+    request.text = text;
+    request.ok = ok ? &okEvent : nullptr;
+    request.cancel = cancel ? &cancelEvent : nullptr;
+    request.seconds = seconds;
+    request.flags = flags;
+    request.head = head;
+    OpenSystemInfoBox(*this, request, MakeBoxServices());
+}
+
+void GameFrame::ShowConfirmBox(const std::string& text, int seconds, uint32_t flags, const std::string& head)
+{
+    ShowConfirmBoxEx(text, {}, false, seconds, flags, head, {}, {});
+}
+
+void GameFrame::ShowConfirmBoxEx(const std::string& text, const std::string& link, bool signedLink, int seconds,
+    uint32_t flags, const std::string& head, const std::string& okPicture, const std::string& cancelPicture)
+{
+    // OK leaves the seat and closes; Cancel only closes.
+    const engine::EngineEvent okEvent(GetId(), EVT_FRAME_CONFIRM_QUIT, 0, 0);
+    const engine::EngineEvent cancelEvent(GetId(), EVT_FRAME_CLOSE, 0, 0);
+    InfoBoxRequest request;
+    request.text = text;
+    request.ok = &okEvent;
+    request.cancel = &cancelEvent;
+    request.seconds = seconds;
+    request.flags = flags;
+    request.head = head;
+    request.okPicture = okPicture;
+    request.cancelPicture = cancelPicture;
+    request.link = link;
+    request.signedLink = signedLink;
+    OpenSystemInfoBox(*this, request, MakeBoxServices());
+}
+
+// ---- rectangles for the views -------------------------------------------------
+
+namespace {
+
+bool ChildRect(const char* name, engine::Rect* out)
+{
+    CGameFrameApp* app = CGameFrameApp::Current();
+    engine::RectObject* root = app ? app->GetMainView() : nullptr;
+    if (!root || !out)
+        return false;
+    root->GetRect(out);
+    if (auto* child = dynamic_cast<engine::RectObject*>(root->FindObjectByName(name)))
+        child->GetRect(out);
+    return true;
+}
+
+} // namespace
+
+bool GetMainGameRect(engine::Rect* out)
+{
+    return ChildRect("MainGame", out);
+}
+
+bool GetSubSystemRect(engine::Rect* out)
+{
+    return ChildRect("SubSystem", out);
+}
+
+} // namespace frame

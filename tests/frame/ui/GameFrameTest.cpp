@@ -1,0 +1,376 @@
+// The main view on the headless host: its properties, the layout of its two
+// children at several window and work-area sizes, the order in which the
+// children hear the frame's events, the refresh that enters the table, and
+// the boxes it opens.
+
+#include "frame/ui/GameFrame.h"
+
+#include "engine/core/EngineEvent.h"
+#include "engine/objects/CanvasObject.h"
+#include "frame/core/CGameFrameApp.h"
+#include "frame/core/FrameRecords.h"
+#include "frame/ui/SystemInfoBox.h"
+#include "platform/Clock.h"
+#include "tools/TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace frame;
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+constexpr int kDividerWidth = 6;
+constexpr int kScrollBackHeight = 13;
+
+// A child that writes every event and refresh it hears into the shared log.
+class RecordingChild : public engine::RectObject {
+public:
+    RecordingChild(std::string name, Log& log)
+        : m_name(std::move(name))
+        , m_log(log)
+    {
+    }
+    int OnEvent(const engine::EngineEvent& event) override
+    {
+        std::string line = m_name + " " + std::to_string(event.code);
+        if (event.code == EVT_CHILD_LOOKER_LEAVE || event.code == EVT_CHILD_USER_LIST)
+            line += lookerWatch && lookerWatch->Bytes()[0] ? " record" : " zeros";
+        m_log.push_back(line);
+        events.push_back(event);
+        return 1;
+    }
+    void OnRefresh() override { m_log.push_back(m_name + " refresh"); }
+
+    const PlayerRecord* lookerWatch = nullptr;
+    std::vector<engine::EngineEvent> events;
+
+private:
+    std::string m_name;
+    Log& m_log;
+};
+
+class TestFrame : public GameFrame {
+public:
+    TestFrame(int workArea, Log& log, std::function<void()> loadSkin)
+        : GameFrame(workArea)
+        , m_log(log)
+        , m_loadSkin(std::move(loadSkin))
+    {
+    }
+    RecordingChild* table = nullptr;
+    RecordingChild* pane = nullptr;
+
+protected:
+    void LoadSkinPacks() override
+    {
+        if (m_loadSkin)
+            m_loadSkin();
+    }
+    void CreateChildren() override
+    {
+        pane = static_cast<RecordingChild*>(SetSubSystem(std::make_unique<RecordingChild>("pane", m_log)));
+        table = static_cast<RecordingChild*>(SetMainGame(std::make_unique<RecordingChild>("table", m_log)));
+    }
+    void ConfirmQuit() override { m_log.push_back("confirm quit"); }
+
+private:
+    Log& m_log;
+    std::function<void()> m_loadSkin;
+};
+
+class TestApp : public CGameFrameApp {
+public:
+    explicit TestApp(Log& log)
+        : CGameFrameApp("KbZn", 21534, 1, 1)
+        , m_log(log)
+    {
+    }
+    int EnterRoom() override
+    {
+        m_log.push_back("enter room");
+        return 1;
+    }
+
+private:
+    Log& m_log;
+};
+
+class GameFrameHost : public ::testing::Test {
+protected:
+    void TearDown() override { platform::SetFixedTick(std::nullopt); }
+
+    // The view over a work area of the given width, with the recording
+    // children; false (and the test skipped) without a video driver.
+    bool Start(int workArea, bool withChildren = true)
+    {
+        tools::TestHost::PreferHeadlessDrivers();
+        platform::SetFixedTick(m_tick);
+        if (!host.Create("gameframe", 320, 240))
+            return false;
+        auto loadSkin = [this] {
+            Picture("左右分隔条_bg", kDividerWidth, 40);
+            Picture("ScrollBar_HorzBack", 8, kScrollBackHeight);
+        };
+        std::unique_ptr<GameFrame> view;
+        if (withChildren) {
+            auto test = std::make_unique<TestFrame>(workArea, log, loadSkin);
+            frameView = test.get();
+            view = std::move(test);
+        } else {
+            view = std::make_unique<GameFrame>(workArea);
+        }
+        gameFrame = view.get();
+        EXPECT_TRUE(host.Init(std::move(view)));
+        Frame();
+        return true;
+    }
+    void Picture(const char* name, int w, int h)
+    {
+        const uint32_t pixel = engine::CanvasObject::MakePixel(0x808080, engine::kNoColourKey);
+        host.AddPicture(name, w, h, 1, 0, [pixel](int, int, int) { return pixel; });
+    }
+    void Frame(uint32_t advance = 100)
+    {
+        m_tick += advance;
+        platform::SetFixedTick(m_tick);
+        host.RunFrame();
+    }
+    static engine::Rect RectOf(const engine::RectObject* object)
+    {
+        engine::Rect r;
+        object->GetRect(&r);
+        return r;
+    }
+
+    Log log;
+    TestApp app { log };
+    tools::TestHost host;
+    GameFrame* gameFrame = nullptr;
+    TestFrame* frameView = nullptr;
+
+private:
+    uint32_t m_tick = 100000;
+};
+
+// ---- construction ---------------------------------------------------------
+
+TEST_F(GameFrameHost, CreationSetsThePropertiesAndNamesTheChildren)
+{
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    EXPECT_EQ(gameFrame->GetIntProperty(50007), 28);
+    EXPECT_EQ(gameFrame->GetIntProperty(50008), 22);
+    EXPECT_EQ(gameFrame->GetIntProperty(50009), 26);
+    EXPECT_EQ(gameFrame->GetIntProperty(50010), 70);
+    EXPECT_EQ(gameFrame->GetIntProperty(50011), kScrollBackHeight);
+    EXPECT_EQ(gameFrame->GetIntProperty(kPopupCounterProperty), 1);
+    ASSERT_NE(gameFrame->GetName(), nullptr);
+    EXPECT_EQ(*gameFrame->GetName(), "GameFrame");
+    EXPECT_EQ(gameFrame->FindObjectByName("MainGame"), frameView->table);
+    EXPECT_EQ(gameFrame->FindObjectByName("SubSystem"), frameView->pane);
+    EXPECT_NE(gameFrame->GetSplitter(), nullptr);
+}
+
+TEST_F(GameFrameHost, WithoutTheGamesChildrenPlaceholdersTakeTheNames)
+{
+    if (!Start(1600, false))
+        GTEST_SKIP() << "no video driver";
+    ASSERT_NE(gameFrame->GetMainGame(), nullptr);
+    ASSERT_NE(gameFrame->GetSubSystem(), nullptr);
+    EXPECT_EQ(gameFrame->FindObjectByName("MainGame"), gameFrame->GetMainGame());
+    EXPECT_EQ(gameFrame->FindObjectByName("SubSystem"), gameFrame->GetSubSystem());
+    // Refreshing with placeholders still enters the table.
+    gameFrame->OnRefresh();
+    EXPECT_EQ(log, Log { "enter room" });
+}
+
+// ---- layout -----------------------------------------------------------------
+
+struct LayoutCase {
+    const char* name;
+    int workArea;
+    int width;
+    int height;
+    int sideWidth;   // current
+    int normalWidth; // when open
+    int minWidth;
+    engine::Rect table;
+    engine::Rect pane;
+};
+
+class Layout : public GameFrameHost, public ::testing::WithParamInterface<LayoutCase> { };
+
+TEST_P(Layout, ChildrenFillTheViewBesideTheDivider)
+{
+    const LayoutCase& c = GetParam();
+    if (!Start(c.workArea))
+        GTEST_SKIP() << "no video driver";
+    gameFrame->SetRect({ 0, 0, c.width, c.height });
+    EXPECT_EQ(gameFrame->GetSidePanelWidth(), c.sideWidth);
+    EXPECT_EQ(gameFrame->GetNormalSidePanelWidth(), c.normalWidth);
+    EXPECT_EQ(gameFrame->GetMinWindowWidth(), c.minWidth);
+    EXPECT_EQ(gameFrame->GetMinWindowHeight(), 600);
+    EXPECT_EQ(RectOf(frameView->table), c.table);
+    EXPECT_EQ(RectOf(frameView->pane), c.pane);
+    // The divider stands between the table and the pane, as tall as the table.
+    engine::EngineObject* divider = gameFrame->GetSplitter();
+    EXPECT_DOUBLE_EQ(divider->GetX(), c.table.right + kDividerWidth / 2);
+    EXPECT_DOUBLE_EQ(divider->GetY(), c.table.top + (c.table.bottom - c.table.top + 1) / 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(GameFrame, Layout,
+    ::testing::Values(
+        // 1024 x 2 / 9 = 227 is raised to the narrow width.
+        LayoutCase { "Area1024", 1024, 1000, 700, 250, 250, 800, { 4, 25, 740, 696 }, { 746, 25, 996, 696 } },
+        LayoutCase { "Area1152", 1152, 1152, 800, 256, 256, 800, { 4, 25, 886, 796 }, { 892, 25, 1148, 796 } },
+        LayoutCase { "Area1279", 1279, 1279, 800, 284, 284, 800, { 4, 25, 985, 796 }, { 991, 25, 1275, 796 } },
+        LayoutCase { "Area1600", 1600, 1600, 900, 282, 282, 1050, { 4, 25, 1308, 896 }, { 1314, 25, 1596, 896 } },
+        // So narrow a screen collapses the divider: the pane lies beyond
+        // the right edge and the table takes the width.
+        LayoutCase { "Area800", 800, 800, 600, 0, 250, 800, { 4, 25, 790, 596 }, { 800, 25, 1050, 596 } }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(GameFrameHost, TooSmallARectangleLeavesTheLayoutAlone)
+{
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    gameFrame->SetRect({ 0, 0, 1600, 900 });
+    const engine::Rect before = RectOf(frameView->table);
+    gameFrame->SetRect({ 0, 0, 0, 900 });
+    EXPECT_EQ(RectOf(frameView->table), before);
+}
+
+// ---- routing ----------------------------------------------------------------
+
+TEST_F(GameFrameHost, RefreshRefreshesBothChildrenThenEntersOnce)
+{
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    log.clear();
+    gameFrame->OnRefresh();
+    EXPECT_EQ(log, (Log { "table refresh", "pane refresh", "enter room" }));
+}
+
+struct RouteCase {
+    const char* name;
+    std::function<void(GameFrame&, PlayerRecord&)> call;
+    Log expected;
+};
+
+class Routing : public GameFrameHost, public ::testing::WithParamInterface<RouteCase> { };
+
+TEST_P(Routing, ChildrenHearTheEventsInOrder)
+{
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    PlayerRecord record;
+    record.MutableBytes()[0] = 1;
+    frameView->table->lookerWatch = &record;
+    frameView->pane->lookerWatch = &record;
+    log.clear();
+    GetParam().call(*gameFrame, record);
+    EXPECT_EQ(log, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(GameFrame, Routing,
+    ::testing::Values(
+        RouteCase { "PlayerEnter", [](GameFrame& f, PlayerRecord& r) { f.OnPlayerEnter(r); },
+            { "table 80000014", "pane 80000014", "pane 80000019 record" } },
+        RouteCase { "PlayerLeave", [](GameFrame& f, PlayerRecord& r) { f.OnPlayerLeave(r); },
+            { "table 80000016", "pane 80000016", "pane 80000019 record" } },
+        RouteCase { "LookerEnter", [](GameFrame& f, PlayerRecord& r) { f.OnLookerEnter(r); },
+            { "table 80000015", "pane 80000015", "pane 80000019 record" } },
+        // Both children still read the record; it is zeros by the list refresh.
+        RouteCase { "LookerLeave", [](GameFrame& f, PlayerRecord& r) { f.OnLookerLeave(r); },
+            { "table 80000017 record", "pane 80000017 record", "pane 80000019 zeros" } },
+        RouteCase { "RandomSeat", [](GameFrame& f, PlayerRecord&) { f.OnRandomSeat(); },
+            { "table 80000018", "pane 80000018", "pane 80000019 record" } },
+        RouteCase { "TableChanged", [](GameFrame& f, PlayerRecord&) { f.OnTableChanged(); },
+            { "table 80000020", "pane 80000020", "pane 80000019 record" } },
+        RouteCase { "Entered", [](GameFrame& f, PlayerRecord&) { f.OnEnterGameReply(nullptr, 0); },
+            { "table 80000011", "pane 80000011" } },
+        RouteCase { "EnteredLookOn", [](GameFrame& f, PlayerRecord&) { f.OnEnterLookOnReply(nullptr, 0); },
+            { "table 80000012", "pane 80000012" } },
+        RouteCase { "EnteredAlt", [](GameFrame& f, PlayerRecord&) { f.OnEnterReplyAlt(nullptr, 0); },
+            { "table 80000013", "pane 80000013" } },
+        RouteCase { "Silver", [](GameFrame& f, PlayerRecord&) { f.OnSilverNotice(nullptr, 0); },
+            { "table 80000021", "pane 80000021" } },
+        // The only event that reaches the pane first.
+        RouteCase { "ServerText", [](GameFrame& f, PlayerRecord&) { f.OnServerText(nullptr, 0); },
+            { "pane 80000062", "table 80000062" } },
+        RouteCase { "NextRound", [](GameFrame& f, PlayerRecord&) { f.OnMatchNextRound(); }, { "table 80000002" } },
+        RouteCase { "Reset", [](GameFrame& f, PlayerRecord&) { f.ResetMainGame(); }, { "table 80000003" } },
+        RouteCase { "MatchBegin", [](GameFrame& f, PlayerRecord&) { f.OnMatchBegin(); }, { "pane 80000025" } }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(GameFrameHost, RecordEventsCarryTheCallersRecord)
+{
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    PlayerRecord record;
+    gameFrame->OnPlayerEnter(record);
+    ASSERT_FALSE(frameView->table->events.empty());
+    EXPECT_EQ(engine::FromWord<const PlayerRecord>(frameView->table->events[0].param), &record);
+    EXPECT_EQ(engine::FromWord<const PlayerRecord>(frameView->pane->events[0].param), &record);
+}
+
+TEST_F(GameFrameHost, SettingsAreSentAddressedToTheTableView)
+{
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    log.clear();
+    gameFrame->OpenGameSettings();
+    EXPECT_EQ(log, Log { "table 80000078" });
+    ASSERT_EQ(frameView->table->events.size(), 1u);
+    // Unlike the direct deliveries (target 0), this one names its receiver.
+    EXPECT_EQ(frameView->table->events[0].target, frameView->table->GetId());
+}
+
+// ---- boxes --------------------------------------------------------------------
+
+TEST_F(GameFrameHost, MessageBoxAnswersWithTheCallersEvent)
+{
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    log.clear();
+    const BoxEvent ok { static_cast<uint32_t>(frameView->table->GetId()), 7001, 3, 4 };
+    gameFrame->ShowMessageBox("一条消息", &ok, nullptr, 1, 0, "");
+    EXPECT_EQ(gameFrame->GetIntProperty(kPopupCounterProperty), 2);
+    for (int i = 0; i < 30 && log.empty(); ++i)
+        Frame();
+    ASSERT_EQ(frameView->table->events.size(), 1u);
+    EXPECT_EQ(frameView->table->events[0], engine::EngineEvent(frameView->table->GetId(), 7001, 3, 4));
+}
+
+struct ConfirmCase {
+    const char* name;
+    uint32_t flags;
+    Log expected;
+};
+
+class ConfirmBox : public GameFrameHost, public ::testing::WithParamInterface<ConfirmCase> { };
+
+TEST_P(ConfirmBox, OkLeavesTheSeatAndCancelOnlyCloses)
+{
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    log.clear();
+    gameFrame->ShowConfirmBox("离开?", 1, GetParam().flags, "");
+    for (int i = 0; i < 30; ++i)
+        Frame();
+    EXPECT_EQ(log, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(GameFrame, ConfirmBox,
+    ::testing::Values(ConfirmCase { "ExpiresOk", 0, { "confirm quit" } },
+        ConfirmCase { "ExpiresCancel", SIB_TWO_BUTTONS | SIB_EXPIRE_CANCEL, {} }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
