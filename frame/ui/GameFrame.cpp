@@ -1,6 +1,8 @@
 #include "frame/ui/GameFrame.h"
 
 #include "engine/core/ModuleMessage.h"
+#include "engine/controls/widgets/ImageButton.h"
+#include "engine/objects/CanvasObject.h"
 #include "engine/objects/COrbitVaneWnd.h"
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/FrameRecords.h"
@@ -18,6 +20,22 @@ namespace {
 constexpr const char* kSplitterPicture = "左右分隔条_bg";
 // Engine string property naming the horizontal scroll bar's back picture.
 constexpr int kHorzScrollPictureProperty = 27;
+
+struct TitleButtonSpec {
+    const char* picture;
+    int code;
+};
+// In the order of GameFrame::TitleButton.
+constexpr TitleButtonSpec kTitleButtons[] = {
+    { "btnFrameClose", EVT_FRAME_CLOSE_BUTTON },
+    { "btnFrameFit", EVT_FRAME_FIT },
+    { "btnFrameMin", EVT_FRAME_MINIMIZE },
+    { "btnHelp2", EVT_FRAME_HELP },
+    { "btnSet2", EVT_FRAME_SETTINGS },
+    { "btnShop2", EVT_FRAME_SHOP },
+};
+constexpr int kDefaultBorder = 3;
+constexpr int kTitleButtonInset = 4;
 
 engine::MessageWord Word(const void* pointer)
 {
@@ -61,8 +79,60 @@ void GameFrame::InitProperties()
     SetIntProperty(kPopupCounterProperty, 1);
 }
 
+int GameFrame::PictureWidth(const char* name, int fallback)
+{
+    engine::PictureDesc picture;
+    LookupPicture(&picture, name, 0);
+    return picture.width > 0 ? picture.width : fallback;
+}
+
+int GameFrame::PictureHeight(const char* name, int fallback)
+{
+    engine::PictureDesc picture;
+    LookupPicture(&picture, name, 0);
+    return picture.height > 0 ? picture.height : fallback;
+}
+
+engine::CanvasObject* GameFrame::MakeSkinCanvas(const char* picture, int width, int height)
+{
+    engine::PictureDesc desc;
+    LookupPicture(&desc, picture, 0);
+    const uint32_t background = desc.width > 0 ? 0xFF00FF : kMissingSkinColour;
+    return CreateCanvas(std::max(width, 1), std::max(height, 1), background);
+}
+
+void GameFrame::CreateTitleButtons()
+{
+    for (int i = 0; i < kTitleButtonCount; ++i) {
+        if (m_titleButtons[i])
+            continue;
+        auto* button = static_cast<engine::ImageButton*>(RegisterObject(std::make_unique<engine::ImageButton>()));
+        if (!button)
+            continue;
+        engine::PictureDesc desc;
+        LookupPicture(&desc, kTitleButtons[i].picture, 0);
+        const engine::EngineEvent click(GetId(), kTitleButtons[i].code, 0, 0);
+        button->Create(desc, &click, 0, engine::ObjectFlags::kPixelHitTest);
+        button->SetSound(1, "SndTouchButton");
+        button->SetSound(2, "SndHitButton");
+        m_titleButtons[i] = button;
+    }
+}
+
 void GameFrame::CreateFrameControls()
 {
+    const int width = std::max(GetScreenWidth(), 1);
+    const int height = std::max(GetScreenHeight(), 1);
+    m_titleHeight = PictureHeight("Frame_Top", kFrameTitleHeight);
+    if (!m_titleBar)
+        m_titleBar = MakeSkinCanvas("Frame_Top", width, m_titleHeight);
+    if (!m_leftBorder)
+        m_leftBorder = MakeSkinCanvas("Frame_Left", PictureWidth("Frame_Left", kDefaultBorder), height);
+    if (!m_rightBorder)
+        m_rightBorder = MakeSkinCanvas("Frame_Right", PictureWidth("Frame_Right", kDefaultBorder), height);
+    if (!m_bottomBorder)
+        m_bottomBorder = MakeSkinCanvas("Frame_Bottom", width, PictureHeight("Frame_Bottom", kDefaultBorder));
+    CreateTitleButtons();
     if (!m_splitter) {
         auto bar = std::make_unique<SplitterBar>();
         bar->SetHost(this);
@@ -155,6 +225,7 @@ void GameFrame::OnRectChanged()
     const engine::Rect table { kFrameMargin, top, (open ? sideLeft : width - kFrameMargin) - divider, bottom };
     if (m_mainGame)
         m_mainGame->SetRect(table);
+    DrawFrameSkin(width, height);
     if (m_splitter && divider > 0) {
         const int tableHeight = table.bottom - table.top;
         m_splitter->ScaleTo(divider, tableHeight);
@@ -162,6 +233,102 @@ void GameFrame::OnRectChanged()
         m_splitter->Show();
         m_splitter->Layout();
     }
+}
+
+// ---- skin -------------------------------------------------------------------
+
+void GameFrame::DrawFrameSkin(int width, int height)
+{
+    DrawTitleBar(width);
+    DrawSideBorder(m_leftBorder, "Frame_Left", 0, height);
+    DrawSideBorder(m_rightBorder, "Frame_Right", width, height);
+    DrawBottomBorder(width, height);
+}
+
+void GameFrame::DrawTitleBar(int width)
+{
+    if (!m_titleBar)
+        return;
+    m_titleBar->ResizeBuffer(width, m_titleHeight);
+    m_titleBar->SetSize(width, m_titleHeight);
+    m_titleBar->Clear();
+    engine::PictureDesc top;
+    LookupPicture(&top, "Frame_Top", 0);
+    for (int x = 0; top.width > 0 && x < width; x += top.width)
+        m_titleBar->BlitPicture(top, x, 0, -1, -1, 0, 1.0);
+    auto drawAt = [&](const char* name, auto place) {
+        engine::PictureDesc desc;
+        LookupPicture(&desc, name, 0);
+        if (desc.width > 0)
+            m_titleBar->BlitPicture(desc, place(desc.width), 0, -1, -1, 0, 1.0);
+    };
+    drawAt("FramePatternLeft", [](int) { return 0; });
+    drawAt("FramePatternRight", [width](int w) { return width - w; });
+    drawAt("FramePatternMiddle", [width](int w) { return width / 2 - w / 2; });
+    m_titleBar->SetZ(kFrameTitleDepth);
+    m_titleBar->MoveTo(width / 2, (m_titleHeight + 1) / 2);
+    m_titleBar->Show();
+    PlaceTitleButtons(width);
+}
+
+void GameFrame::PlaceTitleButtons(int width)
+{
+    const double y = (m_titleHeight + 1) / 2;
+    // Right to left: close at the edge, then fit and minimise, then the
+    // three game buttons, each touching the one before.
+    double right = width - kTitleButtonInset;
+    for (engine::ImageButton* button : m_titleButtons) {
+        if (!button)
+            continue;
+        const int w = static_cast<int>(button->GetWidth());
+        button->MoveTo(right - w / 2, y);
+        button->SetZ(kFrameTitleDepth + 1);
+        button->Show();
+        right -= w;
+    }
+}
+
+void GameFrame::DrawSideBorder(engine::CanvasObject* canvas, const char* picture, double x, int height)
+{
+    if (!canvas)
+        return;
+    const int w = PictureWidth(picture, kDefaultBorder);
+    canvas->ResizeBuffer(w, height);
+    canvas->SetSize(w, height);
+    canvas->Clear();
+    engine::PictureDesc desc;
+    LookupPicture(&desc, picture, 0);
+    if (desc.width > 0)
+        canvas->BlitPicture(desc, 0, 0, 0, 0, 0, 1.0);
+    canvas->SetZ(kFrameBorderDepth);
+    // The left border hangs from the left edge, the right one from the right.
+    canvas->MoveTo(x > 0 ? x - w / 2 : w / 2, height / 2);
+    canvas->Show();
+}
+
+void GameFrame::DrawBottomBorder(int width, int height)
+{
+    if (!m_bottomBorder)
+        return;
+    const int h = PictureHeight("Frame_Bottom", kDefaultBorder);
+    m_bottomBorder->ResizeBuffer(width, h);
+    m_bottomBorder->SetSize(width, h);
+    m_bottomBorder->Clear();
+    engine::PictureDesc bottom;
+    LookupPicture(&bottom, "Frame_Bottom", 0);
+    if (bottom.width > 0)
+        m_bottomBorder->BlitPicture(bottom, 0, 0, 0, 0, 0, 1.0);
+    // The corners continue the side borders.
+    engine::PictureDesc side;
+    LookupPicture(&side, "Frame_Left", 0);
+    if (side.height > 0 && bottom.height > 1)
+        m_bottomBorder->BlitPicture(side, 0, 0, side.width, bottom.height - 1, 0, 1.0);
+    LookupPicture(&side, "Frame_Right", 0);
+    if (side.height > 0 && bottom.height > 1)
+        m_bottomBorder->BlitPicture(side, width - side.width, 0, side.width, bottom.height - 1, 0, 1.0);
+    m_bottomBorder->SetZ(kFrameBottomDepth);
+    m_bottomBorder->MoveTo(width / 2, height - h / 2);
+    m_bottomBorder->Show();
 }
 
 // ---- routing ------------------------------------------------------------------

@@ -11,8 +11,14 @@
 #include "frame/core/GameFrameCalls.h"
 #include "frame/ui/SplitterBar.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
+
+namespace engine {
+class CanvasObject;
+class ImageButton;
+} // namespace engine
 
 namespace frame {
 
@@ -45,7 +51,19 @@ inline constexpr int EVT_CHILD_OPEN_SETTINGS = 80000078;
 // Events the view's own buttons and boxes send to it.
 inline constexpr int EVT_FRAME_CONFIRM_QUIT = 80000084;
 inline constexpr int EVT_FRAME_CLOSE = 80000085;
+inline constexpr int EVT_FRAME_SETTINGS = 80000080;
+inline constexpr int EVT_FRAME_HELP = 80000081;
+inline constexpr int EVT_FRAME_SHOP = 80000082;
 inline constexpr int EVT_FRAME_CLOSE_BUTTON = 80000083;
+inline constexpr int EVT_FRAME_FIT = 80000088;
+inline constexpr int EVT_FRAME_MINIMIZE = 80000089;
+
+// Depths of the window's skin.
+inline constexpr double kFrameBorderDepth = 100000;
+inline constexpr double kFrameBottomDepth = 100001;
+inline constexpr double kFrameTitleDepth = 100100;
+// Filled into a skin canvas whose picture is missing.
+inline constexpr uint32_t kMissingSkinColour = 0x4CB122;
 
 // Window and layout constants.
 inline constexpr int kFrameMargin = 4;
@@ -75,6 +93,14 @@ public:
     engine::RectObject* GetMainGame() const { return m_mainGame; }
     engine::RectObject* GetSubSystem() const { return m_subSystem; }
     SplitterBar* GetSplitter() const { return m_splitter; }
+
+    // The title buttons, right to left as they stand.
+    enum TitleButton { kClose, kFit, kMinimize, kHelp, kSettings, kShop, kTitleButtonCount };
+    engine::ImageButton* GetTitleButton(TitleButton which) const { return m_titleButtons[which]; }
+    engine::CanvasObject* GetTitleBar() const { return m_titleBar; }
+    engine::CanvasObject* GetLeftBorder() const { return m_leftBorder; }
+    engine::CanvasObject* GetRightBorder() const { return m_rightBorder; }
+    engine::CanvasObject* GetBottomBorder() const { return m_bottomBorder; }
 
     // ---- layout --------------------------------------------------------
     int CalcSidePanelWidth() override;
@@ -118,6 +144,11 @@ protected:
     virtual void InitProperties();
     virtual void CreateFrameControls();
     virtual void CreateChildren();
+    // The window's own skin, redrawn for every size.
+    virtual void DrawFrameSkin(int width, int height);
+    virtual void DrawTitleBar(int width);
+    virtual void DrawSideBorder(engine::CanvasObject* canvas, const char* picture, double x, int height);
+    virtual void DrawBottomBorder(int width, int height);
     // Leave the seat and close; the quit boards override it.
     virtual void ConfirmQuit() { CloseMainWindow(); }
     void CloseMainWindow();
@@ -130,6 +161,11 @@ protected:
 private:
     engine::RectObject* Adopt(std::unique_ptr<engine::RectObject> child, const char* name);
     int SplitterWidth() const;
+    int PictureWidth(const char* name, int fallback);
+    int PictureHeight(const char* name, int fallback);
+    engine::CanvasObject* MakeSkinCanvas(const char* picture, int width, int height);
+    void CreateTitleButtons();
+    void PlaceTitleButtons(int width);
 
     int m_workAreaWidth = -1;
     bool m_fillsWorkArea = true;
@@ -139,6 +175,12 @@ private:
     engine::RectObject* m_mainGame = nullptr; // not owned: the object module owns it
     engine::RectObject* m_subSystem = nullptr; // not owned
     SplitterBar* m_splitter = nullptr;         // not owned
+    int m_titleHeight = kFrameTitleHeight;
+    engine::CanvasObject* m_titleBar = nullptr; // not owned: the object module owns the skin
+    engine::CanvasObject* m_leftBorder = nullptr;
+    engine::CanvasObject* m_rightBorder = nullptr;
+    engine::CanvasObject* m_bottomBorder = nullptr;
+    std::array<engine::ImageButton*, kTitleButtonCount> m_titleButtons {};
 };
 
 // The rectangle of the running application's main view, replaced by the

@@ -5,6 +5,7 @@
 
 #include "frame/ui/GameFrame.h"
 
+#include "engine/controls/widgets/ImageButton.h"
 #include "engine/core/EngineEvent.h"
 #include "engine/objects/CanvasObject.h"
 #include "frame/core/CGameFrameApp.h"
@@ -117,6 +118,15 @@ protected:
         auto loadSkin = [this] {
             Picture("左右分隔条_bg", kDividerWidth, 40);
             Picture("ScrollBar_HorzBack", 8, kScrollBackHeight);
+            // Each title button a width of its own, so a place tells which.
+            int w = 10;
+            for (const char* name : { "btnFrameClose", "btnFrameFit", "btnFrameMin", "btnHelp2", "btnSet2", "btnShop2" }) {
+                Picture(name, w, 12);
+                w += 2;
+            }
+            Picture("Frame_Left", 5, 30);
+            Picture("Frame_Right", 6, 30);
+            Picture("Frame_Bottom", 9, 4);
         };
         std::unique_ptr<GameFrame> view;
         if (withChildren) {
@@ -189,6 +199,44 @@ TEST_F(GameFrameHost, WithoutTheGamesChildrenPlaceholdersTakeTheNames)
     // Refreshing with placeholders still enters the table.
     gameFrame->OnRefresh();
     EXPECT_EQ(log, Log { "enter room" });
+}
+
+TEST_F(GameFrameHost, SkinFollowsTheSizeWithTheTitleButtonsRightToLeft)
+{
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    gameFrame->SetRect({ 0, 0, 1000, 700 });
+    struct Place {
+        GameFrame::TitleButton button;
+        double x;
+    };
+    // 4 from the right edge, each button touching the one before.
+    for (const Place& p : { Place { GameFrame::kClose, 991 }, Place { GameFrame::kFit, 980 },
+             Place { GameFrame::kMinimize, 967 }, Place { GameFrame::kHelp, 952 },
+             Place { GameFrame::kSettings, 935 }, Place { GameFrame::kShop, 916 } }) {
+        engine::EngineObject* button = gameFrame->GetTitleButton(p.button);
+        ASSERT_NE(button, nullptr) << p.button;
+        EXPECT_DOUBLE_EQ(button->GetX(), p.x) << p.button;
+        EXPECT_DOUBLE_EQ(button->GetY(), 13) << p.button;
+    }
+    engine::CanvasObject* title = gameFrame->GetTitleBar();
+    ASSERT_NE(title, nullptr);
+    EXPECT_DOUBLE_EQ(title->GetWidth(), 1000);
+    EXPECT_DOUBLE_EQ(title->GetHeight(), kFrameTitleHeight);
+    EXPECT_DOUBLE_EQ(title->GetZ(), kFrameTitleDepth);
+    struct Border {
+        engine::CanvasObject* canvas;
+        double x, y, width, height;
+    };
+    for (const Border& b : { Border { gameFrame->GetLeftBorder(), 2, 350, 5, 700 },
+             Border { gameFrame->GetRightBorder(), 997, 350, 6, 700 },
+             Border { gameFrame->GetBottomBorder(), 500, 698, 1000, 4 } }) {
+        ASSERT_NE(b.canvas, nullptr);
+        EXPECT_DOUBLE_EQ(b.canvas->GetX(), b.x);
+        EXPECT_DOUBLE_EQ(b.canvas->GetY(), b.y);
+        EXPECT_DOUBLE_EQ(b.canvas->GetWidth(), b.width);
+        EXPECT_DOUBLE_EQ(b.canvas->GetHeight(), b.height);
+    }
 }
 
 // ---- layout -----------------------------------------------------------------
