@@ -93,11 +93,17 @@ public:
         , m_log(log)
     {
     }
+    std::unique_ptr<engine::RectObject> CreateMainView() override
+    {
+        return makeView ? makeView() : CGameFrameApp::CreateMainView();
+    }
     int EnterRoom() override
     {
         m_log.push_back("enter room");
         return 1;
     }
+
+    std::function<std::unique_ptr<engine::RectObject>()> makeView;
 
 private:
     Log& m_log;
@@ -285,6 +291,22 @@ INSTANTIATE_TEST_SUITE_P(GameFrame, Layout,
         LayoutCase { "Area800", 800, 800, 600, 0, 250, 800, { 4, 25, 790, 596 }, { 800, 25, 1050, 596 } }),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(GameFrameHost, DividerCollapsesThePaneOutOfSightAndOpensItAgain)
+{
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    gameFrame->SetRect({ 0, 0, 1600, 900 });
+    SplitterBar* divider = gameFrame->GetSplitter();
+    divider->OnEvent(engine::EngineEvent(divider->GetId(), EVT_SPLITTER_PRESS, 0, 0));
+    EXPECT_EQ(gameFrame->GetSidePanelWidth(), 0);
+    EXPECT_EQ(RectOf(frameView->pane), (engine::Rect { 1600, 25, 1882, 896 }));
+    EXPECT_EQ(RectOf(frameView->table), (engine::Rect { 4, 25, 1590, 896 }));
+    divider->OnEvent(engine::EngineEvent(divider->GetId(), EVT_SPLITTER_PRESS, 0, 0));
+    EXPECT_EQ(gameFrame->GetSidePanelWidth(), 282);
+    EXPECT_EQ(RectOf(frameView->pane), (engine::Rect { 1314, 25, 1596, 896 }));
+    EXPECT_EQ(RectOf(frameView->table), (engine::Rect { 4, 25, 1308, 896 }));
+}
+
 TEST_F(GameFrameHost, TooSmallARectangleLeavesTheLayoutAlone)
 {
     if (!Start(1600))
@@ -293,6 +315,30 @@ TEST_F(GameFrameHost, TooSmallARectangleLeavesTheLayoutAlone)
     const engine::Rect before = RectOf(frameView->table);
     gameFrame->SetRect({ 0, 0, 0, 900 });
     EXPECT_EQ(RectOf(frameView->table), before);
+}
+
+// The table views find their rectangles through the running application's
+// main window.
+TEST(GameFrameWindow, ChildRectanglesComeFromTheMainWindowsView)
+{
+    tools::TestHost::PreferHeadlessDrivers();
+    Log log;
+    TestApp app(log);
+    engine::Rect rect;
+    EXPECT_FALSE(GetMainGameRect(&rect)) << "no main window yet";
+    app.makeView = [] { return std::make_unique<GameFrame>(1600); };
+    if (!app.CreateMainWindow())
+        GTEST_SKIP() << "no video driver";
+    auto* view = dynamic_cast<GameFrame*>(app.GetMainView());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(app.GetMainViewCalls(), view);
+    EXPECT_EQ(app.GetTableView(), view->GetMainGame());
+    EXPECT_EQ(app.GetSystemPane(), view->GetSubSystem());
+    view->SetRect({ 0, 0, 1600, 900 });
+    ASSERT_TRUE(GetMainGameRect(&rect));
+    EXPECT_EQ(rect, (engine::Rect { 4, 25, 1314, 896 }));
+    ASSERT_TRUE(GetSubSystemRect(&rect));
+    EXPECT_EQ(rect, (engine::Rect { 1314, 25, 1596, 896 }));
 }
 
 // ---- routing ----------------------------------------------------------------
