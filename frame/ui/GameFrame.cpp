@@ -377,6 +377,21 @@ void GameFrame::OnEnterReplyAlt(const uint8_t*, size_t)
     ToBoth(EVT_CHILD_ENTERED_ALT);
 }
 
+void GameFrame::OnMatchEnterReply(const uint8_t*, size_t)
+{
+    // The number of players signed up is the word at byte 44 of the
+    // match's state.
+    int32_t signedUp = 0;
+    if (CGameFrameApp* app = CGameFrameApp::Current()) {
+        const auto& bytes = app->GetMatchStateBlock().Bytes();
+        signedUp = static_cast<int32_t>(static_cast<uint32_t>(bytes[44]) | static_cast<uint32_t>(bytes[45]) << 8
+            | static_cast<uint32_t>(bytes[46]) << 16 | static_cast<uint32_t>(bytes[47]) << 24);
+    }
+    ToBoth(EVT_CHILD_MATCH_ENTERED);
+    ToBoth(EVT_CHILD_SIGNED_UP, signedUp);
+    ToPane(EVT_CHILD_PANE_MATCH_ENTERED);
+}
+
 void GameFrame::OnPlayerEnter(const PlayerRecord& record)
 {
     ToBoth(EVT_CHILD_PLAYER_ENTER, static_cast<intptr_t>(Word(&record)));

@@ -45,7 +45,10 @@ inline constexpr int EVT_CHILD_USER_LIST = 80000019;
 inline constexpr int EVT_CHILD_TABLE_CHANGED = 80000020;
 inline constexpr int EVT_CHILD_SILVER = 80000021;
 inline constexpr int EVT_CHILD_MATCH_BEGIN = 80000025;
+inline constexpr int EVT_CHILD_SIGNED_UP = 80000028;
+inline constexpr int EVT_CHILD_MATCH_ENTERED = 80000030;
 inline constexpr int EVT_CHILD_SERVER_TEXT = 80000062;
+inline constexpr int EVT_CHILD_PANE_MATCH_ENTERED = 80000077;
 inline constexpr int EVT_CHILD_OPEN_SETTINGS = 80000078;
 
 // Events the view's own buttons and boxes send to it.
@@ -124,6 +127,9 @@ public:
     void OnEnterGameReply(const uint8_t* data, size_t size) override;
     void OnEnterLookOnReply(const uint8_t* data, size_t size) override;
     void OnEnterReplyAlt(const uint8_t* data, size_t size) override;
+    // The match's panels of this moment belong to the match layer; the
+    // view tells both children and the side pane's match list.
+    void OnMatchEnterReply(const uint8_t* data, size_t size) override;
     void OnPlayerEnter(const PlayerRecord& record) override;
     void OnPlayerLeave(const PlayerRecord& record) override;
     void OnLookerEnter(const PlayerRecord& record) override;

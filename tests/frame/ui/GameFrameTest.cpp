@@ -401,6 +401,8 @@ INSTANTIATE_TEST_SUITE_P(GameFrame, Routing,
             { "pane 80000062", "table 80000062" } },
         RouteCase { "NextRound", [](GameFrame& f, PlayerRecord&) { f.OnMatchNextRound(); }, { "table 80000002" } },
         RouteCase { "Reset", [](GameFrame& f, PlayerRecord&) { f.ResetMainGame(); }, { "table 80000003" } },
+        RouteCase { "MatchEntered", [](GameFrame& f, PlayerRecord&) { f.OnMatchEnterReply(nullptr, 0); },
+            { "table 80000030", "pane 80000030", "table 80000028", "pane 80000028", "pane 80000077" } },
         RouteCase { "MatchBegin", [](GameFrame& f, PlayerRecord&) { f.OnMatchBegin(); }, { "pane 80000025" } }),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -413,6 +415,21 @@ TEST_F(GameFrameHost, RecordEventsCarryTheCallersRecord)
     ASSERT_FALSE(frameView->table->events.empty());
     EXPECT_EQ(engine::FromWord<const PlayerRecord>(frameView->table->events[0].param), &record);
     EXPECT_EQ(engine::FromWord<const PlayerRecord>(frameView->pane->events[0].param), &record);
+}
+
+TEST_F(GameFrameHost, MatchEntryTellsTheNumberSignedUp)
+{
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    auto bytes = app.GetMatchStateBlock().MutableBytes();
+    bytes[44] = 0x2C;
+    bytes[45] = 0x01; // 300
+    gameFrame->OnMatchEnterReply(nullptr, 0);
+    for (const RecordingChild* child : { frameView->table, frameView->pane }) {
+        ASSERT_GE(child->events.size(), 2u);
+        EXPECT_EQ(child->events[1].code, EVT_CHILD_SIGNED_UP);
+        EXPECT_EQ(child->events[1].param, 300);
+    }
 }
 
 TEST_F(GameFrameHost, SettingsAreSentAddressedToTheTableView)
