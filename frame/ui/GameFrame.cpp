@@ -3,6 +3,7 @@
 #include "engine/core/ModuleMessage.h"
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/objects/CanvasObject.h"
+#include "engine/modules/InputModule.h"
 #include "engine/objects/COrbitVaneWnd.h"
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/FrameRecords.h"
@@ -124,8 +125,12 @@ void GameFrame::CreateFrameControls()
     const int width = std::max(GetScreenWidth(), 1);
     const int height = std::max(GetScreenHeight(), 1);
     m_titleHeight = PictureHeight("Frame_Top", kFrameTitleHeight);
-    if (!m_titleBar)
+    if (!m_titleBar) {
         m_titleBar = MakeSkinCanvas("Frame_Top", width, m_titleHeight);
+        // A double click on the title bar toggles like the fit button.
+        if (m_titleBar)
+            m_titleBar->SubscribeEvent(engine::EVT_DBLCLICK, GetId(), EVT_FRAME_FIT, 0, 0);
+    }
     if (!m_leftBorder)
         m_leftBorder = MakeSkinCanvas("Frame_Left", PictureWidth("Frame_Left", kDefaultBorder), height);
     if (!m_rightBorder)
@@ -139,7 +144,13 @@ void GameFrame::CreateFrameControls()
         m_splitter = static_cast<SplitterBar*>(RegisterObject(std::move(bar)));
     }
     // On a screen this narrow the table needs the whole width.
-    if (m_splitter && GetWorkAreaWidth() <= 800 && m_splitter->IsExpanded()) {
+    if (GetWorkAreaWidth() <= 800)
+        CollapseDivider();
+}
+
+void GameFrame::CollapseDivider()
+{
+    if (m_splitter && m_splitter->IsExpanded()) {
         m_splitter->SetCollapsed(1);
         m_sideWidth = 0;
     }
@@ -233,6 +244,74 @@ void GameFrame::OnRectChanged()
         m_splitter->Show();
         m_splitter->Layout();
     }
+}
+
+// ---- window control -----------------------------------------------------------
+
+platform::Rect GameFrame::GetWorkAreaRect() const
+{
+    platform::Rect area = platform::WorkAreaRect();
+    if (m_workAreaWidth >= 0)
+        area.right = area.left + m_workAreaWidth;
+    return area;
+}
+
+platform::Window* GameFrame::GetFrameWindow()
+{
+    CGameFrameApp* app = CGameFrameApp::Current();
+    return app && app->GetMainWindow() ? &app->GetMainWindow()->GetWindow() : nullptr;
+}
+
+bool GameFrame::IsWindowFillingWorkArea()
+{
+    const platform::Window* window = GetFrameWindow();
+    const platform::Rect area = GetWorkAreaRect();
+    m_fillsWorkArea = window && window->ClientWidth() == area.Width() && window->ClientHeight() == area.Height();
+    return m_fillsWorkArea;
+}
+
+void GameFrame::SetFitPicture(const char* picture)
+{
+    if (engine::ImageButton* button = m_titleButtons[kFit]) {
+        engine::PictureDesc desc;
+        LookupPicture(&desc, picture, 0);
+        button->SetPicture(desc, true);
+    }
+}
+
+void GameFrame::ToggleMaximize()
+{
+    platform::Window* window = GetFrameWindow();
+    if (IsWindowFillingWorkArea()) {
+        m_fillsWorkArea = false;
+        m_normalSideWidth = m_sideWidth = kNarrowSideWidth;
+        const int width = GetMinWindowWidth();
+        if (width <= 800)
+            CollapseDivider();
+        if (window)
+            window->SetBounds({ m_restoredX, m_restoredY, m_restoredX + width, m_restoredY + GetMinWindowHeight() });
+        m_fit = false;
+        SetFitPicture("btnFrameMax");
+    } else {
+        m_fillsWorkArea = true;
+        m_normalSideWidth = m_sideWidth = CalcSidePanelWidth();
+        const platform::Rect area = GetWorkAreaRect();
+        if (area.Width() <= 800)
+            CollapseDivider();
+        if (window)
+            window->SetBounds(area);
+        m_fit = true;
+        SetFitPicture("btnFrameFit");
+    }
+    // The new size comes back through the window's resize handling; lay out
+    // now as well so that the side widths apply at once.
+    OnRectChanged();
+}
+
+void GameFrame::Minimize()
+{
+    if (platform::Window* window = GetFrameWindow())
+        window->Show(platform::ShowCommand::kMinimize);
 }
 
 // ---- skin -------------------------------------------------------------------
@@ -473,6 +552,15 @@ int GameFrame::OnEvent(const engine::EngineEvent& event)
     case EVT_FRAME_CLOSE:
     case EVT_FRAME_CLOSE_BUTTON:
         CloseMainWindow();
+        return 1;
+    case EVT_FRAME_FIT:
+        ToggleMaximize();
+        return 1;
+    case EVT_FRAME_MINIMIZE:
+        Minimize();
+        return 1;
+    case EVT_FRAME_SETTINGS:
+        OpenGameSettings();
         return 1;
     default:
         return RectObject::OnEvent(event);

@@ -11,9 +11,15 @@
 #include "frame/core/GameFrameCalls.h"
 #include "frame/ui/SplitterBar.h"
 
+#include "platform/WindowMessages.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>
+
+namespace platform {
+class Window;
+}
 
 namespace engine {
 class CanvasObject;
@@ -114,6 +120,16 @@ public:
     int GetMinWindowHeight() const override { return 600; }
     bool IsFitToWorkArea() const override { return m_fit; }
     int GetWorkAreaWidth() const;
+    // The desktop's work area (its width as given to the constructor).
+    platform::Rect GetWorkAreaRect() const;
+    // Sets the fills-work-area flag from the window's size and returns it.
+    virtual bool IsWindowFillingWorkArea();
+
+    // ---- window control ------------------------------------------------
+    // Fit: the window takes the work area; restore: the smallest window at
+    // the remembered place, with the narrow side pane.
+    virtual void ToggleMaximize();
+    virtual void Minimize();
 
     // ---- boxes ---------------------------------------------------------
     void ShowMessageBox(const std::string& text, const BoxEvent* ok, const BoxEvent* cancel, int seconds,
@@ -158,6 +174,8 @@ protected:
     // Leave the seat and close; the quit boards override it.
     virtual void ConfirmQuit() { CloseMainWindow(); }
     void CloseMainWindow();
+    // The window the view fills; null without one.
+    virtual platform::Window* GetFrameWindow();
 
     // Direct deliveries; nothing when the child is missing.
     void ToTable(int code, intptr_t param = 0);
@@ -167,6 +185,8 @@ protected:
 private:
     engine::RectObject* Adopt(std::unique_ptr<engine::RectObject> child, const char* name);
     int SplitterWidth() const;
+    void CollapseDivider();
+    void SetFitPicture(const char* picture);
     int PictureWidth(const char* name, int fallback);
     int PictureHeight(const char* name, int fallback);
     engine::CanvasObject* MakeSkinCanvas(const char* picture, int width, int height);
@@ -181,6 +201,8 @@ private:
     engine::RectObject* m_mainGame = nullptr; // not owned: the object module owns it
     engine::RectObject* m_subSystem = nullptr; // not owned
     SplitterBar* m_splitter = nullptr;         // not owned
+    int m_restoredX = 100;
+    int m_restoredY = 100;
     int m_titleHeight = kFrameTitleHeight;
     engine::CanvasObject* m_titleBar = nullptr; // not owned: the object module owns the skin
     engine::CanvasObject* m_leftBorder = nullptr;

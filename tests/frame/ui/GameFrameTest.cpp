@@ -80,6 +80,15 @@ protected:
         table = static_cast<RecordingChild*>(SetMainGame(std::make_unique<RecordingChild>("table", m_log)));
     }
     void ConfirmQuit() override { m_log.push_back("confirm quit"); }
+    bool IsWindowFillingWorkArea() override
+    {
+        GameFrame::IsWindowFillingWorkArea();
+        return filling;
+    }
+    platform::Window* GetFrameWindow() override { return nullptr; }
+
+public:
+    bool filling = true;
 
 private:
     Log& m_log;
@@ -130,6 +139,7 @@ protected:
                 Picture(name, w, 12);
                 w += 2;
             }
+            Picture("btnFrameMax", 30, 12);
             Picture("Frame_Left", 5, 30);
             Picture("Frame_Right", 6, 30);
             Picture("Frame_Bottom", 9, 4);
@@ -306,6 +316,46 @@ TEST_F(GameFrameHost, DividerCollapsesThePaneOutOfSightAndOpensItAgain)
     EXPECT_EQ(RectOf(frameView->pane), (engine::Rect { 1314, 25, 1596, 896 }));
     EXPECT_EQ(RectOf(frameView->table), (engine::Rect { 4, 25, 1308, 896 }));
 }
+
+struct ToggleCase {
+    const char* name;
+    int workArea;
+    int restoredSide;
+    bool restoredOpen;
+    int fittedSide;
+};
+
+class Toggle : public GameFrameHost, public ::testing::WithParamInterface<ToggleCase> { };
+
+TEST_P(Toggle, RestoreNarrowsThePaneAndFitWidensItAgain)
+{
+    const ToggleCase& c = GetParam();
+    if (!Start(c.workArea))
+        GTEST_SKIP() << "no video driver";
+    gameFrame->SetRect({ 0, 0, 1000, 700 });
+    engine::EngineObject* fitButton = gameFrame->GetTitleButton(GameFrame::kFit);
+    // A window that fills the work area restores.
+    frameView->filling = true;
+    gameFrame->OnEvent(engine::EngineEvent(gameFrame->GetId(), EVT_FRAME_FIT, 0, 0));
+    EXPECT_FALSE(gameFrame->IsFitToWorkArea());
+    EXPECT_EQ(gameFrame->GetNormalSidePanelWidth(), 250);
+    EXPECT_EQ(gameFrame->GetSidePanelWidth(), c.restoredSide);
+    EXPECT_EQ(gameFrame->GetSplitter()->IsExpanded() != 0, c.restoredOpen);
+    EXPECT_DOUBLE_EQ(fitButton->GetWidth(), 30) << "shows the maximise picture";
+    // Any other window fits.
+    frameView->filling = false;
+    gameFrame->OnEvent(engine::EngineEvent(gameFrame->GetId(), EVT_FRAME_FIT, 0, 0));
+    EXPECT_TRUE(gameFrame->IsFitToWorkArea());
+    EXPECT_EQ(gameFrame->GetNormalSidePanelWidth(), c.fittedSide);
+    EXPECT_EQ(gameFrame->GetSidePanelWidth(), c.fittedSide);
+    EXPECT_DOUBLE_EQ(fitButton->GetWidth(), 12) << "shows the fit picture";
+}
+
+INSTANTIATE_TEST_SUITE_P(GameFrame, Toggle,
+    ::testing::Values(
+        // The 800-wide restored window has no room for the pane.
+        ToggleCase { "Area1024", 1024, 0, false, 250 }, ToggleCase { "Area1600", 1600, 250, true, 282 }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(GameFrameHost, TooSmallARectangleLeavesTheLayoutAlone)
 {
