@@ -236,6 +236,7 @@ void GameFrame::OnRectChanged()
     const engine::Rect table { kFrameMargin, top, (open ? sideLeft : width - kFrameMargin) - divider, bottom };
     if (m_mainGame)
         m_mainGame->SetRect(table);
+    DrawTableBackground(width, height);
     DrawFrameSkin(width, height);
     if (m_splitter && divider > 0) {
         const int tableHeight = table.bottom - table.top;
@@ -315,6 +316,38 @@ void GameFrame::Minimize()
 }
 
 // ---- skin -------------------------------------------------------------------
+
+void GameFrame::DrawTableBackground(int width, int height)
+{
+    engine::PictureDesc tile;
+    LookupPicture(&tile, "TablePatten", 0);
+    // A tile without a size would never step on.
+    if (tile.width > 0 && tile.height > 0)
+        for (int y = 0; y < height; y += tile.height)
+            for (int x = 0; x < width; x += tile.width)
+                PaintImage(tile, x, y, tile.width, tile.height, 0);
+    if (!m_mainGame)
+        return;
+    engine::Rect r;
+    m_mainGame->GetRect(&r);
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    engine::PictureDesc desc;
+    LookupPicture(&desc, "TableHalo", 0);
+    const int side = std::min(w, h);
+    if (desc.width > 0 && side > 0)
+        PaintImage(desc, r.left + w / 2 - side / 2, r.top + h / 2 - side / 2, side, side, 0);
+    auto corner = [&](const char* name, bool right, bool bottom) {
+        LookupPicture(&desc, name, 0);
+        if (desc.width > 0 && desc.height > 0)
+            PaintImage(desc, right ? r.right - desc.width : r.left, bottom ? r.bottom - desc.height : r.top,
+                desc.width, desc.height, 0);
+    };
+    corner("TableCornerLT", false, false);
+    corner("TableCornerRT", true, false);
+    corner("TableCornerLB", false, true);
+    corner("TableCornerRB", true, true);
+}
 
 void GameFrame::DrawFrameSkin(int width, int height)
 {

@@ -166,6 +166,9 @@ protected:
     virtual void InitProperties();
     virtual void CreateFrameControls();
     virtual void CreateChildren();
+    // The tiled table under everything, with its halo and corners round the
+    // table view; the game's view may paint its own.
+    virtual void DrawTableBackground(int width, int height);
     // The window's own skin, redrawn for every size.
     virtual void DrawFrameSkin(int width, int height);
     virtual void DrawTitleBar(int width);

@@ -7,7 +7,9 @@
 
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/core/EngineEvent.h"
+#include "engine/modules/GdiPaintModule.h"
 #include "engine/objects/CanvasObject.h"
+#include "engine/objects/EnginePaintModule.h"
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/FrameRecords.h"
 #include "frame/ui/SystemInfoBox.h"
@@ -128,7 +130,7 @@ protected:
     {
         tools::TestHost::PreferHeadlessDrivers();
         platform::SetFixedTick(m_tick);
-        if (!host.Create("gameframe", 320, 240))
+        if (!host.Create("gameframe", kHostWidth, kHostHeight))
             return false;
         auto loadSkin = [this] {
             Picture("左右分隔条_bg", kDividerWidth, 40);
@@ -140,6 +142,12 @@ protected:
                 w += 2;
             }
             Picture("btnFrameMax", 30, 12);
+            if (withTable) {
+                Picture("TablePatten", 7, 9, 0x0000FF);
+                Picture("TableHalo", 4, 4, 0xFF0000);
+                for (const char* name : { "TableCornerLT", "TableCornerRT", "TableCornerLB", "TableCornerRB" })
+                    Picture(name, 3, 3, 0x00FF00);
+            }
             Picture("Frame_Left", 5, 30);
             Picture("Frame_Right", 6, 30);
             Picture("Frame_Bottom", 9, 4);
@@ -157,9 +165,9 @@ protected:
         Frame();
         return true;
     }
-    void Picture(const char* name, int w, int h)
+    void Picture(const char* name, int w, int h, uint32_t colour = 0x808080)
     {
-        const uint32_t pixel = engine::CanvasObject::MakePixel(0x808080, engine::kNoColourKey);
+        const uint32_t pixel = engine::CanvasObject::MakePixel(colour, engine::kNoColourKey);
         host.AddPicture(name, w, h, 1, 0, [pixel](int, int, int) { return pixel; });
     }
     void Frame(uint32_t advance = 100)
@@ -175,6 +183,15 @@ protected:
         return r;
     }
 
+    // The background layer's pixel as 0x00RRGGBB.
+    uint32_t Pixel(int x, int y)
+    {
+        return host.Paint()->Background()[static_cast<size_t>(y) * kHostWidth + x] & 0xffffff;
+    }
+
+    static constexpr int kHostWidth = 320;
+    static constexpr int kHostHeight = 240;
+    bool withTable = false;
     Log log;
     TestApp app { log };
     tools::TestHost host;
@@ -356,6 +373,28 @@ INSTANTIATE_TEST_SUITE_P(GameFrame, Toggle,
         // The 800-wide restored window has no room for the pane.
         ToggleCase { "Area1024", 1024, 0, false, 250 }, ToggleCase { "Area1600", 1600, 250, true, 282 }),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(GameFrameHost, TableBackgroundTilesWithHaloAndCornersRoundTheTableView)
+{
+    withTable = true;
+    if (!Start(1024))
+        GTEST_SKIP() << "no video driver";
+    gameFrame->SetRect({ 0, 0, kHostWidth, kHostHeight });
+    Frame();
+    // The table view is {4, 25, 60, 236}: the halo a 56-pixel square in its
+    // middle (rows 102 to 157), a corner in each of its corners.
+    const engine::Rect table = RectOf(frameView->table);
+    ASSERT_EQ(table, (engine::Rect { 4, 25, 60, 236 }));
+    struct Probe {
+        int x, y;
+        uint32_t rgb;
+    };
+    // Compared by the high bits: a blend at full weight may give 0xFE.
+    for (const Probe& p : { Probe { 5, 26, 0x00FF00 }, Probe { 58, 26, 0x00FF00 }, Probe { 5, 234, 0x00FF00 },
+             Probe { 58, 234, 0x00FF00 }, Probe { 30, 103, 0x0000FF }, Probe { 30, 156, 0x0000FF },
+             Probe { 30, 60, 0xFF0000 }, Probe { 30, 200, 0xFF0000 }, Probe { 150, 100, 0xFF0000 } })
+        EXPECT_EQ(Pixel(p.x, p.y) & 0xF0F0F0, p.rgb & 0xF0F0F0) << p.x << "," << p.y;
+}
 
 TEST_F(GameFrameHost, TooSmallARectangleLeavesTheLayoutAlone)
 {
