@@ -109,7 +109,7 @@ bool COrbitVaneWnd::Init(std::unique_ptr<RectObject> root, std::unique_ptr<Resou
         if (root) {
             m_root = root.get();
             objectModule->AddObject(std::move(root), nullptr);
-            m_root->OnRectChanged();
+            m_root->SetRect({ 0, 0, m_clientWidth, m_clientHeight });
         }
         objectModule->RedrawAll();
     }
@@ -128,7 +128,7 @@ void COrbitVaneWnd::Relayout()
     objects->SetViewCentre(m_clientWidth / 2, m_clientHeight / 2);
     objects->SetViewSize(m_clientWidth, m_clientHeight);
     if (m_root)
-        m_root->OnRectChanged();
+        m_root->SetRect({ 0, 0, m_clientWidth, m_clientHeight });
     objects->RedrawAll();
 }
 

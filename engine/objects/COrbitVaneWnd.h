@@ -54,11 +54,12 @@ public:
     // nothing.
     void SetMusicModule(MusicModuleFactory factory, const SoundCalls& calls);
     // Loads the modules (a resource module of its own when none is given),
-    // registers the root object without a parent, lays it out and starts
-    // the frame timer; the timer's result.
+    // registers the root object without a parent, gives it the client
+    // rectangle and starts the frame timer; the timer's result.
     virtual bool Init(std::unique_ptr<RectObject> root, std::unique_ptr<ResourceModule> resources = nullptr);
     // The paint module's back buffer and the object module's view to the
-    // client size; the root object lays itself out again.
+    // client size; the root object takes the client rectangle and lays
+    // itself out again.
     virtual void Relayout();
     // One engine frame.
     virtual void RunFrame();

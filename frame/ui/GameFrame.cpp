@@ -379,7 +379,9 @@ void GameFrame::DrawTitleBar(int width)
     drawAt("FramePatternMiddle", [width](int w) { return width / 2 - w / 2; });
     m_titleBar->SetZ(kFrameTitleDepth);
     m_titleBar->MoveTo(width / 2, (m_titleHeight + 1) / 2);
+    // A part drawn again is shown again only once marked.
     m_titleBar->Show();
+    m_titleBar->Invalidate();
     PlaceTitleButtons(width);
 }
 
@@ -396,6 +398,7 @@ void GameFrame::PlaceTitleButtons(int width)
         button->MoveTo(right - w / 2, y);
         button->SetZ(kFrameTitleDepth + 1);
         button->Show();
+        button->Invalidate();
         right -= w;
     }
 }
@@ -416,6 +419,7 @@ void GameFrame::DrawSideBorder(engine::CanvasObject* canvas, const char* picture
     // The left border hangs from the left edge, the right one from the right.
     canvas->MoveTo(x > 0 ? x - w / 2 : w / 2, height / 2);
     canvas->Show();
+    canvas->Invalidate();
 }
 
 void GameFrame::DrawBottomBorder(int width, int height)
@@ -441,6 +445,7 @@ void GameFrame::DrawBottomBorder(int width, int height)
     m_bottomBorder->SetZ(kFrameBottomDepth);
     m_bottomBorder->MoveTo(width / 2, height - h / 2);
     m_bottomBorder->Show();
+    m_bottomBorder->Invalidate();
 }
 
 // ---- routing ------------------------------------------------------------------

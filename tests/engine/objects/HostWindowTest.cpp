@@ -50,6 +50,9 @@ TEST_F(Host, ModulesLoadedInOrderAndRootLaidOut)
     EXPECT_NE(core().FindModule(MODULE_INPUT), nullptr);
     EXPECT_EQ(host.GetRootObject(), root);
     EXPECT_EQ(root->rectChanges, 1);
+    engine::Rect rect;
+    root->GetRect(&rect);
+    EXPECT_EQ(rect, (engine::Rect { 0, 0, kWidth, kHeight })); // the root lays itself out over the client
     EXPECT_EQ(paint->GetWidth(), kWidth);
     EXPECT_GE(host.GetTimerId(), kFirstFrameTimerId);
 }
@@ -110,6 +113,9 @@ TEST_F(Host, SizeChangesRelayoutOnlyWhenRealAndNew)
     EXPECT_EQ(root->rectChanges, 1);
     host.OnSize(300, 120);
     EXPECT_EQ(root->rectChanges, 2);
+    engine::Rect rect;
+    root->GetRect(&rect);
+    EXPECT_EQ(rect, (engine::Rect { 0, 0, 300, 120 }));
     EXPECT_EQ(paint->GetWidth(), 300);
     EXPECT_EQ(objects->GetViewRect().right - objects->GetViewRect().left, 300);
 }
