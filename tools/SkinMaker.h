@@ -17,6 +17,7 @@
 #include "engine/core/PictureData.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,6 +72,31 @@ engine::PictureData ContactSheet(const std::vector<SkinPicture>& pictures, platf
 // The pictures put together as the frame shows them (title bar, table,
 // quit board): one picture to judge the skin as a whole.
 engine::PictureData DrawPreview(platform::FontRenderer& font);
+
+// What the areas of the client add to the skin. Pictures and sounds are
+// keyed by the pack they go into (a path under the program directory, such
+// as kSkinFramePack); areas that add to the same pack are merged into it.
+// Loose files (INI, BMP, WAV) are keyed by their path under the program
+// directory.
+struct SkinFiles {
+    std::map<std::string, std::vector<SkinPicture>> pictures;
+    std::map<std::string, std::vector<SkinSound>> sounds;
+    std::map<std::string, std::vector<uint8_t>> files;
+};
+
+// Each area draws its own resources, in its own source file.
+using SkinArea = void (*)(SkinFiles& skin, platform::FontRenderer& font);
+void DrawCardSkin(SkinFiles& skin, platform::FontRenderer& font);      // card faces, backs, corners, marks
+void DrawBoardSkin(SkinFiles& skin, platform::FontRenderer& font);     // player boards, badges, digits, lamps
+void DrawCardTableSkin(SkinFiles& skin, platform::FontRenderer& font); // the card table's buttons and signs
+void DrawSidePaneSkin(SkinFiles& skin, platform::FontRenderer& font);  // system pane, chat, lists, bars
+void DrawGamePanelSkin(SkinFiles& skin, platform::FontRenderer& font); // counter, settings, emoticons, marquee, bubbles
+void DrawMatchSkin(SkinFiles& skin, platform::FontRenderer& font);     // match panels, safe box, keypad
+void DrawReplaySkin(SkinFiles& skin, platform::FontRenderer& font);    // the replay panel
+void DrawGameTableSkin(SkinFiles& skin, platform::FontRenderer& font); // this game's table: deal, results, voices
+
+inline constexpr SkinArea kSkinAreas[] = { DrawCardSkin, DrawBoardSkin, DrawCardTableSkin, DrawSidePaneSkin,
+    DrawGamePanelSkin, DrawMatchSkin, DrawReplaySkin, DrawGameTableSkin };
 
 // Writes the whole skin under programDir (created as needed). False with a
 // reason when a file cannot be written.
