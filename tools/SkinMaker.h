@@ -89,14 +89,15 @@ using SkinArea = void (*)(SkinFiles& skin, platform::FontRenderer& font);
 void DrawCardSkin(SkinFiles& skin, platform::FontRenderer& font);      // card faces, backs, corners, marks
 void DrawBoardSkin(SkinFiles& skin, platform::FontRenderer& font);     // player boards, badges, digits, lamps
 void DrawCardTableSkin(SkinFiles& skin, platform::FontRenderer& font); // the card table's buttons and signs
-void DrawSidePaneSkin(SkinFiles& skin, platform::FontRenderer& font);  // system pane, chat, lists, bars
+void DrawSidePaneSkin(SkinFiles& skin, platform::FontRenderer& font);  // system pane, chat box, input bar
+void DrawSideListSkin(SkinFiles& skin, platform::FontRenderer& font);  // user list, operate and advertisement bars
 void DrawGamePanelSkin(SkinFiles& skin, platform::FontRenderer& font); // counter, settings, emoticons, marquee, bubbles
 void DrawMatchSkin(SkinFiles& skin, platform::FontRenderer& font);     // match panels, safe box, keypad
 void DrawReplaySkin(SkinFiles& skin, platform::FontRenderer& font);    // the replay panel
 void DrawGameTableSkin(SkinFiles& skin, platform::FontRenderer& font); // this game's table: deal, results, voices
 
 inline constexpr SkinArea kSkinAreas[] = { DrawCardSkin, DrawBoardSkin, DrawCardTableSkin, DrawSidePaneSkin,
-    DrawGamePanelSkin, DrawMatchSkin, DrawReplaySkin, DrawGameTableSkin };
+    DrawSideListSkin,     DrawGamePanelSkin, DrawMatchSkin, DrawReplaySkin, DrawGameTableSkin };
 
 // Writes the whole skin under programDir (created as needed). False with a
 // reason when a file cannot be written.

@@ -1,4 +1,4 @@
-// The side pane: system pane, chat box, input bar, user list, operate and advertisement bars.
+// The side pane: system pane, chat box and input bar.
 #include "tools/SkinDraw.h"
 
 namespace tools {
