@@ -97,7 +97,7 @@ void DrawReplaySkin(SkinFiles& skin, platform::FontRenderer& font);    // the re
 void DrawGameTableSkin(SkinFiles& skin, platform::FontRenderer& font); // this game's table: deal, results, voices
 
 inline constexpr SkinArea kSkinAreas[] = { DrawCardSkin, DrawBoardSkin, DrawCardTableSkin, DrawSidePaneSkin,
-    DrawSideListSkin,     DrawGamePanelSkin, DrawMatchSkin, DrawReplaySkin, DrawGameTableSkin };
+    DrawSideListSkin, DrawGamePanelSkin, DrawMatchSkin, DrawReplaySkin, DrawGameTableSkin };
 
 // Writes the whole skin under programDir (created as needed). False with a
 // reason when a file cannot be written.
