@@ -13,6 +13,9 @@
 //
 // Times are engine milliseconds passed in by the caller, so the timing of
 // clicks, drags and hovering is a function of the times given.
+//
+// A game with rules of its own gives its HandRules and overrides the
+// virtual operations it plays differently.
 
 #include "game/CardSprite.h"
 #include "game/HandRules.h"
@@ -107,23 +110,23 @@ public:
     const HandRules& Rules() const { return *m_rules; }
 
     // A new round: no drag, no selection, no last value button, no hints.
-    void ResetRoundState();
+    virtual void ResetRoundState();
 
     // --- Sorting ---
     int GetSortMode() const { return m_sortMode; }
     int GetPreviousSortMode() const { return m_previousSortMode; }
     // Orders my hand cards by the mode's key (order 0 = leftmost) and
     // updates them; the mode is not stored.
-    void SortHand(int mode);
-    void ToggleSortBySize();
-    void ToggleSortByCount();
+    virtual void SortHand(int mode);
+    virtual void ToggleSortBySize();
+    virtual void ToggleSortByCount();
     void ToggleSortMode3();
 
     // --- Value-selection buttons (each takes its event code) ---
     void SelectSingles(int code) { PressValueButton(code, 1); }
     void SelectPairs(int code) { PressValueButton(code, 2); }
     void SelectTriples(int code) { PressValueButton(code, 3); }
-    void SelectBombs(int code);
+    virtual void SelectBombs(int code);
     int GetLastValueButton() const { return m_lastValueButton; }
 
     // Selects my hand cards whose value occurs exactly k times.
@@ -131,7 +134,7 @@ public:
     // Selects my hand cards with these ids; ids my hand does not hold are
     // skipped.
     void SelectCards(const int* ids, int n);
-    void DeselectAll();
+    virtual void DeselectAll();
 
     // --- Mouse on the cards. Each answers false when the card is refused.
     bool OnCardPress(CardSprite& card);
@@ -149,13 +152,13 @@ public:
 
     // After a click or drag: toggles or selects the marked cards and
     // completes the selection.
-    void CompleteSelection(uint32_t now);
+    virtual void CompleteSelection(uint32_t now);
     // Completes the selection to the one play it can belong to; true when
     // the selection changed.
     bool CompleteToUniquePlay();
     // Enables the throw button when the selection is a play that may be
     // thrown now; answers whether it is.
-    bool UpdateThrowButton();
+    virtual bool UpdateThrowButton();
     int GetSelectedCount() const { return m_selectedCount; }
 
     // --- Hands of every chair ---
@@ -196,12 +199,12 @@ public:
     // The play to send for these ids; nothing when they form none.
     std::optional<table::PlayRecord> ChooseThrowPlay(const int* ids, int n) const;
 
-    HintOutcome OnHintClicked();
-    bool SelectWholeGroupHint();
+    virtual HintOutcome OnHintClicked();
+    virtual bool SelectWholeGroupHint();
     // Selects one play that beats the last play, whole groups first.
-    bool SelectBeatingPlay();
-    bool HintSearch(const int* ids, int n, int typeMask, bool select);
-    bool HintFromHand(int typeMask, bool select);
+    virtual bool SelectBeatingPlay();
+    virtual bool HintSearch(const int* ids, int n, int typeMask, bool select);
+    virtual bool HintFromHand(int typeMask, bool select);
     const table::PlayRecord& GetHintCursor() const { return m_hintCursor; }
     const table::PlayRecord& GetWholeGroupCursor() const { return m_wholeGroupCursor; }
     void ClearHintCursors();
@@ -216,7 +219,7 @@ public:
     int SelectGroupOfValue(int n);
     int SelectCardsOfValue(int value);
     // The checks at the start of the own turn; clears the hint cursors.
-    TurnStart CheckTurnStart();
+    virtual TurnStart CheckTurnStart();
 
 protected:
     // Where a hand card's picture lies on the pointer's axis, and its depth.

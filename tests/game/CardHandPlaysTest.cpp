@@ -7,6 +7,8 @@
 
 #include "game/AutoPlayTiming.h"
 
+#include "table/FriendCardRules.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -339,6 +341,58 @@ TEST(CardHandPlays, RunsAreShownFromTheTopUnlessSortedSmallFirst)
     table::PlayRecord pairRun = play(table::CT_PAIR_RUN, "3a 4b 3b 4a");
     game::OrderPlayForDisplay(pairRun, 1);
     EXPECT_EQ(game::testing::PlayNames(pairRun), "4b 4a 3b 3a");
+}
+
+} // namespace
+
+namespace {
+
+// This game's rules, where the jokers may stand in for any card.
+class WildRules : public game::HandRules {
+public:
+    std::unique_ptr<table::CardTable> MakeTable() const override
+    {
+        return std::make_unique<table::FriendCardRules>();
+    }
+    int PlayMask() const override { return table::kFriendPlayMask; }
+};
+
+TEST(CardHandRules, EachQuestionGetsTheCardLayersTable)
+{
+    auto rules = game::HandRules().MakeTable();
+    EXPECT_EQ(rules->GetChairCount(), 8);
+    EXPECT_EQ(rules->GetCardCount(), 216);
+    EXPECT_EQ(rules->GetDeckCount(), 4);
+    EXPECT_EQ(rules->GetHandSize(), 64);
+    EXPECT_FALSE(rules->WildcardsOn());
+    EXPECT_NE(rules.get(), game::HandRules().MakeTable().get());
+}
+
+TEST(CardHandRules, SearchWithoutWildcardsKeepsJokersAsThemselves)
+{
+    const WildRules rules;
+    std::vector<int> ids = Cards("9a 9b 9c SJ 3d");
+    table::PlayRecord found;
+    EXPECT_FALSE(rules.FindBeatingPlay(ids.data(), 5, table::PlayRecord(), found, table::CT_BOMB, false));
+    ASSERT_TRUE(rules.FindBeatingPlay(ids.data(), 5, table::PlayRecord(), found, table::CT_BOMB, true));
+    EXPECT_EQ(found.count, 4);
+    EXPECT_TRUE(rules.MakeTable()->WildcardsOn()); // the option belongs to the one question
+}
+
+TEST(CardHandRules, ThrowLeadingTakesTheStrongestReadingFollowingOneThatBeats)
+{
+    const game::HandRules rules;
+    std::vector<int> bomb = Cards("8a 8b 8c 8d");
+    auto lead = rules.ChoosePlay(0, bomb.data(), 4, nullptr);
+    ASSERT_TRUE(lead.has_value());
+    EXPECT_EQ(lead->type, table::CT_BOMB);
+    const table::PlayRecord pair(table::CT_PAIR, table::CT_PAIR, 13, 2);
+    auto follow = rules.ChoosePlay(0, bomb.data(), 4, &pair);
+    ASSERT_TRUE(follow.has_value());
+    EXPECT_EQ(follow->type, table::CT_BOMB);
+    std::vector<int> low = Cards("3a 3b");
+    EXPECT_FALSE(rules.ChoosePlay(0, low.data(), 2, &pair).has_value());
+    EXPECT_FALSE(rules.ChoosePlay(0, low.data(), 0, nullptr).has_value());
 }
 
 } // namespace
