@@ -220,73 +220,65 @@ void CardHand::SortHand(int mode)
 
 void CardHand::ToggleSortBySize()
 {
-    m_lastValueButton = 0;
     if (m_sortMode == kSortBySuit)
         m_sortMode = m_previousSortMode;
-    if (m_sortMode == kSortBySizeDown) {
-        m_sortMode = kSortBySizeUp;
-        m_host.SetSortSizePicture("btn_SortSmall");
-    } else {
-        m_sortMode = kSortBySizeDown;
-        m_host.SetSortSizePicture("btn_SortBig");
-    }
-    SortHand(m_sortMode);
-    m_host.PlaySound("snd_sort");
+    const bool toSmall = m_sortMode == kSortBySizeDown;
+    m_host.SetSortSizePicture(toSmall ? "btn_SortSmall" : "btn_SortBig");
+    ResortAs(toSmall ? kSortBySizeUp : kSortBySizeDown);
 }
 
 void CardHand::ToggleSortByCount()
 {
-    m_lastValueButton = 0;
-    if (m_sortMode == kSortByCountUp) {
-        m_sortMode = kSortByCountDown;
-    } else if (m_sortMode == kSortByCountDown) {
-        m_sortMode = kSortByCountUp;
-    } else {
-        m_previousSortMode = m_sortMode;
-        m_sortMode = kSortByCountUp;
-    }
-    SortHand(m_sortMode);
-    m_host.PlaySound("snd_sort");
+    if (m_sortMode == kSortByCountUp || m_sortMode == kSortByCountDown)
+        ResortAs(m_sortMode == kSortByCountUp ? kSortByCountDown : kSortByCountUp);
+    else
+        ResortAs(kSortByCountUp, true);
 }
 
 void CardHand::ToggleSortMode3()
 {
+    if (m_sortMode == kSortBySuit)
+        ResortAs(m_previousSortMode);
+    else
+        ResortAs(kSortBySuit, true);
+}
+
+void CardHand::ResortAs(int mode, bool rememberCurrent)
+{
     m_lastValueButton = 0;
-    if (m_sortMode == kSortBySuit) {
-        m_sortMode = m_previousSortMode;
-    } else {
+    if (rememberCurrent)
         m_previousSortMode = m_sortMode;
-        m_sortMode = kSortBySuit;
-    }
+    m_sortMode = mode;
     SortHand(m_sortMode);
     m_host.PlaySound("snd_sort");
 }
 
 // --- Value buttons and selection ---
 
-void CardHand::PressValueButton(int code, int k)
+bool CardHand::ClearOnSecondPress(int code)
 {
     m_host.PlaySound("Snd_HitCard");
     DeselectAll();
-    if (m_lastValueButton == code) {
-        // A second press of the same button clears the selection.
-        UpdateThrowButton();
-        m_lastValueButton = 0;
+    if (m_lastValueButton != code)
+        return false;
+    // A second press of the same button clears the selection.
+    UpdateThrowButton();
+    m_lastValueButton = 0;
+    return true;
+}
+
+void CardHand::PressValueButton(int code, int k)
+{
+    if (ClearOnSecondPress(code))
         return;
-    }
     SelectByValueCount(k);
     m_lastValueButton = code;
 }
 
 void CardHand::SelectBombs(int code)
 {
-    m_host.PlaySound("Snd_HitCard");
-    DeselectAll();
-    if (m_lastValueButton == code) {
-        UpdateThrowButton();
-        m_lastValueButton = 0;
+    if (ClearOnSecondPress(code))
         return;
-    }
     HintFromHand(table::CT_FOUR_JOKERS, true);
     for (int k = 4; k <= 8; ++k)
         SelectByValueCount(k);

@@ -238,6 +238,10 @@ private:
     std::vector<CardSprite*> MyHandByOrder() const;
     CardSprite* FindMyCardById(int id) const;
     int CardKey(int mode, const CardSprite& card, const int* counts) const;
+    // Sets and applies a sort mode after a sort button.
+    void ResortAs(int mode, bool rememberCurrent = false);
+    // The common start of a value button; true when it was its second press.
+    bool ClearOnSecondPress(int code);
     void PressValueButton(int code, int k);
     void SelectWholeHand();
     void SelectAllowedToBeat(const table::PlayRecord& play);
