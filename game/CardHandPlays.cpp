@@ -399,6 +399,9 @@ void CardHand::AutoSelectGroup()
         if (SelectGroupOfValue(size) > 0)
             return;
     }
+    // Only groups larger than eight are left: lead the lowest of them rather
+    // than nothing, which would let the turn run out.
+    SelectCardsOfValue(lowestValue);
 }
 
 int CardHand::SelectGroupOfValue(int n)

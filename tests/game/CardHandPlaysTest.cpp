@@ -204,6 +204,16 @@ INSTANTIATE_TEST_SUITE_P(CardHand, AutoMoveTest,
         AutoCase { "7a", "5c", 2, AutoMove::kThrow, "7a" },
         AutoCase { "3a 4b", "Ka", 3, AutoMove::kPass, "" }));
 
+TEST_F(HandTest, AutomaticLeadWithOnlyAHugeBombLeadsTheBomb)
+{
+    // Nine fives from four decks: no group of one to eight cards exists, and
+    // a lead of nothing would leave the turn to run out.
+    Deal("5a 5b 5c 5d 5a2 5b2 5c2 5d2 #111");
+    EXPECT_EQ(hand.PlayForMe(), AutoMove::kThrow);
+    EXPECT_EQ(hand.CountSelected(), 9);
+    EXPECT_TRUE(host.throwEnabled);
+}
+
 TEST_F(HandTest, AutomaticMoveFollowsTheLevelInTheOrderOfValues)
 {
     host.level = 2; // threes rank above the ace
