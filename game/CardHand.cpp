@@ -354,6 +354,49 @@ void CardHand::ArrangeCards(int chair)
     }
 }
 
+// --- Cards shown to lookers-on ---
+
+bool CardHand::SetSeatCards(int chair, const int* ids, int n)
+{
+    std::vector<int> list(ids, ids + std::max(n, 0));
+    const int count = SortIdsByOrder(list.data(), static_cast<int>(list.size()));
+    std::vector<CardSprite*> cards;
+    for (CardSprite* card : m_host.Cards()) {
+        if (card && IsHandCardOf(*card, chair))
+            cards.push_back(card);
+    }
+    if (count == 0 || count != static_cast<int>(cards.size()))
+        return false;
+    for (int k = 0; k < count; ++k) {
+        cards[k]->faceUp = 1;
+        cards[k]->count = count;
+        cards[k]->order = k;
+        cards[k]->cardId = list[k];
+        cards[k]->Update();
+    }
+    return true;
+}
+
+bool CardHand::HasMarkedCard() const
+{
+    const std::vector<CardSprite*> hand = MyHand();
+    return std::any_of(hand.begin(), hand.end(), [](const CardSprite* c) { return c->faceUp != 0; });
+}
+
+int CardHand::HideShownCards()
+{
+    int hidden = 0;
+    for (CardSprite* card : MyHand()) {
+        if (!card->faceUp)
+            continue;
+        card->faceUp = 0;
+        card->cardId = table::kNoCard;
+        card->Update();
+        ++hidden;
+    }
+    return hidden;
+}
+
 // --- Queries ---
 
 std::vector<CardSprite*> CardHand::MyHandByOrder() const

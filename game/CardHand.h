@@ -168,6 +168,16 @@ public:
     // Orders the chair's hand cards by card order, smallest first.
     void ArrangeCards(int chair);
 
+    // --- Cards shown to lookers-on ---
+    // Shows a chair's hidden hand face up, highest card first; nothing
+    // changes unless the ids are exactly as many as the chair's hand cards.
+    bool SetSeatCards(int chair, const int* ids, int n);
+    // A looker-on sees a face-up card of the watched (own) chair's hand.
+    bool HasMarkedCard() const;
+    // Turns the watched chair's shown cards back into hidden ones (the
+    // player withdrew the permission); answers how many were shown.
+    int HideShownCards();
+
     // --- Queries over my hand (ids by hand order, rightmost first) ---
     std::vector<int> GetHandCards() const;
     std::vector<int> GetSelectedCards() const;

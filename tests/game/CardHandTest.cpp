@@ -363,4 +363,28 @@ TEST_F(HandTest, LayoutOrdersOtherHandsAndCountsEveryHand)
     EXPECT_EQ(theirs[0]->count, 4);
 }
 
+TEST_F(HandTest, LookersOnSeeAShownHandUntilThePermissionIsWithdrawn)
+{
+    host.lookerOn = true;
+    host.own = 1; // the watched chair
+    auto hidden = Deal("3a 3b 3c", 1);
+    for (auto* card : hidden)
+        card->cardId = -1;
+    std::vector<int> two = game::testing::Cards("9c Kb");
+    EXPECT_FALSE(hand.SetSeatCards(1, two.data(), 2)); // not the hand's count
+    EXPECT_FALSE(hand.HasMarkedCard());
+
+    std::vector<int> shown = game::testing::Cards("3a Kb 9c");
+    shown.push_back(-1);
+    ASSERT_TRUE(hand.SetSeatCards(1, shown.data(), 4));
+    EXPECT_EQ(HandLeftToRight(), "Kb 9c 3a");
+    EXPECT_EQ(hidden[0]->faceUp, 1);
+    EXPECT_EQ(hidden[2]->count, 3);
+    EXPECT_TRUE(hand.HasMarkedCard());
+
+    EXPECT_EQ(hand.HideShownCards(), 3);
+    EXPECT_FALSE(hand.HasMarkedCard());
+    EXPECT_EQ(hidden[1]->cardId, -1);
+}
+
 } // namespace
