@@ -82,10 +82,10 @@ enum class AutoMove {
 
 // What the start of the own turn asks for (following a play).
 enum class TurnStart {
-    kLeading,             // the trick is open
-    kCanPlay,             // something beats the last play (or the hand is empty)
-    kShowPassHint,        // nothing beats it: show the pass hint
-    kPassAutomatically,   // nothing beats it and the hand is nearly out: pass after a second
+    kLeading,           // the trick is open
+    kCanPlay,           // something beats the last play (or the hand is empty)
+    kShowPassHint,      // nothing beats it: show the pass hint
+    kPassAutomatically, // nothing beats it and the hand is nearly out: pass after a second
 };
 
 // The play masks CompleteToUniquePlay tries, in its order: 2^i x 16^j inside
