@@ -16,6 +16,16 @@
 //
 // A game with rules of its own gives its HandRules and overrides the
 // virtual operations it plays differently.
+//
+// Wiring in the view: card events 80000109 OnCardPress, 80000110
+// OnCardRelease, 80000112 OnCardDrag (pointer x), 80000114 OnCardEnter
+// (true: hand cursor), 80000115 OnCardLeave (arrow cursor), 80000113
+// OnEmptyRightPress; buttons 80000127-80000131 the Select* operations with
+// their codes, 80000130/80000132/80000133 the sort toggles; 80000121
+// OnHintClicked (kPass: the view's pass); the own turn CheckTurnStart; a
+// throw GetThrowCards and ChooseThrowPlay; a play shown CardsForPlay,
+// OrderPlayForDisplay and ThrowSoundName; the automatic move PlayForMe
+// (with the clock rules of AutoPlayTiming.h).
 
 #include "game/CardSprite.h"
 #include "game/HandRules.h"

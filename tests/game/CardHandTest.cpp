@@ -245,6 +245,18 @@ TEST_F(HandTest, LongDragWhileLeadingKeepsThePlayWithMostValues)
     EXPECT_TRUE(host.throwEnabled);
 }
 
+TEST_F(HandTest, LongDragAddedToAnEarlierSelectionIsKeptAsItIs)
+{
+    auto cards = Deal("3a 3b 4a 4b 5a 5b 6a 7a 9c Kd");
+    hand.OnCardPress(*cards[9]);
+    hand.OnCardRelease(*cards[9], 50);
+    hand.OnCardPress(*cards[0]);
+    hand.OnCardDrag(*cards[0], cards[7]->GetHandPosition().x - cards[7]->GetHandWidth() / 2 + 2);
+    hand.OnCardRelease(*cards[0], 100);
+    EXPECT_EQ(Selected(), "3a 3b 4a 4b 5a 5b 6a 7a Kd");
+    EXPECT_FALSE(host.throwEnabled);
+}
+
 TEST_F(HandTest, LongDragWhileFollowingKeepsThePlayThatBeatsTheLastOne)
 {
     auto cards = Deal("4a 5a 6a 7b 8c 9d Kd");
