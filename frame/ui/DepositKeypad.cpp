@@ -126,6 +126,7 @@ void SetDepositDlg::CreateRows()
             continue;
         box->SetWidth(90);
         box->SetMaxLength(8);
+        box->Layout();
         box->SetZ(GetZ() + kPartAbove);
         m_canvas->AddChild(box, engine::LINK_STANDARD);
         box->MoveTo(m_canvas->GetLeft() + 110, m_canvas->GetTop() + 47 + 25 * i);

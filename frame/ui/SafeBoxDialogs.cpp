@@ -287,7 +287,7 @@ void SafeBoxDlg::SetAmount(int amount)
         m_amount = amount;
 }
 
-void SafeBoxDlg::SetSize(int width, int height)
+void SafeBoxDlg::SetBoxSize(int width, int height)
 {
     if (width > 0 && height > 0) {
         m_width = width;
@@ -300,7 +300,7 @@ void SafeBoxDlg::Create(int amount, int word)
     SetName(kSafeBoxName);
     m_word = word;
     SetAmount(amount);
-    SetSize(366, 235);
+    SetBoxSize(366, 235);
     CreateFrame(m_width, m_height);
     SetTitle("保险箱");
     BuildContent();

@@ -126,7 +126,8 @@ public:
 
     void SetAmount(int amount);
     int GetAmount() const { return m_amount; }
-    void SetSize(int width, int height);
+    // Ignores sizes that are not positive.
+    void SetBoxSize(int width, int height);
     // Asks the server again; draws the amount again only when it changed.
     void Refresh();
     // Transfer dialogs that are shown go back to the screen's centre.
