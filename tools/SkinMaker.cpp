@@ -12,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 #include <unistd.h>
 
 namespace tools {
@@ -292,7 +293,8 @@ void AddMessageBoxes(std::vector<SkinPicture>& out, platform::FontRenderer& font
     Add(out, "系统信息框_关闭", ButtonFrames(20, 20, 10, kRedButton, CrossLabel(4, 1.2f)));
     Add(out, "同意", ButtonFrames(72, 26, 6, kGreenButton, TextLabel(font, "同意", 13, 700)));
     Add(out, "拒绝", ButtonFrames(72, 26, 6, kRedButton, TextLabel(font, "拒绝", 13, 700)));
-    Add(out, "系统通知框_按钮", ButtonFrames(72, 26, 6, kGoldButton, TextLabel(font, "查看", 13, 700)));
+    // Every user of this button draws its own caption over it.
+    Add(out, "系统通知框_按钮", ButtonFrames(72, 26, 6, kGoldButton, [](Canvas&, float, float, uint32_t) { }));
 
     Canvas headBack(44, 44);
     headBack.Fill(Circle(22, 22, 21.5f), kGoldDark);
@@ -839,8 +841,16 @@ bool WriteSkin(const std::string& programDir, bool allowVoice, std::string& erro
         area(skin, font);
 
     std::map<std::string, PackWriter> packs;
-    for (const auto& [path, pictures] : skin.pictures)
+    for (const auto& [path, pictures] : skin.pictures) {
+        // Two areas drawing one name would leave the client one of them.
+        std::set<std::string> names;
+        for (const SkinPicture& p : pictures)
+            if (!names.insert(p.name).second) {
+                error = "the picture " + p.name + " is drawn twice for " + path;
+                return false;
+            }
         AddPictures(packs[path], pictures);
+    }
     for (auto& [path, sounds] : skin.sounds)
         for (SkinSound& sound : sounds)
             packs[path].AddBytes(sound.name + ".wav", std::move(sound.wav));

@@ -110,6 +110,10 @@ const PictureCase kPictures[] = {
     { tools::kSkinFacePack, "vkf胜利", 48, 48, 4 },
     { tools::kSkinFacePack, "vkf大哭", 48, 48, 4 },
     { tools::kSkinFacePack, "vkf加油", 48, 48, 4 },
+    // The safe box.
+    { tools::kSkinFramePack, "保险箱广告", 336, 48, 1 },
+    { tools::kSkinFramePack, "保险箱框线", 326, 39, 1 },
+    { tools::kSkinFramePack, "保险箱按钮", 90, 26, 4 },
 };
 
 // The picture of the name from the pack, through the resource module and
