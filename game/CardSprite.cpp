@@ -355,20 +355,25 @@ void CardSprite::Deselect()
     Update();
 }
 
-CardArea CardSprite::GetTableArea() const
+CardArea FindTableArea(const engine::GameObject& object)
 {
     // The table view's rectangle, or the root view's while there is no
     // table view.
-    auto* self = const_cast<CardSprite*>(this);
-    const engine::EngineObject* view = self->FindObjectByName("MainGame");
+    auto& self = const_cast<engine::GameObject&>(object);
+    const engine::EngineObject* view = self.FindObjectByName("MainGame");
     if (!view)
-        view = GetRoot();
+        view = object.GetRoot();
     const auto* rectView = dynamic_cast<const engine::RectObject*>(view);
     if (!rectView)
         return {};
     engine::Rect r;
     rectView->GetRect(&r);
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+CardArea CardSprite::GetTableArea() const
+{
+    return FindTableArea(*this);
 }
 
 int CardSprite::GetChairCount() const

@@ -53,6 +53,10 @@ struct CardArea {
     int height = 0;
 };
 
+// The table view's ("MainGame") rectangle as the object finds it, the root
+// view's while there is no table view; empty without either.
+CardArea FindTableArea(const engine::GameObject& object);
+
 // The size class the table width chooses (1 to 3) and the size parts of the
 // picture names it uses.
 int CardSizeClassForWidth(int width);
