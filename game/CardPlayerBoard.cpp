@@ -143,6 +143,11 @@ engine::ImageNumber* CardPlayerBoard::MakeNumber(std::string_view digits, uint32
     if (!number)
         return nullptr;
     number->CreateDigits(digits, flags);
+    // Scores fall below zero: a digit sheet with an eleventh frame gives
+    // the minus sign.
+    engine::PictureDesc minus;
+    if (LookupPicture(&minus, digits, 10)->record && minus.frame == 10)
+        number->AddGlyph("-", minus);
     engine::PictureDesc glyph;
     LookupPicture(&glyph, suffixPicture, 0);
     number->AddGlyph(suffix, glyph);
@@ -401,6 +406,7 @@ void CardPlayerBoard::PlaceBoardCanvas(bool threeChairs)
         MoveTo(a.left, a.top);
         break;
     }
+    Invalidate();
 }
 
 void CardPlayerBoard::PlaceBoard()
@@ -478,6 +484,7 @@ void CardPlayerBoard::LayoutParts()
     default:
         break;
     }
+    m_animation->Invalidate();
 }
 
 CardPoint CardPlayerBoard::GetClockPosition(int mode) const

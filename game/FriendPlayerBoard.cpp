@@ -243,6 +243,7 @@ void FriendPlayerBoard::PlaceBoard()
         default:
             break;
         }
+        m_gameFigure->Invalidate();
     }
     LayoutParts();
     if (m_rank && m_rank->IsShown())
@@ -278,6 +279,7 @@ void FriendPlayerBoard::LayoutParts()
     default:
         break;
     }
+    animation->Invalidate();
 }
 
 CardPoint FriendPlayerBoard::GetClockPosition(int mode) const
@@ -317,6 +319,8 @@ void FriendPlayerBoard::WithPlateUpright(Place place)
     RotateTo(0);
     place();
     RotateTo(angle);
+    // The parts' new places show from the next frame on.
+    Invalidate();
 }
 
 int FriendPlayerBoard::AfterName(double numberWidth) const
@@ -333,9 +337,11 @@ void FriendPlayerBoard::PlaceScore()
         const double y = GetY();
         const int cx = AfterName(m_score->GetWidth());
         m_score->MoveTo(cx, y);
+        m_score->Invalidate();
         if (m_badge) {
             const int edge = m_score->IsShown() ? Trunc(cx + m_score->GetWidth() / 2) : cx;
             m_badge->MoveTo(edge + m_badge->GetWidth() / 2, y);
+            m_badge->Invalidate();
         }
     });
 }
@@ -349,9 +355,11 @@ void FriendPlayerBoard::PlaceSilver()
         const double y = GetY();
         const int cx = AfterName(m_silver->GetWidth());
         m_silver->MoveTo(cx, y);
+        m_silver->Invalidate();
         if (m_badge) {
             const double right = cx + m_silver->GetWidth() / 2;
             m_badge->MoveTo(right + m_badge->GetWidth() / 2 + 10, y);
+            m_badge->Invalidate();
         }
     });
 }
@@ -406,6 +414,7 @@ void FriendPlayerBoard::SetBombCount(int count)
     WithPlateUpright([this] {
         const double left = GetX() - PlateWidth() / 2.0;
         m_badge->MoveTo(Trunc(left + GetNameEnd() + 40), GetY());
+        m_badge->Invalidate();
     });
 }
 
