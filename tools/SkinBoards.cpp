@@ -164,7 +164,8 @@ std::vector<Canvas> Lamp()
 {
     std::vector<Canvas> frames;
     for (int f = 0; f < 12; ++f) {
-        const float strength = f % 2 == 0 ? 1.0f : 0.35f;
+        // Each flash a little weaker than the one before.
+        const float strength = f % 2 == 0 ? 1.0f - f * 0.03f : 0.3f + f * 0.01f;
         Canvas c(72, 52);
         for (int y = 0; y < c.Height(); ++y)
             for (int x = 0; x < c.Width(); ++x) {
@@ -180,13 +181,13 @@ std::vector<Canvas> Lamp()
     return frames;
 }
 
-// "Ready": a hand raised over the word, bobbing (4 frames).
+// "Ready": the word on a green pill that rises a little (4 frames).
 std::vector<Canvas> Ready(platform::FontRenderer& font)
 {
     std::vector<Canvas> frames;
     for (int f = 0; f < 4; ++f) {
         Canvas c(96, 44);
-        const float lift = f == 1 || f == 2 ? 1.5f : 0.0f;
+        const float lift = f * 0.75f;
         c.FillVertical(RoundRect(2, 6 - lift, 94, 42 - lift, 12), 6, 42, Argb(0x5DBB63), Argb(0x1E6A2A));
         c.Fill(Outline(RoundRect(2.5f, 6.5f - lift, 93.5f, 41.5f - lift, 11.5f), 0.8f), kGold);
         c.Fill(Star(14, 24 - lift, 3, 7), kGold);

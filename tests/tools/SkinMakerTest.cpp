@@ -353,4 +353,14 @@ TEST(SkinMakerProgram, WritesTheSkinAndTheContactSheet)
     fs::remove_all(dir);
 }
 
+// The few-cards warning the player boards sound, in the game's pack.
+TEST_F(SkinMakerTest, BoardAlertIsPlayableWavInTheGamePack)
+{
+    engine::ResourceModule resources;
+    ASSERT_GT(resources.LoadPackFile((s_dir / "skins/common.vkr").string()), 0);
+    engine::ResourceEntry* entry = resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName("alert.wav")));
+    ASSERT_NE(entry, nullptr);
+    ExpectAudibleSound(reinterpret_cast<const uint8_t*>(entry->data.get()), entry->length);
+}
+
 } // namespace
