@@ -165,6 +165,8 @@ void CardPlayerBoard::FinishBoard()
     m_board->SetTopmost();
     m_board->SetZ(kBoardDepth);
     m_board->SetPen(kWhite, 1.0);
+    // The plate answers the mouse (hover, details, the player menu).
+    m_board->SetInputEnabled(true);
     Bind(m_board, engine::LINK_STANDARD);
     char name[32];
     std::snprintf(name, sizeof name, "玩家姓名板%d", m_seat);
