@@ -385,6 +385,41 @@ TEST_F(BoardHost, PlacedFigureIsDrawnAtItsPlace)
     EXPECT_EQ(Screen(510, 199), 0xc03020u);
 }
 
+// The card layer turns the figures of the far and right seats to face the
+// table; figures 0 and 1 are not drawn.
+TEST_F(BoardHost, CardLayerFiguresFaceTheTable)
+{
+    host.AddPicture("Character7Type3", 135, 270, 1, 0,
+        [](int, int x, int) { return x < 67 ? 0xffff0000u : 0xff0000ffu; });
+    struct Case {
+        int seat;
+        int chairs;
+        bool mirrored;
+    };
+    const Case cases[] = {{0, 4, false}, {1, 4, false}, {2, 4, true}, {3, 4, true}, {2, 3, true}, {1, 3, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "seat " << c.seat << " chairs " << c.chairs);
+        BoardRoom room;
+        room.chairs = c.chairs;
+        auto* board = Make<CardBoard>(c.seat, room);
+        board->player.figure = 7;
+        board->UpdatePlayer(c.seat);
+        engine::CanvasObject* figure = board->GetFigureCanvas();
+        ASSERT_TRUE(figure->IsShown());
+        // COLORREF: red is the low byte.
+        const uint32_t leftEdge = figure->GetPixel(0, 100);
+        const uint32_t rightEdge = figure->GetPixel(134, 100);
+        EXPECT_EQ(leftEdge, c.mirrored ? 0xff0000u : 0x0000ffu);
+        EXPECT_EQ(rightEdge, c.mirrored ? 0x0000ffu : 0xff0000u);
+
+        board->player.figure = 1;
+        board->Refresh(false, true);
+        EXPECT_FALSE(figure->IsShown());
+        EXPECT_EQ(figure->GetPixelAlpha(0, 100), 0);
+        board->ClearPlayer();
+    }
+}
+
 // ---- the status slot -----------------------------------------------------------------
 
 TEST_F(BoardHost, StatusSignsPulseAndGiveWayToTheRankBadge)
