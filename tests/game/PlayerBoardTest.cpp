@@ -318,6 +318,51 @@ TEST_F(BoardHost, AnimationsStandFurtherInForTallCards)
     }
 }
 
+// Beside the figure when it shows (figure 2: 135 x 270; "animation_Ready"
+// 90 wide), else at the layer's own distance from the edge.
+TEST_F(BoardHost, AnimationsStandBesideTheFigure)
+{
+    struct Case {
+        const char* what;
+        bool cardLayer;
+        int figure;
+        int seat;
+        double x, y;
+    };
+    const Case cases[] = {
+        {"game, own, figure", false, 2, 0, 637, 540},
+        {"game, top, figure", false, 2, 2, 637, 220},
+        {"game, left, figure", false, 2, 1, 210, 370},
+        {"card layer, own, figure", true, 2, 0, 635, 540},
+        {"card layer, left, figure", true, 2, 1, 234.5, 370},
+        {"card layer, right, figure", true, 2, 3, 785.5, 370},
+        {"card layer, own", true, 0, 0, 510, 545},
+        {"card layer, left", true, 0, 1, 145, 370},
+        {"card layer, top", true, 0, 2, 510, 155},
+        {"card layer, right", true, 0, 3, 875, 370},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        game::CardPlayerBoard* board = nullptr;
+        if (c.cardLayer) {
+            auto* card = Make<CardBoard>(c.seat);
+            card->player.figure = c.figure;
+            board = card;
+        } else {
+            auto* friendBoard = Make<GameBoard>(c.seat);
+            friendBoard->player.figure = c.figure;
+            board = friendBoard;
+        }
+        board->UpdatePlayer(c.seat);
+        board->PlaceBoard();
+        board->ShowReady();
+        EXPECT_EQ(board->IsCharacterFigureShown(), c.figure == 2);
+        EXPECT_DOUBLE_EQ(board->GetAnimationSprite()->GetX(), c.x);
+        EXPECT_DOUBLE_EQ(board->GetAnimationSprite()->GetY(), c.y);
+        board->ClearPlayer();
+    }
+}
+
 // ---- the plate ---------------------------------------------------------------------
 
 TEST_F(BoardHost, PlateLooksFollowHoverTeamAndTurnByLayer)
