@@ -212,12 +212,6 @@ void AddBoards(std::vector<SkinPicture>& out, platform::FontRenderer& font)
     Add(out, "btn_redcrossEx", ButtonFrames(22, 22, 11, kRedButton, CrossLabel(4.5f, 1.3f)));
     Add(out, "btn_buycharacter", ButtonFrames(110, 30, 6, kGoldButton, TextLabel(font, "购买形象", 14, 700)));
 
-    Canvas small(150, 56);
-    small.Fill(RoundRect(0, 0, 150, 56, 8), WithAlpha(0x0C2416, 0.78f));
-    small.Fill(Outline(RoundRect(1.5f, 1.5f, 148.5f, 54.5f, 7), 0.6f), WithAlpha(kGold, 0.9f));
-    small.Fill(RoundRect(6, 6, 50, 50, 4), WithAlpha(0x000000, 0.35f));
-    Add(out, "PlayerBoardSmall", { small });
-
     // Rank badges: bronze, silver, gold, each with one to four stars.
     std::vector<Canvas> ranks;
     const std::array<ButtonPalette, 3> tiers { ButtonPalette { Argb(0xE0A070), Argb(0x8A5228), Argb(0x4A2810), 0 },
