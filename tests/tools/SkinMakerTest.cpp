@@ -109,12 +109,11 @@ const PictureCase kPictures[] = {
     { tools::kSkinFacePack, "vkf胜利", 48, 48, 4 },
     { tools::kSkinFacePack, "vkf大哭", 48, 48, 4 },
     { tools::kSkinFacePack, "vkf加油", 48, 48, 4 },
-<<<<<<< HEAD
     // The safe box.
     { tools::kSkinFramePack, "保险箱广告", 336, 48, 1 },
     { tools::kSkinFramePack, "保险箱框线", 326, 39, 1 },
     { tools::kSkinFramePack, "保险箱按钮", 90, 26, 4 },
-=======
+
     // The player boards.
     { tools::kSkinFramePack, "PlayerBoardSmall", 300, 46, 4 },
     { "skins/common.vkr", "Character0Type1", 32, 32, 1 },
@@ -135,7 +134,6 @@ const PictureCase kPictures[] = {
     { "skins/common.vkr", "ScoreDigitMatch", 10, 18, 11 },
     { "skins/common.vkr", "ScoreUniteMatch", 18, 18, 1 },
     { "skins/common.vkr", "Player_MatchScore", 76, 18, 2 },
->>>>>>> boards
 };
 
 // The picture of the name from the pack, through the resource module and
