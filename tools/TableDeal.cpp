@@ -66,13 +66,21 @@ StartParams RoomRules::Params() const
     return params;
 }
 
-ServerRules::ServerRules(std::string rulesPath)
-    : m_rulesPath(std::move(rulesPath))
+ServerRules::ServerRules(std::string rulesPath, int tableNumber, int roomNumber)
+    : FriendCardRules(
+          [&] {
+              GameTableArgs args = FriendGameTableArgs();
+              args.tableNumber = tableNumber;
+              args.roomNumber = roomNumber;
+              return args;
+          }(),
+          FriendCardTableArgs())
+    , m_rulesPath(std::move(rulesPath))
 {
 }
 
-Deal::Deal(const RoomRules& room, const std::string& rulesPath)
-    : m_rules(rulesPath)
+Deal::Deal(const RoomRules& room, const std::string& rulesPath, int tableNumber, int roomNumber)
+    : m_rules(rulesPath, tableNumber, roomNumber)
     , m_params(room.Params())
     , m_turnSeconds(room.turnSeconds > 0 ? room.turnSeconds : 20)
     , m_silver(room.silver)
@@ -147,9 +155,8 @@ MoveResult Deal::Play(int chair, const PlayRecord& claim)
     if (m_rules.CheckChairFinished(message) == 1) {
         m_over = true;
         r.dealOver = true;
-    } else {
-        r.nextChair = message.head[PlayMessage::kWord20];
     }
+    r.nextChair = message.head[PlayMessage::kWord20];
     r.finishPlace = message.head[PlayMessage::kWord24];
     return r;
 }

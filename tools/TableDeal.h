@@ -32,7 +32,7 @@ struct RoomRules {
 
 class ServerRules : public table::FriendCardRules {
 public:
-    explicit ServerRules(std::string rulesPath);
+    ServerRules(std::string rulesPath, int tableNumber, int roomNumber);
     std::string GetServerIniPath() const override { return m_rulesPath; }
 
 private:
@@ -45,7 +45,7 @@ struct MoveResult {
     bool passed = false;
     bool dealOver = false;
     int chair = -1;
-    int nextChair = -1;   // whose turn it is now
+    int nextChair = -1;   // whose turn it is now (the last play: its own chair)
     int finishPlace = 0;  // a play that emptied the hand: the chair's place
     bool tableCleared = false; // a pass that closed the trick
     table::PlayRecord play;    // the play as applied
@@ -53,7 +53,7 @@ struct MoveResult {
 
 class Deal {
 public:
-    Deal(const RoomRules& room, const std::string& rulesPath);
+    Deal(const RoomRules& room, const std::string& rulesPath, int tableNumber = 1, int roomNumber = 1);
 
     // False when the chair is out of range or taken.
     bool Seat(int chair, int userId, int score, int silver);
