@@ -117,10 +117,15 @@ void TableServer::Serve(TableSession& session, short events)
     if (events & (POLLIN | POLLHUP | POLLERR)) {
         std::vector<LinkMessage> requests;
         const bool open = session.Read(requests);
-        for (const LinkMessage& request : requests)
+        for (const LinkMessage& request : requests) {
+            ++m_requestCounts[request.message.Id()];
             m_table.Handle(session, request);
+        }
         if (!open) {
-            std::fprintf(stderr, "table-server: a link ended: %s\n", session.LastError().c_str());
+            if (!session.ClosedByPeer()) {
+                std::fprintf(stderr, "table-server: a link ended: %s\n", session.LastError().c_str());
+                m_linkErrors.push_back(session.LastError());
+            }
             m_table.Leave(session);
             session.Close();
         }

@@ -11,6 +11,7 @@
 #include "platform/Socket.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,6 +52,9 @@ public:
 
     Table& GetTable() { return m_table; }
     size_t SessionCount() const { return m_sessions.size(); }
+    // Requests taken so far, by id; links dropped for breaking the protocol.
+    const std::map<uint32_t, int>& RequestCounts() const { return m_requestCounts; }
+    const std::vector<std::string>& LinkErrors() const { return m_linkErrors; }
 
 private:
     void Accept();
@@ -62,6 +66,8 @@ private:
     uint16_t m_port = 0;
     Table m_table;
     std::vector<std::unique_ptr<TableSession>> m_sessions;
+    std::map<uint32_t, int> m_requestCounts;
+    std::vector<std::string> m_linkErrors;
 };
 
 } // namespace tools

@@ -52,8 +52,10 @@ bool TableSession::Read(std::vector<LinkMessage>& requests)
         }
         requests.push_back(std::move(message));
     }
-    if (closed)
+    if (closed) {
         m_error = "closed by the client";
+        m_closedByPeer = true;
+    }
     return !closed;
 }
 

@@ -32,6 +32,7 @@ public:
     void Notify(uint32_t id, std::string body);
     void Reply(uint32_t wireMessageId, uint32_t code, std::string body);
     const std::string& LastError() const { return m_error; }
+    bool ClosedByPeer() const { return m_closedByPeer; }
 
     // Who the session is at the table (set by the table).
     int userId = 0;
@@ -47,6 +48,7 @@ private:
     std::string m_out;
     size_t m_outOffset = 0;
     std::string m_error;
+    bool m_closedByPeer = false;
 };
 
 } // namespace tools
