@@ -185,7 +185,8 @@ void Table::SeatRobot(int chair)
     seat.userId = kRobotUserBase + (++m_robotsMade);
     seat.name = "机器人" + std::to_string(chair + 1);
     m_deal.Seat(chair, seat.userId, m_room.startScore, m_room.startSilver);
-    MarkReady(chair);
+    seat.ready = true;
+    m_deal.Rules().SetChairReady(chair);
 }
 
 void Table::FillWithRobots(const TableSession* except)
@@ -195,6 +196,7 @@ void Table::FillWithRobots(const TableSession* except)
             continue;
         SeatRobot(c);
         Broadcast(kPlayerEntered, PlayerRecord(c), except);
+        Broadcast(kStart, StartedRecord(c), except);
     }
 }
 
@@ -216,6 +218,17 @@ void Table::MarkReady(int chair)
 {
     m_seats[chair].ready = true;
     m_deal.Rules().SetChairReady(chair);
+    Broadcast(kStart, StartedRecord(chair));
+}
+
+std::string Table::StartedRecord(int chair) const
+{
+    std::string started(32, '\0');
+    PutWord(started, 0, m_seats[chair].userId);
+    PutWord(started, 4, m_options.roomId);
+    PutWord(started, 8, m_options.tableNumber);
+    PutWord(started, 12, chair);
+    return started;
 }
 
 // --- Requests ---
@@ -337,12 +350,6 @@ void Table::OnStart(TableSession& s, const LinkMessage& m)
     if (m_deal.Running() || m_seats[s.chair].ready)
         return;
     MarkReady(s.chair);
-    std::string started(32, '\0');
-    PutWord(started, 0, s.userId);
-    PutWord(started, 4, m_options.roomId);
-    PutWord(started, 8, m_options.tableNumber);
-    PutWord(started, 12, s.chair);
-    Broadcast(kStart, started);
     TryStartDeal();
 }
 
@@ -572,15 +579,8 @@ void Table::FinishDeal()
     }
     FillWithRobots(nullptr);
     for (int c = 0; c < 4; ++c) {
-        if (!IsRobot(c))
-            continue;
-        MarkReady(c);
-        std::string started(32, '\0');
-        PutWord(started, 0, m_seats[c].userId);
-        PutWord(started, 4, m_options.roomId);
-        PutWord(started, 8, m_options.tableNumber);
-        PutWord(started, 12, c);
-        Broadcast(kStart, started);
+        if (IsRobot(c))
+            MarkReady(c);
     }
 }
 

@@ -122,6 +122,7 @@ private:
     uint32_t MoveDue() const;
 
     std::string PlayerRecord(int chair) const;
+    std::string StartedRecord(int chair) const;
     std::string StartRecord(int chair, bool none);
     std::string TableState(int chair, bool hideAll);
     std::string TableInfo();

@@ -2,7 +2,7 @@
 
 namespace tools {
 
-std::string LinkWriter::Frames(uint32_t type, uint32_t wireId, bool expectsReply, const PlainMessage& message)
+std::string LinkWriter::Frames(uint32_t type, uint32_t wireId, bool expectsReply, bool crc, const PlainMessage& message)
 {
     const std::string coded = EncodeStages(EncodePlain(message), m_stages);
     const std::vector<std::string_view> pieces = SplitPieces(coded, m_maxChunk);
@@ -15,19 +15,19 @@ std::string LinkWriter::Frames(uint32_t type, uint32_t wireId, bool expectsReply
         f.pieceIndex = static_cast<uint32_t>(i + 1);
         f.lastPiece = i + 1 == pieces.size();
         f.expectsReply = expectsReply;
-        out += BuildFrame(f, pieces[i], true);
+        out += BuildFrame(f, pieces[i], crc);
     }
     return out;
 }
 
-std::string LinkWriter::Message(const PlainMessage& message, bool expectsReply)
+std::string LinkWriter::Message(const PlainMessage& message, bool expectsReply, bool forceCrc)
 {
-    return Frames(kFrameMessage, ++m_messageCounter, expectsReply, message);
+    return Frames(kFrameMessage, ++m_messageCounter, expectsReply, m_crc || forceCrc, message);
 }
 
 std::string LinkWriter::Reply(uint32_t wireMessageId, const PlainMessage& message)
 {
-    return Frames(kFrameReply, wireMessageId, false, message);
+    return Frames(kFrameReply, wireMessageId, false, m_crc, message);
 }
 
 LinkReader::LinkReader(AesKey key, bool expectHello, uint32_t maxChunk)

@@ -16,23 +16,26 @@ namespace tools {
 
 class LinkWriter {
 public:
-    explicit LinkWriter(StageOptions stages = {}, uint32_t maxChunk = kMaxChunk)
+    explicit LinkWriter(StageOptions stages = {}, uint32_t maxChunk = kMaxChunk, bool crc = true)
         : m_stages(stages)
         , m_maxChunk(maxChunk)
+        , m_crc(crc)
     {
     }
 
     // A message of the sending side (type 1) under the next message id.
-    std::string Message(const PlainMessage& message, bool expectsReply = false);
+    // forceCrc checks it even on a writer without CRCs.
+    std::string Message(const PlainMessage& message, bool expectsReply = false, bool forceCrc = false);
     // The reply (type 2) to the message of the peer with that wire id.
     std::string Reply(uint32_t wireMessageId, const PlainMessage& message);
     uint32_t LastMessageId() const { return m_messageCounter; }
 
 private:
-    std::string Frames(uint32_t type, uint32_t wireId, bool expectsReply, const PlainMessage& message);
+    std::string Frames(uint32_t type, uint32_t wireId, bool expectsReply, bool crc, const PlainMessage& message);
 
     StageOptions m_stages;
     uint32_t m_maxChunk;
+    bool m_crc;
     uint32_t m_frameSequence = 0;
     uint32_t m_messageCounter = 0;
 };
