@@ -477,6 +477,31 @@ TEST_F(TableServerWholeDealTest, ADealRunsToItsResultAndTheServerIsDone)
     EXPECT_TRUE(Until([&] { return m_server->Done(); }));
 }
 
+TEST_F(TableServerWholeDealTest, APersonWhoLeavesMidDealIsPlayedForThenReplaced)
+{
+    Client& looker = NewClient();
+    ASSERT_EQ(Enter(looker, 20001, 0, true), kReplyLooking);
+    Client& c = NewClient();
+    SeatBankerAndDeal(c);
+    c.Close();
+    m_clients.erase(std::find(m_clients.begin(), m_clients.end(), &c));
+    // The others hear the chair went offline; its moves are made for it at
+    // once, so the deal still ends.
+    ASSERT_TRUE(Until([&] { return !looker.Notifications(kRoundResult).empty(); }, 2000));
+    ASSERT_FALSE(looker.Notifications(kPlayerOffline).empty());
+    EXPECT_EQ(WordAt(looker.Notifications(kPlayerOffline).front()->message.body, 0), 10001);
+    bool bankerMoved = false;
+    for (const LinkMessage* m : looker.Notifications(kThrown))
+        bankerMoved |= WordAt(m->message.body, 12) == m_banker;
+    EXPECT_TRUE(bankerMoved);
+    // After the deal a robot takes the chair.
+    ASSERT_FALSE(looker.Notifications(kPlayerLeft).empty());
+    EXPECT_EQ(WordAt(looker.Notifications(kPlayerLeft).back()->message.body, 0), 10001);
+    const std::string& robot = looker.Notifications(kPlayerEntered).back()->message.body;
+    EXPECT_EQ(WordAt(robot, 16), m_banker);
+    EXPECT_NE(WordAt(robot, 0), 10001);
+}
+
 TEST(TableServerArgsTest, OptionsAreReadAndBadOnesNamed)
 {
     tools::TableServerOptions options;
