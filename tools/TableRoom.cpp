@@ -356,7 +356,7 @@ void Table::OnStart(TableSession& s, const LinkMessage& m)
 void Table::OnThrow(TableSession& s, const LinkMessage& m)
 {
     const std::string& b = m.message.body;
-    auto refuse = [&] { s.Reply(m.wireMessageId, kReplyFailed, {}); };
+    auto refuse = [&] { Refuse(s, m); };
     // The card count is the sender's word: it must fit the record and the
     // bytes that came.
     const int n = WordAt(b, 60);
@@ -376,17 +376,22 @@ void Table::OnThrow(TableSession& s, const LinkMessage& m)
 void Table::OnPass(TableSession& s, const LinkMessage& m)
 {
     const std::string& b = m.message.body;
-    if (!SeatedPerson(s) || b.size() < 12 || WordAt(b, 8) != s.chair) {
-        s.Reply(m.wireMessageId, kReplyFailed, {});
-        return;
-    }
+    if (!SeatedPerson(s) || b.size() < 12 || WordAt(b, 8) != s.chair)
+        return Refuse(s, m);
     const MoveResult r = m_deal.Pass(s.chair);
-    if (!r.accepted) {
-        s.Reply(m.wireMessageId, kReplyFailed, {});
-        return;
-    }
+    if (!r.accepted)
+        return Refuse(s, m);
     s.Reply(m.wireMessageId, kReplyOk, {});
     AfterMove(r);
+}
+
+void Table::Refuse(TableSession& s, const LinkMessage& m)
+{
+    s.Reply(m.wireMessageId, kReplyFailed, {});
+    // The client hid its play buttons when it sent the move: holding the
+    // turn still, it is told so and shows them again.
+    if (SeatedPerson(s) && m_deal.Running() && !m_deal.Over() && m_deal.CurrentChair() == s.chair)
+        s.Notify(kTurnSync, {});
 }
 
 void Table::OnTableMessage(TableSession& s, const LinkMessage& m)

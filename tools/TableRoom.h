@@ -43,6 +43,7 @@ constexpr uint32_t kRoundResult = 211080;
 constexpr uint32_t kPlayerOffline = 211240;
 constexpr uint32_t kThrown = 221170;
 constexpr uint32_t kPassed = 223100;
+constexpr uint32_t kTurnSync = 221168;
 constexpr uint32_t kRelayedMessage = 229500;
 
 constexpr uint32_t kReplyOk = 10;
@@ -109,6 +110,7 @@ private:
     void OnPass(TableSession& s, const LinkMessage& m);
     void OnTableMessage(TableSession& s, const LinkMessage& m);
     void OnChat(TableSession& s, const LinkMessage& m);
+    void Refuse(TableSession& s, const LinkMessage& m);
 
     int ChooseChair(int wanted) const;
     void SeatRobot(int chair);

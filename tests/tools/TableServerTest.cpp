@@ -347,6 +347,8 @@ TEST_F(TableServerTest, ForgedPlaysAreRefusedAndNotRelayed)
         EXPECT_EQ(c.ReplyTo(wire)->message.Id(), kReplyFailed);
         EXPECT_TRUE(c.Notifications(kThrown).empty());
     }
+    // Still holding the turn, the client is told to show its buttons again.
+    EXPECT_EQ(c.Notifications(kTurnSync).size(), std::size(cases));
     // The leader may not pass.
     const uint32_t pass = c.Send(kPass, Words({ 10001, 1, m_banker, 1, -1 }, 56), true);
     ASSERT_TRUE(Until([&] { return c.ReplyTo(pass) != nullptr; }));
