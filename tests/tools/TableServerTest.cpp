@@ -449,6 +449,14 @@ TEST_F(TableServerTest, TwoPeopleShareTheTableAndTheDealWaitsForBoth)
     std::vector<int> shared;
     std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(shared));
     EXPECT_TRUE(shared.empty());
+    // While the deal runs no chair is free, not even a robot's.
+    EXPECT_EQ(Enter(again, 10003, 1), kReplyEnterFailed);
+    // A chat line reaches the others, not its sender.
+    first.Send(kOwnChat, Words({ 10001, 1, 1, m_banker }, 48) + "hello", false);
+    ASSERT_TRUE(Until([&] { return !second.Notifications(kChat).empty(); }));
+    EXPECT_EQ(second.Notifications(kChat).front()->message.body.size(), 128u);
+    EXPECT_EQ(second.Notifications(kChat).front()->message.body.substr(48, 5), "hello");
+    EXPECT_TRUE(first.Notifications(kChat).empty());
 }
 
 class TableServerWholeDealTest : public TableServerTest {
