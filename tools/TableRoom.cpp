@@ -309,11 +309,14 @@ void Table::OnEnter(TableSession& s, const LinkMessage& m)
         s.entered = true;
         s.chair = wanted >= 0 && wanted < 4 ? wanted : 0;
         m_lookers.push_back(&s);
+        FillWithRobots(&s);
         reply(kReplyLooking, TableState(s.chair, true));
         for (int c = 0; c < 4; ++c) {
             if (m_seats[c].occupied)
                 s.Notify(kPlayerEntered, PlayerRecord(c));
         }
+        if (m_options.autoStart)
+            TryStartDeal();
         return;
     }
     const int chair = ChooseChair(wanted);
@@ -336,6 +339,8 @@ void Table::OnEnter(TableSession& s, const LinkMessage& m)
             s.Notify(kPlayerEntered, PlayerRecord(c));
     }
     Broadcast(kPlayerEntered, PlayerRecord(chair), &s);
+    if (m_options.autoStart)
+        TryStartDeal();
 }
 
 void Table::OnStart(TableSession& s, const LinkMessage& m)
@@ -472,11 +477,12 @@ void Table::TryStartDeal()
             return;
         if (seat.person) {
             anyPerson = true;
-            if (!seat.ready)
+            if (!seat.ready && !m_options.autoStart)
                 return;
         }
     }
-    if (!anyPerson)
+    // Robots alone play only to be watched, and only when asked to.
+    if (!anyPerson && !(m_options.autoStart && !m_lookers.empty()))
         return;
     std::optional<uint32_t> seed;
     if (m_options.seed)
@@ -587,6 +593,8 @@ void Table::FinishDeal()
         if (IsRobot(c))
             MarkReady(c);
     }
+    if (m_options.autoStart)
+        TryStartDeal();
 }
 
 } // namespace tools

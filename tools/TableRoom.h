@@ -70,6 +70,8 @@ struct TableOptions {
     int robotDelayMs = 800;             // before a robot (or an automatic move) plays
     int dealShowMs = 6000;              // the clients' deal on screen before the first turn
     int graceMs = 3000;                 // after a person's turn clock before the server moves
+    bool autoStart = false;             // deals start without start presses (robots alone
+                                        // play when someone looks on)
     int tableNumber = 1;
     int roomId = 1;
     uint32_t versionMajor = 1;

@@ -72,6 +72,10 @@ bool ParseTableServerArgs(const std::vector<std::string>& args, TableServerOptio
         } else if (option == "--deal-show") {
             if (!ParseNumber(value, 0, 600000, out.table.dealShowMs))
                 return bad("expected milliseconds from 0 to 600000");
+        } else if (option == "--auto-start") {
+            if (value != "0" && value != "1")
+                return bad("expected 0 or 1");
+            out.table.autoStart = value == "1";
         } else {
             error = "unknown option " + option;
             return false;

@@ -33,6 +33,7 @@ struct TableServerOptions {
 //   --turn-seconds N     a person's turn clock (default: the rules file's)
 //   --robot-delay MS     before a robot moves (default 800)
 //   --deal-show MS       the clients' deal on screen (default 6000)
+//   --auto-start 0|1     start deals without waiting for start presses (0)
 // False with a message naming the option on anything else.
 bool ParseTableServerArgs(const std::vector<std::string>& args, TableServerOptions& out, std::string& error);
 

@@ -2,12 +2,14 @@
 //
 //   table-server [--listen HOST:PORT] [--rules FILE] [--seed N] [--deals N]
 //                [--turn-seconds N] [--robot-delay MS] [--deal-show MS]
+//                [--auto-start 0|1]
 //
 // Prints "listening on <host>:<port>" and serves one table until
 // interrupted (Ctrl-C or SIGTERM) or, with --deals, until that many deals
 // are played and their results sent. Clients enter with the game's enter
 // request; empty chairs get robots; a deal starts when every person at the
-// table has pressed start.
+// table has pressed start (with --auto-start 1 at once, and again after
+// each result).
 
 #include "tools/TableServer.h"
 
@@ -35,7 +37,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "table-server: %s\n", error.c_str());
         std::fprintf(stderr,
             "usage: %s [--listen HOST:PORT] [--rules FILE] [--seed N] [--deals N] [--turn-seconds N]"
-            " [--robot-delay MS] [--deal-show MS]\n",
+            " [--robot-delay MS] [--deal-show MS] [--auto-start 0|1]\n",
             argv[0]);
         return 2;
     }

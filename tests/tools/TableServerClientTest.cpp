@@ -26,12 +26,8 @@ using testsupport::TimeoutMs;
 // The server on a thread of its own; what it saw is copied out under a lock.
 class ServerThread {
 public:
-    ServerThread()
-        : m_server([] {
-            tools::TableServerOptions options;
-            options.table.seed = 3;
-            return options;
-        }())
+    explicit ServerThread(tools::TableServerOptions options)
+        : m_server(std::move(options))
     {
     }
     ~ServerThread() { Stop(); }
@@ -45,6 +41,7 @@ public:
                 std::lock_guard guard(m_lock);
                 m_counts = m_server.RequestCounts();
                 m_errors = m_server.LinkErrors();
+                m_done = m_server.Done();
             }
         });
         return true;
@@ -69,62 +66,125 @@ public:
     }
     bool WaitFor(uint32_t id, int timeoutMs) const
     {
+        return WaitUntil([&] { return Count(id) > 0; }, timeoutMs);
+    }
+    bool WaitForDone(int timeoutMs) const
+    {
+        return WaitUntil([&] { return m_done.load(); }, timeoutMs);
+    }
+
+
+private:
+    template <class Pred>
+    static bool WaitUntil(Pred done, int timeoutMs)
+    {
         for (int waited = 0; waited < timeoutMs; waited += 10) {
-            if (Count(id) > 0)
+            if (done())
                 return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         return false;
     }
 
-private:
     tools::TableServer m_server;
     std::thread m_thread;
     std::atomic<bool> m_stop { false };
     mutable std::mutex m_lock;
     std::map<uint32_t, int> m_counts;
     std::vector<std::string> m_errors;
+    std::atomic<bool> m_done { false };
+};
+
+// A private run directory and lobby channel for one client.
+class ClientHome {
+public:
+    ClientHome()
+    {
+        std::string pattern = (fs::temp_directory_path() / "kbzn-table-XXXXXX").string();
+        EXPECT_NE(::mkdtemp(pattern.data()), nullptr);
+        root = pattern;
+        fs::create_directories(root / "run");
+        setenv("XDG_RUNTIME_DIR", (root / "run").c_str(), 1);
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        platform::EnsurePrivateDirectory((root / "run" / "kbzn").string());
+        channel = std::make_unique<platform::DesktopChannel>((root / "run" / "kbzn").string());
+    }
+    ~ClientHome()
+    {
+        if (lobby)
+            lobby->StopClient();
+        lobby.reset();
+        channel.reset();
+        fs::remove_all(root);
+    }
+    bool Launch(uint16_t port, bool lookOn = false)
+    {
+        tools::LobbyOptions options;
+        options.serverPort = port;
+        options.lookOn = lookOn ? 1 : 0;
+        lobby = std::make_unique<tools::StandInLobby>(*channel, options);
+        return lobby->Start() && lobby->LayOutTree((root / "tree").string()) && lobby->LaunchClient(KBZN_CLIENT);
+    }
+    // Sends the lobby's leave; true once the client closed cleanly.
+    bool LeaveAndEnd()
+    {
+        if (!lobby->SendLeaveTable(10002, 5, 1))
+            return false;
+        const auto notice
+            = lobby->WaitForEvent([](const tools::LobbyEvent& e) { return e.IsClose(); }, TimeoutMs(30000));
+        EXPECT_TRUE(notice);
+        if (notice) {
+            EXPECT_EQ(notice->closeNotice->UserId(), 10001);
+        }
+        for (int i = 0; i < 3000 && lobby->ClientRunning(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return notice && !lobby->ClientRunning() && lobby->ClientExitCode() == 0;
+    }
+
+    fs::path root;
+    std::unique_ptr<platform::DesktopChannel> channel;
+    std::unique_ptr<tools::StandInLobby> lobby;
 };
 
 TEST(TableServerClientTest, TheClientEntersTheTableAndLeavesInOrder)
 {
-    std::string pattern = (fs::temp_directory_path() / "kbzn-table-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path root(pattern);
-    fs::create_directories(root / "run");
-    setenv("XDG_RUNTIME_DIR", (root / "run").c_str(), 1);
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    platform::EnsurePrivateDirectory((root / "run" / "kbzn").string());
-    auto channel = std::make_unique<platform::DesktopChannel>((root / "run" / "kbzn").string());
-
-    ServerThread server;
+    ClientHome home;
+    tools::TableServerOptions options;
+    options.table.seed = 3;
+    ServerThread server(options);
     ASSERT_TRUE(server.Start());
-    tools::LobbyOptions options;
-    options.serverPort = server.Port();
-    auto lobby = std::make_unique<tools::StandInLobby>(*channel, options);
-    ASSERT_TRUE(lobby->Start() && lobby->LayOutTree((root / "tree").string()) && lobby->LaunchClient(KBZN_CLIENT));
+    ASSERT_TRUE(home.Launch(server.Port()));
     ASSERT_TRUE(server.WaitFor(tools::table_ids::kEnter, TimeoutMs(30000)));
     // Let the table and the robots' records reach the client, then leave.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    ASSERT_TRUE(lobby->SendLeaveTable(10002, 5, 1));
-    const auto notice
-        = lobby->WaitForEvent([](const tools::LobbyEvent& e) { return e.IsClose(); }, TimeoutMs(30000));
-    ASSERT_TRUE(notice);
-    EXPECT_EQ(notice->closeNotice->UserId(), 10001);
-    for (int i = 0; i < 3000 && lobby->ClientRunning(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_FALSE(lobby->ClientRunning());
-    EXPECT_EQ(lobby->ClientExitCode(), 0);
+    EXPECT_TRUE(home.LeaveAndEnd());
     EXPECT_EQ(server.Count(tools::table_ids::kVersion), 1);
     EXPECT_EQ(server.Count(tools::table_ids::kEnter), 1);
     EXPECT_EQ(server.Count(tools::table_ids::kCanQuit), 1);
     EXPECT_EQ(server.Count(tools::table_ids::kLeaveSeat), 1);
     EXPECT_TRUE(server.Errors().empty());
-    lobby->StopClient();
-    lobby.reset();
-    server.Stop();
-    fs::remove_all(root);
+}
+
+// The client looking on while robots play a whole deal: it takes the start
+// record, every play and pass and the result the server sends, without a
+// protocol error, and still leaves in order.
+TEST(TableServerClientTest, ALookerOnWatchesRobotsPlayAWholeDeal)
+{
+    ClientHome home;
+    tools::TableServerOptions options;
+    options.table.seed = 3;
+    options.table.autoStart = true;
+    options.table.deals = 1;
+    options.table.robotDelayMs = 50;
+    ServerThread server(options);
+    ASSERT_TRUE(server.Start());
+    ASSERT_TRUE(home.Launch(server.Port(), true));
+    ASSERT_TRUE(server.WaitFor(tools::table_ids::kEnter, TimeoutMs(30000)));
+    ASSERT_TRUE(server.WaitForDone(TimeoutMs(120000)));
+    EXPECT_TRUE(server.Errors().empty());
+    EXPECT_TRUE(home.lobby->ClientRunning());
+    EXPECT_TRUE(home.LeaveAndEnd());
 }
 
 } // namespace

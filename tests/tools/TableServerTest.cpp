@@ -517,7 +517,7 @@ TEST(TableServerArgsTest, OptionsAreReadAndBadOnesNamed)
     tools::TableServerOptions options;
     std::string error;
     ASSERT_TRUE(tools::ParseTableServerArgs({ "--listen", "127.0.0.1:9123", "--seed", "42", "--deals", "3",
-                                                "--turn-seconds", "15", "--robot-delay", "0" },
+                                                "--turn-seconds", "15", "--robot-delay", "0", "--auto-start", "1" },
         options, error))
         << error;
     EXPECT_EQ(options.port, 9123);
@@ -525,6 +525,7 @@ TEST(TableServerArgsTest, OptionsAreReadAndBadOnesNamed)
     EXPECT_EQ(options.table.deals, 3);
     EXPECT_EQ(options.table.turnSeconds, 15);
     EXPECT_EQ(options.table.robotDelayMs, 0);
+    EXPECT_TRUE(options.table.autoStart);
 
     const struct {
         std::vector<std::string> args;
@@ -538,6 +539,7 @@ TEST(TableServerArgsTest, OptionsAreReadAndBadOnesNamed)
         { { "--turn-seconds", "ten" }, "--turn-seconds ten" },
         { { "--rules", "/no/such/rules.ini" }, "cannot be read" },
         { { "--deals" }, "needs a value" },
+        { { "--auto-start", "yes" }, "0 or 1" },
         { { "--colour", "red" }, "unknown option --colour" },
     };
     for (const auto& k : bad) {
