@@ -210,6 +210,7 @@ void Table::Vacate(int chair)
     PutWord(left, 4, chair);
     PutWord(left, 28, m_options.tableNumber);
     m_deal.Unseat(chair);
+    m_deal.Rules().SetChairFlags(chair, 0);
     seat = Seat();
     Broadcast(kPlayerLeft, left);
 }
@@ -449,9 +450,12 @@ void Table::Leave(TableSession& s)
     if (SeatedPerson(s)) {
         Seat& seat = m_seats[s.chair];
         if (m_deal.Running()) {
-            // The deal goes on: the chair's moves are made for it.
+            // The deal goes on: the chair's moves are made for it, and the
+            // table state shows it offline.
             seat.person = nullptr;
             seat.away = true;
+            FriendCardRules& rules = m_deal.Rules();
+            rules.SetChairFlags(s.chair, rules.GetChairFlags(s.chair) | kChairAway2);
             std::string offline(4, '\0');
             PutWord(offline, 0, seat.userId);
             Broadcast(kPlayerOffline, offline);

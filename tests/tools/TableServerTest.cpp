@@ -495,11 +495,16 @@ TEST_F(TableServerWholeDealTest, APersonWhoLeavesMidDealIsPlayedForThenReplaced)
     SeatBankerAndDeal(c);
     c.Close();
     m_clients.erase(std::find(m_clients.begin(), m_clients.end(), &c));
-    // The others hear the chair went offline; its moves are made for it at
-    // once, so the deal still ends.
-    ASSERT_TRUE(Until([&] { return !looker.Notifications(kRoundResult).empty(); }, 2000));
-    ASSERT_FALSE(looker.Notifications(kPlayerOffline).empty());
+    // The others hear the chair went offline, and the table state shows it.
+    ASSERT_TRUE(Until([&] { return !looker.Notifications(kPlayerOffline).empty(); }));
     EXPECT_EQ(WordAt(looker.Notifications(kPlayerOffline).front()->message.body, 0), 10001);
+    const uint32_t snapshot = looker.Send(kSnapshot, Words({ 20001, 1, 1, 0 }, 32), true);
+    ASSERT_TRUE(Until([&] { return looker.ReplyTo(snapshot) != nullptr; }));
+    const std::string& state = looker.ReplyTo(snapshot)->message.body;
+    ASSERT_EQ(state.size(), FriendTableState::kWireSize);
+    EXPECT_NE(WordAt(state, 500 + 4 * m_banker) & 0x20, 0);
+    // Its moves are made for it at once, so the deal still ends.
+    ASSERT_TRUE(Until([&] { return !looker.Notifications(kRoundResult).empty(); }, 2000));
     bool bankerMoved = false;
     for (const LinkMessage* m : looker.Notifications(kThrown))
         bankerMoved |= WordAt(m->message.body, 12) == m_banker;
