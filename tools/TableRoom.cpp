@@ -263,6 +263,10 @@ void Table::Handle(TableSession& s, const LinkMessage& m)
     case kChat:
     case kOwnChat:
         return OnChat(s, m);
+    case kViewCards:
+        return OnViewCards(s);
+    case kViewCardsAnswer:
+        return OnViewCardsAnswer(s, m);
     case kCanQuit:
         // No game keeps the player: the first word is the room word it
         // takes over.
@@ -442,6 +446,59 @@ void Table::OnChat(TableSession& s, const LinkMessage& m)
     line.resize(kChatRecordSize, '\0');
     line[kChatRecordSize - 1] = '\0';
     Broadcast(kChat, line, &s);
+}
+
+// A looker-on asks the player of the chair it watches to see the cards; a
+// robot (or a chair played for) always agrees.
+void Table::OnViewCards(TableSession& s)
+{
+    if (!s.entered || !s.looker || !m_deal.Running())
+        return;
+    const Seat& seat = m_seats[s.chair];
+    if (!seat.person) {
+        AnswerViewCards(s, s.chair, true);
+        return;
+    }
+    std::string ask(32, '\0');
+    PutWord(ask, 0, s.userId);
+    PutWord(ask, 4, m_options.roomId);
+    PutWord(ask, 8, m_options.tableNumber);
+    PutWord(ask, 12, s.chair);
+    seat.person->Notify(kViewCards, ask);
+}
+
+void Table::OnViewCardsAnswer(TableSession& s, const LinkMessage& m)
+{
+    const std::string& b = m.message.body;
+    if (!SeatedPerson(s) || b.size() < 24)
+        return;
+    const int requester = WordAt(b, 16);
+    for (TableSession* looker : m_lookers) {
+        if (looker->userId == requester && looker->chair == s.chair)
+            AnswerViewCards(*looker, s.chair, WordAt(b, 20) != 0);
+    }
+}
+
+void Table::AnswerViewCards(TableSession& looker, int chair, bool allow)
+{
+    std::string answer(40, '\0');
+    PutWord(answer, 0, m_seats[chair].userId);
+    PutWord(answer, 4, m_options.roomId);
+    PutWord(answer, 8, m_options.tableNumber);
+    PutWord(answer, 12, chair);
+    PutWord(answer, 16, looker.userId);
+    PutWord(answer, 20, allow ? 1 : 0);
+    looker.Notify(kViewCardsAnswered, answer);
+    if (!allow || !m_deal.Running())
+        return;
+    int hand[kMaxPlayCards];
+    const int n = m_deal.Rules().GetHandCards(chair, hand);
+    std::string cards(12 + 4 * static_cast<size_t>(n), '\0');
+    PutWord(cards, 4, chair);
+    PutWord(cards, 8, n);
+    for (int i = 0; i < n; ++i)
+        PutWord(cards, 12 + 4 * static_cast<size_t>(i), hand[i]);
+    looker.Notify(kShowCards, cards);
 }
 
 void Table::Leave(TableSession& s)

@@ -35,6 +35,8 @@ constexpr uint32_t kOwnChat = 201211;
 constexpr uint32_t kThrow = 221080;
 constexpr uint32_t kPass = 223000;
 constexpr uint32_t kTableMessage = 229510;
+constexpr uint32_t kViewCards = 229550;  // also the notification of the ask
+constexpr uint32_t kViewCardsAnswer = 229560;
 
 constexpr uint32_t kPlayerLeft = 211010;
 constexpr uint32_t kPlayerEntered = 211011;
@@ -45,6 +47,8 @@ constexpr uint32_t kThrown = 221170;
 constexpr uint32_t kPassed = 223100;
 constexpr uint32_t kTurnSync = 221168;
 constexpr uint32_t kRelayedMessage = 229500;
+constexpr uint32_t kViewCardsAnswered = 229570;
+constexpr uint32_t kShowCards = 229580;
 
 constexpr uint32_t kReplyOk = 10;
 constexpr uint32_t kReplyExists = 1001;
@@ -113,6 +117,9 @@ private:
     void OnTableMessage(TableSession& s, const LinkMessage& m);
     void OnChat(TableSession& s, const LinkMessage& m);
     void Refuse(TableSession& s, const LinkMessage& m);
+    void OnViewCards(TableSession& s);
+    void OnViewCardsAnswer(TableSession& s, const LinkMessage& m);
+    void AnswerViewCards(TableSession& looker, int chair, bool allow);
 
     int ChooseChair(int wanted) const;
     void SeatRobot(int chair);

@@ -33,6 +33,8 @@ constexpr uint32_t kRequests[] = {
     tools::table_ids::kPass,
     tools::table_ids::kTableMessage,
     123456,
+    tools::table_ids::kViewCards,
+    tools::table_ids::kViewCardsAnswer,
 };
 
 void ReadLink(const uint8_t* data, size_t size)

@@ -459,6 +459,47 @@ TEST_F(TableServerTest, TwoPeopleShareTheTableAndTheDealWaitsForBoth)
     EXPECT_TRUE(first.Notifications(kChat).empty());
 }
 
+TEST_F(TableServerTest, ALookerOnSeesTheCardsOnlyWhenThePlayerAllows)
+{
+    Client& c = NewClient();
+    Client& looker = NewClient();
+    ASSERT_EQ(Enter(looker, 20001, m_banker, true), kReplyLooking);
+    Client& robotWatcher = NewClient();
+    const int robotChair = (m_banker + 1) % 4;
+    ASSERT_EQ(Enter(robotWatcher, 20002, robotChair, true), kReplyLooking);
+    SeatBankerAndDeal(c);
+    const FriendStartInfo info = StartOf(c);
+    const std::set<int> hand(info.cards, info.cards + 27);
+
+    // The person is asked, refuses, then allows.
+    looker.Send(kViewCards, Words({ 20001, 1, 1, m_banker }, 32), false);
+    ASSERT_TRUE(Until([&] { return !c.Notifications(kViewCards).empty(); }));
+    EXPECT_EQ(WordAt(c.Notifications(kViewCards).front()->message.body, 0), 20001);
+    c.Send(kViewCardsAnswer, Words({ 10001, 1, 1, m_banker, 20001, 0 }, 40), false);
+    ASSERT_TRUE(Until([&] { return !looker.Notifications(kViewCardsAnswered).empty(); }));
+    EXPECT_EQ(WordAt(looker.Notifications(kViewCardsAnswered).front()->message.body, 20), 0);
+    EXPECT_TRUE(looker.Notifications(kShowCards).empty());
+    c.Send(kViewCardsAnswer, Words({ 10001, 1, 1, m_banker, 20001, 1 }, 40), false);
+    ASSERT_TRUE(Until([&] { return !looker.Notifications(kShowCards).empty(); }));
+    const std::string& shown = looker.Notifications(kShowCards).front()->message.body;
+    EXPECT_EQ(WordAt(shown, 4), m_banker);
+    ASSERT_EQ(WordAt(shown, 8), 27);
+    std::set<int> seen;
+    for (int i = 0; i < 27; ++i)
+        seen.insert(WordAt(shown, 12 + 4 * i));
+    EXPECT_EQ(seen, hand);
+    // An answer for someone who did not ask shows nothing to anyone.
+    c.Send(kViewCardsAnswer, Words({ 10001, 1, 1, m_banker, 20002, 1 }, 40), false);
+    Until([] { return false; }, 10);
+    EXPECT_TRUE(robotWatcher.Notifications(kShowCards).empty());
+
+    // A robot always lets its looker-on see.
+    robotWatcher.Send(kViewCards, Words({ 20002, 1, 1, robotChair }, 32), false);
+    ASSERT_TRUE(Until([&] { return !robotWatcher.Notifications(kShowCards).empty(); }));
+    EXPECT_EQ(WordAt(robotWatcher.Notifications(kShowCards).front()->message.body, 4), robotChair);
+    EXPECT_EQ(WordAt(robotWatcher.Notifications(kViewCardsAnswered).front()->message.body, 20), 1);
+}
+
 class TableServerWholeDealTest : public TableServerTest {
 protected:
     TableServerWholeDealTest() { m_deals = 1; }
