@@ -247,6 +247,7 @@ void MatchPanels::OnMatchEnterReply()
         m_giveUp->SetEnabled(true);
         m_giveUp->Show();
         Layout();
+        m_giveUp->Invalidate();
     }
     ShowMatchWelcome();
 }
@@ -414,6 +415,7 @@ void MatchPanels::ShowNotSignedUp()
         m_signUp->Show();
         m_signUpUnderAnimation = true;
         PlaceSignUpUnderAnimation();
+        m_signUp->Invalidate();
     }
     CGameFrameApp* app = App();
     if (!m_fee || !app)
@@ -717,11 +719,13 @@ void MatchPanels::PlaceResultButtons(int awardId)
         m_cross->MoveTo(m_resultPanel->GetRight() - 20, m_resultPanel->GetTop() + 20);
         m_cross->SetZ(depth);
         m_cross->Show();
+        m_cross->Invalidate();
     }
     if (m_award) {
         m_award->MoveTo(m_resultPanel->GetX(), m_resultPanel->GetBottom() - m_award->GetHeight() / 2 - 10);
         m_award->SetZ(depth);
         m_award->Show();
+        m_award->Invalidate();
     }
 }
 
