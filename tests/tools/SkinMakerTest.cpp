@@ -54,6 +54,8 @@ struct PictureCase {
     int width;
     int height;
     int frames;
+    // A glyph strip may hold one character twice.
+    bool repeats = false;
 };
 
 // Every picture the frame's views load by name, with the size their
@@ -114,7 +116,7 @@ const PictureCase kPictures[] = {
     { tools::kSkinFramePack, "保险箱框线", 326, 39, 1 },
     { tools::kSkinFramePack, "保险箱按钮", 90, 26, 4 },
     // The match panels.
-    { "skins/common.vkr", "word_waitmatchstart", 40, 42, 18 },
+    { "skins/common.vkr", "word_waitmatchstart", 40, 42, 18, true },
     { "skins/common.vkr", "digit_waitmatchstart", 22, 36, 10 },
     { "skins/common.vkr", "word_washturn", 40, 42, 6 },
     { "skins/common.vkr", "word_resttable", 40, 42, 11 },
@@ -198,7 +200,7 @@ TEST_F(SkinMakerTest, EveryPictureDecodesFromItsPackWithItsSizeAndFrames)
                 for (int x = 0; x < c.width && !inked; ++x)
                     inked = (PixelAt(picture, f, x, y) >> 24) != 0;
             EXPECT_TRUE(inked) << "frame " << f;
-            for (int g = 0; g < f; ++g)
+            for (int g = 0; g < f && !c.repeats; ++g)
                 EXPECT_NE(FrameBytes(picture, f), FrameBytes(picture, g)) << "frames " << g << " and " << f;
         }
     }
