@@ -54,6 +54,8 @@ struct PictureCase {
     int width;
     int height;
     int frames;
+    // A glyph strip may hold one character twice.
+    bool repeats = false;
 };
 
 // Every picture the frame's views load by name, with the size their
@@ -113,6 +115,23 @@ const PictureCase kPictures[] = {
     { tools::kSkinFramePack, "保险箱广告", 336, 48, 1 },
     { tools::kSkinFramePack, "保险箱框线", 326, 39, 1 },
     { tools::kSkinFramePack, "保险箱按钮", 90, 26, 4 },
+    // The match panels.
+    { "skins/common.vkr", "word_waitmatchstart", 40, 42, 18, true },
+    { "skins/common.vkr", "digit_waitmatchstart", 22, 36, 10 },
+    { "skins/common.vkr", "word_washturn", 40, 42, 6 },
+    { "skins/common.vkr", "word_resttable", 40, 42, 11 },
+    { "skins/common.vkr", "animation_WaitArrangeTable", 300, 192, 4 },
+    { "skins/common.vkr", "animation_NoSignUp", 300, 192, 4 },
+    { "skins/common.vkr", "bit_Washout", 300, 192, 1 },
+    { "skins/common.vkr", "bit_MatchStarted", 300, 192, 1 },
+    { "skins/common.vkr", "animation_MatchBegin", 360, 120, 6 },
+    { "skins/common.vkr", "btn_signup", 96, 34, 4 },
+    { "skins/common.vkr", "btn_giveup", 80, 30, 4 },
+    { "skins/common.vkr", "btn_Award", 90, 30, 4 },
+    { "skins/common.vkr", "btn_ExChange", 90, 30, 4 },
+    { "skins/common.vkr", "MatchResultDlg", 280, 220, 1 },
+    { "skins/common.vkr", "digit_MatchRank", 24, 40, 10 },
+    { "skins/common.vkr", "char_第", 36, 40, 1 },
 
     // The player boards.
     { tools::kSkinFramePack, "PlayerBoardSmall", 300, 46, 4 },
@@ -181,7 +200,7 @@ TEST_F(SkinMakerTest, EveryPictureDecodesFromItsPackWithItsSizeAndFrames)
                 for (int x = 0; x < c.width && !inked; ++x)
                     inked = (PixelAt(picture, f, x, y) >> 24) != 0;
             EXPECT_TRUE(inked) << "frame " << f;
-            for (int g = 0; g < f; ++g)
+            for (int g = 0; g < f && !c.repeats; ++g)
                 EXPECT_NE(FrameBytes(picture, f), FrameBytes(picture, g)) << "frames " << g << " and " << f;
         }
     }
