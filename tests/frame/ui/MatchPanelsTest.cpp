@@ -225,8 +225,9 @@ TEST_F(Match, TheSignUpPanelShowsTheFeeRightOfTheButton)
         EXPECT_EQ(fresh.GetFeeShown(), c.text);
         EXPECT_TRUE(fresh.GetSignUpButton()->IsShown());
         EXPECT_GT(fresh.GetSignUpButton()->GetY(), fresh.GetWaitAnimation()->GetBottom()) << "below the animation";
-        if (c.fee)
+        if (c.fee) {
             EXPECT_GT(fresh.GetFeeText()->GetX(), fresh.GetSignUpButton()->GetRight());
+        }
         view->panels = panels.get();
     }
 }
