@@ -108,6 +108,7 @@ void ChatBox::AddNotice(std::string_view text)
     if (!m_view)
         return;
     m_view->ResetStyle();
+    const int maxFontSize = m_view->GetMaxFontSize();
     const bool linksWereOff = !(m_view->GetStyleFlags() & engine::RT_LINKS);
     if (linksWereOff)
         m_view->EnableLinks(true);
@@ -116,7 +117,9 @@ void ChatBox::AddNotice(std::string_view text)
     m_view->ScrollToEnd();
     if (linksWereOff)
         m_view->EnableLinks(false);
-    m_view->SetMaxFontSize(kLineMaxFontSize);
+    // The chat's own limit again: players' lines must not grow to a
+    // notice's size.
+    m_view->SetMaxFontSize(maxFontSize);
 }
 
 void ChatBox::AddFolderLine(std::string_view text, std::string_view folder)

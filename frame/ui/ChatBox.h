@@ -55,7 +55,6 @@ public:
     static constexpr const char* kRepeatPicture = "SystemChatBox2";
     // Notices from the server may be written large; chat lines may not.
     static constexpr int kNoticeMaxFontSize = 3000;
-    static constexpr int kLineMaxFontSize = 300;
     static constexpr double kPickerDepth = 10000.0;
     static constexpr int kPickerRightInset = 50;
 
@@ -75,7 +74,8 @@ public:
     virtual void Clear();
     // A marked-up line in the plain style, scrolled into view.
     virtual void AddLine(std::string_view text);
-    // A downloaded notice: links on and large sizes allowed while it is read.
+    // A downloaded notice: links on and large sizes allowed while it is
+    // read, the chat's limits back afterwards.
     virtual void AddNotice(std::string_view text);
     // A line of the client's own whose link opens a local folder (the
     // screenshot notice): only such folders open from the chat.

@@ -66,6 +66,8 @@ public:
     // Text colour 0 and the chat's plain 12-pixel face, before every line.
     virtual void ResetStyle();
 
+    int GetMaxFontSize() const { return m_maxFontSize; }
+
     // A local folder the client itself links to (GBK path as written in
     // the link); links to it open the folder.
     void TrustFolder(std::string_view folder) { m_trustedFolders.emplace(folder); }
