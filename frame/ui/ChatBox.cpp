@@ -66,6 +66,9 @@ void ChatBox::Layout()
     m_view->SetZ(GetZ() + 0.1);
     m_view->MoveTo(GetX(), GetY());
     m_view->ScaleTo(width, height);
+    // The background at the box's own size: a stretched buffer would blur
+    // the frame and cut off its right edge.
+    m_view->ResizeBackground(width, height);
     DrawFrame(width, height);
     m_view->SetTextOffset(0, kTextTop);
     m_view->Layout(width - kTextRightMargin, height - kTextBottomMargin);

@@ -204,3 +204,51 @@ TEST(FaceIndex, PiecesBetweenBarsWithAnEqualsSign)
 }
 
 } // namespace
+
+namespace {
+
+// A frame piece whose left half is one colour and right half another.
+class ChatFrames : public SidePaneHost {
+protected:
+    static constexpr uint32_t kLeft = 0x0000C0;
+    static constexpr uint32_t kRight = 0xC00000;
+    void SetUp() override
+    {
+        SidePaneHost::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        const uint32_t left = engine::CanvasObject::MakePixel(kLeft, engine::kNoColourKey);
+        const uint32_t right = engine::CanvasObject::MakePixel(kRight, engine::kNoColourKey);
+        host.AddPicture("SystemChatBox1", 100, 10, 1, 0, [=](int, int x, int) { return x < 50 ? left : right; });
+    }
+};
+
+TEST_F(ChatFrames, AWideBoxKeepsThePicturesHalvesAndStretchesTheMiddle)
+{
+    frame::ChatBox* box = MakeChatBox(180, 100);
+    engine::CanvasObject* back = box->GetView()->GetBackgroundCanvas();
+    ASSERT_EQ(back->GetBufferWidth(), 180);
+    ASSERT_EQ(back->GetBufferHeight(), 100);
+    struct Case {
+        int x;
+        uint32_t colour;
+    };
+    // Halves of 50 at each end; the two middle columns fill the 80 between.
+    const Case cases[] = { { 0, kLeft }, { 49, kLeft }, { 60, kLeft }, { 120, kRight }, { 130, kRight },
+        { 179, kRight } };
+    for (const Case& c : cases)
+        EXPECT_EQ(back->GetPixel(c.x, 5), c.colour) << c.x;
+}
+
+TEST_F(ChatFrames, ANarrowBoxShowsThePictureScaledDownOnce)
+{
+    frame::ChatBox* box = MakeChatBox(60, 100);
+    engine::CanvasObject* back = box->GetView()->GetBackgroundCanvas();
+    ASSERT_EQ(back->GetBufferWidth(), 60);
+    EXPECT_EQ(back->GetPixel(0, 5), kLeft);
+    EXPECT_EQ(back->GetPixel(29, 5), kLeft);
+    EXPECT_EQ(back->GetPixel(31, 5), kRight);
+    EXPECT_EQ(back->GetPixel(59, 5), kRight);
+}
+
+} // namespace
