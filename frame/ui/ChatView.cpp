@@ -130,74 +130,9 @@ void ChatView::OnBlur()
 
 // ---- markup -------------------------------------------------------------------
 
-void ChatView::AddMarkupText(std::string_view text)
-{
-    const size_t zero = text.find('\0');
-    if (zero != npos)
-        text = text.substr(0, zero);
-
-    m_addHead = nullptr;
-    m_addTail = nullptr;
-    m_addCount = 0;
-    m_scanText = text;
-    m_resumeAt = 0;
-    const engine::RichTextStyle entry = m_style;
-
-    size_t pos = 0;
-    const size_t size = text.size();
-    auto at = [&](size_t i) -> char { return i < size ? text[i] : '\0'; };
-    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-    auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-
-    while (pos < size) {
-        const char c = text[pos];
-        const char n = at(pos + 1);
-        if (c == '#') {
-            if (n == '#' || n == '<' || n == '>' || n == '/') {
-                ++pos; // the escaped byte follows as an ordinary character
-            } else if (isDigit(n) && isDigit(at(pos + 2))) {
-                // '#' followed by digits is plain text
-            } else if (isLetter(n)) {
-                if (ParseTag(text.substr(pos, 2)) == 1) {
-                    pos += 2;
-                    continue;
-                }
-            } else if (size - pos >= 5 && ParseObjectTag(text.substr(pos, 5)) == 1) {
-                pos += 5;
-                continue;
-            }
-        } else if (c == '<') {
-            const size_t close = text.find('>', pos + 1);
-            if (close != npos) {
-                if (close == pos + 1) {
-                    m_style = entry;
-                    pos += 2;
-                    continue;
-                }
-                const std::string_view body = text.substr(pos + 1, close - pos - 1);
-                if (ParseTag(body) == 1 || ParseObjectTag(body) == 1) {
-                    pos = m_resumeAt > close ? m_resumeAt : close + 1;
-                    m_resumeAt = 0;
-                    continue;
-                }
-            }
-        } else if (c == '\r') {
-            ++pos;
-            continue;
-        }
-        const int used = AppendChar(text.substr(pos));
-        if (used == 0)
-            break;
-        pos += static_cast<size_t>(used);
-    }
-
-    m_scanText = {};
-    FinishAppend();
-    m_style = entry;
-}
-
 int ChatView::ParseTag(std::string_view body)
 {
+    m_selfLinkPending = false;
     if (Has(body, "notify"))
         return 1;
     int result = 0;
@@ -221,30 +156,29 @@ int ChatView::ParseTag(std::string_view body)
         SetFontSize(std::min(m_style.fontSize + 1, m_maxFontSize));
     if (selfLink) {
         result = 1;
-        if (m_flags & engine::RT_LINKS)
-            MakeSelfLink(body);
+        m_selfLinkPending = (m_flags & engine::RT_LINKS) != 0;
     }
     return result;
 }
 
-bool ChatView::MakeSelfLink(std::string_view body)
+size_t ChatView::ContinueAfterTag(std::string_view text, size_t open, size_t close)
 {
-    // Only a tag of the text being read, opened by '<'.
-    const char* base = m_scanText.data();
-    if (!base || body.data() <= base || body.data() > base + m_scanText.size())
-        return false;
-    const size_t tagStart = static_cast<size_t>(body.data() - base) - 1;
-    if (m_scanText[tagStart] != '<')
-        return false;
-    const std::string_view tag = m_scanText.substr(tagStart);
-    const size_t gt = tag.find('>');
-    if (gt == npos || gt == 1)
-        return false;
-    const std::string_view candidate = tag.substr(gt + 1);
+    const bool selfLink = m_selfLinkPending;
+    m_selfLinkPending = false;
+    return selfLink ? MakeSelfLink(text, open, close) : close + 1;
+}
+
+size_t ChatView::MakeSelfLink(std::string_view text, size_t open, size_t close)
+{
+    // The link's text runs from the tag's end to a "<>" that follows it
+    // directly, with no other tag between.
+    if (close <= open + 1)
+        return close + 1;
+    const std::string_view candidate = text.substr(close + 1);
     const size_t lt = candidate.find('<');
     const size_t end = candidate.find('>');
     if (lt == npos || end != lt + 1 || lt == 0)
-        return false;
+        return close + 1;
     const std::string_view target = candidate.substr(0, lt);
 
     const uint32_t savedColour = m_style.colour;
@@ -279,8 +213,7 @@ bool ChatView::MakeSelfLink(std::string_view body)
     m_style.colour = savedColour;
     m_style.flags = savedFlags;
     // Past the link text and its "<>", so that "<>" does not reset the style.
-    m_resumeAt = tagStart + gt + 1 + lt + 2;
-    return true;
+    return close + 1 + lt + 2;
 }
 
 int ChatView::ParseObjectTag(std::string_view body)

@@ -59,7 +59,7 @@ public:
     void DrawImage(engine::PictureDesc desc, int x, int y, int width, int height) override;
     int ParseTag(std::string_view body) override;
     int ParseObjectTag(std::string_view body) override;
-    void AddMarkupText(std::string_view text) override;
+    size_t ContinueAfterTag(std::string_view text, size_t open, size_t close) override;
     void OpenUrl(const char* text) override;
     void OnBlur() override;
 
@@ -80,16 +80,14 @@ protected:
     virtual void OpenFolder(const std::string& folder);
 
 private:
-    // The self link starting at the tag whose body is `body`; true when
-    // one was made (the scan then goes on behind its "<>").
-    bool MakeSelfLink(std::string_view body);
+    // The self link whose tag spans text[open..close]; where reading goes
+    // on (behind the link's "<>" when one was made).
+    size_t MakeSelfLink(std::string_view text, size_t open, size_t close);
     bool MakeEmoticon(std::string_view body);
 
     std::set<std::string> m_trustedFolders;
-    // The markup being read and where the scan goes on after a self link
-    // (0: right after the tag).
-    std::string_view m_scanText;
-    size_t m_resumeAt = 0;
+    // The tag just read asked for a self link.
+    bool m_selfLinkPending = false;
 };
 
 } // namespace frame
