@@ -5,8 +5,11 @@
 #include "SidePaneHost.h"
 
 #include "engine/controls/richtext/RichTextLink.h"
+#include "engine/controls/widgets/ImageButton.h"
+#include "engine/modules/ResourceModule.h"
 #include "platform/Files.h"
 
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -249,6 +252,89 @@ TEST_F(ChatFrames, ANarrowBoxShowsThePictureScaledDownOnce)
     EXPECT_EQ(back->GetPixel(29, 5), kLeft);
     EXPECT_EQ(back->GetPixel(31, 5), kRight);
     EXPECT_EQ(back->GetPixel(59, 5), kRight);
+}
+
+} // namespace
+
+namespace {
+
+// The game's picker as the chat box sees it: an object that takes the
+// index's entries.
+class FakePicker : public engine::BoundObject, public frame::FacePickerCalls {
+public:
+    void AddEntry(std::string_view name, std::string_view code, int number) override
+    {
+        entries.push_back(std::string(name) + " " + std::string(code) + " " + std::to_string(number));
+    }
+    void DrawEntries() override { ++draws; }
+    std::vector<std::string> entries;
+    int draws = 0;
+};
+
+class PickerBox : public frame::ChatBox {
+protected:
+    std::unique_ptr<engine::EngineObject> CreateFacePicker() override
+    {
+        auto picker = std::make_unique<FakePicker>();
+        picker->ScaleTo(60, 40);
+        return picker;
+    }
+};
+
+class FacePickers : public SidePaneHost {
+protected:
+    void SetUp() override
+    {
+        SidePaneHost::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        const std::string index = "微笑=1|大哭=2||胜利=3|";
+        auto bytes = std::make_unique<char[]>(index.size() + 1);
+        std::memcpy(bytes.get(), index.c_str(), index.size() + 1);
+        root->GetResourceModule()->AddEntry(frame::kFaceIndexResource, std::move(bytes),
+            static_cast<uint32_t>(index.size() + 1));
+        button = static_cast<engine::ImageButton*>(root->RegisterObject(std::make_unique<engine::ImageButton>()));
+        const engine::EngineEvent click(0, 0, 0, 0);
+        button->Create(MakePicture("faces", 20, 20, 0x80C0F0, 4), &click, 0, 0);
+        button->SetName(frame::kFaceButtonName);
+        button->MoveTo(20, 140);
+        button->Show();
+        box = static_cast<PickerBox*>(root->RegisterObject(std::make_unique<PickerBox>()));
+        box->ScaleTo(150, 100);
+        box->MoveTo(100, 60);
+        box->Show();
+        box->Layout();
+        Frame();
+    }
+    engine::ImageButton* button = nullptr;
+    PickerBox* box = nullptr;
+};
+
+TEST_F(FacePickers, TheButtonOpensAndClosesThePickerFilledFromTheIndex)
+{
+    box->ToggleFacePicker();
+    auto* picker = dynamic_cast<FakePicker*>(box->GetPicker());
+    ASSERT_NE(picker, nullptr);
+    EXPECT_TRUE(picker->IsShown());
+    EXPECT_TRUE(button->IsSelected());
+    EXPECT_EQ(picker->entries, (std::vector<std::string> { "微笑 #微笑 1", "大哭 #大哭 2", "胜利 #胜利 3" }));
+    EXPECT_EQ(picker->draws, 1);
+    box->ToggleFacePicker();
+    EXPECT_FALSE(picker->IsShown());
+    EXPECT_FALSE(button->IsSelected());
+    box->ToggleFacePicker();
+    EXPECT_TRUE(picker->IsShown());
+    EXPECT_EQ(picker->entries.size(), 3u); // filled once
+}
+
+TEST_F(FacePickers, AClickElsewhereClosesThePickerAndFreesTheButton)
+{
+    box->ToggleFacePicker();
+    Frame();
+    ClickAt(180, 20);
+    Frame();
+    EXPECT_FALSE(box->GetPicker()->IsShown());
+    EXPECT_FALSE(button->IsSelected());
 }
 
 } // namespace
