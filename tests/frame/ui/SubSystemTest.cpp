@@ -365,3 +365,37 @@ TEST_F(SilverTransfers, AChosenPresetIsRememberedForThePassword)
 
 
 } // namespace
+
+namespace {
+
+// The main view makes the pane as its "SubSystem" child and hands it the
+// silver notice with the notice's size.
+TEST(SidePaneInMainView, TheMainViewsSidePaneWritesTheSilverNotice)
+{
+    tools::TestHost::PreferHeadlessDrivers();
+    tools::TestHost host;
+    if (!host.Create("sidepane", 640, 480))
+        GTEST_SKIP() << "no video driver";
+    auto view = std::make_unique<frame::GameFrame>(1280);
+    frame::GameFrame* main = view.get();
+    ASSERT_TRUE(host.Init(std::move(view)));
+    host.RunFrame();
+    auto* pane = dynamic_cast<SubSystem*>(main->GetSubSystem());
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(main->FindObjectByName("SubSystem"), pane);
+    ASSERT_NE(pane->GetChatBox(), nullptr);
+
+    // {user id, 0, kind 2 (deposit), amount 300, silver now 700, base 0}.
+    uint8_t notice[24] = {};
+    notice[8] = 2;
+    notice[12] = 44;
+    notice[13] = 1;
+    notice[16] = 188;
+    notice[17] = 2;
+    main->OnSilverNotice(notice, 20);
+    EXPECT_EQ(PlainText(*pane->GetChatBox()->GetView()), "");
+    main->OnSilverNotice(notice, sizeof notice);
+    EXPECT_EQ(PlainText(*pane->GetChatBox()->GetView()), "  存入300两银子到保险箱, 现有700两银子 \\n");
+}
+
+} // namespace
