@@ -90,6 +90,9 @@ int main(int argc, char** argv)
     pane->SetZ(10);
     pane->SetRect({ kMargin, kMargin, kWidth - kMargin, kHeight - kMargin });
 
+    // Older lines above what the box shows: the view keeps the end in sight.
+    for (int i = 1; i <= 6; ++i)
+        Line(*pane, " <c=4210752>第" + std::to_string(i) + "局结束，庄家得分 " + std::to_string(i * 40) + "\r\n");
     const std::string name = std::to_string(0xF67130);
     const std::string text = std::to_string(0x404040);
     Line(*pane, " 欢迎来到 <s=180,c=10715996,e=b>欢乐牌室\r\n<> 您的位置：华东一区 第3桌\r\n");

@@ -10,6 +10,7 @@
 #include "engine/controls/widgets/MenuItem.h"
 #include "engine/controls/widgets/PopupMenu.h"
 #include "frame/core/FrameRecords.h"
+#include "frame/ui/FramePopupMenu.h"
 #include "frame/ui/GameFrame.h"
 #include "frame/ui/InputBar.h"
 #include "frame/ui/SubSystem.h"
@@ -199,6 +200,22 @@ TEST_F(SidePane, ATwentyFirstOperateButtonIsRefused)
     for (int i = 0; i < InputBar::kMaxButtons; ++i)
         EXPECT_TRUE(Bar()->AddButton(root->CreateCanvas(10, 10, 0xff00ff))) << i;
     EXPECT_FALSE(Bar()->AddButton(root->CreateCanvas(10, 10, 0xff00ff)));
+}
+
+TEST_F(SidePane, TheSafeBoxButtonOpensTheSilverMenuAboveTheInputBar)
+{
+    Send(frame::EVT_PANE_SAFE_BOX);
+    frame::FramePopupMenu* menu = Bar()->GetSilverMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->IsShown());
+    std::vector<std::string> captions;
+    for (int i = 0; i < menu->GetItemCount(); ++i)
+        captions.push_back(menu->GetItem(i)->GetCaption());
+    // Without a user file: the default presets.
+    EXPECT_EQ(captions, (std::vector<std::string> { "100 两", "200 两", "500 两", "1000 两", "10000 两", "30000 两",
+                            "快速设银", "保 险 箱" }));
+    EXPECT_EQ(menu->GetRight(), kWidth - 50);
+    EXPECT_EQ(menu->GetBottom(), kHeight - kBarHeight);
 }
 
 // A chat record of notification 201210: user id, then the text at 48.
