@@ -196,6 +196,23 @@ int SubSystem::Property(int id)
     return GetIntProperty(id);
 }
 
+int SubSystem::ChatColour(int id)
+{
+    // The table view sets the chat's colours; before it does (or in the
+    // frame alone) the chat uses the same ones.
+    const int colour = GetIntProperty(id);
+    if (colour >= 0)
+        return colour;
+    switch (id) {
+    case kOwnChatColourProperty:
+        return 0x408000;
+    case kOtherNameColourProperty:
+        return 0xF67130;
+    default:
+        return 0x404040;
+    }
+}
+
 int SubSystem::CalcBoardHeight()
 {
     CGameFrameApp* app = App();
@@ -507,7 +524,7 @@ void SubSystem::ShowOwnChat(std::string_view text)
         connection->SendChat(line);
     // Without a server nothing echoes the line back: show it here.
     if (!app || standAlone) {
-        const int colour = Property(kOwnChatColourProperty);
+        const int colour = ChatColour(kOwnChatColourProperty);
         const std::string style = member ? kMemberStyle : FormatLine("<c=%d>", colour);
         const std::string badge = privileged ? kMemberBadge : " ";
         if (ChatBox* chat = GetChatBox())
@@ -524,9 +541,9 @@ void SubSystem::ShowChatIn(const uint8_t* body, size_t size)
     const int userId = record.Int(0);
     const std::string text = record.Text(kChatInText, kChatTextMax);
     const std::string prefix = std::string(IsPrivileged(userId) ? " <m=qh会员>" : " ")
-        + FormatLine("<c=%d>", Property(kOtherNameColourProperty));
+        + FormatLine("<c=%d>", ChatColour(kOtherNameColourProperty));
     const std::string style
-        = IsMember(userId) ? std::string(kMemberStyle) : FormatLine("<c=%d>", Property(kOtherChatColourProperty));
+        = IsMember(userId) ? std::string(kMemberStyle) : FormatLine("<c=%d>", ChatColour(kOtherChatColourProperty));
     view->AppendText(FormatLine("%s%s说: %s%s\n", prefix.c_str(), UserName(userId).c_str(), style.c_str(), text.c_str()));
     view->ScrollToEnd();
 }
@@ -550,9 +567,9 @@ void SubSystem::ShowMemberChat(const uint8_t* body, size_t size)
         const char* badge = IsPrivileged(userId) ? " <m=qh会员>" : " ";
         const char* style = IsMember(userId) ? kMemberStyle : "";
         if (userId == OwnUserId())
-            view->AppendText(FormatLine("%s<c=%d>我说: %s%s", badge, Property(kOwnChatColourProperty), style, text.c_str()));
+            view->AppendText(FormatLine("%s<c=%d>我说: %s%s", badge, ChatColour(kOwnChatColourProperty), style, text.c_str()));
         else
-            view->AppendText(FormatLine("%s<c=%d>%s说: %s%s", badge, Property(kOtherNameColourProperty), name.c_str(),
+            view->AppendText(FormatLine("%s<c=%d>%s说: %s%s", badge, ChatColour(kOtherNameColourProperty), name.c_str(),
                 style, text.c_str()));
         break;
     }
@@ -570,7 +587,7 @@ void SubSystem::ShowMemberNotice(const uint8_t* body, size_t size)
         return;
     CGameFrameApp* app = App();
     const size_t chairs = std::min(static_cast<size_t>(std::max(app ? app->GetChairCount() : 0, 0)), kMemberNoticeSeats);
-    const int nameColour = Property(kOtherNameColourProperty);
+    const int nameColour = ChatColour(kOtherNameColourProperty);
     for (size_t i = 0; i < chairs; ++i) {
         const int userId = record.Int(kMemberNoticeUsers + 4 * i);
         const int amount = record.Int(kMemberNoticeAmounts + 4 * i);

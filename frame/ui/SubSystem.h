@@ -185,6 +185,8 @@ private:
     engine::EngineObject* Adopt(std::unique_ptr<engine::EngineObject> bar);
     int PictureHeight(const char* name);
     int Property(int id);
+    // A chat colour property, or its usual value while it is not set.
+    int ChatColour(int id);
     // Shows the table number in the notices (not in rooms that hide it).
     bool ShowsTableNumber() const;
     void LayoutSideBars(int left, int top, int width, int op, int ad);

@@ -128,6 +128,18 @@ TEST_F(SidePane, TypedChineseIsSentWithEnterAndShownAsTheOwnLine)
     EXPECT_FALSE(Bar()->HasInputText());
 }
 
+TEST_F(SidePane, ChatColoursAreTheUsualOnesUntilTheTableSetsThem)
+{
+    pane->ShowOwnChat("好");
+    EXPECT_EQ(Pieces(*Chat()), (std::vector<std::string> { " @0/12", "我说: 好@" + std::to_string(0x408000) + "/12",
+                                  "\\n" }));
+    core().SetIntProperty(frame::kOwnChatColourProperty, 0x0000FF);
+    pane->ClearChat();
+    Frame(SubSystem::kFloodMs);
+    pane->ShowOwnChat("好");
+    EXPECT_EQ(Pieces(*Chat())[1], "我说: 好@255/12");
+}
+
 TEST_F(SidePane, OwnLinesAreCutToSixtyBytesOnACharacterBoundary)
 {
     const std::string a59(59, 'a');
