@@ -26,4 +26,8 @@ std::unique_ptr<engine::EngineObject> MakeOperateBar()
     return nullptr;
 }
 
+void MakeOperateButtons(InputBar& /*bar*/)
+{
+}
+
 } // namespace frame

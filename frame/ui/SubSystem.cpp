@@ -7,6 +7,7 @@
 #include "frame/core/FrameRecords.h"
 #include "frame/core/GameConnection.h"
 #include "frame/core/GameState.h"
+#include "frame/core/ScreenshotWriter.h"
 #include "frame/core/WireReader.h"
 #include "frame/ui/ChatBox.h"
 #include "frame/ui/ChatView.h"
@@ -42,6 +43,7 @@ constexpr size_t kSilverBase = 20;
 constexpr size_t kSilverSize = 24;
 // A chat text read from a record: at most what a line can hold.
 constexpr size_t kChatTextMax = 255;
+constexpr int kScreenshotQuality = 75;
 
 const char* const kQuickPhrases[] = {
     "快点吧，我等到花儿也谢了!",
@@ -171,6 +173,8 @@ void SubSystem::CreateChatBox()
 void SubSystem::CreateInputBar()
 {
     Adopt(std::make_unique<InputBar>());
+    if (InputBar* bar = GetInputBar())
+        MakeOperateButtons(*bar);
     LoadQuickPhrases();
 }
 
@@ -627,6 +631,34 @@ void SubSystem::ClearChat()
 {
     if (ChatBox* chat = GetChatBox())
         chat->Clear();
+}
+
+bool SubSystem::WriteScreenshot(const std::string& path)
+{
+    CGameFrameApp* app = App();
+    return app && WriteScreenJpeg(path, kScreenshotQuality, app->GetMainWindow());
+}
+
+void SubSystem::SaveScreenshot()
+{
+    CGameFrameApp* app = App();
+    const platform::LocalTime now = platform::LocalNow();
+    const std::string directory = app ? app->GetTempDir() : std::string("temp\\");
+    const std::string path = directory
+        + FormatLine("%s_%d_%d%d_%d.jpg", app ? app->GetGameName().c_str() : "", app ? app->GetUserId() : 0, now.year,
+            now.month * 100 + now.day, now.hour * 10000 + now.minute * 100 + now.second);
+    const bool written = WriteScreenshot(path);
+    ChatBox* chat = GetChatBox();
+    if (!chat)
+        return;
+    // Only a written file is announced, and only this link may open a
+    // local folder from the chat.
+    if (written)
+        chat->AddFolderLine(
+            FormatLine(" <z=qh系统通知><c=255> 游戏截图已保存到<url_text=%s,临时目录><c=255>\r\n", directory.c_str()),
+            directory);
+    else
+        chat->AddLine(" <z=qh系统通知><c=255> 游戏截图没有保存成功\r\n");
 }
 
 void SubSystem::OpenFacePicker()

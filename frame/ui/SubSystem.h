@@ -93,6 +93,9 @@ std::unique_ptr<engine::EngineObject> MakeAdvertBar();
 std::unique_ptr<engine::EngineObject> MakeUserListBar(bool silverRoom);
 std::unique_ptr<engine::EngineObject> MakeMatchListBar();
 std::unique_ptr<engine::EngineObject> MakeOperateBar();
+// The row of operate buttons (emoticons, clear chat, screenshot, complaint,
+// safe box), each handed to the input bar with InputBar::AddButton.
+void MakeOperateButtons(InputBar& bar);
 
 class SubSystem : public engine::RectObject {
 public:
@@ -115,7 +118,9 @@ public:
     virtual void RefreshScores() { }
     virtual void RefreshMatchList();
     virtual void ClearChat();
-    virtual void SaveScreenshot() { }
+    // The screen into the temporary folder, announced with a link that
+    // opens the folder; a screenshot that was not written says so.
+    virtual void SaveScreenshot();
     virtual void OpenComplaintPage() { }
     virtual void OpenFacePicker();
     // A picked emoticon: inserted with the flag or while something is
@@ -177,6 +182,8 @@ protected:
     // Writes a line through the application (which sends it back as
     // EVT_PANE_CHAT_LINE); straight into the chat box without one.
     virtual void AddSystemLine(const std::string& text);
+    // Writes the screen as a JPEG file; true when the file was written.
+    virtual bool WriteScreenshot(const std::string& path);
 
 private:
     // The named bar as the pane's calls see it; null when missing or not

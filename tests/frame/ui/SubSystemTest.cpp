@@ -14,6 +14,8 @@
 #include "frame/ui/GameFrame.h"
 #include "frame/ui/InputBar.h"
 #include "frame/ui/SubSystem.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
 
 #include <cstring>
 #include <string>
@@ -48,9 +50,11 @@ protected:
         core().SetIntProperty(frame::kHorzScrollHeightProperty, 4);
         pane = MakePane();
     }
+    // The pane the fixture makes; tests of the pane's hooks make their own.
+    virtual std::unique_ptr<SubSystem> NewPane() { return std::make_unique<SubSystem>(); }
     SubSystem* MakePane(int height = kHeight)
     {
-        auto made = std::make_unique<SubSystem>();
+        std::unique_ptr<SubSystem> made = NewPane();
         made->SetName("SubSystem");
         auto* added = static_cast<SubSystem*>(root->RegisterObject(std::move(made)));
         added->SetZ(10);
@@ -83,6 +87,14 @@ protected:
     {
         return pane->OnEvent(engine::EngineEvent(0, code, engine::ToWord(const_cast<void*>(param)),
             static_cast<engine::MessageWord>(data)));
+    }
+
+    const engine::RichTextNode* FirstLinkNode()
+    {
+        for (const engine::RichTextNode* n = Chat()->GetFirstNode(); n; n = n->next)
+            if (n->flags & engine::NODE_LINK_FIRST)
+                return n;
+        return nullptr;
     }
 
     SubSystem* pane = nullptr;
@@ -228,6 +240,47 @@ TEST_F(SidePane, TheSafeBoxButtonOpensTheSilverMenuAboveTheInputBar)
                             "快速设银", "保 险 箱" }));
     EXPECT_EQ(menu->GetRight(), kWidth - 50);
     EXPECT_EQ(menu->GetBottom(), kHeight - kBarHeight);
+}
+
+// The screen writer answers as told and keeps the path it was given.
+class ScreenshotPane : public SubSystem {
+public:
+    bool writes = true;
+    std::string path;
+
+protected:
+    bool WriteScreenshot(const std::string& to) override
+    {
+        path = to;
+        return writes;
+    }
+};
+
+class Screenshots : public SidePane {
+protected:
+    std::unique_ptr<SubSystem> NewPane() override { return std::make_unique<ScreenshotPane>(); }
+    ScreenshotPane* Pane() { return static_cast<ScreenshotPane*>(pane); }
+    OpenerRecorder opener;
+};
+
+TEST_F(Screenshots, AWrittenScreenshotIsAnnouncedWithALinkThatOpensItsFolder)
+{
+    platform::SetFixedLocalTime(platform::LocalTime { 2026, 1, 8, 9, 30, 5, 0 });
+    Send(frame::EVT_PANE_SCREENSHOT);
+    platform::SetFixedLocalTime(std::nullopt);
+    EXPECT_EQ(Pane()->path, "temp\\_0_2026108_93005.jpg");
+    EXPECT_EQ(ChatText(), "  游戏截图已保存到临时目录\\n");
+    // The link's click, as the view receives it.
+    Chat()->OnEvent(engine::EngineEvent(Chat()->GetId(), engine::EVT_RT_OPEN_LINK,
+        static_cast<engine::MessageWord>(Chat()->FindNodeObject(FirstLinkNode()))));
+    EXPECT_EQ(opener.opened, (std::vector<std::string> { platform::NativePath("temp\\") }));
+}
+
+TEST_F(Screenshots, AFailedScreenshotIsNotAnnouncedAsSaved)
+{
+    Pane()->writes = false;
+    Send(frame::EVT_PANE_SCREENSHOT);
+    EXPECT_EQ(ChatText(), "  游戏截图没有保存成功\\n");
 }
 
 // A chat record of notification 201210: user id, then the text at 48.
