@@ -15,7 +15,6 @@
 #include "frame/ui/FormatLine.h"
 #include "frame/ui/FramePopupMenu.h"
 #include "frame/ui/PictureStrip.h"
-#include "platform/IniFile.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -47,8 +46,6 @@ constexpr uint32_t kSilverBorder = 0x0A503C;
 constexpr uint32_t kSilverSeparatorDark = 0xAFC8BE;
 constexpr uint32_t kSilverSeparatorLight = 0xC8E6DC;
 constexpr int kSilverRightInset = 50;
-constexpr int kDefaultPresets[InputBar::kPresetCount] = { 100, 200, 500, 1000, 10000, 30000 };
-constexpr size_t kPresetBytes = 31;
 
 constexpr int kBoxSeconds = 10;
 constexpr uint32_t kBoxFlags = 48;
@@ -305,15 +302,7 @@ void InputBar::ToggleQuickPhrases()
 void InputBar::LoadDepositPresets()
 {
     CGameFrameApp* app = CGameFrameApp::Current();
-    const platform::IniSnapshot ini(app ? app->GetUserDataPath() : std::string());
-    std::string last;
-    for (int i = 0; i < kPresetCount; ++i) {
-        last = ini.GetString("FIXDEPOSIT", "Fix" + std::to_string(i), "");
-        last.resize(std::min(last.size(), kPresetBytes));
-        m_presets[static_cast<size_t>(i)] = std::atoi(last.c_str());
-    }
-    if (last.empty())
-        std::copy(std::begin(kDefaultPresets), std::end(kDefaultPresets), m_presets.begin());
+    m_presets = frame::LoadDepositPresets(app ? app->GetUserDataPath() : std::string());
 }
 
 void InputBar::CreateSilverMenu(int width, int height)
@@ -409,21 +398,23 @@ void InputBar::ToggleSilverMenu(bool open)
 
 void InputBar::OpenSafeBox()
 {
-    CGameFrameApp* app = CGameFrameApp::Current();
-    GameConnection* connection = app ? app->GetConnection() : nullptr;
-    if (!connection)
-        return;
-    ShowWait("正在打开保险箱，请稍等......", true);
-    std::string text;
-    std::array<uint8_t, 32> reply {};
-    const int ok = connection->QuerySafeBox(text, reply);
-    ShowWait("", false);
-    if (ok != 1) {
-        ShowResult("保险箱打开失败。");
-        return;
-    }
-    ShowSafeBox(reply.data(), reply.size());
-    PlaySound("snd_msg", 1, nullptr);
+    frame::OpenSafeBox(*this);
+}
+
+void InputBar::OpenQuickSetDialog()
+{
+    frame::OpenQuickSetDialog(*this, m_presets);
+}
+
+void InputBar::ShowPasswordPad(int show, int challenge, int mode)
+{
+    frame::ShowPasswordPad(*this, show, challenge, mode);
+}
+
+int InputBar::GetPasswordValue() const
+{
+    const auto* pad = dynamic_cast<const NumKeyPadDlg*>(const_cast<InputBar*>(this)->FindObjectByName(kNumKeyPadName));
+    return pad ? pad->GetResponse() : 0;
 }
 
 int InputBar::GetOwnSilver() const
@@ -454,10 +445,15 @@ int InputBar::RequestPasswordQuery(std::string& text, int& value)
     GameConnection* connection = app ? app->GetConnection() : nullptr;
     if (!connection)
         return 0;
-    std::array<uint8_t, 24> reply {};
+    // The own user id goes in the first word; the challenge comes back in
+    // the second.
+    std::array<uint8_t, 24> block {};
+    const auto self = static_cast<uint32_t>(app->GetUserId());
+    for (size_t i = 0; i < 4; ++i)
+        block[i] = static_cast<uint8_t>(self >> (8 * i));
     uint32_t code = 0;
-    const int ok = connection->RequestPasswordChallenge(text, reply, code);
-    value = WireReader(reply.data(), reply.size()).Int(0);
+    const int ok = connection->RequestPasswordChallenge(text, block, code);
+    value = WireReader(block.data(), block.size()).Int(4);
     return ok;
 }
 
@@ -525,7 +521,7 @@ void InputBar::SetSilverTo(int amount)
 int InputBar::OnEvent(const engine::EngineEvent& event)
 {
     switch (event.code) {
-    case EVT_INPUT_PASSWORD: {
+    case EVT_INPUTBAR_TAKE_NOW: {
         const int amount = m_pendingAmount;
         m_pendingAmount = 0;
         TakeSilver(amount, GetPasswordValue());

@@ -8,6 +8,8 @@
 // password keypad are the safe-box panels' (hooks here).
 
 #include "engine/objects/BoundObject.h"
+#include "frame/ui/DepositKeypad.h"
+#include "frame/ui/SafeBoxDialogs.h"
 
 #include <array>
 #include <list>
@@ -30,8 +32,7 @@ inline constexpr int EVT_PANE_SEND = 80000069;
 inline constexpr int EVT_PANE_SUBMIT = 80000070;
 inline constexpr int EVT_PANE_QUICK_CHAT = 80000071;
 inline constexpr int EVT_PANE_PHRASE = 80000072;
-// The bar's own events.
-inline constexpr int EVT_INPUT_PASSWORD = 80000021;
+// The bar's own events (and the keypad's EVT_INPUTBAR_TAKE_NOW).
 inline constexpr int EVT_INPUT_SAFE_BOX = 80000073;
 inline constexpr int EVT_INPUT_QUICK_SET = 80000074;
 inline constexpr int EVT_INPUT_PRESET = 80000075;
@@ -41,10 +42,9 @@ inline constexpr int EVT_INPUT_MENU_BLUR = 80010000;
 // The operate row's silver button (object name).
 inline constexpr const char* kSilverButtonName = "系统栏划银按钮";
 
-class InputBar : public engine::BoundObject {
+class InputBar : public engine::BoundObject, public PasswordPadOwner {
 public:
     static constexpr int kMaxButtons = 20;
-    static constexpr int kPresetCount = 6;
     static constexpr const char* kBarPicture = "SystemInputBar";
     static constexpr const char* kBoxPicture = "InputBoxBkg";
     static constexpr const char* kQuickChatPicture = "btnQuickChat";
@@ -79,12 +79,16 @@ public:
     virtual void ToggleSilverMenu(bool open);
     // Asks the server for the safe box's amounts and shows the dialog.
     virtual void OpenSafeBox();
-    virtual void OpenQuickSetDialog() { }
-    virtual void ShowPasswordPad(bool /*show*/, int /*value*/, int /*mode*/) { }
+    // The dialog that edits the six presets.
+    virtual void OpenQuickSetDialog();
+    // The protect-password keypad (show 0 hides it); in mode 1 it answers
+    // this bar with EVT_INPUTBAR_TAKE_NOW.
+    void ShowPasswordPad(int show, int challenge, int mode) override;
     // Takes silver from the safe box up to the amount (0: the chosen
     // preset) with the password; returns the amount aimed at.
     virtual int TakeSilver(int amount, int password);
-    virtual int GetPasswordValue() { return 0; }
+    // The keypad's response to the last password; 0 without a keypad.
+    int GetPasswordValue() const override;
     // The six presets from the user's file ("FIXDEPOSIT", "Fix0".."Fix5");
     // the defaults when "Fix5" is empty.
     virtual void LoadDepositPresets();
@@ -103,14 +107,11 @@ public:
     engine::CanvasObject* GetBarCanvas() const { return m_bar; }
     engine::CanvasObject* GetInputBackground() const { return m_inputBack; }
     const std::list<std::string>& GetPhrases() const { return m_phrases; }
-    const std::array<int, kPresetCount>& GetPresets() const { return m_presets; }
+    const DepositPresets& GetPresets() const { return m_presets; }
     int GetChosenPreset() const { return m_chosenPreset; }
     int GetPendingAmount() const { return m_pendingAmount; }
 
 protected:
-    // The safe-box dialog with the two amounts of the query's reply (the
-    // safe-box panels show it); nothing here.
-    virtual void ShowSafeBox(const uint8_t* /*reply*/, size_t /*size*/) { }
     // The silver the user carries now: the silver word of the own seat's
     // record (0 without one).
     virtual int GetOwnSilver() const;
@@ -139,7 +140,7 @@ private:
     engine::CanvasObject* m_inputBack = nullptr;
     FramePopupMenu* m_silverMenu = nullptr;
     int m_chosenPreset = 0;
-    std::array<int, kPresetCount> m_presets {};
+    DepositPresets m_presets {};
     // The amount asked for while the password is being entered; 0: none.
     int m_pendingAmount = 0;
 };

@@ -29,12 +29,12 @@ class ChatBox;
 class InputBar;
 class PlayerRecord;
 
-// Object names of the pane's bars ("OpereateBar" is spelt so).
+// Object names of the pane's bars ("OpereateBar" is spelt so; the input
+// bar's, kInputBarName, is with the safe-box dialogs that look for it).
 inline constexpr const char* kAdvertBarName = "AdvertBar";
 inline constexpr const char* kUserListBarName = "UserListBar";
 inline constexpr const char* kMatchListBarName = "MatchListBar";
 inline constexpr const char* kChatBoxName = "ChatBox";
-inline constexpr const char* kInputBarName = "InputBar";
 inline constexpr const char* kOperateBarName = "OpereateBar";
 
 // Engine integer properties of the chat's colours (set by the table view).

@@ -350,11 +350,11 @@ public:
     std::vector<std::string> results;
     bool waitShown = false;
 
-    void ShowPasswordPad(bool show, int value, int mode) override
+    void ShowPasswordPad(int show, int value, int mode) override
     {
         calls.push_back("pad " + std::to_string(show) + " " + std::to_string(value) + " " + std::to_string(mode));
     }
-    int GetPasswordValue() override { return 4321; }
+    int GetPasswordValue() const override { return 4321; }
 
 protected:
     int GetOwnSilver() const override { return silver; }
@@ -427,12 +427,12 @@ TEST_F(SilverTransfers, TheAmountAskedForIsTakenOnceThePasswordIsIn)
 {
     ToBar(frame::EVT_INPUT_CARRY_SILVER, 5000);
     bar->calls.clear();
-    ToBar(frame::EVT_INPUT_PASSWORD, 0);
+    ToBar(frame::EVT_INPUTBAR_TAKE_NOW, 0);
     EXPECT_EQ(bar->calls, (std::vector<std::string> { "take 4000 4321" }));
     // Forgotten afterwards: the next password goes with the chosen preset
     // (100, below the silver carried: nothing to take).
     bar->calls.clear();
-    ToBar(frame::EVT_INPUT_PASSWORD, 0);
+    ToBar(frame::EVT_INPUTBAR_TAKE_NOW, 0);
     EXPECT_TRUE(bar->calls.empty());
 }
 
@@ -441,7 +441,7 @@ TEST_F(SilverTransfers, AChosenPresetIsRememberedForThePassword)
     ToBar(frame::EVT_INPUT_PRESET, 5); // 30000
     EXPECT_EQ(bar->GetChosenPreset(), 5);
     bar->calls.clear();
-    ToBar(frame::EVT_INPUT_PASSWORD, 0);
+    ToBar(frame::EVT_INPUTBAR_TAKE_NOW, 0);
     EXPECT_EQ(bar->calls, (std::vector<std::string> { "take 29000 4321" }));
 }
 
