@@ -153,6 +153,18 @@ const PictureCase kPictures[] = {
     { "skins/common.vkr", "ScoreDigitMatch", 10, 18, 11 },
     { "skins/common.vkr", "ScoreUniteMatch", 18, 18, 1 },
     { "skins/common.vkr", "Player_MatchScore", 76, 18, 2 },
+
+    // The side pane: system pane, chat box and input bar.
+    { tools::kSkinFramePack, "bit_SystemBar", 250, 16, 3 },
+    { tools::kSkinFramePack, "SystemChatBox1", 250, 8, 1 },
+    { tools::kSkinFramePack, "SystemChatBox2", 250, 8, 1 },
+    { tools::kSkinFramePack, "SystemInputBar", 250, 62, 1 },
+    { tools::kSkinFramePack, "InputBoxBkg", 120, 24, 1 },
+    { tools::kSkinFramePack, "btnQuickChat", 20, 20, 4 },
+    { tools::kSkinFramePack, "btnSendChat", 50, 24, 4 },
+    { tools::kSkinFramePack, "快速设银图标", 16, 16, 1 },
+    { tools::kSkinFramePack, "保险箱图标", 16, 16, 1 },
+    { tools::kSkinFramePack, "qh会员", 32, 16, 1 },
 };
 
 // The picture of the name from the pack, through the resource module and
