@@ -10,6 +10,11 @@
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/GameConnection.h"
 #include "frame/core/GameNotifyHandler.h"
+#include "engine/core/GameCore.h"
+#include "platform/Files.h"
+
+#include <filesystem>
+#include <unistd.h>
 
 #include <memory>
 #include <string>
@@ -81,20 +86,50 @@ protected:
         WidgetHost::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        app.view = root;
-        app.connection = &connection;
-        app.GetHallArgs().userId = kOwnId;
+        // The program directory (the game's ini, the screenshots) of this
+        // test alone.
+        programDir = std::filesystem::temp_directory_path()
+            / ("kbzn_sidelists_" + std::to_string(getpid()) + "_"
+                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(programDir);
+        platform::SetExecutableDir(programDir.string() + "/");
+        app = std::make_unique<SideListApp>();
+        app->view = root;
+        app->connection = &connection;
+        app->GetHallArgs().userId = kOwnId;
         auto p = std::make_unique<ChatPane>();
         p->SetName("SubSystem");
         pane = static_cast<ChatPane*>(root->RegisterObject(std::move(p)));
         pane->SetRect({ 0, 0, kWidth, kHeight });
+    }
+    void TearDown() override
+    {
+        if (pane)
+            root->RemoveObject(pane, 0);
+        app.reset();
+        platform::SetExecutableDir("");
+        if (!programDir.empty())
+            std::filesystem::remove_all(programDir);
+        WidgetHost::TearDown();
+    }
+    // The scroll bars' pictures, named by the engine's string properties:
+    // vertical track, thumb, grip, arrows, then the horizontal ones.
+    void MakeScrollPictures(int thickness)
+    {
+        const int sizes[10][2] = { { thickness, 40 }, { thickness, 20 }, { 6, 6 }, { thickness, 8 },
+            { thickness, 8 }, { 40, thickness }, { 20, thickness }, { 6, 6 }, { 8, thickness }, { 8, thickness } };
+        for (int i = 0; i < 10; ++i) {
+            const std::string name = "sb" + std::to_string(i);
+            core().SetStringProperty(engine::PROP_SCROLLBAR_FIRST + i, name);
+            MakePicture(name, sizes[i][0], sizes[i][1], 0x606060 + static_cast<uint32_t>(i));
+        }
     }
 
     // A seat (looker-on false) or looker-on record; chair is the watched
     // chair for a looker-on.
     frame::PlayerRecord& Put(int slot, bool lookOn, int userId, const std::string& name, int chair)
     {
-        frame::PlayerRecord& p = lookOn ? *app.GetLookOnPlayer(slot) : *app.GetSeatPlayer(slot);
+        frame::PlayerRecord& p = lookOn ? *app->GetLookOnPlayer(slot) : *app->GetSeatPlayer(slot);
         p.SetUserId(userId);
         p.SetName(name);
         p.SetChair(chair);
@@ -113,8 +148,9 @@ protected:
         Frames(2);
     }
 
-    SideListApp app;
+    std::filesystem::path programDir;
     RecordingConnection connection;
+    std::unique_ptr<SideListApp> app;
     ChatPane* pane = nullptr;
 };
 

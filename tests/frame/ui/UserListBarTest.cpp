@@ -41,19 +41,11 @@ protected:
         MakePicture("SystemDivide", 2, 12, 0x808080);
         MakePicture("bit_LookOn", 16, 16, 0x00ffff);
         MakePicture("Character7Type1", 32, 32, 0xffff00);
-        // Vertical track, thumb, grip, arrows; then the horizontal ones.
-        const int sizes[10][2] = { { kBarThickness, 40 }, { kBarThickness, 20 }, { 6, 6 }, { kBarThickness, 8 },
-            { kBarThickness, 8 }, { 40, kBarThickness }, { 20, kBarThickness }, { 6, 6 }, { 8, kBarThickness },
-            { 8, kBarThickness } };
-        for (int i = 0; i < 10; ++i) {
-            const std::string name = "sb" + std::to_string(i);
-            core().SetStringProperty(engine::PROP_SCROLLBAR_FIRST + i, name);
-            MakePicture(name, sizes[i][0], sizes[i][1], 0x606060 + i);
-        }
+        MakeScrollPictures(kBarThickness);
         Put(0, false, kOwnId, "自己", 0).SetFigure(7);
         Put(2, false, kOther, "对手", 2).SetScore(-35);
         Put(0, true, kLooker, "看客", 0);
-        app.SetOwnChair(0);
+        app->SetOwnChair(0);
     }
     // The bar over the whole host (200 x 150), created and laid out.
     UserListBar* MakeBar(bool withColumns = true)
@@ -123,8 +115,8 @@ TEST_F(UserLists, RowsFollowTheRoomAndTheViewer)
     };
     UserListBar* bar = MakeBar();
     for (const Case& c : cases) {
-        app.GetRoomInfo().SetOptionsB(c.optionsB);
-        app.GetHallArgs().lookOn = c.lookingOn ? 1 : 0;
+        app->GetRoomInfo().SetOptionsB(c.optionsB);
+        app->GetHallArgs().lookOn = c.lookingOn ? 1 : 0;
         bar->OnEvent(EngineEvent(bar->GetId(), frame::EVT_USER_LIST_REFRESH));
         EXPECT_EQ(RowIds(), c.ids) << c.optionsB << " " << c.lookingOn;
         for (int i = 0; i < block->GetRowCount(); ++i)
@@ -148,7 +140,7 @@ TEST_F(UserLists, ColumnsOfTheTwoKindsOfRoom)
     EXPECT_EQ(kinds, (std::vector<int> { 0, 1, 3, 2, 5 }));
     EXPECT_EQ(plain.GetTotalWidth(), 418);
 
-    app.GetRoomInfo().SetOptionsA(frame::RoomInfo::kOptionASilver);
+    app->GetRoomInfo().SetOptionsA(frame::RoomInfo::kOptionASilver);
     UserListBar silver;
     silver.AddRoomColumns();
     kinds.clear();
@@ -160,12 +152,12 @@ TEST_F(UserLists, ColumnsOfTheTwoKindsOfRoom)
 
 TEST_F(UserLists, CellsCutLongTextsAndNameTheWatchedPlayer)
 {
-    frame::PlayerRecord& own = *app.GetSeatPlayer(0);
+    frame::PlayerRecord& own = *app->GetSeatPlayer(0);
     own.SetLevelTitle("一二三四五六七");
     own.SetNickname("abcdefghijklmno");
     own.SetSilver(150);
     own.SetWord68(1);
-    app.GetSeatPlayer(2)->SetWord68(0);
+    app->GetSeatPlayer(2)->SetWord68(0);
     // Lookers-on watching chairs the server should never send.
     Put(1, true, 6001, "越界", 9);
     Put(2, true, 6002, "负数", -1);
@@ -203,11 +195,11 @@ TEST_F(UserLists, CellsCutLongTextsAndNameTheWatchedPlayer)
         { 6, 1, "" },                // an empty row
         { 9, 1, "" },                // past the rows
     };
-    app.GetLookOnPlayer(0)->SetWord68(0);
+    app->GetLookOnPlayer(0)->SetWord68(0);
     bar->Refresh();
     for (const Case& c : cases)
         EXPECT_EQ(block->GetCellText(c.row, c.kind), c.text) << c.row << " " << c.kind;
-    app.GetSeatPlayer(2)->SetWord68(7);
+    app->GetSeatPlayer(2)->SetWord68(7);
     bar->Refresh();
     EXPECT_EQ(block->GetCellText(1, 8), "");
 }
@@ -249,8 +241,8 @@ TEST_F(UserLists, LeftClickOpensTheDetailsOfPlayerRowsOnly)
 
 TEST_F(UserLists, RightClickOpensTheMenuFilledFromTheRow)
 {
-    app.GetSeatPlayer(2)->SetSilver(88);
-    app.GetSeatPlayer(2)->SetLevelTitle("新手");
+    app->GetSeatPlayer(2)->SetSilver(88);
+    app->GetSeatPlayer(2)->SetLevelTitle("新手");
     MakeBar();
     RightClick(150, RowY(5)); // an empty row
     EXPECT_FALSE(Menu()->IsShown());
@@ -314,8 +306,8 @@ TEST_F(UserLists, MenuCopiesTheNameAndOpensTheDetails)
 
 TEST_F(UserLists, CallingAPlayerSendsTheRequestAndShowsTheCall)
 {
-    app.GetRoomInfo().SetRoomId(77);
-    app.SetTableNo(5);
+    app->GetRoomInfo().SetRoomId(77);
+    app->SetTableNo(5);
     MakeBar();
     RightClick(20, RowY(1));
     MenuCommand(UserListBlock::kMenuCall);
@@ -328,8 +320,8 @@ TEST_F(UserLists, CallingAPlayerSendsTheRequestAndShowsTheCall)
     EXPECT_NE(pane->lines[0].find("对手"), std::string::npos);
 
     // A room that hides the players from one another calls nobody.
-    app.GetRoomInfo().SetOptionsB(frame::RoomInfo::kOptionB08);
-    app.GetHallArgs().lookOn = 1; // a looker-on still sees the rows
+    app->GetRoomInfo().SetOptionsB(frame::RoomInfo::kOptionB08);
+    app->GetHallArgs().lookOn = 1; // a looker-on still sees the rows
     MakeBar();
     RightClick(20, RowY(1));
     MenuCommand(UserListBlock::kMenuCall);
@@ -338,7 +330,7 @@ TEST_F(UserLists, CallingAPlayerSendsTheRequestAndShowsTheCall)
 
 TEST_F(UserLists, ThePermissionIsKeptOnlyWhenItsRequestLeft)
 {
-    app.BeginGame();
+    app->BeginGame();
     UserListBar* bar = MakeBar();
     const int lookerRow = 2;
     ASSERT_EQ(block->GetRowUserId(lookerRow), kLooker);
@@ -358,12 +350,12 @@ TEST_F(UserLists, ThePermissionIsKeptOnlyWhenItsRequestLeft)
     EXPECT_TRUE(pane->lines.empty());
     // A connection that was never opened does not send either.
     GameConnection closed;
-    app.connection = &closed;
+    app->connection = &closed;
     EXPECT_EQ(toggle(), "允许旁观看牌");
     EXPECT_FALSE(block->HasViewPermission(kLooker));
     EXPECT_TRUE(pane->lines.empty());
 
-    app.connection = &connection;
+    app->connection = &connection;
     connection.result = 1;
     EXPECT_EQ(toggle(), "允许旁观看牌");
     EXPECT_TRUE(block->HasViewPermission(kLooker));
@@ -394,7 +386,7 @@ TEST_F(UserLists, ThePermissionIsKeptOnlyWhenItsRequestLeft)
     toggle();
     block->RevokeViewPermission(nullptr);
     EXPECT_TRUE(block->HasViewPermission(kLooker));
-    block->RevokeViewPermission(app.GetLookOnPlayer(0));
+    block->RevokeViewPermission(app->GetLookOnPlayer(0));
     EXPECT_EQ(block->ViewPermissionCount(), 0u);
 }
 
@@ -415,8 +407,8 @@ TEST_F(UserLists, PermissionEntryNeedsAGameAndALookerOnOfTheOwnChair)
         { true, false, 1, false },  // a seated player
     };
     for (const Case& c : cases) {
-        c.inGame ? app.BeginGame() : app.EndGame();
-        app.GetHallArgs().lookOn = c.lookingOn ? 1 : 0;
+        c.inGame ? app->BeginGame() : app->EndGame();
+        app->GetHallArgs().lookOn = c.lookingOn ? 1 : 0;
         MakeBar();
         RightClick(20, RowY(c.row));
         ASSERT_TRUE(Menu()->IsShown());
