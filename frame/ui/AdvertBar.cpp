@@ -90,6 +90,7 @@ engine::ImageButton* AdvertBar::MakeTab(const char* picture, int code)
     tab->SubscribeEvent(engine::EVT_MOUSE_ENTER, GetId(), code, 0, 0);
     tab->SetZ(GetZ() + 0.01);
     tab->Show();
+    tab->SetEnabled(true);
     tab->SetSelected(false);
     return tab;
 }

@@ -68,10 +68,16 @@ public:
     GameConnection* GetConnection() override { return connection; }
     GameNotifyHandler* GetNotifyHandler() override { return &handler; }
     engine::RectObject* GetMainView() const override { return view; }
+    int SendTextToHall(const std::string& text, int value) override
+    {
+        toHall.push_back(text + "|" + std::to_string(value));
+        return 1;
+    }
 
     GameConnection* connection = nullptr;
     GameNotifyHandler handler;
     engine::RectObject* view = nullptr;
+    std::vector<std::string> toHall;
 
 protected:
     int RunLoop() override { return 0; }
