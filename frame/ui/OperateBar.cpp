@@ -147,6 +147,8 @@ engine::ImageButton* OperateBar::GetButton(int index) const
 
 void OperateBar::Layout()
 {
+    // The strip is drawn again where the pane moved it.
+    Invalidate();
     if (!m_buttons[0])
         return;
     const double w = m_buttons[0]->GetWidth();

@@ -168,7 +168,7 @@ TEST_F(OperateButtonsTest, TheComplaintPageGoesToTheLobby)
 
 TEST_F(OperateButtonsTest, TheOperateBarSpreadsItsThreeButtons)
 {
-    MakePicture("SystemOperateBar", 160, 30, 0x204020);
+    host.AddPicture("SystemOperateBar", 160, 30, 1, 0, [](int, int, int) { return 0xFF204020u; });
     auto* bar = static_cast<OperateBar*>(root->RegisterObject(std::make_unique<OperateBar>()));
     ASSERT_NE(bar->GetName(), nullptr);
     EXPECT_EQ(*bar->GetName(), "OpereateBar");
@@ -184,6 +184,9 @@ TEST_F(OperateButtonsTest, TheOperateBarSpreadsItsThreeButtons)
     EXPECT_DOUBLE_EQ(b.clearChat->GetX(), 20 + 50 + 30);
     EXPECT_DOUBLE_EQ(b.screenshot->GetX(), 20 + 75 + 50);
     EXPECT_DOUBLE_EQ(b.screenshot->GetY(), 48);
+    // The strip is drawn where it was moved, left of the first button.
+    Frame();
+    EXPECT_EQ(Pixel(25, 40), 0x204020u);
 }
 
 TEST_F(OperateButtonsTest, WithoutItsPictureTheOperateBarStaysHidden)
