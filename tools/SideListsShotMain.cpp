@@ -66,6 +66,16 @@ struct Person {
     const char* level;
 };
 
+void Fill(frame::PlayerRecord& p, const Person& who)
+{
+    p.SetUserId(who.userId);
+    p.SetName(who.name);
+    p.SetFigure(who.figure);
+    p.SetScore(who.score);
+    p.SetSilver(who.silver);
+    p.SetLevelTitle(who.level);
+}
+
 void SeatTheTable(ShotApp& app)
 {
     app.GetHallArgs().userId = 1001;
@@ -77,25 +87,16 @@ void SeatTheTable(ShotApp& app)
         { 1004, "南山老人", 4, 2210, 96000, "一代宗师" },
     };
     for (int chair = 0; chair < 4; ++chair) {
-        frame::PlayerRecord& p = *app.GetSeatPlayer(chair);
-        p.SetUserId(seated[chair].userId);
-        p.SetName(seated[chair].name);
-        p.SetFigure(seated[chair].figure);
-        p.SetScore(seated[chair].score);
-        p.SetSilver(seated[chair].silver);
-        p.SetLevelTitle(seated[chair].level);
-        p.SetChair(chair);
+        Fill(*app.GetSeatPlayer(chair), seated[chair]);
+        app.GetSeatPlayer(chair)->SetChair(chair);
     }
+    // Two lookers-on, watching chairs 0 and 2.
     const Person lookers[] = { { 2001, "路人甲", 0, 40, 900, "初出茅庐" }, { 2002, "看热闹的", 0, 5, 120, "新手" } };
     for (int i = 0; i < 2; ++i) {
         frame::PlayerRecord& p = *app.GetLookOnPlayer(i);
-        p.SetUserId(lookers[i].userId);
-        p.SetName(lookers[i].name);
-        p.SetScore(lookers[i].score);
-        p.SetSilver(lookers[i].silver);
-        p.SetLevelTitle(lookers[i].level);
+        Fill(p, lookers[i]);
         p.SetLookOn(1);
-        p.SetChair(i == 0 ? 0 : 2);
+        p.SetChair(2 * i);
     }
     // Seven rounds of scores.
     const int rounds[7][4] = { { 20, -10, -5, -5 }, { -15, 30, -5, -10 }, { 40, -20, -10, -10 }, { -5, -5, 15, -5 },
@@ -206,8 +207,7 @@ int main(int argc, char** argv)
     list->Layout();
 
     auto* bar = Register<frame::OperateBar>(*pane);
-    bar->ScaleTo(kWidth - 32, 34);
-    bar->MoveTo(kWidth / 2.0, kListBottom + 22);
+    bar->SetRect(16, kListBottom + 5, kWidth - 16, kListBottom + 39);
     // The operate bar with three buttons of its own, as a pane that makes
     // it gives them.
     const frame::OperateButtons onBar = frame::CreateOperateButtons(*pane, {});

@@ -12,12 +12,11 @@
 #include "frame/core/WebPageCtrl.h"
 #include "frame/ui/FrameScrollBar.h"
 #include "frame/ui/GameFrame.h"
+#include "frame/ui/PanelParts.h"
 #include "platform/HtmlView.h"
 #include "platform/IniFile.h"
 
 #include <algorithm>
-#include <initializer_list>
-#include <vector>
 
 namespace frame {
 
@@ -40,18 +39,8 @@ constexpr int kFirstArrowStop = 100;
 
 AdvertBar::~AdvertBar()
 {
-    engine::ObjectModule* objects = GetObjectModule();
-    if (!objects)
-        return;
-    // By id, taken first: removing the table removes its scroll bar.
-    std::vector<int> ids;
-    for (engine::EngineObject* part : std::initializer_list<engine::EngineObject*> { m_scoreTab, m_advertTab,
-             m_page, m_history, m_historyBar }) {
-        if (part)
-            ids.push_back(part->GetId());
-    }
-    for (int id : ids)
-        objects->RemoveObject(id);
+    // Removing the table removes its scroll bar.
+    RemoveParts(GetObjectModule(), { m_scoreTab, m_advertTab, m_page, m_history, m_historyBar });
 }
 
 int AdvertBar::Property(int id)

@@ -134,6 +134,12 @@ int OperateBar::OnCreate()
     return 0;
 }
 
+void OperateBar::SetRect(int left, int top, int right, int bottom)
+{
+    ScaleTo(right - left, bottom - top);
+    MoveTo((left + right) / 2.0, (top + bottom) / 2.0);
+}
+
 void OperateBar::SetButton(int index, engine::ImageButton* button)
 {
     if (index >= 0 && index < kButtons)

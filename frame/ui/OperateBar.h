@@ -82,6 +82,8 @@ public:
     // Spreads the buttons evenly over the bar, a little above its middle.
     virtual void Layout();
 
+    // Places the bar (left, top, right, bottom) without laying it out.
+    void SetRect(int left, int top, int right, int bottom);
     // Not owned; null leaves the place empty.
     void SetButton(int index, engine::ImageButton* button);
     engine::ImageButton* GetButton(int index) const;

@@ -16,12 +16,11 @@
 #include "frame/core/GameNotifyHandler.h"
 #include "frame/ui/FramePopupMenu.h"
 #include "frame/ui/FrameScrollBar.h"
+#include "frame/ui/PanelParts.h"
 #include "platform/Clipboard.h"
 
 #include <algorithm>
 #include <array>
-#include <cstdarg>
-#include <cstdio>
 
 namespace frame {
 
@@ -67,17 +66,6 @@ std::string Cut(std::string_view text, size_t width)
     return buffer.data();
 }
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...)
-{
-    char buffer[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    return buffer;
-}
-
 const engine::InputState* InputOf(const EngineEvent& event)
 {
     return engine::FromWord<const engine::InputState>(event.data);
@@ -89,10 +77,7 @@ const engine::InputState* InputOf(const EngineEvent& event)
 
 UserListBlock::~UserListBlock()
 {
-    if (m_menu) {
-        if (engine::ObjectModule* objects = GetObjectModule())
-            objects->RemoveObject(m_menu->GetId());
-    }
+    RemoveParts(GetObjectModule(), { m_menu });
 }
 
 int UserListBlock::GetRowHeight() const
@@ -218,11 +203,11 @@ void UserListBlock::FillMenu()
         head->SetCaption(GetRowName(m_selected));
     }
     if (FrameMenuItem* item = m_menu->GetItem(kEntrySilver))
-        item->SetCaption(Format("银子：%d两", GetRowSilver(m_selected)));
+        item->SetCaption("银子：" + std::to_string(GetRowSilver(m_selected)) + "两");
     if (FrameMenuItem* item = m_menu->GetItem(kEntryScore))
-        item->SetCaption(Format("积分：%d分", GetRowScore(m_selected)));
+        item->SetCaption("积分：" + std::to_string(GetRowScore(m_selected)) + "分");
     if (FrameMenuItem* item = m_menu->GetItem(kEntryLevel))
-        item->SetCaption(Format("级别：%s", GetRowLevelTitle(m_selected).c_str()));
+        item->SetCaption("级别：" + GetRowLevelTitle(m_selected));
 
     const bool lookingOn = !app || app->IsLookOn();
     const int targetChair = app ? app->GetUserChair(target) : -1;
@@ -249,6 +234,14 @@ void UserListBlock::ClearRows()
 int UserListBlock::AddRow(const UserListRow& row)
 {
     m_rows.push_back(row);
+    // The mouse is still over the row a refresh rebuilt: it stays lit when
+    // it holds a player.
+    if (GetRowCount() - 1 == m_hovered) {
+        if (row.player.UserId() > 0)
+            m_rows.back().hovered = true;
+        else
+            m_hovered = -1;
+    }
     return static_cast<int>(m_rows.size());
 }
 
@@ -270,7 +263,7 @@ std::string UserListBlock::PortraitName(int figure) const
 {
     if (m_hooks && m_hooks->portraitName)
         return m_hooks->portraitName(figure);
-    return Format("Character%dType1", figure);
+    return "Character" + std::to_string(figure) + "Type1";
 }
 
 void UserListBlock::DrawRow(int index)
@@ -332,8 +325,8 @@ std::string UserListBlock::CellText(const UserListRow& row, int kind) const
 {
     const PlayerRecord& p = row.player;
     switch (kind) {
-    case kColumnScore: return Format("%d", p.Score());
-    case kColumnSilver: return Format("%d", p.Silver());
+    case kColumnScore: return std::to_string(p.Score());
+    case kColumnSilver: return std::to_string(p.Silver());
     case kColumnLevelTitle: return Cut(p.LevelTitle(), kTitleWidth);
     case kColumnWealthTitle: return Cut(GetWealthTitle(p.Silver()), kTitleWidth);
     case kColumnWatched: {
@@ -506,8 +499,8 @@ void UserListBlock::ToggleViewPermission()
         m_viewers.insert(target);
     else if (m_viewers.erase(target) && m_viewers.empty())
         ClearViewPermissions();
-    app->AddSystemChatLine(Format(" <c=%d>%s%s%s看牌 \r\n", kPermissionLineColour,
-        app->GetUserName(app->GetUserId()).c_str(), allow ? "允许" : "禁止", app->GetUserName(target).c_str()));
+    app->AddSystemChatLine(" <c=" + std::to_string(kPermissionLineColour) + ">" + app->GetUserName(app->GetUserId())
+        + (allow ? "允许" : "禁止") + app->GetUserName(target) + "看牌 \r\n");
 }
 
 int UserListBlock::OnEvent(const EngineEvent& event)
@@ -567,18 +560,8 @@ int UserListBlock::OnEvent(const EngineEvent& event)
 
 UserListBar::~UserListBar()
 {
-    engine::ObjectModule* objects = GetObjectModule();
-    if (!objects)
-        return;
-    // By id, taken first: removing the block removes the bars with it.
-    std::vector<int> ids;
-    for (engine::EngineObject* part : std::initializer_list<engine::EngineObject*> { m_block, m_header,
-             m_cornerTop, m_cornerBottom, m_horizontal, m_vertical }) {
-        if (part)
-            ids.push_back(part->GetId());
-    }
-    for (int id : ids)
-        objects->RemoveObject(id);
+    // Removing the block removes the bars linked to it.
+    RemoveParts(GetObjectModule(), { m_block, m_header, m_cornerTop, m_cornerBottom, m_horizontal, m_vertical });
 }
 
 int UserListBar::OnCreate()

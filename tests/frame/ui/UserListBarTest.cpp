@@ -224,6 +224,9 @@ TEST_F(UserLists, OnlyPlayerRowsHighlightUnderTheMouse)
     MoveMouse(150, RowY(0));
     EXPECT_EQ(block->GetHoveredRow(), 0);
     EXPECT_EQ(shade(1), kShadeColours[0]);
+    // A refresh under the mouse keeps the light on the row.
+    current->Refresh();
+    EXPECT_EQ(shade(0), kHoverColour);
     // The header is outside the rows: leaving the block clears the light.
     MoveMouse(150, 4);
     EXPECT_EQ(block->GetHoveredRow(), -1);
