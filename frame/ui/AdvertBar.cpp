@@ -132,8 +132,7 @@ void AdvertBar::CreateScoreTable()
 
 void AdvertBar::SetRect(int left, int top, int right, int bottom)
 {
-    ScaleTo(right - left, bottom - top);
-    MoveTo((left + right) / 2.0, (top + bottom) / 2.0);
+    PlaceInRect(*this, left, top, right, bottom);
 }
 
 void AdvertBar::LoadPage()

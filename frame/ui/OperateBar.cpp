@@ -8,6 +8,7 @@
 #include "engine/objects/SpriteObject.h"
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/ScreenshotWriter.h"
+#include "frame/ui/PanelParts.h"
 
 #include <cstdio>
 
@@ -136,8 +137,7 @@ int OperateBar::OnCreate()
 
 void OperateBar::SetRect(int left, int top, int right, int bottom)
 {
-    ScaleTo(right - left, bottom - top);
-    MoveTo((left + right) / 2.0, (top + bottom) / 2.0);
+    PlaceInRect(*this, left, top, right, bottom);
 }
 
 void OperateBar::SetButton(int index, engine::ImageButton* button)

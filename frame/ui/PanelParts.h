@@ -1,6 +1,7 @@
 #pragma once
-// The parts a panel registers beside itself (canvases, scroll bars, tabs)
-// are not its children, so the panel removes them when it goes.
+// What the side pane's panels share: placing a panel on a rectangle, and
+// removing the parts it registers beside itself (canvases, scroll bars,
+// tabs), which are not its children.
 
 #include "engine/core/EngineObject.h"
 #include "engine/core/ObjectModule.h"
@@ -23,6 +24,13 @@ inline void RemoveParts(engine::ObjectModule* objects, std::initializer_list<eng
     }
     for (int id : ids)
         objects->RemoveObject(id);
+}
+
+// Sizes and centres a panel on the rectangle (left, top, right, bottom).
+inline void PlaceInRect(engine::EngineObject& panel, int left, int top, int right, int bottom)
+{
+    panel.ScaleTo(right - left, bottom - top);
+    panel.MoveTo((left + right) / 2.0, (top + bottom) / 2.0);
 }
 
 } // namespace frame

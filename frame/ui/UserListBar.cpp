@@ -610,8 +610,7 @@ void UserListBar::AddRoomColumns()
 
 void UserListBar::SetRect(int left, int top, int right, int bottom)
 {
-    ScaleTo(right - left, bottom - top);
-    MoveTo((left + right) / 2.0, (top + bottom) / 2.0);
+    PlaceInRect(*this, left, top, right, bottom);
 }
 
 int UserListBar::HeaderHeight() const
