@@ -1,6 +1,7 @@
 #include "frame/ui/UserListBar.h"
 
 #include "engine/controls/widgets/ScrollBar.h"
+#include "engine/controls/widgets/TextButton.h"
 #include "engine/core/EngineEvent.h"
 #include "engine/core/GameCore.h"
 #include "engine/core/ObjectModule.h"
@@ -136,6 +137,9 @@ void UserListBlock::CreateMenu()
         if (e.separator)
             m_menu->AddSeparator();
     }
+    // The bold captions show from the first drawing on.
+    for (int i = 0; i < m_menu->GetItemCount(); ++i)
+        m_menu->GetItem(i)->DrawState(engine::kTextButtonNormal);
     m_menu->Hide();
     m_selected = -1;
 }
@@ -156,13 +160,19 @@ void UserListBlock::PlaceMenu(int x, int y)
 {
     const double w = m_menu->GetWidth();
     const double h = m_menu->GetHeight();
+    int cx;
+    int cy;
     if (x < 0 || y < 0) {
-        m_menu->MoveTo(GetRight() - 10, GetTop() + h / 2);
-        return;
+        // At the block's upper right.
+        cx = static_cast<int>(GetRight() - 10);
+        cy = static_cast<int>(GetTop() + h / 2);
+    } else {
+        // Below and right of the point.
+        cx = static_cast<int>(x + (w + 1) / 2 + 1);
+        cy = static_cast<int>(y + (h + 1) / 2 + 1);
     }
-    int cx = static_cast<int>(x + (w + 1) / 2 + 1);
-    int cy = static_cast<int>(y + (h + 1) / 2 + 1);
-    // Kept inside the side pane, whose lower right corner is the window's.
+    // Kept inside the side pane: the block is wider than the view when
+    // its columns do not fit, and its right edge may lie out of sight.
     if (auto* pane = dynamic_cast<engine::RectObject*>(FindObjectByName("SubSystem"))) {
         engine::Rect r;
         pane->GetRect(&r);
@@ -186,6 +196,8 @@ void UserListBlock::ShowMenu(bool show, int x, int y)
     PlaceMenu(x, y);
     m_menu->Show();
     FillMenu();
+    // Drawn again, entries and all, where it now stands.
+    m_menu->Invalidate();
 }
 
 void UserListBlock::FillMenu()

@@ -267,6 +267,29 @@ TEST_F(UserLists, RightClickOpensTheMenuFilledFromTheRow)
     EXPECT_FALSE(Menu()->IsShown());
 }
 
+TEST_F(UserLists, TheMenuIsDrawnWhereItOpens)
+{
+    MakeBar();
+    // Opened at the block's upper right, which lies out of sight past the
+    // view: pulled into the pane (its lower entries on the 150-pixel host),
+    // the entries and the menu's border show where the menu stands.
+    block->SelectRow(1);
+    block->ShowMenu(true, -1, -1);
+    Frame();
+    EXPECT_LE(Menu()->GetRight(), kWidth);
+    EXPECT_DOUBLE_EQ(Menu()->GetBottom(), kHeight);
+    for (int i : { 4, 5, 6, 7 }) {
+        frame::FrameMenuItem* item = Menu()->GetItem(i);
+        const int x = static_cast<int>(item->GetLeft()) + 2;
+        const int y = static_cast<int>(item->GetTop()) + 2;
+        ASSERT_GE(y, 0);
+        const uint32_t p = Pixel(x, y); // the menu's light grey, not a row
+        for (int shift : { 0, 8, 16 })
+            EXPECT_NEAR(static_cast<int>((p >> shift) & 0xff), 0xf0, 4) << i;
+    }
+    EXPECT_EQ(Pixel(static_cast<int>(Menu()->GetLeft()), kHeight - 1), 0u); // the border
+}
+
 TEST_F(UserLists, MenuCommandsWithoutASelectedRowOnlyHideTheMenu)
 {
     UserListBar* bar = MakeBar();
