@@ -107,6 +107,21 @@ TEST_F(AdvertBars, StartsOnTheScoresAndGoesBackThreeTimes)
     EXPECT_TRUE(bar->IsScoreTabActive());
 }
 
+TEST_F(AdvertBars, PointingAtATabOrClickingItSwitchesToIt)
+{
+    MakeBar();
+    const int y = kStrip - 12;
+    MoveMouse(10 + 30, y); // the advert tab, 60 wide from the bar's left
+    EXPECT_FALSE(bar->IsScoreTabActive());
+    EXPECT_TRUE(bar->IsPageVisible());
+    MoveMouse(10 + 61 + 25, y); // the score tab, one pixel to its right
+    EXPECT_TRUE(bar->IsScoreTabActive());
+    EXPECT_FALSE(bar->GetPage()->IsShown());
+    ClickAt(10 + 30, y);
+    EXPECT_FALSE(bar->IsScoreTabActive());
+    EXPECT_TRUE(bar->GetAdvertTab()->IsSelected());
+}
+
 TEST_F(AdvertBars, TheMouseOverTheBarHoldsTheScoresAFullDelayMore)
 {
     MakeBar();
