@@ -26,7 +26,6 @@
 #include "tools/TestHost.h"
 
 #include <array>
-#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -109,37 +108,17 @@ void SeatTheTable(ShotApp& app)
     }
 }
 
-// The lobby's small figure pictures: a head and shoulders on a tinted
-// ground, one colour per figure.
-void AddFigures(tools::TestHost& host)
-{
-    const uint32_t clothes[] = { 0x3060C0, 0xC04040, 0x40A060, 0x8050B0, 0xD09030 };
-    for (int figure = 0; figure < 5; ++figure) {
-        const uint32_t coat = clothes[figure];
-        const std::string name = "Character" + std::to_string(figure) + "Type1";
-        host.AddPicture(name, 32, 32, 1, 0, [coat](int, int x, int y) {
-            const float head = std::hypot(x - 15.5f, y - 12.0f);
-            const float body = std::hypot((x - 15.5f) / 1.4f, y - 34.0f);
-            if (head < 7.5f)
-                return Bgra(250, 214, 170);
-            if (head < 9.0f && y < 10)
-                return Bgra(60, 40, 30); // hair
-            if (body < 13.0f)
-                return Bgra(static_cast<int>(coat >> 16), static_cast<int>((coat >> 8) & 0xff),
-                    static_cast<int>(coat & 0xff));
-            return Bgra(226, 236, 244);
-        });
-    }
-}
-
-// The skin maker's pictures (the frame's and this area's) in the cache.
+// The skin maker's pictures of this area, the frame's scroll trough and
+// the figures the boards' area draws for the lobby's players.
 void AddSkin(tools::TestHost& host)
 {
     platform::FontRenderer font;
     tools::SkinFiles files;
     tools::DrawSideListSkin(files, font);
-    for (tools::SkinPicture& p : files.pictures[tools::kSkinFramePack])
-        host.AddPicture(p.name, std::move(p.picture), 0);
+    tools::DrawBoardSkin(files, font);
+    for (auto& [pack, pictures] : files.pictures)
+        for (tools::SkinPicture& p : pictures)
+            host.AddPicture(p.name, std::move(p.picture), 0);
     for (tools::SkinPicture& p : tools::DrawFramePictures(font))
         if (p.name == "ScrollBar_HorzBack")
             host.AddPicture(p.name, std::move(p.picture), 0);
@@ -174,7 +153,6 @@ int main(int argc, char** argv)
     SeatTheTable(app);
     app.BeginGame();
     AddSkin(host);
-    AddFigures(host);
     root->SetIntProperty(frame::kSideRowProperty, 28);
     root->SetIntProperty(frame::kSideGapProperty, 22);
     root->SetIntProperty(frame::kSideSeatRowProperty, 26);
