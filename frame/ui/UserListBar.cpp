@@ -81,15 +81,11 @@ UserListBlock::~UserListBlock()
     RemoveParts(GetObjectModule(), { m_menu });
 }
 
-int UserListBlock::GetRowHeight() const
-{
-    PictureDesc desc;
-    const_cast<UserListBlock*>(this)->LookupPicture(&desc, kRowPicture, 0);
-    return desc.height;
-}
-
 void UserListBlock::Create(int width, int height)
 {
+    PictureDesc row;
+    LookupPicture(&row, kRowPicture, 0);
+    m_rowHeight = row.height;
     ScaleTo(width, height);
     m_canvas = CreateCanvas(std::max(width, 1), std::max(height, 1), kKey);
     if (!m_canvas)

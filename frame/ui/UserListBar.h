@@ -140,7 +140,8 @@ public:
     size_t ViewPermissionCount() const { return m_viewers.size(); }
 
     void SetHooks(const UserListHooks* hooks) { m_hooks = hooks; }
-    int GetRowHeight() const;
+    // The height of the row picture; 0 before Create.
+    int GetRowHeight() const { return m_rowHeight; }
     int GetRowCount() const { return static_cast<int>(m_rows.size()); }
     const UserListRow* GetRow(int index) const;
     int GetSelectedRow() const { return m_selected; }
@@ -169,6 +170,7 @@ private:
     const std::vector<UserListColumn>* m_columns = nullptr; // the bar's
     const UserListHooks* m_hooks = nullptr;                 // the bar's
     std::vector<UserListRow> m_rows;
+    int m_rowHeight = 0;
     int m_hovered = -1;
     int m_selected = -1;
     std::unordered_set<int> m_viewers;
