@@ -1,6 +1,9 @@
 #include "frame/ui/FrameScrollBar.h"
 
+#include "engine/core/GameCore.h"
 #include "engine/core/ModuleMessage.h"
+
+#include <string>
 
 namespace frame {
 
@@ -18,6 +21,32 @@ int FrameScrollBar::GetMaxPosition() const
 int FrameScrollBar::GetPosition() const
 {
     return static_cast<int>(ScrollBar::GetPosition());
+}
+
+void FrameScrollBar::CreateFromSkin(int owner, bool vertical)
+{
+    // Track, thumb, grip, first arrow, second arrow.
+    const int first = engine::PROP_SCROLLBAR_FIRST + (vertical ? 0 : 5);
+    engine::PictureDesc parts[5];
+    for (int i = 0; i < 5; ++i) {
+        const std::string* name = GetStringProperty(first + i);
+        LookupPicture(&parts[i], name ? *name : std::string(), 0);
+    }
+    constexpr int kLength = 100;
+    if (vertical)
+        Create(owner, parts[0].width, kLength, 1, 0);
+    else
+        Create(owner, kLength, parts[0].height, 0, 0);
+    SetTrackImage(parts[0]);
+    SetThumbImage(parts[1]);
+    SetThumbPicture(parts[2]);
+    if (vertical) {
+        CreateUpButton(parts[3]);
+        CreateDownButton(parts[4]);
+    } else {
+        CreateLeftButton(parts[3]);
+        CreateRightButton(parts[4]);
+    }
 }
 
 } // namespace frame

@@ -26,6 +26,12 @@ public:
     // The position, truncated toward zero. Hides the engine bar's double
     // getter on purpose: the frame's panels count rows and pixels.
     virtual int GetPosition() const;
+
+    // Creates the bar for the owner, 100 long and as thick as its track
+    // picture, with the track, thumb, grip and arrow pictures that the
+    // engine's string properties 22 to 26 (vertical) or 27 to 31
+    // (horizontal) name. Call once, after registering.
+    void CreateFromSkin(int owner, bool vertical);
 };
 
 } // namespace frame

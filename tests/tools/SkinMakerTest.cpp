@@ -165,6 +165,33 @@ const PictureCase kPictures[] = {
     { tools::kSkinFramePack, "快速设银图标", 16, 16, 1 },
     { tools::kSkinFramePack, "保险箱图标", 16, 16, 1 },
     { tools::kSkinFramePack, "qh会员", 32, 16, 1 },
+
+    // The side pane's lists and bars.
+    { tools::kSkinFramePack, "SystemUserListBar", 64, 22, 1 },
+    { tools::kSkinFramePack, "UserListBlock", 64, 32, 3 },
+    { tools::kSkinFramePack, "SystemDivide", 2, 18, 1 },
+    { tools::kSkinFramePack, "滚动角", 14, 14, 1 },
+    { tools::kSkinFramePack, "bit_LookOn", 24, 20, 1 },
+    { tools::kSkinFramePack, "ScrollBar_VertBack", 14, 64, 1 },
+    { tools::kSkinFramePack, "ScrollBar_VertBtn", 14, 32, 3 },
+    { tools::kSkinFramePack, "ScrollBar_VertPattern", 8, 8, 1 },
+    { tools::kSkinFramePack, "ScrollBar_VertUpBtn", 14, 14, 4 },
+    { tools::kSkinFramePack, "ScrollBar_VertDownBtn", 14, 14, 4 },
+    { tools::kSkinFramePack, "ScrollBar_HorzBtn", 32, 14, 3 },
+    { tools::kSkinFramePack, "ScrollBar_HorzPattern", 8, 8, 1 },
+    { tools::kSkinFramePack, "ScrollBar_HorzLeftBtn", 14, 14, 4 },
+    { tools::kSkinFramePack, "ScrollBar_HorzRightBtn", 14, 14, 4 },
+    { tools::kSkinFramePack, "btnFace", 26, 26, 4 },
+    { tools::kSkinFramePack, "qh清屏按钮", 26, 26, 4 },
+    { tools::kSkinFramePack, "qh截屏按钮", 26, 26, 4 },
+    { tools::kSkinFramePack, "qh投诉按钮", 26, 26, 4 },
+    { tools::kSkinFramePack, "qh保险箱按钮", 26, 26, 4 },
+    { tools::kSkinFramePack, "SystemOperateBar", 250, 34, 1 },
+    { tools::kSkinFramePack, "btnAdvertTab", 72, 24, 4 },
+    { tools::kSkinFramePack, "btnScoreTab", 72, 24, 4 },
+    { tools::kSkinFramePack, "btnDepositTab", 72, 24, 4 },
+    { tools::kSkinFramePack, "bitHistoryTitle", 64, 22, 1 },
+    { tools::kSkinFramePack, "jf_line", 2, 16, 1 },
 };
 
 // The picture of the name from the pack, through the resource module and
@@ -291,7 +318,9 @@ TEST_F(SkinMakerTest, NamedSoundsArePlayableWavInTheFramePack)
     engine::ResourceModule resources;
     ASSERT_GT(resources.LoadPackFile((s_dir / tools::kSkinFramePack).string()), 0);
     for (const char* name : { "SndTouchButton", "SndHitButton", "Snd_msg", "snd_dang", "SndHi", "Snd_GameStart",
-             "Snd_GameWin", "SndAhoo" }) {
+             "Snd_GameWin", "SndAhoo",
+             // the user list
+             "SndSelectBlock", "SndFa" }) {
         SCOPED_TRACE(name);
         engine::ResourceEntry* entry =
             resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName(std::string(name) + ".wav")));
