@@ -13,6 +13,7 @@
 // the frame window and the table views make. User-interface thread only.
 
 #include "engine/objects/BoundObject.h"
+#include "frame/ui/PaneBarCalls.h"
 
 #include <string>
 #include <vector>
@@ -47,7 +48,7 @@ struct ScoreTable {
     std::vector<Row> rows;
 };
 
-class AdvertBar : public engine::BoundObject {
+class AdvertBar : public engine::BoundObject, public PaneBarCalls {
 public:
     // Width of the names column of the score table.
     static constexpr int kNameColumnWidth = 110;
@@ -65,14 +66,14 @@ public:
     int OnEvent(const engine::EngineEvent& event) override;
 
     virtual void LoadPage();
-    virtual void Layout();
+    void Layout() override;
     // Clicks every link of the page whose text is the text.
     virtual void ClickPageElement(const std::string& text);
     virtual void RefreshPage();
-    virtual void Navigate(const std::string& url);
-    virtual void DrawHistory();
+    void Navigate(const std::string& url) override;
+    void DrawHistory() override;
     // Redraws the table and puts it back at its left end.
-    virtual void RefreshHistory();
+    void RefreshHistory() override;
     // v: {position, visible, content}.
     virtual void OnHistoryScroll(const double* v);
     virtual void ScrollHistoryLeft();
@@ -88,7 +89,7 @@ public:
     static ScoreTable BuildScoreTable();
 
     // Places the bar (left, top, right, bottom) without laying it out.
-    void SetRect(int left, int top, int right, int bottom);
+    void SetRect(int left, int top, int right, int bottom) override;
 
     engine::ImageButton* GetAdvertTab() const { return m_advertTab; }
     engine::ImageButton* GetScoreTab() const { return m_scoreTab; }

@@ -9,6 +9,7 @@
 // FacePickerCalls from the skin's emoticon index.
 
 #include "engine/objects/BoundObject.h"
+#include "frame/ui/PaneBarCalls.h"
 
 #include <memory>
 #include <string>
@@ -23,7 +24,6 @@ class ChatView;
 inline constexpr int EVT_CHAT_PICKER_BLUR = 80001000;
 
 // The object name of the operate row's emoticon button.
-inline constexpr const char* kFaceButtonName = "系统栏表情按钮";
 // The skin resource listing the emoticons: "name=number|name=number|...".
 inline constexpr const char* kFaceIndexResource = "表情索引.text";
 

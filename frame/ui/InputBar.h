@@ -9,6 +9,7 @@
 
 #include "engine/objects/BoundObject.h"
 #include "frame/ui/DepositKeypad.h"
+#include "frame/ui/PaneBarCalls.h"
 #include "frame/ui/SafeBoxDialogs.h"
 
 #include <array>
@@ -40,7 +41,6 @@ inline constexpr int EVT_INPUT_CARRY_SILVER = 80000076;
 inline constexpr int EVT_INPUT_MENU_BLUR = 80010000;
 
 // The operate row's silver button (object name).
-inline constexpr const char* kSilverButtonName = "系统栏划银按钮";
 
 class InputBar : public engine::BoundObject, public PasswordPadOwner {
 public:

@@ -17,7 +17,6 @@ namespace frame {
 namespace {
 
 constexpr int kToolTipWidth = 120;
-constexpr int kQuality = 75;
 // The engine's notice of a missing resource.
 constexpr int kMissingResourceTarget = 1010;
 constexpr int kMissingResourceMessage = 1002;
@@ -31,11 +30,11 @@ struct ButtonSpec {
 };
 
 constexpr ButtonSpec kButtons[] = {
-    { "btnFace", kFaceButtonName, EVT_OPERATE_FACES, " 表情 " },
-    { "qh清屏按钮", nullptr, EVT_OPERATE_CLEAR_CHAT, "清除聊天" },
-    { "qh截屏按钮", nullptr, EVT_OPERATE_SCREENSHOT, " 截图 " },
-    { "qh投诉按钮", nullptr, EVT_OPERATE_COMPLAINT, " 投诉 " },
-    { "qh保险箱按钮", kSafeBoxButtonName, EVT_OPERATE_SAFE_BOX, " 保险箱 " },
+    { "btnFace", kFaceButtonName, EVT_PANE_FACES, " 表情 " },
+    { "qh清屏按钮", nullptr, EVT_PANE_CLEAR_CHAT, "清除聊天" },
+    { "qh截屏按钮", nullptr, EVT_PANE_SCREENSHOT, " 截图 " },
+    { "qh投诉按钮", nullptr, EVT_PANE_COMPLAINT, " 投诉 " },
+    { "qh保险箱按钮", kSilverButtonName, EVT_PANE_SAFE_BOX, " 保险箱 " },
 };
 
 engine::ImageButton* MakeButton(engine::GameObject& pane, const ButtonSpec& spec)
@@ -68,7 +67,7 @@ OperateButtons CreateOperateButtons(engine::GameObject& pane,
     engine::ImageButton** slots[] = { &made.faces, &made.clearChat, &made.screenshot, &made.complaint,
         &made.safeBox };
     for (size_t i = 0; i < std::size(kButtons); ++i) {
-        if (kButtons[i].code == EVT_OPERATE_SAFE_BOX && !(app && app->IsSafeBoxTransferAllowed()))
+        if (kButtons[i].code == EVT_PANE_SAFE_BOX && !(app && app->IsSafeBoxTransferAllowed()))
             continue;
         *slots[i] = MakeButton(pane, kButtons[i]);
         if (*slots[i] && addButton)
@@ -85,25 +84,13 @@ std::string ScreenshotFileName(const std::string& gameName, int userId, const pl
     return name;
 }
 
-bool SaveScreenshot(CGameFrameApp& app, const platform::LocalTime& when, const ScreenWriter& write)
+std::string SaveScreenshot(const std::string& programDir, const std::string& gameName, int userId,
+    const platform::LocalTime& when, const ScreenWriter& write)
 {
-    const std::string directory = app.GetExeDir() + "temp\\";
+    const std::string directory = programDir + "temp\\";
     const bool made = engine::MakeDirectoryChain(directory, true);
-    const std::string path = directory + ScreenshotFileName(app.GetGameName(), app.GetUserId(), when);
-    // Only a picture that is there is announced as saved.
-    if (made && write && write(path)) {
-        app.AddSystemChatLine(" <z=qh系统通知><c=255> 游戏截图已保存到<url_text=" + directory
-            + ",临时目录><c=255>\r\n");
-        return true;
-    }
-    app.AddSystemChatLine(" <z=qh系统通知><c=255> 游戏截图保存失败!\r\n");
-    return false;
-}
-
-bool SaveScreenshot(CGameFrameApp& app)
-{
-    return SaveScreenshot(app, platform::LocalNow(),
-        [&app](const std::string& path) { return WriteScreenJpeg(path, kQuality, app.GetMainWindow()); });
+    const std::string path = directory + ScreenshotFileName(gameName, userId, when);
+    return made && write && write(path) ? directory : std::string();
 }
 
 std::string ComplaintPageUrl(int gameId)

@@ -13,6 +13,7 @@
 // User-interface thread only.
 
 #include "engine/objects/BoundObject.h"
+#include "frame/ui/PaneBarCalls.h"
 #include "platform/Clock.h"
 
 #include <array>
@@ -27,16 +28,8 @@ class ImageButton;
 
 namespace frame {
 
-// The buttons' clicks, to the pane.
-inline constexpr int EVT_OPERATE_CLEAR_CHAT = 19840395;
-inline constexpr int EVT_OPERATE_FACES = 19840396;
-inline constexpr int EVT_OPERATE_SCREENSHOT = 19840397;
-inline constexpr int EVT_OPERATE_COMPLAINT = 19840398;
-inline constexpr int EVT_OPERATE_SAFE_BOX = 19840399;
-
-// The buttons that other parts find by name.
-inline constexpr const char* kFaceButtonName = "系统栏表情按钮";
-inline constexpr const char* kSafeBoxButtonName = "系统栏划银按钮";
+// The buttons' clicks go to the pane (EVT_PANE_*), and the face and
+// silver buttons are found by their names (PaneBarCalls.h).
 
 struct OperateButtons {
     engine::ImageButton* faces = nullptr; // not owned: the object module owns them
@@ -59,19 +52,18 @@ using ScreenWriter = std::function<bool(const std::string& path)>;
 // "%s_%d_%d%d_%d", then ".jpg".
 std::string ScreenshotFileName(const std::string& gameName, int userId, const platform::LocalTime& when);
 
-// Saves the screen under "temp\" beside the program (made when missing)
-// and tells the player in the chat: where it went, with a link that opens
-// the folder, or that it could not be saved. True when it was saved.
-bool SaveScreenshot(CGameFrameApp& app, const platform::LocalTime& when, const ScreenWriter& write);
-// The same for the whole screen now, as a JPEG of quality 75.
-bool SaveScreenshot(CGameFrameApp& app);
+// Saves the screen as "temp\<name>" under programDir (the folder made
+// when missing) through write. The folder when the file was written, else
+// empty: only a picture that is there may be announced as saved.
+std::string SaveScreenshot(const std::string& programDir, const std::string& gameName, int userId,
+    const platform::LocalTime& when, const ScreenWriter& write);
 
 // The complaint page of the service site for the game.
 std::string ComplaintPageUrl(int gameId);
 // Hands the complaint page to the lobby, which opens it.
 void OpenComplaintPage(CGameFrameApp& app);
 
-class OperateBar : public engine::BoundObject {
+class OperateBar : public engine::BoundObject, public PaneBarCalls {
 public:
     static constexpr int kButtons = 3;
 
@@ -80,10 +72,10 @@ public:
 
     int OnCreate() override;
     // Spreads the buttons evenly over the bar, a little above its middle.
-    virtual void Layout();
+    void Layout() override;
 
     // Places the bar (left, top, right, bottom) without laying it out.
-    void SetRect(int left, int top, int right, int bottom);
+    void SetRect(int left, int top, int right, int bottom) override;
     // Not owned; null leaves the place empty.
     void SetButton(int index, engine::ImageButton* button);
     engine::ImageButton* GetButton(int index) const;

@@ -1,19 +1,24 @@
-// The side pane's bars that other areas of the client make. Each area
-// answers here with its own bar; until then the pane goes without it, as
-// it does in the programs that have no such bar.
-
+// The side pane's bars, each made by one function so that a program can
+// go without one (the pane then does without it).
 #include "frame/ui/SubSystem.h"
+
+#include "engine/controls/widgets/ImageButton.h"
+#include "frame/ui/AdvertBar.h"
+#include "frame/ui/InputBar.h"
+#include "frame/ui/OperateBar.h"
+#include "frame/ui/UserListBar.h"
 
 namespace frame {
 
 std::unique_ptr<engine::EngineObject> MakeAdvertBar()
 {
-    return nullptr;
+    return std::make_unique<AdvertBar>();
 }
 
 std::unique_ptr<engine::EngineObject> MakeUserListBar(bool /*silverRoom*/)
 {
-    return nullptr;
+    // The list picks its room's columns itself when it is created.
+    return std::make_unique<UserListBar>();
 }
 
 std::unique_ptr<engine::EngineObject> MakeMatchListBar()
@@ -23,11 +28,15 @@ std::unique_ptr<engine::EngineObject> MakeMatchListBar()
 
 std::unique_ptr<engine::EngineObject> MakeOperateBar()
 {
-    return nullptr;
+    return std::make_unique<OperateBar>();
 }
 
-void MakeOperateButtons(InputBar& /*bar*/)
+void MakeOperateButtons(InputBar& bar)
 {
+    engine::GameObject* pane = dynamic_cast<engine::GameObject*>(bar.GetParent());
+    if (!pane)
+        return;
+    CreateOperateButtons(*pane, [&bar](engine::ImageButton* button) { bar.AddButton(button); });
 }
 
 } // namespace frame

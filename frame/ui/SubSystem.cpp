@@ -1,5 +1,7 @@
 #include "frame/ui/SubSystem.h"
 
+#include "frame/ui/OperateBar.h"
+
 #include "engine/controls/richtext/RichText.h"
 #include "engine/objects/CanvasObject.h"
 #include "engine/text/GbkCut.h"
@@ -14,6 +16,7 @@
 #include "frame/ui/FormatLine.h"
 #include "frame/ui/GameFrame.h"
 #include "frame/ui/InputBar.h"
+#include "frame/ui/OperateBar.h"
 #include "platform/Clock.h"
 
 #include <algorithm>
@@ -126,6 +129,8 @@ engine::EngineObject* SubSystem::Adopt(std::unique_ptr<engine::EngineObject> bar
     engine::EngineObject* added = RegisterObject(std::move(bar));
     if (added)
         added->SetZ(GetZ() + 0.5);
+    if (auto* calls = dynamic_cast<PaneBarCalls*>(added))
+        calls->Build();
     return added;
 }
 
@@ -308,19 +313,13 @@ void SubSystem::OnRectChanged()
 void SubSystem::LayoutSideBars(int left, int top, int width, int op, int ad)
 {
     const int centreX = left + width / 2;
-    if (engine::EngineObject* bar = FindObjectByName(kOperateBarName)) {
-        bar->ScaleTo(width, op);
-        bar->MoveTo(centreX, static_cast<int>(top + op / 2.0));
-        bar->Invalidate();
-        if (PaneBarCalls* calls = Bar(kOperateBarName))
-            calls->Layout();
+    if (PaneBarCalls* calls = Bar(kOperateBarName)) {
+        calls->SetRect(left, top, left + width, top + op);
+        calls->Layout();
     }
-    if (engine::EngineObject* bar = FindObjectByName(kAdvertBarName)) {
-        bar->ScaleTo(width - 2, ad);
-        bar->MoveTo(centreX, static_cast<int>(top + ad / 2.0));
-        bar->Invalidate();
-        if (PaneBarCalls* calls = Bar(kAdvertBarName))
-            calls->Layout();
+    if (PaneBarCalls* calls = Bar(kAdvertBarName)) {
+        calls->SetRect(left + 1, top, left + width - 1, top + ad);
+        calls->Layout();
     }
     if (engine::EngineObject* bar = FindObjectByName(kMatchListBarName)) {
         bar->MoveTo(centreX, static_cast<int>(top + bar->GetHeight() / 2 + op));
@@ -333,13 +332,9 @@ void SubSystem::LayoutSideBars(int left, int top, int width, int op, int ad)
     if (!m_background)
         return;
     const int ul = PlaceUserListBar();
-    if (engine::EngineObject* bar = FindObjectByName(kUserListBarName)) {
-        bar->ScaleTo(width - 2, ul);
-        bar->MoveTo(centreX, static_cast<int>(top + ul / 2.0 + ad + op));
-        bar->Show();
-        bar->Invalidate();
-        if (PaneBarCalls* calls = Bar(kUserListBarName))
-            calls->Layout();
+    if (PaneBarCalls* calls = Bar(kUserListBarName)) {
+        calls->SetRect(left + 1, top + op + ad, left + width - 1, top + op + ad + ul);
+        calls->Layout();
     }
     DrawBackground(left, top, width, op, ad, ul);
 }
@@ -642,18 +637,15 @@ bool SubSystem::WriteScreenshot(const std::string& path)
 void SubSystem::SaveScreenshot()
 {
     CGameFrameApp* app = App();
-    const platform::LocalTime now = platform::LocalNow();
-    const std::string directory = app ? app->GetTempDir() : std::string("temp\\");
-    const std::string path = directory
-        + FormatLine("%s_%d_%d%d_%d.jpg", app ? app->GetGameName().c_str() : "", app ? app->GetUserId() : 0, now.year,
-            now.month * 100 + now.day, now.hour * 10000 + now.minute * 100 + now.second);
-    const bool written = WriteScreenshot(path);
+    const std::string directory = frame::SaveScreenshot(app ? app->GetExeDir() : std::string(),
+        app ? app->GetGameName() : std::string(), app ? app->GetUserId() : 0, platform::LocalNow(),
+        [this](const std::string& path) { return WriteScreenshot(path); });
     ChatBox* chat = GetChatBox();
     if (!chat)
         return;
     // Only a written file is announced, and only this link may open a
     // local folder from the chat.
-    if (written)
+    if (!directory.empty())
         chat->AddFolderLine(
             FormatLine(" <z=qh系统通知><c=255> 游戏截图已保存到<url_text=%s,临时目录><c=255>\r\n", directory.c_str()),
             directory);

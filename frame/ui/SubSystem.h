@@ -13,6 +13,7 @@
 // other programs no match list, and nothing makes the operate bar).
 
 #include "engine/objects/RectObject.h"
+#include "frame/ui/PaneBarCalls.h"
 
 #include <cstdint>
 #include <memory>
@@ -54,37 +55,7 @@ inline constexpr int EVT_PANE_MEMBER_NOTICE = 80000061;
 inline constexpr int EVT_PANE_NOTICE_FILE = 80000066;
 inline constexpr int EVT_PANE_FACE_LEFT = 80000067;
 inline constexpr int EVT_PANE_FACE_RIGHT = 80000068;
-// The operate row's buttons.
-inline constexpr int EVT_PANE_CLEAR_CHAT = 19840395;
-inline constexpr int EVT_PANE_FACES = 19840396;
-inline constexpr int EVT_PANE_SCREENSHOT = 19840397;
-inline constexpr int EVT_PANE_COMPLAINT = 19840398;
-inline constexpr int EVT_PANE_SAFE_BOX = 19840399;
 inline constexpr int EVT_PANE_MATCH_PLAYER = 19840401;
-
-// What the pane asks of the bars that other areas of the client make (the
-// advertisement bar, the user list, the match list and the operate bar).
-// A bar answers to the calls it knows; the rest do nothing.
-class PaneBarCalls {
-public:
-    virtual ~PaneBarCalls() = default;
-    virtual void Layout() { }
-    // User list.
-    virtual void Refresh() { }
-    virtual void DropLooker(int /*userId*/) { }
-    // Advertisement bar.
-    virtual void RefreshHistory() { }
-    virtual void DrawHistory() { }
-    virtual void Navigate(const std::string& /*address*/) { }
-    // Match list.
-    virtual void StartClock() { }
-    virtual void StopClock() { }
-    virtual void ResumeClock() { }
-    virtual void RefreshRanking() { }
-    virtual void ShowSignUpCount(int /*count*/) { }
-    virtual void DrawPortrait() { }
-    virtual void DrawMatchName() { }
-};
 
 // The bars of the other areas, each made by one function (null while the
 // area is not part of the build). The user list gets its columns for a

@@ -621,6 +621,18 @@ void UserListBar::SetRect(int left, int top, int right, int bottom)
     PlaceInRect(*this, left, top, right, bottom);
 }
 
+void UserListBar::DropLooker(int userId)
+{
+    CGameFrameApp* app = CGameFrameApp::Current();
+    if (!app || !m_block)
+        return;
+    for (int slot = 0; slot < FrameRecordStore::kLookOnSlots; ++slot)
+        if (const PlayerRecord* looker = app->GetLookOnPlayer(slot); looker && looker->UserId() == userId) {
+            m_block->RevokeViewPermission(looker);
+            return;
+        }
+}
+
 int UserListBar::HeaderHeight() const
 {
     return m_header ? static_cast<int>(m_header->GetHeight()) : 0;

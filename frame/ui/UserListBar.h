@@ -19,6 +19,8 @@
 #include "engine/objects/BoundObject.h"
 #include "frame/core/FrameRecords.h"
 
+#include "frame/ui/PaneBarCalls.h"
+
 #include <functional>
 #include <string>
 #include <unordered_set>
@@ -176,7 +178,7 @@ private:
     std::unordered_set<int> m_viewers;
 };
 
-class UserListBar : public engine::BoundObject {
+class UserListBar : public engine::BoundObject, public PaneBarCalls {
 public:
     // Steps of the arrows.
     static constexpr int kHorizontalStep = 10;
@@ -191,7 +193,7 @@ public:
     // Builds the block, header, bars and corners (nothing without the row
     // picture) and lays them out.
     virtual void Create();
-    virtual void Layout();
+    void Layout() override;
     // Both return the number of columns.
     virtual int AddColumnRecord(const UserListColumn& column);
     virtual int AddColumn(int kind, int width, const std::string& caption, int a = 0, int b = 0, int c = 0);
@@ -199,7 +201,7 @@ public:
     void AddRoomColumns();
     // Rows rebuilt from the application's records; the scroll positions are
     // applied again.
-    virtual void Refresh();
+    void Refresh() override;
     virtual void DrawHeader();
     virtual int GetRowCount() const;
     virtual void ScrollLeft();
@@ -210,7 +212,15 @@ public:
     virtual void OnScroll(const double* v, int orientation);
 
     // Places the bar (left, top, right, bottom) without laying it out.
-    void SetRect(int left, int top, int right, int bottom);
+    void SetRect(int left, int top, int right, int bottom) override;
+    // A looker-on left: he no longer sees anyone's cards.
+    void DropLooker(int userId) override;
+    // The room's columns, then the parts.
+    void Build() override
+    {
+        AddRoomColumns();
+        Create();
+    }
     void SetHooks(UserListHooks hooks) { m_hooks = std::move(hooks); }
 
     UserListBlock* GetBlock() const { return m_block; }
