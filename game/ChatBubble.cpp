@@ -19,7 +19,6 @@ constexpr double kBubbleDepth = 2000;
 constexpr double kTextAbove = 0.001;
 constexpr double kEmoticonAbove = 1e-7;
 constexpr uint32_t kEmoticonLink = 0x1900A2;
-constexpr int kWrapWidth = 160;
 constexpr int kRowStep = 48;
 constexpr int kEmoticonStep = 48;
 constexpr int kFirstRow = 34;
@@ -65,7 +64,7 @@ std::vector<BubbleItem> LayoutBubbleText(std::string_view text, const BubbleMetr
             std::string picture = frame::EmoticonPicture(frame::EmoticonName(token));
             if (hasPicture && !hasPicture(picture))
                 continue;
-            if (x + kEmoticonStep > kWrapWidth) {
+            if (x + kEmoticonStep > metrics.wrap) {
                 x = 0;
                 y += kRowStep;
             }
@@ -80,7 +79,7 @@ std::vector<BubbleItem> LayoutBubbleText(std::string_view text, const BubbleMetr
             // A lead byte without its second byte is drawn alone.
             const size_t n = IsLead(token[i]) && i + 1 < token.size() ? 2 : 1;
             const int width = n == 2 ? metrics.wide : metrics.narrow;
-            if (x + width > kWrapWidth) {
+            if (x + width > metrics.wrap) {
                 x = 0;
                 y += kRowStep;
             }

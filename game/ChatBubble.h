@@ -51,14 +51,18 @@ struct BubbleItem {
 struct BubbleMetrics {
     int wide = 15;   // a two-byte character
     int narrow = 8;  // a one-byte character
+    // Where text wraps: the text canvas's width, so that no character
+    // reaches past the canvas's edge (where the text renderer would break
+    // the line by itself and draw the character at the start of a row).
+    int wrap = kBubbleTextWidth;
     double top = 0;  // the text canvas's edges where the sprites go
     double bottom = kBubbleTextHeight;
 };
 
-// The mixed layout of a line holding emoticon codes: text wraps at 160
-// pixels, rows are 48 apart from y = 34, an emoticon takes 48 pixels and is
-// left out (taking no room) when its picture is missing or it would fall
-// below the text canvas.
+// The mixed layout of a line holding emoticon codes: text and emoticons
+// wrap at the text canvas's width, rows are 48 apart from y = 34, an
+// emoticon takes 48 pixels and is left out (taking no room) when its
+// picture is missing or it would fall below the text canvas.
 std::vector<BubbleItem> LayoutBubbleText(std::string_view text, const BubbleMetrics& metrics,
     const std::function<bool(std::string_view picture)>& hasPicture);
 

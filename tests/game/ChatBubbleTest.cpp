@@ -78,14 +78,16 @@ TEST(BubbleLayout, AMissingPictureTakesNoRoom)
     EXPECT_EQ(LayoutBubbleText("#微笑好#白眼", BubbleMetrics {}, none), (std::vector<BubbleItem> { Char("好", 0), Face("vkf白眼", 15) }));
 }
 
-TEST(BubbleLayout, TextWrapsAtOneHundredSixtyPixelsOnCharacterBoundaries)
+TEST(BubbleLayout, TextWrapsAtTheTextCanvasEdgeOnCharacterBoundaries)
 {
-    // 19 letters reach 152: a wide character does not fit behind them.
-    const std::string text = "#微笑" + std::string(14, 'a') + "我";
-    const auto items = Layout(text);
-    ASSERT_EQ(items.size(), 16u);
-    EXPECT_EQ(items[14], Char("a", 48 + 13 * 8));
-    EXPECT_EQ(items[15], Char("我", 0, 82));
+    // Behind an emoticon, 13 letters reach 152: a wide character does not
+    // fit behind them, and neither does a fourteenth letter (155 wide).
+    const auto items = Layout("#微笑" + std::string(13, 'a') + "我");
+    ASSERT_EQ(items.size(), 15u);
+    EXPECT_EQ(items[13], Char("a", 48 + 12 * 8));
+    EXPECT_EQ(items[14], Char("我", 0, 82));
+    const auto letters = Layout("#微笑" + std::string(14, 'a'));
+    EXPECT_EQ(letters.back(), Char("a", 0, 82));
 }
 
 TEST(BubbleLayout, LongLinesAreLaidOutWholeWithoutACutAt128Bytes)
