@@ -81,6 +81,7 @@ void AwardMarquee::Create(int width, int height, int fontSize, int fontWeight)
     m_tick = m_view.RepeatEvent(kMarqueeTickMs, -1, &tick);
     m_line->MoveTo(r.right - width / 2.0, r.top + height / 2.0 + 2);
     m_line->Hide();
+    m_line->Invalidate();
     UpdateBounds();
 }
 
@@ -106,6 +107,7 @@ void AwardMarquee::Next()
     m_line->MoveTo(r.left + (r.right - r.left) + m_width / 2.0, r.top + m_boardHeight + m_height / 2.0);
     UpdateBounds();
     m_line->Show();
+    m_line->Invalidate();
 }
 
 int AwardMarquee::DrawLine(const MarqueeLine& line, int x0)

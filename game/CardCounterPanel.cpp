@@ -141,8 +141,7 @@ void CardCounterPanel::Reset()
     for (auto& list : m_played)
         list.fill(-1);
     for (engine::CanvasObject* panel : m_playerPanels)
-        if (panel)
-            panel->Hide();
+        HideAndRedraw(panel);
     m_count = 0;
 }
 
@@ -367,10 +366,19 @@ void CardCounterPanel::ShowMenu(int x, int y)
     m_menu->Invalidate();
 }
 
+void CardCounterPanel::HideAndRedraw(engine::EngineObject* object)
+{
+    // Hidden objects leave the screen and the list of what the mouse can
+    // hit when their place is redrawn.
+    if (!object)
+        return;
+    object->Hide();
+    object->Invalidate();
+}
+
 void CardCounterPanel::HideMenu()
 {
-    if (m_menu)
-        m_menu->Hide();
+    HideAndRedraw(m_menu);
 }
 
 int CardCounterPanel::OnEvent(const engine::EngineEvent& event)
@@ -398,8 +406,7 @@ int CardCounterPanel::OnEvent(const engine::EngineEvent& event)
         return 1;
     case EVT_COUNTER_CLOSE_ALL:
         for (int seat = 1; seat < kSeats; ++seat)
-            if (m_playerPanels[static_cast<size_t>(seat)])
-                m_playerPanels[static_cast<size_t>(seat)]->Hide();
+            HideAndRedraw(m_playerPanels[static_cast<size_t>(seat)]);
         HideMenu();
         return 1;
     default:

@@ -88,6 +88,7 @@ public:
     engine::CanvasObject* GetCanvas() const { return m_canvas; }
 
 private:
+    static void HideAndRedraw(engine::EngineObject* object);
     void HideMenu();
     engine::CanvasObject* MakePlayerPanel(int chair);
 

@@ -108,14 +108,14 @@ void ChatBubble::Create()
     m_canvas->SetZ(kBubbleDepth);
     m_text->SetZ(kBubbleDepth + kTextAbove);
     m_canvas->AddChild(m_text, engine::LINK_STANDARD);
-    m_canvas->Hide();
+    HideCanvas();
 }
 
 void ChatBubble::Show(std::string_view text, const engine::Rect& table)
 {
     if (table.bottom - table.top < kBubbleMinTableHeight || !m_canvas || !m_text)
         return;
-    m_canvas->Hide();
+    HideCanvas();
     Clear();
     if (m_timer)
         m_board.CancelAction(m_timer);
@@ -202,7 +202,7 @@ void ChatBubble::Place(const engine::Rect& table)
     const int w = table.right - table.left;
     const int h = table.bottom - table.top;
     if (h < kBubbleMinTableHeight) {
-        m_canvas->Hide();
+        HideCanvas();
         return;
     }
     engine::PictureDesc board;
@@ -240,10 +240,18 @@ bool ChatBubble::OnEvent(const engine::EngineEvent& event)
     if (event.code != EVT_BUBBLE_HIDE)
         return false;
     m_timer = 0;
-    if (m_canvas)
-        m_canvas->Hide();
+    HideCanvas();
     Clear();
     return true;
+}
+
+void ChatBubble::HideCanvas()
+{
+    if (!m_canvas)
+        return;
+    // Hidden objects are taken off the screen by a redraw of their place.
+    m_canvas->Hide();
+    m_canvas->Invalidate();
 }
 
 } // namespace game

@@ -94,6 +94,7 @@ public:
     uint64_t GetTimer() const { return m_timer; }
 
 private:
+    void HideCanvas();
     void DrawMixed(std::string_view text);
     void AddEmoticon(const BubbleItem& item);
 

@@ -147,18 +147,26 @@ void GameSettingsPanel::Save()
         view->OnEvent(engine::EngineEvent(0, EVT_APPLY_GAME_SETTINGS));
 }
 
+void GameSettingsPanel::Close()
+{
+    // Redrawn at once: the hidden board leaves the screen and the list of
+    // what the mouse can hit.
+    Hide();
+    Invalidate();
+}
+
 int GameSettingsPanel::OnEvent(const engine::EngineEvent& event)
 {
     if (event.code == EVT_GAMESET_OK) {
         Save();
-        Hide();
+        Close();
         return 1;
     }
     if (event.code == EVT_GAMESET_CANCEL) {
         for (int row = 0; row < kRows; ++row)
             if (m_boxes[static_cast<size_t>(row)])
                 m_boxes[static_cast<size_t>(row)]->SetChecked(Stored(row));
-        Hide();
+        Close();
         return 1;
     }
     const int row = event.code - EVT_GAMESET_LABEL_FIRST;

@@ -68,6 +68,7 @@ public:
 
 private:
     int Stored(int row) const;
+    void Close();
     void MakeButton(const char* picture, int code, double x, double y);
 
     GameSettingsHost* m_host;

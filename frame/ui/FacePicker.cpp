@@ -31,6 +31,16 @@ constexpr int kPreviewFaceDrop = 6; // below the centre, clear of the code
 constexpr const char* kPreviousPicture = "vkf向前翻页";
 constexpr const char* kNextPicture = "vkf向后翻页";
 
+// Hidden objects leave the screen (and the list of what the mouse can hit)
+// when their place is redrawn.
+void HideNow(engine::EngineObject* object)
+{
+    if (!object)
+        return;
+    object->Hide();
+    object->Invalidate();
+}
+
 } // namespace
 
 void FacePicker::Create(int cols, int rows, int cellSize, int padding)
@@ -182,8 +192,8 @@ void FacePicker::OnHover(int x, int y)
     const int entry = EntryAt(x, y);
     if (entry < 0) {
         if (m_highlight) {
+            HideNow(m_highlight);
             m_highlight->MoveTo(cx, cy);
-            m_highlight->Hide();
         }
         HidePreview();
         return;
@@ -250,8 +260,7 @@ void FacePicker::HidePreview()
 {
     if (m_previewSprite)
         CancelActionsOf(m_previewSprite->GetId());
-    if (m_preview)
-        m_preview->Hide();
+    HideNow(m_preview);
 }
 
 void FacePicker::Pick(int x, int y, int code)
@@ -264,8 +273,7 @@ void FacePicker::Pick(int x, int y, int code)
         pane->OnEvent(engine::EngineEvent(pane->GetId(), code, engine::ToWord(entry.text.c_str()),
             static_cast<engine::MessageWord>(index)));
     }
-    if (m_highlight)
-        m_highlight->Hide();
+    HideNow(m_highlight);
     Hide();
 }
 
@@ -283,6 +291,9 @@ void FacePicker::Hide()
 {
     HidePreview();
     BoundObject::Hide();
+    // Redrawn at once, so that the hidden parts also leave the engine's
+    // list of what the mouse can hit.
+    Invalidate();
 }
 
 int FacePicker::OnEvent(const engine::EngineEvent& event)
@@ -296,8 +307,7 @@ int FacePicker::OnEvent(const engine::EngineEvent& event)
     case engine::EVT_MOUSE_LEAVE:
         // The preview and the hovered cell go with the frame, so the same
         // cell shows them again when the mouse comes back to it.
-        if (m_highlight)
-            m_highlight->Hide();
+        HideNow(m_highlight);
         HidePreview();
         m_hovered = -1;
         return 1;

@@ -179,6 +179,21 @@ TEST_F(Bubble, ShowsForFiveSecondsWithItsEmoticons)
     EXPECT_TRUE(board->bubble.GetEmoticons().empty());
 }
 
+TEST_F(Bubble, TheHiddenBubbleLeavesTheScreen)
+{
+    // A table placing seat 2's bubble in the middle of the small window.
+    const engine::Rect table { -100, -79, 700, 521 };
+    const uint32_t before = Pixel(100, 110);
+    board->bubble.SetSeat(2);
+    board->bubble.Show("你好", table);
+    Frame();
+    ASSERT_EQ(Canvas()->GetX(), 100);
+    EXPECT_EQ(Pixel(100, 110), 0x202020u);
+    Frames(12, 500);
+    ASSERT_FALSE(Canvas()->IsShown());
+    EXPECT_EQ(Pixel(100, 110), before);
+}
+
 TEST_F(Bubble, ASecondLineReplacesTheFirstAndRestartsTheTimer)
 {
     board->bubble.Show("#微笑#微笑", kTable);

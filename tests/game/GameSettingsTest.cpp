@@ -191,6 +191,10 @@ TEST_F(Panel, OkStoresWritesAndTellsTheTableEvenWhenNothingChanged)
     for (const char* key : { "SoundEffect", "Music", "RejectKanPaiAsk", "RejectPassSound", "RejectDialect" })
         EXPECT_EQ(ini.GetString("GAMESET", key, "missing"), "0") << key;
 
+    // The closed panel takes no clicks where its button was.
+    ClickAt(kX, kY);
+    EXPECT_EQ(app.saves, 1);
+
     panel->Show();
     ClickLabel(panel, 2);
     ClickLabel(panel, 3);

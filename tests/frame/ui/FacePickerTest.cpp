@@ -190,7 +190,10 @@ TEST_F(Picker, PagesTurnThroughTheButtonsAndStopAtBothEnds)
     EXPECT_FALSE(picker->GetPreviousButton()->IsShown());
     EXPECT_FALSE(picker->GetGrid()->IsShown());
 
-    picker->Show();
+    // A closed picker takes no clicks on its buttons.
+    ClickAt(static_cast<int>(picker->GetPreviousButton()->GetX()), static_cast<int>(picker->GetPreviousButton()->GetY()));
+    EXPECT_EQ(picker->GetPage(), 1);
+    picker->OnEvent(EngineEvent(picker->GetId(), EVT_SHOW)); // as the chat box opens it again
     Frame();
     ClickAt(static_cast<int>(picker->GetPreviousButton()->GetX()), static_cast<int>(picker->GetPreviousButton()->GetY()));
     EXPECT_EQ(picker->GetPage(), 0);
@@ -210,7 +213,7 @@ TEST_F(Picker, LeftAndRightClicksSendTheCodeAndCloseThePicker)
 {
     FacePicker* picker = Make(77);
     ClickCell(20);
-    picker->Show();
+    picker->OnEvent(EngineEvent(picker->GetId(), EVT_SHOW));
     Frame();
     RightClickCell(76);
     const auto codes = EmoticonCodes();
