@@ -7,6 +7,8 @@
 #include "engine/core/InputState.h"
 #include "engine/modules/InputModule.h"
 #include "engine/objects/CanvasObject.h"
+#include "frame/core/CGameFrameApp.h"
+#include "frame/ui/GameFrame.h"
 #include "table/Cards.h"
 
 #include <algorithm>
@@ -45,6 +47,29 @@ bool IsJoker(int value)
 }
 
 } // namespace
+
+int AppCounterSeats::GetChairCount() const
+{
+    const CGameFrameApp* app = CGameFrameApp::Current();
+    return app ? app->GetChairCount() : 0;
+}
+
+int AppCounterSeats::GetChair() const
+{
+    const CGameFrameApp* app = CGameFrameApp::Current();
+    return app ? app->GetChair() : 0;
+}
+
+std::string AppCounterSeats::GetChairName(int chair) const
+{
+    const CGameFrameApp* app = CGameFrameApp::Current();
+    return app ? app->GetChairName(chair) : std::string();
+}
+
+bool AppCounterSeats::GetTableRect(engine::Rect* out) const
+{
+    return frame::GetMainGameRect(out);
+}
 
 std::vector<CounterMark> LayoutCounterColumns(std::span<const int> remaining)
 {

@@ -33,6 +33,16 @@ public:
     virtual bool GetTableRect(engine::Rect* out) const = 0;
 };
 
+// The seats of the running application (CGameFrameApp::Current) and the
+// table view's rectangle; without an application there are no chairs.
+class AppCounterSeats : public CardCounterSeats {
+public:
+    int GetChairCount() const override;
+    int GetChair() const override;
+    std::string GetChairName(int chair) const override;
+    bool GetTableRect(engine::Rect* out) const override;
+};
+
 // The panel's private events.
 inline constexpr int EVT_COUNTER_SHOW_PLAYER = 80000001; // param: the chair
 inline constexpr int EVT_COUNTER_MENU_BUTTON = 80000002;

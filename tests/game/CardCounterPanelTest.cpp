@@ -249,3 +249,20 @@ TEST_F(Counter, MenuButtonTogglesTheMenuAndNamesFollowTheChairs)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Counter, WithoutARunningApplicationThereAreNoChairs)
+{
+    game::AppCounterSeats app;
+    auto* alone = static_cast<CardCounterPanel*>(root->RegisterObject(std::make_unique<CardCounterPanel>(app)));
+    EXPECT_EQ(alone->GetSeat(0), -1);
+    alone->AddPlayedCard(0, 5);
+    alone->ShowPlayerPanel(1);
+    EXPECT_EQ(alone->GetPlayed(0)[0], -1);
+    EXPECT_EQ(alone->GetPlayerPanel(1), nullptr);
+    engine::Rect rect;
+    EXPECT_FALSE(app.GetTableRect(&rect));
+}
+
+} // namespace
