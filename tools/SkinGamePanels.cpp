@@ -436,13 +436,16 @@ const Emoticon kEmoticons[] = {
         } },
     { "抽烟", &kYellow, Eyes::Sleepy, Mouth::Flat, Motion::Still,
         [](Canvas& c, Ctx&, int f, const Pose& p) {
+            // A cigarette from the corner of the mouth and smoke curling up.
             const float y = p.cy + 9;
-            c.Fill(RoundRect(p.cx + 3, y - 1.5f, p.cx + 17, y + 1.5f, 1), Argb(0xFFFFFF));
-            c.Fill(RoundRect(p.cx + 3, y - 1.5f, p.cx + 7, y + 1.5f, 1), Argb(0xE0A050));
-            c.Fill(Circle(p.cx + 17, y, 1.6f), Argb(0xFF5020));
+            const Sdf stick = Turned(RoundRect(p.cx + 3, y - 2, p.cx + 21, y + 2, 1), p.cx + 3, y, -0.25f);
+            c.Fill(stick, Argb(0x707070));
+            c.Fill([stick](float x, float yy) { return stick(x, yy) + 0.8f; }, Argb(0xFFFFFF));
+            c.Fill(Intersect(stick, [&](float x, float) { return x - (p.cx + 8); }), Argb(0xE09A50));
+            c.Fill(Circle(p.cx + 20.5f, y - 4.5f, 2), Argb(0xFF5020));
             for (int i = 0; i < 3; ++i) {
                 const float t = static_cast<float>((f + i * 2) % 6);
-                c.Fill(Circle(p.cx + 18 + t * 0.8f, y - 4 - t * 3.5f, 1.6f + t * 0.5f), WithAlpha(0xB0B0B8, 0.75f - t * 0.1f));
+                c.Fill(Circle(p.cx + 20 + std::sin(t) * 2, y - 10 - t * 4, 2.2f + t * 0.5f), WithAlpha(0x8A8A96, 0.8f - t * 0.1f));
             }
         } },
     { "呲牙", &kYellow, Eyes::Happy, Mouth::Grin, Motion::Bob, nullptr },
@@ -1177,9 +1180,9 @@ void AddCounter(SkinFiles& skin, platform::FontRenderer& font)
         Canvas c(16, 13);
         c.Fill(RoundRect(0.5f, 0.5f, 15.5f, 12.5f, 2.5f), Argb(0x6A5A3A));
         c.FillVertical(RoundRect(1, 1, 15, 12, 2), 1, 12, Argb(0xFFFCF0), Argb(0xEDE2C6));
-        const bool joker = i >= 13;
-        const bool ten = i == 8;
-        DrawTextCentred(c, font, kRanks[i], 8, 6.5f, { joker ? 10 : (ten ? 10 : 11), 700, joker ? kCardRed : kCardBlack, 0 });
+        // The big joker in red, every other mark in black.
+        const bool small = i >= 13 || i == 8;
+        DrawTextCentred(c, font, kRanks[i], 8, 6.5f, { small ? 10 : 11, 700, i == 14 ? kCardRed : kCardBlack, 0 });
         ranks.push_back(std::move(c));
     }
     Add(out, "bit_cardrank", ranks);
