@@ -24,7 +24,9 @@
 #include "tools/SkinDraw.h"
 #include "tools/SkinMaker.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -240,8 +242,17 @@ int main(int argc, char** argv)
     // The emoticon picker, as the chat box opens it, with one face hovered.
     auto* picker = tools::Register<frame::FacePicker>(*root);
     picker->Create(10, 8, 32, 2);
-    for (std::string_view code : frame::EmoticonCodes())
-        picker->AddEntry(frame::EmoticonName(code), code, 0);
+    // Filled from the skin's index as the chat box fills it.
+    if (const char* index = root->GetResourceData("表情索引.text")) {
+        std::string_view rest(index);
+        while (!rest.empty()) {
+            const std::string_view piece = rest.substr(0, rest.find('|'));
+            rest.remove_prefix(std::min(rest.size(), piece.size() + 1));
+            const size_t eq = piece.find('=');
+            if (eq != std::string_view::npos)
+                picker->AddEntry(piece.substr(0, eq), "#" + std::string(piece.substr(0, eq)), std::atoi(std::string(piece.substr(eq + 1)).c_str()));
+        }
+    }
     picker->SetZ(9000);
     picker->MoveTo(770, 560);
     picker->Draw();

@@ -1074,6 +1074,13 @@ void AddEmoticons(SkinFiles& skin, platform::FontRenderer& font)
     }
     Add(small, "vkf向前翻页", PageButton(false));
     Add(small, "vkf向后翻页", PageButton(true));
+
+    // The index the chat box fills its picker from: "name=number" entries
+    // separated by '|', in the order of the emoticon table.
+    std::string index;
+    for (size_t i = 0; i < std::size(kEmoticons); ++i)
+        index += (i ? "|" : "") + std::string(kEmoticons[i].name) + "=" + std::to_string(i + 1);
+    skin.entries[kSkinFacePack].emplace_back("表情索引.text", std::vector<uint8_t>(index.begin(), index.end()));
 }
 
 // ---- Chat bubbles ----------------------------------------------------------------------

@@ -272,6 +272,22 @@ TEST_F(SkinMakerTest, EveryEmoticonCodeHasItsOwnAnimatedAndSmallPicture)
     }
 }
 
+// The index the chat box fills its picker from names every emoticon of the
+// table once, in its order.
+TEST_F(SkinMakerTest, TheEmoticonIndexListsTheTableInOrder)
+{
+    engine::ResourceModule resources;
+    ASSERT_GT(resources.LoadPackFile((s_dir / tools::kSkinFacePack).string()), 0);
+    engine::ResourceEntry* entry = resources.LoadEntry(engine::MakeNameKey("表情索引.text"));
+    ASSERT_NE(entry, nullptr);
+    const std::string index(reinterpret_cast<const char*>(entry->data.get()), entry->length);
+    std::string expected;
+    const auto codes = frame::EmoticonCodes();
+    for (size_t i = 0; i < codes.size(); ++i)
+        expected += (i ? "|" : "") + std::string(frame::EmoticonName(codes[i])) + "=" + std::to_string(i + 1);
+    EXPECT_EQ(index, expected);
+}
+
 TEST_F(SkinMakerTest, NamedSoundsArePlayableWavInTheFramePack)
 {
     engine::ResourceModule resources;
