@@ -848,6 +848,9 @@ bool WriteSkin(const std::string& programDir, bool allowVoice, std::string& erro
     for (auto& [path, sounds] : skin.sounds)
         for (SkinSound& sound : sounds)
             packs[path].AddBytes(sound.name + ".wav", std::move(sound.wav));
+    for (auto& [path, entries] : skin.entries)
+        for (auto& [name, bytes] : entries)
+            packs[path].AddBytes(name, std::move(bytes));
     for (auto& [path, pack] : packs) {
         std::error_code ec;
         fs::create_directories((root / path).parent_path(), ec);

@@ -20,6 +20,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -82,6 +83,9 @@ struct SkinFiles {
     std::map<std::string, std::vector<SkinPicture>> pictures;
     std::map<std::string, std::vector<SkinSound>> sounds;
     std::map<std::string, std::vector<uint8_t>> files;
+    // Other resources of a pack (such as texts), each a file name with its
+    // extension and its bytes.
+    std::map<std::string, std::vector<std::pair<std::string, std::vector<uint8_t>>>> entries;
 };
 
 // Each area draws its own resources, in its own source file.

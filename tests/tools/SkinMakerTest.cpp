@@ -3,6 +3,7 @@
 #include "engine/modules/ResourceModule.h"
 #include "engine/modules/ResourceNames.h"
 #include "frame/core/FrameConfig.h"
+#include "frame/ui/FaceTables.h"
 #include "platform/Files.h"
 #include "platform/ImageDecoder.h"
 #include "platform/IniFile.h"
@@ -18,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -192,6 +194,22 @@ const PictureCase kPictures[] = {
     { tools::kSkinFramePack, "btnDepositTab", 72, 24, 4 },
     { tools::kSkinFramePack, "bitHistoryTitle", 64, 22, 1 },
     { tools::kSkinFramePack, "jf_line", 2, 16, 1 },
+
+    // The game's panels (the emoticons are checked against their table
+    // below): chat bubbles, the settings board, the marquee's horn, the
+    // card counter and the picker's page buttons.
+    { tools::kSkinFramePack, "chat", 185, 130, 5 },
+    { tools::kSkinFramePack, "bit_gamesetboard", 260, 215, 1 },
+    { tools::kSkinFramePack, "复选框", 18, 18, 2 },
+    { tools::kSkinFramePack, "获奖喇叭", 20, 21, 1 },
+    { "skins/replay.vkr", "bit_cardmaster", 250, 156, 1 },
+    { "skins/replay.vkr", "bit_cardmaster_player", 146, 108, 1 },
+    { "skins/replay.vkr", "bit_cardrank", 16, 13, 15 },
+    { "skins/replay.vkr", "bit_cardmaster_small", 18, 24, 54 },
+    { "skins/replay.vkr", "btn_redcross", 18, 18, 4 },
+    { "skins/replay.vkr", "btn_popmenu", 64, 19, 4 },
+    { "skins/vkfaces_bobo.vkr", "vkf向前翻页", 28, 28, 4 },
+    { "skins/vkfaces_bobo.vkr", "vkf向后翻页", 28, 28, 4 },
 };
 
 // The picture of the name from the pack, through the resource module and
@@ -311,6 +329,46 @@ void ExpectAudibleSound(const uint8_t* bytes, size_t size)
     // Starts and ends near silence, so playing it does not click.
     EXPECT_LT(std::abs(static_cast<int>(w.samples.front())), 2000);
     EXPECT_LT(std::abs(static_cast<int>(w.samples.back())), 2000);
+}
+
+// Every emoticon code the chat recognises has its animated picture and its
+// small grid picture, each face its own, and every face moves.
+TEST_F(SkinMakerTest, EveryEmoticonCodeHasItsOwnAnimatedAndSmallPicture)
+{
+    std::set<std::vector<uint8_t>> faces;
+    std::set<std::vector<uint8_t>> smalls;
+    for (std::string_view code : frame::EmoticonCodes()) {
+        const std::string_view name = frame::EmoticonName(code);
+        SCOPED_TRACE(std::string(name));
+        engine::PictureData large;
+        ASSERT_TRUE(LoadPicture(s_dir / tools::kSkinFacePack, frame::EmoticonPicture(name), large));
+        EXPECT_EQ(large.frameWidth, 48);
+        EXPECT_EQ(large.frameHeight, 48);
+        ASSERT_EQ(large.frameCount, 4);
+        EXPECT_NE(FrameBytes(large, 0), FrameBytes(large, 1)) << "a face that does not move";
+        EXPECT_TRUE(faces.insert(FrameBytes(large, 0)).second) << "drawn like another face";
+        engine::PictureData small;
+        ASSERT_TRUE(LoadPicture(s_dir / "skins/vkfaces_bobo.vkr", frame::EmoticonSmallPicture(name), small));
+        EXPECT_EQ(small.frameWidth, 32);
+        EXPECT_EQ(small.frameHeight, 32);
+        EXPECT_TRUE(smalls.insert(FrameBytes(small, 0)).second);
+    }
+}
+
+// The index the chat box fills its picker from names every emoticon of the
+// table once, in its order.
+TEST_F(SkinMakerTest, TheEmoticonIndexListsTheTableInOrder)
+{
+    engine::ResourceModule resources;
+    ASSERT_GT(resources.LoadPackFile((s_dir / tools::kSkinFacePack).string()), 0);
+    engine::ResourceEntry* entry = resources.LoadEntry(engine::MakeNameKey("表情索引.text"));
+    ASSERT_NE(entry, nullptr);
+    const std::string index(reinterpret_cast<const char*>(entry->data.get()), entry->length);
+    std::string expected;
+    const auto codes = frame::EmoticonCodes();
+    for (size_t i = 0; i < codes.size(); ++i)
+        expected += (i ? "|" : "") + std::string(frame::EmoticonName(codes[i])) + "=" + std::to_string(i + 1);
+    EXPECT_EQ(index, expected);
 }
 
 TEST_F(SkinMakerTest, NamedSoundsArePlayableWavInTheFramePack)
