@@ -80,8 +80,16 @@ int CardTableView::OnCreate()
     CreateBoards(ChairCount());
     CreateCards();
     CreateButtons();
-    // The play buttons and the pass hint show only on the player's turn.
+    // The play buttons and the pass hint show only on the player's turn;
+    // automatic play belongs to the players at the table and asking to see
+    // the cards to the lookers-on, and the two share their corner.
     HidePlayButtons();
+    const CardGameApp* app = GetApp();
+    const bool lookOn = app && app->IsLookOn();
+    if (engine::ImageButton* button = m_buttons[lookOn ? kAutoPlayButton : kAskViewButton]) {
+        button->Hide();
+        button->Invalidate();
+    }
     if (m_passHint)
         m_passHint->Hide();
     const GameState* state = GetGameState();
@@ -137,6 +145,9 @@ void CardTableView::CreateCards()
         auto* card = static_cast<CardSprite*>(RegisterObject(MakeCard()));
         if (!card)
             break;
+        // Hidden until dealt: a layout updates every card, and a new card
+        // would otherwise show in the deal pile.
+        card->state = kCardHidden;
         card->Hide();
         m_cards[static_cast<size_t>(i)] = card;
         m_cardCount = i + 1;
@@ -481,8 +492,10 @@ void CardTableView::OnRectChanged()
 {
     const Area a = ViewArea();
     LoadCardBackSizes();
-    if (m_backgroundPattern)
+    if (m_backgroundPattern) {
         m_backgroundPattern->MoveTo(a.left + a.width / 2, a.top + a.height / 2);
+        m_backgroundPattern->Invalidate();
+    }
     for (int i = 0; i < m_cardCount; ++i) {
         CardSprite* card = m_cards[static_cast<size_t>(i)];
         card->LoadImages();

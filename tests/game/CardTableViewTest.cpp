@@ -362,15 +362,25 @@ TEST_F(CardTableHost, CreationBuildsEveryChildOnce)
         EXPECT_LT(view->GetButton(which)->GetZ(), game::kTableDigitDepth);
         EXPECT_EQ(view->GetButton(which)->GetHandCursor(), which != game::CardTableView::kAskViewButton);
     }
+    // Hidden: the play buttons until the player's turn, and asking to see
+    // the cards while seated (it shares its corner with automatic play).
     for (const auto which : { game::CardTableView::kPassButton, game::CardTableView::kThrowButton,
-             game::CardTableView::kHintButton })
-        EXPECT_FALSE(view->GetButton(which)->IsShown());
+             game::CardTableView::kHintButton, game::CardTableView::kAskViewButton })
+        EXPECT_FALSE(view->GetButton(which)->IsShown()) << which;
+    EXPECT_TRUE(view->GetButton(game::CardTableView::kAutoPlayButton)->IsShown());
+    // New cards stay hidden through a layout, which updates every card.
+    view->SetRect({ 0, 0, 900, 700 });
+    for (int i = 0; i < 216; ++i)
+        ASSERT_FALSE(view->GetCard(i)->IsShown()) << i;
     EXPECT_EQ(view->GetSortMode(), 1);
 
     log.clear();
     state.playing = true;
+    app.GetHallArgs().lookOn = 1;
     Make();
     EXPECT_EQ(log, (Log { "board 0@2", "board 1@3", "board 2@0", "board 3@1", "sound settings" }));
+    EXPECT_TRUE(view->GetButton(game::CardTableView::kAskViewButton)->IsShown());
+    EXPECT_FALSE(view->GetButton(game::CardTableView::kAutoPlayButton)->IsShown());
 }
 
 TEST_F(CardTableHost, LayoutFollowsTheWidthClasses)
