@@ -397,8 +397,18 @@ void CardTableView::MoveResultPanel(const engine::EngineEvent& event)
 
 void CardTableView::OnRefresh()
 {
-    RefreshMyBoard();
+    BindOwnBoard(OwnChair());
+    const CardGameApp* app = GetApp();
+    engine::EngineObject* recorder = GetReplayRecorder();
+    if (!app || !app->IsReplayMode() || !recorder)
+        return;
+    OpenReplayFile(recorder, app->GetReplayPath());
+    const Area a = ViewArea();
+    recorder->MoveTo(a.left + a.width / 2, a.top + a.height / 2);
+    recorder->Invalidate();
 }
+
+void CardTableView::BindOwnBoard(int /*chair*/) { }
 
 // ---- seat mapping ------------------------------------------------------------------------
 

@@ -174,6 +174,8 @@ public:
     // placement, the figure query and the turn clock's place beside them.
     virtual void CreatePlayerBoard(int chair, int position);
     virtual void LayoutPlayerBoards();
+    // The board at the bottom shows the player of the own chair.
+    virtual void BindOwnBoard(int chair);
     virtual bool BoardShowsCharacter(int position) const;
     // False when no board tells where the clock goes.
     virtual bool GetBoardClockPosition(int position, bool noLastPlay, CardPoint& out) const;
@@ -248,6 +250,9 @@ public:
 protected:
     // The card object of this layer; the game makes its own kind.
     virtual std::unique_ptr<CardSprite> MakeCard() const;
+    // The replay panel plays the file named on the command line; the panel
+    // belongs to the frame's replays.
+    virtual void OpenReplayFile(engine::EngineObject* /*recorder*/, const std::string& /*path*/) { }
     // The picture of a player's character figure in its large pose; empty
     // (nothing drawn) until the player details provide it.
     virtual std::string CharacterPictureName(int /*figure*/) const { return {}; }

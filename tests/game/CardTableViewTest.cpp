@@ -21,6 +21,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -129,6 +133,16 @@ public:
         return true;
     }
 
+    void BindOwnBoard(int chair) override { Note("bind own board " + std::to_string(chair)); }
+    void OpenReplayFile(engine::EngineObject*, const std::string& path) override { Note("open " + path); }
+
+protected:
+    std::unique_ptr<engine::EngineObject> MakeReplayRecorder(bool) override
+    {
+        return std::make_unique<engine::RectObject>();
+    }
+
+public:
     bool ownFigure = false;
     bool logging = true;
 
@@ -558,6 +572,30 @@ TEST_F(CardTableHost, PressOnTheBareTableEndsAutomaticPlay)
     Mouse(platform::kWmRButtonUp, 600, 300);
     Frame();
     EXPECT_EQ(log, (Log { "card 80000113", "auto play" }));
+}
+
+TEST_F(CardTableHost, RefreshBindsTheOwnBoardAndOpensTheReplayInReplayMode)
+{
+    Make();
+    view->SetRect({ 10, 20, 910, 720 });
+    log.clear();
+    view->OnRefresh();
+    EXPECT_EQ(log, (Log { "bind own board 2" }));
+
+    // Started with a replay file: the recorder child plays the file and
+    // stands in the middle.
+    const std::string replay = ::testing::TempDir() + "cardtable_" + std::to_string(getpid()) + ".qhrep";
+    std::ofstream(replay) << "replay";
+    app.SetCommandLine(replay);
+    app.ParseCommandLine();
+    std::remove(replay.c_str());
+    ASSERT_TRUE(app.IsReplayMode());
+    engine::EngineObject* recorder = view->CreateReplayRecorder();
+    ASSERT_NE(recorder, nullptr);
+    log.clear();
+    view->OnRefresh();
+    EXPECT_EQ(log, (Log { "bind own board 2", "open " + replay }));
+    EXPECT_EQ(At(recorder), (Placed { 460, 370 }));
 }
 
 } // namespace
