@@ -12,6 +12,7 @@
 #include "platform/Gbk.h"
 #include "platform/Process.h"
 
+#include "tests/support/FileText.h"
 #include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
@@ -33,13 +34,7 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testsupport::ReadWholeFile;
 
 using testsupport::ScopedEnv;
 
@@ -164,12 +159,12 @@ TEST_F(CardGameAppTest, ReplayFileTypeIsWrittenForTheDesktopAtEveryStart)
     const fs::path entry = m_dir / "data" / "applications" / "kbzn-vududivi.desktop";
     const fs::path package = m_dir / "data" / "mime" / "packages" / "kbzn-vududivi.xml";
     app.RegisterReplayFileType();
-    const std::string entryText = ReadAll(entry);
+    const std::string entryText = ReadWholeFile(entry);
     const std::string hall = (m_dir / "hall dir").string();
     EXPECT_NE(entryText.find("Exec=\"" + hall + "/Zovudave.exe\" %f\n"), std::string::npos) << entryText;
     EXPECT_NE(entryText.find("Icon=" + hall + "/share/Image/common/replayico.ico\n"), std::string::npos);
     EXPECT_NE(entryText.find("MimeType=application/x-vududivi;\n"), std::string::npos);
-    const std::string packageText = ReadAll(package);
+    const std::string packageText = ReadWholeFile(package);
     EXPECT_NE(packageText.find("<glob pattern=\"*.qhrep\" case-sensitive=\"true\"/>"), std::string::npos);
     EXPECT_NE(packageText.find("<comment>" + platform::Gbk::ToUtf8("觅友存盘文件") + "</comment>"),
         std::string::npos);
@@ -177,8 +172,8 @@ TEST_F(CardGameAppTest, ReplayFileTypeIsWrittenForTheDesktopAtEveryStart)
     std::ofstream(entry, std::ios::trunc) << "changed by hand";
     fs::remove(package);
     app.RegisterReplayFileType();
-    EXPECT_EQ(ReadAll(entry), entryText);
-    EXPECT_EQ(ReadAll(package), packageText);
+    EXPECT_EQ(ReadWholeFile(entry), entryText);
+    EXPECT_EQ(ReadWholeFile(package), packageText);
 }
 
 TEST_F(CardGameAppTest, LostConnectionClearsTheTableAndAsksForTheLobby)

@@ -8,6 +8,7 @@
 
 #include "platform/Files.h"
 
+#include "tests/support/FileText.h"
 #include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
@@ -31,13 +32,7 @@ std::string Utf8(const char8_t* text)
     return reinterpret_cast<const char*>(text);
 }
 
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testsupport::ReadWholeFile;
 
 using testsupport::ScopedEnv;
 
@@ -66,7 +61,7 @@ protected:
         fs::permissions(tool, fs::perms::owner_all);
     }
     fs::path DataDir() const { return m_dir / "data"; }
-    std::string Calls() const { return ReadAll(m_dir / "calls.txt"); }
+    std::string Calls() const { return ReadWholeFile(m_dir / "calls.txt"); }
 
     static platform::FileType Type()
     {
@@ -94,7 +89,7 @@ TEST_F(FileTypeRegistryTest, BothFilesReadBackUnderTheDataDirectory)
     EXPECT_TRUE(result.entryWritten);
     EXPECT_EQ(platform::DataHomeDirectory(), DataDir().string() + "/");
 
-    EXPECT_EQ(ReadAll(DataDir() / "mime/packages/kbzn-vududivi.xml"),
+    EXPECT_EQ(ReadWholeFile(DataDir() / "mime/packages/kbzn-vududivi.xml"),
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
         "  <mime-type type=\"application/x-vududivi\">\n"
@@ -104,7 +99,7 @@ TEST_F(FileTypeRegistryTest, BothFilesReadBackUnderTheDataDirectory)
               "</mime-info>\n");
     // The opener is one argument of the Exec line whatever it holds; the
     // line's own backslashes are escaped once more as a desktop value.
-    EXPECT_EQ(ReadAll(DataDir() / "applications/kbzn-vududivi.desktop"),
+    EXPECT_EQ(ReadWholeFile(DataDir() / "applications/kbzn-vududivi.desktop"),
         "[Desktop Entry]\n"
         "Type=Application\n"
             + Utf8(u8"Name=觅友存盘文件 <&>\n")
@@ -120,13 +115,13 @@ TEST_F(FileTypeRegistryTest, EveryCallRewritesBothFiles)
     platform::RegisterFileType(Type());
     const fs::path package = DataDir() / "mime/packages/kbzn-vududivi.xml";
     const fs::path entry = DataDir() / "applications/kbzn-vududivi.desktop";
-    const std::string packageText = ReadAll(package);
-    const std::string entryText = ReadAll(entry);
+    const std::string packageText = ReadWholeFile(package);
+    const std::string entryText = ReadWholeFile(entry);
     std::ofstream(package, std::ios::trunc) << "stale";
     std::ofstream(entry, std::ios::trunc) << "stale and longer than nothing";
     platform::RegisterFileType(Type());
-    EXPECT_EQ(ReadAll(package), packageText);
-    EXPECT_EQ(ReadAll(entry), entryText);
+    EXPECT_EQ(ReadWholeFile(package), packageText);
+    EXPECT_EQ(ReadWholeFile(entry), entryText);
 }
 
 TEST_F(FileTypeRegistryTest, InstalledToolsAreRunForTheTypeAndItsEntry)
