@@ -133,6 +133,7 @@ public:
         return true;
     }
 
+    std::string CharacterPictureName(int figure) const override { return "figure" + std::to_string(figure); }
     void BindOwnBoard(int chair) override { Note("bind own board " + std::to_string(chair)); }
     void OpenReplayFile(engine::EngineObject*, const std::string& path) override { Note("open " + path); }
 
@@ -596,6 +597,47 @@ TEST_F(CardTableHost, RefreshBindsTheOwnBoardAndOpensTheReplayInReplayMode)
     view->OnRefresh();
     EXPECT_EQ(log, (Log { "bind own board 2", "open " + replay }));
     EXPECT_EQ(At(recorder), (Placed { 460, 370 }));
+}
+
+TEST_F(CardTableHost, CharacterFigureStandsBesideTheResultPanelAndFollowsIt)
+{
+    Make();
+    view->SetRect({ 0, 0, 900, 700 });
+    // Without a result panel there is nothing to stand beside.
+    view->OnEvent(engine::EngineEvent(0, game::EVT_SHOW_CHARACTER, 2, 0));
+    EXPECT_EQ(view->GetCharacterCanvas(), nullptr);
+
+    Picture("result_panel", 300, 200);
+    Picture("figure2", 135, 270);
+    engine::PictureDesc desc;
+    engine::SpriteObject* panel = view->CreateSprite(*view->LookupPicture(&desc, "result_panel", 0));
+    ASSERT_NE(panel, nullptr);
+    panel->MoveTo(450, 350);
+    panel->SetZ(60000);
+    view->SetResultPanel(panel);
+    view->OnEvent(engine::EngineEvent(0, game::EVT_SHOW_CHARACTER, 2, 0));
+    engine::CanvasObject* figure = view->GetCharacterCanvas();
+    ASSERT_NE(figure, nullptr);
+    EXPECT_TRUE(figure->IsShown());
+    EXPECT_EQ(At(figure), (Placed { 450 - 150 - 67, 350 }));
+    EXPECT_EQ(figure->GetZ(), 60000);
+    EXPECT_EQ(figure->GetWidth(), game::kCharacterCanvasWidth);
+    EXPECT_EQ(figure->GetHeight(), game::kCharacterCanvasHeight);
+
+    // Dragging the panel takes the figure along.
+    engine::InputState drag;
+    drag.dx = 12;
+    drag.dy = -5;
+    view->OnEvent(engine::EngineEvent(0, game::EVT_DRAG_RESULT_PANEL, 0, engine::ToWord(&drag)));
+    EXPECT_EQ(At(panel), (Placed { 462, 345 }));
+    EXPECT_EQ(At(figure), (Placed { 450 - 150 - 67 + 12, 345 }));
+
+    view->OnEvent(engine::EngineEvent(0, game::EVT_HIDE_CHARACTER, 0, 0));
+    EXPECT_FALSE(figure->IsShown());
+    // Shown again, the same canvas is used.
+    view->OnEvent(engine::EngineEvent(0, game::EVT_SHOW_CHARACTER, 2, 0));
+    EXPECT_EQ(view->GetCharacterCanvas(), figure);
+    EXPECT_TRUE(figure->IsShown());
 }
 
 } // namespace
