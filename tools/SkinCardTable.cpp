@@ -64,8 +64,8 @@ void AddPassHint(std::vector<SkinPicture>& out, platform::FontRenderer& font)
 // The club's emblem pressed into the felt in the middle of the table.
 void AddBackgroundPattern(std::vector<SkinPicture>& out, platform::FontRenderer& font)
 {
-    const int w = 420;
-    const int h = 250;
+    const int w = 340;
+    const int h = 200;
     Canvas c(w, h);
     const float cx = w / 2.0f;
     const float cy = h / 2.0f;
@@ -80,14 +80,14 @@ void AddBackgroundPattern(std::vector<SkinPicture>& out, platform::FontRenderer&
     c.Fill(Outline(oval(w / 2.0f - 6, h / 2.0f - 6), 1.2f), WithAlpha(kGold, 0.35f));
     c.Fill(Outline(oval(w / 2.0f - 14, h / 2.0f - 14), 0.6f), WithAlpha(kGold, 0.25f));
     for (int suit = 0; suit < 4; ++suit) {
-        const float x = cx + (suit - 1.5f) * 44;
-        const Sdf shape = suit == 0 ? Spade(x, cy + 42, 22) : suit == 1 ? Heart(x, cy + 42, 22)
-                        : suit == 2                     ? Club(x, cy + 42, 22)
-                                                        : Diamond(x, cy + 42, 22);
+        const float x = cx + (suit - 1.5f) * 36;
+        const Sdf shape = suit == 0 ? Spade(x, cy + 36, 18) : suit == 1 ? Heart(x, cy + 36, 18)
+                        : suit == 2                     ? Club(x, cy + 36, 18)
+                                                        : Diamond(x, cy + 36, 18);
         c.Fill(shape, WithAlpha(kGold, 0.22f));
     }
-    DrawTextCentred(c, font, "牌友俱乐部", cx, cy - 28, { 40, 700, WithAlpha(kGold, 0.3f), 0 });
-    DrawTextCentred(c, font, "找朋友", cx, cy + 10, { 16, 400, WithAlpha(kPaper, 0.25f), 0 });
+    DrawTextCentred(c, font, "牌友俱乐部", cx, cy - 24, { 32, 700, WithAlpha(kGold, 0.3f), 0 });
+    DrawTextCentred(c, font, "找朋友", cx, cy + 8, { 14, 400, WithAlpha(kPaper, 0.25f), 0 });
     Add(out, "bit_BkgPattern", { c });
 }
 

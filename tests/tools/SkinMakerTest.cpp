@@ -148,7 +148,7 @@ const PictureCase kPictures[] = {
     { "skins/common.vkr", "btn_CheckResult", 62, 26, 4 },
     { "skins/common.vkr", "btn_AskCardView", 66, 26, 4 },
     { "skins/common.vkr", "过牌提示", 204, 34, 4 },
-    { "skins/common.vkr", "bit_BkgPattern", 420, 250, 1 },
+    { "skins/common.vkr", "bit_BkgPattern", 340, 200, 1 },
     { "skins/common.vkr", "digiti_Clock", 18, 28, 10 },
     { "skins/common.vkr", "digit_Pen", 12, 18, 12 },
     { "skins/common.vkr", "digit_Pen2", 10, 14, 10 },
