@@ -319,14 +319,7 @@ protected:
     }
     void Mouse(uint32_t message, int x, int y)
     {
-        platform::WindowEvent e;
-        e.message = message;
-        e.x = x;
-        e.y = y;
-        const platform::Point screen = host.GetWindow().ClientToScreen(platform::Point { x, y });
-        e.screenX = screen.x;
-        e.screenY = screen.y;
-        host.OnEvent(e);
+        host.InjectInput(message, x, y);
         Frame();
     }
     void Click(int x, int y)
