@@ -5,6 +5,7 @@
 #include "engine/objects/SpriteObject.h"
 #include "frame/core/CGameFrameApp.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace game {
@@ -79,8 +80,8 @@ int CardSprite::OnCreate()
 {
     engine::PictureDesc big;
     engine::PictureDesc small;
-    LookupPicture(&big, CardPictureName(false, CardBigSizePart(1)), 0);
-    LookupPicture(&small, CardPictureName(false, CardSmallSizePart(1)), 0);
+    LookupPicture(&big, CardPictureName(false, BigSizePart(InitialSizeClass())), 0);
+    LookupPicture(&small, CardPictureName(false, SmallSizePart(InitialSizeClass())), 0);
     SetCardSizes(big.width, big.height, small.width, small.height);
     m_sprite = CreateSprite(big);
     if (m_sprite)
@@ -116,11 +117,11 @@ int CardSprite::GetFace(int id) const
 
 void CardSprite::LoadImages()
 {
-    sizeClass = CardSizeClassForWidth(GetTableArea().width);
+    sizeClass = SizeClassForWidth(GetTableArea().width);
     engine::PictureDesc big;
     engine::PictureDesc small;
-    LookupPicture(&big, CardPictureName(false, CardBigSizePart(sizeClass)), 0);
-    LookupPicture(&small, CardPictureName(false, CardSmallSizePart(sizeClass)), 0);
+    LookupPicture(&big, CardPictureName(false, BigSizePart(sizeClass)), 0);
+    LookupPicture(&small, CardPictureName(false, SmallSizePart(sizeClass)), 0);
     SetCardSizes(big.width, big.height, small.width, small.height);
     if (m_sprite)
         m_sprite->SetPicture(big, true);
@@ -144,6 +145,47 @@ void CardSprite::ShowPicture(const std::string& name, int frame, bool fitSize)
     m_sprite->SetPicture(desc, fitSize);
 }
 
+void CardSprite::ShowPilePicture()
+{
+    // The pile never gives a card away: its backs all look alike.
+    ShowPicture(CardPictureName(false, CardSmallSizePart(1)), 0, true);
+}
+
+int CardSprite::SizeClassForWidth(int width) const
+{
+    return CardSizeClassForWidth(width);
+}
+
+std::string_view CardSprite::BigSizePart(int cls) const
+{
+    return CardBigSizePart(cls);
+}
+
+std::string_view CardSprite::SmallSizePart(int cls) const
+{
+    return CardSmallSizePart(cls);
+}
+
+uint64_t CardSprite::FlyToPlace(int delaySteps)
+{
+    flying = 1;
+    const uint32_t interval = std::max<uint32_t>(GetMinActionInterval(), 1);
+    // A quarter of the way a step at the engine's 30 ms: the card lands in
+    // about 130 ms wherever it comes from.
+    const int steps = std::max(1, 130 / static_cast<int>(interval));
+    const double distance = std::hypot(m_x - GetX(), m_y - GetY());
+    const double speed = std::max(1.0, distance / steps);
+    const engine::EngineEvent landed(GetId(), EVT_CARD_FLIGHT_END);
+    BeginActionGroup();
+    if (delaySteps > 0) {
+        Delay(interval * static_cast<uint32_t>(delaySteps), nullptr);
+        NextActionGroup();
+    }
+    const uint64_t id = MoveTowards(this, m_x, m_y, speed, 0.0, speed, &landed);
+    EndActionGroup();
+    return id;
+}
+
 void CardSprite::Update()
 {
     SetOpacity(1.0);
@@ -154,13 +196,12 @@ void CardSprite::Update()
     CardPoint at;
     switch (state) {
     case kCardInPile:
-        // The pile never gives a card away: its backs all look alike.
-        ShowPicture(CardPictureName(false, CardSmallSizePart(1)), 0, true);
+        ShowPilePicture();
         at = GetPilePosition();
         break;
     case kCardInHand: {
         const bool own = seat == 0;
-        const std::string_view part = own ? CardBigSizePart(sizeClass) : CardSmallSizePart(sizeClass);
+        const std::string_view part = own ? BigSizePart(sizeClass) : SmallSizePart(sizeClass);
         const bool face = ShowsFace();
         ShowPicture(CardPictureName(face, part), face ? GetFace(cardId) : 0, false);
         if (m_sprite) {
@@ -179,7 +220,7 @@ void CardSprite::Update()
         break;
     }
     case kCardPlayed:
-        ShowPicture(CardPictureName(true, CardBigSizePart(sizeClass)), GetFace(cardId), true);
+        ShowPicture(CardPictureName(true, BigSizePart(sizeClass)), GetFace(cardId), true);
         if (m_sprite)
             m_sprite->SetOpacity(1.0);
         at = GetPlayedPosition();
@@ -264,7 +305,7 @@ CardPoint CardSprite::GetHandPosition() const
     const int i = order;
     const int n = count;
     const int s = GetHandSpacing();
-    const int d = faceUp ? GetOpenHandSpacing() : kClosedHandSpacing;
+    const int d = faceUp ? GetOpenHandSpacing() : GetClosedHandSpacing();
     const double h = GetShownHeight();
     int row = seat;
     if (GetChairCount() == 3 && seat == 2)
@@ -306,7 +347,7 @@ CardPoint CardSprite::GetPlayedPosition() const
     case 1:
         return {a.left + s * i + cw / 2 + ch + 85, a.top + a.height / 2};
     case 2:
-        return {a.left + a.width / 2 + s * i - s * (n / 2), a.top + ch / 2 + ch + 40};
+        return {a.left + a.width / 2 + s * i - s * (n / 2), a.top + ch / 2 + ch + TopPlayedGap()};
     case 3:
         return {a.left + a.width - 85 - ch - cw / 2 - s * n + s * i, a.top + a.height / 2};
     default:
@@ -355,20 +396,25 @@ void CardSprite::Deselect()
     Update();
 }
 
-CardArea CardSprite::GetTableArea() const
+CardArea FindTableArea(const engine::GameObject& object)
 {
     // The table view's rectangle, or the root view's while there is no
     // table view.
-    auto* self = const_cast<CardSprite*>(this);
-    const engine::EngineObject* view = self->FindObjectByName("MainGame");
+    auto& self = const_cast<engine::GameObject&>(object);
+    const engine::EngineObject* view = self.FindObjectByName("MainGame");
     if (!view)
-        view = GetRoot();
+        view = object.GetRoot();
     const auto* rectView = dynamic_cast<const engine::RectObject*>(view);
     if (!rectView)
         return {};
     engine::Rect r;
     rectView->GetRect(&r);
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+CardArea CardSprite::GetTableArea() const
+{
+    return FindTableArea(*this);
 }
 
 int CardSprite::GetChairCount() const

@@ -53,6 +53,10 @@ struct CardArea {
     int height = 0;
 };
 
+// The table view's ("MainGame") rectangle as the object finds it, the root
+// view's while there is no table view; empty without either.
+CardArea FindTableArea(const engine::GameObject& object);
+
 // The size class the table width chooses (1 to 3) and the size parts of the
 // picture names it uses.
 int CardSizeClassForWidth(int width);
@@ -89,12 +93,21 @@ public:
     virtual int GetHandSpacing() const;
     // Step between the face-up cards of the other players' hands.
     virtual int GetOpenHandSpacing() const;
+    // Step between the face-down cards of the other players' hands.
+    virtual int GetClosedHandSpacing() const { return kClosedHandSpacing; }
     virtual int GetCardHeight() const { return m_handHeight; }
     // Position in one centred row in the upper quarter of the table.
     virtual CardPoint GetPlayedOrigin() const;
     virtual void Select();
     virtual void SelectTimed();
     virtual void Deselect();
+
+    // Carries the card from where it stands to the place the last Update
+    // computed (GetPosition), after delaySteps of the engine's action
+    // interval, in about 130 ms; flying is set on the way and the card's
+    // EVT_CARD_FLIGHT_END clears it on arrival. The move's action id (0
+    // when refused).
+    uint64_t FlyToPlace(int delaySteps);
 
     // The depth and the picture rotation (degrees) the current state asks
     // for; the depth of a hidden card is 0.
@@ -139,11 +152,23 @@ protected:
     virtual double GetShownHeight() const;
     // The highest card id that shows its face.
     virtual int GetLastCardId() const { return kCardIds - 1; }
+    // The size class of a table width, the one the pictures are looked up
+    // in at creation, and the size parts of the picture names.
+    virtual int SizeClassForWidth(int width) const;
+    virtual int InitialSizeClass() const { return 1; }
+    virtual std::string_view BigSizePart(int sizeClass) const;
+    virtual std::string_view SmallSizePart(int sizeClass) const;
+    // The picture of a card in the deal pile.
+    virtual void ShowPilePicture();
+    // How far below the top the top seat's played row lies, beyond one
+    // and a half cards.
+    virtual int TopPlayedGap() const { return 40; }
 
-private:
     bool HasFaceId() const { return cardId >= 0 && cardId <= GetLastCardId(); }
     // Shows the picture; fitSize gives the sprite the picture's size.
     void ShowPicture(const std::string& name, int frame, bool fitSize);
+
+private:
     void SubscribeInput(int mainGame);
 
     int m_handWidth = 0;

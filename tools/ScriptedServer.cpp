@@ -1,5 +1,7 @@
 #include "tools/ScriptedServer.h"
 
+#include "tools/WireLink.h"
+
 #include "platform/Event.h"
 #include "platform/Socket.h"
 
@@ -138,21 +140,7 @@ private:
 
     std::string BuildFrames(uint32_t type, uint32_t wireId, const PlainMessage& message, bool forceCrc = false)
     {
-        if (type == kFrameMessage)
-            wireId = ++m_messageCounter;
-        std::string coded = EncodeStages(EncodePlain(message), m_options.stages);
-        std::vector<std::string_view> pieces = SplitPieces(coded, m_options.maxChunk);
-        std::string out;
-        for (size_t i = 0; i < pieces.size(); ++i) {
-            FrameFields f;
-            f.type = type;
-            f.sequence = ++m_frameSequence;
-            f.messageId = wireId;
-            f.pieceIndex = static_cast<uint32_t>(i + 1);
-            f.lastPiece = i + 1 == pieces.size();
-            out += BuildFrame(f, pieces[i], m_options.crcOnSend || forceCrc);
-        }
-        return out;
+        return type == kFrameMessage ? m_writer.Message(message, false, forceCrc) : m_writer.Reply(wireId, message);
     }
 
     void Error(std::string text)
@@ -193,8 +181,7 @@ private:
     std::string m_out;
     size_t m_outOffset = 0;
     bool m_closeAfterFlush = false;
-    uint32_t m_frameSequence = 0;
-    uint32_t m_messageCounter = 0;
+    LinkWriter m_writer { m_options.stages, m_options.maxChunk, m_options.crcOnSend };
     uint32_t m_expectedSequence = 1;
     uint32_t m_expectedMessageId = 1;
     std::vector<ParsedFrame> m_assembling;
@@ -220,8 +207,7 @@ void ScriptedServer::Loop::Accept()
     m_out.clear();
     m_outOffset = 0;
     m_closeAfterFlush = false;
-    m_frameSequence = 0;
-    m_messageCounter = 0;
+    m_writer = LinkWriter(m_options.stages, m_options.maxChunk, m_options.crcOnSend);
     m_expectedSequence = 1;
     m_expectedMessageId = 1;
     m_assembling.clear();

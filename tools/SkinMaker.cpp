@@ -12,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 #include <unistd.h>
 
 namespace tools {
@@ -211,12 +212,6 @@ void AddBoards(std::vector<SkinPicture>& out, platform::FontRenderer& font)
     Add(out, "btn_redcrossEx", ButtonFrames(22, 22, 11, kRedButton, CrossLabel(4.5f, 1.3f)));
     Add(out, "btn_buycharacter", ButtonFrames(110, 30, 6, kGoldButton, TextLabel(font, "购买形象", 14, 700)));
 
-    Canvas small(150, 56);
-    small.Fill(RoundRect(0, 0, 150, 56, 8), WithAlpha(0x0C2416, 0.78f));
-    small.Fill(Outline(RoundRect(1.5f, 1.5f, 148.5f, 54.5f, 7), 0.6f), WithAlpha(kGold, 0.9f));
-    small.Fill(RoundRect(6, 6, 50, 50, 4), WithAlpha(0x000000, 0.35f));
-    Add(out, "PlayerBoardSmall", { small });
-
     // Rank badges: bronze, silver, gold, each with one to four stars.
     std::vector<Canvas> ranks;
     const std::array<ButtonPalette, 3> tiers { ButtonPalette { Argb(0xE0A070), Argb(0x8A5228), Argb(0x4A2810), 0 },
@@ -292,7 +287,8 @@ void AddMessageBoxes(std::vector<SkinPicture>& out, platform::FontRenderer& font
     Add(out, "系统信息框_关闭", ButtonFrames(20, 20, 10, kRedButton, CrossLabel(4, 1.2f)));
     Add(out, "同意", ButtonFrames(72, 26, 6, kGreenButton, TextLabel(font, "同意", 13, 700)));
     Add(out, "拒绝", ButtonFrames(72, 26, 6, kRedButton, TextLabel(font, "拒绝", 13, 700)));
-    Add(out, "系统通知框_按钮", ButtonFrames(72, 26, 6, kGoldButton, TextLabel(font, "查看", 13, 700)));
+    // Every user of this button draws its own caption over it.
+    Add(out, "系统通知框_按钮", ButtonFrames(72, 26, 6, kGoldButton, [](Canvas&, float, float, uint32_t) { }));
 
     Canvas headBack(44, 44);
     headBack.Fill(Circle(22, 22, 21.5f), kGoldDark);
@@ -839,8 +835,16 @@ bool WriteSkin(const std::string& programDir, bool allowVoice, std::string& erro
         area(skin, font);
 
     std::map<std::string, PackWriter> packs;
-    for (const auto& [path, pictures] : skin.pictures)
+    for (const auto& [path, pictures] : skin.pictures) {
+        // Two areas drawing one name would leave the client one of them.
+        std::set<std::string> names;
+        for (const SkinPicture& p : pictures)
+            if (!names.insert(p.name).second) {
+                error = "the picture " + p.name + " is drawn twice for " + path;
+                return false;
+            }
         AddPictures(packs[path], pictures);
+    }
     for (auto& [path, sounds] : skin.sounds)
         for (SkinSound& sound : sounds)
             packs[path].AddBytes(sound.name + ".wav", std::move(sound.wav));

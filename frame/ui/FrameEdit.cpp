@@ -1,5 +1,7 @@
 #include "frame/ui/FrameEdit.h"
 
+#include "frame/ui/PictureStrip.h"
+
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/controls/widgets/MenuItem.h"
 #include "engine/core/ObjectModule.h"
@@ -40,19 +42,6 @@ void RemoveParts(const engine::EngineObject& owner, const std::vector<int>& ids)
         for (int id : ids)
             objects->RemoveObject(id);
     }
-}
-
-// The picture's cell (sx, sy, w, h) stretched over (dx, dy, dw, dh).
-void DrawCell(CanvasObject* canvas, engine::PictureDesc picture, int sx, int sy, int w, int h, int dx, int dy,
-    int dw, int dh)
-{
-    if (w <= 0 || h <= 0 || dw <= 0 || dh <= 0)
-        return;
-    picture.sourceX = sx;
-    picture.sourceY = sy;
-    picture.width = w;
-    picture.height = h;
-    canvas->BlitPicture(picture, dx, dy, dw, dh, 0.0, 1.0);
 }
 
 // A one-line FrameEdit of the box's look, linked to the frame.
@@ -220,7 +209,7 @@ void InputBox::Layout()
             const int dstY[4] = { 0, cy, h - cy, h };
             for (int row = 0; row < 3; ++row) {
                 for (int col = 0; col < 3; ++col) {
-                    DrawCell(m_background, m_picture, srcX[col], srcY[row], cx, cy, dstX[col], dstY[row],
+                    DrawPictureCell(m_background, m_picture, srcX[col], srcY[row], cx, cy, dstX[col], dstY[row],
                         dstX[col + 1] - dstX[col], dstY[row + 1] - dstY[row]);
                 }
             }
@@ -363,18 +352,10 @@ void ComboInput::Layout()
         m_background->ScaleTo(width, ph);
         m_background->Clear();
         if (m_picture.record) {
-            if (pw < width) {
-                // Both halves at their size, a strip from the middle between.
-                const int half = pw / 2;
-                DrawCell(m_background, m_picture, 0, 0, half, ph, 0, 0, half, ph);
-                DrawCell(m_background, m_picture, half - 1, 0, 2, ph, half, 0, width - 2 * half, ph);
-                DrawCell(m_background, m_picture, pw - half, 0, half, ph, width - half, 0, half, ph);
-            } else {
-                const int left = (width + 1) / 2;
-                const int right = width - left;
-                DrawCell(m_background, m_picture, 0, 0, left, ph, 0, 0, left, ph);
-                DrawCell(m_background, m_picture, pw - right, 0, right, ph, left, 0, right, ph);
-            }
+            if (pw < width)
+                DrawWideStrip(m_background, m_picture, 0, 0, width, ph);
+            else
+                DrawNarrowStrip(m_background, m_picture, 0, 0, width, ph);
         }
         m_background->MoveTo(GetLeft() + width / 2, GetTop() + ph / 2);
         m_background->Invalidate();

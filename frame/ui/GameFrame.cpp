@@ -7,6 +7,7 @@
 #include "engine/objects/COrbitVaneWnd.h"
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/FrameRecords.h"
+#include "frame/ui/SubSystem.h"
 #include "frame/ui/SystemInfoBox.h"
 #include "platform/Window.h"
 #include "platform/WindowMessages.h"
@@ -159,9 +160,10 @@ void GameFrame::CollapseDivider()
 void GameFrame::CreateChildren()
 {
     // The game's view replaces this with its pane and table view; the
-    // placeholders keep the names findable and the layout complete.
+    // frame's own side pane, and a placeholder table view, keep the names
+    // findable and the layout complete.
     if (!m_subSystem)
-        SetSubSystem(std::make_unique<engine::RectObject>());
+        SetSubSystem(std::make_unique<SubSystem>());
     if (!m_mainGame)
         SetMainGame(std::make_unique<engine::RectObject>());
 }
@@ -548,9 +550,12 @@ void GameFrame::OnTableChanged()
     ToPane(EVT_CHILD_USER_LIST);
 }
 
-void GameFrame::OnSilverNotice(const uint8_t* data, size_t)
+void GameFrame::OnSilverNotice(const uint8_t* data, size_t size)
 {
-    ToBoth(EVT_CHILD_SILVER, static_cast<intptr_t>(Word(data)));
+    ToTable(EVT_CHILD_SILVER, static_cast<intptr_t>(Word(data)));
+    // The pane reads the record within the size it is given.
+    if (m_subSystem)
+        m_subSystem->OnEvent(engine::EngineEvent(0, EVT_CHILD_SILVER, Word(data), static_cast<engine::MessageWord>(size)));
 }
 
 void GameFrame::OnServerText(const uint8_t* data, size_t)

@@ -5,6 +5,7 @@
 // view.
 
 #include "game/CardSprite.h"
+#include "game/FriendCardSprite.h"
 
 #include "engine/core/PictureRef.h"
 #include "engine/modules/InputModule.h"
@@ -480,6 +481,267 @@ TEST_F(CardOnTable, MouseOnTheCardReachesTheTableViewAsCardCommands)
     }
     EXPECT_EQ(codes,
         (std::vector<int> {game::EVT_CARD_MOUSE_ENTER, game::EVT_CARD_LBUTTON_DOWN, game::EVT_CARD_LBUTTON_UP}));
+}
+
+TEST_F(CardOnTable, ThrownCardFliesToItsPlaceAndLandsThere)
+{
+    DealOwnCard(9);
+    // Played row of the own seat: (400, 356); the card stands at (400, 504).
+    card->state = game::kCardPlayed;
+    card->flying = 1;
+    card->Update();
+    ASSERT_EQ(card->GetY(), 504);
+    EXPECT_NE(card->FlyToPlace(2), 0u);
+    EXPECT_EQ(card->flying, 1);
+    // It waits two action intervals, then covers the way in a few steps.
+    Frame();
+    EXPECT_EQ(card->GetY(), 504);
+    double last = card->GetY();
+    bool moving = false;
+    for (int i = 0; i < 40 && card->flying; ++i) {
+        Frame();
+        moving = moving || (card->GetY() < last && card->GetY() > 356);
+        EXPECT_LE(card->GetY(), last);
+        last = card->GetY();
+    }
+    EXPECT_TRUE(moving);
+    EXPECT_EQ(card->flying, 0);
+    EXPECT_EQ(card->GetX(), 400);
+    EXPECT_EQ(card->GetY(), 356);
+}
+
+// ---- the game's cards ---------------------------------------------------------------
+
+class PlacedFriendCard : public game::FriendCardSprite {
+public:
+    CardArea area { 10, 20, 1024, 700 };
+
+    // The sizes of the size class's pictures as the game ships them.
+    void UseClass(int cls)
+    {
+        sizeClass = cls;
+        switch (cls) {
+        case 3:
+            SetCardSizes(82, 110, 71, 96);
+            break;
+        case 4:
+            SetCardSizes(98, 132, 82, 110);
+            break;
+        default:
+            SetCardSizes(71, 96, 50, 68);
+            break;
+        }
+    }
+
+protected:
+    CardArea GetTableArea() const override { return area; }
+    int GetChairCount() const override { return 4; }
+};
+
+TEST(FriendCardSprite, SizeClassesPicturesAndSpacings)
+{
+    struct ClassCase {
+        int width;
+        int cls;
+        const char* big;
+        const char* small;
+    };
+    const ClassCase classes[] = {
+        {640, 2, "_71_96", "_50_68"},
+        {800, 2, "_71_96", "_50_68"},
+        {801, 3, "_82_110", "_71_96"},
+        {1200, 3, "_82_110", "_71_96"},
+        {1201, 4, "_98_132", "_82_110"},
+    };
+    for (const ClassCase& c : classes) {
+        SCOPED_TRACE(c.width);
+        const int cls = game::FriendSizeClassForWidth(c.width);
+        EXPECT_EQ(cls, c.cls);
+        EXPECT_EQ(game::FriendBigSizePart(cls), c.big);
+        EXPECT_EQ(game::FriendSmallSizePart(cls), c.small);
+    }
+    EXPECT_EQ(game::CardPictureName(true, game::FriendBigSizePart(3)), "牌正面_82_110");
+
+    struct SpacingCase {
+        int cls;
+        int hand;
+        int open;
+        int closed;
+    };
+    const SpacingCase spacings[] = {{1, 13, 13, 3}, {2, 16, 13, 3}, {3, 20, 16, 3}, {4, 23, 20, 5}};
+    PlacedFriendCard card;
+    for (const SpacingCase& c : spacings) {
+        SCOPED_TRACE(c.cls);
+        card.UseClass(c.cls);
+        EXPECT_EQ(card.GetHandSpacing(), c.hand);
+        EXPECT_EQ(card.GetOpenHandSpacing(), c.open);
+        EXPECT_EQ(card.GetClosedHandSpacing(), c.closed);
+    }
+}
+
+// Table rectangle (10, 20, 1024, 700).
+TEST(FriendCardSprite, PlacementByStateAndSeat)
+{
+    struct Case {
+        const char* what;
+        int state;
+        int seat;
+        int cls;
+        int order;
+        int count;
+        int faceUp;
+        CardPoint at;
+    };
+    const Case cases[] = {
+        {"pile, right stack, first", 0, -1, 2, 0, 0, 0, {549, 336}},
+        {"pile, left stack", 0, -1, 2, 57, 0, 0, {495, 338}},
+        {"own hand", 1, 0, 3, 3, 10, 1, {492, 617}},
+        {"left hand, closed, class 4", 1, 1, 4, 2, 5, 0, {113, 372}},
+        {"left hand, closed, class 2", 1, 1, 2, 2, 5, 0, {92, 371}},
+        {"top hand, open", 1, 2, 3, 1, 3, 1, {530, 116}},
+        {"played, own", 2, 0, 2, 1, 5, 0, {506, 476}},
+        {"played, left", 2, 1, 2, 2, 4, 0, {258, 370}},
+        {"played, top: 60 below one and a half cards", 2, 2, 2, 0, 3, 0, {506, 224}},
+        {"played, right", 2, 3, 4, 1, 3, 0, {722, 370}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlacedFriendCard card;
+        card.UseClass(c.cls);
+        card.state = c.state;
+        card.seat = c.seat;
+        card.order = c.order;
+        card.count = c.count;
+        card.faceUp = c.faceUp;
+        card.selected = 0;
+        CardPoint at;
+        if (c.state == game::kCardInPile)
+            at = card.GetPilePosition();
+        else if (c.state == game::kCardInHand)
+            at = card.GetHandPosition();
+        else
+            at = card.GetPlayedPosition();
+        EXPECT_EQ(at, c.at);
+    }
+}
+
+class FriendCardOnTable : public CardOnTable {
+protected:
+    void SetUp() override
+    {
+        CardOnTable::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        for (const char* size : {"_71_96", "_50_68"}) {
+            const int w = size[1] == '7' ? 71 : 50;
+            const int h = size[1] == '7' ? 96 : 68;
+            host.AddPicture(game::CardPictureName(false, size), w, h, 1, 0,
+                [](int, int, int) { return 0xff0000ffu; });
+            host.AddPicture(game::CardPictureName(true, size), w, h, 54, 0,
+                [](int frame, int, int) { return 0xff000000u | static_cast<uint32_t>(frame); });
+        }
+        host.AddPicture("边牌标记", 14, 12, 1, 0, [](int, int, int) { return 0xffffd000u; });
+        game = static_cast<game::FriendCardSprite*>(
+            host.GetRootObject()->RegisterObject(std::make_unique<game::FriendCardSprite>()));
+        ASSERT_NE(game, nullptr);
+        game->LoadImages();
+    }
+    // A card of the own hand at (400, 504): 800 x 600 is size class 2.
+    void DealOwn(int id)
+    {
+        game->cardId = id;
+        game->seat = 0;
+        game->order = 0;
+        game->count = 1;
+        game->faceUp = 1;
+        game->selected = 0;
+        game->state = game::kCardInHand;
+        game->Update();
+    }
+
+    game::FriendCardSprite* game = nullptr;
+};
+
+TEST_F(FriendCardOnTable, PileShowsFacesOnlyOfTheGamesCards)
+{
+    EXPECT_EQ(game->sizeClass, 2);
+    EXPECT_EQ(game->GetHandWidth(), 71);
+    EXPECT_EQ(game->GetSmallHeight(), 68);
+    struct Case {
+        int id;
+        int faceUp;
+        bool face;
+    };
+    const Case cases[] = {{5, 1, true}, {107, 1, true}, {108, 1, false}, {5, 0, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.id << " up " << c.faceUp);
+        game->cardId = c.id;
+        game->faceUp = c.faceUp;
+        game->order = 0;
+        game->state = game::kCardInPile;
+        game->Update();
+        engine::SpriteObject* sprite = game->GetSprite();
+        EXPECT_EQ(sprite->GetWidth(), 50);
+        EXPECT_EQ(sprite->GetFrameCount(), c.face ? 54 : 1);
+        if (c.face) {
+            EXPECT_EQ(sprite->GetFrame(), c.id % 54);
+        }
+    }
+
+    // Refreshing keeps the card where it is and shows the pile picture.
+    game->MoveTo(33, 44);
+    game->faceUp = 1;
+    game->cardId = 6;
+    game->RefreshPilePicture();
+    EXPECT_EQ(game->GetX(), 33);
+    EXPECT_EQ(game->GetSprite()->GetFrame(), 6);
+}
+
+TEST_F(FriendCardOnTable, EdgeMarkSitsInTheCornerAndFollowsTheCard)
+{
+    game->SetEdgeMark(false); // never made: nothing to do
+    EXPECT_EQ(game->GetEdgeMark(), nullptr);
+
+    DealOwn(12);
+    game->SetEdgeMark(true);
+    engine::SpriteObject* mark = game->GetEdgeMark();
+    ASSERT_NE(mark, nullptr);
+    EXPECT_TRUE(mark->IsShown());
+    // Bottom left corner of the 71 x 96 card at (400, 504).
+    EXPECT_DOUBLE_EQ(mark->GetX(), 400 - 35.5 + 7 + 3);
+    EXPECT_DOUBLE_EQ(mark->GetY(), 504 + 48 - 6 - 2);
+
+    game->SetEdgeMark(true); // already shown
+    EXPECT_TRUE(game->IsEdgeMarkShown());
+
+    // Raised with the card, keeping its own size.
+    game->Select();
+    EXPECT_DOUBLE_EQ(mark->GetY(), 494 + 48 - 6 - 2);
+    EXPECT_DOUBLE_EQ(mark->GetWidth(), 14);
+    EXPECT_DOUBLE_EQ(mark->GetHeight(), 12);
+
+    // Hidden with the card, left where it was.
+    game->state = 3;
+    game->Update();
+    EXPECT_FALSE(mark->IsShown());
+    EXPECT_DOUBLE_EQ(mark->GetY(), 494 + 48 - 6 - 2);
+
+    DealOwn(12);
+    game->SetEdgeMark(false);
+    EXPECT_FALSE(mark->IsShown());
+    EXPECT_FALSE(game->IsEdgeMarkShown());
+    game->Update();
+    EXPECT_FALSE(mark->IsShown());
+}
+
+TEST_F(FriendCardOnTable, GroupsOfArrangedCards)
+{
+    EXPECT_FALSE(game->HasGroup());
+    game->SetGroup(2);
+    EXPECT_TRUE(game->HasGroup());
+    EXPECT_EQ(game->GetGroup(), 2);
+    game->SetGroup(0);
+    EXPECT_FALSE(game->HasGroup());
 }
 
 } // namespace

@@ -54,6 +54,8 @@ struct PictureCase {
     int width;
     int height;
     int frames;
+    // A glyph strip may hold one character twice.
+    bool repeats = false;
 };
 
 // Every picture the frame's views load by name, with the size their
@@ -89,7 +91,6 @@ const PictureCase kPictures[] = {
     { tools::kSkinFramePack, "bit_playerdetail", 330, 320, 1 },
     { tools::kSkinFramePack, "btn_redcrossEx", 22, 22, 4 },
     { tools::kSkinFramePack, "btn_buycharacter", 110, 30, 4 },
-    { tools::kSkinFramePack, "PlayerBoardSmall", 150, 56, 1 },
     { tools::kSkinFramePack, "bit_Duan", 48, 16, 12 },
     { tools::kSkinFramePack, "animation_autoplaying", 160, 40, 4 },
     { tools::kSkinFramePack, "系统信息框模板", 96, 96, 2 },
@@ -110,6 +111,60 @@ const PictureCase kPictures[] = {
     { tools::kSkinFacePack, "vkf胜利", 48, 48, 4 },
     { tools::kSkinFacePack, "vkf大哭", 48, 48, 4 },
     { tools::kSkinFacePack, "vkf加油", 48, 48, 4 },
+    // The safe box.
+    { tools::kSkinFramePack, "保险箱广告", 336, 48, 1 },
+    { tools::kSkinFramePack, "保险箱框线", 326, 39, 1 },
+    { tools::kSkinFramePack, "保险箱按钮", 90, 26, 4 },
+    // The match panels.
+    { "skins/common.vkr", "word_waitmatchstart", 40, 42, 18, true },
+    { "skins/common.vkr", "digit_waitmatchstart", 22, 36, 10 },
+    { "skins/common.vkr", "word_washturn", 40, 42, 6 },
+    { "skins/common.vkr", "word_resttable", 40, 42, 11 },
+    { "skins/common.vkr", "animation_WaitArrangeTable", 300, 192, 4 },
+    { "skins/common.vkr", "animation_NoSignUp", 300, 192, 4 },
+    { "skins/common.vkr", "bit_Washout", 300, 192, 1 },
+    { "skins/common.vkr", "bit_MatchStarted", 300, 192, 1 },
+    { "skins/common.vkr", "animation_MatchBegin", 360, 120, 6 },
+    { "skins/common.vkr", "btn_signup", 96, 34, 4 },
+    { "skins/common.vkr", "btn_giveup", 80, 30, 4 },
+    { "skins/common.vkr", "btn_Award", 90, 30, 4 },
+    { "skins/common.vkr", "btn_ExChange", 90, 30, 4 },
+    { "skins/common.vkr", "MatchResultDlg", 280, 220, 1 },
+    { "skins/common.vkr", "digit_MatchRank", 24, 40, 10 },
+    { "skins/common.vkr", "char_第", 36, 40, 1 },
+
+    // The player boards.
+    { tools::kSkinFramePack, "PlayerBoardSmall", 300, 46, 4 },
+    { "skins/common.vkr", "Character0Type1", 32, 32, 1 },
+    { "skins/common.vkr", "Character1Type2", 48, 48, 1 },
+    { "skins/common.vkr", "Character2Type3", 135, 270, 1 },
+    { "skins/common.vkr", "Character5Type3", 135, 270, 1 },
+    { "skins/common.vkr", "警灯", 72, 52, 12 },
+    { "skins/common.vkr", "digit_restcard", 16, 26, 11 },
+    { "skins/common.vkr", "word_zhang", 26, 26, 1 },
+    { "skins/common.vkr", "animation_AutoPlay", 64, 30, 1 },
+    { "skins/common.vkr", "animation_Offline", 64, 30, 1 },
+    { "skins/common.vkr", "animation_Ready", 96, 44, 4 },
+    { "skins/common.vkr", "rank", 96, 48, 4 },
+    { "skins/common.vkr", "炸弹图标", 50, 30, 1 },
+    { "skins/common.vkr", "digit_basescore", 10, 18, 11 },
+    { "skins/common.vkr", "str_分", 18, 18, 1 },
+    { "skins/common.vkr", "str_两", 18, 18, 1 },
+    { "skins/common.vkr", "ScoreDigitMatch", 10, 18, 11 },
+    { "skins/common.vkr", "ScoreUniteMatch", 18, 18, 1 },
+    { "skins/common.vkr", "Player_MatchScore", 76, 18, 2 },
+
+    // The side pane: system pane, chat box and input bar.
+    { tools::kSkinFramePack, "bit_SystemBar", 250, 16, 3 },
+    { tools::kSkinFramePack, "SystemChatBox1", 250, 8, 1 },
+    { tools::kSkinFramePack, "SystemChatBox2", 250, 8, 1 },
+    { tools::kSkinFramePack, "SystemInputBar", 250, 62, 1 },
+    { tools::kSkinFramePack, "InputBoxBkg", 120, 24, 1 },
+    { tools::kSkinFramePack, "btnQuickChat", 20, 20, 4 },
+    { tools::kSkinFramePack, "btnSendChat", 50, 24, 4 },
+    { tools::kSkinFramePack, "快速设银图标", 16, 16, 1 },
+    { tools::kSkinFramePack, "保险箱图标", 16, 16, 1 },
+    { tools::kSkinFramePack, "qh会员", 32, 16, 1 },
     // ---- the cards and the card table ----
     { "skins/common.vkr", "牌正面71x96", 71, 96, 54 },
     { "skins/common.vkr", "牌正面82x110", 82, 110, 54 },
@@ -200,7 +255,7 @@ TEST_F(SkinMakerTest, EveryPictureDecodesFromItsPackWithItsSizeAndFrames)
                 for (int x = 0; x < c.width && !inked; ++x)
                     inked = (PixelAt(picture, f, x, y) >> 24) != 0;
             EXPECT_TRUE(inked) << "frame " << f;
-            for (int g = 0; g < f; ++g)
+            for (int g = 0; g < f && !c.repeats; ++g)
                 EXPECT_NE(FrameBytes(picture, f), FrameBytes(picture, g)) << "frames " << g << " and " << f;
         }
     }
@@ -375,6 +430,16 @@ TEST(SkinMakerProgram, WritesTheSkinAndTheContactSheet)
     EXPECT_EQ(RunSkinMaker(""), 2);
     EXPECT_EQ(RunSkinMaker("--sheet"), 2);
     fs::remove_all(dir);
+}
+
+// The few-cards warning the player boards sound, in the game's pack.
+TEST_F(SkinMakerTest, BoardAlertIsPlayableWavInTheGamePack)
+{
+    engine::ResourceModule resources;
+    ASSERT_GT(resources.LoadPackFile((s_dir / "skins/common.vkr").string()), 0);
+    engine::ResourceEntry* entry = resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName("alert.wav")));
+    ASSERT_NE(entry, nullptr);
+    ExpectAudibleSound(reinterpret_cast<const uint8_t*>(entry->data.get()), entry->length);
 }
 
 } // namespace

@@ -76,6 +76,11 @@ public:
     // Returns 1 when the body was recognised and took effect, else 0.
     virtual int ParseTag(std::string_view body);
     virtual int ParseObjectTag(std::string_view body);
+    // Where reading goes on after a recognised tag (text[open] is its '<',
+    // text[close] its '>'): a derived view may take text after the tag
+    // itself. The engine goes on right after the tag; an answer before that
+    // counts as right after it.
+    virtual size_t ContinueAfterTag(std::string_view text, size_t open, size_t close);
     // Hook reached by "url_load=" in views with RT_LOAD_LINKS.
     virtual int LoadUrl(std::string_view a, std::string_view b, int c, const std::string* d);
     // Appends the character at the start of text; returns the bytes used

@@ -101,7 +101,7 @@ void RichText::AddMarkupText(std::string_view text)
                 }
                 const std::string_view body = text.substr(pos + 1, close - pos - 1);
                 if (ParseTag(body) == 1 || ParseObjectTag(body) == 1) {
-                    pos = close + 1;
+                    pos = std::max(ContinueAfterTag(text, pos, close), close + 1);
                     continue;
                 }
             }
@@ -117,6 +117,11 @@ void RichText::AddMarkupText(std::string_view text)
 
     FinishAppend();
     m_style = entry;
+}
+
+size_t RichText::ContinueAfterTag(std::string_view, size_t, size_t close)
+{
+    return close + 1;
 }
 
 int RichText::AppendChar(std::string_view text)

@@ -1,0 +1,515 @@
+// The safe box dialogs, the preset dialog and the password keypad in the
+// headless host window, against a connection that answers as the server
+// would: what is sent, what the player is told, what is remembered.
+#include "tests/engine/objects/HostFixture.h"
+
+#include "engine/controls/widgets/ImageButton.h"
+#include "frame/core/CGameFrameApp.h"
+#include "frame/core/GameConnection.h"
+#include "frame/core/GameFrameCalls.h"
+#include "frame/ui/DepositKeypad.h"
+#include "frame/ui/FrameEdit.h"
+#include "frame/ui/SafeBoxDialogs.h"
+#include "platform/IniFile.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <span>
+#include <string>
+#include <vector>
+
+using namespace frame;
+
+namespace {
+
+void PutWord(std::span<uint8_t> out, size_t offset, int32_t value)
+{
+    for (size_t i = 0; i < 4; ++i)
+        out[offset + i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+}
+
+// ---- pure parts --------------------------------------------------------------------
+
+TEST(RecentAmounts, LoadKeepsTheNonZeroNumbers)
+{
+    struct Case {
+        const char* stored;
+        std::vector<int> values;
+    };
+    const Case cases[] = {
+        { "", {} },
+        { "0|300|abc|", { 300 } },
+        { "100|200|", { 100, 200 } },
+        { "7", { 7 } },
+        { "-5|12x|", { -5, 12 } },
+    };
+    for (const Case& c : cases) {
+        RecentAmounts recent;
+        recent.Load(c.stored);
+        EXPECT_EQ(recent.Values(), c.values) << c.stored;
+    }
+}
+
+TEST(RecentAmounts, RememberKeepsSixDistinctOldestFirst)
+{
+    RecentAmounts recent;
+    recent.Load("100|200|300|400|500|");
+    EXPECT_FALSE(recent.Remember(500));
+    EXPECT_EQ(recent.ToString(), "100|200|300|400|500|");
+    EXPECT_TRUE(recent.Remember(600));
+    EXPECT_TRUE(recent.Remember(700));
+    EXPECT_EQ(recent.ToString(), "200|300|400|500|600|700|");
+}
+
+TEST(PasswordResponse, GroupsOfFourFromTheLeftPlusTheChallengeHalves)
+{
+    struct Case {
+        const char* password;
+        int challenge;
+        int response;
+    };
+    const Case cases[] = {
+        { "12345678", 0, 1234 + 5678 },
+        { "1234567890", 0, 1234 + 5678 + 90 },
+        { "1111222233334444", 0, 1111 + 2222 + 3333 + 4444 },
+        { "0000000100000", 0, 0 + 1 + 0 + 0 },
+        { "12345678", 123456789, 1234 + 5678 + 12345 + 6789 },
+        { "00000000", 10000, 1 },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PasswordResponse(c.password, c.challenge), c.response) << c.password;
+}
+
+TEST(DepositPresets, AllDefaultsUnlessTheLastKeyHoldsAValue)
+{
+    const std::filesystem::path path
+        = std::filesystem::temp_directory_path() / ("kbzn_presets_" + std::to_string(getpid()) + ".dat");
+    struct Case {
+        const char* text;
+        DepositPresets presets;
+    };
+    const Case cases[] = {
+        { "", { 100, 200, 500, 1000, 10000, 30000 } },
+        { "[FIXDEPOSIT]\nFix0=1\nFix1=2\nFix2=3\nFix3=4\nFix4=5\n", { 100, 200, 500, 1000, 10000, 30000 } },
+        { "[FIXDEPOSIT]\nFix0=1\nFix5=\n", { 100, 200, 500, 1000, 10000, 30000 } },
+        { "[FIXDEPOSIT]\nFix0=1\nFix1=x\nFix5=-6\n", { 1, 0, 0, 0, 0, -6 } },
+    };
+    for (const Case& c : cases) {
+        std::ofstream(path) << c.text;
+        EXPECT_EQ(LoadDepositPresets(path.string()), c.presets) << c.text;
+    }
+    std::filesystem::remove(path);
+}
+
+// ---- the dialogs in the host ----------------------------------------------------------
+
+struct Box {
+    std::string text;
+    BoxEvent ok;
+    bool hasOk = false;
+    uint32_t flags = 0;
+};
+
+class BoxView : public engine::RectObject, public GameFrameCalls {
+public:
+    void ShowMessageBox(const std::string& text, const BoxEvent* ok, const BoxEvent*, int, uint32_t flags,
+        const std::string&) override
+    {
+        boxes.push_back({ text, ok ? *ok : BoxEvent {}, ok != nullptr, flags });
+    }
+    std::vector<Box> boxes;
+};
+
+class FakeConnection : public GameConnection {
+public:
+    int QuerySafeBox(std::string& text, std::span<uint8_t, 32> out) override
+    {
+        ++queries;
+        if (!queryOk) {
+            text = "refused";
+            return 0;
+        }
+        PutWord(out, 0, amount);
+        PutWord(out, 4, 77);
+        return 1;
+    }
+    int GameToSafeBox(std::string& text, int& value, uint32_t& code) override
+    {
+        saves.push_back(value);
+        code = saveCode;
+        if (code == 10)
+            return 1;
+        text = "存入失败";
+        if (code == 60092)
+            value = 450;
+        return 0;
+    }
+    int RequestPasswordChallenge(std::string& text, std::span<uint8_t, 24> out, uint32_t& code) override
+    {
+        ++challenges;
+        code = challengeCode;
+        if (code != 10) {
+            text = "查询失败";
+            return 0;
+        }
+        PutWord(out, 4, challenge);
+        return 1;
+    }
+    int SafeBoxToGame(std::string& text, int value, int response) override
+    {
+        takes.push_back({ value, response });
+        if (takeOk)
+            return 1;
+        text = "取出失败";
+        return 0;
+    }
+
+    bool queryOk = true;
+    int amount = 5000;
+    uint32_t saveCode = 10;
+    uint32_t challengeCode = 10;
+    int challenge = 123456789;
+    bool takeOk = true;
+    int queries = 0;
+    int challenges = 0;
+    std::vector<int> saves;
+    std::vector<std::pair<int, int>> takes;
+};
+
+class TestApp : public CGameFrameApp {
+public:
+    explicit TestApp(std::string name)
+        : CGameFrameApp(std::move(name), 21534, 1, 1)
+    {
+    }
+    GameConnection* GetConnection() override { return &connection; }
+    engine::RectObject* GetMainView() const override { return &view; }
+
+    FakeConnection connection;
+    mutable BoxView view;
+};
+
+// The input bar as the take dialog sees it: it opens the real keypad and
+// hands on the keypad's response.
+class FakeInputBar : public engine::BoundObject, public PasswordPadOwner {
+public:
+    void ShowPasswordPad(int show, int challenge, int mode) override
+    {
+        shown.push_back({ show, challenge, mode });
+        pad = frame::ShowPasswordPad(*this, show, challenge, mode);
+    }
+    int GetPasswordValue() const override { return pad ? pad->GetResponse() : 0; }
+    int OnEvent(const engine::EngineEvent& event) override
+    {
+        events.push_back(event.code);
+        return 1;
+    }
+
+    struct Shown {
+        int show;
+        int challenge;
+        int mode;
+    };
+    std::vector<Shown> shown;
+    std::vector<int> events;
+    NumKeyPadDlg* pad = nullptr;
+};
+
+class SafeBox : public objectstest::HostEngine {
+protected:
+    void SetUp() override
+    {
+        HostEngine::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        host.AddPicture("系统信息框模板", 12, 28, 2, 0, [](int, int x, int y) -> uint32_t {
+            const bool inside = x >= 3 && x < 9 && y >= 20 && y < 25;
+            return inside ? 0 : engine::CanvasObject::MakePixel(0x808080, engine::kNoColourKey);
+        });
+        MakePicture("系统通知框_按钮", 40, 16, 0xff0000, 4, 0);
+        MakePicture("保险箱按钮", 60, 20, 0x00ff00, 4, 0);
+        MakePicture("系统信息框_关闭", 8, 8, 0x0000ff, 4, 0);
+        MakePicture("保险箱广告", 300, 40, 0x404040);
+        MakePicture("保险箱框线", 200, 60, 0x505050);
+        inputBar = static_cast<FakeInputBar*>(root->RegisterObject(std::make_unique<FakeInputBar>()));
+        inputBar->SetName(kInputBarName);
+        Frame();
+    }
+    void TearDown() override
+    {
+        std::filesystem::remove(app.GetGameIniPath());
+        HostEngine::TearDown();
+    }
+
+    SafeBoxDlg* Open()
+    {
+        OpenSafeBox(*inputBar);
+        Frame();
+        return dynamic_cast<SafeBoxDlg*>(root->FindObjectByName(kSafeBoxName));
+    }
+    template <typename T>
+    T* Named(const char* name)
+    {
+        return dynamic_cast<T*>(root->FindObjectByName(name));
+    }
+    void Send(engine::EngineObject* to, int code, intptr_t param = 0)
+    {
+        root->SendEvent(engine::EngineEvent(to->GetId(), code, param));
+        Frame();
+    }
+    void Type(TransferDialog* dialog, const std::string& text)
+    {
+        dialog->GetAmountInput()->Clear();
+        dialog->GetAmountInput()->AppendText(text);
+    }
+    std::string Ini(const char* key) const
+    {
+        return platform::IniFile(app.GetGameIniPath()).GetString("DEPOSIT", key, "");
+    }
+    const std::vector<Box>& Boxes() const { return app.view.boxes; }
+
+    TestApp app { "SafeBoxTest" + std::to_string(getpid()) };
+    FakeInputBar* inputBar = nullptr;
+};
+
+TEST_F(SafeBox, OpeningShowsTheAmountOnceCreatedAndTellsAFailure)
+{
+    app.connection.queryOk = false;
+    EXPECT_EQ(Open(), nullptr);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "保险箱打开失败。");
+    EXPECT_EQ(Boxes()[0].flags, 0x30u);
+
+    app.connection.queryOk = true;
+    SafeBoxDlg* box = Open();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->IsShown());
+    EXPECT_EQ(box->GetAmount(), 5000);
+    EXPECT_EQ(box->GetZ(), kSafeBoxDepth);
+
+    Send(box, EVT_SAFEBOX_CLOSE);
+    EXPECT_FALSE(box->IsShown());
+    app.connection.amount = 6000;
+    EXPECT_EQ(Open(), box) << "created once";
+    EXPECT_TRUE(box->IsShown());
+    EXPECT_EQ(box->GetAmount(), 6000);
+}
+
+TEST_F(SafeBox, AnAmountBelowOneIsRefusedBeforeAnyRequest)
+{
+    SafeBoxDlg* box = Open();
+    ASSERT_NE(box, nullptr);
+    Send(box, EVT_SAFEBOX_OPEN_SAVE);
+    Send(box, EVT_SAFEBOX_OPEN_TAKE);
+    auto* save = Named<SaveDepositDlg>(kSaveDepositName);
+    auto* take = Named<TakeDepositDlg>(kTakeDepositName);
+    ASSERT_TRUE(save && take);
+    for (const char* typed : { "", "0", "-3", "abc" }) {
+        Type(save, typed);
+        Send(save, EVT_SAVE_OK);
+        Type(take, typed);
+        Send(take, EVT_TAKE_OK);
+    }
+    EXPECT_TRUE(app.connection.saves.empty());
+    EXPECT_EQ(app.connection.challenges, 0);
+    ASSERT_EQ(Boxes().size(), 8u);
+    for (const Box& b : Boxes())
+        EXPECT_EQ(b.text, "请输入银子数额。");
+}
+
+TEST_F(SafeBox, SavingConfirmsSendsRefreshesRemembersAndTheSuccessBoxClosesTheSafeBox)
+{
+    SafeBoxDlg* box = Open();
+    ASSERT_NE(box, nullptr);
+    Send(box, EVT_SAFEBOX_OPEN_SAVE);
+    auto* save = Named<SaveDepositDlg>(kSaveDepositName);
+    ASSERT_NE(save, nullptr);
+    EXPECT_TRUE(save->IsShown());
+    EXPECT_EQ(save->GetZ(), kSaveDepositDepth);
+
+    Type(save, "500");
+    Send(save, EVT_SAVE_OK);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "确定要从【】划出【500两】银子到保险箱?");
+    EXPECT_EQ(Boxes()[0].flags, 0x35u);
+    EXPECT_EQ(Boxes()[0].ok.code, static_cast<uint32_t>(EVT_SAVE_CONFIRMED));
+    EXPECT_EQ(Boxes()[0].ok.receiver, static_cast<uint32_t>(save->GetId()));
+    EXPECT_FALSE(save->IsShown());
+    EXPECT_TRUE(app.connection.saves.empty()) << "nothing leaves before the confirmation";
+
+    const int queries = app.connection.queries;
+    app.connection.amount = 5500;
+    Send(save, EVT_SAVE_CONFIRMED);
+    EXPECT_EQ(app.connection.saves, std::vector<int> { 500 });
+    EXPECT_EQ(app.connection.queries, queries + 1);
+    EXPECT_EQ(box->GetAmount(), 5500);
+    EXPECT_EQ(Ini("Save"), "500|");
+    ASSERT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(Boxes()[1].text, "银子已经存入保险箱！");
+    EXPECT_EQ(Boxes()[1].ok.code, static_cast<uint32_t>(EVT_DEPOSIT_DONE));
+
+    // The same amount again leaves the list as it is.
+    Send(save, EVT_SAVE_CONFIRMED);
+    EXPECT_EQ(Ini("Save"), "500|");
+
+    Send(save, EVT_DEPOSIT_DONE);
+    EXPECT_FALSE(box->IsShown());
+}
+
+TEST_F(SafeBox, ARefusedSaveShowsTheReplyAndTakesOverTheCorrectedAmount)
+{
+    SafeBoxDlg* box = Open();
+    ASSERT_NE(box, nullptr);
+    Send(box, EVT_SAFEBOX_OPEN_SAVE);
+    auto* save = Named<SaveDepositDlg>(kSaveDepositName);
+    ASSERT_NE(save, nullptr);
+    Type(save, "900");
+    Send(save, EVT_SAVE_OK);
+    app.connection.saveCode = 60092;
+    Send(save, EVT_SAVE_CONFIRMED);
+    EXPECT_EQ(Boxes().back().text, "存入失败");
+    EXPECT_EQ(save->GetAmountInput()->GetText(), "450");
+    EXPECT_EQ(Ini("Save"), "");
+}
+
+TEST_F(SafeBox, TakingWithoutAProtectPasswordSendsResponseZero)
+{
+    std::filesystem::remove(app.GetGameIniPath());
+    platform::IniFile(app.GetGameIniPath()).WriteString("DEPOSIT", "Take", "0|300|abc|");
+    SafeBoxDlg* box = Open();
+    ASSERT_NE(box, nullptr);
+    Send(box, EVT_SAFEBOX_OPEN_TAKE);
+    auto* take = Named<TakeDepositDlg>(kTakeDepositName);
+    ASSERT_NE(take, nullptr);
+    EXPECT_EQ(take->GetRecent().Values(), std::vector<int> { 300 });
+    EXPECT_EQ(take->GetAmountInput()->GetHistory().size(), 1u);
+
+    app.connection.challengeCode = 60000;
+    Type(take, "800");
+    Send(take, EVT_TAKE_OK);
+    EXPECT_TRUE(inputBar->shown.empty()) << "no keypad";
+    ASSERT_EQ(app.connection.takes.size(), 1u);
+    EXPECT_EQ(app.connection.takes[0], std::make_pair(800, 0));
+    EXPECT_FALSE(take->IsShown());
+    EXPECT_EQ(Ini("Take"), "300|800|");
+    EXPECT_EQ(Boxes().back().ok.code, static_cast<uint32_t>(EVT_DEPOSIT_DONE));
+}
+
+TEST_F(SafeBox, TakingWithAPasswordCarriesTheAskedAmountAcrossTheKeypad)
+{
+    SafeBoxDlg* box = Open();
+    ASSERT_NE(box, nullptr);
+    Send(box, EVT_SAFEBOX_OPEN_TAKE);
+    auto* take = Named<TakeDepositDlg>(kTakeDepositName);
+    ASSERT_NE(take, nullptr);
+    Type(take, "1200");
+    Send(take, EVT_TAKE_OK);
+    ASSERT_EQ(inputBar->shown.size(), 1u);
+    EXPECT_EQ(inputBar->shown[0].challenge, 123456789);
+    EXPECT_EQ(inputBar->shown[0].mode, 0);
+    EXPECT_TRUE(app.connection.takes.empty());
+    NumKeyPadDlg* pad = inputBar->pad;
+    ASSERT_NE(pad, nullptr);
+    EXPECT_TRUE(pad->IsShown());
+
+    // The player reopens the take dialog and types something else meanwhile.
+    Type(take, "7");
+    // Positions whose shown digits spell 12345678.
+    for (const char digit : std::string("12345678"))
+        for (int position = 0; position < 10; ++position)
+            if (pad->GetKeyDigit(position) == digit - '0')
+                Send(pad, EVT_KEYPAD_DIGIT, position);
+    EXPECT_EQ(pad->GetPassword(), "12345678");
+    Send(pad, EVT_KEYPAD_OK);
+    EXPECT_FALSE(pad->IsShown());
+    ASSERT_EQ(app.connection.takes.size(), 1u);
+    EXPECT_EQ(app.connection.takes[0], std::make_pair(1200, 1234 + 5678 + 12345 + 6789));
+}
+
+TEST_F(SafeBox, ARefusedChallengeKeepsTheTakeDialogOpen)
+{
+    SafeBoxDlg* box = Open();
+    ASSERT_NE(box, nullptr);
+    Send(box, EVT_SAFEBOX_OPEN_TAKE);
+    auto* take = Named<TakeDepositDlg>(kTakeDepositName);
+    ASSERT_NE(take, nullptr);
+    app.connection.challengeCode = 1011;
+    Type(take, "100");
+    Send(take, EVT_TAKE_OK);
+    EXPECT_TRUE(take->IsShown());
+    EXPECT_EQ(Boxes().back().text, "查询失败");
+    EXPECT_TRUE(app.connection.takes.empty());
+}
+
+TEST_F(SafeBox, TheKeypadTypesTheShownDigitsWithinSixteenAndChecksTheLength)
+{
+    NumKeyPadDlg* pad = frame::ShowPasswordPad(*inputBar, 1, 5, 1);
+    ASSERT_NE(pad, nullptr);
+    pad->SeedShuffle(1);
+    Frame();
+    // Every key but OK and backspace sends its position.
+    for (int k = 0; k < 10; ++k)
+        EXPECT_EQ(pad->GetKey(k)->GetClickEvent().param, k);
+
+    Send(pad, EVT_KEYPAD_BACKSPACE);
+    EXPECT_EQ(pad->GetPassword(), "");
+    Send(pad, EVT_KEYPAD_DIGIT, 3);
+    EXPECT_EQ(pad->GetPassword(), std::string(1, static_cast<char>('0' + pad->GetKeyDigit(3))));
+    EXPECT_EQ(pad->GetDisplay()->GetText(), "*");
+    Send(pad, EVT_KEYPAD_DIGIT, 10);
+    Send(pad, EVT_KEYPAD_DIGIT, -1);
+    EXPECT_EQ(pad->GetPassword().size(), 1u);
+
+    Send(pad, EVT_KEYPAD_OK);
+    EXPECT_TRUE(pad->IsShown()) << "seven digits short";
+    EXPECT_EQ(Boxes().back().text, "保护密码至少要有8位,不能超过16位。");
+
+    for (int i = 0; i < 20; ++i)
+        Send(pad, EVT_KEYPAD_DIGIT, 0);
+    EXPECT_EQ(pad->GetPassword().size(), 16u);
+    EXPECT_EQ(pad->GetDisplay()->GetText(), std::string(16, '*'));
+    Send(pad, EVT_KEYPAD_OK);
+    EXPECT_FALSE(pad->IsShown());
+    EXPECT_EQ(inputBar->events, std::vector<int> { EVT_INPUTBAR_TAKE_NOW }) << "mode 1 answers the input bar";
+}
+
+TEST_F(SafeBox, EveryShowingShufflesTheKeysAndClearsThePassword)
+{
+    NumKeyPadDlg* pad = frame::ShowPasswordPad(*inputBar, 1, 5, 0);
+    ASSERT_NE(pad, nullptr);
+    Send(pad, EVT_KEYPAD_DIGIT, 0);
+    std::vector<int> before;
+    for (int k = 0; k < 10; ++k)
+        before.push_back(pad->GetKeyDigit(k));
+    frame::ShowPasswordPad(*inputBar, 0, 0, 0);
+    EXPECT_FALSE(pad->IsShown());
+    EXPECT_EQ(frame::ShowPasswordPad(*inputBar, 1, 9, 0), pad);
+    std::vector<int> after;
+    for (int k = 0; k < 10; ++k)
+        after.push_back(pad->GetKeyDigit(k));
+    EXPECT_NE(before, after);
+    std::vector<int> sorted = after;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, (std::vector<int> { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9 }));
+    EXPECT_EQ(pad->GetPassword(), "");
+}
+
+TEST_F(SafeBox, ThePresetDialogShowsTheInputBarsPresets)
+{
+    SetDepositDlg* dialog = OpenQuickSetDialog(*inputBar, { 1, 2, 3, 4, 5, 6 });
+    ASSERT_NE(dialog, nullptr);
+    Frame();
+    EXPECT_TRUE(dialog->IsShown());
+    for (int i = 0; i < kPresetCount; ++i)
+        EXPECT_EQ(dialog->GetBox(i)->GetText(), std::to_string(i + 1));
+    EXPECT_EQ(OpenQuickSetDialog(*inputBar, { 10, 20, 30, 40, 50, 60 }), dialog);
+    EXPECT_EQ(dialog->GetBox(5)->GetText(), "60");
+    Send(dialog, EVT_PRESETS_CANCEL);
+    EXPECT_FALSE(dialog->IsShown());
+}
+
+} // namespace
