@@ -153,13 +153,13 @@ int main(int argc, char** argv)
     if (!paint)
         return 1;
 
-    // The skin as the client loads it: the frame's pictures (the small
-    // board's height places the play buttons), the cards' and the table's.
+    // The whole skin as the client loads it (the small board's height
+    // places the play buttons).
     platform::FontRenderer font;
     tools::SkinFiles skin;
     skin.pictures[tools::kSkinFramePack] = tools::DrawFramePictures(font);
-    tools::DrawCardSkin(skin, font);
-    tools::DrawCardTableSkin(skin, font);
+    for (const tools::SkinArea area : tools::kSkinAreas)
+        area(skin, font);
     for (auto& [pack, pictures] : skin.pictures)
         for (tools::SkinPicture& picture : pictures)
             host.AddPicture(picture.name, std::move(picture.picture), 400);
