@@ -113,6 +113,12 @@ std::string SystemDirectory()
     return Gbk::FromUtf8(WithSlash(std::move(dir)));
 }
 
+std::string DataHomeDirectory()
+{
+    const std::string data = AbsoluteFromEnvironment("XDG_DATA_HOME");
+    return WithSlash(data.empty() ? WithSlash(HomeDirectory()) + ".local/share" : data);
+}
+
 bool MakeDirectories(const std::string& path)
 {
     std::filesystem::path native(NativePath(path));

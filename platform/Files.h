@@ -29,6 +29,11 @@ void SetExecutableDir(std::string dir); // empty restores the real one
 // database). Read from the environment on every call; not created here.
 std::string SystemDirectory();
 
+// The user's data directory, ending in '/', as a file-system path (UTF-8):
+// $XDG_DATA_HOME when absolute, else $HOME/.local/share. Read from the
+// environment on every call; not created here.
+std::string DataHomeDirectory();
+
 // Creates the directory and every missing parent; true when it exists as a
 // directory afterwards.
 bool MakeDirectories(const std::string& path);

@@ -45,6 +45,10 @@ public:
         return AddPicture(name, DrawPicture(width, height, frames, draw), delayMs);
     }
     engine::PictureDesc AddPicture(std::string_view name, engine::PictureData picture, uint32_t delayMs);
+
+    // A window message at the client point (x, y) as the window system
+    // delivers it to the host; no frame is run.
+    void InjectInput(uint32_t message, int x, int y, uint32_t key = 0);
 };
 
 } // namespace tools

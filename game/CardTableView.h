@@ -1,0 +1,303 @@
+#pragma once
+// The card layer's table view, the engine object "MainGame" in the centre
+// of the main view. It owns the card sprites, one player board per chair,
+// the play, sort and option buttons, the turn clock and the digit fonts the
+// panels find by name, and a click layer that hears every press on the
+// table. It maps chairs to screen seats (the own chair at the bottom, then
+// left, top and right) and lays everything out again whenever its
+// rectangle changes. Button, card and mouse events arrive as the view's
+// private codes and become calls of its operations; the operations of the
+// hand, the plays, the game flow and automatic play are hooks that the
+// layers above fill.
+//
+// User-interface thread only. Every child is an engine object registered
+// under the view; the object module owns it.
+
+#include "engine/objects/CanvasObject.h"
+#include "engine/objects/SpriteObject.h"
+#include "frame/core/GameTableView.h"
+#include "game/CardSprite.h"
+#include "game/CardTableCalls.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace engine {
+class CanvasObject;
+class ImageButton;
+class ImageNumber;
+class SpriteObject;
+} // namespace engine
+
+namespace game {
+
+class CardGameApp;
+
+// Events of the view: its buttons' clicks and its own timers.
+inline constexpr int EVT_TABLE_ARRANGED = 80000002;
+inline constexpr int EVT_TABLE_RESET = 80000003;
+inline constexpr int EVT_START_CLICKED = 80000004;
+inline constexpr int EVT_ANSWER_VIEW_CARDS = 80000007;
+inline constexpr int EVT_REFRESH_BOARDS = 80000011;
+inline constexpr int EVT_REFRESH_SEATED_LOOK_ON = 80000012;
+inline constexpr int EVT_REFRESH_SEATED_ALT = 80000013;
+inline constexpr int EVT_PLAYER_ENTER = 80000014;
+inline constexpr int EVT_LOOKER_ENTER = 80000015;
+inline constexpr int EVT_PLAYER_LEAVE = 80000016;
+inline constexpr int EVT_LOOKER_LEAVE = 80000017;
+inline constexpr int EVT_RANDOM_SEAT = 80000018;
+inline constexpr int EVT_TABLE_CHANGED = 80000020;
+inline constexpr int EVT_MATCH_RANKS = 80000022;
+inline constexpr int EVT_REFRESH_MY_BOARD = 80000030;
+inline constexpr int EVT_REDRAW_MY_BOARD = 80000052;
+inline constexpr int EVT_STOP_TURN_CLOCK = 80000053;
+inline constexpr int EVT_OPEN_SETTINGS = 80000078;
+inline constexpr int EVT_SOUND_SETTINGS = 80000079;
+inline constexpr int EVT_CHANGE_TABLE = 80000095;
+inline constexpr int EVT_NEW_TABLE = 80000096;
+inline constexpr int EVT_DEAL_STEP = 80000100;
+inline constexpr int EVT_CLOCK_TICK = 80000101;
+inline constexpr int EVT_DRAG_RESULT_PANEL = 80000102;
+inline constexpr int EVT_ROUND_CLEARED = 80000103;
+inline constexpr int EVT_TABLE_PRESS = 80000104;
+inline constexpr int EVT_SHOW_CHARACTER = 80000105;
+inline constexpr int EVT_HIDE_CHARACTER = 80000106;
+inline constexpr int EVT_CARD_FIRST = 80000109;
+inline constexpr int EVT_TABLE_RBUTTON = 80000113;
+inline constexpr int EVT_CARD_LAST = 80000116;
+inline constexpr int EVT_BUTTON_FIRST = 80000119;
+inline constexpr int EVT_THROW = 80000119;
+inline constexpr int EVT_PASS = 80000120;
+inline constexpr int EVT_HINT = 80000121;
+inline constexpr int EVT_ASK_VIEW_CARDS = 80000122;
+inline constexpr int EVT_ASK_VIEW_CARDS2 = 80000123;
+inline constexpr int EVT_CHECK_RESULT = 80000124;
+inline constexpr int EVT_CLOSE_RESULT = 80000125;
+inline constexpr int EVT_CONTINUE_GAME = 80000126;
+inline constexpr int EVT_SELECT_SINGLES = 80000127;
+inline constexpr int EVT_SELECT_PAIRS = 80000128;
+inline constexpr int EVT_SELECT_TRIPLES = 80000129;
+inline constexpr int EVT_SORT_BY_SIZE = 80000130;
+inline constexpr int EVT_SELECT_BOMBS = 80000131;
+inline constexpr int EVT_SORT_BY_COUNT = 80000132;
+inline constexpr int EVT_SORT_MODE3 = 80000133;
+inline constexpr int EVT_AUTO_PLAY = 80000134;
+inline constexpr int EVT_CLOSE_WINDOW = 80000135;
+inline constexpr int EVT_PLAY_OPTION_1 = 80000137;
+inline constexpr int EVT_PLAY_OPTION_3 = 80000139;
+inline constexpr int EVT_PLAY_OPTION_OFF = 80000140;
+inline constexpr int EVT_BUTTON_LAST = 80000140;
+inline constexpr int EVT_AUTO_PASS = 80000143;
+
+// Engine integer properties the view sets at every layout.
+inline constexpr int kPropOwnChatColour = 50013;
+inline constexpr int kPropNoticeChatColour = 50014;
+inline constexpr int kPropGreyChatColour = 50015;
+inline constexpr int kPropSmallBoardHeight = 50016;
+inline constexpr int kPropBigCardWidth = 50018;
+inline constexpr int kPropBigCardHeight = 50019;
+inline constexpr int kPropSmallCardWidth = 50020;
+inline constexpr int kPropSmallCardHeight = 50021;
+
+inline constexpr double kTableButtonDepth = 10000.0;
+inline constexpr double kTableDigitDepth = 10500.0;
+inline constexpr double kBackgroundPatternDepth = -999990.0;
+inline constexpr int kToolTipWidth = 120;
+inline constexpr int kMaxBoards = 8;
+inline constexpr int kCharacterCanvasWidth = 135;
+inline constexpr int kCharacterCanvasHeight = 270;
+
+class CardTableView : public frame::GameTableView, public CardTableCalls {
+public:
+    // The view's buttons, in the order they are made.
+    enum Button {
+        kStartButton,
+        kThrowButton,
+        kPassButton,
+        kHintButton,
+        kSinglesButton,
+        kPairsButton,
+        kTriplesButton,
+        kBombsButton,
+        kSortBySizeButton,
+        kSortByCountButton,
+        kAutoPlayButton,
+        kResultButton,
+        kAskViewButton,
+        kButtonCount
+    };
+
+    CardTableView();
+    ~CardTableView() override;
+
+    int OnCreate() override;
+    int OnEvent(const engine::EngineEvent& event) override;
+    void OnRectChanged() override;
+    void OnRefresh() override;
+
+    // ---- seat mapping (n = the application's chair count) ---------------
+    // The screen seat of a chair, counted from the own chair round the
+    // table; -1 for a chair not at the table.
+    virtual int ChairToView(int chair) const;
+    virtual int ViewToChair(int position) const;
+    // Play passes from a chair to the one before it.
+    virtual int NextChair(int chair) const;
+    virtual int PrevChair(int chair) const;
+    virtual int NextViewPos(int position) const;
+    virtual int PrevViewPos(int position) const;
+
+    // ---- construction ------------------------------------------------------
+    virtual void CreateBoards(int count);
+    virtual void CreateCards();
+    virtual void CreateClickLayer();
+    virtual void CreateButtons();
+    virtual void CreateClock();
+    virtual void CreateScorePens();
+    virtual engine::ImageButton* CreateImageButton(std::string_view picture, int clickCode,
+        std::string_view toolTip, bool handCursor);
+    virtual void CreateToolTip(engine::EngineObject* target, std::string_view text);
+    // 216 in the card layer; the game narrows it.
+    virtual int GetCardCount() const { return CardSprite::kCardIds; }
+
+    // ---- layout ------------------------------------------------------------
+    virtual void LoadCardBackSizes();
+    virtual void PlaceStartButton();
+    virtual void PlaceWaitSolo();
+    virtual bool IsCharacterShown(int position) const;
+    virtual void HidePlayButtons();
+
+    // ---- boards ------------------------------------------------------------
+    // Where the player boards plug in: their creation at a seat, their
+    // placement, the figure query and the turn clock's place beside them.
+    virtual void CreatePlayerBoard(int chair, int position);
+    virtual void LayoutPlayerBoards();
+    // The board at the bottom shows the player of the own chair.
+    virtual void BindOwnBoard(int chair);
+    virtual bool BoardShowsCharacter(int position) const;
+    // False when no board tells where the clock goes.
+    virtual bool GetBoardClockPosition(int position, bool noLastPlay, CardPoint& out) const;
+
+    // ---- hooks of the layers above (empty here) --------------------------
+    virtual void OnCardEvent(const engine::EngineEvent& /*event*/) { }
+    virtual void OnButtonEvent(int code);
+    virtual void OnAutoPassEvent() { OnPassClicked(); }
+    virtual void OnStartClicked() { }
+    virtual void AnswerViewCards(engine::MessageWord /*requester*/, engine::MessageWord /*allow*/) { }
+    virtual void RefreshMyBoard() { }
+    virtual void RefreshBoards() { }
+    virtual void RefreshSeatedBoards() { }
+    virtual void OnPlayerEnter(engine::MessageWord /*record*/) { }
+    virtual void OnPlayerLeave(engine::MessageWord /*record*/) { }
+    virtual void OnLookerEnter(engine::MessageWord /*record*/) { }
+    virtual void OnLookerLeave(engine::MessageWord /*record*/) { }
+    virtual void OnRandomSeat() { }
+    virtual void OnTableChanged() { }
+    virtual void ShowMatchRanks() { }
+    virtual void RedrawMyBoard() { }
+    virtual void StopTurnClock() { }
+    virtual void ApplySoundSettings() { }
+    virtual void RequestChangeTable() { }
+    virtual void DealStep() { }
+    virtual void OnClockTick() { }
+    virtual void OnRoundCleared() { }
+    virtual void ResetRoundState() { }
+    virtual void OnThrowClicked() { }
+    virtual void OnPassClicked() { }
+    virtual void OnHintClicked() { }
+    virtual void SelectSingles(int /*code*/) { }
+    virtual void SelectPairs(int /*code*/) { }
+    virtual void SelectTriples(int /*code*/) { }
+    virtual void SelectBombs(int /*code*/) { }
+    virtual void ToggleSortBySize() { }
+    virtual void ToggleSortByCount() { }
+    virtual void ToggleSortMode3() { }
+    virtual void OnAutoPlayClicked() { }
+    virtual void OnCheckResultClicked() { }
+    virtual void AskViewCards() { }
+    virtual void CloseResultPanel() { }
+    virtual void ContinueGame() { }
+    virtual void SendPlayOption(int /*option*/, int /*value*/) { }
+    // The last play of the trick's chair; -1 (none) in the card layer.
+    virtual int GetLastPlayChair() const { return -1; }
+
+    // ---- access --------------------------------------------------------------
+    CardGameApp* GetApp() const;
+    engine::ImageButton* GetButton(Button which) const { return m_buttons[which]; }
+    CardSprite* GetCard(int index) const;
+    int GetCreatedCardCount() const { return m_cardCount; }
+    int GetBoardCount() const { return m_boardCount; }
+    engine::EngineObject* GetBoard(int position) const;
+    engine::EngineObject* GetClickLayer() const { return m_clickLayer; }
+    engine::ImageNumber* GetTurnClock() const { return m_turnClock; }
+    engine::SpriteObject* GetPassHint() const { return m_passHint; }
+    engine::SpriteObject* GetBackgroundPattern() const { return m_backgroundPattern; }
+    engine::SpriteObject* GetWaitSolo() const { return m_waitSolo; }
+    engine::CanvasObject* GetCharacterCanvas() const { return m_characterCanvas; }
+    engine::EngineObject* GetResultPanel() const { return m_resultPanel; }
+    void SetResultPanel(engine::EngineObject* panel) { m_resultPanel = panel; }
+    engine::EngineObject* GetInfoBox() const { return m_infoBox; }
+    bool IsAutoPlayOn() const { return m_autoPlay; }
+    void SetAutoPlayOn(bool on) { m_autoPlay = on; }
+    int GetSortMode() const { return m_sortMode; }
+    // The waiting animation, made on first use.
+    engine::SpriteObject* MakeWaitSolo();
+    // The information box, made on first use with the given size.
+    engine::CanvasObject* MakeInfoBox(int width, int height);
+
+protected:
+    // The card object of this layer; the game makes its own kind.
+    virtual std::unique_ptr<CardSprite> MakeCard() const;
+    // The replay panel plays the file named on the command line; the panel
+    // belongs to the frame's replays.
+    virtual void OpenReplayFile(engine::EngineObject* /*recorder*/, const std::string& /*path*/) { }
+    // The picture of a player's character figure in its large pose; empty
+    // (nothing drawn) until the player details provide it.
+    virtual std::string CharacterPictureName(int /*figure*/) const { return {}; }
+    // Where a board stands; the board layer fills it.
+    void SetBoard(int position, engine::EngineObject* board);
+
+private:
+    struct Area {
+        int left;
+        int top;
+        int width;
+        int height;
+    };
+    Area ViewArea() const;
+    int ChairCount() const;
+    int OwnChair() const;
+    int PictureHeight(std::string_view name);
+    void OnTablePress(const engine::EngineEvent& event);
+    void ShowCharacter(engine::MessageWord figure);
+    void MoveResultPanel(const engine::EngineEvent& event);
+    void PlaceButton(Button which, int x, int y);
+    void PlacePlayButtons(const Area& a);
+    void PlaceTurnClock();
+    void PlaceCornerButtons(const Area& a);
+    void PlaceInfoBox(const Area& a);
+
+    std::array<engine::ImageButton*, kButtonCount> m_buttons {};
+    std::array<CardSprite*, CardSprite::kCardIds> m_cards {};
+    std::array<engine::EngineObject*, kMaxBoards> m_boards {};
+    int m_cardCount = 0;
+    int m_boardCount = 0;
+    engine::EngineObject* m_clickLayer = nullptr;
+    engine::ImageNumber* m_turnClock = nullptr;
+    engine::ImageNumber* m_digitPen = nullptr;
+    engine::ImageNumber* m_digitPen2 = nullptr;
+    engine::SpriteObject* m_backgroundPattern = nullptr;
+    engine::SpriteObject* m_passHint = nullptr;
+    engine::SpriteObject* m_waitSolo = nullptr;
+    engine::CanvasObject* m_characterCanvas = nullptr;
+    engine::CanvasObject* m_infoBox = nullptr;
+    engine::EngineObject* m_resultPanel = nullptr;
+    bool m_autoPlay = false;
+    int m_sortMode = 1;
+    int m_prevSortMode = 1;
+    int m_dragAnchor = -1;
+};
+
+} // namespace game
