@@ -5,10 +5,9 @@
 //
 // Input: a first byte of switches {bit 0 a game is running, bit 1 looking
 // on, bit 2 the room's option bits 0x40 and 0x80, bit 3 match mode, bit 4
-// no views}, then steps {id index byte, 16-bit little-endian length, body};
-// each body is copied into its own allocation so that a read past it is
-// caught.
+// no views}, then the steps of fuzz/NotifySteps.h.
 #include "game/FriendNotifyHandler.h"
+#include "fuzz/NotifySteps.h"
 #include "net/DailyLog.h"
 #include "tests/game/FriendTestApp.h"
 
@@ -16,7 +15,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 namespace {
 
@@ -88,7 +86,8 @@ size_t ReadEverything(FriendTestApp& app)
     size_t sink = 0;
     for (std::span<const uint8_t> bytes : { data.TableInfo(), data.TableState(), data.ResultRecord() })
         sink += static_cast<size_t>(std::count(bytes.begin(), bytes.end(), uint8_t { 0 }));
-    sink += static_cast<size_t>(data.GetTableState().header.banker + data.GetResultRecord().friendChair);
+    sink += static_cast<size_t>(data.GetTableState().header.banker);
+    sink += static_cast<size_t>(data.GetResultRecord().friendChair);
     for (int chair = -1; chair <= 8; ++chair)
         sink += data.IsChairReady(chair) ? 1 : 0;
     for (const std::string& line : app.TakeLog())
@@ -105,23 +104,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FriendTestApp& app = App();
     Reset(app, data[0]);
     game::FriendNotifyHandler handler(app);
-    size_t pos = 1;
-    while (pos + 3 <= size) {
-        const uint32_t id = IdOf(data[pos]);
-        const size_t length = std::min<size_t>(data[pos + 1] | data[pos + 2] << 8, size - pos - 3);
-        // Exactly the body's bytes on the heap (a new[] of 0 is still a
-        // distinct allocation), so a read past them is caught.
-        std::unique_ptr<uint8_t[]> body(new uint8_t[length]);
-        std::copy(data + pos + 3, data + pos + 3 + length, body.get());
-        pos += 3 + length;
-        handler.Dispatch(id, body.get(), length);
+    fuzzsteps::ForEachStep(data, size, 1, [&](uint8_t index, const uint8_t* body, size_t length) {
+        const uint32_t id = IdOf(index);
+        handler.Dispatch(id, body, length);
         const int players = app.GetTablePlayerCount();
         if (players < 0 || players > frame::FrameRecordStore::kSeats)
             __builtin_trap();
         // The result is taken only with the game stopped.
         if (id == game::kNotifyRoundResult && length >= game::FriendGameData::kResultSize && app.Data().IsPlaying())
             __builtin_trap();
-    }
+    });
     volatile size_t sink = ReadEverything(app);
     (void)sink;
     return 0;

@@ -103,7 +103,8 @@ TEST_F(FriendNotifyHandlerTest, BodiesReachTheViewsOnlyWhenTheyHoldTheirRecords)
         { "round start, short", 211040, Body(215).Int(32, 4), {} },
         { "round result", 211080, Body(1408).Int(432, 2), { "view.result playing 0 kind 2" } },
         { "round result, short", 211080, Body(1407).Int(432, 2), {} },
-        { "table state", 211160, Body(5488).Int(52, 3), { "view.reset banker 0", "pane.scores", "view.boards banker 3" } },
+        { "table state", 211160, Body(5488).Int(52, 3),
+            { "view.reset banker 0", "pane.scores", "view.boards banker 3" } },
         { "table state, short", 211160, Body(5487).Int(52, 3), {} },
 
         { "bonus counts", 402000, Body(12), { "view.bonuscounts 12" } },
@@ -202,7 +203,8 @@ TEST_F(FriendNotifyHandlerTest, TableStateRoundTripsThroughTheBody)
 
     m_app.SetMatchMode(true);
     EXPECT_EQ(Dispatch(211160, Body(5500).Int(52, 2)),
-        (Log { "view.reset banker " + std::to_string(Data().GetTableWord52()), "pane.matchlist", "view.boards banker 2" }));
+        (Log { "view.reset banker " + std::to_string(Data().GetTableWord52()), "pane.matchlist",
+            "view.boards banker 2" }));
 }
 
 TEST_F(FriendNotifyHandlerTest, GameAbortedSaysWhoLeftAndWhatTheyLost)

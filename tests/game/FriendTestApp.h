@@ -9,14 +9,13 @@
 //   box <seconds> <flags> <head>|<text>    a message box
 //   view.<call> [args]                     a call of the game's table view
 //   pane.scores, pane.matchlist            the side pane's refreshes
-//   close                                  the connection closed
 
 #include "game/FriendGameData.h"
 #include "game/FriendTableCalls.h"
 #include "tests/frame/core/NotifyTestApp.h"
 
+#include <span>
 #include <string>
-#include <utility>
 
 namespace friendtest {
 
@@ -108,45 +107,27 @@ private:
     Log& m_log;
 };
 
-class FriendTestApp : public CGameFrameApp, public game::FriendAppCalls {
+// The frame's test application with the game's data, views and exit flag.
+class FriendTestApp : public notifytest::NotifyTestApp, public game::FriendAppCalls {
 public:
-    FriendTestApp()
-        : CGameFrameApp("KbZn", 21534, 1, 1)
-    {
-    }
-
-    engine::RectObject* GetMainView() const override { return m_views ? &m_view : nullptr; }
-    engine::EngineObject* GetTableView() const override { return m_views ? &m_tableView : nullptr; }
-    engine::EngineObject* GetSystemPane() const override { return m_views ? &m_pane : nullptr; }
-    int GetChairCount() const override { return 4; }
+    engine::RectObject* GetMainView() const override { return ViewsOn() ? &m_view : nullptr; }
+    engine::EngineObject* GetTableView() const override { return ViewsOn() ? &m_tableView : nullptr; }
+    engine::EngineObject* GetSystemPane() const override { return ViewsOn() ? &m_pane : nullptr; }
     GameState* GetGameState() override { return &m_data; }
     std::span<uint8_t> GetEnterDataBuffer() override { return m_data.TableInfoBuffer(); }
     std::span<uint8_t> GetLookOnDataBuffer() override { return m_data.TableStateBuffer(); }
-    void CloseConnection() override { m_log.push_back("close"); }
-    bool PostToHall(uint32_t message, uintptr_t wParam, intptr_t lParam) override
-    {
-        m_log.push_back("hall " + Hex(message) + " " + std::to_string(wParam) + " " + std::to_string(lParam));
-        return true;
-    }
     bool IsExitAgreed() const override { return m_exitAgreed; }
     void SetExitAgreed() override { m_exitAgreed = true; }
 
     game::FriendGameData& Data() { return m_data; }
-    void SetViews(bool on) { m_views = on; }
     void ClearExitAgreed() { m_exitAgreed = false; }
-    Log TakeLog() { return std::exchange(m_log, {}); }
-
-protected:
-    int RunLoop() override { return 0; }
 
 private:
-    mutable Log m_log;
-    bool m_views = true;
     bool m_exitAgreed = false;
     game::FriendGameData m_data;
-    mutable MainView m_view { m_log };
-    mutable TableView m_tableView { m_log, m_data };
-    mutable SidePane m_pane { m_log };
+    mutable MainView m_view { LogLines() };
+    mutable TableView m_tableView { LogLines(), m_data };
+    mutable SidePane m_pane { LogLines() };
 };
 
 } // namespace friendtest
