@@ -76,6 +76,7 @@ void FriendGameData::SetChairReady(int chair)
 
 void FriendGameData::ResetFlags()
 {
+    GameState::ResetFlags();
     for (int chair = 0; chair < kChairFlagWords; ++chair)
         SetChairFlags(chair, GetChairFlags(chair) & ~kReadyBit);
 }

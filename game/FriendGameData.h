@@ -72,8 +72,9 @@ public:
     void SetTableWord56(int value) override { SetTableWord(kTurnChair, value); }
     // A chair outside the 8 flag words is ignored.
     void SetChairReady(int chair) override;
-    // Clears every chair's ready mark; the exit requests stay as they are
-    // (a round that starts does not answer them).
+    // Forgets the exit requests (they count within one game, and a player
+    // who asked twice in the last game may ask again) and clears every
+    // chair's ready mark.
     void ResetFlags() override;
 
     // ---- the game's view -------------------------------------------------

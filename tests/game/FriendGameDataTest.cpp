@@ -125,12 +125,22 @@ TEST(FriendGameData, ReadyMarksLiveInTheChairFlagWords)
     EXPECT_FALSE(data.IsChairReady(-1));
     EXPECT_FALSE(data.IsChairReady(8));
 
-    data.RecordExitRequest(500);
     data.ResetFlags();
     EXPECT_EQ(data.GetChairFlags(1), 0x5) << "only the ready bit is cleared";
     EXPECT_EQ(data.GetChairFlags(7), 0);
-    EXPECT_EQ(data.GetExitRequestCount(), 1) << "a new round keeps the exit request";
-    EXPECT_EQ(data.GetExitRequestTick(), 500u);
+}
+
+// Exit requests count within one game: two in the last game must not keep
+// the player from asking again in the next one.
+TEST(FriendGameData, NewRoundForgetsTheLastGamesExitRequests)
+{
+    FriendGameData data;
+    data.RecordExitRequest(500);
+    data.RecordExitRequest(900);
+    const std::vector<uint8_t> start(FriendGameData::kStartSize, 0);
+    ASSERT_TRUE(data.BeginRound(start.data(), start.size()));
+    EXPECT_EQ(data.GetExitRequestCount(), 0);
+    EXPECT_EQ(data.GetExitRequestTick(), 0u);
 }
 
 TEST(FriendGameData, EnterReplyBufferIsTheTableInformation)
