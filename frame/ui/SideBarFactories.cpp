@@ -4,6 +4,8 @@
 
 #include "frame/ui/SubSystem.h"
 
+#include "frame/ui/MatchListBar.h"
+
 namespace frame {
 
 std::unique_ptr<engine::EngineObject> MakeAdvertBar()
@@ -18,7 +20,7 @@ std::unique_ptr<engine::EngineObject> MakeUserListBar(bool /*silverRoom*/)
 
 std::unique_ptr<engine::EngineObject> MakeMatchListBar()
 {
-    return nullptr;
+    return std::make_unique<MatchListBar>();
 }
 
 std::unique_ptr<engine::EngineObject> MakeOperateBar()
