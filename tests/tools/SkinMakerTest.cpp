@@ -165,6 +165,13 @@ const PictureCase kPictures[] = {
     { tools::kSkinFramePack, "快速设银图标", 16, 16, 1 },
     { tools::kSkinFramePack, "保险箱图标", 16, 16, 1 },
     { tools::kSkinFramePack, "qh会员", 32, 16, 1 },
+
+    // The match list in the side pane.
+    { tools::kSkinFramePack, "SystemMatchListBar", 250, 346, 1 },
+    { tools::kSkinFramePack, "MatchListBlock", 238, 22, 5 },
+    { tools::kSkinFramePack, "digitUserRank", 16, 26, 10 },
+    { tools::kSkinFramePack, "digitUserRest", 10, 16, 10 },
+    { tools::kSkinFramePack, "bitDivision", 8, 20, 1 },
 };
 
 // The picture of the name from the pack, through the resource module and
