@@ -33,11 +33,12 @@ using frame::WireReader;
 namespace {
 
 constexpr int kOwnId = 1001;
-constexpr int kBarHeight = 200;
+constexpr int kBarHeight = 330;
 constexpr int kRowHeight = 20;
-// The pane starts above the window so that the bar's list, which sits at
-// its bottom, lies in the window's top 168 pixels.
-constexpr int kPaneTop = 168 + 6 - kBarHeight;
+constexpr int kScrollBarWidth = 10;
+// The pane starts above the window, so that the portrait and the list's
+// first rows lie inside it.
+constexpr int kPaneTop = -100;
 constexpr uint32_t kRankingNotification = 211170;
 
 class FakeConnection : public GameConnection {
@@ -144,6 +145,11 @@ protected:
         MakePicture(MatchListBar::kRestDigits, 8, 12, 0xFFFFFF, 10, 0);
         MakePicture(MatchListBar::kDivisionPicture, 6, 14, 0xFFFFFF);
         MakePicture("Character0Type2", 48, 48, 0x3060A0);
+        const char* bar[] = { "sb_track", "sb_thumb", "sb_pattern", "sb_up", "sb_down" };
+        for (int i = 0; i < 5; ++i) {
+            MakePicture(bar[i], kScrollBarWidth, 10, 0x808080, i >= 3 ? 4 : 1);
+            core().SetStringProperty(engine::PROP_SCROLLBAR_FIRST + i, bar[i]);
+        }
         app.GetMatchInfo().SetMatchName("周末欢乐赛");
         MakePane();
     }
@@ -328,8 +334,36 @@ TEST_F(MatchList, TheRankingArrivesSortedWithTheOwnRowFirstAndRowKindsByPromotio
         EXPECT_EQ(rows[1]->GetTop() - rows[0]->GetTop(), kRowHeight);
         EXPECT_EQ(rows[0]->GetTop(), List()->GetTop());
     }
-    // Twelve rows are more than the list shows: its scroll bar is the frame's.
-    EXPECT_NE(dynamic_cast<frame::FrameScrollBar*>(List()->GetVerticalBar()), nullptr);
+}
+
+TEST_F(MatchList, RowsNarrowWhileTheScrollBarShows)
+{
+    std::vector<Entry> players = TwelvePlayers();
+    Rank(RankingBody(players, 0, 12, false));
+    // Twelve rows are more than the list shows: its scroll bar is the
+    // frame's, and the rows leave room for it.
+    auto* scroll = dynamic_cast<frame::FrameScrollBar*>(List()->GetVerticalBar());
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_TRUE(scroll->IsShown());
+    EXPECT_EQ(List()->GetViewWidth(), kWidth - 12 - kScrollBarWidth);
+    for (MatchListBlock* row : Rows())
+        EXPECT_EQ(row->GetCanvas()->GetBufferWidth(), kWidth - 12 - kScrollBarWidth);
+
+    players.resize(3);
+    Rank(RankingBody(players, 0, 3, false));
+    EXPECT_FALSE(scroll->IsShown());
+    for (MatchListBlock* row : Rows())
+        EXPECT_EQ(row->GetCanvas()->GetBufferWidth(), kWidth - 12);
+}
+
+TEST_F(MatchList, ThePortraitAsksForThePlayersOwnDetails)
+{
+    engine::CanvasObject* portrait = Bar()->GetPortrait();
+    EXPECT_EQ(portrait->GetX(), Bar()->GetLeft() + 36);
+    EXPECT_EQ(portrait->GetY(), Bar()->GetTop() + 120);
+    Click(*portrait);
+    RightClick(*portrait);
+    EXPECT_EQ(app.connection.details, (std::vector<int> { kOwnId, kOwnId }));
 }
 
 TEST_F(MatchList, TheRankNumbersCountToTheNewRankAndHideWithNobodyLeft)
