@@ -1,6 +1,8 @@
 // Match panels and lists, the safe box and its keypad.
 #include "tools/SkinDraw.h"
 
+#include <algorithm>
+
 namespace tools {
 
 namespace {
@@ -296,6 +298,12 @@ void DrawMatchSkin(SkinFiles& skin, platform::FontRenderer& font)
     Add(frame, "digitUserRank", MatchDigits(font, 16, 26, 24, Argb(0xFFD86A)));
     Add(frame, "digitUserRest", MatchDigits(font, 10, 16, 14, Argb(0xF2E2B8)));
     Add(frame, "bitDivision", { MatchDivision() });
+    // The tick of a row being picked; the user list picks its rows with
+    // the same sound, so it is made once for both.
+    std::vector<SkinSound>& sounds = skin.sounds[kSkinFramePack];
+    const bool made = std::any_of(sounds.begin(), sounds.end(), [](const SkinSound& s) { return s.name == "SndSelectBlock"; });
+    if (!made)
+        sounds.push_back({ "SndSelectBlock", Chime({ kE6 }, 40, 110, 14) });
 }
 
 } // namespace tools

@@ -396,6 +396,17 @@ TEST(SkinMakerProgram, WritesTheSkinAndTheContactSheet)
     fs::remove_all(dir);
 }
 
+// The tick of a picked row in the side pane's lists, in the frame pack.
+TEST_F(SkinMakerTest, RowSelectionSoundIsPlayableWavInTheFramePack)
+{
+    engine::ResourceModule resources;
+    ASSERT_GT(resources.LoadPackFile((s_dir / tools::kSkinFramePack).string()), 0);
+    engine::ResourceEntry* entry
+        = resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName("SndSelectBlock.wav")));
+    ASSERT_NE(entry, nullptr);
+    ExpectAudibleSound(reinterpret_cast<const uint8_t*>(entry->data.get()), entry->length);
+}
+
 // The few-cards warning the player boards sound, in the game's pack.
 TEST_F(SkinMakerTest, BoardAlertIsPlayableWavInTheGamePack)
 {
