@@ -460,6 +460,12 @@ TEST_F(MatchList, TheRowMenuOpensBesideItsRowAndActsOnThatPlayer)
     List()->OnEvent(engine::EngineEvent(List()->GetId(), frame::EVT_MATCH_MENU_CALL, 0, 0));
     EXPECT_EQ(app.connection.calls, std::vector<int> { 2001 });
     EXPECT_FALSE(MenuShown());
+
+    // A click anywhere else closes the menu.
+    RightClick(*seated);
+    ASSERT_TRUE(MenuShown());
+    ClickAt(kWidth / 2, 4);
+    EXPECT_FALSE(MenuShown());
 }
 
 TEST_F(MatchList, ARankingRefreshClosesTheMenuAndItsCommandsThenActOnNoRow)
