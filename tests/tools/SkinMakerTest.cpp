@@ -253,6 +253,12 @@ const PictureCase kPictures[] = {
     { "skins/common.vkr", "digit_Pen", 12, 18, 12 },
     { "skins/common.vkr", "digit_Pen2", 10, 14, 10 },
     { "skins/common.vkr", "waitsolo", 240, 44, 4 },
+    // The match list in the side pane.
+    { tools::kSkinFramePack, "SystemMatchListBar", 250, 346, 1 },
+    { tools::kSkinFramePack, "MatchListBlock", 238, 22, 5 },
+    { tools::kSkinFramePack, "digitUserRank", 16, 26, 10 },
+    { tools::kSkinFramePack, "digitUserRest", 10, 16, 10 },
+    { tools::kSkinFramePack, "bitDivision", 8, 20, 1 },
 };
 
 // The picture of the name from the pack, through the resource module and
@@ -517,6 +523,17 @@ TEST(SkinMakerProgram, WritesTheSkinAndTheContactSheet)
     EXPECT_EQ(RunSkinMaker(""), 2);
     EXPECT_EQ(RunSkinMaker("--sheet"), 2);
     fs::remove_all(dir);
+}
+
+// The tick of a picked row in the side pane's lists, in the frame pack.
+TEST_F(SkinMakerTest, RowSelectionSoundIsPlayableWavInTheFramePack)
+{
+    engine::ResourceModule resources;
+    ASSERT_GT(resources.LoadPackFile((s_dir / tools::kSkinFramePack).string()), 0);
+    engine::ResourceEntry* entry
+        = resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName("SndSelectBlock.wav")));
+    ASSERT_NE(entry, nullptr);
+    ExpectAudibleSound(reinterpret_cast<const uint8_t*>(entry->data.get()), entry->length);
 }
 
 // The few-cards warning the player boards sound, in the game's pack.
