@@ -209,6 +209,14 @@ public:
     GameState* GetGameState() override { return &state; }
     int GetExitRequestCount() const override { return state.GetExitRequestCount(); }
     void NotifyHallClosing(platform::WindowHandle) override { m_log.push_back("lobby told closing"); }
+    // Figures' pictures under a directory of the test's own ("" keeps the
+    // lobby's).
+    std::string GetCharacterDir(int figure) const override
+    {
+        return characterRoot.empty() ? CGameFrameApp::GetCharacterDir(figure)
+                                     : characterRoot + "/" + std::to_string(figure) + "/";
+    }
+    std::string characterRoot;
 
     std::function<std::unique_ptr<engine::RectObject>()> makeView;
     ScriptedConnection connection;
