@@ -730,7 +730,12 @@ void GameFrame::ShowMessageBox(const std::string& text, const BoxEvent* ok, cons
     request.seconds = seconds;
     request.flags = flags;
     request.head = head;
-    OpenSystemInfoBox(*this, request, MakeBoxServices());
+    RememberBox(OpenSystemInfoBox(*this, request, MakeBoxServices()));
+}
+
+void GameFrame::RememberBox(const engine::EngineObject* box)
+{
+    m_lastBoxId = box ? box->GetId() : 0;
 }
 
 void GameFrame::ShowConfirmBox(const std::string& text, int seconds, uint32_t flags, const std::string& head)
@@ -755,7 +760,7 @@ void GameFrame::ShowConfirmBoxEx(const std::string& text, const std::string& lin
     request.cancelPicture = cancelPicture;
     request.link = link;
     request.signedLink = signedLink;
-    OpenSystemInfoBox(*this, request, MakeBoxServices());
+    RememberBox(OpenSystemInfoBox(*this, request, MakeBoxServices()));
 }
 
 // ---- rectangles for the views -------------------------------------------------

@@ -167,6 +167,8 @@ public:
     void ShowConfirmBoxEx(const std::string& text, const std::string& link, bool signedLink, int seconds,
         uint32_t flags, const std::string& head, const std::string& okPicture,
         const std::string& cancelPicture) override;
+    // The id of the last message box opened (it may have gone since).
+    int GetLastBoxId() const { return m_lastBoxId; }
 
     // ---- notifications handed to the children ------------------------
     void OnEnterGameReply(const uint8_t* data, size_t size) override;
@@ -288,6 +290,7 @@ private:
     int PictureHeight(const char* name, int fallback);
     engine::CanvasObject* MakeSkinCanvas(const char* picture, int width, int height);
     void CreateTitleButtons();
+    void RememberBox(const engine::EngineObject* box);
     void PlaceTitleButtons(int width);
 
     int m_workAreaWidth = -1;
@@ -307,6 +310,7 @@ private:
     engine::CanvasObject* m_bottomBorder = nullptr;
     std::array<engine::ImageButton*, kTitleButtonCount> m_titleButtons {};
     engine::CanvasObject* m_titleText = nullptr; // not owned: a child of the title bar
+    int m_lastBoxId = 0;
     int m_dragAnchorX = -1;
     int m_dragAnchorY = -1;
 

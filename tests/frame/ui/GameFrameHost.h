@@ -7,7 +7,9 @@
 
 #include "engine/core/EngineEvent.h"
 #include "engine/objects/CanvasObject.h"
+#include "engine/objects/DrawingObjectModule.h"
 #include "engine/objects/EnginePaintModule.h"
+#include "engine/objects/SoundCalls.h"
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/FrameRecords.h"
 #include "frame/core/GameConnection.h"
@@ -313,9 +315,31 @@ protected:
         WindowInput(platform::kWmLButtonDown, x, y);
         WindowInput(platform::kWmLButtonUp, x, y);
     }
+    void Click(double x, double y)
+    {
+        WindowInput(platform::kWmMouseMove, static_cast<int>(x), static_cast<int>(y));
+        WindowInput(platform::kWmLButtonDown, static_cast<int>(x), static_cast<int>(y));
+        WindowInput(platform::kWmLButtonUp, static_cast<int>(x), static_cast<int>(y));
+    }
     void PressEsc() { WindowInput(platform::kWmKeyDown, 0, 0, platform::kVkEscape); }
     // Moves the clock on by whole seconds, in frames of 100 ms.
     void Seconds(int n) { Frames(10 * n, 100); }
+    // From now on every sound played is written into sounds.
+    void RecordSounds()
+    {
+        PlayedSounds().clear();
+        engine::SoundCalls calls = host.Objects()->GetSoundCalls();
+        calls.playSound = [](engine::ModuleBase&, std::string_view name, int, const engine::EngineEvent*) {
+            PlayedSounds().emplace_back(name);
+            return 1;
+        };
+        host.Objects()->SetSoundCalls(calls);
+    }
+    static std::vector<std::string>& PlayedSounds()
+    {
+        static std::vector<std::string> played;
+        return played;
+    }
     static engine::Rect RectOf(const engine::RectObject* object)
     {
         engine::Rect r;
