@@ -38,10 +38,12 @@ constexpr TitleButtonSpec kTitleButtons[] = {
     { "btnShop2", EVT_FRAME_SHOP },
 };
 constexpr int kDefaultBorder = 3;
-// The title text's canvas and how it follows the title bar (owned; its
-// rotation, redraw, size, depth, moves, showing and hiding).
+// The title text's canvas and how it follows the title bar: owned, with
+// its rotation, redraw, depth, moves, showing and hiding, but not its size
+// (the bar takes the window's width; the text keeps its own).
 constexpr int kTitleTextWidth = 200;
-constexpr uint32_t kTitleTextLink = 0x1980A3;
+constexpr uint32_t kTitleTextLink = engine::kLinkOwned | engine::kLinkRotate | engine::kLinkInvalidate
+    | engine::kLinkZ | engine::kLinkMove | engine::kLinkShow | engine::kLinkHide;
 constexpr int kTitleButtonInset = 4;
 
 engine::MessageWord Word(const void* pointer)
@@ -337,7 +339,7 @@ void GameFrame::DragMove()
     platform::Window* window = GetFrameWindow();
     if (!IsDragging() || !window)
         return;
-    const platform::Point c = platform::CursorScreenPos();
+    const platform::Point c = CursorOnScreen();
     const int w = window->ClientWidth();
     const int h = window->ClientHeight();
     if (IsWindowFillingWorkArea() && w > 0 && h > 0) {

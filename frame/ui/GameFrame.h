@@ -271,8 +271,9 @@ protected:
     // Hooks for the lobby and the browser (tests see what would go out).
     virtual void PostShowPlayerToHall(int userId);
     virtual void OpenShopAddress(const std::string& address);
-    // The cursor in the view's coordinates.
-    virtual platform::Point CursorInView();
+    // The cursor on the screen, and in the view's coordinates.
+    virtual platform::Point CursorOnScreen();
+    platform::Point CursorInView();
     // The window the view fills; null without one.
     virtual platform::Window* GetFrameWindow();
 

@@ -137,9 +137,14 @@ void GameFrame::PostShowPlayerToHall(int userId)
         app->PostToHall(WM_HALL_SHOWPLAYER, app->GetMainWindowHandle(), userId);
 }
 
+platform::Point GameFrame::CursorOnScreen()
+{
+    return platform::CursorScreenPos();
+}
+
 platform::Point GameFrame::CursorInView()
 {
-    const platform::Point screen = platform::CursorScreenPos();
+    const platform::Point screen = CursorOnScreen();
     const platform::Window* window = GetFrameWindow();
     return window ? window->ScreenToClient(screen) : screen;
 }

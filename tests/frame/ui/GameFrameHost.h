@@ -75,7 +75,10 @@ public:
     bool filling = true;
     // Off: the real leave (201125, then the close).
     bool fakeConfirm = true;
+    // The cursor on the screen (in the view while there is no window).
     platform::Point cursor {};
+    // The window the view moves; none by default.
+    platform::Window* window = nullptr;
 
     void ConfirmQuit() override
     {
@@ -113,11 +116,11 @@ protected:
         GameFrame::IsWindowFillingWorkArea();
         return filling;
     }
-    platform::Window* GetFrameWindow() override { return nullptr; }
+    platform::Window* GetFrameWindow() override { return window; }
     void CloseMainWindow() override { m_log.push_back("close window"); }
     void PostShowPlayerToHall(int userId) override { m_log.push_back("lobby shows " + std::to_string(userId)); }
     void OpenShopAddress(const std::string& address) override { m_log.push_back("shop " + address); }
-    platform::Point CursorInView() override { return cursor; }
+    platform::Point CursorOnScreen() override { return cursor; }
     void SlideInPopup(engine::EngineObject* popup) override
     {
         lastPopup = popup;

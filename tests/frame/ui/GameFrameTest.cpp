@@ -7,6 +7,7 @@
 
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/core/EngineEvent.h"
+#include "engine/core/InputState.h"
 #include "engine/modules/GdiPaintModule.h"
 #include "engine/objects/CanvasObject.h"
 #include "engine/objects/EnginePaintModule.h"
@@ -98,6 +99,89 @@ TEST_F(GameFrameHost, SkinFollowsTheSizeWithTheTitleButtonsRightToLeft)
         EXPECT_DOUBLE_EQ(b.canvas->GetWidth(), b.width);
         EXPECT_DOUBLE_EQ(b.canvas->GetHeight(), b.height);
     }
+}
+
+TEST_F(GameFrameHost, TitleTextShowsTheIconAndTheLobbysTitleAtTheBarsLeft)
+{
+    app.GetHallArgs().title = "KbZn 升级 - 新手房";
+    loadMore = [this] { Picture("GameIcon", 16, 16, 0x2080F0); };
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    gameFrame->SetRect({ 0, 0, 1000, 700 });
+    engine::CanvasObject* text = gameFrame->GetTitleText();
+    ASSERT_NE(text, nullptr);
+    EXPECT_DOUBLE_EQ(text->GetLeft(), 0);
+    EXPECT_DOUBLE_EQ(text->GetWidth(), 200);
+    EXPECT_DOUBLE_EQ(text->GetY(), gameFrame->GetTitleBar()->GetY());
+    EXPECT_GT(text->GetZ(), gameFrame->GetTitleBar()->GetZ());
+    EXPECT_TRUE(gameFrame->GetTitleBar()->HasChild(text->GetId()));
+    // The icon at (10, 13 - 8), the text from x = 31 on.
+    EXPECT_EQ(text->GetPixel(18, 12) & 0xF0F0F0, 0x2080F0u & 0xF0F0F0);
+    int written = 0;
+    for (int y = 0; y < kFrameTitleHeight; ++y)
+        for (int x = 31; x < 200; ++x)
+            written += text->GetPixelAlpha(x, y) != 0;
+    EXPECT_GT(written, 20) << "the title is drawn";
+    // It follows the bar: a new size keeps one text canvas at the left.
+    gameFrame->SetRect({ 0, 0, 800, 600 });
+    EXPECT_EQ(gameFrame->GetTitleText(), text);
+    EXPECT_DOUBLE_EQ(text->GetLeft(), 0);
+}
+
+// ---- dragging -----------------------------------------------------------------
+
+TEST_F(GameFrameHost, DraggingTheTitleBarMovesTheRestoredWindowUntilReleased)
+{
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    frameView->window = &host.GetWindow();
+    frameView->filling = false;
+    const platform::Point corner = host.GetWindow().Position();
+    engine::InputState press;
+    press.x = 50;
+    press.y = 10;
+    gameFrame->OnEvent(engine::EngineEvent(gameFrame->GetId(), EVT_FRAME_DRAG_BEGIN, 0, engine::ToWord(&press)));
+    ASSERT_TRUE(gameFrame->IsDragging());
+    frameView->cursor = { corner.x + 50 + 30, corner.y + 10 + 20 };
+    gameFrame->OnEvent(engine::EngineEvent(gameFrame->GetId(), EVT_FRAME_DRAG, 0, 0));
+    // The restored place starts at (100, 100).
+    EXPECT_EQ(host.GetWindow().Position(), (platform::Point { 130, 120 }));
+    frameView->cursor.x += 5;
+    frameView->cursor.y -= 7;
+    gameFrame->OnEvent(engine::EngineEvent(gameFrame->GetId(), EVT_FRAME_DRAG, 0, 0));
+    EXPECT_EQ(host.GetWindow().Position(), (platform::Point { 135, 113 }));
+    gameFrame->OnEvent(engine::EngineEvent(gameFrame->GetId(), EVT_FRAME_DRAG_END, 0, 0));
+    EXPECT_FALSE(gameFrame->IsDragging());
+    frameView->cursor.x += 40;
+    gameFrame->OnEvent(engine::EngineEvent(gameFrame->GetId(), EVT_FRAME_DRAG, 0, 0));
+    EXPECT_EQ(host.GetWindow().Position(), (platform::Point { 135, 113 })) << "no drag after the release";
+}
+
+TEST_F(GameFrameHost, DraggingAFittedWindowRestoresItFirst)
+{
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    frameView->window = &host.GetWindow();
+    frameView->filling = true;
+    engine::InputState press;
+    gameFrame->OnEvent(engine::EngineEvent(gameFrame->GetId(), EVT_FRAME_DRAG_BEGIN, 0, engine::ToWord(&press)));
+    gameFrame->OnEvent(engine::EngineEvent(gameFrame->GetId(), EVT_FRAME_DRAG, 0, 0));
+    EXPECT_FALSE(gameFrame->IsFitToWorkArea());
+    EXPECT_TRUE(gameFrame->IsDragging());
+}
+
+TEST_F(GameFrameHost, PressOnTheTitleBarStartsADragAndReleaseEndsIt)
+{
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    gameFrame->SetRect({ 0, 0, kHostWidth, kHostHeight });
+    frameView->window = &host.GetWindow();
+    Frame();
+    WindowInput(platform::kWmMouseMove, 100, 8);
+    WindowInput(platform::kWmLButtonDown, 100, 8);
+    EXPECT_TRUE(gameFrame->IsDragging());
+    WindowInput(platform::kWmLButtonUp, 100, 8);
+    EXPECT_FALSE(gameFrame->IsDragging());
 }
 
 // ---- layout -----------------------------------------------------------------
