@@ -365,6 +365,14 @@ void GameFrame::EndDrag()
     m_dragAnchorY = -1;
 }
 
+void GameFrame::HideFromScreen(engine::EngineObject* object)
+{
+    if (!object)
+        return;
+    object->Hide();
+    object->Invalidate();
+}
+
 void GameFrame::Minimize()
 {
     if (platform::Window* window = GetFrameWindow())

@@ -264,6 +264,9 @@ protected:
     virtual void DrawBottomBorder(int width, int height);
     // The icon and the lobby's title at the title bar's left, made once.
     virtual void DrawTitleText();
+    // Hides the object and marks its place for repainting (a plain Hide
+    // leaves its last picture on the screen).
+    static void HideFromScreen(engine::EngineObject* object);
     // A marked-up system line for the side pane's chat view.
     void AddSystemChatLine(const std::string& line);
     // Posts the close to the main window.

@@ -102,7 +102,7 @@ void GameFrame::ShowAutoPlayAnimation(bool on)
         if (!m_autoPlay)
             return;
         m_autoPlay->SetZ(kAutoPlayDepth);
-        m_autoPlay->Hide();
+        HideFromScreen(m_autoPlay);
         CentreAutoPlay();
     }
     CancelActionsOf(m_autoPlay->GetId());
@@ -110,7 +110,7 @@ void GameFrame::ShowAutoPlayAnimation(bool on)
         PlayFrames(m_autoPlay, 0, -1, 0, 0, nullptr);
         m_autoPlay->Show();
     } else {
-        m_autoPlay->Hide();
+        HideFromScreen(m_autoPlay);
     }
 }
 

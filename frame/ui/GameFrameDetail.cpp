@@ -32,6 +32,8 @@ constexpr uint32_t kLinesColour = 0xCDECD1;
 // The shop's page of one figure.
 constexpr const char* kShopRoot = "http://shop.kbzn.net/";
 constexpr double kFadeStep = 0.2;
+// The detail lines start clear of the figure's frame, which ends at 147.
+constexpr int kLinesLeft = 153;
 
 template <typename... Args>
 std::string Format(const char* pattern, Args... args)
@@ -105,7 +107,7 @@ void GameFrame::ShowPlayerDetail(int userId, int x, int y)
     if (!seat) {
         m_shownUserId = m_shownFigure = -1;
         if (m_detailPanel)
-            m_detailPanel->Hide();
+            HideFromScreen(m_detailPanel);
         return;
     }
     ShowMatchPlayerDetail(MatchDetailFromSeat(*seat));
@@ -126,7 +128,7 @@ void GameFrame::OpenPlayerDetail(int userId, bool hideFirst)
         return;
     }
     if (hideFirst && m_detailPanel)
-        m_detailPanel->Hide();
+        HideFromScreen(m_detailPanel);
     PostShowPlayerToHall(userId);
 }
 
@@ -208,7 +210,7 @@ void GameFrame::ShowPlayerDetailPanel(const PlayerRecord& record)
     int y = 70;
     for (size_t i = 0; i < std::size(lines); ++i, y += 18) {
         panel->SetPen(i < 2 ? kFirstLinesColour : kLinesColour, 1.0);
-        panel->DrawText(145, y, lines[i]);
+        panel->DrawText(kLinesLeft, y, lines[i]);
     }
     const std::string figure = GetCharacterImageName(m_shownFigure, 3);
     if (!figure.empty()) {
@@ -321,7 +323,7 @@ void GameFrame::HideDetailNow()
     m_detailPinned = false;
     if (m_detailPanel) {
         CancelActionsOf(m_detailPanel->GetId());
-        m_detailPanel->Hide();
+        HideFromScreen(m_detailPanel);
     }
 }
 

@@ -26,6 +26,7 @@ constexpr size_t kExitReasonSize = 64;
 constexpr int kQuitRequestSeconds = 30;
 constexpr int kReasonMaxBytes = 60;
 constexpr int kReasonLines = 3;
+constexpr int kQuitBoardDesignWidth = 345;
 
 engine::Rect TableRect(engine::RectObject* table, engine::RectObject& view)
 {
@@ -120,7 +121,10 @@ void GameFrame::ShowQuitConfirmBoard()
         m_quitBoard->BlitPicture(sure, 23, 67, -1, -1, 0, 1.0);
         m_quitBoard->SetTopmost();
         m_quitBoard->SetDraggable(true);
-        const double left = m_quitBoard->GetLeft();
+        // The buttons' offsets centre the pair on a board 345 wide; on
+        // another board they move by half the difference, so the pair
+        // stays centred under the question.
+        const double left = m_quitBoard->GetLeft() + (board.width - kQuitBoardDesignWidth) / 2;
         const double top = m_quitBoard->GetTop();
         auto button = [&](const char* picture, const engine::EngineEvent& click, double x, double y) {
             auto* b = static_cast<engine::ImageButton*>(RegisterObject(std::make_unique<engine::ImageButton>()));
@@ -151,7 +155,7 @@ void GameFrame::ConfirmMatchQuit()
     if (CGameFrameApp* app = CGameFrameApp::Current())
         app->SetMatchQuitConfirmed(true);
     if (m_quitBoard)
-        m_quitBoard->Hide();
+        HideFromScreen(m_quitBoard);
     CloseMainWindow();
 }
 

@@ -18,6 +18,7 @@ namespace {
 
 constexpr int kBoardWidth = 270;
 constexpr int kBoardHeight = 200;
+constexpr uint32_t kAutoPlayColour = 0xC04080;
 
 class BoardsHost : public GameFrameHost {
 protected:
@@ -31,7 +32,8 @@ protected:
             Picture("系统信息框_取消", 30, 16, 0xFF0000, 4);
             Picture("系统信息框_关闭", 12, 12, 0xFF0000, 4);
             host.AddPicture("animation_autoplaying", 40, 20, 3, 100, [](int frame, int, int) {
-                return engine::CanvasObject::MakePixel(0x101010u * static_cast<uint32_t>(frame + 1), engine::kNoColourKey);
+                return engine::CanvasObject::MakePixel(kAutoPlayColour + 0x10u * static_cast<uint32_t>(frame),
+                    engine::kNoColourKey);
             });
         };
         if (!Start(1600))
@@ -45,6 +47,17 @@ protected:
     // A removed object's id may be given to a new part; only a box counts.
     SystemInfoBox* Box(int id) const { return dynamic_cast<SystemInfoBox*>(gameFrame->FindObjectById(id)); }
     bool BoxExists(int id) const { return Box(id) != nullptr; }
+    // The shown frame's pixel as 0xRRGGBB.
+    uint32_t Shown(double x, double y)
+    {
+        const auto& frame = host.Paint()->FinishedFrame();
+        return frame[static_cast<size_t>(y) * kHostWidth + static_cast<size_t>(x)] & 0xFFFFFF;
+    }
+    // The sign's frames: green 0x40 between two strong channels.
+    static bool IsAutoPlay(uint32_t rgb)
+    {
+        return (rgb >> 8 & 0xFF) == 0x40 && (rgb >> 16 & 0xFF) >= 0x80 && (rgb & 0xFF) >= 0x80;
+    }
     // How many pixels of the board's text area are bright (white text on
     // the dark board).
     static int TextPixels(const engine::CanvasObject& board)
@@ -230,8 +243,11 @@ TEST_F(BoardsHost, AutoPlayAnimationTurnedOffFirstIsMadeHiddenAndFollowsTheTable
         frames.insert(sprite->GetFrame());
     }
     EXPECT_GE(frames.size(), 2u) << "its frames play";
+    EXPECT_TRUE(IsAutoPlay(Shown(sprite->GetX(), sprite->GetY())));
     gameFrame->ShowAutoPlayAnimation(false);
     EXPECT_FALSE(sprite->IsShown());
+    Frames(2);
+    EXPECT_FALSE(IsAutoPlay(Shown(sprite->GetX(), sprite->GetY()))) << "gone from the screen too";
     const int stopped = sprite->GetFrame();
     Frames(5, 100);
     EXPECT_EQ(sprite->GetFrame(), stopped);

@@ -338,9 +338,19 @@ TEST_F(DetailHost, ServersRecordPinsThePanelBesideTheUserList)
     Send(EVT_FRAME_DETAIL_LEAVE, 0, &away);
     Frames(10, 40);
     EXPECT_TRUE(Panel()->IsShown()) << "pinned";
+    // Within the host's window, to look at the screen.
+    Panel()->MoveTo(kHostWidth / 2, kHostHeight / 2);
+    Panel()->Invalidate();
+    Frames(2);
+    const double x = Panel()->GetX() - 100, y = Panel()->GetY();
+    const auto& frame = host.Paint()->FinishedFrame();
+    auto shown = [&] { return frame[static_cast<size_t>(y) * kHostWidth + static_cast<size_t>(x)] & 0xFFFFFF; };
+    const uint32_t panelPixel = shown();
     Send(EVT_FRAME_DETAIL_CLOSE);
     EXPECT_FALSE(Panel()->IsShown());
     EXPECT_FALSE(gameFrame->IsDetailPinned());
+    Frames(2);
+    EXPECT_NE(shown(), panelPixel) << "gone from the screen too";
 }
 
 TEST_F(DetailHost, ShopAndDetailRequestGoOnlyForAShownPlayer)

@@ -92,10 +92,11 @@ protected:
         log.clear();
         return true;
     }
-    // A click at (x, y) from the board's left and top edges.
+    // A click at (x, y) from the board's left and top edges, the pair of
+    // buttons centred as on a board 345 wide.
     void ClickOnBoard(const engine::EngineObject& board, int x, int y)
     {
-        x += static_cast<int>(board.GetLeft());
+        x += static_cast<int>(board.GetLeft()) + (static_cast<int>(board.GetWidth()) - 345) / 2;
         y += static_cast<int>(board.GetTop());
         WindowInput(platform::kWmMouseMove, x, y);
         WindowInput(platform::kWmLButtonDown, x, y);
