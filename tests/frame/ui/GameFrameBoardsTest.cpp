@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 using namespace frame;
@@ -102,6 +103,40 @@ TEST_F(BoardsHost, SystemBoardShownTwiceKeepsOneBoardWithTheSecondText)
     Click(board->GetLeft() + 135, board->GetTop() + 163);
     EXPECT_FALSE(board->IsShown()) << "OK hides the board";
 }
+
+struct SoundCase {
+    const char* name;
+    std::function<void(GameFrame&)> open;
+    std::vector<std::string> played;
+};
+
+class ViewSounds : public BoardsHost, public ::testing::WithParamInterface<SoundCase> { };
+
+TEST_P(ViewSounds, EachBoardPlaysItsSoundOnce)
+{
+    if (!StartBoards())
+        GTEST_SKIP() << "no video driver";
+    app.GetSeatPlayer(1)->SetUserId(55);
+    GetParam().open(*gameFrame);
+    EXPECT_EQ(PlayedSounds(), GetParam().played);
+}
+
+INSTANTIATE_TEST_SUITE_P(Boards, ViewSounds,
+    ::testing::Values(
+        SoundCase { "SystemBoard", [](GameFrame& f) { f.ShowSystemBoard("通知", 0xFFFFFF, 16); }, { "snd_dang" } },
+        SoundCase { "MessageBox", [](GameFrame& f) { f.ShowMessageBox("消息", nullptr, nullptr, 0, 0, ""); },
+            { "Snd_msg" } },
+        SoundCase { "ReasonBox", [](GameFrame& f) { f.RequestForcedQuit(); }, { "SndHi" } },
+        SoundCase { "ExitRequest",
+            [](GameFrame& f) {
+                const uint8_t body[24] = { 55 };
+                f.ShowQuitRequest(body, sizeof body);
+            },
+            { "SndHi" } },
+        // Another player called this one.
+        SoundCase { "Called", [](GameFrame& f) { f.PlayViewSound("SndAhoo"); }, { "SndAhoo" } },
+        SoundCase { "QuitBoardIsSilent", [](GameFrame& f) { f.ShowQuitConfirmBoard(); }, {} }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---- message boxes ----------------------------------------------------------------
 
