@@ -688,6 +688,12 @@ int GameFrame::OnEvent(const engine::EngineEvent& event)
     case EVT_FRAME_SETTINGS:
         OpenGameSettings();
         return 1;
+    case EVT_FRAME_HELP:
+        OnHelp();
+        return 1;
+    case EVT_FRAME_SHOP:
+        OpenShop();
+        return 1;
     case EVT_FRAME_DRAG_BEGIN:
         if (const auto* input = engine::FromWord<const engine::InputState>(event.data))
             BeginDrag(input->x, input->y);

@@ -228,6 +228,9 @@ public:
     virtual void HidePlayerDetail(int userId);
     virtual void RequestPlayerDetail();
     virtual void OpenShopClothes(int figure);
+    // The shop's front page; the game's help (nothing in the frame).
+    virtual void OpenShop();
+    virtual void OnHelp() { }
     virtual void OnDetailAction(int /*userId*/) { }
     int DetailPanelUserId() const override;
     // "Character<figure>Type<kind>", registered from the figure's file when

@@ -89,7 +89,9 @@ void GameFrame::DetailButtons(bool match)
     }
 }
 
-void GameFrame::ShowPlayerDetail(int userId, int x, int y)
+// The click's place is not used: outside a match the panel opens at the
+// cursor, in a match it keeps its last place.
+void GameFrame::ShowPlayerDetail(int userId, int /*x*/, int /*y*/)
 {
     CGameFrameApp* app = CGameFrameApp::Current();
     if (!app)
@@ -98,8 +100,6 @@ void GameFrame::ShowPlayerDetail(int userId, int x, int y)
     if (app->IsRoomOptionB08() && !app->IsLookOn() && userId != app->GetUserId())
         return;
     if (!app->IsMatchMode()) {
-        (void)x;
-        (void)y;
         OpenPlayerDetail(userId, true);
         return;
     }
@@ -367,6 +367,11 @@ void GameFrame::OpenShopClothes(int figure)
     if (figure < 0)
         return;
     OpenShopAddress(Format("%s?clothesid=%d", kShopRoot, figure));
+}
+
+void GameFrame::OpenShop()
+{
+    OpenShopAddress(kShopRoot);
 }
 
 void GameFrame::OpenShopAddress(const std::string& address)

@@ -365,6 +365,9 @@ TEST_F(DetailHost, ShopAndDetailRequestGoOnlyForAShownPlayer)
     Send(EVT_FRAME_BUY_CLOTHES);
     gameFrame->RequestPlayerDetail();
     EXPECT_EQ(log, (Log { "shop http://shop.kbzn.net/?clothesid=5", "201230 200" }));
+    log.clear();
+    Send(EVT_FRAME_SHOP); // the title bar's shop button
+    EXPECT_EQ(log, Log { "shop http://shop.kbzn.net/" });
 }
 
 TEST_F(DetailHost, FigureWithoutItsFileTakesTheDefaultFigure)
