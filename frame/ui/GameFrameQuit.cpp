@@ -95,6 +95,10 @@ void GameFrame::ConfirmQuit()
     }
     app->NotifyHallClosing(app->GetMainWindowHandle());
     app->StopCommThread();
+    // The seat is left; with the connection closed the window's own close
+    // handler finds no game to ask about and lets the window go (a server
+    // still answering "game running" would otherwise keep the player).
+    app->CloseConnection();
     CloseMainWindow();
 }
 

@@ -214,6 +214,7 @@ public:
     GameState* GetGameState() override { return &state; }
     int GetExitRequestCount() const override { return state.GetExitRequestCount(); }
     void NotifyHallClosing(platform::WindowHandle) override { m_log.push_back("lobby told closing"); }
+    void CloseConnection() override { m_log.push_back("connection closed"); }
     // Figures' pictures under a directory of the test's own ("" keeps the
     // lobby's).
     std::string GetCharacterDir(int figure) const override
