@@ -209,6 +209,7 @@ public:
     // Another player's exit request (notification 201212).
     void ShowQuitRequest(const uint8_t* data, size_t size) override;
     engine::CanvasObject* GetQuitBoard() const { return m_quitBoard; }
+    engine::ImageButton* GetQuitBoardOk() const { return m_quitOk; }
     ForceQuitReasonBox* GetForcedQuitBox() const { return m_forcedQuitBox; }
 
     // ---- player details (GameFrameDetail.cpp) --------------------------
@@ -326,6 +327,7 @@ private:
     void AnswerExitRequest(int askerId, int agree);
     void ConfirmMatchQuit();
     engine::CanvasObject* m_quitBoard = nullptr;          // not owned
+    engine::ImageButton* m_quitOk = nullptr;              // not owned: the board's child
     ForceQuitReasonBox* m_forcedQuitBox = nullptr;        // not owned: forgotten when it answers
 
     // Player details.

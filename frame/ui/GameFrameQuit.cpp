@@ -133,7 +133,7 @@ void GameFrame::ShowQuitConfirmBoard()
         auto button = [&](const char* picture, const engine::EngineEvent& click, double x, double y) {
             auto* b = static_cast<engine::ImageButton*>(RegisterObject(std::make_unique<engine::ImageButton>()));
             if (!b)
-                return;
+                return b;
             engine::PictureDesc desc;
             LookupPicture(&desc, picture, 0);
             b->Create(desc, &click, 0, engine::ObjectFlags::kPixelHitTest);
@@ -142,8 +142,9 @@ void GameFrame::ShowQuitConfirmBoard()
             b->MoveTo(left + x, top + y);
             b->SetZ(m_quitBoard->GetZ() + 0.1);
             m_quitBoard->AddChild(b, engine::LINK_STANDARD);
+            return b;
         };
-        button("btn_gameset_ok", engine::EngineEvent(GetId(), EVT_FRAME_QUIT_BOARD_OK, 0, 0), 145, 163);
+        m_quitOk = button("btn_gameset_ok", engine::EngineEvent(GetId(), EVT_FRAME_QUIT_BOARD_OK, 0, 0), 145, 163);
         button("btn_gameset_cancel", engine::EngineEvent(m_quitBoard->GetId(), engine::EVT_HIDE, 0, 0), 200, 163);
     }
     const engine::Rect r = TableRect(m_mainGame, *this);
