@@ -353,6 +353,20 @@ TEST_F(DetailHost, ServersRecordPinsThePanelBesideTheUserList)
     EXPECT_NE(shown(), panelPixel) << "gone from the screen too";
 }
 
+TEST_F(DetailHost, LobbysPlayerRecordIsDrawnOnlyWhenWhole)
+{
+    if (!StartDetail())
+        GTEST_SKIP() << "no video driver";
+    const PlayerRecord& record = *app.GetSeatPlayer(1);
+    const auto& bytes = record.Bytes();
+    gameFrame->ShowPlayerDetailPanel(bytes.data(), bytes.size() - 1);
+    EXPECT_EQ(Panel(), nullptr) << "a short record shows nothing";
+    gameFrame->ShowPlayerDetailPanel(bytes.data(), bytes.size());
+    ASSERT_NE(Panel(), nullptr);
+    EXPECT_EQ(gameFrame->GetShownUserId(), kOtherId);
+    EXPECT_EQ(gameFrame->GetShownFigure(), 5);
+}
+
 TEST_F(DetailHost, ShopAndDetailRequestGoOnlyForAShownPlayer)
 {
     if (!StartDetail())
