@@ -105,6 +105,10 @@ const PictureCase kPictures[] = {
     { tools::kSkinFramePack, "系统通知框_按钮", 72, 26, 4 },
     { tools::kSkinFramePack, "系统通知框_头像背景", 44, 44, 1 },
     { tools::kSkinFramePack, "qh系统通知", 56, 16, 1 },
+    // The main view's default figure (figure 0) in its three sizes.
+    { tools::kSkinFramePack, "Character0Type1", 32, 32, 1 },
+    { tools::kSkinFramePack, "Character0Type2", 48, 48, 1 },
+    { tools::kSkinFramePack, "Character0Type3", 135, 270, 1 },
     { tools::kSkinFacePack, "vkf财神", 48, 48, 4 },
     { tools::kSkinFacePack, "vkf打牌", 48, 48, 4 },
     { tools::kSkinFacePack, "vkf抱歉", 48, 48, 4 },
