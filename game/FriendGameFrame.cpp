@@ -120,10 +120,11 @@ void FriendGameFrame::PlaceRoundCaption()
 
 void FriendGameFrame::ShowMatchRoundTitle()
 {
-    if (!m_roundCaption)
-        return;
     char text[32];
     std::snprintf(text, sizeof text, "定局淘汰第%d轮", 1);
+    m_roundCaptionText = text;
+    if (!m_roundCaption)
+        return;
     m_roundCaption->SetText(text);
     PlaceRoundCaption();
     m_roundCaption->Show();

@@ -41,6 +41,8 @@ public:
     // Shows "定局淘汰第1轮" over the table until something hides it.
     virtual void ShowMatchRoundTitle();
     engine::ImageFont* GetRoundCaption() const { return m_roundCaption; }
+    // The caption's text as last shown; empty before.
+    const std::string& GetRoundCaptionText() const { return m_roundCaptionText; }
 
 protected:
     void LoadSkinPacks() override;
@@ -57,6 +59,7 @@ private:
     void PlaceRoundCaption();
 
     engine::ImageFont* m_roundCaption = nullptr; // not owned: the object module owns it
+    std::string m_roundCaptionText;
 };
 
 } // namespace game

@@ -253,6 +253,9 @@ const PictureCase kPictures[] = {
     { "skins/common.vkr", "digit_Pen", 12, 18, 12 },
     { "skins/common.vkr", "digit_Pen2", 10, 14, 10 },
     { "skins/common.vkr", "waitsolo", 240, 44, 4 },
+
+    // ---- this game's main view ----
+    { "skins/cardmaster.vkr", "logo", 560, 340, 1 },
 };
 
 // The picture of the name from the pack, through the resource module and
