@@ -55,7 +55,7 @@ void AddLogo(std::vector<SkinPicture>& out, platform::FontRenderer& font)
     }
     // The suits at the ends of the long axis.
     c.Fill(Spade(cx - (w / 2.0f - 30), cy, 20), WithAlpha(kGold, 0.3f));
-    c.Fill(Heart(cx + (w / 2.0f - 30), cy, 20), WithAlpha(kCardRed, 0.32f));
+    c.Fill(Heart(cx + (w / 2.0f - 30), cy, 20), WithAlpha(kGold, 0.3f));
     DrawTextCentred(c, font, "觅  友", cx, cy - 140, { 30, 700, WithAlpha(kGold, 0.42f), WithAlpha(0x000000, 0.25f) });
     DrawTextCentred(c, font, "四人同桌 · 亮牌找朋友", cx, cy + 140, { 14, 400, WithAlpha(kPaper, 0.34f), 0 });
     Add(out, "logo", { c });
