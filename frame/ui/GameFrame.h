@@ -145,6 +145,7 @@ public:
     void SetSidePanelWidth(int width) override { m_sideWidth = width; }
     int GetSidePanelWidth() const { return m_sideWidth; }
     int GetNormalSidePanelWidth() const { return m_normalSideWidth; }
+    void SetNormalSidePanelWidth(int width) { m_normalSideWidth = width; }
     int GetMinWindowWidth() const override;
     int GetMinWindowHeight() const override { return 600; }
     bool IsFitToWorkArea() const override { return m_fit; }

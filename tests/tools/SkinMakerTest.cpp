@@ -263,6 +263,9 @@ const PictureCase kPictures[] = {
     { tools::kSkinFramePack, "digitUserRank", 16, 26, 10 },
     { tools::kSkinFramePack, "digitUserRest", 10, 16, 10 },
     { tools::kSkinFramePack, "bitDivision", 8, 20, 1 },
+
+    // ---- this game's main view ----
+    { "skins/cardmaster.vkr", "logo", 560, 340, 1 },
 };
 
 // The picture of the name from the pack, through the resource module and
