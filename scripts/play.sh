@@ -56,8 +56,12 @@ fi
 if [ -z "$build" ]; then
   bash scripts/deps.sh
   build=build/run
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKBZN_TESTS=OFF -DKBZN_BENCH=OFF >/dev/null
-  cmake --build "$build" -j "$(nproc)" --target KbZn client_skin table-server stand-in-lobby
+  launcher=()
+  if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  fi
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKBZN_TESTS=OFF -DKBZN_BENCH=OFF "${launcher[@]}" >/dev/null
+  cmake --build "$build" -j "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}" --target KbZn client_skin table-server stand-in-lobby
 fi
 build=$(cd "$build" && pwd)
 client=$build/frame/ui/KbZn
@@ -140,7 +144,7 @@ if [ "$headless" = 1 ]; then
   # One deal at a brisk pace; the links stay open so the result stays on
   # the screen for its picture.
   server_args+=(--deals 1 --keep-open 1 --turn-seconds "${turn_seconds:-1}" --grace 0
-    --robot-delay 200 --deal-show 2000)
+    --robot-delay 150 --deal-show 2000)
 elif [ -n "$turn_seconds" ]; then
   server_args+=(--turn-seconds "$turn_seconds")
 fi
@@ -200,17 +204,20 @@ left() { local n=$((deadline - SECONDS)); [ $n -gt 0 ] && echo $n || echo 1; }
 
 wait_for_line "$server_log" "^chair [0-3]: user $user sits down" "$(left)" "$lobby_pid" \
   || fail "the client did not sit down at the table"
-echo "play.sh: the client is seated ($(grep -m1 -E "user $user sits down" "$server_log"))"
+seat=$(grep -m1 -E "^chair [0-3]: user $user sits down" "$server_log")
+chair=${seat:6:1}
+echo "play.sh: the client is seated ($seat)"
 wait_for_line "$server_log" '^deal 1 starts' "$(left)" "$lobby_pid" || fail "no deal started"
 sleep 1.5 # the cards being dealt
 shot 1-deal
-# Three turns into the deal: two moves are on the table.
+# The client's second turn: the others' plays of the trick are on the table.
 end=$((SECONDS + $(left)))
-while [ "$(sed -n '/^deal 1 starts/,$p' "$server_log" | grep -c '^turn: ')" -lt 3 ]; do
+while [ "$(sed -n '/^deal 1 starts/,$p' "$server_log" | grep -c "^turn: chair $chair\$")" -lt 2 ]; do
+  grep -q '^deal 1 over' "$server_log" && break
   [ $SECONDS -lt $end ] && kill -0 "$lobby_pid" 2>/dev/null || fail "the deal did not go on"
-  sleep 0.2
+  sleep 0.1
 done
-sleep 0.5
+sleep 0.3
 shot 2-trick
 wait_for_line "$server_log" '^deal 1 over' "$(left)" "$lobby_pid" || fail "the deal did not end"
 sleep 2 # the result board
