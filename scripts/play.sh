@@ -42,7 +42,7 @@ while [ $# -gt 0 ]; do
     --wait-start) auto_start=0 ;;
     --timeout) timeout=$2; shift ;;
     --) shift; lobby_args=("$@"); break ;;
-    -h|--help) sed -n '2,23p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) awk 'NR > 1 && !/^#/ { exit } NR > 1 { sub(/^# ?/, ""); print }' "$0"; exit 0 ;;
     *) echo "play.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
   shift
