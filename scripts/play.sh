@@ -132,7 +132,8 @@ if [ "$headless" = 1 ]; then
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
   xvfb_pid=$!
   wait_for_line "$tmp/display" '^[0-9]+' 20 "$xvfb_pid" || { echo "play.sh: Xvfb did not start" >&2; exit 1; }
-  export DISPLAY=:$(head -n 1 "$tmp/display")
+  DISPLAY=:$(head -n 1 "$tmp/display")
+  export DISPLAY
   mkdir -m 700 "$tmp/runtime"
   export XDG_RUNTIME_DIR=$tmp/runtime
   export SDL_AUDIODRIVER=dummy
@@ -214,7 +215,7 @@ shot 1-deal
 end=$((SECONDS + $(left)))
 while [ "$(sed -n '/^deal 1 starts/,$p' "$server_log" | grep -c "^turn: chair $chair\$")" -lt 2 ]; do
   grep -q '^deal 1 over' "$server_log" && break
-  [ $SECONDS -lt $end ] && kill -0 "$lobby_pid" 2>/dev/null || fail "the deal did not go on"
+  if [ $SECONDS -ge $end ] || ! kill -0 "$lobby_pid" 2>/dev/null; then fail "the deal did not go on"; fi
   sleep 0.1
 done
 sleep 0.3

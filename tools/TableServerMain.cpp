@@ -15,6 +15,7 @@
 // scripts that watch a run:
 //   chair C: user U sits down | chair C: robot U | chair C: empty
 //   deal N starts | turn: chair C | deal N over
+//   links: N                              (connections open)
 //   client moves: P plays, Q passes       (the moves people sent themselves)
 
 #include "tools/TableServer.h"
@@ -40,6 +41,10 @@ class TableWatch {
 public:
     void Look(tools::TableServer& server)
     {
+        if (server.SessionCount() != m_links) {
+            m_links = server.SessionCount();
+            Say("links: " + std::to_string(m_links));
+        }
         tools::Table& table = server.GetTable();
         tools::Deal& deal = table.GetDeal();
         for (int c = 0; c < 4; ++c) {
@@ -98,6 +103,7 @@ private:
     int m_turn = -1;
     int m_plays = 0;
     int m_passes = 0;
+    size_t m_links = 0;
 };
 
 } // namespace

@@ -50,6 +50,8 @@ def check(out, xwd2png):
         problems.append("the client never announced itself to the lobby")
     if not re.search(r"^sent 1 \(init\) .*handled, result 1", lobby, re.M):
         problems.append("the client did not take the lobby's table data")
+    if not re.search(r"^links: [1-9]", server, re.M):
+        problems.append("the client never connected to the table server")
     if not re.search(r"^chair [0-3]: user 10001 sits down$", server, re.M):
         problems.append("the client did not sit down at the table")
     robots = set(re.findall(r"^chair ([0-3]): robot \d+$", server, re.M))
