@@ -64,7 +64,11 @@ if [ -z "$build" ]; then
   cmake --build "$build" -j "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}" --target KbZn client_skin table-server stand-in-lobby
 fi
 build=$(cd "$build" && pwd)
+# The build names where it put the client; older trees had it in frame/ui.
 client=$build/frame/ui/KbZn
+if [ -s "$build/client-path.txt" ]; then
+  client=$(head -n 1 "$build/client-path.txt")
+fi
 for program in "$client" "$build/tools/table-server" "$build/tools/stand-in-lobby"; do
   [ -x "$program" ] || { echo "play.sh: $program is not built" >&2; exit 1; }
 done
