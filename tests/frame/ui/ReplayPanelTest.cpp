@@ -12,14 +12,17 @@
 #include "frame/ui/ReplayBlocks.h"
 #include "frame/ui/ReplayRecorder.h"
 #include "platform/MessageBox.h"
+#include "tests/engine/modules/LocalFtpServer.h"
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace frame;
@@ -670,6 +673,40 @@ TEST_F(ReplayRecording, AMatchReplayIsUploadedOnlyWhenWrittenAndAskedFor)
         root->RemoveObject(r, 0);
         Frame();
     }
+}
+
+TEST_F(ReplayRecording, AWrittenMatchReplayReachesTheMatchServerWithTheAnonymousLogin)
+{
+    testftp::LocalFtpServer server;
+    fs::create_directories(m_dir / "served");
+    if (!server.Start(m_dir / "served", m_dir / "ftp.log"))
+        GTEST_SKIP() << "no local FTP server (python3-pyftpdlib)";
+    app.GetMatchInfo().SetMatchName("春季赛");
+    app.GetMatchRoomInfo().SetSeatCount(kSeats);
+    app.GetMatchRoomInfo().SetWord140(1);
+    Match* r = Make<Match>();
+    r->SetUploadServer("127.0.0.1", server.Port());
+    platform::SetFixedLocalTime(platform::LocalTime { 2025, 6, 7, 8, 9, 10, 0 });
+    const ReplaySaveResult saved = RecordGame(r, true);
+    ASSERT_TRUE(saved.written);
+    const std::string local = ReadText(engine::ToHostPath(saved.path));
+    ASSERT_FALSE(local.empty());
+
+    // Save does not wait for the upload: the file arrives on its own.
+    std::string uploaded;
+    fs::path name;
+    for (int i = 0; i < 500 && uploaded != local; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        for (const fs::directory_entry& e : fs::directory_iterator(m_dir / "served")) {
+            name = e.path().filename();
+            uploaded = ReadText(e.path());
+        }
+    }
+    EXPECT_EQ(uploaded, local);
+    // The bare file name, in the login directory. (This server reads names
+    // as UTF-8 and replaces the GBK characters, so only the rest compares.)
+    EXPECT_EQ(name.extension(), ".qhrep");
+    EXPECT_NE(name.string().find("_2025"), std::string::npos);
 }
 
 } // namespace
