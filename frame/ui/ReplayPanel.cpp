@@ -31,8 +31,14 @@ constexpr int kButtonGap = 15;
 constexpr int kBarGap = 10;
 constexpr uint32_t kTimeColour = 0xffffff;
 constexpr int kTimeFontSize = 10;
+constexpr int kTimeGap = 2;
 constexpr int kTipFontSize = 12;
 constexpr int kTipHeight = 18;
+constexpr int kTipGap = 2;
+// The theme's paper, ink and dark gold (0x00BBGGRR).
+constexpr uint32_t kTipPaper = 0xdaeef6;
+constexpr uint32_t kTipInk = 0x10243a;
+constexpr uint32_t kTipBorder = 0x24749c;
 constexpr const char* kFontFace = "宋体";
 constexpr int kMenuItemWidth = 220;
 constexpr int kMenuItemHeight = 22;
@@ -557,9 +563,12 @@ void ReplayPanel::UpdateTimeText()
         m_timeText = engine::FormatElapsed(shown) + "/" + engine::FormatElapsed(total);
         m_board->SetFont(kTimeFontSize, 400, kFontFace);
         m_board->SetPen(kTimeColour, 1.0);
+        // Under the bar, ending where the bar ends (half the font size a
+        // byte is the width of these digits): hung further right it would
+        // run into the open button.
         const int width = kTimeFontSize * static_cast<int>(m_timeText.size()) / 2;
-        const int x = static_cast<int>(m_progress->GetRight() - m_board->GetLeft()) - width / 2;
-        const int y = static_cast<int>(m_progress->GetBottom() - m_board->GetTop());
+        const int x = static_cast<int>(m_progress->GetRight() - m_board->GetLeft()) - width;
+        const int y = static_cast<int>(m_progress->GetBottom() - m_board->GetTop()) + kTimeGap;
         m_board->DrawText(x, y, m_timeText);
     }
     m_board->Invalidate();
@@ -584,11 +593,12 @@ void ReplayPanel::ShowButtonTip(int id)
     if (!hovered)
         return;
     if (!m_tip) {
-        m_tip = CreateCanvas(10, 10, 0xffffff);
+        m_tip = CreateCanvas(10, 10, kTipPaper);
         if (!m_tip)
             return;
         m_tip->SetZ(GetZ() + kTipAbove);
         m_tip->SetFont(kTipFontSize, 400, kFontFace);
+        m_tip->SetPen(kTipInk, 1.0);
     }
     m_tip->Clear();
     const int width = static_cast<int>(text.size()) * kTipFontSize / 2 + 6;
@@ -596,8 +606,16 @@ void ReplayPanel::ShowButtonTip(int id)
     m_tip->ScaleTo(width, kTipHeight);
     m_tip->DrawText(3, 3, text);
     m_tip->Show();
-    m_tip->MoveTo(hovered->GetRight(), GetTop() - kTipHeight / 2 + 10);
-    m_tip->DrawBorder(0x000000, 1);
+    // Centred over the button just above the board (below it when the board
+    // is at the top of the screen), kept on the screen: laid over the board's
+    // edge it would hide the rim and the neighbouring button.
+    const double half = width / 2.0;
+    const double x = std::clamp(hovered->GetX(), half, std::max(half, GetScreenWidth() - half));
+    double y = GetTop() - kTipHeight / 2.0 - kTipGap;
+    if (y - kTipHeight / 2.0 < 0)
+        y = GetBottom() + kTipHeight / 2.0 + kTipGap;
+    m_tip->MoveTo(x, y);
+    m_tip->DrawBorder(kTipBorder, 1);
     m_tip->Invalidate();
 }
 

@@ -134,6 +134,16 @@ const PictureCase kPictures[] = {
     { "skins/common.vkr", "ScoreDigitMatch", 10, 18, 11 },
     { "skins/common.vkr", "ScoreUniteMatch", 18, 18, 1 },
     { "skins/common.vkr", "Player_MatchScore", 76, 18, 2 },
+
+    // The replay panel.
+    { "skins/replay.vkr", "Rep_bitBoard", 440, 50, 1 },
+    { "skins/replay.vkr", "Rep_btnPlay", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_btnStop", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_btnReset", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_btnPreStep", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_btnNextStep", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_btnOpenFile", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_Rrogressbar", 200, 10, 2 },
 };
 
 // The picture of the name from the pack, through the resource module and

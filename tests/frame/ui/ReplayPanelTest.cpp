@@ -491,7 +491,8 @@ TEST_F(Replay, ButtonTipsAreSizedByTheirTextAndHiddenWhenTheHoverEnds)
         EXPECT_TRUE(tip->IsShown());
         EXPECT_EQ(tip->GetBufferWidth(), c.width);
         EXPECT_EQ(tip->GetBufferHeight(), 18);
-        EXPECT_DOUBLE_EQ(tip->GetX(), c.button->GetRight());
+        EXPECT_DOUBLE_EQ(tip->GetX(), c.button->GetX());
+        EXPECT_LE(tip->GetBottom(), r->GetTop()) << "above the board, not over its edge";
         root->SendEvent(engine::EngineEvent(r->GetId(), EVT_REPLAY_TIP_END, c.button->GetId()));
         Frame();
         EXPECT_FALSE(tip->IsShown());
