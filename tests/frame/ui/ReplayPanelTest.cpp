@@ -398,25 +398,31 @@ TEST_F(Replay, StopRestoresTheTablePlaysTheFirstRecordAndPauses)
 
 TEST_F(Replay, TheDealShownPausesAtOnceAndLocksPreviousInOrdinaryReplays)
 {
-    // The table shows the deal while the third record plays; the records
-    // stamped like it must not play behind the pause.
-    std::vector<Rec> records = Stamped({ 0, 0, 0, 0, 0, 700 });
-    records[2].id = kDealShown;
-    ReplayRecorder* r = Opened(records);
-    app.handler.onDealShown = [r] { r->OnDealShown(); };
-    Press(r, EVT_REPLAY_PLAY);
-    EXPECT_FALSE(r->IsPlaying());
-    EXPECT_EQ(PlayedCount(), 3u);
-    Frames(3, 2000);
-    EXPECT_EQ(PlayedCount(), 3u) << "no timer left behind";
-    EXPECT_FALSE(r->GetPreviousButton()->IsInputEnabled());
-    Press(r, EVT_REPLAY_NEXT);
-    EXPECT_FALSE(r->GetPreviousButton()->IsInputEnabled()) << "the lock outlasts a button update";
+    // The table shows the deal while the third record plays; the record
+    // after it, stamped like it or later, must not play behind the pause.
+    for (const uint32_t after : { 0u, 700u }) {
+        SCOPED_TRACE(after);
+        app.handler.played.clear();
+        std::vector<Rec> records = Stamped({ 0, 0, 0, after, after, 1400 });
+        records[2].id = kDealShown;
+        ReplayRecorder* r = Opened(records);
+        app.handler.onDealShown = [r] { r->OnDealShown(); };
+        Press(r, EVT_REPLAY_PLAY);
+        EXPECT_FALSE(r->IsPlaying());
+        EXPECT_EQ(PlayedCount(), 3u);
+        Frames(3, 2000);
+        EXPECT_EQ(PlayedCount(), 3u) << "no timer left behind";
+        EXPECT_FALSE(r->GetPreviousButton()->IsInputEnabled());
+        Press(r, EVT_REPLAY_NEXT);
+        EXPECT_FALSE(r->GetPreviousButton()->IsInputEnabled()) << "the lock outlasts a button update";
 
-    // A panel the player paused stays paused.
-    app.handler.onDealShown = nullptr;
-    r->OnDealShown();
-    EXPECT_FALSE(r->IsPlaying());
+        // A panel the player paused stays paused.
+        app.handler.onDealShown = nullptr;
+        r->OnDealShown();
+        EXPECT_FALSE(r->IsPlaying());
+        root->RemoveObject(r, 0);
+        Frame();
+    }
 }
 
 TEST_F(Replay, TheMatchRecorderIgnoresThePreviousLock)
