@@ -13,7 +13,9 @@
 #include "platform/DirectoryList.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
+#include <utility>
 
 namespace frame {
 
@@ -272,6 +274,8 @@ bool ReplayPanel::OpenFile(std::string_view path)
     if (!Load({ reinterpret_cast<const uint8_t*>(bytes.get()), length }))
         return false;
     m_app.SetReplayMode(1);
+    const size_t slash = path.find_last_of("\\/");
+    m_openedDir = slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
     Stop();
     if (m_progress)
         m_progress->SetDraggable(true);
@@ -282,10 +286,12 @@ bool ReplayPanel::OpenFile(std::string_view path)
 void ReplayPanel::ChooseFile()
 {
     m_listed.clear();
-    const std::string dirs[] = {
-        ReplayDirectory(HallDirectory(), m_app.GetUserId(), m_app.GetTitleText()),
-        engine::AppPath("replays\\"),
-    };
+    std::vector<std::string> dirs;
+    for (std::string dir : { m_openedDir, ReplayDirectory(HallDirectory(), m_app.GetUserId(), m_app.GetTitleText()),
+             engine::AppPath("replays\\") }) {
+        if (!dir.empty() && std::find(dirs.begin(), dirs.end(), dir) == dirs.end())
+            dirs.push_back(std::move(dir));
+    }
     for (const std::string& dir : dirs) {
         std::vector<std::string> names;
         if (!platform::ListDirectoryFiles(dir, names))
@@ -295,10 +301,19 @@ void ReplayPanel::ChooseFile()
                 m_listed.push_back(dir + name);
         }
     }
-    // The stems end in the save time, so the newest files of a directory
-    // sort last; the list keeps the newest.
-    if (m_listed.size() > kMaxListedFiles)
-        m_listed.erase(m_listed.begin(), m_listed.end() - static_cast<std::ptrdiff_t>(kMaxListedFiles));
+    // Newest first; a long list keeps the newest.
+    std::vector<std::pair<std::filesystem::file_time_type, std::string>> dated;
+    for (std::string& path : m_listed) {
+        std::error_code error;
+        const auto time = std::filesystem::last_write_time(engine::ToHostPath(path), error);
+        dated.emplace_back(error ? std::filesystem::file_time_type::min() : time, std::move(path));
+    }
+    std::stable_sort(dated.begin(), dated.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    if (dated.size() > kMaxListedFiles)
+        dated.resize(kMaxListedFiles);
+    m_listed.clear();
+    for (auto& entry : dated)
+        m_listed.push_back(std::move(entry.second));
     ShowFileMenu();
 }
 

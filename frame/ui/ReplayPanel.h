@@ -83,7 +83,7 @@ std::string ReplaySavedChatLine(std::string_view path);
 class ReplayPanel : public engine::BoundObject {
 public:
     static constexpr uint32_t kDefaultMaxGap = 10000;
-    // The open list shows at most this many files (the newest names last).
+    // The open list shows at most this many files, the newest.
     static constexpr size_t kMaxListedFiles = 30;
 
     ReplayPanel(CGameFrameApp& app, ReplayVariant variant);
@@ -101,9 +101,10 @@ public:
     // record plays) and a draggable bar. False when it cannot be read or
     // is refused (the panel then keeps what it had).
     virtual bool OpenFile(std::string_view path);
-    // Lists the replay files of the user's replay directory and of
-    // "replays\" under the program directory in a menu over the panel;
-    // picking one opens it.
+    // Lists the replay files of the directory of the file opened last, of
+    // the user's replay directory and of "replays\" under the program
+    // directory in a menu over the panel, newest first; picking one opens
+    // it.
     virtual void ChooseFile();
     virtual void Stop();
     virtual void PlayTick();
@@ -225,6 +226,7 @@ private:
     engine::CanvasObject* m_tip = nullptr;
     FramePopupMenu* m_menu = nullptr;
     std::vector<std::string> m_listed; // paths of the open list's entries
+    std::string m_openedDir;           // where the file opened last lies
     uint64_t m_timer = 0;
     int64_t m_nextTime = 0;
     size_t m_cursor = 0;

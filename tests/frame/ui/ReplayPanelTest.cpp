@@ -9,6 +9,7 @@
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/GameFrameCalls.h"
 #include "frame/core/GameNotifyHandler.h"
+#include "frame/ui/FramePopupMenu.h"
 #include "frame/ui/ReplayBlocks.h"
 #include "frame/ui/ReplayRecorder.h"
 #include "platform/MessageBox.h"
@@ -543,6 +544,54 @@ TEST_F(Replay, OpeningTakesTheRecordingSeatAndWarnsOfAnotherVersion)
     EXPECT_TRUE(r->OpenFile(WriteFile(other, "other.qhrep")));
     ASSERT_EQ(app.view.boxes.size(), 1u);
     EXPECT_EQ(app.view.boxes[0], ReplayVersionWarningText(1, 2, 1, 9));
+}
+
+TEST_F(Replay, TheOpenButtonListsTheReplayFilesAndOpensThePickedOne)
+{
+    ReplayRecorder* r = Make();
+    Press(r, EVT_REPLAY_OPEN);
+    ASSERT_NE(r->GetFileMenu(), nullptr);
+    EXPECT_TRUE(r->GetFileMenu()->IsShown());
+    EXPECT_TRUE(r->GetListedFiles().empty());
+    EXPECT_EQ(r->GetFileMenu()->GetItemCount(), 1) << "a line that says there is none";
+
+    // The user's replay directory: two replays among other files.
+    const std::string dir = ReplayDirectory(Hall(), kUserId, app.GetTitleText());
+    const fs::path host = engine::ToHostPath(dir);
+    fs::create_directories(host / "folder.qhrep");
+    std::ofstream(host / "notes.txt") << "x";
+    std::ofstream(host / "a_2024.QHREP") << "not a replay";
+    WriteFile(FileWith(Stamped({ 0, 10, 20 })), "b.qhrep");
+    const fs::path game = engine::ToHostPath(dir + "春_2025.qhrep");
+    fs::rename(m_dir / "b.qhrep", game);
+    const auto now = fs::file_time_type::clock::now();
+    fs::last_write_time(host / "a_2024.QHREP", now - std::chrono::hours(100));
+    fs::last_write_time(game, now - std::chrono::hours(1));
+    Press(r, EVT_REPLAY_OPEN);
+    const std::vector<std::string> listed { dir + "春_2025.qhrep", dir + "a_2024.QHREP" };
+    EXPECT_EQ(r->GetListedFiles(), listed) << "newest first";
+    ASSERT_EQ(r->GetFileMenu()->GetItemCount(), 2);
+
+    root->SendEvent(engine::EngineEvent(r->GetId(), EVT_REPLAY_CHOSEN, 0));
+    Frame();
+    EXPECT_FALSE(r->GetFileMenu()->IsShown());
+    EXPECT_EQ(r->File().RecordCount(), 3u);
+    EXPECT_EQ(PlayedCount(), 1u);
+    root->SendEvent(engine::EngineEvent(r->GetId(), EVT_REPLAY_CHOSEN, 7)); // no such entry
+    Frame();
+    EXPECT_EQ(PlayedCount(), 1u);
+
+    // The opened file's directory is listed even now that the own user is
+    // the recording one; a long list keeps the newest.
+    for (int i = 0; i < 40; ++i) {
+        const fs::path file = host / ("x" + std::to_string(100 + i) + ".qhrep");
+        std::ofstream(file) << "x";
+        fs::last_write_time(file, now - std::chrono::hours(50 - i));
+    }
+    Press(r, EVT_REPLAY_OPEN);
+    ASSERT_EQ(r->GetListedFiles().size(), ReplayPanel::kMaxListedFiles);
+    EXPECT_EQ(r->GetListedFiles().front(), dir + "春_2025.qhrep");
+    EXPECT_EQ(r->GetListedFiles().back(), dir + "x111.qhrep");
 }
 
 // ---- Recording ------------------------------------------------------------------------------
