@@ -1,7 +1,8 @@
 // replay-shot: the replay panel in the middle of playing a recorded game,
 // with the skin the skin maker writes, on the table felt, saved as a PNG.
 // A second panel below it shows the state before any file is opened, with
-// the tip of its open button.
+// the tip of its open button; a third one the list of replay files that its
+// open button shows.
 //
 //   replay-shot [--check] <out.png>
 //
@@ -28,7 +29,7 @@
 namespace {
 
 constexpr int kWidth = 560;
-constexpr int kHeight = 220;
+constexpr int kHeight = 400;
 constexpr int kSeats = 4;
 
 // A game of a little over eight minutes: a record every 2.5 seconds.
@@ -94,6 +95,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "replay-shot: cannot write the replay\n");
         return 1;
     }
+    for (const char* name : { "四人找朋友_2025年3月8日20时15分0秒.qhrep", "四人找朋友_2025年3月9日21时2分41秒.qhrep",
+             "新春杯_2025年2月1日19时30分5秒.qhrep" })
+        engine::WriteWholeFile(dir.string() + "/" + name, game->data(), game->size());
 
     auto* playing = static_cast<frame::ReplayPanel*>(root->RegisterObject(std::make_unique<frame::ReplayRecorder>(app)));
     playing->SetZ(10000);
@@ -114,6 +118,17 @@ int main(int argc, char** argv)
     empty->Show();
     empty->Invalidate();
     empty->ShowButtonTip(empty->GetOpenButton()->GetId());
+
+    auto* choosing = static_cast<frame::ReplayPanel*>(root->RegisterObject(std::make_unique<frame::ReplayRecorder>(app)));
+    choosing->SetZ(10000);
+    choosing->MoveTo(kWidth / 2, 360);
+    choosing->Show();
+    choosing->Invalidate();
+    if (!choosing->OpenFile(file)) {
+        std::fprintf(stderr, "replay-shot: the replay does not open\n");
+        return 1;
+    }
+    choosing->ChooseFile();
 
     tools::PumpFor(600);
     std::filesystem::remove_all(dir);

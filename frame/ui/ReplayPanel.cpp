@@ -42,8 +42,13 @@ constexpr uint32_t kTipPaper = 0xdaeef6;
 constexpr uint32_t kTipInk = 0x10243a;
 constexpr uint32_t kTipBorder = 0x24749c;
 constexpr const char* kFontFace = "宋体";
-constexpr int kMenuItemWidth = 220;
+constexpr int kMenuFontSize = 12;
 constexpr int kMenuItemHeight = 22;
+constexpr int kMenuTextOffset = 8;
+constexpr int kMenuMinWidth = 140;
+constexpr int kMenuMaxWidth = 400;
+constexpr uint32_t kMenuHover = 0x9ad8f0; // light gold
+constexpr uint32_t kMenuGreyInk = 0x707070;
 
 } // namespace
 
@@ -324,14 +329,26 @@ void ReplayPanel::ShowFileMenu()
     m_menu = static_cast<FramePopupMenu*>(RegisterObject(std::make_unique<FramePopupMenu>()));
     if (!m_menu)
         return;
-    m_menu->Create(kMenuItemWidth, kMenuItemHeight, 12, 0xffffff);
+    // Wide enough for the longest name (half the font size a byte), within
+    // reason; the names begin near the left edge (the menu has no icons).
+    size_t longest = 0;
+    for (const std::string& path : m_listed)
+        longest = std::max(longest, engine::GetFileBaseName(path).size());
+    const int width
+        = std::clamp(static_cast<int>(longest) * kMenuFontSize / 2 + 2 * kMenuTextOffset, kMenuMinWidth, kMenuMaxWidth);
+    m_menu->Create(width, kMenuItemHeight, kMenuFontSize, kTipPaper);
     m_menu->SetZ(GetZ() + kTipAbove);
     for (size_t i = 0; i < m_listed.size(); ++i) {
         const EngineEvent chosen(GetId(), EVT_REPLAY_CHOSEN, static_cast<engine::MessageWord>(i));
-        m_menu->AddItem(engine::GetFileBaseName(m_listed[i]), &chosen, 0, 0, false);
+        if (FrameMenuItem* item = m_menu->AddItem(engine::GetFileBaseName(m_listed[i]), &chosen, kTipInk, 0, false))
+            item->SetTextOffset(kMenuTextOffset);
     }
-    if (m_listed.empty())
-        m_menu->AddItem("没有录像文件", nullptr, 0x808080, 0, false);
+    if (m_listed.empty()) {
+        if (FrameMenuItem* item = m_menu->AddItem("没有录像文件", nullptr, kMenuGreyInk, 0, false))
+            item->SetTextOffset(kMenuTextOffset);
+    }
+    m_menu->SetItemColours(kTipPaper, kMenuHover, 0);
+    m_menu->SetBorderColour(kTipBorder);
     m_menu->Layout();
     // Above the open button, its right edge at the board's.
     const double x = GetRight() - m_menu->GetWidth() / 2;
