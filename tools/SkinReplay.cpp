@@ -1,6 +1,6 @@
 // The replay panel: its board, the five round transport buttons (play and
 // its pause look, stop, previous step, next step, open) and the progress
-// bar's track and fill.
+// bar's track, fill and thumb.
 #include "tools/SkinDraw.h"
 
 namespace tools {
@@ -17,6 +17,8 @@ constexpr int kBoardHeight = 50;
 constexpr int kButtonSize = 28;
 constexpr int kBarWidth = 200;
 constexpr int kBarHeight = 10;
+constexpr int kThumbWidth = 12;
+constexpr int kThumbHeight = 18;
 
 // Dark wood with a gold rim, a felt strip along the middle where the
 // buttons and the bar sit.
@@ -95,6 +97,19 @@ std::vector<Canvas> ProgressBar()
     return { track, fill };
 }
 
+// The bar's thumb: a gold knob a little taller than the bar.
+Canvas Thumb()
+{
+    Canvas c(kThumbWidth, kThumbHeight);
+    const float w = kThumbWidth;
+    const float h = kThumbHeight;
+    c.Fill(RoundRect(0, 0, w, h, 4), kGoldDark);
+    c.FillVertical(RoundRect(1, 1, w - 1, h - 1, 3), 1, kThumbHeight - 1, Argb(0xFFF0B0), kGold);
+    for (float x : { w / 2 - 2, w / 2 + 2 })
+        c.Fill(Segment(x, 5, x, h - 5, 0.5f), WithAlpha(kGoldDark, 0.9f));
+    return c;
+}
+
 } // namespace
 
 void DrawReplaySkin(SkinFiles& skin, platform::FontRenderer&)
@@ -108,6 +123,7 @@ void DrawReplaySkin(SkinFiles& skin, platform::FontRenderer&)
     Add(pack, "Rep_btnNextStep", RoundButton(StepGlyph(true)));
     Add(pack, "Rep_btnOpenFile", RoundButton(FolderGlyph()));
     Add(pack, "Rep_Rrogressbar", ProgressBar());
+    Add(pack, "Rep_Thumb", { Thumb() });
 }
 
 } // namespace tools

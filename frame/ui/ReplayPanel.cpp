@@ -163,15 +163,17 @@ int ReplayPanel::OnEvent(const EngineEvent& event)
         }
         return 1;
     case engine::EVT_PROGRESS_CHANGED:
-        // A press or the end of a drag on the bar: seek there.
+        // A press or the end of a drag on the bar: seek there, paused like a
+        // step.
         if (!m_file.Empty() && event.param) {
-            const double fraction = *engine::FromWord<const double>(event.param);
+            const double fraction = std::clamp(*engine::FromWord<const double>(event.param), 0.0, 1.0);
+            if (m_playing)
+                PlayPause();
             SeekToTime(static_cast<uint32_t>(fraction * m_file.LastRecordTime()));
-            UpdateButtons();
         }
         break;
     case engine::EVT_SCROLL:
-        break;
+        break; // the thumb moves: the time text follows it
     default:
         EngineObject::OnEvent(event);
         return 1;
@@ -282,8 +284,15 @@ bool ReplayPanel::OpenFile(std::string_view path)
     const size_t slash = path.find_last_of("\\/");
     m_openedDir = slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
     Stop();
-    if (m_progress)
+    if (m_progress) {
+        // With a thumb the bar seeks (dragged or pressed); it gets one once
+        // there is something to seek in.
+        PictureDesc thumb;
+        LookupPicture(&thumb, kReplayThumbPicture, 0);
+        if (!m_progress->GetThumb() && thumb.record)
+            m_progress->SetThumb(thumb, GetId());
         m_progress->SetDraggable(true);
+    }
     UpdateTimeText();
     return true;
 }

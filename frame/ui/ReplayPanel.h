@@ -69,6 +69,8 @@ inline constexpr const char* kReplayNextPicture = "Rep_btnNextStep";
 inline constexpr const char* kReplayOpenPicture = "Rep_btnOpenFile";
 // Frame 0 the track, frame 1 the fill.
 inline constexpr const char* kReplayProgressPicture = "Rep_Rrogressbar";
+// The progress bar's thumb; without it the bar only shows the progress.
+inline constexpr const char* kReplayThumbPicture = "Rep_Thumb";
 
 // What Save did: the path it made, and whether the file was written whole.
 struct ReplaySaveResult {

@@ -144,6 +144,7 @@ const PictureCase kPictures[] = {
     { "skins/replay.vkr", "Rep_btnNextStep", 28, 28, 4 },
     { "skins/replay.vkr", "Rep_btnOpenFile", 28, 28, 4 },
     { "skins/replay.vkr", "Rep_Rrogressbar", 200, 10, 2 },
+    { "skins/replay.vkr", "Rep_Thumb", 12, 18, 1 },
 };
 
 // The picture of the name from the pack, through the resource module and

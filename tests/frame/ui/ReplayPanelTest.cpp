@@ -147,6 +147,7 @@ protected:
                  kReplayNextPicture, kReplayOpenPicture })
             MakePicture(name, 16, 16, 0x40a040, 4, 0);
         MakePicture(kReplayProgressPicture, 50, 6, 0xc0c0c0, 2, 0);
+        MakePicture(kReplayThumbPicture, 6, 10, 0xffffff);
         MakePicture("GameIcon", 20, 20, 0x0000ff);
         app.GetHallArgs().userId = kUserId;
         app.GetHallArgs().title = "四人找朋友";
@@ -377,6 +378,27 @@ TEST_F(Replay, SeekingPlaysEveryRecordBeforeTheTimeSilently)
             EXPECT_TRUE(p.muted);
         EXPECT_FALSE(app.muted);
     }
+}
+
+TEST_F(Replay, TheBarSeeksOnceAFileIsOpenAndPausesPlayback)
+{
+    ReplayRecorder* r = Make();
+    engine::ProgressBar* bar = r->GetProgressBar();
+    EXPECT_EQ(bar->GetThumb(), nullptr) << "nothing to seek in";
+    ASSERT_TRUE(r->OpenFile(WriteFile(FileWith(Stamped({ 0, 100, 200, 300, 400 })))));
+    ASSERT_NE(bar->GetThumb(), nullptr);
+    Press(r, EVT_REPLAY_PLAY);
+    ASSERT_TRUE(r->IsPlaying());
+    app.handler.played.clear();
+    double half = 0.5;
+    root->SendEvent(engine::EngineEvent(r->GetId(), engine::EVT_PROGRESS_CHANGED, engine::ToWord(&half)));
+    Frame();
+    EXPECT_FALSE(r->IsPlaying());
+    EXPECT_EQ(r->GetPlayedCount(), 2) << "the records before 200 ms";
+    for (const Played& p : app.handler.played)
+        EXPECT_TRUE(p.muted);
+    Frames(3, 1000);
+    EXPECT_EQ(r->GetPlayedCount(), 2) << "paused";
 }
 
 TEST_F(Replay, StopRestoresTheTablePlaysTheFirstRecordAndPauses)
