@@ -11,13 +11,10 @@
 // display (Xvfb) to look at the window.
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/core/EngineFiles.h"
-#include "engine/modules/ResourceModule.h"
-#include "engine/objects/SpriteObject.h"
 #include "frame/core/CGameFrameApp.h"
 #include "frame/ui/ReplayBlocks.h"
 #include "frame/ui/ReplayRecorder.h"
-#include "tools/FrameShot.h"
-#include "tools/SkinMaker.h"
+#include "tools/SkinnedShot.h"
 
 #include <unistd.h>
 
@@ -31,6 +28,7 @@ namespace {
 constexpr int kWidth = 560;
 constexpr int kHeight = 400;
 constexpr int kSeats = 4;
+constexpr const char* kReplayPack = "skins/replay.vkr";
 
 // A game of a little over eight minutes: a record every 2.5 seconds.
 std::optional<std::vector<uint8_t>> RecordedGame(const CGameFrameApp& app)
@@ -52,6 +50,21 @@ std::optional<std::vector<uint8_t>> RecordedGame(const CGameFrameApp& app)
     return file.Encode(platform::LocalTime { 2025, 3, 8, 20, 15, 0, 0 });
 }
 
+// A recorder at its place, shown, with the file opened when one is named.
+frame::ReplayPanel* Panel(engine::GameObject& root, CGameFrameApp& app, double y, const std::string& file)
+{
+    auto* panel = static_cast<frame::ReplayPanel*>(root.RegisterObject(std::make_unique<frame::ReplayRecorder>(app)));
+    panel->SetZ(10000);
+    panel->MoveTo(kWidth / 2, y);
+    panel->Show();
+    panel->Invalidate();
+    if (!file.empty() && !panel->OpenFile(file)) {
+        std::fprintf(stderr, "replay-shot: the replay does not open\n");
+        return nullptr;
+    }
+    return panel;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -59,37 +72,21 @@ int main(int argc, char** argv)
     tools::ShotArgs args;
     if (!tools::ParseShotArgs("replay-shot", argc, argv, args))
         return 2;
-    const std::filesystem::path dir
-        = std::filesystem::temp_directory_path() / ("kbzn-replay-shot-" + std::to_string(getpid()));
-    std::string error;
-    if (!tools::WriteSkin(dir.string(), false, error)) {
-        std::fprintf(stderr, "replay-shot: %s\n", error.c_str());
-        return 1;
-    }
-
-    tools::TestHost::PreferHeadlessDrivers();
     tools::TestHost host;
     auto owned = std::make_unique<tools::ShotRoot>();
     tools::ShotRoot* root = owned.get();
     engine::EnginePaintModule* paint
-        = tools::OpenShotWindow("replay-shot", host, "replay-shot", kWidth, kHeight, std::move(owned));
+        = tools::OpenSkinnedShot("replay-shot", host, kWidth, kHeight, std::move(owned), { kReplayPack });
     if (!paint)
         return 1;
-    engine::ResourceModule* resources = root->GetResourceModule();
-    if (!resources || !resources->LoadPackFile((dir / "skins/replay.vkr").string())) {
-        std::fprintf(stderr, "replay-shot: the replay pack does not load\n");
-        return 1;
-    }
-    const engine::PictureDesc felt = tools::AddPicture(host, "shot_felt", kWidth, kHeight, tools::Felt);
-    if (engine::SpriteObject* back = root->CreateSprite(felt)) {
-        back->MoveTo(kWidth / 2, kHeight / 2);
-        back->SetZ(-500000);
-        back->Show();
-        back->Invalidate();
-    }
+    tools::ShowFelt(host, *root, kWidth, kHeight);
 
+    // The replays the panels open and list.
     CGameFrameApp app("KbZn", 21534, 1, 0);
     const std::optional<std::vector<uint8_t>> game = RecordedGame(app);
+    const std::filesystem::path dir
+        = std::filesystem::temp_directory_path() / ("kbzn-replay-shot-files-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
     const std::string file = (dir / "game.qhrep").string();
     if (!game || !engine::WriteWholeFile(file, game->data(), game->size())) {
         std::fprintf(stderr, "replay-shot: cannot write the replay\n");
@@ -99,39 +96,19 @@ int main(int argc, char** argv)
              "新春杯_2025年2月1日19时30分5秒.qhrep" })
         engine::WriteWholeFile(dir.string() + "/" + name, game->data(), game->size());
 
-    auto* playing = static_cast<frame::ReplayPanel*>(root->RegisterObject(std::make_unique<frame::ReplayRecorder>(app)));
-    playing->SetZ(10000);
-    playing->MoveTo(kWidth / 2, 60);
-    playing->Show();
-    playing->Invalidate();
-    if (!playing->OpenFile(file)) {
-        std::fprintf(stderr, "replay-shot: the replay does not open\n");
+    frame::ReplayPanel* playing = Panel(*root, app, 60, file);
+    frame::ReplayPanel* empty = Panel(*root, app, 160, "");
+    frame::ReplayPanel* choosing = Panel(*root, app, 360, file);
+    if (!playing || !empty || !choosing)
         return 1;
-    }
     playing->SeekToTime(200000);
     playing->PlayPause();
     playing->UpdateTimeText();
-
-    auto* empty = static_cast<frame::ReplayPanel*>(root->RegisterObject(std::make_unique<frame::ReplayRecorder>(app)));
-    empty->SetZ(10000);
-    empty->MoveTo(kWidth / 2, 160);
-    empty->Show();
-    empty->Invalidate();
     empty->ShowButtonTip(empty->GetOpenButton()->GetId());
-
-    auto* choosing = static_cast<frame::ReplayPanel*>(root->RegisterObject(std::make_unique<frame::ReplayRecorder>(app)));
-    choosing->SetZ(10000);
-    choosing->MoveTo(kWidth / 2, 360);
-    choosing->Show();
-    choosing->Invalidate();
-    if (!choosing->OpenFile(file)) {
-        std::fprintf(stderr, "replay-shot: the replay does not open\n");
-        return 1;
-    }
     choosing->ChooseFile();
+    std::filesystem::remove_all(dir);
 
     tools::PumpFor(600);
-    std::filesystem::remove_all(dir);
     if (!tools::SaveFramePng(*paint, args.out)) {
         std::fprintf(stderr, "replay-shot: cannot write %s (%s)\n", args.out, SDL_GetError());
         return 1;

@@ -387,6 +387,19 @@ void ReplayPanel::BeginRecording()
     m_file.Begin(identity);
 }
 
+void ReplayPanel::WriteBlocks(std::span<const uint8_t> table, int seats)
+{
+    if (!m_file.AppendTableBlock(table))
+        return;
+    for (int chair = 0; chair < std::clamp(seats, 0, ReplayFile::kMaxSeats); ++chair)
+        WriteSeatBlock(chair);
+}
+
+int ReplayPanel::PlayedSeats() const
+{
+    return std::clamp(m_file.SeatCount(), 0, ReplayFile::kMaxSeats);
+}
+
 bool ReplayPanel::AppendRecord(int32_t id, const uint8_t* data, size_t length)
 {
     // The snapshot ends the records (a reader stops at it), so nothing is

@@ -191,6 +191,12 @@ protected:
     CGameFrameApp& App() const { return m_app; }
     ReplayFile& Image() { return m_file; }
     bool IsPreviousLocked() const { return m_previousLocked; }
+    // The table block, then WriteSeatBlock for each of its seats (at most
+    // the seats the application keeps).
+    void WriteBlocks(std::span<const uint8_t> table, int seats);
+    // The seat blocks of the loaded replay, within the seats the
+    // application keeps.
+    int PlayedSeats() const;
     // The buttons' state from the image and the played count; previous
     // also honours the lock when lockPrevious is set.
     void UpdateButtonsFrom(bool lockPrevious);

@@ -14,13 +14,6 @@ namespace frame {
 
 namespace {
 
-// The seat blocks a table block announces, within the seats the
-// application keeps.
-int SeatsOf(const ReplayFile& file)
-{
-    return std::clamp(file.SeatCount(), 0, ReplayFile::kMaxSeats);
-}
-
 void StartUploadThread(const ReplayUpload& upload)
 {
     engine::FtpUploadThread(upload.localFile, upload.server, upload.remoteDirectory, upload.remoteName, upload.user,
@@ -40,11 +33,7 @@ ReplayRecorder::ReplayRecorder(CGameFrameApp& app)
 void ReplayRecorder::WriteTableBlock()
 {
     const ReplayTableBlock block = ReplayTableBlock::FromStore(App());
-    if (!Image().AppendTableBlock(block.Bytes()))
-        return;
-    const int seats = std::clamp(block.SeatCount(), 0, ReplayFile::kMaxSeats);
-    for (int chair = 0; chair < seats; ++chair)
-        WriteSeatBlock(chair);
+    WriteBlocks(block.Bytes(), block.SeatCount());
 }
 
 void ReplayRecorder::WriteSeatBlock(int chair)
@@ -64,7 +53,7 @@ void ReplayRecorder::RestoreTable()
     CGameFrameApp& app = App();
     const std::span<const uint8_t> table = GetTableBlock();
     app.RestoreRoomFromReplay(table.data(), table.size());
-    for (int chair = 0; chair < SeatsOf(File()); ++chair) {
+    for (int chair = 0; chair < PlayedSeats(); ++chair) {
         const std::span<const uint8_t> seat = GetSeatBlock(chair);
         if (PlayerRecord* player = app.GetSeatPlayer(chair))
             app.ReplaySeatToPlayer(*player, seat.data(), seat.size());
@@ -84,11 +73,7 @@ MatchReplayRecorder::MatchReplayRecorder(CGameFrameApp& app)
 void MatchReplayRecorder::WriteTableBlock()
 {
     const MatchReplayTableBlock block = MatchReplayTableBlock::FromMatchRoom(App().GetMatchRoomInfo());
-    if (!Image().AppendTableBlock(block.Bytes()))
-        return;
-    const int seats = std::clamp(block.SeatCount(), 0, ReplayFile::kMaxSeats);
-    for (int chair = 0; chair < seats; ++chair)
-        WriteSeatBlock(chair);
+    WriteBlocks(block.Bytes(), block.SeatCount());
 }
 
 void MatchReplayRecorder::WriteSeatBlock(int chair)
@@ -111,7 +96,7 @@ void MatchReplayRecorder::RestoreTable()
     if (table.Load(tableBytes.data(), tableBytes.size()))
         table.ApplyTo(app.GetMatchRoomInfo());
     app.ApplyMatchRoomInfo();
-    for (int chair = 0; chair < SeatsOf(File()); ++chair) {
+    for (int chair = 0; chair < PlayedSeats(); ++chair) {
         MatchSeatRecord* seat = app.GetMatchSeat(chair);
         PlayerRecord* player = app.GetSeatPlayer(chair);
         MatchReplaySeatBlock block;
