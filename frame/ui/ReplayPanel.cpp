@@ -83,10 +83,12 @@ int ReplayPanel::OnCreate()
     SetDraggable(true);
     AddFlags(engine::ObjectFlags::kPixelHitTest);
 
-    m_play = MakeButton(kReplayPlayPicture, EVT_REPLAY_PLAY, m_board->GetLeft() + kButtonInset);
-    m_stop = MakeButton(kReplayStopPicture, EVT_REPLAY_STOP, m_play->GetRight() + kButtonGap);
-    m_previous = MakeButton(kReplayPreviousPicture, EVT_REPLAY_PREVIOUS, m_stop->GetRight() + kButtonGap);
-    m_next = MakeButton(kReplayNextPicture, EVT_REPLAY_NEXT, m_previous->GetRight() + kButtonGap);
+    // Left to right, each after the one before it.
+    if (!(m_play = MakeButton(kReplayPlayPicture, EVT_REPLAY_PLAY, m_board->GetLeft() + kButtonInset))
+        || !(m_stop = MakeButton(kReplayStopPicture, EVT_REPLAY_STOP, m_play->GetRight() + kButtonGap))
+        || !(m_previous = MakeButton(kReplayPreviousPicture, EVT_REPLAY_PREVIOUS, m_stop->GetRight() + kButtonGap))
+        || !(m_next = MakeButton(kReplayNextPicture, EVT_REPLAY_NEXT, m_previous->GetRight() + kButtonGap)))
+        return 0;
 
     m_progress = static_cast<engine::ProgressBar*>(RegisterObject(std::make_unique<engine::ProgressBar>()));
     if (m_progress) {
@@ -110,6 +112,8 @@ int ReplayPanel::OnCreate()
 ImageButton* ReplayPanel::MakeButton(const char* picture, int code, double x)
 {
     auto* button = static_cast<ImageButton*>(RegisterObject(std::make_unique<ImageButton>()));
+    if (!button)
+        return nullptr;
     PictureDesc desc;
     LookupPicture(&desc, picture, 0);
     const EngineEvent click(GetId(), code);

@@ -13,6 +13,7 @@
 #include "frame/ui/ReplayBlocks.h"
 #include "frame/ui/ReplayRecorder.h"
 #include "platform/MessageBox.h"
+#include "platform/WindowMessages.h"
 #include "tests/engine/modules/LocalFtpServer.h"
 
 #include <gtest/gtest.h>
@@ -145,8 +146,9 @@ protected:
         MakePicture(kReplayBoardPicture, 190, 30, 0x204060);
         for (const char* name : { kReplayPlayPicture, kReplayPausePicture, kReplayStopPicture, kReplayPreviousPicture,
                  kReplayNextPicture, kReplayOpenPicture })
-            MakePicture(name, 16, 16, 0x40a040, 4, 0);
-        MakePicture(kReplayProgressPicture, 50, 6, 0xc0c0c0, 2, 0);
+            MakePicture(name, 12, 12, 0x40a040, 4, 0);
+        // Small enough that nothing overlaps on a board as wide as the window.
+        MakePicture(kReplayProgressPicture, 20, 6, 0xc0c0c0, 2, 0);
         MakePicture(kReplayThumbPicture, 6, 10, 0xffffff);
         MakePicture("GameIcon", 20, 20, 0x0000ff);
         app.GetHallArgs().userId = kUserId;
@@ -173,6 +175,8 @@ protected:
     {
         auto* r = static_cast<T*>(root->RegisterObject(std::make_unique<T>(app, Hall())));
         r->MoveTo(100, 75);
+        r->Show();
+        r->Invalidate();
         Frame();
         return r;
     }
@@ -526,6 +530,16 @@ TEST_F(Replay, ButtonTipsAreSizedByTheirTextAndHiddenWhenTheHoverEnds)
         Frame();
         EXPECT_FALSE(tip->IsShown());
     }
+    // The mouse resting on a button brings its tip.
+    engine::ImageButton* open = r->GetOpenButton();
+    WindowInput(platform::kWmMouseMove, static_cast<int>(open->GetX()), static_cast<int>(open->GetY()));
+    Frames(100, 20);
+    EXPECT_TRUE(r->GetTipCanvas()->IsShown());
+    EXPECT_EQ(r->GetTipCanvas()->GetBufferWidth(), 54);
+    WindowInput(platform::kWmMouseMove, 5, 5);
+    Frames(3);
+    EXPECT_FALSE(r->GetTipCanvas()->IsShown());
+
     // An id that is none of the buttons shows nothing.
     root->SendEvent(engine::EngineEvent(r->GetId(), EVT_REPLAY_TIP, r->GetId()));
     Frame();
