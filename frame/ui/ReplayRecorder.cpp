@@ -138,12 +138,23 @@ void MatchReplayRecorder::AfterWrite(const std::string& path)
 
 ReplayPanel* CreateReplayRecorder(engine::EngineObject& parent, CGameFrameApp& app)
 {
-    std::unique_ptr<ReplayPanel> recorder;
+    if (!app.IsRoomOptionC20000() && !app.IsReplayMode())
+        return nullptr;
+    std::unique_ptr<ReplayPanel> made;
     if (app.IsMatchMode())
-        recorder = std::make_unique<MatchReplayRecorder>(app);
+        made = std::make_unique<MatchReplayRecorder>(app);
     else
-        recorder = std::make_unique<ReplayRecorder>(app);
-    return static_cast<ReplayPanel*>(parent.RegisterObject(std::move(recorder)));
+        made = std::make_unique<ReplayRecorder>(app);
+    auto* recorder = static_cast<ReplayPanel*>(parent.RegisterObject(std::move(made)));
+    if (!recorder)
+        return nullptr;
+    recorder->SetTopmost();
+    recorder->SetZ(kReplayPanelDepth);
+    recorder->SetMaxGap(kTableReplayMaxGap);
+    if (app.IsReplayMode())
+        recorder->Show();
+    recorder->Invalidate();
+    return recorder;
 }
 
 } // namespace frame

@@ -91,8 +91,16 @@ private:
     Uploader m_uploader;
 };
 
-// The recorder of the application's mode (a match recorder in match mode),
-// registered under parent; null when it could not be registered.
+// The table view's recorder: the depth of its panel and the longest pause
+// of its playback.
+inline constexpr double kReplayPanelDepth = 10000.0;
+inline constexpr uint32_t kTableReplayMaxGap = 5000;
+
+// A table view's recorder, registered under parent, when the room records
+// (room option C 0x20000) or the client plays a replay; null otherwise. A
+// match recorder in match mode, else an ordinary one; topmost at
+// kReplayPanelDepth, pausing at most kTableReplayMaxGap, shown only in
+// replay mode.
 ReplayPanel* CreateReplayRecorder(engine::EngineObject& parent, CGameFrameApp& app);
 
 } // namespace frame
