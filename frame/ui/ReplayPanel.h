@@ -17,7 +17,8 @@
 // loop (a file of thousands of them never deepens the stack); the wait
 // before a later record is its distance from the last one played, but never
 // longer than the max gap. Stepping back and seeking replay the records from
-// the first one with the sound off.
+// the first one with the sound off. Once a file is open the progress bar has
+// a thumb: dropping it or pressing the bar seeks there.
 //
 // User-interface thread only; the FTP upload of a saved match replay runs on
 // a short thread of its own (ReplayRecorder.h).
@@ -96,7 +97,10 @@ public:
     int OnEvent(const engine::EngineEvent& event) override;
 
     // ---- The player's controls ----------------------------------------
+    // Pauses, or plays on: the next record at once, the later ones at their
+    // recorded spacing.
     virtual void PlayPause();
+    // Pause, then one record back or forward.
     virtual void OnPrevious();
     virtual void OnNext();
     // Reads and loads the file; on success replay mode, Stop (the first
@@ -108,7 +112,10 @@ public:
     // directory in a menu over the panel, newest first; picking one opens
     // it.
     virtual void ChooseFile();
+    // Paused at the start: the table restored and the first record played.
     virtual void Stop();
+    // The timer's turn: the record due, and the ones stamped like it, then
+    // the wait for the next one.
     virtual void PlayTick();
     virtual void SetMaxGap(uint32_t ms) { m_maxGap = ms; }
     // The table view has shown the dealt hands: previous stays disabled and
