@@ -84,6 +84,18 @@ public:
     int nextRounds = 0;
 };
 
+// The side pane as the chat lines reach it.
+class Pane : public engine::RectObject {
+public:
+    int OnEvent(const engine::EngineEvent& event) override
+    {
+        if (event.code == 80000057)
+            chat.emplace_back(engine::FromWord<const char>(event.param));
+        return 1;
+    }
+    std::vector<std::string> chat;
+};
+
 class TestApp : public CGameFrameApp {
 public:
     TestApp()
@@ -92,11 +104,13 @@ public:
     }
     GameNotifyHandler* GetNotifyHandler() override { return &handler; }
     engine::RectObject* GetMainView() const override { return &view; }
+    engine::EngineObject* GetSystemPane() const override { return &pane; }
     int GetChairCount() const override { return kSeats; }
 
     bool muted = false;
     RecordingHandler handler { *this, muted };
     mutable View view;
+    mutable Pane pane;
 };
 
 // A recorder whose replays live under a scratch lobby directory and whose
@@ -669,8 +683,8 @@ TEST_F(Replay, ATableViewGetsTheRecorderOfItsModeWhenItRecordsOrReplays)
 class ReplayRecording : public Replay {
 protected:
     // Records a short game: the blocks, three records and a snapshot.
-    template <typename T>
-    ReplaySaveResult RecordGame(T* r, bool write)
+    template <typename T, typename Save = ReplaySaveResult (ReplayPanel::*)(bool)>
+    ReplaySaveResult RecordGame(T* r, bool write, Save save = &ReplayPanel::Save)
     {
         SetTick(50000);
         r->BeginRecording();
@@ -688,7 +702,7 @@ protected:
         EXPECT_TRUE(r->AppendSnapshot(snapshot.data(), snapshot.size()));
         EXPECT_FALSE(r->AppendRecord(229500, second, sizeof second)) << "the snapshot ends the records";
         EXPECT_TRUE(r->IsRecording());
-        return r->Save(write);
+        return (r->*save)(write);
     }
     static std::string ReadText(const fs::path& path)
     {
@@ -747,9 +761,13 @@ TEST_F(ReplayRecording, SaveTellsWhetherAFileWasWritten)
         fs::remove_all(m_dir / "hall");
         if (c.hallIsAFile)
             std::ofstream(m_dir / "hall") << "x";
-        ReplayRecorder* r = Make();
-        const ReplaySaveResult saved = RecordGame(r, c.write);
+        app.pane.chat.clear();
+        Ordinary* r = Make();
+        const ReplaySaveResult saved = RecordGame(r, c.write, &Ordinary::SaveAndAnnounce);
         EXPECT_EQ(saved.written, c.written);
+        const std::vector<std::string> chat
+            = c.written ? std::vector<std::string> { ReplaySavedChatLine(saved.path) } : std::vector<std::string> {};
+        EXPECT_EQ(app.pane.chat, chat) << "the chat names only a written replay";
         EXPECT_FALSE(saved.path.empty());
         EXPECT_TRUE(r->File().Empty()) << "the image is cleared either way";
         EXPECT_FALSE(r->IsRecording());
