@@ -4,6 +4,7 @@
 #include "engine/modules/FtpUploadThread.h"
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/GameFrameCalls.h"
+#include "frame/core/GameState.h"
 #include "frame/ui/GameFrame.h"
 #include "frame/ui/ReplayBlocks.h"
 
@@ -32,7 +33,14 @@ ReplayRecorder::ReplayRecorder(CGameFrameApp& app)
 
 void ReplayRecorder::WriteTableBlock()
 {
-    const ReplayTableBlock block = ReplayTableBlock::FromStore(App());
+    ReplayTableBlock block = ReplayTableBlock::FromStore(App());
+    // The table's state words, which the game's table view reads back.
+    if (const GameState* state = App().GetGameState()) {
+        block.SetStateWord32(state->GetTableWord32());
+        block.SetStateWord52(state->GetTableWord52());
+        block.SetStateWord40(state->GetTableWord40());
+        block.SetStateWord36(state->GetTableWord36());
+    }
     WriteBlocks(block.Bytes(), block.SeatCount());
 }
 

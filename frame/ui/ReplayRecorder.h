@@ -26,8 +26,8 @@ class ReplayRecorder : public ReplayPanel {
 public:
     explicit ReplayRecorder(CGameFrameApp& app);
 
-    // The table block from the application's room and table records, then
-    // one seat block per chair of the table.
+    // The table block from the application's room and table records and
+    // the game state's table words, then one seat block per chair.
     void WriteTableBlock() override;
     // The chair's player record.
     void WriteSeatBlock(int chair) override;

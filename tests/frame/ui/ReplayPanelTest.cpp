@@ -14,6 +14,7 @@
 #include "frame/ui/ReplayRecorder.h"
 #include "platform/MessageBox.h"
 #include "platform/WindowMessages.h"
+#include "tests/frame/core/NotifyTestApp.h"
 #include "tests/engine/modules/LocalFtpServer.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +34,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int32_t kUserId = 7001;
-constexpr int kSeats = 4;
+constexpr int kChairs = 4;
 constexpr int32_t kDealShown = 229999; // the record after which the test's table "shows the deal"
 
 // One dispatched record as the table saw it.
@@ -84,6 +85,15 @@ public:
     int nextRounds = 0;
 };
 
+// A table whose state words are told apart.
+class TableWords : public notifytest::TestGameState {
+public:
+    int GetTableWord32() const override { return 7; }
+    int GetTableWord36() const override { return 500; }
+    int GetTableWord40() const override { return 20; }
+    int GetTableWord52() const override { return -3; }
+};
+
 // The side pane as the chat lines reach it.
 class Pane : public engine::RectObject {
 public:
@@ -105,12 +115,14 @@ public:
     GameNotifyHandler* GetNotifyHandler() override { return &handler; }
     engine::RectObject* GetMainView() const override { return &view; }
     engine::EngineObject* GetSystemPane() const override { return &pane; }
-    int GetChairCount() const override { return kSeats; }
+    GameState* GetGameState() override { return &state; }
+    int GetChairCount() const override { return kChairs; }
 
     bool muted = false;
     RecordingHandler handler { *this, muted };
     mutable View view;
     mutable Pane pane;
+    TableWords state;
 };
 
 // A recorder whose replays live under a scratch lobby directory and whose
@@ -168,7 +180,7 @@ protected:
         app.GetHallArgs().userId = kUserId;
         app.GetHallArgs().title = "四人找朋友";
         app.SetOwnChair(0);
-        for (int chair = 0; chair < kSeats; ++chair) {
+        for (int chair = 0; chair < kChairs; ++chair) {
             PlayerRecord* p = app.GetSeatPlayer(chair);
             p->SetUserId(kUserId + chair);
             p->SetName("玩家" + std::to_string(chair));
@@ -209,15 +221,15 @@ protected:
         file.Begin(identity);
         if (variant == ReplayVariant::Ordinary) {
             ReplayTableBlock table;
-            table.SetSeatCount(kSeats);
+            table.SetSeatCount(kChairs);
             file.AppendTableBlock(table.Bytes());
-            for (int chair = 0; chair < kSeats; ++chair)
+            for (int chair = 0; chair < kChairs; ++chair)
                 file.AppendSeatBlock(ReplaySeatBlock::FromPlayer(*app.GetSeatPlayer(chair)).Bytes());
         } else {
             MatchRoomInfo room;
-            room.SetSeatCount(kSeats);
+            room.SetSeatCount(kChairs);
             file.AppendTableBlock(MatchReplayTableBlock::FromMatchRoom(room).Bytes());
-            for (int chair = 0; chair < kSeats; ++chair)
+            for (int chair = 0; chair < kChairs; ++chair)
                 file.AppendSeatBlock(MatchReplaySeatBlock {}.Bytes());
         }
         for (size_t i = 0; i < records.size(); ++i) {
@@ -727,7 +739,7 @@ TEST_F(ReplayRecording, ASavedGamePlaysBackAsItWasRecorded)
     EXPECT_FALSE(r->AppendRecord(211040, nullptr, 0)) << "nothing is recorded after the save";
 
     // Another client's seats, then the file.
-    for (int chair = 0; chair < kSeats; ++chair)
+    for (int chair = 0; chair < kChairs; ++chair)
         app.GetSeatPlayer(chair)->SetName("别人");
     ReplayRecorder* player = Make();
     ASSERT_TRUE(player->OpenFile(saved.path));
@@ -739,6 +751,13 @@ TEST_F(ReplayRecording, ASavedGamePlaysBackAsItWasRecorded)
     EXPECT_EQ(app.handler.played[1].data, (std::vector<uint8_t> { 9 }));
     EXPECT_TRUE(app.handler.played[2].data.empty());
     EXPECT_EQ(player->File().LastRecordTime(), 2000u);
+    ReplayTableBlock table;
+    ASSERT_TRUE(table.Load(player->GetTableBlock().data(), player->GetTableBlock().size()));
+    EXPECT_EQ(table.SeatCount(), kChairs);
+    EXPECT_EQ(table.StateWord32(), 7);
+    EXPECT_EQ(table.StateWord52(), -3);
+    EXPECT_EQ(table.StateWord40(), 20);
+    EXPECT_EQ(table.StateWord36(), 500);
     ASSERT_EQ(player->GetSnapshot().size(), 432u);
     EXPECT_EQ(player->GetSnapshot()[431], static_cast<uint8_t>(431));
 }
@@ -796,7 +815,7 @@ TEST_F(ReplayRecording, AMatchReplayIsUploadedOnlyWhenWrittenAndAskedFor)
         { "not written", false, 1, false },
     };
     app.GetMatchInfo().SetMatchName("Spring/Cup");
-    app.GetMatchRoomInfo().SetSeatCount(kSeats);
+    app.GetMatchRoomInfo().SetSeatCount(kChairs);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         app.GetMatchRoomInfo().SetWord140(c.word140);
@@ -826,7 +845,7 @@ TEST_F(ReplayRecording, AWrittenMatchReplayReachesTheMatchServerWithTheAnonymous
     if (!server.Start(m_dir / "served", m_dir / "ftp.log"))
         GTEST_SKIP() << "no local FTP server (python3-pyftpdlib)";
     app.GetMatchInfo().SetMatchName("春季赛");
-    app.GetMatchRoomInfo().SetSeatCount(kSeats);
+    app.GetMatchRoomInfo().SetSeatCount(kChairs);
     app.GetMatchRoomInfo().SetWord140(1);
     Match* r = Make<Match>();
     r->SetUploadServer("127.0.0.1", server.Port());
