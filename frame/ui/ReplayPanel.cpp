@@ -490,6 +490,8 @@ bool ReplayPanel::Load(std::span<const uint8_t> file)
         m_app.ShowMessageBox(ReplayVersionWarningText(program.versionMajor, program.versionMinor,
                                  result.fileVersionMajor, result.fileVersionMinor),
             nullptr, nullptr, 10, 0, "");
+    // A loaded replay is no recording to add to.
+    m_recording = false;
     // The game is seen from the recording player's seat.
     m_app.GetHallArgs().userId = m_file.UserId();
     m_app.SetOwnChair(m_file.Chair());

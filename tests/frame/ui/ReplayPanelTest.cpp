@@ -594,7 +594,11 @@ TEST_F(Replay, ARefusedFileIsToldAndChangesNothing)
 
 TEST_F(Replay, OpeningTakesTheRecordingSeatAndWarnsOfAnotherVersion)
 {
-    ReplayRecorder* r = Opened(Stamped({ 0 }));
+    ReplayRecorder* r = Make();
+    r->BeginRecording();
+    ASSERT_TRUE(r->OpenFile(WriteFile(FileWith(Stamped({ 0 })))));
+    EXPECT_FALSE(r->IsRecording()) << "a replay is no recording to add to";
+    EXPECT_FALSE(r->AppendRecord(211040, nullptr, 0));
     EXPECT_TRUE(app.IsReplayMode());
     EXPECT_EQ(app.GetUserId(), kUserId + 1);
     EXPECT_EQ(app.GetChair(), 1);
