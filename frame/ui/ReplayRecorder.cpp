@@ -152,25 +152,17 @@ void MatchReplayRecorder::AfterWrite(const std::string& path)
 
 // ---- Creation ------------------------------------------------------------------------------
 
-ReplayPanel* CreateReplayRecorder(engine::EngineObject& parent, CGameFrameApp& app)
+std::unique_ptr<ReplayPanel> MakeReplayRecorder(CGameFrameApp& app, bool matchMode)
 {
-    if (!app.IsRoomOptionC20000() && !app.IsReplayMode())
-        return nullptr;
-    std::unique_ptr<ReplayPanel> made;
-    if (app.IsMatchMode())
-        made = std::make_unique<MatchReplayRecorder>(app);
-    else
-        made = std::make_unique<ReplayRecorder>(app);
-    auto* recorder = static_cast<ReplayPanel*>(parent.RegisterObject(std::move(made)));
-    if (!recorder)
-        return nullptr;
-    recorder->SetTopmost();
-    recorder->SetZ(kReplayPanelDepth);
-    recorder->SetMaxGap(kTableReplayMaxGap);
-    if (app.IsReplayMode())
-        recorder->Show();
-    recorder->Invalidate();
-    return recorder;
+    if (matchMode)
+        return std::make_unique<MatchReplayRecorder>(app);
+    return std::make_unique<ReplayRecorder>(app);
+}
+
+void SetReplayMaxGap(engine::EngineObject* recorder, uint32_t ms)
+{
+    if (auto* panel = dynamic_cast<ReplayPanel*>(recorder))
+        panel->SetMaxGap(ms);
 }
 
 } // namespace frame

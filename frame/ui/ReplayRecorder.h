@@ -6,14 +6,16 @@
 // game, whether previous honours the deal's lock, and, for a match, the
 // upload of every written replay to the match's FTP server.
 //
-// A recorder needs no table view to exist: it is an engine object made under
-// any parent with the application (CreateReplayRecorder below); the table
-// view decides when to record and calls the recording operations.
+// A recorder needs no table view to exist: it is an engine object made with
+// the application (MakeReplayRecorder below) and registered under any
+// parent; the table view decides when to record and calls the recording
+// operations.
 
 #include "frame/ui/ReplayPanel.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace engine {
@@ -94,16 +96,12 @@ private:
     Uploader m_uploader;
 };
 
-// The table view's recorder: the depth of its panel and the longest pause
-// of its playback.
-inline constexpr double kReplayPanelDepth = 10000.0;
-inline constexpr uint32_t kTableReplayMaxGap = 5000;
-
-// A table view's recorder, registered under parent, when the room records
-// (room option C 0x20000) or the client plays a replay; null otherwise. A
-// match recorder in match mode, else an ordinary one; topmost at
-// kReplayPanelDepth, pausing at most kTableReplayMaxGap, shown only in
-// replay mode.
-ReplayPanel* CreateReplayRecorder(engine::EngineObject& parent, CGameFrameApp& app);
+// What the table view's recorder hooks do. The table view decides whether a
+// recorder exists (the room records, or the client plays a replay),
+// registers it under itself, places it and shows it; these make the one of
+// the mode (a match recorder in match mode, else an ordinary one) and set
+// its longest pause (nothing for an object that is no recorder).
+std::unique_ptr<ReplayPanel> MakeReplayRecorder(CGameFrameApp& app, bool matchMode);
+void SetReplayMaxGap(engine::EngineObject* recorder, uint32_t ms);
 
 } // namespace frame

@@ -660,35 +660,18 @@ TEST_F(Replay, TheOpenButtonListsTheReplayFilesAndOpensThePickedOne)
     EXPECT_EQ(r->GetListedFiles().back(), dir + "x111.qhrep");
 }
 
-TEST_F(Replay, ATableViewGetsTheRecorderOfItsModeWhenItRecordsOrReplays)
+TEST_F(Replay, TheTableViewHooksMakeTheRecorderOfTheModeAndSetItsLongestPause)
 {
-    struct Case {
-        bool recordingRoom;
-        bool replay;
-        bool match;
-        bool made;
-    };
-    const Case cases[] = {
-        { false, false, false, false },
-        { true, false, false, true },
-        { false, true, false, true },
-        { true, false, true, true },
-        { false, true, true, true },
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.recordingRoom << c.replay << c.match);
-        TestApp mode;
-        mode.GetRoomInfo().SetOptionsC(c.recordingRoom ? RoomInfo::kOptionC20000 : 0);
-        mode.SetReplayMode(c.replay ? 1 : 0);
-        mode.SetMatchMode(c.match);
-        ReplayPanel* r = CreateReplayRecorder(*root, mode);
-        ASSERT_EQ(r != nullptr, c.made);
-        if (!r)
-            continue;
-        EXPECT_EQ(dynamic_cast<MatchReplayRecorder*>(r) != nullptr, c.match);
-        EXPECT_EQ(r->IsShown(), c.replay) << "shown only to play";
-        EXPECT_EQ(r->GetMaxGap(), kTableReplayMaxGap);
-        EXPECT_DOUBLE_EQ(r->engine::EngineObject::GetZ(), kReplayPanelDepth) << "its parts above it";
+    for (const bool match : { false, true }) {
+        SCOPED_TRACE(match);
+        auto* r = static_cast<ReplayPanel*>(root->RegisterObject(MakeReplayRecorder(app, match)));
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(dynamic_cast<MatchReplayRecorder*>(r) != nullptr, match);
+        EXPECT_EQ(r->GetMaxGap(), ReplayPanel::kDefaultMaxGap);
+        SetReplayMaxGap(r, 5000);
+        EXPECT_EQ(r->GetMaxGap(), 5000u);
+        SetReplayMaxGap(root, 5000); // no recorder: nothing happens
+        SetReplayMaxGap(nullptr, 5000);
         root->RemoveObject(r, 0);
         Frame();
     }
