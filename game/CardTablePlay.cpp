@@ -283,9 +283,14 @@ void CardTableView::OnCardsThrown(const uint8_t* body, size_t length)
 {
     const frame::WireReader reader(body, length);
     const int chair = reader.Int(12);
-    table::PlayRecord play;
-    if (!IsTableChair(chair) || !reader.Has(48, 16) || !table::PlayRecord::Read(reader.Bytes(48, length - 48), play))
+    const int count = reader.Int(60);
+    // The body carries only the cards it names.
+    if (!IsTableChair(chair) || !reader.Has(64) || count < 0 || count > table::kMaxPlayCards
+        || !reader.Has(64, 4 * static_cast<size_t>(count)))
         return;
+    table::PlayRecord play(reader.Int(48), reader.Int(52), reader.Int(56), count);
+    for (int i = 0; i < count; ++i)
+        play.cards[i] = reader.Int(64 + 4 * static_cast<size_t>(i));
     OrderPlayForDisplay(play, GetSortMode());
     SetLastPlay(chair, play);
     HidePlayButtons();

@@ -356,7 +356,7 @@ protected:
     // The request box a looker-on's wish to see the cards opens (the main
     // view's popups); the card layer only logs it in the chat.
     virtual void ShowViewCardsRequestBox(int requester);
-    void AddChatLine(const std::string& text) const;
+    virtual void AddChatLine(const std::string& text) const;
     void PlayTableSound(std::string_view name);
     bool IsLookerOn() const;
     bool IsOwnTurn() const;
