@@ -31,12 +31,9 @@ std::unique_ptr<engine::EngineObject> MakeOperateBar()
     return std::make_unique<OperateBar>();
 }
 
-void MakeOperateButtons(InputBar& bar)
+void MakeOperateButtons(engine::GameObject& pane, InputBar& bar)
 {
-    engine::GameObject* pane = dynamic_cast<engine::GameObject*>(bar.GetParent());
-    if (!pane)
-        return;
-    CreateOperateButtons(*pane, [&bar](engine::ImageButton* button) { bar.AddButton(button); });
+    CreateOperateButtons(pane, [&bar](engine::ImageButton* button) { bar.AddButton(button); });
 }
 
 } // namespace frame
