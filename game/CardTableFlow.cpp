@@ -319,8 +319,11 @@ void CardTableView::ResetRoundState()
     m_clockAction = 0;
 }
 
+// A running round has no start button: it would lie over the throw button
+// of a player who entered the round without pressing it.
 void CardTableView::OnDealFinished()
 {
+    SetButtonShown(kStartButton, false);
     if (m_autoPlay)
         if (CardPlayerBoard* board = GetPlayerBoard(0))
             board->SetAutoPlay(1);
@@ -335,6 +338,7 @@ void CardTableView::OnDealFinished()
 
 void CardTableView::OnRoundStart()
 {
+    SetButtonShown(kStartButton, false);
     ForEachBoard(&CardPlayerBoard::HideCharacterFigure);
     if (!IsLookerOn())
         SendTableMessage(kTableMsgPresent, nullptr, 0);

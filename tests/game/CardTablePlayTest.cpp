@@ -164,10 +164,8 @@ protected:
             ASSERT_TRUE(play.has_value());
             view->SetLastPlay(3, *play);
         }
-        state.turnChair = 3;
-        view->StartTurnClock();
-        view->SetTurn(kOwn, 20);
-        view->OnMyTurn();
+        state.turnChair = kOwn;
+        view->OnDealFinished();
         Frame();
     }
     // The server relays a table message to every client.
@@ -280,7 +278,7 @@ TEST_F(CardTablePlay, AThrowIsSentAndShownOnlyWhenTheServerAnnouncesIt)
     Frame();
     ASSERT_TRUE(Shown(CardTableView::kThrowButton));
     ASSERT_TRUE(view->GetButton(CardTableView::kThrowButton)->IsInputEnabled());
-    view->OnEvent(engine::EngineEvent(0, game::EVT_THROW, 0, 0));
+    Press(CardTableView::kThrowButton);
     ASSERT_EQ(connection.Ids(), (std::vector<uint32_t> { game::kRequestThrow }));
     const Sent& request = connection.sent[0];
     EXPECT_EQ(request.Int(12), kOwn);
