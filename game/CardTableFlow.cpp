@@ -13,6 +13,7 @@
 #include "frame/core/WireReader.h"
 #include "game/CardGameApp.h"
 #include "game/CardGameConnection.h"
+#include "game/CardNotifyHandler.h"
 #include "game/CardPlayerBoard.h"
 #include "platform/MessageBox.h"
 #include "platform/Window.h"
@@ -34,6 +35,12 @@ constexpr int kPlayPhase = 0x100;
 constexpr size_t kMessageKind = 8;
 constexpr size_t kMessageLength = 16;
 constexpr size_t kMessagePayload = 20;
+// The frame's notifications that begin, carry and end a replay.
+constexpr uint32_t kNotifyGameStart = 211040;
+constexpr uint32_t kNotifyTableSnapshot = 211028;
+constexpr uint32_t kNotifyGameEnd = 211080;
+constexpr uint32_t kNotifyMatchRoundStart = 211150;
+constexpr uint32_t kNotifyMatchRoundInfo = 211160;
 
 std::string Format(const char* pattern, auto... args)
 {
@@ -841,9 +848,66 @@ void CardTableView::ApplySoundSettings()
 
 void CardTableView::OnServerNotify(uint32_t id, const uint8_t* body, size_t length)
 {
-    engine::EngineObject* recorder = GetReplayRecorder();
-    if (recorder && IsRecorderRecording(recorder))
-        AppendToRecorder(recorder, id, body, length);
+    auto* recorder = dynamic_cast<TableRecorderCalls*>(GetReplayRecorder());
+    const CardGameApp* app = GetApp();
+    if (!recorder || !app)
+        return;
+    if (app->IsMatchMode())
+        RecordMatchNotification(*recorder, id, body, length);
+    else
+        RecordTableNotification(*recorder, id, body, length);
+}
+
+void CardTableView::RecordTableNotification(TableRecorderCalls& recorder, uint32_t id, const uint8_t* body,
+    size_t length)
+{
+    if (id == kNotifyGameStart || id == kNotifyTableSnapshot) {
+        recorder.StartReplay();
+        recorder.RecordNotification(id, body, length);
+        return;
+    }
+    if (!recorder.RecordingNow())
+        return;
+    switch (id) {
+    case kNotifyGameEnd: {
+        recorder.RecordNotification(id, body, length);
+        BeforeReplaySave();
+        const std::string path = recorder.SaveReplay();
+        if (path.empty())
+            return;
+        const size_t slash = path.find_last_of("\\/");
+        const std::string folder = slash == std::string::npos ? path : path.substr(0, slash);
+        AddChatLine(Format(" <z=qh系统通知><c=255> 游戏录像已保存到<url_text=%s,录像目录><c=255>\r\n", folder.c_str()));
+        break;
+    }
+    case kNotifyTableMessage:
+    case kNotifyPassed:
+    case kNotifyCardsThrown: recorder.RecordNotification(id, body, length); break;
+    default: break;
+    }
+}
+
+void CardTableView::RecordMatchNotification(TableRecorderCalls& recorder, uint32_t id, const uint8_t* body,
+    size_t length)
+{
+    if (id == kNotifyMatchRoundStart) {
+        recorder.StartReplay();
+        return;
+    }
+    // Records before a replay began belong to no replay.
+    if (!recorder.RecordingNow())
+        return;
+    switch (id) {
+    case kNotifyGameEnd:
+        recorder.RecordNotification(id, body, length);
+        BeforeReplaySave();
+        recorder.SaveReplay();
+        break;
+    case kNotifyGameStart:
+    case kNotifyMatchRoundInfo:
+    case kNotifyTableMessage: recorder.RecordNotification(id, body, length); break;
+    default: break;
+    }
 }
 
 } // namespace game

@@ -346,11 +346,14 @@ protected:
     virtual std::unique_ptr<CardHand> MakeHand(CardHandHost& host) const;
     // The card connection of the running application, null without one.
     virtual CardGameConnection* GetCardConnection() const;
-    // The recorder's part (the replay panels live above the card layer):
-    // whether it records, and one notification appended.
-    virtual bool IsRecorderRecording(engine::EngineObject* /*recorder*/) const { return false; }
-    virtual void AppendToRecorder(engine::EngineObject* /*recorder*/, uint32_t /*id*/, const uint8_t* /*body*/,
-        size_t /*length*/) { }
+    // Which notifications a replay keeps, for an ordinary table and for a
+    // match table; nothing is kept while the recorder does not record.
+    virtual void RecordTableNotification(TableRecorderCalls& recorder, uint32_t id, const uint8_t* body,
+        size_t length);
+    virtual void RecordMatchNotification(TableRecorderCalls& recorder, uint32_t id, const uint8_t* body,
+        size_t length);
+    // Just before a replay is written (the game adds its blocks).
+    virtual void BeforeReplaySave() { }
     // The main view's automatic-play animation.
     virtual void ShowMainAutoPlay(bool /*on*/) { }
     // The request box a looker-on's wish to see the cards opens (the main

@@ -28,7 +28,9 @@ public:
     int GetChairCount() const override { return chairs; }
     GameState* GetGameState() override { return state; }
     GameConnection* GetConnection() override { return connection; }
+    bool IsRoomOptionC20000() const override { return recordsReplays; }
     int chairs = 4;
+    bool recordsReplays = false;
     GameState* state = nullptr;
     GameConnection* connection = nullptr;
 };

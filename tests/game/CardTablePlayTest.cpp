@@ -13,6 +13,7 @@
 #include "engine/controls/widgets/ImageNumber.h"
 #include "frame/core/WireReader.h"
 #include "game/CardGameConnection.h"
+#include "engine/objects/RectObject.h"
 #include "game/CardPlayerBoard.h"
 #include "tests/game/CardTableFixture.h"
 #include "tests/table/CardNotation.h"
@@ -68,11 +69,38 @@ public:
     uint32_t failing = 0;
 };
 
+// Keeps what it is asked to record; its save writes the path given.
+class KeepingRecorder : public engine::RectObject, public game::TableRecorderCalls {
+public:
+    bool RecordingNow() const override { return recording; }
+    void StartReplay() override
+    {
+        recording = true;
+        ++starts;
+    }
+    void RecordNotification(uint32_t id, const uint8_t*, size_t) override { records.push_back(id); }
+    std::string SaveReplay() override
+    {
+        recording = false;
+        return savedPath;
+    }
+    bool recording = false;
+    int starts = 0;
+    std::vector<uint32_t> records;
+    std::string savedPath;
+};
+
 class ChatView : public CardTableView {
 public:
     using CardTableView::CharacterPictureName;
     void AddChatLine(const std::string& text) const override { chat.push_back(text); }
     mutable std::vector<std::string> chat;
+
+protected:
+    std::unique_ptr<engine::EngineObject> MakeReplayRecorder(bool) override
+    {
+        return std::make_unique<KeepingRecorder>();
+    }
 };
 
 std::vector<uint8_t> Body(std::initializer_list<std::pair<size_t, int32_t>> words, size_t length)
@@ -514,6 +542,65 @@ TEST_F(CardTablePlay, AnAnswerToALookerOnIsShownOnlyWhenItLeft)
     ASSERT_EQ(connection.Ids(), (std::vector<uint32_t> { 229560 }));
     ASSERT_EQ(view->chat.size(), 1u);
     EXPECT_NE(view->chat[0].find("允许"), std::string::npos);
+}
+
+// ---- replays ---------------------------------------------------------------------------------------
+
+TEST_F(CardTablePlay, TableEventsReachTheRecorderOnlyWhileItRecords)
+{
+    app.recordsReplays = true;
+    auto* recorder = dynamic_cast<KeepingRecorder*>(view->CreateReplayRecorder());
+    ASSERT_NE(recorder, nullptr);
+    const uint8_t body[8] {};
+    struct Case {
+        bool match;
+        std::vector<uint32_t> sent;
+        std::vector<uint32_t> recorded;
+        int starts;
+    };
+    const Case cases[] = {
+        // Before a game starts nothing is kept; the start begins the replay
+        // and is its first record; other ids are not table events.
+        { false, { 221170, 229500, 211040, 221170, 223100, 229500, 201160, 211160 },
+            { 211040, 221170, 223100, 229500 }, 1 },
+        { false, { 211028, 223100 }, { 211028, 223100 }, 1 },
+        // A match replay begins with the round's room, which is not kept;
+        // what came before it belongs to no replay.
+        { true, { 211040, 229500, 211150, 211040, 211160, 229500, 221170 }, { 211040, 211160, 229500 }, 1 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sent.front());
+        app.SetMatchMode(c.match);
+        recorder->recording = false;
+        recorder->starts = 0;
+        recorder->records.clear();
+        for (const uint32_t id : c.sent)
+            view->OnServerNotify(id, body, sizeof body);
+        EXPECT_EQ(recorder->records, c.recorded);
+        EXPECT_EQ(recorder->starts, c.starts);
+    }
+}
+
+TEST_F(CardTablePlay, ASavedReplayIsAnnouncedOnlyWhenItWasWritten)
+{
+    app.recordsReplays = true;
+    auto* recorder = dynamic_cast<KeepingRecorder*>(view->CreateReplayRecorder());
+    ASSERT_NE(recorder, nullptr);
+    const uint8_t body[8] {};
+    view->OnServerNotify(211040, body, sizeof body);
+    view->OnServerNotify(211080, body, sizeof body); // nothing written
+    EXPECT_EQ(recorder->records, (std::vector<uint32_t> { 211040, 211080 }));
+    EXPECT_TRUE(view->chat.empty());
+    recorder->records.clear();
+
+    recorder->savedPath = "/home/p/replays/KbZn-1.qhrep";
+    view->OnServerNotify(211040, body, sizeof body);
+    view->OnServerNotify(211080, body, sizeof body);
+    ASSERT_EQ(view->chat.size(), 1u);
+    EXPECT_NE(view->chat[0].find("<url_text=/home/p/replays,"), std::string::npos) << view->chat[0];
+    // The replay ended: later plays are not kept.
+    view->OnServerNotify(221170, body, sizeof body);
+    EXPECT_EQ(recorder->records, (std::vector<uint32_t> { 211040, 211080 }));
 }
 
 } // namespace
