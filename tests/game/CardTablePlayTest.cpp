@@ -13,6 +13,7 @@
 #include "engine/controls/widgets/ImageNumber.h"
 #include "frame/core/WireReader.h"
 #include "game/CardGameConnection.h"
+#include "game/CardNotifyHandler.h"
 #include "engine/objects/RectObject.h"
 #include "game/CardPlayerBoard.h"
 #include "tests/game/CardTableFixture.h"
@@ -130,6 +131,7 @@ protected:
         view = static_cast<ChatView*>(host.GetRootObject()->RegisterObject(std::move(made)));
         ASSERT_NE(view, nullptr);
         view->SetRect({ 0, 0, 1200, 800 });
+        app.tableView = view;
         Frame();
     }
 
@@ -542,6 +544,40 @@ TEST_F(CardTablePlay, AnAnswerToALookerOnIsShownOnlyWhenItLeft)
     ASSERT_EQ(connection.Ids(), (std::vector<uint32_t> { 229560 }));
     ASSERT_EQ(view->chat.size(), 1u);
     EXPECT_NE(view->chat[0].find("允许"), std::string::npos);
+}
+
+TEST_F(CardTablePlay, NotificationsReachTheViewThroughTheHandlerWithinTheirBodies)
+{
+    Deal("3a 5a 9a 9b Ka", 3);
+    game::CardNotifyHandler handler(app);
+    state.playing = true;
+    state.status = 0x100;
+    state.turnChair = 3;
+    const std::vector<int> pair = Cards("Qa Qb");
+    // A play of chair 3 whose body ends before its second card: dropped.
+    auto thrown = Body({ { 12, 3 }, { 20, kOwn }, { 28, 20 }, { 48, table::CT_PAIR }, { 60, 2 }, { 64, pair[0] },
+                           { 68, pair[1] } },
+        72);
+    handler.Dispatch(game::kNotifyCardsThrown, thrown.data(), 68);
+    EXPECT_EQ(view->GetLastPlayChair(), -1);
+    // Whole, it is shown and the turn comes to us.
+    handler.Dispatch(game::kNotifyCardsThrown, thrown.data(), thrown.size());
+    EXPECT_EQ(view->GetLastPlayChair(), 3);
+    EXPECT_EQ(state.turnChair, kOwn);
+    EXPECT_TRUE(Shown(CardTableView::kPassButton));
+    // A short pass, then a table message whose length runs past its body.
+    const auto passed = Body({ { 8, kOwn }, { 16, 1 }, { 32, 20 } }, 36);
+    handler.Dispatch(game::kNotifyPassed, passed.data(), 30);
+    EXPECT_EQ(state.turnChair, kOwn);
+    auto relay = Body({ { 8, game::kTableMsgAutoPlayOn }, { 16, 100 }, { 20, kOwn } }, 24);
+    handler.Dispatch(game::kNotifyTableMessage, relay.data(), relay.size());
+    EXPECT_FALSE(view->IsAutoPlayOn());
+    relay = Body({ { 8, game::kTableMsgAutoPlayOn }, { 16, 4 }, { 20, kOwn } }, 24);
+    handler.Dispatch(game::kNotifyTableMessage, relay.data(), relay.size());
+    EXPECT_TRUE(view->IsAutoPlayOn());
+    handler.Dispatch(game::kNotifyPassed, passed.data(), passed.size());
+    EXPECT_EQ(state.turnChair, 1);
+    EXPECT_FALSE(Shown(CardTableView::kPassButton));
 }
 
 // ---- replays ---------------------------------------------------------------------------------------
