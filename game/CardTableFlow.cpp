@@ -394,6 +394,29 @@ void CardTableView::OnRoundCleared()
             board->ClearPlayer();
 }
 
+// Pictures drawn into the information box at their own size.
+void CardTableView::BlitInto(engine::CanvasObject& box, std::string_view name, int frame, int x, int y)
+{
+    engine::PictureDesc picture;
+    LookupPicture(&picture, name, frame);
+    if (picture.record)
+        box.BlitPicture(picture, x, y, picture.width, picture.height, 0, 1.0);
+}
+
+// The base score in the score pen's digits, then its unit; answers where
+// the next picture would start.
+int CardTableView::BlitNumber(engine::CanvasObject& box, int value, int x, int y)
+{
+    for (const char digit : std::to_string(value)) {
+        engine::PictureDesc picture;
+        LookupPicture(&picture, "digit_Pen", digit == '-' ? 11 : digit - '0');
+        if (picture.record)
+            box.BlitPicture(picture, x, y, picture.width, picture.height, 0, 1.0);
+        x += picture.width;
+    }
+    return x;
+}
+
 void CardTableView::ShowGameInfoBox()
 {
     engine::PictureDesc frame;
@@ -403,15 +426,13 @@ void CardTableView::ShowGameInfoBox()
     if (!box || !state)
         return;
     box->Clear();
-    box->BlitPicture(frame, 0, 0, frame.width, frame.height, 0, 1.0);
-    engine::PictureDesc label;
-    LookupPicture(&label, "str_基础分", 0);
-    box->BlitPicture(label, 10, 10, label.width, label.height, 0, 1.0);
-    if (m_digitPen) {
-        m_digitPen->SetValue(state->GetTableWord40());
-        m_digitPen->SetSuffix("分");
-        m_digitPen->Refresh();
-    }
+    BlitInto(*box, "游戏信息框", 0, 0, 0);
+    BlitInto(*box, "str_基础分", 0, 10, 10);
+    const int end = BlitNumber(*box, state->GetTableWord40(), 80, 10);
+    BlitInto(*box, "str_分", 0, end, 10);
+    BlitInto(*box, "str_翻牌", 0, 10, 40);
+    BlitInto(*box, "牌角", 0, 85, 40);
+    PlaceInfoBox(ViewArea());
     const CardGameApp* app = GetApp();
     const bool replay = app && app->IsReplayMode();
     box->SetOpacity(replay ? 1.0 : 0.0);

@@ -391,6 +391,8 @@ private:
     void SelectAndThrow();
     void SetButtonShown(Button which, bool shown);
     void SetButtonEnabled(Button which, bool enabled);
+    void BlitInto(engine::CanvasObject& box, std::string_view name, int frame, int x, int y);
+    int BlitNumber(engine::CanvasObject& box, int value, int x, int y);
     int PictureHeight(std::string_view name);
     void OnTablePress(const engine::EngineEvent& event);
     void ShowCharacter(engine::MessageWord figure);
