@@ -580,6 +580,79 @@ TEST_F(CardTablePlay, NotificationsReachTheViewThroughTheHandlerWithinTheirBodie
     EXPECT_FALSE(Shown(CardTableView::kPassButton));
 }
 
+TEST_F(CardTablePlay, ALookerOnAsksOnceInFifteenSecondsAndSeesTheCardsShown)
+{
+    app.GetHallArgs().lookOn = 1;
+    Deal("3a 5a 9a", 3);
+    view->AskViewCards(); // not while the table waits
+    EXPECT_TRUE(connection.sent.empty());
+    state.playing = true;
+    view->AskViewCards();
+    EXPECT_EQ(connection.Ids(), (std::vector<uint32_t> { game::kRequestViewCards }));
+    ASSERT_EQ(view->chat.size(), 1u);
+    EXPECT_NE(view->chat[0].find("给我看牌"), std::string::npos);
+    const engine::ImageButton* ask = view->GetButton(CardTableView::kAskViewButton);
+    EXPECT_FALSE(ask->IsInputEnabled());
+    Seconds(14);
+    EXPECT_FALSE(ask->IsInputEnabled());
+    Seconds(2);
+    EXPECT_TRUE(ask->IsInputEnabled());
+
+    // The watched chair shows its hand: ids and count must match it.
+    const std::vector<int> shown = Cards("Ka 4b 9c");
+    auto body = Body({ { 4, kOwn }, { 8, 3 }, { 12, shown[0] }, { 16, shown[1] }, { 20, shown[2] } }, 24);
+    view->OnShowCards(body.data(), body.size());
+    EXPECT_EQ(view->Hand().GetHandCards().size(), 3u);
+    EXPECT_TRUE(view->Hand().HasMarkedCard());
+    EXPECT_FALSE(Shown(CardTableView::kAskViewButton));
+    // A count past the body changes nothing.
+    body = Body({ { 4, 1 }, { 8, 3 }, { 12, shown[0] } }, 16);
+    view->OnShowCards(body.data(), body.size());
+    for (int i = 0; i < view->GetCreatedCardCount(); ++i)
+        if (view->GetCard(i)->ownerChair == 1)
+            EXPECT_EQ(view->GetCard(i)->cardId, -1) << i;
+    // The player withdraws the permission from this looker-on: hidden again.
+    app.GetHallArgs().userId = 900;
+    body = Body({ { 0, 501 }, { 12, kOwn }, { 16, 900 }, { 20, 0 } }, 40);
+    view->OnViewCardsAnswer(body.data(), body.size());
+    EXPECT_FALSE(view->Hand().HasMarkedCard());
+}
+
+TEST_F(CardTablePlay, TheRoundHeaderNamesTheBaseOfItsRoom)
+{
+    state.round = 4;
+    state.baseScore = 30;
+    state.baseSilver = 500;
+    view->ShowRoundHeader();
+    ASSERT_EQ(view->chat.size(), 1u);
+    EXPECT_NE(view->chat[0].find("【第4局】基础分：<c=255>30<>分"), std::string::npos) << view->chat[0];
+    EXPECT_TRUE(view->GetInfoBox()->IsShown());
+    view->chat.clear();
+    app.GetRoomInfo().SetOptionsA(frame::RoomInfo::kOptionASilver);
+    view->ShowRoundHeader();
+    ASSERT_EQ(view->chat.size(), 1u);
+    EXPECT_NE(view->chat[0].find("【第4局】基础银：<c=255>500<>两"), std::string::npos) << view->chat[0];
+}
+
+TEST_F(CardTablePlay, EnteringARunningRoundShowsItAndSaysThePlayerIsThere)
+{
+    Deal("3a 5a 9a", 4);
+    state.playing = true;
+    state.status = 0x100;
+    state.turnChair = 0;
+    view->RefreshSeatedBoards();
+    EXPECT_EQ(connection.Kinds(), (std::vector<int> { game::kTableMsgPresent }));
+    EXPECT_FALSE(Shown(CardTableView::kStartButton));
+    EXPECT_TRUE(view->GetTurnClock()->IsShown());
+    EXPECT_NE(view->GetClockAction(), 0u);
+    EXPECT_FALSE(Shown(CardTableView::kThrowButton)); // not our turn
+    // A looker-on says nothing.
+    connection.sent.clear();
+    app.GetHallArgs().lookOn = 1;
+    view->RefreshSeatedBoards();
+    EXPECT_TRUE(connection.sent.empty());
+}
+
 // ---- replays ---------------------------------------------------------------------------------------
 
 TEST_F(CardTablePlay, TableEventsReachTheRecorderOnlyWhileItRecords)
