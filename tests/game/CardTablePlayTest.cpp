@@ -608,9 +608,11 @@ TEST_F(CardTablePlay, ALookerOnAsksOnceInFifteenSecondsAndSeesTheCardsShown)
     // A count past the body changes nothing.
     body = Body({ { 4, 1 }, { 8, 3 }, { 12, shown[0] } }, 16);
     view->OnShowCards(body.data(), body.size());
-    for (int i = 0; i < view->GetCreatedCardCount(); ++i)
-        if (view->GetCard(i)->ownerChair == 1)
+    for (int i = 0; i < view->GetCreatedCardCount(); ++i) {
+        if (view->GetCard(i)->ownerChair == 1) {
             EXPECT_EQ(view->GetCard(i)->cardId, -1) << i;
+        }
+    }
     // The player withdraws the permission from this looker-on: hidden again.
     app.GetHallArgs().userId = 900;
     body = Body({ { 0, 501 }, { 12, kOwn }, { 16, 900 }, { 20, 0 } }, 40);
