@@ -169,6 +169,24 @@ void CardTableView::OnPlayerStarted(int chair)
         board->ShowReady();
 }
 
+// 211430 as received: +4 the chair whose portrait changed.
+void CardTableView::OnPlayerNotice(const uint8_t* data, size_t size)
+{
+    const frame::WireReader reader(data, size);
+    const int chair = reader.Int(4);
+    CardPlayerBoard* board = reader.Has(8) && IsTableChair(chair) ? GetChairBoard(chair) : nullptr;
+    if (!board)
+        return;
+    const GameState* state = GetGameState();
+    const bool playing = state && state->IsPlaying();
+    board->Refresh(true, !playing);
+    PlayTableSound("Snd_msg");
+    if (!playing) {
+        PlaceStartButton();
+        PlaceWaitSolo();
+    }
+}
+
 // ---- start and waiting ------------------------------------------------------------------------
 
 void CardTableView::OnWaitSolo()

@@ -254,6 +254,7 @@ public:
     virtual void OnLookerLeave(engine::MessageWord /*record*/) { }
     virtual void ShowMatchRanks() { }
     void OnPlayerStarted(int chair) override;
+    void OnPlayerNotice(const uint8_t* data, size_t size) override;
     void OnWaitSolo() override;
     virtual void ShowWaitSolo();
     virtual void HideWaitSolo();

@@ -534,6 +534,30 @@ TEST_F(CardTablePlay, OfflineAndReturnNotices)
     EXPECT_EQ(view->chat.size(), 1u);
 }
 
+TEST_F(CardTablePlay, StartsAreAnnouncedForOtherChairsOutsideMatches)
+{
+    frame::PlayerRecord* player = app.GetSeatPlayer(3);
+    ASSERT_NE(player, nullptr);
+    player->SetUserId(503);
+    player->SetName("west");
+    struct Case {
+        bool match;
+        int chair;
+        size_t lines;
+    };
+    for (const Case c : { Case { false, 3, 1 }, Case { false, kOwn, 0 }, Case { false, 9, 0 }, Case { true, 3, 0 } }) {
+        SCOPED_TRACE(c.chair);
+        app.SetMatchMode(c.match);
+        view->chat.clear();
+        view->OnPlayerStarted(c.chair);
+        EXPECT_EQ(view->chat.size(), c.lines);
+    }
+    // A portrait notice too short for its chair is dropped.
+    const auto notice = Body({ { 4, 3 } }, 8);
+    view->OnPlayerNotice(notice.data(), 6);
+    view->OnPlayerNotice(notice.data(), notice.size());
+}
+
 TEST_F(CardTablePlay, AnAnswerToALookerOnIsShownOnlyWhenItLeft)
 {
     connection.failing = 229560;
