@@ -105,6 +105,10 @@ const PictureCase kPictures[] = {
     { tools::kSkinFramePack, "系统通知框_按钮", 72, 26, 4 },
     { tools::kSkinFramePack, "系统通知框_头像背景", 44, 44, 1 },
     { tools::kSkinFramePack, "qh系统通知", 56, 16, 1 },
+    // The main view's default figure (figure 0) in its three sizes.
+    { tools::kSkinFramePack, "Character0Type1", 32, 32, 1 },
+    { tools::kSkinFramePack, "Character0Type2", 48, 48, 1 },
+    { tools::kSkinFramePack, "Character0Type3", 135, 270, 1 },
     { tools::kSkinFacePack, "vkf财神", 48, 48, 4 },
     { tools::kSkinFacePack, "vkf打牌", 48, 48, 4 },
     { tools::kSkinFacePack, "vkf抱歉", 48, 48, 4 },
@@ -259,6 +263,15 @@ const PictureCase kPictures[] = {
     { "skins/common.vkr", "str_翻牌", 64, 18, 1 },
     { "skins/common.vkr", "btn_CancelAutoPlay", 62, 26, 4 },
     { "skins/common.vkr", "不出", 76, 40, 3 },
+    // The match list in the side pane.
+    { tools::kSkinFramePack, "SystemMatchListBar", 250, 346, 1 },
+    { tools::kSkinFramePack, "MatchListBlock", 238, 22, 5 },
+    { tools::kSkinFramePack, "digitUserRank", 16, 26, 10 },
+    { tools::kSkinFramePack, "digitUserRest", 10, 16, 10 },
+    { tools::kSkinFramePack, "bitDivision", 8, 20, 1 },
+
+    // ---- this game's main view ----
+    { "skins/cardmaster.vkr", "logo", 560, 340, 1 },
 };
 
 // The picture of the name from the pack, through the resource module and
@@ -526,6 +539,17 @@ TEST(SkinMakerProgram, WritesTheSkinAndTheContactSheet)
     EXPECT_EQ(RunSkinMaker(""), 2);
     EXPECT_EQ(RunSkinMaker("--sheet"), 2);
     fs::remove_all(dir);
+}
+
+// The tick of a picked row in the side pane's lists, in the frame pack.
+TEST_F(SkinMakerTest, RowSelectionSoundIsPlayableWavInTheFramePack)
+{
+    engine::ResourceModule resources;
+    ASSERT_GT(resources.LoadPackFile((s_dir / tools::kSkinFramePack).string()), 0);
+    engine::ResourceEntry* entry
+        = resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName("SndSelectBlock.wav")));
+    ASSERT_NE(entry, nullptr);
+    ExpectAudibleSound(reinterpret_cast<const uint8_t*>(entry->data.get()), entry->length);
 }
 
 // The few-cards warning the player boards sound, in the game's pack.

@@ -5,6 +5,7 @@
 
 #include "frame/core/HallRecords.h"
 #include "platform/DesktopChannel.h"
+#include "platform/Gbk.h"
 #include "platform/HandleSpace.h"
 #include "platform/IniFile.h"
 #include "tests/support/TestTimeouts.h"
@@ -15,6 +16,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 
 #include <fcntl.h>
@@ -382,6 +384,34 @@ TEST(StandInLobbyProgramTest, RunsTheExchangeWithAClientProcessUntilItsCloseNoti
              "user=10005 table=5 chair=3" }) {
         EXPECT_NE(output.find(expected), std::string::npos) << expected;
     }
+}
+
+} // namespace
+
+namespace {
+
+// A client reads its command line as the desktop's UTF-8 and turns it into
+// GBK itself; the lobby must hand the title over in UTF-8 or the client
+// shows question marks.
+TEST_F(StandInLobbyTest, ClientGetsItsArgumentInUtf8)
+{
+    auto lobby = StartLobby();
+    ASSERT_TRUE(lobby->LayOutTree((m_dir / "tree").string()));
+    const fs::path client = m_dir / "client.sh";
+    {
+        std::ofstream script(client);
+        script << "#!/bin/sh\nprintf '%s' \"$1\" > \"$KBZN_SYSTEM_DIR/argument.tmp\"\n"
+               << "mv \"$KBZN_SYSTEM_DIR/argument.tmp\" \"$KBZN_SYSTEM_DIR/argument\"\n";
+    }
+    fs::permissions(client, fs::perms::owner_all);
+    ASSERT_TRUE(lobby->LaunchClient(client.string()));
+    const fs::path written = fs::path(lobby->SystemDir()) / "argument";
+    for (int i = 0; i < TimeoutMs(10000) / 10 && !fs::exists(written); ++i)
+        usleep(10000);
+    std::ifstream in(written, std::ios::binary);
+    const std::string argument((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(argument, platform::Gbk::ToUtf8(lobby->LaunchArgument()));
+    EXPECT_NE(argument.find(platform::Gbk::ToUtf8("测试房间")), std::string::npos);
 }
 
 } // namespace
