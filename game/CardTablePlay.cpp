@@ -316,6 +316,9 @@ void CardTableView::OnCardsThrown(const uint8_t* body, size_t length)
         card->order = static_cast<int>(i);
         card->state = kCardPlayed;
         card->selected = 0;
+        // Flying, the update leaves the card where it stands; the flight
+        // takes it to its place.
+        card->flying = 1;
         card->Update();
         card->FlyToPlace(static_cast<int>(i));
     }

@@ -325,7 +325,13 @@ TEST_F(CardTablePlay, AThrowIsSentAndShownOnlyWhenTheServerAnnouncesIt)
     auto body = Body({ { 12, kOwn }, { 20, 1 }, { 28, 18 }, { 48, request.Int(48) }, { 52, request.Int(52) },
                          { 56, request.Int(56) }, { 60, 2 }, { 64, pair[0] }, { 68, pair[1] } },
         72);
+    game::CardSprite* five = Own("5a");
+    const double handX = five->GetX();
+    const double handY = five->GetY();
     view->OnCardsThrown(body.data(), body.size());
+    // The cards leave the hand from where they stood and land on the table.
+    EXPECT_EQ(five->GetX(), handX);
+    EXPECT_EQ(five->GetY(), handY);
     EXPECT_EQ(view->GetLastPlayChair(), kOwn);
     EXPECT_EQ(view->Hand().GetHandCards().size(), 4u);
     EXPECT_EQ(state.turnChair, 1);
@@ -334,6 +340,12 @@ TEST_F(CardTablePlay, AThrowIsSentAndShownOnlyWhenTheServerAnnouncesIt)
     for (int i = 0; i < view->GetCreatedCardCount(); ++i)
         played += view->GetCard(i)->state == game::kCardPlayed && view->GetCard(i)->ownerChair == kOwn;
     EXPECT_EQ(played, 2);
+    for (int i = 0; i < 30; ++i)
+        Frame(40);
+    EXPECT_EQ(five->GetPosition(), five->GetPlayedPosition());
+    EXPECT_EQ(five->GetX(), five->GetPlayedPosition().x);
+    EXPECT_EQ(five->GetY(), five->GetPlayedPosition().y);
+    EXPECT_EQ(five->flying, 0);
 }
 
 TEST_F(CardTablePlay, APlayNamingMoreCardsThanTheHandHoldsLosesNoSprite)
