@@ -11,6 +11,8 @@
 #include "frame/core/FrameRecords.h"
 #include "frame/core/GameState.h"
 #include "frame/core/WireReader.h"
+#include "frame/ui/GameFrame.h"
+#include "frame/ui/SystemInfoBox.h"
 #include "game/CardGameApp.h"
 #include "game/CardGameConnection.h"
 #include "game/CardNotifyHandler.h"
@@ -817,9 +819,29 @@ void CardTableView::OnViewCardsRequest(const uint8_t* body, size_t length)
         ShowViewCardsRequestBox(reader.Int(0));
 }
 
-void CardTableView::ShowViewCardsRequestBox(int /*requester*/)
+engine::EngineObject* CardTableView::ShowViewCardsRequestBox(int requester)
 {
-    PlayTableSound("SndHi");
+    const CardGameApp* app = GetApp();
+    const frame::PlayerRecord* player = app ? app->FindPlayer(requester) : nullptr;
+    if (!player)
+        return nullptr;
+    frame::GameFrame* main = GetGameFrame();
+    const std::string head = main ? main->GetCharacterImageName(player->Figure(), 1)
+                                  : CharacterPicture(*this, player->Figure(), 1);
+    const engine::EngineEvent allow(GetId(), EVT_ANSWER_VIEW_CARDS, requester, 1);
+    const engine::EngineEvent refuse(GetId(), EVT_ANSWER_VIEW_CARDS, requester, 0);
+    const Area a = ViewArea();
+    frame::ViewCardsRequestBox* box = frame::OpenViewCardsRequestBox(*this, player->Name(), head, allow, refuse,
+        a.left + a.width / 2, a.top + a.height / 2);
+    if (box && main)
+        main->SlideInPopup(box);
+    return box;
+}
+
+void CardTableView::ShowMainAutoPlay(bool on)
+{
+    if (frame::GameFrame* main = GetGameFrame())
+        main->ShowAutoPlayAnimation(on);
 }
 
 // The answer is shown as the server would relay it, but only once it left.

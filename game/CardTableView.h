@@ -35,6 +35,10 @@ class ImageNumber;
 class SpriteObject;
 } // namespace engine
 
+namespace frame {
+class GameFrame;
+}
+
 namespace game {
 
 class CardGameApp;
@@ -356,10 +360,13 @@ protected:
     // Just before a replay is written (the game adds its blocks).
     virtual void BeforeReplaySave() { }
     // The main view's automatic-play animation.
-    virtual void ShowMainAutoPlay(bool /*on*/) { }
-    // The request box a looker-on's wish to see the cards opens (the main
-    // view's popups); the card layer only logs it in the chat.
-    virtual void ShowViewCardsRequestBox(int requester);
+    virtual void ShowMainAutoPlay(bool on);
+    // The box that asks the player to let a looker-on see the cards; its
+    // answer comes back as EVT_ANSWER_VIEW_CARDS. Null for a requester who
+    // is not at the table.
+    virtual engine::EngineObject* ShowViewCardsRequestBox(int requester);
+    // The main view, null while there is none (or another kind).
+    frame::GameFrame* GetGameFrame() const;
     virtual void AddChatLine(const std::string& text) const;
     void PlayTableSound(std::string_view name);
     bool IsLookerOn() const;

@@ -15,6 +15,7 @@
 #include "game/CardGameConnection.h"
 #include "game/CardNotifyHandler.h"
 #include "engine/objects/RectObject.h"
+#include "frame/ui/SystemInfoBox.h"
 #include "game/CardPlayerBoard.h"
 #include "tests/game/CardTableFixture.h"
 #include "tests/table/CardNotation.h"
@@ -94,6 +95,7 @@ public:
 class ChatView : public CardTableView {
 public:
     using CardTableView::CharacterPictureName;
+    using CardTableView::ShowViewCardsRequestBox;
     void AddChatLine(const std::string& text) const override { chat.push_back(text); }
     mutable std::vector<std::string> chat;
 
@@ -568,6 +570,28 @@ TEST_F(CardTablePlay, StartsAreAnnouncedForOtherChairsOutsideMatches)
     const auto notice = Body({ { 4, 3 } }, 8);
     view->OnPlayerNotice(notice.data(), 6);
     view->OnPlayerNotice(notice.data(), notice.size());
+}
+
+TEST_F(CardTablePlay, ALookerOnsRequestOpensABoxWhoseAnswerIsSent)
+{
+    EXPECT_EQ(view->ShowViewCardsRequestBox(700), nullptr); // nobody at the table
+    frame::PlayerRecord* looker = app.GetSeatPlayer(3);
+    ASSERT_NE(looker, nullptr);
+    looker->SetUserId(700);
+    looker->SetName("looker");
+    // The box's frame and its two buttons.
+    Picture("系统通知框模板", 12, 28, 2);
+    Picture("同意", 40, 22, 4);
+    Picture("拒绝", 40, 22, 4);
+    auto* box = dynamic_cast<frame::ViewCardsRequestBox*>(view->ShowViewCardsRequestBox(700));
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(box->GetOkButton(), nullptr);
+    Frame();
+    const engine::ImageButton* allow = box->GetOkButton();
+    Click(static_cast<int>(allow->GetX()), static_cast<int>(allow->GetY()));
+    ASSERT_EQ(connection.Ids(), (std::vector<uint32_t> { 229560 }));
+    EXPECT_EQ(connection.sent[0].Int(16), 700);
+    EXPECT_EQ(connection.sent[0].Int(20), 1);
 }
 
 TEST_F(CardTablePlay, AnAnswerToALookerOnIsShownOnlyWhenItLeft)
