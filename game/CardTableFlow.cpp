@@ -807,7 +807,7 @@ void CardTableView::AskViewCards()
         ask->SetEnabled(false);
         CancelActionsOf(ask->GetId());
         const engine::EngineEvent enable(ask->GetId(), engine::EVT_ENABLED, 0, 0);
-        m_askViewAction = Delay(kAskViewPauseMs, &enable);
+        Delay(kAskViewPauseMs, &enable);
     }
     AddChatLine(Format(" <c=%d>请求%s给我看牌\r\n", 0x2c5858, app->GetChairDisplayName(OwnChair()).c_str()));
 }

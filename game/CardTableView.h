@@ -436,7 +436,6 @@ private:
     int m_clockZeroSeconds = 0;
     AutoPlayTicker m_autoTicker;
     AutoPlayCooldown m_cooldown;
-    uint64_t m_askViewAction = 0;
 };
 
 } // namespace game
