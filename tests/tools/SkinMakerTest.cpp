@@ -272,6 +272,16 @@ const PictureCase kPictures[] = {
 
     // ---- this game's main view ----
     { "skins/cardmaster.vkr", "logo", 560, 340, 1 },
+    // The replay panel.
+    { "skins/replay.vkr", "Rep_bitBoard", 440, 50, 1 },
+    { "skins/replay.vkr", "Rep_btnPlay", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_btnStop", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_btnReset", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_btnPreStep", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_btnNextStep", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_btnOpenFile", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_Rrogressbar", 200, 10, 2 },
+    { "skins/replay.vkr", "Rep_Thumb", 12, 18, 1 },
 };
 
 // The picture of the name from the pack, through the resource module and
