@@ -99,9 +99,10 @@ void DrawGamePanelSkin(SkinFiles& skin, platform::FontRenderer& font); // counte
 void DrawMatchSkin(SkinFiles& skin, platform::FontRenderer& font);     // match panels, safe box, keypad
 void DrawReplaySkin(SkinFiles& skin, platform::FontRenderer& font);    // the replay panel
 void DrawGameTableSkin(SkinFiles& skin, platform::FontRenderer& font); // this game's table: deal, results, voices
+void DrawCardPlaySkin(SkinFiles& skin, platform::FontRenderer& font);  // the table in play: info box, pass mark, play sounds
 
 inline constexpr SkinArea kSkinAreas[] = { DrawCardSkin, DrawBoardSkin, DrawCardTableSkin, DrawSidePaneSkin,
-    DrawSideListSkin, DrawGamePanelSkin, DrawMatchSkin, DrawReplaySkin, DrawGameTableSkin };
+    DrawSideListSkin, DrawGamePanelSkin, DrawMatchSkin, DrawReplaySkin, DrawGameTableSkin, DrawCardPlaySkin };
 
 // Writes the whole skin under programDir (created as needed). False with a
 // reason when a file cannot be written.
