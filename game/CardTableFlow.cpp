@@ -396,6 +396,10 @@ void CardTableView::ResetCards()
         m_infoBox->Hide();
     HidePlayButtons();
     ShowPlayButtons(0);
+    if (frame::GameFrame* main = GetGameFrame()) {
+        main->HideMatchPanels();
+        main->HideMatchResult();
+    }
 }
 
 void CardTableView::OnRoundCleared()
