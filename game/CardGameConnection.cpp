@@ -92,9 +92,14 @@ int CardGameConnection::Request(std::string& errorText, uint32_t requestId, cons
     if (requestId <= kLastFrameRequest)
         return result;
     if (result == 0 && wait)
-        net::LogMessage("ProcoessRequest Faild,ReQuestid:%ld,nResponse:%ld", static_cast<long>(requestId),
-            static_cast<long>(reply.code));
+        LogFailedRequest(requestId, reply.code);
     return result ? 1 : 0;
+}
+
+void CardGameConnection::LogFailedRequest(uint32_t requestId, uint32_t code) const
+{
+    net::LogMessage("ProcoessRequest Faild,ReQuestid:%ld,nResponse:%ld", static_cast<long>(requestId),
+        static_cast<long>(code));
 }
 
 int CardGameConnection::GetRequestTimeout(uint32_t requestId) const

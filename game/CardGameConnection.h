@@ -130,6 +130,10 @@ public:
     // As SendTableMessage, always waiting: the whole reply (code, length,
     // data). On failure the code is 10100 with no data.
     RequestReply SendTableMessageWait(int kind, const uint8_t* payload, uint32_t length);
+
+protected:
+    // Writes the log line of a waiting request above 220000 that failed.
+    virtual void LogFailedRequest(uint32_t requestId, uint32_t code) const;
 };
 
 } // namespace game

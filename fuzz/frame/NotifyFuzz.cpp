@@ -5,10 +5,9 @@
 //
 // Input: a first byte of switches {bit 0 a game is running, bit 1 looking
 // on, bit 2 the room lets seats change during a game, bit 3 match mode,
-// bit 4 no views}, then steps {id index byte, 16-bit little-endian length,
-// body}; each body is copied into its own allocation so that a read past it
-// is caught.
+// bit 4 no views}, then the steps of fuzz/NotifySteps.h.
 #include "frame/core/GameNotifyHandler.h"
+#include "fuzz/NotifySteps.h"
 #include "net/DailyLog.h"
 #include "platform/MessageBox.h"
 #include "tests/frame/core/NotifyTestApp.h"
@@ -110,23 +109,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     NotifyTestApp& app = App();
     Reset(app, data[0]);
     GameNotifyHandler handler(app);
-    size_t pos = 1;
-    while (pos + 3 <= size) {
-        const uint32_t id = IdOf(data[pos]);
-        const size_t length = std::min<size_t>(data[pos + 1] | data[pos + 2] << 8, size - pos - 3);
-        // Exactly the body's bytes on the heap (a new[] of 0 is still a
-        // distinct allocation), so a read past them is caught.
-        std::unique_ptr<uint8_t[]> body(new uint8_t[length]);
-        std::copy(data + pos + 3, data + pos + 3 + length, body.get());
-        pos += 3 + length;
-        handler.Dispatch(id, body.get(), length);
-        handler.StampLast(id, body.get(), length);
+    fuzzsteps::ForEachStep(data, size, 1, [&](uint8_t index, const uint8_t* body, size_t length) {
+        const uint32_t id = IdOf(index);
+        handler.Dispatch(id, body, length);
+        handler.StampLast(id, body, length);
         if (handler.GetLastId() != id || handler.GetLastLength() != length)
             __builtin_trap();
         const int players = app.GetTablePlayerCount();
         if (players < 0 || players > frame::FrameRecordStore::kSeats || app.GetAdvertText().size() > 255)
             __builtin_trap();
-    }
+    });
     volatile size_t sink = ReadEverything(app);
     (void)sink;
     return 0;

@@ -169,6 +169,9 @@ public:
 
 protected:
     int RunLoop() override { return 0; }
+    // For a derived application's own stand-ins.
+    Log& LogLines() const { return m_log; }
+    bool ViewsOn() const { return m_views; }
 
 private:
     mutable Log m_log;
