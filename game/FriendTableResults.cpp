@@ -166,10 +166,10 @@ void FriendTableView::ShowRoundResultLines()
     ShowBonusFramesAtEnd();
     ShowResultBox();
     PlayResultSound();
-    if (engine::EngineObject* panel = GetResultPanel()) {
+    if (m_resultCanvas) {
         const Area a = ViewArea();
-        panel->MoveTo(a.left + a.width / 2, a.top + a.height / 2);
-        SetShown(panel, true);
+        m_resultCanvas->MoveTo(a.left + a.width / 2, a.top + a.height / 2);
+        ShowResultPanel();
     }
 }
 
@@ -261,7 +261,16 @@ void FriendTableView::PlaceResultButtons(bool withContinue)
         if (m_resultContinue)
             m_resultContinue->MoveTo(cx + m_resultContinue->GetWidth() / 2 + 18 - okWidth / 2 + 8, y);
     }
+    m_continueShown = withContinue;
     SetShown(m_resultContinue, withContinue);
+}
+
+void FriendTableView::ShowResultPanel()
+{
+    // Showing the panel shows its children; the continue button keeps the
+    // visibility the buttons' placement gave it.
+    SetShown(m_resultCanvas, true);
+    SetShown(m_resultContinue, m_continueShown);
 }
 
 void FriendTableView::ShowResultBox()
@@ -371,7 +380,7 @@ void FriendTableView::OnCheckResultClicked()
     }
     const CardGameApp* app = GetApp();
     PlaceResultButtons(app && !app->IsInGame() && !IsLookerOn());
-    SetShown(m_resultCanvas, true);
+    ShowResultPanel();
 }
 
 void FriendTableView::CloseResultPanel()

@@ -757,18 +757,12 @@ void FriendTableView::PlaceFlipCard()
 {
     if (!m_flipCard)
         return;
+    // Beside the banker's hand, measured from the table's edges.
     const Area a = ViewArea();
-    const engine::SpriteObject* pattern = GetBackgroundPattern();
-    int l = a.left;
-    int t = a.top;
-    int w = a.width;
-    int h = a.height;
-    if (pattern && pattern->GetWidth() > 0) {
-        w = static_cast<int>(pattern->GetWidth());
-        h = static_cast<int>(pattern->GetHeight());
-        l = static_cast<int>(pattern->GetX()) - w / 2;
-        t = static_cast<int>(pattern->GetY()) - h / 2;
-    }
+    const int l = a.left;
+    const int t = a.top;
+    const int w = a.width;
+    const int h = a.height;
     const int cw = m_flipCard->GetSmallWidth();
     const int ch = m_flipCard->GetSmallHeight();
     CardPoint at;

@@ -223,6 +223,7 @@ private:
     void DrawResultRow(int row, int chair, int friendChair);
     void DrawDigits(std::string_view sheet, int x, int y, const std::string& text);
     void PlaceResultButtons(bool withContinue);
+    void ShowResultPanel();
     void ShowChairCards(int chair, const std::vector<int>& ids);
     void CreateBonusFrames();
     void DrawBonusFrame(int chair);
@@ -251,6 +252,7 @@ private:
     engine::ImageButton* m_resultContinue = nullptr;
     engine::ImageButton* m_resultClose = nullptr;
     std::array<engine::CanvasObject*, kGameSeats> m_figureSpots {};
+    bool m_continueShown = false;
     bool m_dealing = false;
     int m_dealCount = 0;
     int m_dealStartChair = 0;

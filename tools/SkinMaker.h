@@ -99,9 +99,11 @@ void DrawGamePanelSkin(SkinFiles& skin, platform::FontRenderer& font); // counte
 void DrawMatchSkin(SkinFiles& skin, platform::FontRenderer& font);     // match panels, safe box, keypad
 void DrawReplaySkin(SkinFiles& skin, platform::FontRenderer& font);    // the replay panel
 void DrawGameTableSkin(SkinFiles& skin, platform::FontRenderer& font); // this game's table: deal, results, voices
+void DrawFriendTableSkin(SkinFiles& skin, platform::FontRenderer& font); // game table: clock, result box, bonus frames
 
 inline constexpr SkinArea kSkinAreas[] = { DrawCardSkin, DrawBoardSkin, DrawCardTableSkin, DrawSidePaneSkin,
-    DrawSideListSkin, DrawGamePanelSkin, DrawMatchSkin, DrawReplaySkin, DrawGameTableSkin };
+    DrawSideListSkin, DrawGamePanelSkin, DrawMatchSkin, DrawReplaySkin, DrawGameTableSkin,
+    DrawFriendTableSkin };
 
 // Writes the whole skin under programDir (created as needed). False with a
 // reason when a file cannot be written.

@@ -253,6 +253,32 @@ const PictureCase kPictures[] = {
     { "skins/common.vkr", "digit_Pen", 12, 18, 12 },
     { "skins/common.vkr", "digit_Pen2", 10, 14, 10 },
     { "skins/common.vkr", "waitsolo", 240, 44, 4 },
+    // The game's table: clock, arrangement buttons, information box,
+    // result box and bonus frame.
+    { "skins/common.vkr", "digiti_Clock_Big", 28, 42, 10 },
+    { "skins/common.vkr", "digit_turnScore", 14, 20, 10 },
+    { "skins/common.vkr", "btn_SortCustomer", 28, 28, 4 },
+    { "skins/common.vkr", "btn_CancelCustomer", 28, 28, 4 },
+    { "skins/common.vkr", "觅友", 28, 28, 4 },
+    { "skins/common.vkr", "btn_Cardmaster", 28, 28, 4 },
+    { "skins/common.vkr", "slogan", 220, 26, 1 },
+    { "skins/common.vkr", "str_基础分", 60, 18, 1 },
+    { "skins/common.vkr", "str_基础银", 60, 18, 1 },
+    { "skins/common.vkr", "str_庄家", 60, 18, 1 },
+    { "skins/common.vkr", "str_找朋友", 60, 18, 1 },
+    { "skins/common.vkr", "结算框", 460, 290, 1 },
+    { "skins/common.vkr", "结算框_有银子", 500, 290, 1 },
+    { "skins/common.vkr", "结果框确定", 84, 30, 4 },
+    { "skins/common.vkr", "结果框继续游戏", 96, 30, 4 },
+    { "skins/common.vkr", "结果框关闭按钮", 22, 22, 4 },
+    { "skins/common.vkr", "结果框名次", 56, 24, 4 },
+    { "skins/common.vkr", "手机奖励", 20, 24, 1 },
+    { "skins/common.vkr", "下局基础分", 92, 18, 1 },
+    { "skins/common.vkr", "下局基础银", 92, 18, 1 },
+    { "skins/common.vkr", "关两家", 84, 40, 1 },
+    { "skins/common.vkr", "关一家", 84, 40, 1 },
+    { "skins/common.vkr", "平手", 84, 40, 1 },
+    { "skins/common.vkr", "炸弹框", 160, 170, 1 },
 };
 
 // The picture of the name from the pack, through the resource module and
@@ -517,6 +543,21 @@ TEST(SkinMakerProgram, WritesTheSkinAndTheContactSheet)
     EXPECT_EQ(RunSkinMaker(""), 2);
     EXPECT_EQ(RunSkinMaker("--sheet"), 2);
     fs::remove_all(dir);
+}
+
+// The sounds of the deal, the start of play, the friend's reveal and the
+// round's end, in the game's pack.
+TEST_F(SkinMakerTest, GameTableSoundsArePlayableWavInTheGamePack)
+{
+    engine::ResourceModule resources;
+    ASSERT_GT(resources.LoadPackFile((s_dir / "skins/common.vkr").string()), 0);
+    for (const char* name : { "Snd_DealCard", "Snd_Start", "Snd_Whistler", "Snd_GameResultPeace", "Snd_GameLose" }) {
+        SCOPED_TRACE(name);
+        engine::ResourceEntry* entry =
+            resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName(std::string(name) + ".wav")));
+        ASSERT_NE(entry, nullptr);
+        ExpectAudibleSound(reinterpret_cast<const uint8_t*>(entry->data.get()), entry->length);
+    }
 }
 
 // The few-cards warning the player boards sound, in the game's pack.
