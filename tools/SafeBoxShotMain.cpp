@@ -70,9 +70,9 @@ int main(int argc, char** argv)
     root->LookupPicture(&felt, "shot_felt", 0);
     if (engine::SpriteObject* back = root->CreateSprite(felt)) {
         back->MoveTo(kWidth / 2, kHeight / 2);
-        back->SetZ(1);
-        root->AddChild(back, engine::LINK_STANDARD);
+        back->SetZ(-500000);
         back->Show();
+        back->Invalidate();
     }
 
     // The input boxes' pictures belong to the side pane's skin; stand-ins

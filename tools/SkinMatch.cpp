@@ -1,6 +1,8 @@
 // Match panels and lists, the safe box and its keypad.
 #include "tools/SkinDraw.h"
 
+#include <algorithm>
+
 namespace tools {
 
 namespace {
@@ -145,6 +147,108 @@ Canvas ResultPanel()
     return c;
 }
 
+
+// ---- The match list -------------------------------------------------------------
+
+constexpr int kMatchListWidth = 250;
+constexpr int kMatchListHeight = 346;
+constexpr int kMatchRowWidth = kMatchListWidth - 12;
+constexpr int kMatchRowHeight = 22;
+
+// The match list's box in the side pane: a wooden board with gold trim, a
+// night-blue plaque for the match name, a strip for the status line, a
+// framed slot for the portrait beside the rank, and the ranking's column
+// heads above the paper of the list (its top is 174 pixels above the
+// bottom). The layout places the parts from the box's edges.
+Canvas MatchListBox(platform::FontRenderer& font)
+{
+    constexpr int kW = kMatchListWidth;
+    constexpr int kH = kMatchListHeight;
+    constexpr float kListTop = kH - 174.0f;
+    Canvas c(kW, kH);
+    c.Fill(RoundRect(0, 0, kW, kH, 7), [](int x, int y) { return WoodAt(x, y, true, 0.35f); });
+    c.Fill(Outline(RoundRect(1.5f, 1.5f, kW - 1.5f, kH - 1.5f, 6), 0.8f), kGold);
+    // The name plaque (the title is centred 30 pixels down) and the status
+    // strip under it (centred 67 pixels down).
+    c.FillVertical(RoundRect(7, 8, kW - 7, 52, 6), 8, 52, Lighter(kNight, 0.15f), kNight);
+    c.Fill(Outline(RoundRect(7.5f, 8.5f, kW - 7.5f, 51.5f, 6), 0.7f), kGoldDark);
+    c.Fill(Spade(20, 30, 5), WithAlpha(kGold, 0.55f));
+    c.Fill(Heart(kW - 20.0f, 30, 5), WithAlpha(kGold, 0.55f));
+    c.Fill(RoundRect(8, 56, kW - 8, 78, 4), Argb(0x101810));
+    c.Fill(Outline(RoundRect(8.5f, 56.5f, kW - 8.5f, 77.5f, 4), 0.5f), WithAlpha(kGold, 0.5f));
+    // The rank row: a felt panel with the portrait's frame at its left
+    // (the portrait is 48 pixels square, centred at 36, 120).
+    c.FillVertical(RoundRect(7, 86, kW - 7, 154, 6), 86, 154, Lighter(kFelt, 0.1f), kFeltDark);
+    c.Fill(Outline(RoundRect(7.5f, 86.5f, kW - 7.5f, 153.5f, 6), 0.6f), WithAlpha(kGold, 0.6f));
+    c.Fill(RoundRect(9, 93, 63, 147, 4), Argb(0x0C1018));
+    c.Fill(Outline(RoundRect(10, 94, 62, 146, 4), 1.0f), kGold);
+    DrawTextAt(c, font, "我的名次", 72, 96, { 12, 700, Argb(0xF2E2B8), Argb(0x000000) });
+    DrawTextAt(c, font, "剩余人数", 178, 96, { 12, 700, Argb(0xF2E2B8), Argb(0x000000) });
+    // The column heads of the ranking.
+    c.FillVertical(RoundRect(6, kListTop - 18, kW - 6, kListTop, 3), static_cast<int>(kListTop) - 18,
+        static_cast<int>(kListTop), kGoldDark, Darker(kGoldDark, 0.3f));
+    const float heads[] = { 6 + kMatchRowWidth / 8.0f, 6 + kMatchRowWidth / 2.0f, 6 + 7 * kMatchRowWidth / 8.0f };
+    const char* captions[] = { "名次", "玩家", "积分" };
+    for (int i = 0; i < 3; ++i)
+        DrawTextCentred(c, font, captions[i], heads[i], kListTop - 9, { 12, 700, Argb(0xFFF2C8), Argb(0x3A2410) });
+    // The list's paper.
+    c.Fill(RoundRect(6, kListTop, kW - 6, kH - 6.0f, 2), kPaper);
+    c.Fill(Outline(RoundRect(5.5f, kListTop - 18.5f, kW - 5.5f, kH - 5.5f, 3), 0.6f), kGoldDark);
+    return c;
+}
+
+// The ranking's rows: frame 0 under the pointer, 1 and 2 the promoted rows
+// (green; the own row takes frame 1 too, with bold text), 3 and 4 the
+// others (paper, alternating). The text is dark green on every frame.
+std::vector<Canvas> MatchListRows()
+{
+    const uint32_t fills[][2] = {
+        { Argb(0xFFE9A8), Argb(0xF6D27A) }, // under the pointer
+        { Argb(0xDDF2CC), Argb(0xC6E6B0) }, // promoted (and the own row)
+        { Argb(0xE8F6DA), Argb(0xD4ECC0) }, // promoted, alternate
+        { Argb(0xFBF6E8), Argb(0xF3EBD4) }, // other
+        { Argb(0xEFE6CE), Argb(0xE6DAB8) }, // other, alternate
+    };
+    std::vector<Canvas> frames;
+    const float w = kMatchRowWidth;
+    const float h = kMatchRowHeight;
+    for (int f = 0; f < 5; ++f) {
+        Canvas c(kMatchRowWidth, kMatchRowHeight);
+        c.FillVertical(RoundRect(0, 0, w, h, 0), 0, kMatchRowHeight, fills[f][0], fills[f][1]);
+        c.Fill(RoundRect(0, h - 1, w, h, 0), WithAlpha(kGoldDark, 0.35f));
+        if (f == 0)
+            c.Fill(Outline(RoundRect(0.5f, 0.5f, w - 0.5f, h - 0.5f, 2), 0.5f), kGoldDark);
+        frames.push_back(std::move(c));
+    }
+    return frames;
+}
+
+// Digits in gold with a dark edge for the rank, smaller cream ones for the
+// players still in the match, and the slash between them.
+std::vector<Canvas> MatchDigits(platform::FontRenderer& font, int w, int h, int size, uint32_t colour)
+{
+    std::vector<Canvas> frames;
+    for (char d = '0'; d <= '9'; ++d) {
+        Canvas c(w, h);
+        const std::string text(1, d);
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (dx || dy)
+                    DrawTextCentred(c, font, text, w / 2.0f + dx, h / 2.0f + dy, { size, 700, Argb(0x1A0E04) });
+        DrawTextCentred(c, font, text, w / 2.0f, h / 2.0f, { size, 700, colour });
+        frames.push_back(std::move(c));
+    }
+    return frames;
+}
+
+Canvas MatchDivision()
+{
+    Canvas c(8, 20);
+    c.Fill(Segment(6.5f, 2.5f, 1.5f, 17.5f, 1.6f), Argb(0x1A0E04));
+    c.Fill(Segment(6.5f, 2.5f, 1.5f, 17.5f, 0.9f), Argb(0xF2E2B8));
+    return c;
+}
+
 } // namespace
 
 void DrawMatchSkin(SkinFiles& skin, platform::FontRenderer& font)
@@ -187,6 +291,19 @@ void DrawMatchSkin(SkinFiles& skin, platform::FontRenderer& font)
     Add(common, "digit_MatchRank", GlyphStrip(font, "0123456789", 24, 40));
     Add(common, "char_第", GlyphStrip(font, "第", 36, 40));
     Add(common, "char_名", GlyphStrip(font, "名", 36, 40));
+
+    // The match list in the side pane.
+    Add(frame, "SystemMatchListBar", { MatchListBox(font) });
+    Add(frame, "MatchListBlock", MatchListRows());
+    Add(frame, "digitUserRank", MatchDigits(font, 16, 26, 24, Argb(0xFFD86A)));
+    Add(frame, "digitUserRest", MatchDigits(font, 10, 16, 14, Argb(0xF2E2B8)));
+    Add(frame, "bitDivision", { MatchDivision() });
+    // The tick of a row being picked; the user list picks its rows with
+    // the same sound, so it is made once for both.
+    std::vector<SkinSound>& sounds = skin.sounds[kSkinFramePack];
+    const bool made = std::any_of(sounds.begin(), sounds.end(), [](const SkinSound& s) { return s.name == "SndSelectBlock"; });
+    if (!made)
+        sounds.push_back({ "SndSelectBlock", Chime({ kE6 }, 40, 110, 14) });
 }
 
 } // namespace tools

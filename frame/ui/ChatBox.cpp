@@ -5,6 +5,7 @@
 #include "engine/modules/InputModule.h"
 #include "engine/objects/RectObject.h"
 #include "frame/ui/ChatView.h"
+#include "frame/ui/FacePicker.h"
 #include "frame/ui/GameFrame.h"
 
 #include <cstdlib>
@@ -164,6 +165,8 @@ void ChatBox::ToggleFacePicker()
         m_picker = RegisterObject(std::move(made));
         if (!m_picker)
             return;
+        if (auto* faces = dynamic_cast<FacePicker*>(m_picker))
+            faces->Create(10, 8, 32, 2);
         m_picker->Show();
         m_picker->SetFocusable(true);
         m_picker->SubscribeEvent(engine::EVT_BLUR, GetId(), EVT_CHAT_PICKER_BLUR, 0, 0);
@@ -182,6 +185,11 @@ void ChatBox::ToggleFacePicker()
         SelectFaceButton(true);
     }
     m_picker->Invalidate();
+}
+
+std::unique_ptr<engine::EngineObject> ChatBox::CreateFacePicker()
+{
+    return std::make_unique<FacePicker>();
 }
 
 void ChatBox::LoadFaceIndex()

@@ -4,8 +4,7 @@
 // in its chat view over the "SystemChatBox1" / "SystemChatBox2" frame, and
 // opens the emoticon picker under the emoticon button.
 //
-// The picker itself belongs to the game's panels: the box makes it through
-// CreateFacePicker (nothing in the frame alone) and fills it through
+// The box makes the picker through CreateFacePicker and fills it through
 // FacePickerCalls from the skin's emoticon index.
 
 #include "engine/objects/BoundObject.h"
@@ -85,9 +84,9 @@ public:
     engine::EngineObject* GetPicker() const { return m_picker; }
 
 protected:
-    // The game's emoticon picker (an engine object that answers to
-    // FacePickerCalls), made on first use; none in the frame alone.
-    virtual std::unique_ptr<engine::EngineObject> CreateFacePicker() { return nullptr; }
+    // The emoticon picker (an engine object that answers to
+    // FacePickerCalls), made on first use.
+    virtual std::unique_ptr<engine::EngineObject> CreateFacePicker();
 
 private:
     void DrawFrame(int width, int height);

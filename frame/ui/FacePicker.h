@@ -6,6 +6,7 @@
 // every page hold the previous and next page buttons.
 
 #include "engine/objects/BoundObject.h"
+#include "frame/ui/ChatBox.h"
 
 #include <string>
 #include <vector>
@@ -32,7 +33,7 @@ struct FaceEntry {
     int value = 0;
 };
 
-class FacePicker : public engine::BoundObject {
+class FacePicker : public engine::BoundObject, public FacePickerCalls {
 public:
     FacePicker() = default;
     ~FacePicker() override = default;
@@ -41,7 +42,8 @@ public:
     void Hide() override;
 
     virtual void Create(int cols, int rows, int cellSize, int padding);
-    virtual void AddEntry(std::string_view name, std::string_view text, int value);
+    void AddEntry(std::string_view name, std::string_view text, int value) override;
+    void DrawEntries() override { Draw(); }
     virtual void Draw();
     virtual void Resize(int cols, int rows);
     // Positions relative to the picker's top-left corner.

@@ -5,6 +5,7 @@
 #include "engine/controls/widgets/ImageButton.h"
 #include "frame/ui/AdvertBar.h"
 #include "frame/ui/InputBar.h"
+#include "frame/ui/MatchListBar.h"
 #include "frame/ui/OperateBar.h"
 #include "frame/ui/UserListBar.h"
 
@@ -23,7 +24,7 @@ std::unique_ptr<engine::EngineObject> MakeUserListBar(bool /*silverRoom*/)
 
 std::unique_ptr<engine::EngineObject> MakeMatchListBar()
 {
-    return nullptr;
+    return std::make_unique<MatchListBar>();
 }
 
 std::unique_ptr<engine::EngineObject> MakeOperateBar()
@@ -31,12 +32,9 @@ std::unique_ptr<engine::EngineObject> MakeOperateBar()
     return std::make_unique<OperateBar>();
 }
 
-void MakeOperateButtons(InputBar& bar)
+void MakeOperateButtons(engine::GameObject& pane, InputBar& bar)
 {
-    engine::GameObject* pane = dynamic_cast<engine::GameObject*>(bar.GetParent());
-    if (!pane)
-        return;
-    CreateOperateButtons(*pane, [&bar](engine::ImageButton* button) { bar.AddButton(button); });
+    CreateOperateButtons(pane, [&bar](engine::ImageButton* button) { bar.AddButton(button); });
 }
 
 } // namespace frame

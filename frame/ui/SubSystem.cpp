@@ -179,7 +179,7 @@ void SubSystem::CreateInputBar()
 {
     Adopt(std::make_unique<InputBar>());
     if (InputBar* bar = GetInputBar())
-        MakeOperateButtons(*bar);
+        MakeOperateButtons(*this, *bar);
     LoadQuickPhrases();
 }
 

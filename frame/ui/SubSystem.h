@@ -66,7 +66,7 @@ std::unique_ptr<engine::EngineObject> MakeMatchListBar();
 std::unique_ptr<engine::EngineObject> MakeOperateBar();
 // The row of operate buttons (emoticons, clear chat, screenshot, complaint,
 // safe box), each handed to the input bar with InputBar::AddButton.
-void MakeOperateButtons(InputBar& bar);
+void MakeOperateButtons(engine::GameObject& pane, InputBar& bar);
 
 class SubSystem : public engine::RectObject {
 public:

@@ -279,6 +279,12 @@ const PictureCase kPictures[] = {
     { "skins/common.vkr", "关一家", 84, 40, 1 },
     { "skins/common.vkr", "平手", 84, 40, 1 },
     { "skins/common.vkr", "炸弹框", 160, 170, 1 },
+    // The match list in the side pane.
+    { tools::kSkinFramePack, "SystemMatchListBar", 250, 346, 1 },
+    { tools::kSkinFramePack, "MatchListBlock", 238, 22, 5 },
+    { tools::kSkinFramePack, "digitUserRank", 16, 26, 10 },
+    { tools::kSkinFramePack, "digitUserRest", 10, 16, 10 },
+    { tools::kSkinFramePack, "bitDivision", 8, 20, 1 },
 };
 
 // The picture of the name from the pack, through the resource module and
@@ -558,6 +564,17 @@ TEST_F(SkinMakerTest, GameTableSoundsArePlayableWavInTheGamePack)
         ASSERT_NE(entry, nullptr);
         ExpectAudibleSound(reinterpret_cast<const uint8_t*>(entry->data.get()), entry->length);
     }
+}
+
+// The tick of a picked row in the side pane's lists, in the frame pack.
+TEST_F(SkinMakerTest, RowSelectionSoundIsPlayableWavInTheFramePack)
+{
+    engine::ResourceModule resources;
+    ASSERT_GT(resources.LoadPackFile((s_dir / tools::kSkinFramePack).string()), 0);
+    engine::ResourceEntry* entry
+        = resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName("SndSelectBlock.wav")));
+    ASSERT_NE(entry, nullptr);
+    ExpectAudibleSound(reinterpret_cast<const uint8_t*>(entry->data.get()), entry->length);
 }
 
 // The few-cards warning the player boards sound, in the game's pack.
