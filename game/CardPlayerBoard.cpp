@@ -229,17 +229,21 @@ BoardRoom CardPlayerBoard::GetBoardRoom() const
     return room;
 }
 
-std::string CardPlayerBoard::GetCharacterImageName(int figure, int size) const
+std::string CharacterPicture(engine::GameObject& finder, int figure, int size)
 {
-    auto* self = const_cast<CardPlayerBoard*>(this);
     char name[48];
     std::snprintf(name, sizeof name, "Character%dType%d", figure, size);
     engine::PictureDesc desc;
-    if (self->LookupPicture(&desc, name, 0)->record)
+    if (finder.LookupPicture(&desc, name, 0)->record)
         return name;
     if (figure == 0)
         return {};
-    return GetCharacterImageName(0, size);
+    return CharacterPicture(finder, 0, size);
+}
+
+std::string CardPlayerBoard::GetCharacterImageName(int figure, int size) const
+{
+    return CharacterPicture(*const_cast<CardPlayerBoard*>(this), figure, size);
 }
 
 engine::EngineObject* CardPlayerBoard::GetMainViewObject() const

@@ -9,6 +9,7 @@
 #include "engine/objects/SpriteObject.h"
 #include "frame/core/GameState.h"
 #include "game/CardGameApp.h"
+#include "game/CardPlayerBoard.h"
 #include "platform/Window.h"
 #include "platform/WindowMessages.h"
 
@@ -59,8 +60,6 @@ constexpr CardTableView::Button kCornerRow[] = {
 
 } // namespace
 
-CardTableView::CardTableView() = default;
-CardTableView::~CardTableView() = default;
 
 // ---- construction --------------------------------------------------------------------
 
@@ -95,8 +94,6 @@ int CardTableView::OnCreate()
     const GameState* state = GetGameState();
     if (!state || !state->IsPlaying())
         ResetRoundState();
-    m_sortMode = 1;
-    m_prevSortMode = 1;
     ApplySoundSettings();
     return 0;
 }
@@ -108,18 +105,52 @@ void CardTableView::CreateBoards(int count)
         CreatePlayerBoard(chair, ChairToView(chair));
 }
 
-void CardTableView::CreatePlayerBoard(int /*chair*/, int /*position*/) { }
-
-void CardTableView::LayoutPlayerBoards() { }
-
-bool CardTableView::BoardShowsCharacter(int /*position*/) const
+std::unique_ptr<CardPlayerBoard> CardTableView::MakePlayerBoard(int position, CardArea table) const
 {
-    return false;
+    return std::make_unique<CardPlayerBoard>(position, table);
 }
 
-bool CardTableView::GetBoardClockPosition(int /*position*/, bool /*noLastPlay*/, CardPoint& /*out*/) const
+void CardTableView::CreatePlayerBoard(int /*chair*/, int position)
 {
-    return false;
+    if (position < 0 || position >= kMaxBoards || GetBoard(position))
+        return;
+    const Area a = ViewArea();
+    SetBoard(position, RegisterObject(MakePlayerBoard(position, { a.left, a.top, a.width, a.height })));
+}
+
+void CardTableView::LayoutPlayerBoards()
+{
+    const Area a = ViewArea();
+    for (int position = 0; position < m_boardCount; ++position)
+        if (CardPlayerBoard* board = GetPlayerBoard(position)) {
+            board->SetTableArea({ a.left, a.top, a.width, a.height });
+            board->PlaceBoard();
+        }
+}
+
+bool CardTableView::BoardShowsCharacter(int position) const
+{
+    const CardPlayerBoard* board = GetPlayerBoard(position);
+    return board && board->IsCharacterFigureShown();
+}
+
+bool CardTableView::GetBoardClockPosition(int position, bool noLastPlay, CardPoint& out) const
+{
+    const CardPlayerBoard* board = GetPlayerBoard(position);
+    if (!board)
+        return false;
+    out = board->GetClockPosition(noLastPlay ? 1 : 0);
+    return true;
+}
+
+CardPlayerBoard* CardTableView::GetPlayerBoard(int position) const
+{
+    return dynamic_cast<CardPlayerBoard*>(GetBoard(position));
+}
+
+std::string CardTableView::CharacterPictureName(int figure) const
+{
+    return CharacterPicture(*const_cast<CardTableView*>(this), figure, kCharacterLargeSize);
 }
 
 void CardTableView::SetBoard(int position, engine::EngineObject* board)
@@ -408,7 +439,11 @@ void CardTableView::OnRefresh()
     recorder->Invalidate();
 }
 
-void CardTableView::BindOwnBoard(int /*chair*/) { }
+void CardTableView::BindOwnBoard(int chair)
+{
+    if (CardPlayerBoard* board = GetPlayerBoard(0))
+        board->UpdatePlayer(chair);
+}
 
 // ---- seat mapping ------------------------------------------------------------------------
 

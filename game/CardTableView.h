@@ -16,8 +16,11 @@
 #include "engine/objects/CanvasObject.h"
 #include "engine/objects/SpriteObject.h"
 #include "frame/core/GameTableView.h"
+#include "game/AutoPlayTiming.h"
+#include "game/CardHand.h"
 #include "game/CardSprite.h"
 #include "game/CardTableCalls.h"
+#include "table/PlayRecord.h"
 
 #include <array>
 #include <cstdint>
@@ -35,6 +38,17 @@ class SpriteObject;
 namespace game {
 
 class CardGameApp;
+class CardGameConnection;
+class CardPlayerBoard;
+
+// Table messages between the players of a table (request 229510, relayed
+// to every client as notification 229500).
+inline constexpr int kTableMsgPlayerBack = 19840324;
+inline constexpr int kTableMsgPresent = 19840325;
+inline constexpr int kTableMsgTimeout = 19840327;
+inline constexpr int kTableMsgAutoPlayOn = 19840329;
+inline constexpr int kTableMsgAutoPlayOff = 19840330;
+inline constexpr int kTableMsgShowCards = 19840337;
 
 // Events of the view: its buttons' clicks and its own timers.
 inline constexpr int EVT_TABLE_ARRANGED = 80000002;
@@ -180,48 +194,124 @@ public:
     // False when no board tells where the clock goes.
     virtual bool GetBoardClockPosition(int position, bool noLastPlay, CardPoint& out) const;
 
-    // ---- hooks of the layers above (empty here) --------------------------
-    virtual void OnCardEvent(const engine::EngineEvent& /*event*/) { }
+    // The board at a screen seat; null without one (or another kind).
+    CardPlayerBoard* GetPlayerBoard(int position) const;
+    CardPlayerBoard* GetChairBoard(int chair) const { return GetPlayerBoard(ChairToView(chair)); }
+
+    // ---- the hand (the hand logic answers; the view carries it out) -----
+    // Card events 80000109-80000115 and the right press on the bare table.
+    virtual void OnCardEvent(const engine::EngineEvent& event);
     virtual void OnButtonEvent(int code);
     virtual void OnAutoPassEvent() { OnPassClicked(); }
-    virtual void OnStartClicked() { }
-    virtual void AnswerViewCards(engine::MessageWord /*requester*/, engine::MessageWord /*allow*/) { }
-    virtual void RefreshMyBoard() { }
-    virtual void RefreshBoards() { }
-    virtual void RefreshSeatedBoards() { }
-    virtual void OnPlayerEnter(engine::MessageWord /*record*/) { }
-    virtual void OnPlayerLeave(engine::MessageWord /*record*/) { }
+    virtual void SelectSingles(int code);
+    virtual void SelectPairs(int code);
+    virtual void SelectTriples(int code);
+    virtual void SelectBombs(int code);
+    virtual void ToggleSortBySize();
+    virtual void ToggleSortByCount();
+    virtual void ToggleSortMode3();
+    virtual void SortHand(int mode);
+    virtual bool UpdateThrowButton();
+    // Lays out a chair's hand and shows its count beside the board.
+    virtual void LayoutSeatCards(int chair);
+    virtual void ShowSeatCardCount(int chair, int count);
+    CardHand& Hand();
+    const CardHand& Hand() const;
+
+    // ---- plays -------------------------------------------------------------
+    virtual void OnThrowClicked();
+    // Sends the play these ids form; 10100 when they form none (nothing
+    // is sent then) or the request failed.
+    virtual uint32_t SendThrow(const int* ids, int n);
+    virtual void OnPassClicked();
+    virtual void OnHintClicked();
+    void OnCardsThrown(const uint8_t* body, size_t length) override;
+    void OnPassed(const uint8_t* body, size_t length) override;
+    virtual void PlayThrowSound(int type, int count);
+    // flag 0x20000000 shows "不出" on the chair's board.
+    virtual void ShowPassMark(int chair, int flag);
+    // The played cards of a chair (-1: every chair) leave the table.
+    virtual void ClearPlayedCards(int chair);
+    virtual void ShowPlayAnimation();
+    virtual void SendPlayOption(int option, int value);
+    // The last play of the trick's chair; -1 while the trick is open.
+    virtual int GetLastPlayChair() const { return m_lastPlayChair; }
+    const table::PlayRecord& GetLastPlay() const { return m_lastPlay; }
+    void SetLastPlay(int chair, const table::PlayRecord& play);
+
+    // ---- game flow ---------------------------------------------------------
+    void OnTableArranged() override;
+    void OnTableReset() override;
+    virtual void OnRandomSeat();
+    virtual void OnTableChanged();
+    virtual void RefreshMyBoard();
+    virtual void RedrawMyBoard();
+    virtual void RefreshBoards();
+    virtual void RefreshSeatedBoards();
+    virtual void OnPlayerEnter(engine::MessageWord record);
+    virtual void OnPlayerLeave(engine::MessageWord record);
     virtual void OnLookerEnter(engine::MessageWord /*record*/) { }
     virtual void OnLookerLeave(engine::MessageWord /*record*/) { }
-    virtual void OnRandomSeat() { }
-    virtual void OnTableChanged() { }
     virtual void ShowMatchRanks() { }
-    virtual void RedrawMyBoard() { }
-    virtual void StopTurnClock() { }
-    virtual void ApplySoundSettings() { }
-    virtual void RequestChangeTable() { }
+    void OnPlayerStarted(int chair) override;
+    void OnWaitSolo() override;
+    virtual void ShowWaitSolo();
+    virtual void HideWaitSolo();
+    virtual void ShowStartButton();
+    virtual void OnStartClicked();
+    virtual void ContinueGame();
+    virtual void CloseResultPanel();
+    virtual void OnCheckResultClicked();
+    virtual void RequestChangeTable();
+    // The chat header of a new round, then the round's reset and boxes.
+    virtual void ShowRoundHeader();
+    virtual void ResetRoundState();
+    // The deal ended: the clock runs and the turn begins.
+    virtual void OnDealFinished();
+    void OnRoundStart() override;
+    void ResetCards() override;
     virtual void DealStep() { }
-    virtual void OnClockTick() { }
-    virtual void OnRoundCleared() { }
-    virtual void ResetRoundState() { }
-    virtual void OnThrowClicked() { }
-    virtual void OnPassClicked() { }
-    virtual void OnHintClicked() { }
-    virtual void SelectSingles(int /*code*/) { }
-    virtual void SelectPairs(int /*code*/) { }
-    virtual void SelectTriples(int /*code*/) { }
-    virtual void SelectBombs(int /*code*/) { }
-    virtual void ToggleSortBySize() { }
-    virtual void ToggleSortByCount() { }
-    virtual void ToggleSortMode3() { }
-    virtual void OnAutoPlayClicked() { }
-    virtual void OnCheckResultClicked() { }
-    virtual void AskViewCards() { }
-    virtual void CloseResultPanel() { }
-    virtual void ContinueGame() { }
-    virtual void SendPlayOption(int /*option*/, int /*value*/) { }
-    // The last play of the trick's chair; -1 (none) in the card layer.
-    virtual int GetLastPlayChair() const { return -1; }
+    virtual void BeginDeal() { }
+    // Gives the turn to a chair; negative seconds keep the clock's number.
+    // A chair outside the table is refused.
+    virtual void SetTurn(int chair, int seconds);
+    void OnTurn(const uint8_t* body, size_t length) override;
+    void OnTurnSync(const uint8_t* body, size_t length) override;
+    virtual void OnMyTurn();
+    virtual void ShowPlayButtons(int flag);
+    virtual void StartTurnClock();
+    virtual void StopTurnClock();
+    virtual void OnClockTick();
+    virtual void OnRoundCleared();
+    virtual void ShowGameInfoBox();
+    // The chair's turn seconds as SetTurn last gave them (0 outside).
+    int GetSeatSeconds(int chair) const;
+    int GetClockZeroSeconds() const { return m_clockZeroSeconds; }
+    uint64_t GetClockAction() const { return m_clockAction; }
+
+    // ---- table messages, automatic play, offline, card viewing -------------
+    // 10 once the message was handed to the socket, 10100 otherwise.
+    virtual uint32_t SendTableMessage(int kind, const uint8_t* payload, uint32_t length);
+    void OnTableMessage(const uint8_t* body, size_t length) override;
+    virtual void OnTableMessageA(int kind, const uint8_t* payload, size_t length);
+    virtual void OnTableMessageB(int kind, const uint8_t* payload, size_t length);
+    virtual void OnAutoPlayClicked();
+    virtual void SetAutoPlayButton(bool on);
+    virtual void OnAutoPlayOn(int chair);
+    virtual void OnAutoPlayOff(int chair);
+    virtual void OnTurnTimeout();
+    virtual void PlayForMe();
+    void OnPlayerOffline(int userId) override;
+    virtual void OnPlayerBack(int chair);
+    virtual void AskViewCards();
+    void OnViewCardsRequest(const uint8_t* body, size_t length) override;
+    virtual void AnswerViewCards(engine::MessageWord requester, engine::MessageWord allow);
+    void OnViewCardsAnswer(const uint8_t* body, size_t length) override;
+    void OnShowCards(const uint8_t* body, size_t length) override;
+    virtual void ApplySoundSettings();
+    // Table events go to the replay recorder while it records.
+    void OnServerNotify(uint32_t id, const uint8_t* body, size_t length) override;
+    const AutoPlayCooldown& GetAutoPlayCooldown() const { return m_cooldown; }
 
     // ---- access --------------------------------------------------------------
     CardGameApp* GetApp() const;
@@ -241,7 +331,7 @@ public:
     engine::EngineObject* GetInfoBox() const { return m_infoBox; }
     bool IsAutoPlayOn() const { return m_autoPlay; }
     void SetAutoPlayOn(bool on) { m_autoPlay = on; }
-    int GetSortMode() const { return m_sortMode; }
+    int GetSortMode() const { return Hand().GetSortMode(); }
     // The waiting animation, made on first use.
     engine::SpriteObject* MakeWaitSolo();
     // The information box, made on first use with the given size.
@@ -250,12 +340,34 @@ public:
 protected:
     // The card object of this layer; the game makes its own kind.
     virtual std::unique_ptr<CardSprite> MakeCard() const;
+    // The board of this layer at a seat; the game makes its own kind.
+    virtual std::unique_ptr<CardPlayerBoard> MakePlayerBoard(int position, CardArea table) const;
+    // The hand logic with this layer's rules; the game gives its own.
+    virtual std::unique_ptr<CardHand> MakeHand(CardHandHost& host) const;
+    // The card connection of the running application, null without one.
+    virtual CardGameConnection* GetCardConnection() const;
+    // The recorder's part (the replay panels live above the card layer):
+    // whether it records, and one notification appended.
+    virtual bool IsRecorderRecording(engine::EngineObject* /*recorder*/) const { return false; }
+    virtual void AppendToRecorder(engine::EngineObject* /*recorder*/, uint32_t /*id*/, const uint8_t* /*body*/,
+        size_t /*length*/) { }
+    // The main view's automatic-play animation.
+    virtual void ShowMainAutoPlay(bool /*on*/) { }
+    // The request box a looker-on's wish to see the cards opens (the main
+    // view's popups); the card layer only logs it in the chat.
+    virtual void ShowViewCardsRequestBox(int requester);
+    virtual void AddChatLine(const std::string& text) const;
+    void PlayTableSound(std::string_view name);
+    bool IsLookerOn() const;
+    bool IsOwnTurn() const;
+    bool IsThrowButtonUsable() const;
+    bool MayMoveForMe() const;
     // The replay panel plays the file named on the command line; the panel
     // belongs to the frame's replays.
     virtual void OpenReplayFile(engine::EngineObject* /*recorder*/, const std::string& /*path*/) { }
-    // The picture of a player's character figure in its large pose; empty
-    // (nothing drawn) until the player details provide it.
-    virtual std::string CharacterPictureName(int /*figure*/) const { return {}; }
+    // The picture of a player's character figure in its large pose (size
+    // 3), figure 0's when the figure has none.
+    virtual std::string CharacterPictureName(int figure) const;
     // Where a board stands; the board layer fills it.
     void SetBoard(int position, engine::EngineObject* board);
 
@@ -267,8 +379,15 @@ private:
         int height;
     };
     Area ViewArea() const;
+    class HandLink;
     int ChairCount() const;
     int OwnChair() const;
+    bool IsTableChair(int chair) const { return chair >= 0 && chair < ChairCount(); }
+    void ForEachBoard(void (CardPlayerBoard::*call)());
+    void BindOccupiedBoards();
+    void SelectAndThrow();
+    void SetButtonShown(Button which, bool shown);
+    void SetButtonEnabled(Button which, bool enabled);
     int PictureHeight(std::string_view name);
     void OnTablePress(const engine::EngineEvent& event);
     void ShowCharacter(engine::MessageWord figure);
@@ -295,9 +414,16 @@ private:
     engine::CanvasObject* m_infoBox = nullptr;
     engine::EngineObject* m_resultPanel = nullptr;
     bool m_autoPlay = false;
-    int m_sortMode = 1;
-    int m_prevSortMode = 1;
-    int m_dragAnchor = -1;
+    std::unique_ptr<HandLink> m_handLink;
+    std::unique_ptr<CardHand> m_hand;
+    int m_lastPlayChair = -1;
+    table::PlayRecord m_lastPlay;
+    std::array<int, kMaxBoards> m_seatSeconds {};
+    uint64_t m_clockAction = 0;
+    int m_clockZeroSeconds = 0;
+    AutoPlayTicker m_autoTicker;
+    AutoPlayCooldown m_cooldown;
+    uint64_t m_askViewAction = 0;
 };
 
 } // namespace game

@@ -2,8 +2,10 @@
 // round, at each of the card layer's three size classes: the own hand
 // fanned face up along the bottom with two cards raised, the other three
 // hands face down at their seats, plays on the table, the play buttons, the
-// turn clock and the sort buttons, on the skin the skin maker draws. The
-// player boards are not part of this picture.
+// turn clock beside the board of the player whose turn it is, the sort
+// buttons and the four players' boards, on the skin the skin maker draws.
+// The round is brought there through the view's own operations: seating,
+// a play announced by the server, the turn.
 //
 //   cardtable-shot [--check] <out.png>
 //
@@ -15,7 +17,10 @@
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/controls/widgets/ImageNumber.h"
 #include "engine/objects/SpriteObject.h"
+#include "frame/core/FrameRecords.h"
+#include "frame/core/GameState.h"
 #include "game/CardGameApp.h"
+#include "game/CardPlayerBoard.h"
 #include "game/CardTableView.h"
 #include "platform/FontRenderer.h"
 #include "tools/FrameShot.h"
@@ -36,14 +41,44 @@ using tools::ShotRoot;
 constexpr int kWidth = 1600;
 constexpr int kHeight = 1000;
 
+class ShotState : public GameState {
+public:
+    bool IsPlaying() const override { return true; }
+    int GetTableWord48() const override { return 0; }
+    bool IsChairReady(int) const override { return true; }
+    int GetStatus() const override { return 0x100; }
+    void SetStatus(int) override { }
+    int GetTableWord32() const override { return 3; }
+    int GetTableWord36() const override { return 0; }
+    int GetTableWord40() const override { return 50; }
+    int GetTableWord56() const override { return turn; }
+    int GetTableWord52() const override { return 0; }
+    void ResetTable() override { }
+    void SetTableWord56(int value) override { turn = value; }
+    void SetChairReady(int) override { }
+    int turn = 0;
+};
+
 class ShotApp : public game::CardGameApp {
 public:
     ShotApp()
         : CardGameApp("KbZn", 21534, 1, 1)
     {
         SetOwnChair(1);
+        GetTableInfo().SetPlayerCount(4);
+        const char* names[] = { "青山隐隐", "我自己", "江南小雨", "牌桌老手" };
+        for (int chair = 0; chair < 4; ++chair) {
+            frame::PlayerRecord* player = GetSeatPlayer(chair);
+            player->SetUserId(1001 + chair);
+            player->SetChair(chair);
+            player->SetName(names[chair]);
+            player->SetFigure(chair % 4);
+            player->SetSilver(1200 * (chair + 1));
+        }
     }
     int GetChairCount() const override { return 4; }
+    GameState* GetGameState() override { return &state; }
+    ShotState state;
 };
 
 struct TableSize {
@@ -80,7 +115,6 @@ void Deal(game::CardTableView& view)
     for (int i = 0; i < n; ++i) {
         game::CardSprite* card = view.GetCard(next++);
         Lay(card, kOwnHand[static_cast<size_t>(i)], own, 0, i, n, game::kCardInHand, 1);
-        card->selected = i == 5 || i == 6; // a raised pair
     }
     for (int seat = 1; seat < 4; ++seat) {
         const int chair = view.ViewToChair(seat);
@@ -96,22 +130,29 @@ void Deal(game::CardTableView& view)
         view.GetCard(i)->Update();
 }
 
-void ShowTurn(game::CardTableView& view)
+// The left-hand player, who plays before us, made the last play; the turn
+// comes to us with the pass, hint and throw buttons and the clock beside
+// our board, and the hint raises a pair that beats it.
+void ShowTurn(game::CardTableView& view, ShotState& state)
 {
     view.GetButton(game::CardTableView::kStartButton)->Hide();
     view.GetButton(game::CardTableView::kStartButton)->Invalidate();
-    for (const auto which : { game::CardTableView::kPassButton, game::CardTableView::kThrowButton,
-             game::CardTableView::kHintButton }) {
-        view.GetButton(which)->Show();
-        view.GetButton(which)->Invalidate();
-    }
-    // Without boards the clock stands above the throw button.
-    engine::ImageNumber* clock = view.GetTurnClock();
-    const engine::ImageButton* throwButton = view.GetButton(game::CardTableView::kThrowButton);
-    clock->SetValue(15);
-    clock->MoveTo(throwButton->GetX(), throwButton->GetY() - 42);
-    clock->Show();
-    clock->Invalidate();
+    for (int position = 0; position < 4; ++position)
+        view.GetPlayerBoard(position)->HideCharacterFigure();
+    const int left = view.ViewToChair(1);
+    const std::vector<int>& play = kPlays[1];
+    auto last = view.Hand().Rules().ChoosePlay(left, play.data(), static_cast<int>(play.size()), nullptr);
+    if (last)
+        view.SetLastPlay(left, *last);
+    for (int chair = 0; chair < 4; ++chair)
+        view.LayoutSeatCards(chair);
+    view.SortHand(game::kSortBySizeDown);
+    state.turn = left;
+    view.StartTurnClock();
+    view.SetTurn(view.ViewToChair(0), 15);
+    view.OnMyTurn();
+    view.ShowPlayButtons(1);
+    view.OnHintClicked();
 }
 
 bool SaveCrop(const engine::GdiPaintModule& paint, const std::string& path, int width, int height)
@@ -177,12 +218,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cardtable-shot: no table view\n");
         return 1;
     }
+    view->OnRandomSeat();
     bool ok = true;
     for (int i = 0; i < 3; ++i) {
         const TableSize size = kSizes[i];
         view->SetRect({ 0, 0, size.width, size.height });
         Deal(*view);
-        ShowTurn(*view);
+        ShowTurn(*view, app.state);
         tools::PumpFor(400);
         const std::string path = ClassPath(args.out, i + 1);
         if (!SaveCrop(*paint, path, size.width, size.height)) {

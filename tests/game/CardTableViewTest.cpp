@@ -8,6 +8,8 @@
 
 #include "game/CardTableView.h"
 
+#include "tests/game/CardTableFixture.h"
+
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/controls/widgets/ImageNumber.h"
 #include "engine/core/InputState.h"
@@ -33,36 +35,8 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-class TestApp : public game::CardGameApp {
-public:
-    TestApp()
-        : CardGameApp("KbZn", 21534, 1, 1)
-    {
-    }
-    int GetChairCount() const override { return chairs; }
-    GameState* GetGameState() override { return state; }
-    int chairs = 4;
-    GameState* state = nullptr;
-};
-
-class TurnState : public GameState {
-public:
-    bool IsPlaying() const override { return playing; }
-    int GetTableWord48() const override { return 0; }
-    bool IsChairReady(int) const override { return false; }
-    int GetStatus() const override { return 0; }
-    void SetStatus(int) override { }
-    int GetTableWord32() const override { return 0; }
-    int GetTableWord36() const override { return 0; }
-    int GetTableWord40() const override { return 0; }
-    int GetTableWord56() const override { return turnChair; }
-    int GetTableWord52() const override { return 0; }
-    void ResetTable() override { }
-    void SetTableWord56(int value) override { turnChair = value; }
-    void SetChairReady(int) override { }
-    bool playing = false;
-    int turnChair = 0;
-};
+using TestApp = game::testing::TableApp;
+using game::testing::TurnState;
 
 // A view whose hooks write their calls into a log; boards are stand-in
 // objects that may show a character figure and tell where the clock goes.
@@ -257,53 +231,8 @@ Placed At(const engine::EngineObject* object)
     return { static_cast<int>(object->GetX()), static_cast<int>(object->GetY()) };
 }
 
-class CardTableHost : public ::testing::Test {
+class CardTableHost : public game::testing::TableHostTest {
 protected:
-    static constexpr int kHostWidth = 1600;
-    static constexpr int kHostHeight = 1000;
-    static constexpr int kBoardSmallHeight = 40;
-    static constexpr int kPassHeight = 30;
-
-    void SetUp() override
-    {
-        tools::TestHost::PreferHeadlessDrivers();
-        platform::SetFixedTick(m_tick);
-        if (!host.Create("cardtable", kHostWidth, kHostHeight))
-            GTEST_SKIP() << "no video driver";
-        ASSERT_TRUE(host.Init(std::make_unique<engine::RectObject>()));
-        app.state = &state;
-        app.SetOwnChair(2);
-        struct Size {
-            const char* part;
-            int w;
-            int h;
-        };
-        for (const Size s : { Size { "71x96", 71, 96 }, Size { "82x110", 82, 110 }, Size { "98x132", 98, 132 },
-                 Size { "50x68", 50, 68 } }) {
-            Picture(game::CardPictureName(false, s.part), s.w, s.h);
-            Picture(game::CardPictureName(true, s.part), s.w, s.h, 54);
-        }
-        Picture("PlayerBoardSmall", 120, kBoardSmallHeight);
-        // Each button a size of its own so a mix-up shows.
-        int w = 20;
-        for (const char* name : { "btn_StartGame", "btnThrow", "btn_Sort1", "btn_Sort2", "btn_Sort3", "btn_SortBomb",
-                 "btn_SortBig", "btn_SortType", "btn_AutoPlay", "btn_CheckResult", "btn_AskCardView" })
-            Picture(name, w++, 24, 4);
-        Picture("btnPass", 60, kPassHeight, 4);
-        Picture("btnRemaind", 61, kPassHeight, 4);
-        Picture("过牌提示", 90, 20);
-        Picture("waitsolo", 100, 50);
-        Picture("bit_BkgPattern", 300, 200);
-        Picture("digiti_Clock", 20, 30, 10);
-        Picture("digit_Pen", 10, 14, 12);
-        Picture("digit_Pen2", 10, 14, 10);
-    }
-    void TearDown() override { platform::SetFixedTick(std::nullopt); }
-
-    void Picture(const std::string& name, int w, int h, int frames = 1)
-    {
-        host.AddPicture(name, w, h, frames, 0, [](int, int, int) { return 0xff336699u; });
-    }
     void Make()
     {
         auto made = std::make_unique<RecordingView>(log);
@@ -311,33 +240,9 @@ protected:
         view = static_cast<RecordingView*>(host.GetRootObject()->RegisterObject(std::move(made)));
         ASSERT_NE(view, nullptr);
     }
-    void Frame()
-    {
-        m_tick += 11;
-        platform::SetFixedTick(m_tick);
-        host.RunFrame();
-    }
-    void Mouse(uint32_t message, int x, int y)
-    {
-        host.InjectInput(message, x, y);
-        Frame();
-    }
-    void Click(int x, int y)
-    {
-        Mouse(platform::kWmMouseMove, x, y);
-        Mouse(platform::kWmLButtonDown, x, y);
-        Mouse(platform::kWmLButtonUp, x, y);
-        Frame();
-    }
 
-    tools::TestHost host;
-    TestApp app;
-    TurnState state;
     Log log;
     RecordingView* view = nullptr;
-
-private:
-    uint32_t m_tick = 100000;
 };
 
 TEST_F(CardTableHost, CreationBuildsEveryChildOnce)

@@ -1,0 +1,849 @@
+// The table view through a round: seating and boards, start, the round's
+// header and reset, turns with their clock, the round's end; and the table
+// messages between the players: automatic play (switched only by the
+// server's relay, also for our own requests), the notices of players who
+// drop out and come back, and lookers-on asking to see the cards.
+
+#include "game/CardTableView.h"
+
+#include "engine/controls/widgets/ImageButton.h"
+#include "engine/controls/widgets/ImageNumber.h"
+#include "frame/core/FrameRecords.h"
+#include "frame/core/GameState.h"
+#include "frame/core/WireReader.h"
+#include "game/CardGameApp.h"
+#include "game/CardGameConnection.h"
+#include "game/CardPlayerBoard.h"
+#include "platform/MessageBox.h"
+#include "platform/Window.h"
+#include "platform/WindowAttention.h"
+#include "platform/WindowMessages.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace game {
+
+namespace {
+
+constexpr uint32_t kClockIntervalMs = 1000;
+constexpr uint32_t kAutoPassDelayMs = 1000;
+constexpr uint32_t kAskViewPauseMs = 15000;
+constexpr int kPlayPhase = 0x100;
+// Words of the table messages handled here.
+constexpr size_t kMessageKind = 8;
+constexpr size_t kMessageLength = 16;
+constexpr size_t kMessagePayload = 20;
+
+std::string Format(const char* pattern, auto... args)
+{
+    char line[512];
+    std::snprintf(line, sizeof line, pattern, args...);
+    return line;
+}
+
+} // namespace
+
+void CardTableView::AddChatLine(const std::string& text) const
+{
+    if (const CardGameApp* app = GetApp())
+        app->AddSystemChatLine(text);
+}
+
+void CardTableView::ForEachBoard(void (CardPlayerBoard::*call)())
+{
+    for (int position = 0; position < m_boardCount; ++position)
+        if (CardPlayerBoard* board = GetPlayerBoard(position))
+            (board->*call)();
+}
+
+// ---- seating and boards -----------------------------------------------------------------
+
+void CardTableView::OnTableArranged()
+{
+    if (GameState* state = GetGameState())
+        state->ResetTable();
+    ResetCards();
+    OnRandomSeat();
+}
+
+void CardTableView::OnTableReset()
+{
+    OnTableArranged();
+}
+
+void CardTableView::OnRandomSeat()
+{
+    const CardGameApp* app = GetApp();
+    const int players = app ? std::min(app->GetTablePlayerCount(), ChairCount()) : 0;
+    for (int chair = 0; chair < players; ++chair)
+        if (CardPlayerBoard* board = GetChairBoard(chair)) {
+            board->ClearPlayer();
+            board->UpdatePlayer(chair);
+        }
+    PlayTableSound("snd_ArrageTable");
+}
+
+void CardTableView::OnTableChanged()
+{
+    const CardGameApp* app = GetApp();
+    for (int chair = 0; chair < ChairCount(); ++chair)
+        if (CardPlayerBoard* board = GetChairBoard(chair)) {
+            board->ClearPlayer();
+            if (app && app->IsChairOccupied(chair))
+                board->UpdatePlayer(chair);
+        }
+    PlayTableSound("snd_ArrageTable");
+}
+
+void CardTableView::RefreshMyBoard()
+{
+    BindOwnBoard(OwnChair());
+}
+
+void CardTableView::RedrawMyBoard()
+{
+    if (CardPlayerBoard* board = GetPlayerBoard(0))
+        board->Redraw();
+}
+
+void CardTableView::BindOccupiedBoards()
+{
+    const CardGameApp* app = GetApp();
+    for (int chair = 0; chair < ChairCount(); ++chair)
+        if (CardPlayerBoard* board = GetChairBoard(chair); board && app && app->IsChairOccupied(chair))
+            board->UpdatePlayer(chair);
+}
+
+void CardTableView::RefreshBoards()
+{
+    BindOccupiedBoards();
+    const GameState* state = GetGameState();
+    for (int chair = 0; chair < ChairCount(); ++chair)
+        if (CardPlayerBoard* board = GetChairBoard(chair); board && state && state->IsChairReady(chair))
+            board->ShowReady();
+    const CardGameApp* app = GetApp();
+    if (!app || app->IsLookOn())
+        return;
+    if (app->IsRoomOptionB02() && !(state && state->IsPlaying()))
+        ShowWaitSolo();
+    else
+        ShowStartButton();
+}
+
+void CardTableView::RefreshSeatedBoards()
+{
+    BindOccupiedBoards();
+    OnRoundStart();
+}
+
+void CardTableView::OnPlayerEnter(engine::MessageWord record)
+{
+    if (const auto* player = engine::FromWord<const frame::PlayerRecord>(record))
+        if (CardPlayerBoard* board = GetChairBoard(player->Chair()))
+            board->UpdatePlayer(player->Chair());
+}
+
+void CardTableView::OnPlayerLeave(engine::MessageWord record)
+{
+    if (const auto* player = engine::FromWord<const frame::PlayerRecord>(record))
+        if (CardPlayerBoard* board = GetChairBoard(player->Chair()))
+            board->ClearPlayer();
+}
+
+void CardTableView::OnPlayerStarted(int chair)
+{
+    const CardGameApp* app = GetApp();
+    if (!app || app->IsMatchMode() || !IsTableChair(chair))
+        return;
+    if (chair != OwnChair())
+        AddChatLine(Format("<c=%d> %s 已经开始\r\n", 0x808080, app->GetChairDisplayName(chair).c_str()));
+    if (CardPlayerBoard* board = GetChairBoard(chair))
+        board->ShowReady();
+}
+
+// ---- start and waiting ------------------------------------------------------------------------
+
+void CardTableView::OnWaitSolo()
+{
+    ForEachBoard(&CardPlayerBoard::HideReady);
+    ShowWaitSolo();
+}
+
+void CardTableView::ShowWaitSolo()
+{
+    const GameState* state = GetGameState();
+    if (state && state->IsPlaying())
+        return;
+    engine::SpriteObject* wait = MakeWaitSolo();
+    if (!wait)
+        return;
+    wait->SetZ(52000.0);
+    PlaceWaitSolo();
+    PlayFrames(wait, 0, -1, 0, 0, nullptr);
+    wait->Show();
+    wait->Invalidate();
+}
+
+void CardTableView::HideWaitSolo()
+{
+    if (!m_waitSolo)
+        return;
+    CancelActionsOf(m_waitSolo->GetId());
+    m_waitSolo->Hide();
+    m_waitSolo->Invalidate();
+}
+
+void CardTableView::ShowStartButton()
+{
+    PlaceStartButton();
+    SetButtonShown(kStartButton, true);
+    StartIdleKickTimer();
+}
+
+void CardTableView::OnStartClicked()
+{
+    SetButtonShown(kStartButton, false);
+    m_autoTicker.Reset();
+    const GameState* state = GetGameState();
+    if (state && state->IsPlaying())
+        return;
+    ResetCards();
+    for (int chair = 0; chair < ChairCount(); ++chair)
+        if (CardPlayerBoard* board = GetChairBoard(chair); board && state && state->IsChairReady(chair))
+            board->ShowReady();
+    CardGameApp* app = GetApp();
+    GameConnection* connection = app ? app->GetConnection() : nullptr;
+    if (!connection)
+        return;
+    std::string text;
+    if (app->IsRoomOptionB40() && app->IsRoomOptionB80()) {
+        if (!connection->RequestStartChecked(text))
+            ShowStartButton();
+        return;
+    }
+    if (!connection->RequestStart(text) && !app->IsStandAlone()) {
+        platform::MessageBox(nullptr, text, app->GetGameName(), platform::kMbOk | platform::kMbIconInformation);
+        platform::PostMessage(app->GetMainWindowHandle(), platform::kWmClose, 0, 0);
+    }
+}
+
+void CardTableView::ContinueGame()
+{
+    const GameState* state = GetGameState();
+    const CardGameApp* app = GetApp();
+    if ((state && state->IsPlaying()) || IsLookerOn())
+        return;
+    if (m_resultPanel)
+        m_resultPanel->Hide();
+    if (app && app->IsReplayMode())
+        return;
+    ResetCards();
+    OnStartClicked();
+}
+
+void CardTableView::CloseResultPanel()
+{
+    if (m_resultPanel)
+        m_resultPanel->Hide();
+    const GameState* state = GetGameState();
+    const CardGameApp* app = GetApp();
+    if (!(state && state->IsPlaying()) && !(app && app->IsMatchMode()) && !IsLookerOn())
+        ShowStartButton();
+}
+
+void CardTableView::OnCheckResultClicked()
+{
+    if (!m_resultPanel)
+        return;
+    if (m_resultPanel->IsShown())
+        m_resultPanel->Hide();
+    else
+        m_resultPanel->Show();
+    m_resultPanel->Invalidate();
+}
+
+void CardTableView::RequestChangeTable()
+{
+    CardGameApp* app = GetApp();
+    if (!app || !app->IsRoomOptionB40() || !app->IsRoomOptionB80() || app->IsRoomOptionB02())
+        return;
+    GameConnection* connection = app->GetConnection();
+    std::string text;
+    if (!connection || !connection->ChangeTable(text))
+        return;
+    if (CardPlayerBoard* board = GetPlayerBoard(0))
+        board->HideReady();
+    ShowStartButton();
+}
+
+// ---- the round --------------------------------------------------------------------------------
+
+void CardTableView::ShowRoundHeader()
+{
+    ForEachBoard(&CardPlayerBoard::HideCharacterFigure);
+    const CardGameApp* app = GetApp();
+    const GameState* state = GetGameState();
+    if (app && state && !app->IsReplayMode()) {
+        const int round = state->GetTableWord32();
+        std::string block = Format("\r\n<c=%d><size=16><第%d桌,第%d局>\r\n", 0xff0000, app->GetTableNo(), round);
+        if (app->IsSilverRoom())
+            block += Format("\r\n<size=12>【第%d局】基础银：<c=255>%d<>两\r\n", round, state->GetTableWord36());
+        else
+            block += Format("\r\n<size=12>【第%d局】基础分：<c=255>%d<>分\r\n", round, state->GetTableWord40());
+        AddChatLine(block);
+    }
+    ResetRoundState();
+    ShowGameInfoBox();
+    HideWaitSolo();
+    BeginDeal();
+}
+
+void CardTableView::ResetRoundState()
+{
+    m_boardCount = std::min(ChairCount(), kMaxBoards);
+    Hand().ResetRoundState();
+    m_cooldown.Clear();
+    m_lastPlayChair = -1;
+    m_lastPlay = table::PlayRecord();
+    for (int i = 0; i < m_cardCount; ++i) {
+        CardSprite* card = m_cards[static_cast<size_t>(i)];
+        card->Reset();
+        card->order = i;
+        card->Update();
+    }
+    ForEachBoard(&CardPlayerBoard::ResetRound);
+    m_seatSeconds.fill(0);
+    if (m_clockAction)
+        CancelAction(m_clockAction);
+    m_clockAction = 0;
+}
+
+// A running round has no start button: it would lie over the throw button
+// of a player who entered the round without pressing it.
+void CardTableView::OnDealFinished()
+{
+    SetButtonShown(kStartButton, false);
+    if (m_autoPlay)
+        if (CardPlayerBoard* board = GetPlayerBoard(0))
+            board->SetAutoPlay(1);
+    StartTurnClock();
+    const GameState* state = GetGameState();
+    const CardGameApp* app = GetApp();
+    SetTurn(state ? state->GetTableWord56() : 0, app ? app->GetTurnSeconds() : 0);
+    OnMyTurn();
+    ShowPlayButtons(1);
+    m_autoTicker.Reset();
+}
+
+void CardTableView::OnRoundStart()
+{
+    SetButtonShown(kStartButton, false);
+    ForEachBoard(&CardPlayerBoard::HideCharacterFigure);
+    if (!IsLookerOn())
+        SendTableMessage(kTableMsgPresent, nullptr, 0);
+    for (int chair = 0; chair < ChairCount(); ++chair)
+        LayoutSeatCards(chair);
+    StartTurnClock();
+    const GameState* state = GetGameState();
+    const CardGameApp* app = GetApp();
+    SetTurn(state ? state->GetTableWord56() : 0, app ? app->GetTurnSeconds() : 0);
+    ShowGameInfoBox();
+    SortHand(kSortBySizeDown);
+    ShowPlayButtons(1);
+    OnMyTurn();
+}
+
+void CardTableView::ResetCards()
+{
+    for (int i = 0; i < m_cardCount; ++i) {
+        CardSprite* card = m_cards[static_cast<size_t>(i)];
+        card->state = 7;
+        card->Update();
+    }
+    ForEachBoard(&CardPlayerBoard::HideAnimation);
+    ForEachBoard(&CardPlayerBoard::ResetRound);
+    if (m_resultPanel)
+        m_resultPanel->Hide();
+    if (m_infoBox)
+        m_infoBox->Hide();
+    HidePlayButtons();
+    ShowPlayButtons(0);
+}
+
+void CardTableView::OnRoundCleared()
+{
+    GameState* state = GetGameState();
+    if (state && state->IsPlaying())
+        return;
+    if (state)
+        state->ResetTable();
+    ResetCards();
+    const CardGameApp* app = GetApp();
+    if (!app)
+        return;
+    for (int chair = 1; chair < std::min(app->GetTablePlayerCount(), ChairCount()); ++chair)
+        if (CardPlayerBoard* board = GetPlayerBoard(chair))
+            board->ClearPlayer();
+}
+
+void CardTableView::ShowGameInfoBox()
+{
+    engine::PictureDesc frame;
+    LookupPicture(&frame, "游戏信息框", 0);
+    engine::CanvasObject* box = MakeInfoBox(frame.width, frame.height);
+    const GameState* state = GetGameState();
+    if (!box || !state)
+        return;
+    box->Clear();
+    box->BlitPicture(frame, 0, 0, frame.width, frame.height, 0, 1.0);
+    engine::PictureDesc label;
+    LookupPicture(&label, "str_基础分", 0);
+    box->BlitPicture(label, 10, 10, label.width, label.height, 0, 1.0);
+    if (m_digitPen) {
+        m_digitPen->SetValue(state->GetTableWord40());
+        m_digitPen->SetSuffix("分");
+        m_digitPen->Refresh();
+    }
+    const CardGameApp* app = GetApp();
+    const bool replay = app && app->IsReplayMode();
+    box->SetOpacity(replay ? 1.0 : 0.0);
+    box->Show();
+    box->Invalidate();
+    if (!replay)
+        FadeOpacity(box, 0.1, 1.0, 0, nullptr);
+}
+
+// ---- turns and the clock ------------------------------------------------------------------------
+
+int CardTableView::GetSeatSeconds(int chair) const
+{
+    return chair >= 0 && chair < kMaxBoards ? m_seatSeconds[static_cast<size_t>(chair)] : 0;
+}
+
+void CardTableView::SetTurn(int chair, int seconds)
+{
+    if (!IsTableChair(chair))
+        return;
+    GameState* state = GetGameState();
+    if (m_turnClock && seconds >= 0) {
+        m_turnClock->SetValue(seconds);
+        m_turnClock->Refresh();
+    }
+    const bool playPhase = state && (state->GetStatus() & kPlayPhase) != 0;
+    CardPoint at;
+    if (m_turnClock && GetBoardClockPosition(ChairToView(chair), !playPhase || m_lastPlayChair == -1, at)) {
+        m_turnClock->MoveTo(at.x, at.y);
+        m_turnClock->Invalidate();
+    }
+    if (playPhase && state) {
+        // Every chair from the last turn to the new one plays again; the
+        // walk ends after one round whatever the state held.
+        int c = state->GetTableWord56();
+        for (int step = 0; step < ChairCount(); ++step) {
+            c = PrevChair(c);
+            ClearPlayedCards(c);
+            if (c == chair)
+                break;
+        }
+    }
+    m_seatSeconds[static_cast<size_t>(chair)] = seconds;
+    if (state)
+        state->SetTableWord56(chair);
+    const CardGameApp* app = GetApp();
+    const int players = app ? std::min(app->GetTablePlayerCount(), ChairCount()) : ChairCount();
+    for (int c = 0; c < players; ++c)
+        if (CardPlayerBoard* board = GetChairBoard(c))
+            board->SetActive(c == chair ? 1 : 0);
+}
+
+void CardTableView::OnTurn(const uint8_t* body, size_t length)
+{
+    const frame::WireReader reader(body, length);
+    const CardGameApp* app = GetApp();
+    if (reader.Has(8) && IsTableChair(reader.Int(4)))
+        SetTurn(PrevChair(reader.Int(4)), app ? app->GetTurnSeconds() : 0);
+}
+
+void CardTableView::OnTurnSync(const uint8_t* /*body*/, size_t /*length*/)
+{
+    const GameState* state = GetGameState();
+    const CardGameApp* app = GetApp();
+    if (!state)
+        return;
+    SetTurn(state->GetTableWord56(), app ? app->GetTurnSeconds() : 0);
+    OnMyTurn();
+}
+
+void CardTableView::OnMyTurn()
+{
+    const CardGameApp* app = GetApp();
+    if ((app && app->IsReplayMode()) || !IsOwnTurn() || IsLookerOn())
+        return;
+    platform::FlashMainWindowCaption();
+    SetButtonShown(kThrowButton, true);
+    SetButtonEnabled(kThrowButton, false);
+    CardHand& hand = Hand();
+    const TurnStart start = hand.CheckTurnStart();
+    if (start == TurnStart::kLeading) {
+        SetButtonShown(kPassButton, false);
+        SetButtonShown(kHintButton, false);
+        UpdateThrowButton();
+        ClearPlayedCards(-1);
+        SetButtonEnabled(kPassButton, false);
+        SetButtonEnabled(kHintButton, false);
+        return;
+    }
+    SetButtonShown(kPassButton, true);
+    SetButtonShown(kHintButton, true);
+    UpdateThrowButton();
+    if (start == TurnStart::kPassAutomatically) {
+        const engine::EngineEvent pass(GetId(), EVT_AUTO_PASS, 0, 0);
+        Delay(kAutoPassDelayMs, &pass);
+    } else if (start == TurnStart::kShowPassHint) {
+        ShowPlayAnimation();
+    }
+    SetButtonEnabled(kPassButton, true);
+    SetButtonEnabled(kHintButton, true);
+}
+
+void CardTableView::ShowPlayButtons(int flag)
+{
+    const CardGameApp* app = GetApp();
+    if (app && (app->IsReplayMode() || app->IsRoomOptionB08()))
+        return;
+    if (IsLookerOn()) {
+        SetButtonShown(kAskViewButton, true);
+        return;
+    }
+    SetButtonShown(kResultButton, true);
+    for (const Button which : { kSinglesButton, kPairsButton, kTriplesButton, kBombsButton, kSortBySizeButton,
+             kSortByCountButton, kAutoPlayButton })
+        SetButtonShown(which, flag != 0);
+    if (flag == 0)
+        SetButtonShown(kResultButton, false);
+}
+
+void CardTableView::StartTurnClock()
+{
+    if (m_clockAction)
+        CancelAction(m_clockAction);
+    const engine::EngineEvent tick(GetId(), EVT_CLOCK_TICK, 0, 0);
+    m_clockAction = RepeatEvent(kClockIntervalMs, -1, &tick);
+    if (m_turnClock) {
+        m_turnClock->Show();
+        m_turnClock->Invalidate();
+    }
+    SetAutoPlayButton(false);
+    if (CardPlayerBoard* board = GetPlayerBoard(0))
+        board->SetAutoPlay(0);
+}
+
+void CardTableView::StopTurnClock()
+{
+    if (m_clockAction)
+        CancelAction(m_clockAction);
+    m_clockAction = 0;
+    if (m_turnClock) {
+        m_turnClock->Hide();
+        m_turnClock->Invalidate();
+    }
+    SetAutoPlayButton(false);
+    if (CardPlayerBoard* board = GetPlayerBoard(0))
+        board->SetAutoPlay(0);
+}
+
+void CardTableView::OnClockTick()
+{
+    if (!m_turnClock)
+        return;
+    const ClockStep step = TurnClockTick(m_turnClock->GetValue(), m_clockZeroSeconds, m_autoPlay, !IsLookerOn());
+    if (step.countDown) {
+        m_turnClock->AddValue(-1);
+        m_turnClock->Refresh();
+        m_turnClock->Invalidate();
+    }
+    if (step.turnTimeout)
+        OnTurnTimeout();
+    if (step.playForMe)
+        PlayForMe();
+    if (step.sendTimeoutNotice)
+        SendTableMessage(kTableMsgTimeout, nullptr, 0);
+}
+
+// ---- table messages and automatic play --------------------------------------------------------
+
+uint32_t CardTableView::SendTableMessage(int kind, const uint8_t* payload, uint32_t length)
+{
+    CardGameConnection* connection = GetCardConnection();
+    return connection ? connection->SendTableMessage(kind, payload, length, false) : kRequestFailed;
+}
+
+void CardTableView::OnTableMessage(const uint8_t* body, size_t length)
+{
+    const frame::WireReader reader(body, length);
+    if (!reader.Has(kMessagePayload))
+        return;
+    const int kind = reader.Int(kMessageKind);
+    const size_t declared = reader.Word(kMessageLength);
+    // The payload is never read past the body, whatever its length says.
+    const size_t payloadLength = std::min(declared, length - kMessagePayload);
+    const uint8_t* payload = body + kMessagePayload;
+    if (kind >= kTableMsgPlayerBack && kind <= 19840332)
+        OnTableMessageA(kind, payload, payloadLength);
+    else if (kind >= 19840335 && kind <= kTableMsgShowCards)
+        OnTableMessageB(kind, payload, payloadLength);
+}
+
+void CardTableView::OnTableMessageA(int kind, const uint8_t* payload, size_t length)
+{
+    const frame::WireReader reader(payload, length);
+    if (!reader.Has(4))
+        return;
+    const int chair = reader.Int(0);
+    switch (kind) {
+    case kTableMsgPlayerBack: OnPlayerBack(chair); break;
+    case kTableMsgAutoPlayOn: OnAutoPlayOn(chair); break;
+    case kTableMsgAutoPlayOff: OnAutoPlayOff(chair); break;
+    default: break;
+    }
+}
+
+void CardTableView::OnTableMessageB(int kind, const uint8_t* payload, size_t length)
+{
+    if (kind == kTableMsgShowCards)
+        OnShowCards(payload, length);
+}
+
+void CardTableView::OnAutoPlayClicked()
+{
+    if (!m_autoPlay) {
+        if (const int wait = m_cooldown.SecondsLeft(GetTime()); wait > 0) {
+            AddChatLine(Format(" <z=qh系统通知> #b您还需要%d秒才能再次开启托管功能!\r\n", wait));
+            return;
+        }
+    }
+    uint8_t chair[4];
+    frame::StoreLe32(chair, static_cast<uint32_t>(OwnChair()));
+    SendTableMessage(m_autoPlay ? kTableMsgAutoPlayOff : kTableMsgAutoPlayOn, chair, sizeof chair);
+}
+
+void CardTableView::SetAutoPlayButton(bool on)
+{
+    m_autoPlay = on;
+    const CardGameApp* app = GetApp();
+    if (!app || !app->IsReplayMode())
+        ShowMainAutoPlay(on);
+    if (engine::ImageButton* button = m_buttons[kAutoPlayButton]) {
+        engine::PictureDesc picture;
+        LookupPicture(&picture, on ? "btn_CancelAutoPlay" : "btn_AutoPlay", 0);
+        if (picture.record)
+            button->SetPicture(picture, false);
+        button->Invalidate();
+    }
+}
+
+void CardTableView::OnAutoPlayOn(int chair)
+{
+    if (!IsTableChair(chair))
+        return;
+    if (chair == OwnChair() && !IsLookerOn()) {
+        SetAutoPlayButton(true);
+        AddChatLine(" <m=qh系统通知> #r游戏托管已启动,单击鼠标解除!\r\n");
+    }
+    if (CardPlayerBoard* board = GetChairBoard(chair))
+        board->SetAutoPlay(1);
+}
+
+void CardTableView::OnAutoPlayOff(int chair)
+{
+    if (!IsTableChair(chair))
+        return;
+    if (chair == OwnChair() && !IsLookerOn()) {
+        m_cooldown.SwitchedOff(GetTime());
+        SetAutoPlayButton(false);
+        AddChatLine(" <z=qh系统通知> #b游戏托管已解除!\r\n");
+    }
+    if (CardPlayerBoard* board = GetChairBoard(chair))
+        board->SetAutoPlay(0);
+}
+
+// A seated player's own turn while the play buttons are up (a game without
+// a throw button moves all the same).
+bool CardTableView::MayMoveForMe() const
+{
+    const engine::ImageButton* throwButton = m_buttons[kThrowButton];
+    return !IsLookerOn() && IsOwnTurn() && (!throwButton || throwButton->IsShown());
+}
+
+void CardTableView::OnTurnTimeout()
+{
+    if (MayMoveForMe() && m_autoTicker.Tick())
+        PlayForMe();
+}
+
+void CardTableView::PlayForMe()
+{
+    if (!MayMoveForMe())
+        return;
+    const bool wasOn = m_autoPlay;
+    if (Hand().PlayForMe() == AutoMove::kThrow)
+        SelectAndThrow();
+    else
+        OnPassClicked();
+    if (!wasOn)
+        OnAutoPlayClicked();
+}
+
+// The automatic move throws what the hand selected even while the throw
+// button waits for the player's own selection.
+void CardTableView::SelectAndThrow()
+{
+    const std::vector<int> ids = Hand().GetThrowCards();
+    if (ids.empty())
+        return;
+    HidePlayButtons();
+    SendThrow(ids.data(), static_cast<int>(ids.size()));
+}
+
+// ---- offline and return -------------------------------------------------------------------------
+
+void CardTableView::OnPlayerOffline(int userId)
+{
+    const CardGameApp* app = GetApp();
+    if (!app || !app->IsSeatedUser(userId))
+        return;
+    const int chair = app->GetUserChair(userId);
+    if (chair == OwnChair() && !IsLookerOn()) {
+        SendTableMessage(kTableMsgPresent, nullptr, 0);
+        return;
+    }
+    AddChatLine(Format(" <z=qh系统通知> <c=%d>%s掉线了!\r\n", 0x4b967d, app->GetChairName(chair).c_str()));
+    if (CardPlayerBoard* board = GetChairBoard(chair))
+        board->SetOffline(1);
+}
+
+void CardTableView::OnPlayerBack(int chair)
+{
+    CardPlayerBoard* board = IsTableChair(chair) ? GetChairBoard(chair) : nullptr;
+    const CardGameApp* app = GetApp();
+    if (!board || !board->IsOffline() || !app)
+        return;
+    AddChatLine(Format(" <z=qh系统通知> <c=%d>%s重新回到了游戏!\r\n", GetIntProperty(kPropNoticeChatColour),
+        app->GetChairName(chair).c_str()));
+    board->SetOffline(0);
+    if (!m_turnClock)
+        return;
+    m_turnClock->Show();
+    const GameState* state = GetGameState();
+    if (state && state->GetTableWord56() == chair) {
+        m_turnClock->SetValue(GetSeatSeconds(chair));
+        m_turnClock->Refresh();
+    }
+    m_turnClock->Invalidate();
+}
+
+// ---- card viewing ---------------------------------------------------------------------------------
+
+void CardTableView::AskViewCards()
+{
+    const CardGameApp* app = GetApp();
+    const GameState* state = GetGameState();
+    if (!app || !IsLookerOn() || app->IsRoomOptionB08() || !state || !state->IsPlaying())
+        return;
+    CardGameConnection* connection = GetCardConnection();
+    if (!connection || !connection->SendViewCardsRequest())
+        return;
+    PlayTableSound("SndHitButton");
+    if (engine::ImageButton* ask = m_buttons[kAskViewButton]) {
+        ask->SetEnabled(false);
+        CancelActionsOf(ask->GetId());
+        const engine::EngineEvent enable(ask->GetId(), engine::EVT_ENABLED, 0, 0);
+        m_askViewAction = Delay(kAskViewPauseMs, &enable);
+    }
+    AddChatLine(Format(" <c=%d>请求%s给我看牌\r\n", 0x2c5858, app->GetChairDisplayName(OwnChair()).c_str()));
+}
+
+void CardTableView::OnViewCardsRequest(const uint8_t* body, size_t length)
+{
+    const frame::WireReader reader(body, length);
+    if (reader.Has(4))
+        ShowViewCardsRequestBox(reader.Int(0));
+}
+
+void CardTableView::ShowViewCardsRequestBox(int /*requester*/)
+{
+    PlayTableSound("SndHi");
+}
+
+// The answer is shown as the server would relay it, but only once it left.
+void CardTableView::AnswerViewCards(engine::MessageWord requester, engine::MessageWord allow)
+{
+    CardGameApp* app = GetApp();
+    GameConnection* connection = app ? app->GetConnection() : nullptr;
+    const int asking = static_cast<int>(requester);
+    const int allowed = allow ? 1 : 0;
+    if (!connection || !connection->SetViewCardsPermission(asking, allowed))
+        return;
+    uint8_t record[40] {};
+    frame::StoreLe32(record, static_cast<uint32_t>(app->GetUserId()));
+    frame::StoreLe32(record + 4, static_cast<uint32_t>(app->GetRoomId()));
+    frame::StoreLe32(record + 8, static_cast<uint32_t>(app->GetTableNo()));
+    frame::StoreLe32(record + 12, static_cast<uint32_t>(app->GetChair()));
+    frame::StoreLe32(record + 16, static_cast<uint32_t>(asking));
+    frame::StoreLe32(record + 20, static_cast<uint32_t>(allowed));
+    OnViewCardsAnswer(record, sizeof record);
+}
+
+// 229570: +0 answering user, +12 that user's chair, +16 the asking
+// looker-on, +20 allowed.
+void CardTableView::OnViewCardsAnswer(const uint8_t* body, size_t length)
+{
+    const frame::WireReader reader(body, length);
+    const CardGameApp* app = GetApp();
+    if (!reader.Has(24) || !app)
+        return;
+    const int asking = reader.Int(16);
+    const bool allowed = reader.Int(20) != 0;
+    AddChatLine(Format(" <c=%d>%s%s%s看牌 \r\n", 0x2c5858, app->GetUserName(reader.Int(0)).c_str(),
+        allowed ? "允许" : "禁止", app->GetUserName(asking).c_str()));
+    if (allowed || !IsLookerOn() || reader.Int(12) != OwnChair() || asking != app->GetUserId())
+        return;
+    if (Hand().HasMarkedCard())
+        Hand().HideShownCards();
+}
+
+// 229580: +4 chair, +8 count, +12 the ids.
+void CardTableView::OnShowCards(const uint8_t* body, size_t length)
+{
+    const frame::WireReader reader(body, length);
+    const int chair = reader.Int(4);
+    const int count = reader.Int(8);
+    if (!reader.Has(12) || !IsTableChair(chair) || count < 0 || count > table::kMaxPlayCards
+        || !reader.Has(12, 4 * static_cast<size_t>(count)))
+        return;
+    std::vector<int> ids(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        ids[static_cast<size_t>(i)] = reader.Int(12 + 4 * static_cast<size_t>(i));
+    Hand().SetSeatCards(chair, ids.data(), count);
+    LayoutSeatCards(chair);
+    if (IsLookerOn() && chair == OwnChair())
+        SetButtonShown(kAskViewButton, false);
+}
+
+void CardTableView::ApplySoundSettings()
+{
+    const CardGameApp* app = GetApp();
+    SetMute(app && !app->IsSoundOn() ? 1 : 0);
+}
+
+// ---- replay recording ---------------------------------------------------------------------------
+
+void CardTableView::OnServerNotify(uint32_t id, const uint8_t* body, size_t length)
+{
+    engine::EngineObject* recorder = GetReplayRecorder();
+    if (recorder && IsRecorderRecording(recorder))
+        AppendToRecorder(recorder, id, body, length);
+}
+
+} // namespace game
