@@ -4,6 +4,7 @@
 #include "engine/controls/widgets/ImageNumber.h"
 #include "engine/objects/CanvasObject.h"
 #include "frame/core/WireReader.h"
+#include "platform/WindowAttention.h"
 #include "game/CardGameApp.h"
 #include "game/FriendCardSprite.h"
 #include "game/FriendGameData.h"
@@ -75,12 +76,12 @@ void FriendTableView::ShowRoundHeader()
         for (engine::CanvasObject* frame : m_bonusFrames)
             SetShown(frame, false);
     }
-    for (FriendPlayerBoard* board : m_boards)
-        if (board)
+    for (int position = 0; position < kGameSeats; ++position)
+        if (FriendPlayerBoard* board = GetGameBoard(position))
             board->HideCharacterFigure();
     const CardGameApp* app = GetApp();
     if (app && !app->IsReplayMode())
-        ChatLine(RoundHeaderLine(TableWord(FriendGameData::kRoundNumber), IsSilverRoom(),
+        AddChatLine(RoundHeaderLine(TableWord(FriendGameData::kRoundNumber), IsSilverRoom(),
             TableWord(FriendGameData::kBaseSilver), TableWord(FriendGameData::kBaseScore)));
     ResetRoundState();
     if (app && app->IsMatchMode())
@@ -105,12 +106,11 @@ void FriendTableView::StackDealPile()
 void FriendTableView::ResetRoundState()
 {
     CardTableView::ResetRoundState();
-    m_hand->ResetRoundState();
     ClearFriendMarks();
     ClearGroups();
     HideFlipCard();
-    for (FriendPlayerBoard* board : m_boards)
-        if (board) {
+    for (int position = 0; position < kGameSeats; ++position)
+        if (FriendPlayerBoard* board = GetGameBoard(position)) {
             board->SetTeamMark(0);
             board->HideFinishRank();
         }
@@ -135,15 +135,17 @@ void FriendTableView::ShowRoundResultLines()
         if (friendChair >= 0 && friendChair < kGameSeats) {
             SetTableWord(TS::kFriendRevealedOffset, friendChair);
             SetTeamMark(friendChair);
-            ChatLine(FriendLine(ChairName(banker), ChairName(friendChair), true));
+            AddChatLine(FriendLine(ChairName(banker), ChairName(friendChair), true));
         }
     }
-    CancelAction(m_clockAction);
-    m_clockAction = 0;
+    if (!IsLookerOn())
+        platform::FlashMainWindowCaption();
+    StopTurnClock();
+    SetShown(m_bigClock, false);
     HidePlayButtons();
-    SetShown(m_clockInUse, false);
-    ChatLine("\r\n");
-    ChatLine(" <c=0><size=14>======本局结束======\r\n");
+    ShowPlayButtons(0);
+    AddChatLine("\r\n");
+    AddChatLine(" <c=0><size=14>======本局结束======\r\n");
     const bool silver = IsSilverRoom();
     const auto result = data->ResultRecord();
     const frame::WireReader reader(result.data(), result.size());
@@ -154,15 +156,15 @@ void FriendTableView::ShowRoundResultLines()
                 id >= 0 && id < kGameCards)
                 ids.push_back(id);
         ShowChairCards(chair, ids);
-        if (FriendPlayerBoard* board = GetChairBoard(chair)) {
+        if (FriendPlayerBoard* board = GetGameChairBoard(chair)) {
             board->HideAutoPlay();
             if (silver)
                 board->PlaceSilver();
         }
-        ChatLine(ResultLine(ChairName(chair), chair == OwnChair(), ChairWord(*data, kScoreChange, chair), silver,
+        AddChatLine(ResultLine(ChairName(chair), chair == MyChair(), ChairWord(*data, kScoreChange, chair), silver,
             ChairWord(*data, kSilverChange, chair)));
     }
-    ChatLine("\r\n");
+    AddChatLine("\r\n");
     ShowBonusFramesAtEnd();
     ShowResultBox();
     PlayResultSound();
@@ -198,13 +200,13 @@ void FriendTableView::PlayResultSound()
     if (!data)
         return;
     if (Word(*data, kResultKind) == 3) {
-        PlaySound("Snd_GameResultPeace");
-        PlaySound("Snd_GameWin");
+        PlayTableSound("Snd_GameResultPeace");
+        PlayTableSound("Snd_GameWin");
         return;
     }
-    const int own = OwnChair();
+    const int own = MyChair();
     const bool lost = own >= 0 && own < kGameSeats && ChairWord(*data, kScoreChange, own) < 0;
-    PlaySound(lost ? "Snd_GameLose" : "Snd_GameWin");
+    PlayTableSound(lost ? "Snd_GameLose" : "Snd_GameWin");
 }
 
 // ---- result box ----------------------------------------------------------------------------
@@ -291,7 +293,7 @@ void FriendTableView::ShowResultBox()
     int friendChair = TableWord(TS::kFriendRevealedOffset);
     if (friendChair < 0 || friendChair >= kGameSeats)
         friendChair = Word(*data, kResultFriend);
-    const auto rows = ResultRowOrder(IsLookerOn() ? -1 : OwnChair(), banker, friendChair);
+    const auto rows = ResultRowOrder(IsLookerOn() ? -1 : MyChair(), banker, friendChair);
     for (int row = 0; row < kGameSeats; ++row)
         DrawResultRow(row, rows[static_cast<size_t>(row)], friendChair);
     auto blit = [&](std::string_view name, int frame, int x, int y) {
@@ -334,13 +336,13 @@ void FriendTableView::DrawResultRow(int row, int chair, int friendChair)
         spot->MoveTo(left + 47 + (silver ? 0 : 8), top + 94 + 40 * row);
         SetShown(spot, true);
     }
-    const bool own = chair == OwnChair() && !IsLookerOn();
-    const bool ownSide = IsSameSide(chair, OwnChair(), Banker(), friendChair);
+    const bool own = chair == MyChair() && !IsLookerOn();
+    const bool ownSide = IsSameSide(chair, MyChair(), Banker(), friendChair);
     m_resultCanvas->SetFont(14, own ? 700 : 400, "宋体");
     m_resultCanvas->SetPen(own || ownSide ? kOwnSideColour : kOtherSideColour, 1.0);
     m_resultCanvas->DrawText(x0, y, ChairName(chair));
     if (const int bonus = ChairWord(*data, kBonusCount, chair); bonus >= 1) {
-        if (FriendPlayerBoard* board = GetChairBoard(chair))
+        if (FriendPlayerBoard* board = GetGameChairBoard(chair))
             board->SetBombCount(bonus);
         blit("炸弹图标", 0, silver ? 230 : 250, y - 7, 50, 30);
         DrawDigits("digit_Pen", silver ? 280 : 300, y, std::to_string(bonus));

@@ -84,18 +84,18 @@ void SetShown(engine::EngineObject* object, bool shown)
 // sorts the rest as the mode asks.
 class FriendHand : public CardHand {
 public:
-    explicit FriendHand(FriendTableView& view)
-        : CardHand(view)
-        , m_view(view)
+    explicit FriendHand(CardHandHost& host)
+        : CardHand(host)
+        , m_host(host)
     {
     }
     void SortHand(int mode) override
     {
         CardHand::SortHand(mode);
         std::vector<FriendCardSprite*> hand;
-        for (int i = 0; i < kGameCards; ++i)
-            if (FriendCardSprite* own = m_view.GetGameCard(i);
-                own && own->state == kCardInHand && own->ownerChair == m_view.OwnChair())
+        for (CardSprite* card : m_host.Cards())
+            if (auto* own = dynamic_cast<FriendCardSprite*>(card);
+                own && own->state == kCardInHand && own->ownerChair == m_host.OwnChair())
                 hand.push_back(own);
         std::stable_sort(hand.begin(), hand.end(), [](const FriendCardSprite* a, const FriendCardSprite* b) {
             const int ga = a->HasGroup() ? a->GetGroup() : INT32_MAX;
@@ -109,14 +109,13 @@ public:
     }
 
 private:
-    FriendTableView& m_view;
+    CardHandHost& m_host;
 };
 
 } // namespace
 
 FriendTableView::FriendTableView()
     : m_marquee(*this)
-    , m_hand(std::make_unique<FriendHand>(*this))
 {
 }
 
@@ -200,51 +199,27 @@ void FriendTableView::CreateBoards(int /*count*/)
     CardTableView::CreateBoards(kGameSeats);
 }
 
-void FriendTableView::CreatePlayerBoard(int chair, int position)
+std::unique_ptr<CardPlayerBoard> FriendTableView::MakePlayerBoard(int position, CardArea table) const
 {
-    if (position < 0 || position >= kGameSeats)
-        return;
-    const Area a = ViewArea();
-    auto* board = static_cast<FriendPlayerBoard*>(
-        RegisterObject(std::make_unique<FriendPlayerBoard>(position, CardArea { a.left, a.top, a.width, a.height })));
-    if (!board)
-        return;
-    board->SetSeat(position);
-    m_boards[static_cast<size_t>(position)] = board;
-    SetBoard(position, board);
-    (void)chair;
+    return std::make_unique<FriendPlayerBoard>(position, table);
+}
+
+std::unique_ptr<CardHand> FriendTableView::MakeHand(CardHandHost& host) const
+{
+    return std::make_unique<FriendHand>(host);
 }
 
 void FriendTableView::LayoutPlayerBoards()
 {
-    const Area a = ViewArea();
-    for (int position = 0; position < kGameSeats; ++position)
-        if (FriendPlayerBoard* board = m_boards[static_cast<size_t>(position)]) {
-            board->SetTableArea({ a.left, a.top, a.width, a.height });
-            board->PlaceBoard();
-        }
+    CardTableView::LayoutPlayerBoards();
     for (int chair = 0; chair < kGameSeats; ++chair)
         LayoutDealtCards(chair);
 }
 
-void FriendTableView::BindOwnBoard(int chair)
-{
-    if (FriendPlayerBoard* board = GetPlayerBoard(0))
-        board->UpdatePlayer(chair);
-}
-
-bool FriendTableView::BoardShowsCharacter(int position) const
-{
-    const FriendPlayerBoard* board = GetPlayerBoard(position);
-    return board && board->IsCharacterFigureShown();
-}
-
 bool FriendTableView::GetBoardClockPosition(int position, bool noLastPlay, CardPoint& out) const
 {
-    const FriendPlayerBoard* board = GetPlayerBoard(position);
-    if (!board)
+    if (!CardTableView::GetBoardClockPosition(position, noLastPlay, out))
         return false;
-    out = board->GetClockPosition(noLastPlay ? 1 : 0);
     // Beside the own board the clock stands in the row of the play buttons.
     if (const engine::ImageButton* pass = GetButton(kPassButton); position == 0 && pass)
         out.y = static_cast<int>(pass->GetY());
@@ -262,7 +237,6 @@ void FriendTableView::CreateCards()
     for (int i = 0; i < kGameCards; ++i)
         if (CardSprite* card = GetCard(i)) {
             m_gameCards[static_cast<size_t>(i)] = dynamic_cast<FriendCardSprite*>(card);
-            m_handCards[static_cast<size_t>(i)] = card;
             card->Invalidate();
         }
     if (!m_flipCard) {
@@ -331,12 +305,6 @@ void FriendTableView::OnTableArranged()
         m_cardCounter->RefreshMenuNames();
 }
 
-void FriendTableView::OnRefresh()
-{
-    CardTableView::OnRefresh();
-    BindOwnBoard(OwnChair());
-}
-
 // ---- layout ------------------------------------------------------------------------------
 
 FriendTableView::Area FriendTableView::ViewArea() const
@@ -401,7 +369,7 @@ void FriendTableView::PlacePlayButtons(const Area& a)
     const int y = static_cast<int>(pass->GetY());
     const int cx = a.left + a.width / 2;
     Place(GetButton(kHintButton), cx, y);
-    Place(GetButton(kThrowButton), LastPlayChair() != -1 ? cx + 80 : cx, y);
+    Place(GetButton(kThrowButton), GetLastPlayChair() != -1 ? cx + 80 : cx, y);
 }
 
 void FriendTableView::PlaceClockInUse(const Area& a)
@@ -424,12 +392,12 @@ void FriendTableView::PlaceClockInUse(const Area& a)
         return;
     const engine::ImageButton* start = GetButton(kStartButton);
     const FriendGameData* data = GetGameData();
-    if (IsReadyCountdownRunning() && start && data && !data->IsChairReady(OwnChair())) {
+    if (IsReadyCountdownRunning() && start && data && !data->IsChairReady(MyChair())) {
         Place(m_clockInUse, static_cast<int>(start->GetX()), static_cast<int>(start->GetY()) - 45);
         return;
     }
     CardPoint at;
-    if (data && GetBoardClockPosition(ChairToView(data->GetTableWord56()), LastPlayChair() == -1, at))
+    if (data && GetBoardClockPosition(ChairToView(data->GetTableWord56()), GetLastPlayChair() == -1, at))
         Place(m_clockInUse, at.x, at.y);
 }
 
@@ -460,7 +428,7 @@ void FriendTableView::UpdateArrangeButtons()
     int held = 0;
     int selected = 0;
     for (const FriendCardSprite* card : m_gameCards)
-        if (card && card->state == kCardInHand && card->ownerChair == OwnChair()) {
+        if (card && card->state == kCardInHand && card->ownerChair == MyChair()) {
             ++held;
             selected += card->selected != 0;
         }
@@ -472,7 +440,7 @@ void FriendTableView::ArrangeSelected()
 {
     std::vector<FriendCardSprite*> hand;
     for (FriendCardSprite* card : m_gameCards)
-        if (card && card->state == kCardInHand && card->ownerChair == OwnChair())
+        if (card && card->state == kCardInHand && card->ownerChair == MyChair())
             hand.push_back(card);
     std::sort(hand.begin(), hand.end(), [](const CardSprite* a, const CardSprite* b) { return a->order < b->order; });
     int group = 0;
@@ -487,7 +455,7 @@ void FriendTableView::ArrangeSelected()
         if (card->selected != 0)
             card->SetGroup(++group);
     SortOwnHand();
-    m_hand->DeselectAll();
+    Hand().DeselectAll();
     UpdateArrangeButtons();
 }
 
@@ -507,37 +475,7 @@ void FriendTableView::ClearGroups()
 
 void FriendTableView::SortOwnHand()
 {
-    m_hand->SortHand(GetSortMode());
-}
-
-// ---- host of the hand ---------------------------------------------------------------------
-
-std::span<CardSprite* const> FriendTableView::Cards() const
-{
-    return { m_handCards.data(), static_cast<size_t>(GetCreatedCardCount()) };
-}
-
-int FriendTableView::OwnChair() const
-{
-    const CardGameApp* app = GetApp();
-    return app ? app->GetChair() : 0;
-}
-
-bool FriendTableView::IsLookerOn() const
-{
-    const CardGameApp* app = GetApp();
-    return app && app->IsLookOn();
-}
-
-int FriendTableView::LastPlayChair() const
-{
-    const FriendGameData* data = GetGameData();
-    return data ? data->TableWord(TS::kLastPlayChairOffset) : -1;
-}
-
-void FriendTableView::PlaySound(std::string_view name)
-{
-    CardTableView::PlaySound(name, 1, nullptr);
+    SortHand(GetSortMode());
 }
 
 // ---- access ----------------------------------------------------------------------------------
@@ -552,14 +490,20 @@ FriendCardSprite* FriendTableView::GetGameCard(int index) const
     return index >= 0 && index < kGameCards ? m_gameCards[static_cast<size_t>(index)] : nullptr;
 }
 
-FriendPlayerBoard* FriendTableView::GetPlayerBoard(int position) const
+FriendPlayerBoard* FriendTableView::GetGameBoard(int position) const
 {
-    return position >= 0 && position < kGameSeats ? m_boards[static_cast<size_t>(position)] : nullptr;
+    return dynamic_cast<FriendPlayerBoard*>(GetPlayerBoard(position));
 }
 
-FriendPlayerBoard* FriendTableView::GetChairBoard(int chair) const
+FriendPlayerBoard* FriendTableView::GetGameChairBoard(int chair) const
 {
-    return chair >= 0 && chair < kGameSeats ? GetPlayerBoard(ChairToView(chair)) : nullptr;
+    return chair >= 0 && chair < kGameSeats ? GetGameBoard(ChairToView(chair)) : nullptr;
+}
+
+int FriendTableView::MyChair() const
+{
+    const CardGameApp* app = GetApp();
+    return app ? app->GetChair() : 0;
 }
 
 engine::CanvasObject* FriendTableView::GetBonusFrame(int chair) const
@@ -571,12 +515,6 @@ std::string FriendTableView::ChairName(int chair) const
 {
     const CardGameApp* app = GetApp();
     return app ? app->GetChairName(chair) : std::string();
-}
-
-void FriendTableView::ChatLine(const std::string& text) const
-{
-    if (const CardGameApp* app = GetApp())
-        app->AddSystemChatLine(text);
 }
 
 int FriendTableView::TableWord(size_t offset) const
@@ -613,7 +551,7 @@ void FriendTableView::BeginDeal()
 {
     const bool firstRound = TableWord(FriendGameData::kRoundNumber) == 1;
     if (firstRound)
-        ChatLine(SystemLine("第一局，翻牌决定庄家"));
+        AddChatLine(SystemLine("第一局，翻牌决定庄家"));
     if (m_flipCard) {
         m_flipCard->LoadImages();
         m_flipCard->faceUp = firstRound ? 1 : 0;
@@ -623,10 +561,7 @@ void FriendTableView::BeginDeal()
         m_flipCard->Update();
     }
     m_dealCount = 0;
-    m_dealing = true;
-    for (FriendPlayerBoard* board : m_boards)
-        if (board)
-            board->SetDealing(true);
+    SetDealing(true);
     m_dealStartChair = FirstDealChair(TableWord(FriendGameData::kRoundNumber), Banker());
     m_dealChair = m_dealStartChair;
     if (m_dealAction)
@@ -641,7 +576,7 @@ void FriendTableView::DealStep()
     FriendCardSprite* card = GetGameCard(k);
     if (!m_dealing || !card)
         return;
-    PlaySound("Snd_DealCard");
+    PlayTableSound("Snd_DealCard");
     card->ownerChair = m_dealChair;
     card->seat = ChairToView(m_dealChair);
     card->state = kCardInHand;
@@ -651,10 +586,10 @@ void FriendTableView::DealStep()
     card->selected = 0;
     const int banker = Banker();
     if (IsBankerShowStep(k, m_dealChair, banker, TableWord(kFlipPlace))) {
-        ChatLine(BankerLine(TableWord(FriendGameData::kRoundNumber) == 1, ChairName(banker), FlipCard()));
+        AddChatLine(BankerLine(TableWord(FriendGameData::kRoundNumber) == 1, ChairName(banker), FlipCard()));
         PlaceFlipCard();
     }
-    if (m_dealChair == OwnChair() && !IsLookerOn()) {
+    if (m_dealChair == MyChair() && !IsLookerOn()) {
         card->faceUp = 1;
         card->cardId = TableWord(kOwnHand + 4 * static_cast<size_t>(k / kGameSeats));
     }
@@ -667,44 +602,44 @@ void FriendTableView::DealStep()
         return;
     CancelAction(m_dealAction);
     m_dealAction = 0;
-    m_dealing = false;
-    for (FriendPlayerBoard* board : m_boards)
-        if (board)
-            board->SetDealing(false);
+    SetDealing(false);
     ClearGroups();
     SortOwnHand();
     const engine::EngineEvent end(GetId(), EVT_DEAL_END, 0, 0);
     Delay(kDealPauseMs, &end);
 }
 
+void FriendTableView::SetDealing(bool dealing)
+{
+    // The boards keep their remaining-card numbers hidden while dealing.
+    m_dealing = dealing;
+    for (int position = 0; position < kGameSeats; ++position)
+        if (FriendPlayerBoard* board = GetGameBoard(position))
+            board->SetDealing(dealing);
+}
+
 void FriendTableView::LayoutDealtCards(int chair)
 {
-    std::vector<FriendCardSprite*> held;
-    for (FriendCardSprite* card : m_gameCards)
-        if (card && card->state == kCardInHand && card->ownerChair == chair)
-            held.push_back(card);
-    const bool own = ChairToView(chair) == 0;
-    const int n = static_cast<int>(held.size());
-    for (int i = 0; i < n; ++i) {
-        FriendCardSprite* card = held[static_cast<size_t>(i)];
-        card->count = n;
-        if (!own)
-            card->order = i;
-        card->Update();
-    }
-    if (FriendPlayerBoard* board = GetChairBoard(chair))
-        board->SetRemainCards(n);
+    // The hand at the own seat keeps the order the deal gave it; the other
+    // hands are ordered by card.
+    LayoutSeatCards(chair);
 }
 
 void FriendTableView::OnDealFinished()
 {
+    // The banker's turn starts a second later (BeginPlay), not here.
     const CardGameApp* app = GetApp();
+    if (engine::ImageButton* start = GetButton(kStartButton)) {
+        start->Hide();
+        start->Invalidate();
+    }
     if (IsAutoPlayOn() && !(app && app->IsReplayMode()))
-        if (FriendPlayerBoard* own = GetPlayerBoard(0))
+        if (FriendPlayerBoard* own = GetGameBoard(0))
             own->SetAutoPlay(1);
     SetTeamMark(Banker());
-    PlaySound("Snd_Start");
+    ShowPlayButtons(1);
     UpdateArrangeButtons();
+    PlayTableSound("Snd_Start");
     if (m_cardCounter) {
         m_cardCounter->Reset();
         for (int id = 0; id < kGameCards; ++id)
@@ -712,7 +647,7 @@ void FriendTableView::OnDealFinished()
         for (const FriendCardSprite* card : m_gameCards) {
             if (!card || card->state != kCardInHand)
                 continue;
-            if (card->ownerChair == OwnChair() && !IsLookerOn())
+            if (card->ownerChair == MyChair() && !IsLookerOn())
                 m_cardCounter->RemoveCard(card->cardId);
             else
                 m_cardCounter->AddPlayedCard(card->ownerChair,
@@ -731,24 +666,38 @@ void FriendTableView::BeginPlay()
         data->SetStatus(kPlayPhaseStatus);
     const int banker = Banker();
     LayoutDealtCards(banker);
-    if (banker == OwnChair())
+    if (banker == MyChair())
         SortOwnHand();
+    StartTurnClock();
     const FriendGameData* data = GetGameData();
     SetTurn(banker, data ? data->GetTurnSeconds() : 0);
+    SetShown(m_clockInUse, true);
+    OnMyTurn();
 }
 
 void FriendTableView::SetTurn(int chair, int seconds)
 {
-    if (FriendGameData* data = GetGameData())
-        data->SetTableWord56(chair);
-    for (int position = 0; position < kGameSeats; ++position)
-        if (FriendPlayerBoard* board = GetPlayerBoard(position))
-            board->SetActive(ViewToChair(position) == chair ? 1 : 0);
-    if (!m_clockInUse)
+    CardTableView::SetTurn(chair, seconds);
+    SyncClockInUse();
+}
+
+void FriendTableView::OnClockTick()
+{
+    CardTableView::OnClockTick();
+    SyncClockInUse();
+}
+
+void FriendTableView::SyncClockInUse()
+{
+    // The card layer runs its turn clock; a wide table shows the big one
+    // in its place with its number.
+    engine::ImageNumber* small = GetTurnClock();
+    if (!small || !m_bigClock || m_clockInUse != m_bigClock)
         return;
-    m_clockInUse->SetValue(seconds);
-    PlaceClockInUse(ViewArea());
-    SetShown(m_clockInUse, true);
+    m_bigClock->SetValue(small->GetValue());
+    m_bigClock->MoveTo(small->GetX(), small->GetY());
+    SetShown(m_bigClock, small->IsShown());
+    SetShown(small, false);
 }
 
 // ---- banker and friend -------------------------------------------------------------------
@@ -795,7 +744,7 @@ void FriendTableView::MarkFriendCards()
         return;
     const int flip = FlipCard();
     for (FriendCardSprite* card : m_gameCards) {
-        if (!card || card->state != kCardInHand || card->ownerChair != OwnChair())
+        if (!card || card->state != kCardInHand || card->ownerChair != MyChair())
             continue;
         const bool copy = flip >= 0 && card->cardId >= 0 && table::CallCardSuit(card->cardId) == table::CallCardSuit(flip)
             && table::CallCardFace(card->cardId) == table::CallCardFace(flip);
@@ -812,7 +761,7 @@ void FriendTableView::ClearFriendMarks()
 
 void FriendTableView::SetTeamMark(int chair)
 {
-    if (FriendPlayerBoard* board = GetChairBoard(chair))
+    if (FriendPlayerBoard* board = GetGameChairBoard(chair))
         board->SetTeamMark(1);
 }
 
@@ -843,16 +792,16 @@ void FriendTableView::RevealFriend(const uint8_t* body, size_t length)
     if (revealed < 0)
         return;
     SetTableWord(TS::kFriendRevealedOffset, revealed);
-    PlaySound("Snd_Whistler");
+    PlayTableSound("Snd_Whistler");
     SetTeamMark(revealed);
     ShowSeatEmoticon(revealed, "#握手");
     ShowSeatEmoticon(banker, "#握手");
-    ChatLine(FriendLine(ChairName(banker), ChairName(revealed), false));
+    AddChatLine(FriendLine(ChairName(banker), ChairName(revealed), false));
 }
 
 bool FriendTableView::IsOppositeChair(int chair) const
 {
-    return IsSameSide(chair, OwnChair(), Banker(), TableWord(kFriendChair));
+    return IsSameSide(chair, MyChair(), Banker(), TableWord(kFriendChair));
 }
 
 void FriendTableView::DrawInfoNumber(engine::CanvasObject& canvas, int x, int y, int value, std::string_view unit)
@@ -915,28 +864,30 @@ void FriendTableView::ShowMatchInfoBox()
 
 // ---- rebuilding a running round --------------------------------------------------------------
 
-void FriendTableView::RefreshSeatedBoards()
-{
-    CardTableView::RefreshSeatedBoards();
-    for (int chair = 0; chair < kGameSeats; ++chair)
-        if (FriendPlayerBoard* board = GetChairBoard(chair))
-            board->UpdatePlayer(chair);
-    const FriendGameData* data = GetGameData();
-    if (data && data->IsPlaying())
-        OnRoundStart();
-}
-
 void FriendTableView::OnRoundStart()
 {
     const FriendGameData* data = GetGameData();
     const CardGameApp* app = GetApp();
-    if (!data)
+    // Only a running round is rebuilt; between rounds the table keeps what
+    // the last result showed.
+    if (!data || !data->IsPlaying())
         return;
     const TS state = data->GetTableState();
     if (app && app->IsInGame())
-        for (FriendPlayerBoard* board : m_boards)
-            if (board)
+        for (int position = 0; position < kGameSeats; ++position)
+            if (FriendPlayerBoard* board = GetGameBoard(position))
                 board->HideCharacterFigure();
+    if (engine::ImageButton* start = GetButton(kStartButton)) {
+        start->Hide();
+        start->Invalidate();
+    }
+    if (!IsLookerOn()) {
+        uint8_t own[4];
+        frame::StoreLe32(own, static_cast<uint32_t>(MyChair()));
+        if (data->TableWord(kChairStatus + 4 * static_cast<size_t>(MyChair())) & kAutoPlayFlag)
+            SendTableMessage(kTableMsgAutoPlayOff, own, sizeof own);
+        SendTableMessage(kTableMsgPresent, nullptr, 0);
+    }
     for (int i = 0; i < kGameCards; ++i) {
         FriendCardSprite* card = GetGameCard(i);
         if (!card)
@@ -958,7 +909,7 @@ void FriendTableView::OnRoundStart()
     }
     for (int chair = 0; chair < kGameSeats; ++chair) {
         LayoutDealtCards(chair);
-        FriendPlayerBoard* board = GetChairBoard(chair);
+        FriendPlayerBoard* board = GetGameChairBoard(chair);
         if (!board)
             continue;
         board->SetBombCount(state.runningScore[chair]);
@@ -969,20 +920,23 @@ void FriendTableView::OnRoundStart()
     SetTeamMark(banker);
     if (state.friendRevealed >= 0 && state.friendRevealed < kGameSeats)
         SetTeamMark(state.friendRevealed);
+    StartTurnClock();
     const int turnSeconds = data->GetTurnSeconds();
     const int seconds = std::clamp(turnSeconds - data->TableWord(kUsedSeconds), 1, std::max(1, turnSeconds));
-    if (state.header.currentChair >= 0 && state.header.currentChair < kGameSeats)
-        SetTurn(state.header.currentChair, seconds);
+    // SetTurn refuses a chair outside the table.
+    SetTurn(state.header.currentChair, seconds);
     if (app && app->IsMatchMode())
         ShowMatchInfoBox();
     else
         ShowGameInfoBox();
-    m_hand->SortHand(1);
+    SortHand(kSortBySizeDown);
+    ShowPlayButtons(1);
+    OnMyTurn();
     UpdateArrangeButtons();
     if (!IsLookerOn())
         for (int chair = 0; chair < kGameSeats; ++chair) {
-            FriendPlayerBoard* board = GetChairBoard(chair);
-            if (chair == OwnChair() || !board)
+            FriendPlayerBoard* board = GetGameChairBoard(chair);
+            if (chair == MyChair() || !board)
                 continue;
             const int flags = data->TableWord(kChairStatus + 4 * static_cast<size_t>(chair));
             if (flags & kAutoPlayFlag)

@@ -18,7 +18,6 @@
 
 #include "game/AwardMarquee.h"
 #include "game/CardCounterPanel.h"
-#include "game/CardHand.h"
 #include "game/CardTableView.h"
 #include "game/FriendTableCalls.h"
 
@@ -69,7 +68,7 @@ inline constexpr int kBonusFrameHeight = 170;
 inline constexpr double kResultPanelDepth = 60000.0;
 inline constexpr double kSettingsPanelDepth = 80000.0;
 
-class FriendTableView : public CardTableView, public FriendTableCalls, public CardHandHost {
+class FriendTableView : public CardTableView, public FriendTableCalls {
 public:
     // The game's buttons beside the card layer's.
     enum GameButton {
@@ -86,7 +85,6 @@ public:
     int OnCreate() override;
     int OnEvent(const engine::EngineEvent& event) override;
     void OnRectChanged() override;
-    void OnRefresh() override;
     void OnTableArranged() override;
 
     int GetCardCount() const override { return kGameCards; }
@@ -96,20 +94,23 @@ public:
     void CreateButtons() override;
     void CreateClock() override;
     void CreateScorePens() override;
+    void LayoutPlayerBoards() override;
 
     // ---- notifications (FriendTableCalls) -----------------------------
     void OnCardsThrown(const uint8_t* body, size_t length) override;
     void ShowRoundHeader() override;
     void ShowRoundResultLines() override;
     void ResetRoundState() override;
-    void RefreshSeatedBoards() override;
+    // Both the card layer's and the game's calls name it; the card layer's
+    // binds the boards and rebuilds the round.
+    void RefreshSeatedBoards() override { CardTableView::RefreshSeatedBoards(); }
     // Rebuilds a running round from the table state.
     void OnRoundStart() override;
 
     // ---- dealing, banker and friend --------------------------------------
-    virtual void BeginDeal();
+    void BeginDeal() override;
     void DealStep() override;
-    virtual void OnDealFinished();
+    void OnDealFinished() override;
     void BeginPlay();
     void LayoutDealtCards(int chair);
     void PlaceFlipCard();
@@ -122,8 +123,11 @@ public:
     // Whether the chair plays on the own side (banker and friend against
     // the other two).
     virtual bool IsOppositeChair(int chair) const;
-    virtual void ShowGameInfoBox();
+    void ShowGameInfoBox() override;
     virtual void ShowMatchInfoBox();
+    // The clock in use follows the card layer's turn clock.
+    void SetTurn(int chair, int seconds) override;
+    void OnClockTick() override;
 
     // ---- round header, results and bonus frames -------------------------
     virtual void ShowResultBox();
@@ -145,23 +149,12 @@ public:
     void ClearGroups();
     bool IsDealing() const { return m_dealing; }
 
-    // ---- CardHandHost ------------------------------------------------------------
-    std::span<CardSprite* const> Cards() const override;
-    int OwnChair() const override;
-    int ChairCount() const override { return kGameSeats; }
-    bool IsLookerOn() const override;
-    int LevelRank() const override { return 1; }
-    int LastPlayChair() const override;
-    const table::PlayRecord& LastPlayRecord() const override { return m_lastPlay; }
-    void PlaySound(std::string_view name) override;
-    using CardTableView::PlaySound;
-
     // ---- access ----------------------------------------------------------------------
     FriendGameData* GetGameData() const;
     FriendCardSprite* GetGameCard(int index) const;
     FriendCardSprite* GetFlipCard() const { return m_flipCard; }
-    FriendPlayerBoard* GetPlayerBoard(int position) const;
-    FriendPlayerBoard* GetChairBoard(int chair) const;
+    FriendPlayerBoard* GetGameBoard(int position) const;
+    FriendPlayerBoard* GetGameChairBoard(int chair) const;
     engine::ImageButton* GetGameButton(GameButton which) const { return m_gameButtons[which]; }
     engine::ImageNumber* GetBigClock() const { return m_bigClock; }
     engine::ImageNumber* GetClockInUse() const { return m_clockInUse; }
@@ -171,7 +164,6 @@ public:
     engine::ImageButton* GetResultOkButton() const { return m_resultOk; }
     engine::ImageButton* GetResultContinueButton() const { return m_resultContinue; }
     AwardMarquee& GetMarquee() { return m_marquee; }
-    CardHand& Hand() { return *m_hand; }
     int GetDealCount() const { return m_dealCount; }
     int GetDealChair() const { return m_dealChair; }
     int GetDealStartChair() const { return m_dealStartChair; }
@@ -179,12 +171,9 @@ public:
 
 protected:
     std::unique_ptr<CardSprite> MakeCard() const override;
-    void CreatePlayerBoard(int chair, int position) override;
-    void LayoutPlayerBoards() override;
-    void BindOwnBoard(int chair) override;
-    bool BoardShowsCharacter(int position) const override;
+    std::unique_ptr<CardPlayerBoard> MakePlayerBoard(int position, CardArea table) const override;
+    std::unique_ptr<CardHand> MakeHand(CardHandHost& host) const override;
     bool GetBoardClockPosition(int position, bool noLastPlay, CardPoint& out) const override;
-    int GetLastPlayChair() const override { return LastPlayChair(); }
 
     // Hooks of the plays, voices, countdown and rewards.
     virtual void OnClockWatchdogTick() { }
@@ -195,8 +184,6 @@ protected:
     virtual void StopReadyCountdown() { }
     virtual bool IsReadyCountdownRunning() const { return false; }
     virtual void ShowSeatEmoticon(int /*chair*/, std::string_view /*code*/) { }
-    // The turn passes to the chair with the seconds on the clock.
-    virtual void SetTurn(int chair, int seconds);
 
 private:
     struct Area {
@@ -206,14 +193,16 @@ private:
         int height;
     };
     Area ViewArea() const;
+    int MyChair() const;
     std::string ChairName(int chair) const;
-    void ChatLine(const std::string& text) const;
     int TableWord(size_t offset) const;
     void SetTableWord(size_t offset, int value);
     int Banker() const;
     int FlipCard() const;
     bool IsSilverRoom() const;
     void SortOwnHand();
+    void SetDealing(bool dealing);
+    void SyncClockInUse();
     void PlaceGameButton(GameButton which, int x, int y);
     void PlaceClockInUse(const Area& a);
     void PlacePlayButtons(const Area& a);
@@ -232,11 +221,7 @@ private:
 
     AwardMarquee m_marquee;
     AppCounterSeats m_counterSeats;
-    std::unique_ptr<CardHand> m_hand;
-    table::PlayRecord m_lastPlay;
     std::array<FriendCardSprite*, kGameCards> m_gameCards {};
-    std::array<CardSprite*, kGameCards> m_handCards {};
-    std::array<FriendPlayerBoard*, kGameSeats> m_boards {};
     std::array<engine::ImageButton*, kGameButtonCount> m_gameButtons {};
     std::array<engine::CanvasObject*, kGameSeats> m_bonusFrames {};
     engine::ImageNumber* m_bigClock = nullptr;
@@ -259,7 +244,6 @@ private:
     int m_dealChair = 0;
     uint64_t m_dealAction = 0;
     uint64_t m_bonusFrameAction = 0;
-    uint64_t m_clockAction = 0;
 };
 
 } // namespace game

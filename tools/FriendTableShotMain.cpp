@@ -187,7 +187,7 @@ int main(int argc, char** argv)
     view->SetRect({ 0, 0, kWidth, kHeight });
     view->OnRefresh();
     for (int chair = 0; chair < 4; ++chair)
-        if (game::FriendPlayerBoard* board = view->GetChairBoard(chair))
+        if (game::FriendPlayerBoard* board = view->GetGameChairBoard(chair))
             board->UpdatePlayer(chair);
     // The players pressed start: the button is gone when the round begins.
     view->GetButton(game::CardTableView::kStartButton)->Hide();

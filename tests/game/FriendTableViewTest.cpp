@@ -277,7 +277,7 @@ TEST_F(FriendTableHost, DealRuns108StepsInPlayOrderAndAnnouncesTheBanker)
             const game::FriendCardSprite* card = view->GetGameCard(k);
             ASSERT_EQ(card->IsEdgeMarkShown(), card->ownerChair == kOwn && card->cardId == 6) << k;
         }
-        EXPECT_EQ(view->GetChairBoard(c.banker)->GetTeamMark(), 1);
+        EXPECT_EQ(view->GetGameChairBoard(c.banker)->GetTeamMark(), 1);
         Run(1050);
         EXPECT_EQ(app.data.GetStatus(), 0x101);
         EXPECT_EQ(app.data.GetTableWord56(), c.banker);
@@ -327,8 +327,8 @@ TEST_F(FriendTableHost, TheFirstPlayOfTheOtherCopyRevealsTheFriendOnce)
         EXPECT_EQ(app.data.TableWord(TS::kFriendRevealedOffset), s.revealed);
         EXPECT_EQ(app.pane.lines.size(), s.lines);
     }
-    EXPECT_EQ(view->GetChairBoard(3)->GetTeamMark(), 1);
-    EXPECT_EQ(view->GetChairBoard(0)->GetTeamMark(), 0);
+    EXPECT_EQ(view->GetGameChairBoard(3)->GetTeamMark(), 1);
+    EXPECT_EQ(view->GetGameChairBoard(0)->GetTeamMark(), 0);
 }
 
 TEST_F(FriendTableHost, TheFriendLineNamesBankerAndFriend)
@@ -434,11 +434,11 @@ TEST_F(FriendTableHost, RunningRoundIsRebuiltFromTheTableState)
         // another face) carries no mark; none of 27..53 matches id 6.
         ASSERT_FALSE(card->IsEdgeMarkShown());
     }
-    EXPECT_EQ(view->GetChairBoard(0)->GetTeamMark(), 1);
-    EXPECT_EQ(view->GetChairBoard(3)->GetTeamMark(), 1);
-    EXPECT_EQ(view->GetChairBoard(1)->GetTeamMark(), 0);
-    ASSERT_NE(view->GetChairBoard(3)->GetFinishRank(), nullptr);
-    EXPECT_TRUE(view->GetChairBoard(3)->GetFinishRank()->IsShown());
+    EXPECT_EQ(view->GetGameChairBoard(0)->GetTeamMark(), 1);
+    EXPECT_EQ(view->GetGameChairBoard(3)->GetTeamMark(), 1);
+    EXPECT_EQ(view->GetGameChairBoard(1)->GetTeamMark(), 0);
+    ASSERT_NE(view->GetGameChairBoard(3)->GetFinishRank(), nullptr);
+    EXPECT_TRUE(view->GetGameChairBoard(3)->GetFinishRank()->IsShown());
     EXPECT_EQ(app.data.GetTableWord56(), 2);
 
     // Chairs outside the table in the header are not used.
@@ -448,10 +448,11 @@ TEST_F(FriendTableHost, RunningRoundIsRebuiltFromTheTableState)
     state.place[3] = 99;
     bytes = StateBytes(state);
     handler.Dispatch(211160, bytes.data(), bytes.size());
-    for (int chair = 0; chair < 4; ++chair)
-        EXPECT_EQ(view->GetChairBoard(chair)->GetTeamMark(), 0) << chair;
-    EXPECT_FALSE(view->GetChairBoard(3)->GetFinishRank()->IsShown());
-    EXPECT_EQ(view->GetChairBoard(2)->IsActive(), 1); // the turn stays where it was
+    for (int chair = 0; chair < 4; ++chair) {
+        EXPECT_EQ(view->GetGameChairBoard(chair)->GetTeamMark(), 0) << chair;
+        EXPECT_EQ(view->GetGameChairBoard(chair)->IsActive(), 0) << chair;
+    }
+    EXPECT_FALSE(view->GetGameChairBoard(3)->GetFinishRank()->IsShown());
 }
 
 TEST_F(FriendTableHost, RebuildMarksTheOwnCopyOfTheFriendCard)
@@ -521,7 +522,7 @@ TEST_F(FriendTableHost, ResultLinesAndFriendNamedAtTheEnd)
     };
     EXPECT_EQ(app.pane.lines, expected);
     EXPECT_EQ(app.data.TableWord(TS::kFriendRevealedOffset), 2);
-    EXPECT_EQ(view->GetChairBoard(2)->GetTeamMark(), 1);
+    EXPECT_EQ(view->GetGameChairBoard(2)->GetTeamMark(), 1);
     ASSERT_NE(view->GetResultPanel(), nullptr);
     EXPECT_TRUE(view->GetResultPanel()->IsShown());
     for (int c = 0; c < 4; ++c)
@@ -585,7 +586,8 @@ TEST_F(FriendTableHost, WidthClassesChooseBacksAndClock)
         EXPECT_EQ(view->GetGameButton(game::FriendTableView::kCardCounterButton)->GetX(), c.width - 197);
     }
     // With a play on the table the throw button moves right of the hint.
-    app.data.SetTableWord(TS::kLastPlayChairOffset, 2);
+    table::PlayRecord pair(1, 1, 5, 2);
+    view->SetLastPlay(2, pair);
     view->SetRect({ 0, 0, 1000, kHeight });
     EXPECT_EQ(view->GetButton(game::CardTableView::kThrowButton)->GetX(), 580);
     // The clock shown moves to the other clock when the class changes.
@@ -652,7 +654,7 @@ TEST_F(FriendTableHost, ConstructionMakesTheGameParts)
     EXPECT_EQ(view->GetCreatedCardCount(), 108);
     EXPECT_EQ(view->GetBoardCount(), 4);
     for (int p = 0; p < 4; ++p)
-        ASSERT_NE(view->GetPlayerBoard(p), nullptr) << p;
+        ASSERT_NE(view->GetGameBoard(p), nullptr) << p;
     ASSERT_NE(view->GetFlipCard(), nullptr);
     EXPECT_FALSE(view->GetFlipCard()->IsShown());
     EXPECT_NE(view->GetCardCounter(), nullptr);
