@@ -53,17 +53,6 @@ int ChairWord(const FriendGameData& data, size_t offset, int chair)
     return Word(data, offset + 4 * static_cast<size_t>(chair));
 }
 
-void SetShown(engine::EngineObject* object, bool shown)
-{
-    if (!object)
-        return;
-    if (shown)
-        object->Show();
-    else
-        object->Hide();
-    object->Invalidate();
-}
-
 } // namespace
 
 // ---- round header ---------------------------------------------------------------------

@@ -69,17 +69,6 @@ void Place(engine::EngineObject* object, int x, int y)
     }
 }
 
-void SetShown(engine::EngineObject* object, bool shown)
-{
-    if (!object)
-        return;
-    if (shown)
-        object->Show();
-    else
-        object->Hide();
-    object->Invalidate();
-}
-
 // A hand that keeps the arranged groups at the left, in group order, and
 // sorts the rest as the mode asks.
 class FriendHand : public CardHand {
@@ -476,6 +465,17 @@ void FriendTableView::ClearGroups()
 void FriendTableView::SortOwnHand()
 {
     SortHand(GetSortMode());
+}
+
+void FriendTableView::SetShown(engine::EngineObject* object, bool shown)
+{
+    if (!object)
+        return;
+    if (shown)
+        object->Show();
+    else
+        object->Hide();
+    object->Invalidate();
 }
 
 // ---- access ----------------------------------------------------------------------------------

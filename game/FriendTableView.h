@@ -193,6 +193,7 @@ private:
         int height;
     };
     Area ViewArea() const;
+    static void SetShown(engine::EngineObject* object, bool shown);
     int MyChair() const;
     std::string ChairName(int chair) const;
     int TableWord(size_t offset) const;

@@ -82,6 +82,27 @@ std::vector<uint8_t> StateBytes(const TS& state)
     return bytes;
 }
 
+// A running round's state: the banker leads, chair c holds the cards
+// 27c .. 27c + 26, the own chair's ids known and everyone else's hidden.
+TS RunningState(int banker, int turnChair, int flipCard, int own)
+{
+    TS state;
+    table::InitTableState(&state);
+    state.header.banker = banker;
+    state.header.currentChair = turnChair;
+    state.header.status = 0x101;
+    state.header.calledCard = flipCard;
+    for (int i = 0; i < 108; ++i) {
+        table::CardRecord& r = state.cards[i];
+        r.owner = i / 27;
+        r.state = table::kCardInHand;
+        r.id = r.owner == own ? i : -1;
+        r.position = i % 27;
+        r.extra = 27;
+    }
+    return state;
+}
+
 // 221170: +12 the chair that played, +60 the count, +64 the ids.
 std::vector<uint8_t> PlayBody(int chair, const std::vector<int>& ids, int count = -1)
 {
@@ -385,26 +406,12 @@ TEST_F(FriendTableHost, RunningRoundIsRebuiltFromTheTableState)
 {
     Make();
     app.BeginGame();
-    TS state;
-    table::InitTableState(&state);
+    TS state = RunningState(0, 2, 6, kOwn);
     state.header.roundCount = 3;
-    state.header.banker = 0;
-    state.header.currentChair = 2;
-    state.header.status = 0x101;
-    state.header.calledCard = 6;
     state.friendRevealed = 3;
     state.finished[3] = 1;
     state.place[3] = 1;
     state.runningScore[0] = 2;
-    // Chair c holds the cards 27c .. 27c + 26; the own chair's are known.
-    for (int i = 0; i < 108; ++i) {
-        table::CardRecord& r = state.cards[i];
-        r.owner = i / 27;
-        r.state = table::kCardInHand;
-        r.id = r.owner == kOwn ? i : -1;
-        r.position = i % 27;
-        r.extra = 27;
-    }
     // Chair 3 has played out: its cards lie played.
     for (int i = 81; i < 108; ++i)
         state.cards[i].state = table::kCardPlayed;
@@ -459,17 +466,7 @@ TEST_F(FriendTableHost, RebuildMarksTheOwnCopyOfTheFriendCard)
 {
     Make();
     app.BeginGame();
-    TS state;
-    table::InitTableState(&state);
-    state.header.banker = 2;
-    state.header.currentChair = 2;
-    state.header.status = 0x101;
-    state.header.calledCard = 33; // the own chair holds 33 and 87
-    for (int i = 0; i < 108; ++i) {
-        state.cards[i].owner = i / 27;
-        state.cards[i].state = table::kCardInHand;
-        state.cards[i].id = i / 27 == kOwn ? i : -1;
-    }
+    TS state = RunningState(2, 2, 33, kOwn); // the own chair holds 33, and 87 below
     state.cards[27].id = 87;
     const std::vector<uint8_t> bytes = StateBytes(state);
     game::FriendNotifyHandler handler(app);
