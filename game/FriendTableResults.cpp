@@ -32,6 +32,7 @@ constexpr size_t kResultKind = 432;
 constexpr size_t kPlaces = 436;       // + 4c
 constexpr size_t kCardsLeft = 452;    // + 108c, 27 ids
 constexpr size_t kBonusCount = 900;   // + 4c
+constexpr size_t kClearSeconds = 932;
 constexpr size_t kNextBaseScore = 936;
 constexpr size_t kResultFriend = 1372;
 constexpr size_t kNoResult = 1392;
@@ -46,6 +47,13 @@ int Word(const FriendGameData& data, size_t offset)
 {
     const auto bytes = data.ResultRecord();
     return frame::WireReader(bytes.data(), bytes.size()).Int(offset);
+}
+
+// The knockout round of a match program (the match table's word at 224).
+int KnockoutRound(const CardGameApp& app)
+{
+    const auto& bytes = app.GetMatchRoomInfo().Bytes();
+    return frame::WireReader(bytes.data(), bytes.size()).Int(224);
 }
 
 int ChairWord(const FriendGameData& data, size_t offset, int chair)
@@ -69,7 +77,10 @@ void FriendTableView::ShowRoundHeader()
         if (FriendPlayerBoard* board = GetGameBoard(position))
             board->HideCharacterFigure();
     const CardGameApp* app = GetApp();
-    if (app && !app->IsReplayMode())
+    const int knockout = app ? KnockoutRound(*app) : 0;
+    if (app && !app->IsReplayMode() && app->IsMatchMode() && knockout > 0)
+        AddChatLine(KnockoutHeaderLine(knockout));
+    else if (app && !app->IsReplayMode())
         AddChatLine(RoundHeaderLine(TableWord(FriendGameData::kRoundNumber), IsSilverRoom(),
             TableWord(FriendGameData::kBaseSilver), TableWord(FriendGameData::kBaseScore)));
     ResetRoundState();
@@ -161,6 +172,14 @@ void FriendTableView::ShowRoundResultLines()
         const Area a = ViewArea();
         m_resultCanvas->MoveTo(a.left + a.width / 2, a.top + a.height / 2);
         ShowResultPanel();
+    }
+    // A match program clears the table itself after the seconds the result
+    // gives (at most an hour, whatever the record holds).
+    const CardGameApp* app = GetApp();
+    if (app && app->IsMatchMode() && !app->IsReplayMode() && !IsLookerOn()) {
+        const int seconds = std::clamp(Word(*data, kClearSeconds), 0, 3600);
+        const engine::EngineEvent clear(GetId(), EVT_ROUND_CLEARED, 0, 0);
+        Delay(static_cast<uint32_t>(seconds) * 1000, &clear);
     }
 }
 

@@ -318,6 +318,19 @@ TEST_F(FriendTableHost, FirstRoundSaysTheFlipDecides)
     EXPECT_EQ(view->GetFlipCard()->cardId, 5);
 }
 
+TEST_F(FriendTableHost, KnockoutRoundsHeadTheRoundInMatchPrograms)
+{
+    Make();
+    app.SetMatchMode(true);
+    const uint32_t round = 3;
+    std::memcpy(app.GetMatchRoomInfo().MutableBytes().data() + 224, &round, 4);
+    SetRound(2, 0, 6, 3);
+    app.pane.lines.clear();
+    view->ShowRoundHeader();
+    ASSERT_FALSE(app.pane.lines.empty());
+    EXPECT_EQ(app.pane.lines[0], " <c=255><size=16>淘汰赛第三轮\r\n");
+}
+
 // ---- the friend ------------------------------------------------------------------------
 
 TEST_F(FriendTableHost, TheFirstPlayOfTheOtherCopyRevealsTheFriendOnce)
@@ -529,6 +542,24 @@ TEST_F(FriendTableHost, ResultLinesAndFriendNamedAtTheEnd)
     view->OnEvent(engine::EngineEvent(0, game::EVT_CLOSE_RESULT, 0, 0));
     EXPECT_FALSE(view->GetResultPanel()->IsShown());
     EXPECT_FALSE(view->GetBonusFrame(0)->IsShown());
+}
+
+TEST_F(FriendTableHost, MatchProgramsClearTheTableAfterTheResultsSeconds)
+{
+    Make();
+    app.SetMatchMode(true);
+    SetRound(2, 0, 6, 3);
+    table::FriendResultInfo result;
+    result.constant5 = 3; // seconds before the table is cleared
+    std::vector<uint8_t> body(table::FriendResultInfo::kWireSize);
+    result.Write(body);
+    ASSERT_TRUE(app.data.EndRound(body.data(), body.size()));
+    view->ShowRoundResultLines();
+    ASSERT_TRUE(view->GetResultPanel()->IsShown());
+    Run(2900);
+    EXPECT_TRUE(view->GetResultPanel()->IsShown());
+    Run(300);
+    EXPECT_FALSE(view->GetResultPanel()->IsShown());
 }
 
 TEST_F(FriendTableHost, BonusViewButtonWorksOnceInFiveSeconds)
