@@ -30,6 +30,8 @@ PACKAGES=(
   python3-pyftpdlib
   # visual checks of the window under a virtual X server
   xvfb xauth
+  # the play script's pictures of the window (xwd)
+  x11-apps
   # benchmark-only: pixman, the anchor the rasteriser is measured against
   libpixman-1-dev
 )

@@ -15,7 +15,9 @@ server=$!
 trap 'kill $server 2>/dev/null || true' EXIT
 sleep 0.5
 
-run=(build/run/tools/stand-in-lobby --client build/run/frame/ui/KbZn --server 127.0.0.1:21534
+client=build/run/game/KbZn
+[ -s build/run/client-path.txt ] && client=$(head -n 1 build/run/client-path.txt)
+run=(build/run/tools/stand-in-lobby --client "$client" --server 127.0.0.1:21534
   --timeout 86400 "$@")
 if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
   echo "no display: running under Xvfb"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds everything with
 # AddressSanitizer and UndefinedBehaviorSanitizer, runs every test (the fuzz
-# seed corpora included), and checks that the clang fuzzing build compiles.
+# seed corpora included, and one deal played end to end under Xvfb), and
+# checks that the clang fuzzing build compiles.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,7 +20,12 @@ cmake --build "$build" -j "$jobs"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan-system.supp}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-ctest --test-dir "$build" --output-on-failure -j "$jobs"
+ctest --test-dir "$build" --output-on-failure -j "$jobs" -LE e2e
+
+# The whole system end to end, away from any display of the user's: the play
+# script's headless run (KbZn seated with three robots, one deal) and its
+# pictures.
+xvfb-run -a ctest --test-dir "$build" -L e2e --output-on-failure
 
 # The threaded parts again under ThreadSanitizer: the network library, the
 # platform layer beneath it, the engine modules (the MIDI player's callback

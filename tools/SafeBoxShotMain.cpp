@@ -7,18 +7,12 @@
 // With --check the written file is read back and the program fails when it
 // is missing or blank. Runs headless with SDL_VIDEODRIVER=offscreen, or on a
 // display (Xvfb) to look at the window.
-#include "engine/modules/ResourceModule.h"
-#include "engine/objects/SpriteObject.h"
 #include "frame/ui/DepositKeypad.h"
 #include "frame/ui/FrameEdit.h"
 #include "frame/ui/SafeBoxDialogs.h"
-#include "tools/FrameShot.h"
-#include "tools/SkinMaker.h"
-
-#include <unistd.h>
+#include "tools/SkinnedShot.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 namespace {
@@ -43,37 +37,14 @@ int main(int argc, char** argv)
     tools::ShotArgs args;
     if (!tools::ParseShotArgs("safebox-shot", argc, argv, args))
         return 2;
-    const std::filesystem::path dir
-        = std::filesystem::temp_directory_path() / ("kbzn-safebox-shot-" + std::to_string(getpid()));
-    std::string error;
-    if (!tools::WriteSkin(dir.string(), false, error)) {
-        std::fprintf(stderr, "safebox-shot: %s\n", error.c_str());
-        return 1;
-    }
-
-    tools::TestHost::PreferHeadlessDrivers();
     tools::TestHost host;
     auto owned = std::make_unique<tools::ShotRoot>();
     tools::ShotRoot* root = owned.get();
     engine::EnginePaintModule* paint
-        = tools::OpenShotWindow("safebox-shot", host, "safebox-shot", kWidth, kHeight, std::move(owned));
+        = tools::OpenSkinnedShot("safebox-shot", host, kWidth, kHeight, std::move(owned), { tools::kSkinFramePack });
     if (!paint)
         return 1;
-    engine::ResourceModule* resources = root->GetResourceModule();
-    if (!resources || !resources->LoadPackFile((dir / tools::kSkinFramePack).string())) {
-        std::fprintf(stderr, "safebox-shot: the skin pack does not load\n");
-        return 1;
-    }
-    std::filesystem::remove_all(dir);
-    tools::AddPicture(host, "shot_felt", kWidth, kHeight, tools::Felt);
-    engine::PictureDesc felt;
-    root->LookupPicture(&felt, "shot_felt", 0);
-    if (engine::SpriteObject* back = root->CreateSprite(felt)) {
-        back->MoveTo(kWidth / 2, kHeight / 2);
-        back->SetZ(-500000);
-        back->Show();
-        back->Invalidate();
-    }
+    tools::ShowFelt(host, *root, kWidth, kHeight);
 
     // The input boxes' pictures belong to the side pane's skin; stand-ins
     // here until it draws them.

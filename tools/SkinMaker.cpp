@@ -174,6 +174,8 @@ void AddTable(std::vector<SkinPicture>& out)
 }
 
 // A wood-framed paper board with rounded corners and a header band.
+// A wooden board with a title strip; the inside is felt, since the texts
+// the boards carry are light (white notices, pale detail lines).
 Canvas Board(int width, int height, int header, platform::FontRenderer& font, std::string_view title)
 {
     Canvas c(width, height);
@@ -181,7 +183,8 @@ Canvas Board(int width, int height, int header, platform::FontRenderer& font, st
     const float h = static_cast<float>(height);
     c.Fill(RoundRect(0, 0, w, h, 10), [](int x, int y) { return WoodAt(x, y, false, 0.3f); });
     c.Fill(Outline(RoundRect(3.5f, 3.5f, w - 3.5f, h - 3.5f, 8), 0.6f), kGold);
-    c.FillVertical(RoundRect(7, static_cast<float>(header), w - 7, h - 7, 5), header, height - 7, kPaper, kPaperDark);
+    c.FillVertical(RoundRect(7, static_cast<float>(header), w - 7, h - 7, 5), header, height - 7, Argb(0x1C5C36),
+        Argb(0x0E3420));
     c.Fill(Outline(RoundRect(7, static_cast<float>(header), w - 7, h - 7, 5), 0.5f), kGoldDark);
     if (!title.empty())
         DrawTextCentred(c, font, title, w / 2, (header + 3) / 2.0f, { 14, 700, Argb(0xF6DE96), Argb(0x1A0C02) });
@@ -193,8 +196,8 @@ void AddBoards(std::vector<SkinPicture>& out, platform::FontRenderer& font)
     Add(out, "bit_systemboard", { Board(270, 200, 32, font, "系统提示") });
 
     Canvas sureQuit(224, 60);
-    DrawTextCentred(sureQuit, font, "确定要退出游戏吗？", 112, 20, { 16, 700, kInk, 0 });
-    DrawTextCentred(sureQuit, font, "游戏中途退出将被扣分并扣除银子", 112, 46, { 12, 400, Argb(0x9A2A1A), 0 });
+    DrawTextCentred(sureQuit, font, "确定要退出游戏吗？", 112, 20, { 16, 700, Argb(0xFFF2C0), Argb(0x06200F) });
+    DrawTextCentred(sureQuit, font, "游戏中途退出将被扣分并扣除银子", 112, 46, { 12, 400, Argb(0xF0A070), 0 });
     Add(out, "bit_SureQuit", { sureQuit });
     Add(out, "btn_gameset_ok", ButtonFrames(50, 24, 5, kGreenButton, TextLabel(font, "确定", 12, 700)));
     Add(out, "btn_gameset_cancel", ButtonFrames(50, 24, 5, kSlateButton, TextLabel(font, "取消", 12, 700)));
@@ -202,12 +205,10 @@ void AddBoards(std::vector<SkinPicture>& out, platform::FontRenderer& font)
     // The player detail panel: the figure's slot at the left, the lines
     // of details at the right.
     Canvas detail = Board(330, 320, 10, font, "");
-    detail.Fill(RoundRect(8, 8, 147, 282, 4), Argb(0x0E3A20));
+    detail.FillVertical(RoundRect(8, 8, 147, 282, 4), 8, 282, Argb(0x2E7A4A), Argb(0x0A2A18));
     detail.Fill(Outline(RoundRect(8.5f, 8.5f, 146.5f, 281.5f, 4), 0.6f), kGoldDark);
-    for (int i = 0; i < 7; ++i) {
-        const float y = 88.0f + i * 20 + (i > 1 ? 10 : 0);
-        detail.Fill(Segment(155, y, 316, y, 0.4f), WithAlpha(kGoldDark, 0.5f));
-    }
+    // A gold rule under the name.
+    detail.Fill(Segment(158, 62, 316, 62, 0.5f), WithAlpha(kGold, 0.6f));
     Add(out, "bit_playerdetail", { detail });
     Add(out, "btn_redcrossEx", ButtonFrames(22, 22, 11, kRedButton, CrossLabel(4.5f, 1.3f)));
     Add(out, "btn_buycharacter", ButtonFrames(110, 30, 6, kGoldButton, TextLabel(font, "购买形象", 14, 700)));
@@ -247,6 +248,71 @@ void AddBoards(std::vector<SkinPicture>& out, platform::FontRenderer& font)
         autoplay.push_back(std::move(c));
     }
     Add(out, "animation_autoplaying", autoplay, 300);
+}
+
+// The default figure (figure 0), for players whose own figure file is
+// missing: a card player in a waistcoat, drawn in a 135 x 270 design space
+// and mapped into the canvas by scale and offset. Portraits show the head
+// and shoulders on a felt disc.
+void DrawPerson(Canvas& c, float scale, float ox, float oy)
+{
+    auto X = [=](float x) { return ox + x * scale; };
+    auto Y = [=](float y) { return oy + y * scale; };
+    auto S = [=](float d) { return d * scale; };
+    const uint32_t skinTone = Argb(0xF2C9A0);
+    const uint32_t hair = Argb(0x2A1A10);
+    const uint32_t shirt = Argb(0xF4F0E6);
+    const uint32_t vest = Argb(0x8A2A22);
+    const uint32_t trousers = Argb(0x22304A);
+    // Legs and shoes.
+    c.Fill(RoundRect(X(42), Y(176), X(65), Y(252), S(8)), trousers);
+    c.Fill(RoundRect(X(70), Y(176), X(93), Y(252), S(8)), trousers);
+    c.Fill(RoundRect(X(36), Y(246), X(66), Y(262), S(7)), Argb(0x1A1410));
+    c.Fill(RoundRect(X(69), Y(246), X(99), Y(262), S(7)), Argb(0x1A1410));
+    // Arms in shirt sleeves, hands.
+    c.Fill(Segment(X(38), Y(96), X(24), Y(168), S(9)), shirt);
+    c.Fill(Segment(X(97), Y(96), X(111), Y(168), S(9)), shirt);
+    c.Fill(Circle(X(23), Y(174), S(8)), skinTone);
+    c.Fill(Circle(X(112), Y(174), S(8)), skinTone);
+    // Shirt, waistcoat with gold buttons.
+    c.Fill(RoundRect(X(32), Y(84), X(103), Y(184), S(16)), shirt);
+    c.Fill(RoundRect(X(36), Y(92), X(99), Y(186), S(12)), vest);
+    c.Fill(Triangle(X(52), Y(88), X(83), Y(88), X(67.5f), Y(124)), shirt);
+    c.Fill(Triangle(X(60), Y(90), X(75), Y(90), X(67.5f), Y(112)), Argb(0x1E5A34));
+    for (int i = 0; i < 3; ++i)
+        c.Fill(Circle(X(67.5f), Y(134 + i * 16), S(2.6f)), kGold);
+    c.Fill(Outline(RoundRect(X(36), Y(92), X(99), Y(186), S(12)), S(0.8f)), Darker(vest, 0.4f));
+    // Neck, head, hair, face.
+    c.Fill(RoundRect(X(59), Y(70), X(76), Y(92), S(5)), Darker(skinTone, 0.08f));
+    c.Fill(Circle(X(67.5f), Y(48), S(27)), hair);
+    c.Fill(Circle(X(67.5f), Y(55), S(24)), skinTone);
+    c.Fill(Circle(X(58), Y(53), S(2.8f)), Argb(0x2A1A10));
+    c.Fill(Circle(X(77), Y(53), S(2.8f)), Argb(0x2A1A10));
+    c.Fill(Arc(X(67.5f), Y(60), S(9), 0.5f, 2.6f, S(1.4f)), Argb(0xA04030));
+    c.Fill(Circle(X(52), Y(63), S(4)), WithAlpha(0xE07060, 0.35f));
+    c.Fill(Circle(X(83), Y(63), S(4)), WithAlpha(0xE07060, 0.35f));
+}
+
+void AddDefaultFigure(std::vector<SkinPicture>& out)
+{
+    Canvas full(135, 270);
+    DrawPerson(full, 1.0f, 0, 0);
+    for (const auto& [name, side] : { std::pair { "Character0Type1", 32 }, std::pair { "Character0Type2", 48 } }) {
+        Canvas portrait(side, side);
+        const float r = side / 2.0f;
+        portrait.FillVertical(Circle(r, r, r - 0.5f), 0, side, Argb(0x2E8A50), kFeltDark);
+        // Head and shoulders: the design's top 110 rows fill the disc.
+        Canvas person(side, side);
+        const float scale = side / 100.0f;
+        DrawPerson(person, scale, r - 67.5f * scale, side * 0.06f);
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x)
+                if (std::hypot(x + 0.5f - r, y + 0.5f - r) < r - 1)
+                    portrait.Blend(x, y, person.At(x, y));
+        portrait.Fill(Outline(Circle(r, r, r - 1), 0.6f), kGold);
+        Add(out, name, { portrait });
+    }
+    Add(out, "Character0Type3", { full });
 }
 
 // A box template: frame 0 the frame (transparent inside), frame 1 the
@@ -437,6 +503,7 @@ std::vector<SkinPicture> DrawFramePictures(platform::FontRenderer& font)
     AddTitleBar(out, font);
     AddTable(out);
     AddBoards(out, font);
+    AddDefaultFigure(out);
     AddMessageBoxes(out, font);
     return out;
 }

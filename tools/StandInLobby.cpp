@@ -287,7 +287,8 @@ bool StandInLobby::LayOutTree(const std::string& root, const std::optional<Lobby
 bool StandInLobby::LaunchClient(const std::string& clientPath)
 {
     std::string program = clientPath;
-    std::string argument = LaunchArgument();
+    // The client reads its command line as the desktop's UTF-8.
+    std::string argument = platform::Gbk::ToUtf8(LaunchArgument());
     char* argv[] = { program.data(), argument.data(), nullptr };
     std::vector<std::string> env = ClientEnvironment(m_systemDir);
     std::vector<char*> envp;

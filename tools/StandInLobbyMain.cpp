@@ -28,12 +28,15 @@
 //   extra <bytes>                type 13 with that many zero bytes
 //
 // Ends when the client sends its close notice (exit 0), when the client
-// ends without one (exit 3) or at the time-out (exit 1).
+// ends without one (exit 3), at the time-out (exit 1) or on Ctrl-C or
+// SIGTERM (exit 4); the client, in a process group of its own, is ended
+// with it.
 
 #include "platform/Gbk.h"
 #include "tools/StandInLobby.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +49,13 @@
 #include <unistd.h>
 
 namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void OnStopSignal(int)
+{
+    g_stop = 1;
+}
 
 struct Arguments {
     std::string client;
@@ -222,6 +232,12 @@ int Run(const Arguments& args, const std::string& root)
     bool inputOpen = true;
     const auto isClose = [](const tools::LobbyEvent& e) { return e.IsClose(); };
     while (std::chrono::steady_clock::now() < deadline) {
+        if (g_stop) {
+            std::lock_guard guard(printLock);
+            std::printf("stopped\n");
+            std::fflush(stdout);
+            return 4;
+        }
         if (lobby.WaitForEvent(isClose, 0)) {
             // The client closes after its notice; let it end on its own.
             for (int i = 0; i < 300 && lobby.ClientRunning(); ++i)
@@ -254,6 +270,8 @@ int main(int argc, char** argv)
     Arguments args;
     if (!ParseArguments(argc, argv, args))
         return Usage(argv[0]);
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
     std::string root = args.root;
     bool ownRoot = false;
     if (root.empty()) {

@@ -76,6 +76,13 @@ bool ParseTableServerArgs(const std::vector<std::string>& args, TableServerOptio
             if (value != "0" && value != "1")
                 return bad("expected 0 or 1");
             out.table.autoStart = value == "1";
+        } else if (option == "--grace") {
+            if (!ParseNumber(value, 0, 600000, out.table.graceMs))
+                return bad("expected milliseconds from 0 to 600000");
+        } else if (option == "--keep-open") {
+            if (value != "0" && value != "1")
+                return bad("expected 0 or 1");
+            out.keepOpen = value == "1";
         } else {
             error = "unknown option " + option;
             return false;

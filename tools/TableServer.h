@@ -23,6 +23,7 @@ struct TableServerOptions {
     uint16_t port = 0; // 0: the system picks one (see Port())
     StageOptions stages; // key, cipher on, zip off
     TableOptions table;
+    bool keepOpen = false; // with deals: keep serving after the last result
 };
 
 // The program's command line (without the program name):
@@ -34,6 +35,10 @@ struct TableServerOptions {
 //   --robot-delay MS     before a robot moves (default 800)
 //   --deal-show MS       the clients' deal on screen (default 6000)
 //   --auto-start 0|1     start deals without waiting for start presses (0)
+//   --grace MS           after a person's turn clock before the server moves
+//                        for him (default 3000)
+//   --keep-open 0|1      with --deals: keep the links after the last result,
+//                        starting no more deals, until interrupted (0)
 // False with a message naming the option on anything else.
 bool ParseTableServerArgs(const std::vector<std::string>& args, TableServerOptions& out, std::string& error);
 

@@ -172,13 +172,18 @@ void CGameFrameApp::PauseAfterFailure(int ms) const
 
 // ---- the main window ----------------------------------------------------------
 
+std::unique_ptr<CGameFrameWnd> CGameFrameApp::NewMainWindow()
+{
+    return std::make_unique<CGameFrameWnd>(*this);
+}
+
 bool CGameFrameApp::CreateMainWindow()
 {
-    auto window = std::make_unique<CGameFrameWnd>(*this);
+    std::unique_ptr<CGameFrameWnd> window = NewMainWindow();
     const platform::ScreenSize screen = platform::PrimaryScreenSize();
     const int width = screen.width;
     const int height = screen.height - 2 * platform::kCaptionHeight;
-    if (!window->Create(GetTitleText(), width, height) || !window->Init(CreateMainView())) {
+    if (!window || !window->Create(GetTitleText(), width, height) || !window->Init(CreateMainView())) {
         Fail(StartFailure::kMainWindow);
         return false;
     }

@@ -37,6 +37,7 @@ class TableViewCalls;
 struct BoxEvent;
 } // namespace frame
 
+class CGameFrameWnd;
 class GameConnection;
 class GameNotifyHandler;
 class GameState;
@@ -79,6 +80,9 @@ public:
     // ---- the main window and its views -------------------------------
     virtual bool CreateMainWindow();
     virtual std::unique_ptr<engine::RectObject> CreateMainView();
+    // The main window object CreateMainWindow creates; a game's own window
+    // derives from the frame window.
+    virtual std::unique_ptr<CGameFrameWnd> NewMainWindow();
     engine::COrbitVaneWnd* GetMainWindow() const { return m_mainWindow.get(); }
     platform::WindowHandle GetMainWindowHandle() const;
     // The main window's root object, its "MainGame" child and its

@@ -213,6 +213,7 @@ public:
     const MatchRanking& GetMatchRanking() const { return m_matchRanking; }
     MatchRanking& GetMatchRanking() { return m_matchRanking; }
     const ScoreHistory& GetScoreHistory() const { return m_scoreHistory; }
+    ScoreHistory& GetScoreHistory() { return m_scoreHistory; }
     const std::map<int, std::string>& GetRoomTexts() const { return m_roomTexts; }
 
     // The own chair (lobby argument) and the table number (argument and

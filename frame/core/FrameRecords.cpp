@@ -164,6 +164,21 @@ void ScoreHistory::AddRound(std::span<const int32_t, kChairs> values, int chairC
     ++m_rounds;
 }
 
+void ScoreHistory::Restore(int64_t rounds, int chairs, std::span<const int32_t> ring, std::span<const int32_t> totals)
+{
+    m_rounds = std::max<int64_t>(rounds, 0);
+    const int count = std::clamp(chairs, 0, kChairs);
+    for (int c = 0; c < count; ++c) {
+        for (int r = 0; r < kRounds; ++r) {
+            const size_t at = static_cast<size_t>(c * kRounds + r);
+            if (at < ring.size())
+                m_ring[c][r] = ring[at];
+        }
+        if (static_cast<size_t>(c) < totals.size())
+            m_totals[c] = totals[static_cast<size_t>(c)];
+    }
+}
+
 void ScoreHistory::Clear()
 {
     *this = ScoreHistory {};

@@ -595,6 +595,11 @@ public:
     // oldest slot is overwritten while the totals keep growing.
     void AddRound(std::span<const int32_t, kChairs> values, int chairCount);
     void Clear();
+    // Puts back what the server kept for chairs 0 to chairs - 1 (at most 8):
+    // their 30 ring slots, chair after chair, and their totals; the other
+    // chairs keep theirs. A negative round counter from outside starts
+    // again at 0, so that the next round's slot stays inside the ring.
+    void Restore(int64_t rounds, int chairs, std::span<const int32_t> ring, std::span<const int32_t> totals);
 
     // The score of the chair in ring slot `slot` (0..29); 0 outside.
     int32_t Entry(int chair, int slot) const;

@@ -9,6 +9,8 @@
 #include "frame/core/FrameRecords.h"
 #include "frame/ui/SubSystem.h"
 #include "frame/ui/SystemInfoBox.h"
+#include "engine/core/InputState.h"
+#include "platform/Cursor.h"
 #include "platform/Window.h"
 #include "platform/WindowMessages.h"
 
@@ -37,6 +39,12 @@ constexpr TitleButtonSpec kTitleButtons[] = {
     { "btnShop2", EVT_FRAME_SHOP },
 };
 constexpr int kDefaultBorder = 3;
+// The title text's canvas and how it follows the title bar: owned, with
+// its rotation, redraw, depth, moves, showing and hiding, but not its size
+// (the bar takes the window's width; the text keeps its own).
+constexpr int kTitleTextWidth = 200;
+constexpr uint32_t kTitleTextLink = engine::kLinkOwned | engine::kLinkRotate | engine::kLinkInvalidate
+    | engine::kLinkZ | engine::kLinkMove | engine::kLinkShow | engine::kLinkHide;
 constexpr int kTitleButtonInset = 4;
 
 engine::MessageWord Word(const void* pointer)
@@ -128,9 +136,15 @@ void GameFrame::CreateFrameControls()
     m_titleHeight = PictureHeight("Frame_Top", kFrameTitleHeight);
     if (!m_titleBar) {
         m_titleBar = MakeSkinCanvas("Frame_Top", width, m_titleHeight);
-        // A double click on the title bar toggles like the fit button.
-        if (m_titleBar)
+        // A double click on the title bar toggles like the fit button; a
+        // drag on it moves the window.
+        if (m_titleBar) {
             m_titleBar->SubscribeEvent(engine::EVT_DBLCLICK, GetId(), EVT_FRAME_FIT, 0, 0);
+            m_titleBar->SubscribeEvent(engine::EVT_DRAG, GetId(), EVT_FRAME_DRAG, 0, 0);
+            m_titleBar->SubscribeEvent(engine::EVT_LBUTTON_DOWN, GetId(), EVT_FRAME_DRAG_BEGIN, 0, 0);
+            m_titleBar->SubscribeEvent(engine::EVT_LBUTTON_UP, GetId(), EVT_FRAME_DRAG_END, 0, 0);
+            m_titleBar->SubscribeEvent(engine::EVT_BLUR, GetId(), EVT_FRAME_DRAG_END, 0, 0);
+        }
     }
     if (!m_leftBorder)
         m_leftBorder = MakeSkinCanvas("Frame_Left", PictureWidth("Frame_Left", kDefaultBorder), height);
@@ -240,6 +254,7 @@ void GameFrame::OnRectChanged()
         m_mainGame->SetRect(table);
     DrawTableBackground(width, height);
     DrawFrameSkin(width, height);
+    CentreAutoPlay();
     if (m_splitter && divider > 0) {
         const int tableHeight = table.bottom - table.top;
         m_splitter->ScaleTo(divider, tableHeight);
@@ -309,6 +324,55 @@ void GameFrame::ToggleMaximize()
     // The new size comes back through the window's resize handling; lay out
     // now as well so that the side widths apply at once.
     OnRectChanged();
+}
+
+void GameFrame::BeginDrag(int x, int y)
+{
+    const platform::Window* window = GetFrameWindow();
+    if (!window)
+        return;
+    const platform::Point corner = window->Position();
+    m_dragAnchorX = x + corner.x;
+    m_dragAnchorY = y + corner.y;
+}
+
+void GameFrame::DragMove()
+{
+    platform::Window* window = GetFrameWindow();
+    if (!IsDragging() || !window)
+        return;
+    const platform::Point c = CursorOnScreen();
+    const int w = window->ClientWidth();
+    const int h = window->ClientHeight();
+    if (IsWindowFillingWorkArea() && w > 0 && h > 0) {
+        // A fitted window restores under the cursor, at the same relative
+        // place across its width.
+        m_restoredX = c.x * (w - GetMinWindowWidth()) / w;
+        m_restoredY = c.y * (h - GetScreenHeight()) / h;
+        ToggleMaximize();
+        m_dragAnchorX = c.x;
+        m_dragAnchorY = c.y;
+        return;
+    }
+    m_restoredX += c.x - m_dragAnchorX;
+    m_restoredY += c.y - m_dragAnchorY;
+    window->SetPosition(m_restoredX, m_restoredY);
+    m_dragAnchorX = c.x;
+    m_dragAnchorY = c.y;
+}
+
+void GameFrame::EndDrag()
+{
+    m_dragAnchorX = -1;
+    m_dragAnchorY = -1;
+}
+
+void GameFrame::HideFromScreen(engine::EngineObject* object)
+{
+    if (!object)
+        return;
+    object->Hide();
+    object->Invalidate();
 }
 
 void GameFrame::Minimize()
@@ -385,6 +449,31 @@ void GameFrame::DrawTitleBar(int width)
     m_titleBar->Show();
     m_titleBar->Invalidate();
     PlaceTitleButtons(width);
+    DrawTitleText();
+}
+
+void GameFrame::DrawTitleText()
+{
+    if (!m_titleText) {
+        m_titleText = CreateCanvas(kTitleTextWidth, m_titleHeight, 0xFF00FF);
+        if (!m_titleText)
+            return;
+        CGameFrameApp* app = CGameFrameApp::Current();
+        m_titleText->SetFont(12, 400, "宋体");
+        m_titleText->SetPen(app ? app->GetColorTitleText() : 0, 1.0);
+        engine::PictureDesc icon;
+        LookupPicture(&icon, "GameIcon", 0);
+        const int middle = (m_titleHeight + 1) / 2;
+        if (icon.width > 0)
+            m_titleText->BlitPicture(icon, 10, middle - icon.height / 2, -1, -1, 0, 1.0);
+        if (app)
+            m_titleText->DrawText(std::max(icon.width, 0) + 15, middle - 7, app->GetTitleText());
+        m_titleText->SetZ(m_titleBar->GetZAbove());
+        m_titleBar->AddChild(m_titleText, kTitleTextLink);
+    }
+    m_titleText->MoveTo(m_titleBar->GetLeft() + kTitleTextWidth / 2, m_titleBar->GetY());
+    m_titleText->Show();
+    m_titleText->Invalidate();
 }
 
 void GameFrame::PlaceTitleButtons(int width)
@@ -588,10 +677,9 @@ void GameFrame::OpenGameSettings()
 
 int GameFrame::OnEvent(const engine::EngineEvent& event)
 {
-    switch (event.code) {
-    case EVT_FRAME_CONFIRM_QUIT:
-        ConfirmQuit();
+    if (OnQuitEvent(event) || OnDetailEvent(event))
         return 1;
+    switch (event.code) {
     case EVT_FRAME_CLOSE:
     case EVT_FRAME_CLOSE_BUTTON:
         CloseMainWindow();
@@ -604,6 +692,22 @@ int GameFrame::OnEvent(const engine::EngineEvent& event)
         return 1;
     case EVT_FRAME_SETTINGS:
         OpenGameSettings();
+        return 1;
+    case EVT_FRAME_HELP:
+        OnHelp();
+        return 1;
+    case EVT_FRAME_SHOP:
+        OpenShop();
+        return 1;
+    case EVT_FRAME_DRAG_BEGIN:
+        if (const auto* input = engine::FromWord<const engine::InputState>(event.data))
+            BeginDrag(input->x, input->y);
+        return 1;
+    case EVT_FRAME_DRAG:
+        DragMove();
+        return 1;
+    case EVT_FRAME_DRAG_END:
+        EndDrag();
         return 1;
     default:
         return RectObject::OnEvent(event);
@@ -647,7 +751,12 @@ void GameFrame::ShowMessageBox(const std::string& text, const BoxEvent* ok, cons
     request.seconds = seconds;
     request.flags = flags;
     request.head = head;
-    OpenSystemInfoBox(*this, request, MakeBoxServices());
+    RememberBox(OpenSystemInfoBox(*this, request, MakeBoxServices()));
+}
+
+void GameFrame::RememberBox(const engine::EngineObject* box)
+{
+    m_lastBoxId = box ? box->GetId() : 0;
 }
 
 void GameFrame::ShowConfirmBox(const std::string& text, int seconds, uint32_t flags, const std::string& head)
@@ -672,7 +781,7 @@ void GameFrame::ShowConfirmBoxEx(const std::string& text, const std::string& lin
     request.cancelPicture = cancelPicture;
     request.link = link;
     request.signedLink = signedLink;
-    OpenSystemInfoBox(*this, request, MakeBoxServices());
+    RememberBox(OpenSystemInfoBox(*this, request, MakeBoxServices()));
 }
 
 // ---- rectangles for the views -------------------------------------------------

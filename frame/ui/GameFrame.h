@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace platform {
 class Window;
@@ -24,9 +25,14 @@ class Window;
 namespace engine {
 class CanvasObject;
 class ImageButton;
+class SpriteObject;
 } // namespace engine
 
 namespace frame {
+
+class ForceQuitReasonBox;
+class MatchSeatRecord;
+struct MatchPlayerDetail;
 
 // Engine integer properties the side pane, the advertisement bar and the
 // scroll bars read.
@@ -53,6 +59,7 @@ inline constexpr int EVT_CHILD_SILVER = 80000021;
 inline constexpr int EVT_CHILD_MATCH_BEGIN = 80000025;
 inline constexpr int EVT_CHILD_SIGNED_UP = 80000028;
 inline constexpr int EVT_CHILD_MATCH_ENTERED = 80000030;
+inline constexpr int EVT_CHILD_SYSTEM_LINE = 80000057;
 inline constexpr int EVT_CHILD_SERVER_TEXT = 80000062;
 inline constexpr int EVT_CHILD_PANE_MATCH_ENTERED = 80000077;
 inline constexpr int EVT_CHILD_OPEN_SETTINGS = 80000078;
@@ -66,11 +73,33 @@ inline constexpr int EVT_FRAME_SHOP = 80000082;
 inline constexpr int EVT_FRAME_CLOSE_BUTTON = 80000083;
 inline constexpr int EVT_FRAME_FIT = 80000088;
 inline constexpr int EVT_FRAME_MINIMIZE = 80000089;
+inline constexpr int EVT_FRAME_DRAG = 80000090;
+inline constexpr int EVT_FRAME_DRAG_BEGIN = 80000091;
+inline constexpr int EVT_FRAME_DRAG_END = 80000092;
+// The quit boards and the request boxes.
+inline constexpr int EVT_FRAME_SEND_REASON = 80000008;
+inline constexpr int EVT_FRAME_REASON_CLOSED = 80000009;
+inline constexpr int EVT_FRAME_ANSWER_EXIT = 80000010;
+// The quit board's OK: unlike a plain close it records that the player
+// confirmed leaving the running match.
+inline constexpr int EVT_FRAME_QUIT_BOARD_OK = 80000086;
+// The player detail panel and the boards that open it.
+inline constexpr int EVT_FRAME_BUY_CLOTHES = 80000041;
+inline constexpr int EVT_FRAME_DETAIL_ACTION = 80000042;
+inline constexpr int EVT_FRAME_BOARD_CLICK = 80000047;
+inline constexpr int EVT_FRAME_BOARD_LEAVE = 80000048;
+inline constexpr int EVT_FRAME_DETAIL_ENTER = 80000049;
+inline constexpr int EVT_FRAME_DETAIL_LEAVE = 80000050;
+inline constexpr int EVT_FRAME_DETAIL_CLOSE = 80000051;
 
 // Depths of the window's skin.
 inline constexpr double kFrameBorderDepth = 100000;
 inline constexpr double kFrameBottomDepth = 100001;
 inline constexpr double kFrameTitleDepth = 100100;
+// Depths of the view's own boards.
+inline constexpr double kDetailPanelDepth = 70000;
+inline constexpr double kAutoPlayDepth = 52000;
+inline constexpr double kReasonBoxDepth = 90000;
 // Filled into a skin canvas whose picture is missing.
 inline constexpr uint32_t kMissingSkinColour = 0x4CB122;
 
@@ -116,6 +145,7 @@ public:
     void SetSidePanelWidth(int width) override { m_sideWidth = width; }
     int GetSidePanelWidth() const { return m_sideWidth; }
     int GetNormalSidePanelWidth() const { return m_normalSideWidth; }
+    void SetNormalSidePanelWidth(int width) { m_normalSideWidth = width; }
     int GetMinWindowWidth() const override;
     int GetMinWindowHeight() const override { return 600; }
     bool IsFitToWorkArea() const override { return m_fit; }
@@ -138,6 +168,8 @@ public:
     void ShowConfirmBoxEx(const std::string& text, const std::string& link, bool signedLink, int seconds,
         uint32_t flags, const std::string& head, const std::string& okPicture,
         const std::string& cancelPicture) override;
+    // The id of the last message box opened (it may have gone since).
+    int GetLastBoxId() const { return m_lastBoxId; }
 
     // ---- notifications handed to the children ------------------------
     void OnEnterGameReply(const uint8_t* data, size_t size) override;
@@ -159,6 +191,67 @@ public:
     virtual void ResetMainGame();
     virtual void OpenGameSettings();
 
+    // ---- window dragging by the title bar ------------------------------
+    // (x, y) is the cursor in the window when the button went down.
+    virtual void BeginDrag(int x, int y);
+    virtual void DragMove();
+    virtual void EndDrag();
+    bool IsDragging() const { return m_dragAnchorX != -1 && m_dragAnchorY != -1; }
+    engine::CanvasObject* GetTitleText() const { return m_titleText; }
+
+    // ---- quitting (GameFrameQuit.cpp) ----------------------------------
+    // The close decision at a table: leave, wait, ask the others, or ask
+    // the player.
+    virtual void OnQuitRequested();
+    // Leave the seat and close; a refused leave keeps the window open.
+    virtual void ConfirmQuit();
+    void ShowQuitConfirmBoard() override;
+    void RequestForcedQuit() override;
+    // Another player's exit request (notification 201212).
+    void ShowQuitRequest(const uint8_t* data, size_t size) override;
+    engine::CanvasObject* GetQuitBoard() const { return m_quitBoard; }
+    engine::ImageButton* GetQuitBoardOk() const { return m_quitOk; }
+    ForceQuitReasonBox* GetForcedQuitBox() const { return m_forcedQuitBox; }
+
+    // ---- player details (GameFrameDetail.cpp) --------------------------
+    // A click on a player's board at (x, y).
+    virtual void ShowPlayerDetail(int userId, int x, int y);
+    // The panel without a lobby, the lobby's card with one.
+    virtual void OpenPlayerDetail(int userId, bool hideFirst);
+    void ShowSelectedPlayerDetail() override;
+    virtual void ShowPlayerDetailPanel(const PlayerRecord& record);
+    // The lobby's show-player record.
+    void ShowPlayerDetailPanel(const uint8_t* data, size_t size) override;
+    virtual void ShowMatchPlayerDetail(const MatchPlayerDetail& detail);
+    // Notification 211241: the panel pinned beside the user list.
+    void ShowMatchPlayer(const uint8_t* data, size_t size) override;
+    void PlacePlayerBoardSmall(int userId, int x, int y) override;
+    virtual void ShowUserListPopup(int userId, bool pin);
+    virtual void HidePlayerDetail(int userId);
+    virtual void RequestPlayerDetail();
+    virtual void OpenShopClothes(int figure);
+    // The shop's front page; the game's help (nothing in the frame).
+    virtual void OpenShop();
+    virtual void OnHelp() { }
+    virtual void OnDetailAction(int /*userId*/) { }
+    int DetailPanelUserId() const override;
+    // "Character<figure>Type<kind>", registered from the figure's file when
+    // needed; figure 0's when the figure has no file; empty without both.
+    virtual std::string GetCharacterImageName(int figure, int sizeKind);
+    engine::CanvasObject* GetDetailPanel() const { return m_detailPanel; }
+    int GetShownUserId() const { return m_shownUserId; }
+    int GetShownFigure() const { return m_shownFigure; }
+    bool IsDetailPinned() const { return m_detailPinned; }
+
+    // ---- system board, popups, auto play (GameFrameBoards.cpp) ---------
+    void ShowSystemBoard(const std::string& text, uint32_t colour, int size) override;
+    void PlayViewSound(const std::string& name) override;
+    // Slides a popup up into the lower right corner; null is ignored.
+    virtual void SlideInPopup(engine::EngineObject* popup);
+    virtual void ShowAutoPlayAnimation(bool on);
+    engine::CanvasObject* GetSystemBoard() const { return m_systemBoard; }
+    engine::SpriteObject* GetAutoPlaySprite() const { return m_autoPlay; }
+
 protected:
     // Hooks of the game's view: its resource packs, and the two children
     // (the frame's default makes placeholders for the missing ones).
@@ -174,9 +267,21 @@ protected:
     virtual void DrawTitleBar(int width);
     virtual void DrawSideBorder(engine::CanvasObject* canvas, const char* picture, double x, int height);
     virtual void DrawBottomBorder(int width, int height);
-    // Leave the seat and close; the quit boards override it.
-    virtual void ConfirmQuit() { CloseMainWindow(); }
-    void CloseMainWindow();
+    // The icon and the lobby's title at the title bar's left, made once.
+    virtual void DrawTitleText();
+    // Hides the object and marks its place for repainting (a plain Hide
+    // leaves its last picture on the screen).
+    static void HideFromScreen(engine::EngineObject* object);
+    // A marked-up system line for the side pane's chat view.
+    void AddSystemChatLine(const std::string& line);
+    // Posts the close to the main window.
+    virtual void CloseMainWindow();
+    // Hooks for the lobby and the browser (tests see what would go out).
+    virtual void PostShowPlayerToHall(int userId);
+    virtual void OpenShopAddress(const std::string& address);
+    // The cursor on the screen, and in the view's coordinates.
+    virtual platform::Point CursorOnScreen();
+    platform::Point CursorInView();
     // The window the view fills; null without one.
     virtual platform::Window* GetFrameWindow();
 
@@ -194,6 +299,7 @@ private:
     int PictureHeight(const char* name, int fallback);
     engine::CanvasObject* MakeSkinCanvas(const char* picture, int width, int height);
     void CreateTitleButtons();
+    void RememberBox(const engine::EngineObject* box);
     void PlaceTitleButtons(int width);
 
     int m_workAreaWidth = -1;
@@ -212,6 +318,41 @@ private:
     engine::CanvasObject* m_rightBorder = nullptr;
     engine::CanvasObject* m_bottomBorder = nullptr;
     std::array<engine::ImageButton*, kTitleButtonCount> m_titleButtons {};
+    engine::CanvasObject* m_titleText = nullptr; // not owned: a child of the title bar
+    int m_lastBoxId = 0;
+    int m_dragAnchorX = -1;
+    int m_dragAnchorY = -1;
+
+    // Quitting.
+    void SendExitReason(const engine::EngineEvent& event);
+    void AnswerExitRequest(int askerId, int agree);
+    void ConfirmMatchQuit();
+    engine::CanvasObject* m_quitBoard = nullptr;          // not owned
+    engine::ImageButton* m_quitOk = nullptr;              // not owned: the board's child
+    ForceQuitReasonBox* m_forcedQuitBox = nullptr;        // not owned: forgotten when it answers
+
+    // Player details.
+    engine::CanvasObject* DetailPanel();
+    void DetailButtons(bool match);
+    void OnDetailEnter();
+    void OnDetailLeave(const engine::EngineEvent& event);
+    void OnBoardLeave(const engine::EngineEvent& event);
+    void HideDetailNow();
+    engine::CanvasObject* m_detailPanel = nullptr; // not owned
+    engine::ImageButton* m_detailClose = nullptr;  // not owned
+    engine::ImageButton* m_detailBuy = nullptr;    // not owned
+    int m_shownUserId = -1;
+    int m_shownFigure = -1;
+    bool m_detailPinned = false;
+
+    // Boards.
+    engine::CanvasObject* m_systemBoard = nullptr; // not owned
+    engine::SpriteObject* m_autoPlay = nullptr;    // not owned
+    void CentreAutoPlay();
+
+    // Dispatch of the boards' events; false for a code they do not take.
+    bool OnQuitEvent(const engine::EngineEvent& event);
+    bool OnDetailEvent(const engine::EngineEvent& event);
 };
 
 // The rectangle of the running application's main view, replaced by the

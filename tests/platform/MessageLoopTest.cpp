@@ -9,6 +9,8 @@
 #include "platform/MessageDispatch.h"
 #include "platform/MessageLoop.h"
 #include "platform/MessageQueue.h"
+#include "platform/Screen.h"
+#include "platform/SdlVideo.h"
 #include "platform/Window.h"
 
 #include <gtest/gtest.h>
@@ -344,3 +346,18 @@ TEST_F(MessageLoopWait, EventsXlibAlreadyReadDoNotLetTheLoopSleep)
 #endif
 
 } // namespace
+
+// Asking for the screen's size starts and stops video before the first
+// window exists; the window made afterwards must still give the loop the X
+// connection to sleep on, or the loop falls back to polling.
+TEST(MessageLoopAfterScreenQuery, WindowAfterTheScreenSizeStillSleepsOnTheXConnection)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    platform::PrimaryScreenSize();
+    platform::Window window;
+    ASSERT_TRUE(window.Create("after the screen size", 160, 120));
+    if (!UsingX11())
+        GTEST_SKIP() << "X11 driver only";
+    EXPECT_GE(platform::SdlVideo::EventFd(), 0);
+    EXPECT_FALSE(platform::SdlVideo::EventsNeedPolling());
+}

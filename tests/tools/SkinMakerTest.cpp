@@ -105,6 +105,10 @@ const PictureCase kPictures[] = {
     { tools::kSkinFramePack, "系统通知框_按钮", 72, 26, 4 },
     { tools::kSkinFramePack, "系统通知框_头像背景", 44, 44, 1 },
     { tools::kSkinFramePack, "qh系统通知", 56, 16, 1 },
+    // The main view's default figure (figure 0) in its three sizes.
+    { tools::kSkinFramePack, "Character0Type1", 32, 32, 1 },
+    { tools::kSkinFramePack, "Character0Type2", 48, 48, 1 },
+    { tools::kSkinFramePack, "Character0Type3", 135, 270, 1 },
     { tools::kSkinFacePack, "vkf财神", 48, 48, 4 },
     { tools::kSkinFacePack, "vkf打牌", 48, 48, 4 },
     { tools::kSkinFacePack, "vkf抱歉", 48, 48, 4 },
@@ -285,6 +289,19 @@ const PictureCase kPictures[] = {
     { tools::kSkinFramePack, "digitUserRank", 16, 26, 10 },
     { tools::kSkinFramePack, "digitUserRest", 10, 16, 10 },
     { tools::kSkinFramePack, "bitDivision", 8, 20, 1 },
+
+    // ---- this game's main view ----
+    { "skins/cardmaster.vkr", "logo", 560, 340, 1 },
+    // The replay panel.
+    { "skins/replay.vkr", "Rep_bitBoard", 440, 50, 1 },
+    { "skins/replay.vkr", "Rep_btnPlay", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_btnStop", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_btnReset", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_btnPreStep", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_btnNextStep", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_btnOpenFile", 28, 28, 4 },
+    { "skins/replay.vkr", "Rep_Rrogressbar", 200, 10, 2 },
+    { "skins/replay.vkr", "Rep_Thumb", 12, 18, 1 },
 };
 
 // The picture of the name from the pack, through the resource module and

@@ -5,6 +5,7 @@
 
 #include "frame/core/HallRecords.h"
 #include "platform/DesktopChannel.h"
+#include "platform/Gbk.h"
 #include "platform/HandleSpace.h"
 #include "platform/IniFile.h"
 #include "tests/support/TestTimeouts.h"
@@ -14,7 +15,9 @@
 
 #include <condition_variable>
 #include <cstring>
+#include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 
 #include <fcntl.h>
@@ -325,12 +328,15 @@ TEST_F(StandInLobbyTest, TheLaunchArgumentAndTheFilesTheClientReads)
     EXPECT_FALSE(second.Start());
 }
 
-// The program with a fake client process, on a desktop channel of its own.
-TEST(StandInLobbyProgramTest, RunsTheExchangeWithAClientProcessUntilItsCloseNotice)
+// The program on a desktop channel of its own (under `runtime`), its
+// standard output on a pipe.
+struct LobbyProcess {
+    pid_t pid = -1;
+    int out = -1;
+};
+
+LobbyProcess SpawnLobby(const fs::path& runtime, std::vector<std::string> args)
 {
-    const fs::path runtime = MakeTempDirectory("kbzr");
-    ASSERT_FALSE(runtime.empty());
-    const fs::path root = runtime / "tree";
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e)
         if (std::strncmp(*e, "XDG_RUNTIME_DIR=", 16) != 0)
@@ -340,38 +346,57 @@ TEST(StandInLobbyProgramTest, RunsTheExchangeWithAClientProcessUntilItsCloseNoti
     for (std::string& e : env)
         envp.push_back(e.data());
     envp.push_back(nullptr);
-    std::vector<std::string> args = { KBZN_STAND_IN_LOBBY, "--client", KBZN_FAKE_HALL_CLIENT, "--server",
-        "127.0.0.1:9", "--user", "10005", "--chair", "3", "--root", root.string(), "--timeout", "60" };
+    args.insert(args.begin(), KBZN_STAND_IN_LOBBY);
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
+    LobbyProcess lobby;
     int out[2];
-    ASSERT_EQ(::pipe2(out, O_CLOEXEC), 0);
+    if (::pipe2(out, O_CLOEXEC) != 0)
+        return lobby;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    pid_t pid = -1;
-    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()), 0);
+    if (posix_spawn(&lobby.pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+        lobby.pid = -1;
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
+    lobby.out = out[0];
+    return lobby;
+}
 
-    std::string output;
+// Appends the program's output until `until` appears in it (empty: until
+// the pipe closes) or nothing more comes for a minute.
+void ReadOutput(int fd, std::string& output, const std::string& until = "")
+{
     char chunk[512];
-    for (;;) {
-        pollfd fd { out[0], POLLIN, 0 };
-        if (::poll(&fd, 1, TimeoutMs(60000)) <= 0)
+    while (until.empty() || output.find(until) == std::string::npos) {
+        pollfd pipe { fd, POLLIN, 0 };
+        if (::poll(&pipe, 1, TimeoutMs(60000)) <= 0)
             break;
-        const ssize_t n = ::read(out[0], chunk, sizeof chunk);
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n <= 0)
             break;
         output.append(chunk, static_cast<size_t>(n));
     }
-    ::close(out[0]);
+}
+
+// The program with a fake client process.
+TEST(StandInLobbyProgramTest, RunsTheExchangeWithAClientProcessUntilItsCloseNotice)
+{
+    const fs::path runtime = MakeTempDirectory("kbzr");
+    ASSERT_FALSE(runtime.empty());
+    const LobbyProcess lobby = SpawnLobby(runtime, { "--client", KBZN_FAKE_HALL_CLIENT, "--server", "127.0.0.1:9",
+        "--user", "10005", "--chair", "3", "--root", (runtime / "tree").string(), "--timeout", "60" });
+    ASSERT_GT(lobby.pid, 0);
+    std::string output;
+    ReadOutput(lobby.out, output);
+    ::close(lobby.out);
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    ::waitpid(lobby.pid, &status, 0);
     fs::remove_all(runtime);
 
     SCOPED_TRACE(output);
@@ -382,6 +407,84 @@ TEST(StandInLobbyProgramTest, RunsTheExchangeWithAClientProcessUntilItsCloseNoti
              "user=10005 table=5 chair=3" }) {
         EXPECT_NE(output.find(expected), std::string::npos) << expected;
     }
+}
+
+// Stopped by a signal (a script ending its run, Ctrl-C), the program ends
+// the client it started, which lives in a process group of its own and so
+// is not reached by the signal itself.
+TEST(StandInLobbyProgramTest, ASignalEndsTheProgramAndItsClient)
+{
+    const fs::path runtime = MakeTempDirectory("kbzr");
+    ASSERT_FALSE(runtime.empty());
+    const fs::path pidFile = runtime / "client.pid";
+    const fs::path client = runtime / "client.sh";
+    {
+        std::ofstream script(client);
+        script << "#!/bin/sh\necho $$ > '" << pidFile.string() << ".new'\nmv '" << pidFile.string() << ".new' '"
+               << pidFile.string() << "'\nexec sleep 120\n";
+    }
+    fs::permissions(client, fs::perms::owner_all);
+
+    for (const int signal : { SIGTERM, SIGINT }) {
+        SCOPED_TRACE(signal);
+        fs::remove(pidFile);
+        const LobbyProcess lobby = SpawnLobby(runtime,
+            { "--client", client.string(), "--server", "127.0.0.1:9", "--root", (runtime / "tree").string() });
+        ASSERT_GT(lobby.pid, 0);
+        std::string output;
+        ReadOutput(lobby.out, output, "client started");
+        pid_t clientPid = 0;
+        for (int i = 0; i < TimeoutMs(10000) / 10 && !clientPid; ++i) {
+            std::ifstream(pidFile) >> clientPid;
+            if (!clientPid)
+                ::usleep(10000);
+        }
+        ASSERT_GT(clientPid, 0) << output;
+
+        ::kill(lobby.pid, signal);
+        ReadOutput(lobby.out, output);
+        ::close(lobby.out);
+        int status = 0;
+        ::waitpid(lobby.pid, &status, 0);
+        const bool clientLeft = ::kill(clientPid, 0) != 0;
+        if (!clientLeft)
+            ::kill(clientPid, SIGKILL);
+
+        SCOPED_TRACE(output);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 4);
+        EXPECT_NE(output.find("stopped"), std::string::npos);
+        EXPECT_TRUE(clientLeft);
+    }
+    fs::remove_all(runtime);
+}
+
+} // namespace
+
+namespace {
+
+// A client reads its command line as the desktop's UTF-8 and turns it into
+// GBK itself; the lobby must hand the title over in UTF-8 or the client
+// shows question marks.
+TEST_F(StandInLobbyTest, ClientGetsItsArgumentInUtf8)
+{
+    auto lobby = StartLobby();
+    ASSERT_TRUE(lobby->LayOutTree((m_dir / "tree").string()));
+    const fs::path client = m_dir / "client.sh";
+    {
+        std::ofstream script(client);
+        script << "#!/bin/sh\nprintf '%s' \"$1\" > \"$KBZN_SYSTEM_DIR/argument.tmp\"\n"
+               << "mv \"$KBZN_SYSTEM_DIR/argument.tmp\" \"$KBZN_SYSTEM_DIR/argument\"\n";
+    }
+    fs::permissions(client, fs::perms::owner_all);
+    ASSERT_TRUE(lobby->LaunchClient(client.string()));
+    const fs::path written = fs::path(lobby->SystemDir()) / "argument";
+    for (int i = 0; i < TimeoutMs(10000) / 10 && !fs::exists(written); ++i)
+        usleep(10000);
+    std::ifstream in(written, std::ios::binary);
+    const std::string argument((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(argument, platform::Gbk::ToUtf8(lobby->LaunchArgument()));
+    EXPECT_NE(argument.find(platform::Gbk::ToUtf8("测试房间")), std::string::npos);
 }
 
 } // namespace

@@ -563,7 +563,8 @@ TEST(TableServerArgsTest, OptionsAreReadAndBadOnesNamed)
     tools::TableServerOptions options;
     std::string error;
     ASSERT_TRUE(tools::ParseTableServerArgs({ "--listen", "127.0.0.1:9123", "--seed", "42", "--deals", "3",
-                                                "--turn-seconds", "15", "--robot-delay", "0", "--auto-start", "1" },
+                                                "--turn-seconds", "15", "--robot-delay", "0", "--auto-start", "1",
+                                                "--grace", "250", "--keep-open", "1" },
         options, error))
         << error;
     EXPECT_EQ(options.port, 9123);
@@ -572,6 +573,8 @@ TEST(TableServerArgsTest, OptionsAreReadAndBadOnesNamed)
     EXPECT_EQ(options.table.turnSeconds, 15);
     EXPECT_EQ(options.table.robotDelayMs, 0);
     EXPECT_TRUE(options.table.autoStart);
+    EXPECT_EQ(options.table.graceMs, 250);
+    EXPECT_TRUE(options.keepOpen);
 
     const struct {
         std::vector<std::string> args;
@@ -586,6 +589,8 @@ TEST(TableServerArgsTest, OptionsAreReadAndBadOnesNamed)
         { { "--rules", "/no/such/rules.ini" }, "cannot be read" },
         { { "--deals" }, "needs a value" },
         { { "--auto-start", "yes" }, "0 or 1" },
+        { { "--grace", "-5" }, "--grace -5" },
+        { { "--keep-open", "2" }, "0 or 1" },
         { { "--colour", "red" }, "unknown option --colour" },
     };
     for (const auto& k : bad) {

@@ -2,16 +2,10 @@
 
 #include "platform/MessageQueue.h"
 #include "platform/MessageThread.h"
+#include "tests/engine/modules/LocalFtpServer.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -23,8 +17,6 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -35,30 +27,8 @@ constexpr uint32_t kDoneMessage = platform::kUserMessage + 77;
 const std::string kUser(31, 'u');
 const std::string kPassword = "pw" + std::string(29, 'x');
 
-uint16_t FreePort()
-{
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    close(fd);
-    return ntohs(a.sin_port);
-}
-
-bool Accepts(uint16_t port)
-{
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a {};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    close(fd);
-    return ok;
-}
+using testftp::Accepts;
+using testftp::FreePort;
 
 std::string ReadAll(const fs::path& path)
 {
@@ -75,40 +45,18 @@ protected:
         s_root = fs::temp_directory_path() / ("kbzn-ftp-" + std::to_string(getpid()));
         fs::remove_all(s_root);
         fs::create_directories(s_root / "served" / "sub");
-        s_port = FreePort();
-        std::string port = std::to_string(s_port);
-        std::string dir = (s_root / "served").string();
-        std::vector<std::string> argv = { "/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p", port, "-w",
-            "-d", dir, "-u", kUser, "-P", kPassword };
-        std::vector<char*> args;
-        for (auto& a : argv)
-            args.push_back(a.data());
-        args.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        std::string log = (s_root / "server.log").string();
-        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        if (posix_spawn(&s_server, args[0], &actions, nullptr, args.data(), environ) != 0)
-            s_server = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        auto end = std::chrono::steady_clock::now() + 10s;
-        while (s_server > 0 && !Accepts(s_port) && std::chrono::steady_clock::now() < end)
-            std::this_thread::sleep_for(20ms);
+        s_server.Start(s_root / "served", s_root / "server.log", kUser, kPassword);
+        s_port = s_server.Port();
     }
     static void TearDownTestSuite()
     {
-        if (s_server > 0) {
-            kill(s_server, SIGTERM);
-            int status;
-            waitpid(s_server, &status, 0);
-        }
+        s_server.Stop();
         fs::remove_all(s_root);
     }
 
     void SetUp() override
     {
-        ASSERT_GT(s_server, 0);
+        ASSERT_TRUE(s_server.Spawned());
         ASSERT_TRUE(Accepts(s_port)) << "FTP server did not start; see " << (s_root / "server.log");
         ASSERT_TRUE(m_queue.Valid());
         m_local = s_root / "local.rep";
@@ -144,7 +92,7 @@ protected:
 
     static inline fs::path s_root;
     static inline uint16_t s_port = 0;
-    static inline pid_t s_server = -1;
+    static inline testftp::LocalFtpServer s_server;
 
     platform::MessageQueue m_queue;
     fs::path m_local;

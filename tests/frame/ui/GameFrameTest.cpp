@@ -7,6 +7,7 @@
 
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/core/EngineEvent.h"
+#include "engine/core/InputState.h"
 #include "engine/modules/GdiPaintModule.h"
 #include "engine/objects/CanvasObject.h"
 #include "engine/objects/EnginePaintModule.h"
@@ -15,6 +16,7 @@
 #include "frame/ui/SystemInfoBox.h"
 #include "platform/Clock.h"
 #include "tools/TestHost.h"
+#include "tests/frame/ui/GameFrameHost.h"
 
 #include <gtest/gtest.h>
 
@@ -27,180 +29,7 @@ using namespace frame;
 
 namespace {
 
-using Log = std::vector<std::string>;
-
-constexpr int kDividerWidth = 6;
-constexpr int kScrollBackHeight = 13;
-
-// A child that writes every event and refresh it hears into the shared log.
-class RecordingChild : public engine::RectObject {
-public:
-    RecordingChild(std::string name, Log& log)
-        : m_name(std::move(name))
-        , m_log(log)
-    {
-    }
-    int OnEvent(const engine::EngineEvent& event) override
-    {
-        std::string line = m_name + " " + std::to_string(event.code);
-        if (event.code == EVT_CHILD_LOOKER_LEAVE || event.code == EVT_CHILD_USER_LIST)
-            line += lookerWatch && lookerWatch->Bytes()[0] ? " record" : " zeros";
-        m_log.push_back(line);
-        events.push_back(event);
-        return 1;
-    }
-    void OnRefresh() override { m_log.push_back(m_name + " refresh"); }
-
-    const PlayerRecord* lookerWatch = nullptr;
-    std::vector<engine::EngineEvent> events;
-
-private:
-    std::string m_name;
-    Log& m_log;
-};
-
-class TestFrame : public GameFrame {
-public:
-    TestFrame(int workArea, Log& log, std::function<void()> loadSkin)
-        : GameFrame(workArea)
-        , m_log(log)
-        , m_loadSkin(std::move(loadSkin))
-    {
-    }
-    RecordingChild* table = nullptr;
-    RecordingChild* pane = nullptr;
-
-protected:
-    void LoadSkinPacks() override
-    {
-        if (m_loadSkin)
-            m_loadSkin();
-    }
-    void CreateChildren() override
-    {
-        pane = static_cast<RecordingChild*>(SetSubSystem(std::make_unique<RecordingChild>("pane", m_log)));
-        table = static_cast<RecordingChild*>(SetMainGame(std::make_unique<RecordingChild>("table", m_log)));
-    }
-    void ConfirmQuit() override { m_log.push_back("confirm quit"); }
-    bool IsWindowFillingWorkArea() override
-    {
-        GameFrame::IsWindowFillingWorkArea();
-        return filling;
-    }
-    platform::Window* GetFrameWindow() override { return nullptr; }
-
-public:
-    bool filling = true;
-
-private:
-    Log& m_log;
-    std::function<void()> m_loadSkin;
-};
-
-class TestApp : public CGameFrameApp {
-public:
-    explicit TestApp(Log& log)
-        : CGameFrameApp("KbZn", 21534, 1, 1)
-        , m_log(log)
-    {
-    }
-    std::unique_ptr<engine::RectObject> CreateMainView() override
-    {
-        return makeView ? makeView() : CGameFrameApp::CreateMainView();
-    }
-    int EnterRoom() override
-    {
-        m_log.push_back("enter room");
-        return 1;
-    }
-
-    std::function<std::unique_ptr<engine::RectObject>()> makeView;
-
-private:
-    Log& m_log;
-};
-
-class GameFrameHost : public ::testing::Test {
-protected:
-    void TearDown() override { platform::SetFixedTick(std::nullopt); }
-
-    // The view over a work area of the given width, with the recording
-    // children; false (and the test skipped) without a video driver.
-    bool Start(int workArea, bool withChildren = true)
-    {
-        tools::TestHost::PreferHeadlessDrivers();
-        platform::SetFixedTick(m_tick);
-        if (!host.Create("gameframe", kHostWidth, kHostHeight))
-            return false;
-        auto loadSkin = [this] {
-            Picture("左右分隔条_bg", kDividerWidth, 40);
-            Picture("ScrollBar_HorzBack", 8, kScrollBackHeight);
-            // Each title button a width of its own, so a place tells which.
-            int w = 10;
-            for (const char* name : { "btnFrameClose", "btnFrameFit", "btnFrameMin", "btnHelp2", "btnSet2", "btnShop2" }) {
-                Picture(name, w, 12);
-                w += 2;
-            }
-            Picture("btnFrameMax", 30, 12);
-            if (withTable) {
-                Picture("TablePatten", 7, 9, 0x0000FF);
-                Picture("TableHalo", 4, 4, 0xFF0000);
-                for (const char* name : { "TableCornerLT", "TableCornerRT", "TableCornerLB", "TableCornerRB" })
-                    Picture(name, 3, 3, 0x00FF00);
-            }
-            Picture("Frame_Left", 5, 30);
-            Picture("Frame_Right", 6, 30);
-            Picture("Frame_Bottom", 9, 4);
-        };
-        std::unique_ptr<GameFrame> view;
-        if (withChildren) {
-            auto test = std::make_unique<TestFrame>(workArea, log, loadSkin);
-            frameView = test.get();
-            view = std::move(test);
-        } else {
-            view = std::make_unique<GameFrame>(workArea);
-        }
-        gameFrame = view.get();
-        EXPECT_TRUE(host.Init(std::move(view)));
-        Frame();
-        return true;
-    }
-    void Picture(const char* name, int w, int h, uint32_t colour = 0x808080)
-    {
-        const uint32_t pixel = engine::CanvasObject::MakePixel(colour, engine::kNoColourKey);
-        host.AddPicture(name, w, h, 1, 0, [pixel](int, int, int) { return pixel; });
-    }
-    void Frame(uint32_t advance = 100)
-    {
-        m_tick += advance;
-        platform::SetFixedTick(m_tick);
-        host.RunFrame();
-    }
-    static engine::Rect RectOf(const engine::RectObject* object)
-    {
-        engine::Rect r;
-        object->GetRect(&r);
-        return r;
-    }
-
-    // The background layer's pixel as 0x00RRGGBB.
-    uint32_t Pixel(int x, int y)
-    {
-        return host.Paint()->Background()[static_cast<size_t>(y) * kHostWidth + x] & 0xffffff;
-    }
-
-    static constexpr int kHostWidth = 320;
-    static constexpr int kHostHeight = 240;
-    bool withTable = false;
-    Log log;
-    TestApp app { log };
-    tools::TestHost host;
-    GameFrame* gameFrame = nullptr;
-    TestFrame* frameView = nullptr;
-
-private:
-    uint32_t m_tick = 100000;
-};
+using namespace gameframetest;
 
 // ---- construction ---------------------------------------------------------
 
@@ -270,6 +99,89 @@ TEST_F(GameFrameHost, SkinFollowsTheSizeWithTheTitleButtonsRightToLeft)
         EXPECT_DOUBLE_EQ(b.canvas->GetWidth(), b.width);
         EXPECT_DOUBLE_EQ(b.canvas->GetHeight(), b.height);
     }
+}
+
+TEST_F(GameFrameHost, TitleTextShowsTheIconAndTheLobbysTitleAtTheBarsLeft)
+{
+    app.GetHallArgs().title = "KbZn 升级 - 新手房";
+    loadMore = [this] { Picture("GameIcon", 16, 16, 0x2080F0); };
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    gameFrame->SetRect({ 0, 0, 1000, 700 });
+    engine::CanvasObject* text = gameFrame->GetTitleText();
+    ASSERT_NE(text, nullptr);
+    EXPECT_DOUBLE_EQ(text->GetLeft(), 0);
+    EXPECT_DOUBLE_EQ(text->GetWidth(), 200);
+    EXPECT_DOUBLE_EQ(text->GetY(), gameFrame->GetTitleBar()->GetY());
+    EXPECT_GT(text->GetZ(), gameFrame->GetTitleBar()->GetZ());
+    EXPECT_TRUE(gameFrame->GetTitleBar()->HasChild(text->GetId()));
+    // The icon at (10, 13 - 8), the text from x = 31 on.
+    EXPECT_EQ(text->GetPixel(18, 12) & 0xF0F0F0, 0x2080F0u & 0xF0F0F0);
+    int written = 0;
+    for (int y = 0; y < kFrameTitleHeight; ++y)
+        for (int x = 31; x < 200; ++x)
+            written += text->GetPixelAlpha(x, y) != 0;
+    EXPECT_GT(written, 20) << "the title is drawn";
+    // It follows the bar: a new size keeps one text canvas at the left.
+    gameFrame->SetRect({ 0, 0, 800, 600 });
+    EXPECT_EQ(gameFrame->GetTitleText(), text);
+    EXPECT_DOUBLE_EQ(text->GetLeft(), 0);
+}
+
+// ---- dragging -----------------------------------------------------------------
+
+TEST_F(GameFrameHost, DraggingTheTitleBarMovesTheRestoredWindowUntilReleased)
+{
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    frameView->window = &host.GetWindow();
+    frameView->filling = false;
+    const platform::Point corner = host.GetWindow().Position();
+    engine::InputState press;
+    press.x = 50;
+    press.y = 10;
+    gameFrame->OnEvent(engine::EngineEvent(gameFrame->GetId(), EVT_FRAME_DRAG_BEGIN, 0, engine::ToWord(&press)));
+    ASSERT_TRUE(gameFrame->IsDragging());
+    frameView->cursor = { corner.x + 50 + 30, corner.y + 10 + 20 };
+    gameFrame->OnEvent(engine::EngineEvent(gameFrame->GetId(), EVT_FRAME_DRAG, 0, 0));
+    // The restored place starts at (100, 100).
+    EXPECT_EQ(host.GetWindow().Position(), (platform::Point { 130, 120 }));
+    frameView->cursor.x += 5;
+    frameView->cursor.y -= 7;
+    gameFrame->OnEvent(engine::EngineEvent(gameFrame->GetId(), EVT_FRAME_DRAG, 0, 0));
+    EXPECT_EQ(host.GetWindow().Position(), (platform::Point { 135, 113 }));
+    gameFrame->OnEvent(engine::EngineEvent(gameFrame->GetId(), EVT_FRAME_DRAG_END, 0, 0));
+    EXPECT_FALSE(gameFrame->IsDragging());
+    frameView->cursor.x += 40;
+    gameFrame->OnEvent(engine::EngineEvent(gameFrame->GetId(), EVT_FRAME_DRAG, 0, 0));
+    EXPECT_EQ(host.GetWindow().Position(), (platform::Point { 135, 113 })) << "no drag after the release";
+}
+
+TEST_F(GameFrameHost, DraggingAFittedWindowRestoresItFirst)
+{
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    frameView->window = &host.GetWindow();
+    frameView->filling = true;
+    engine::InputState press;
+    gameFrame->OnEvent(engine::EngineEvent(gameFrame->GetId(), EVT_FRAME_DRAG_BEGIN, 0, engine::ToWord(&press)));
+    gameFrame->OnEvent(engine::EngineEvent(gameFrame->GetId(), EVT_FRAME_DRAG, 0, 0));
+    EXPECT_FALSE(gameFrame->IsFitToWorkArea());
+    EXPECT_TRUE(gameFrame->IsDragging());
+}
+
+TEST_F(GameFrameHost, PressOnTheTitleBarStartsADragAndReleaseEndsIt)
+{
+    if (!Start(1600))
+        GTEST_SKIP() << "no video driver";
+    gameFrame->SetRect({ 0, 0, kHostWidth, kHostHeight });
+    frameView->window = &host.GetWindow();
+    Frame();
+    WindowInput(platform::kWmMouseMove, 100, 8);
+    WindowInput(platform::kWmLButtonDown, 100, 8);
+    EXPECT_TRUE(gameFrame->IsDragging());
+    WindowInput(platform::kWmLButtonUp, 100, 8);
+    EXPECT_FALSE(gameFrame->IsDragging());
 }
 
 // ---- layout -----------------------------------------------------------------
@@ -570,7 +482,7 @@ TEST_P(ConfirmBox, OkLeavesTheSeatAndCancelOnlyCloses)
 
 INSTANTIATE_TEST_SUITE_P(GameFrame, ConfirmBox,
     ::testing::Values(ConfirmCase { "ExpiresOk", 0, { "confirm quit" } },
-        ConfirmCase { "ExpiresCancel", SIB_TWO_BUTTONS | SIB_EXPIRE_CANCEL, {} }),
+        ConfirmCase { "ExpiresCancel", SIB_TWO_BUTTONS | SIB_EXPIRE_CANCEL, { "close window" } }),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,0 +1,120 @@
+#!/usr/bin/env python3
+"""The whole system end to end: runs the play script's headless path (the
+table server with three robots, the stand-in lobby, KbZn under its own
+Xvfb, one deal on a one-second turn clock) with programs already built, and
+checks what came of it:
+
+- the client took the lobby's data and sat down at the table (the lobby's
+  and the table server's logs);
+- a deal started, and ended with its result;
+- the pictures of the deal, a trick and the result exist and are not blank.
+
+    check_play.py --build-dir DIR --out DIR [--timeout S]
+
+Every wait is for a line in a log, under a generous cap: the script's own
+(--timeout), and this one's on top of it.
+"""
+
+import argparse
+import importlib.util
+import os
+import re
+import subprocess
+import sys
+
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+PICTURES = ("1-deal.png", "2-trick.png", "3-result.png")
+
+
+def load_xwd2png():
+    spec = importlib.util.spec_from_file_location("xwd2png", os.path.join(SOURCE, "scripts", "xwd2png.py"))
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+def read(path):
+    try:
+        with open(path, encoding="utf-8", errors="replace") as f:
+            return f.read()
+    except OSError:
+        return ""
+
+
+def check(out, xwd2png):
+    """The list of what went wrong (empty when all is well)."""
+    problems = []
+    server = read(os.path.join(out, "server.log"))
+    lobby = read(os.path.join(out, "lobby.log"))
+    if not re.search(r"^posted 0x9105 \(game ready\)", lobby, re.M):
+        problems.append("the client never announced itself to the lobby")
+    if not re.search(r"^sent 1 \(init\) .*handled, result 1", lobby, re.M):
+        problems.append("the client did not take the lobby's table data")
+    if not re.search(r"^links: [1-9]", server, re.M):
+        problems.append("the client never connected to the table server")
+    if not re.search(r"^chair [0-3]: user 10001 sits down$", server, re.M):
+        problems.append("the client did not sit down at the table")
+    robots = set(re.findall(r"^chair ([0-3]): robot \d+$", server, re.M))
+    if len(robots) < 3:
+        problems.append("the other three chairs were not all robots (%s)" % sorted(robots))
+    if not re.search(r"^deal 1 starts$", server, re.M):
+        problems.append("no deal started")
+    if not re.search(r"^deal 1 over$", server, re.M):
+        problems.append("the deal did not end")
+    for name in PICTURES:
+        path = os.path.join(out, name)
+        if not os.path.exists(path):
+            problems.append("no picture %s" % name)
+            continue
+        try:
+            colours = xwd2png.colour_count(path)
+        except (OSError, ValueError, xwd2png.DumpError) as error:
+            problems.append("%s cannot be read: %s" % (name, error))
+            continue
+        if colours < xwd2png.MIN_COLOURS:
+            problems.append("%s is blank (%d colours)" % (name, colours))
+    return problems
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build-dir", required=True)
+    parser.add_argument("--out", required=True)
+    parser.add_argument("--timeout", type=int, default=150)
+    args = parser.parse_args()
+
+    out = os.path.abspath(args.out)
+    for name in PICTURES + ("server.log", "lobby.log"):
+        if os.path.exists(os.path.join(out, name)):
+            os.remove(os.path.join(out, name))
+    command = ["bash", os.path.join(SOURCE, "scripts", "play.sh"), "--headless", "--build-dir", args.build_dir,
+               "--out", out, "--seed", "7", "--timeout", str(args.timeout)]
+    # The sanitizer build's programs are stopped by signals at the end:
+    # their leak report at exit says nothing then.
+    env = dict(os.environ, ASAN_OPTIONS="detect_leaks=0:abort_on_error=1")
+    with subprocess.Popen(command, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                          errors="replace") as play:
+        try:
+            output, _ = play.communicate(timeout=args.timeout + 60)
+            code = play.returncode
+        except subprocess.TimeoutExpired:
+            # SIGTERM lets the script stop what it started.
+            play.terminate()
+            output, _ = play.communicate(timeout=60)
+            code = "time-out"
+    print(output)
+    problems = check(out, load_xwd2png())
+    if code != 0:
+        problems.insert(0, "play.sh ended with %s" % code)
+    for problem in problems:
+        print("FAILED: " + problem)
+    if problems:
+        for name in ("server.log", "lobby.log"):
+            print("--- %s\n%s" % (name, read(os.path.join(out, name))[-3000:]))
+        return 1
+    print("e2e: seated, one deal played, pictures in %s" % out)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
