@@ -4,7 +4,7 @@
 #include "engine/core/EngineFiles.h"
 #include "frame/core/CGameFrameApp.h"
 #include "frame/ui/SubSystem.h"
-#include "game/CardTableView.h"
+#include "game/FriendTableView.h"
 
 #include <cstdio>
 
@@ -73,7 +73,7 @@ void FriendGameFrame::CreateChildren()
 
 std::unique_ptr<engine::RectObject> FriendGameFrame::CreateTableView()
 {
-    return std::make_unique<CardTableView>();
+    return std::make_unique<FriendTableView>();
 }
 
 void FriendGameFrame::DrawTableBackground(int width, int height)
