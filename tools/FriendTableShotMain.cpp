@@ -21,6 +21,7 @@
 #include "table/FriendCardRules.h"
 #include "table/FriendRecords.h"
 #include "tools/FrameShot.h"
+#include "tools/SkinHost.h"
 #include "tools/SkinMaker.h"
 #include "tools/TestHost.h"
 
@@ -160,14 +161,11 @@ int main(int argc, char** argv)
     if (!paint)
         return 1;
 
+    // The whole skin as the client loads it.
     platform::FontRenderer font;
-    tools::SkinFiles skin;
-    skin.pictures[tools::kSkinFramePack] = tools::DrawFramePictures(font);
+    tools::AddSkinPictures(host, tools::DrawFramePictures(font));
     for (const tools::SkinArea area : tools::kSkinAreas)
-        area(skin, font);
-    for (auto& [pack, pictures] : skin.pictures)
-        for (tools::SkinPicture& picture : pictures)
-            host.AddPicture(picture.name, std::move(picture.picture), 400);
+        tools::AddSkinArea(host, area, font);
 
     engine::SpriteObject* felt = root->CreateSprite(AddPicture(host, "shot_felt", kWidth, kHeight, Felt));
     felt->MoveTo(kWidth / 2, kHeight / 2);
