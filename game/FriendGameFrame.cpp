@@ -4,6 +4,7 @@
 #include "engine/core/EngineFiles.h"
 #include "frame/core/CGameFrameApp.h"
 #include "frame/ui/SubSystem.h"
+#include "game/FriendSubSystem.h"
 #include "game/FriendTableView.h"
 
 #include <cstdio>
@@ -67,7 +68,7 @@ void FriendGameFrame::OnRectChanged()
 
 void FriendGameFrame::CreateChildren()
 {
-    SetSubSystem(std::make_unique<frame::SubSystem>());
+    SetSubSystem(std::make_unique<FriendSubSystem>());
     SetMainGame(CreateTableView());
 }
 

@@ -29,13 +29,15 @@ xvfb-run -a ctest --test-dir "$build" -L e2e --output-on-failure
 
 # The threaded parts again under ThreadSanitizer: the network library, the
 # platform layer beneath it, the engine modules (the MIDI player's callback
-# thread) and the frame's core (the communication thread, the notice and
-# browser threads, the desktop channel's listeners).
+# thread), the frame's core (the communication thread, the notice and
+# browser threads, the desktop channel's listeners) and the replays (the
+# match replay's upload thread).
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKBZN_TSAN=ON -DKBZN_BENCH=OFF
-cmake --build build/tsan -j "$jobs" --target net_tests platform_tests engine_modules_tests frame_core_tests
+cmake --build build/tsan -j "$jobs" --target net_tests platform_tests engine_modules_tests frame_core_tests frame_ui_tests
 # FluidSynth loads soundfonts with OpenMP, whose thread pool ThreadSanitizer
 # cannot follow: one thread keeps it out of the picture.
 OMP_NUM_THREADS=1 TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} ctest --test-dir build/tsan -L 'net|platform|engine|frame' -LE 'fuzz|visual' --output-on-failure -j "$jobs"
+TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} ctest --test-dir build/tsan -L ui -R 'Replay' --output-on-failure -j "$jobs"
 
 # The libFuzzer targets must keep building with clang.
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKBZN_FUZZ=ON
