@@ -2,6 +2,7 @@
 
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/controls/widgets/ImageNumber.h"
+#include "engine/modules/InputModule.h"
 #include "engine/objects/CanvasObject.h"
 #include "frame/core/WireReader.h"
 #include "platform/WindowAttention.h"
@@ -342,6 +343,7 @@ void FriendTableView::DrawResultRow(int row, int chair, int friendChair)
         const double left = m_resultCanvas->GetX() - m_resultCanvas->GetWidth() / 2;
         const double top = m_resultCanvas->GetY() - m_resultCanvas->GetHeight() / 2;
         spot->MoveTo(left + 47 + (silver ? 0 : 8), top + 94 + 40 * row);
+        DrawFigureSpot(*spot, chair);
         SetShown(spot, true);
     }
     const bool own = chair == MyChair() && !IsLookerOn();
@@ -363,6 +365,26 @@ void FriendTableView::DrawResultRow(int row, int chair, int friendChair)
     DrawDigits("digit_Pen", width - 4 * static_cast<int>(score.size()) - (silver ? 71 : 86), y, score);
     if (Word(*data, kMobileBits) & (1 << chair))
         blit("手机奖励", 0, width - 25 - (silver ? 0 : 15), y - 8, 0, 0);
+}
+
+void FriendTableView::DrawFigureSpot(engine::CanvasObject& spot, int chair)
+{
+    // The chair's portrait; entering it shows the large figure beside the
+    // box (the card layer's character canvas), leaving hides it.
+    const CardGameApp* app = GetApp();
+    const frame::PlayerRecord* player = app ? app->GetSeatPlayer(chair) : nullptr;
+    const int figure = player ? player->Figure() : 0;
+    spot.Clear();
+    const std::string name = CharacterPicture(*this, figure, 1);
+    if (!name.empty()) {
+        engine::PictureDesc portrait;
+        LookupPicture(&portrait, name, 0);
+        spot.BlitPicture(portrait, 0, 0, 32, 32, 0, 1.0);
+    }
+    spot.Unsubscribe(engine::EVT_MOUSE_ENTER);
+    spot.Unsubscribe(engine::EVT_MOUSE_LEAVE);
+    spot.SubscribeEvent(engine::EVT_MOUSE_ENTER, GetId(), EVT_SHOW_CHARACTER, static_cast<engine::MessageWord>(figure), 0);
+    spot.SubscribeEvent(engine::EVT_MOUSE_LEAVE, GetId(), EVT_HIDE_CHARACTER, 0, 0);
 }
 
 void FriendTableView::DrawDigits(std::string_view sheet, int x, int y, const std::string& text)

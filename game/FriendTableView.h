@@ -212,6 +212,7 @@ private:
     void CreateResultPanel();
     void DrawResultRow(int row, int chair, int friendChair);
     void DrawDigits(std::string_view sheet, int x, int y, const std::string& text);
+    void DrawFigureSpot(engine::CanvasObject& spot, int chair);
     void PlaceResultButtons(bool withContinue);
     void ShowResultPanel();
     void ShowChairCards(int chair, const std::vector<int>& ids);

@@ -21,6 +21,7 @@
 #include "game/FriendNotifyHandler.h"
 #include "game/FriendPlayerBoard.h"
 #include "platform/Clock.h"
+#include "platform/WindowMessages.h"
 #include "table/FriendCardRules.h"
 #include "table/FriendRecords.h"
 #include "tools/TestHost.h"
@@ -542,6 +543,33 @@ TEST_F(FriendTableHost, ResultLinesAndFriendNamedAtTheEnd)
     view->OnEvent(engine::EngineEvent(0, game::EVT_CLOSE_RESULT, 0, 0));
     EXPECT_FALSE(view->GetResultPanel()->IsShown());
     EXPECT_FALSE(view->GetBonusFrame(0)->IsShown());
+}
+
+TEST_F(FriendTableHost, ResultFiguresShowTheLargeFigureWhileThePointerIsOnThem)
+{
+    Picture("Character0Type1", 40, 40);
+    Picture("Character0Type3", 135, 270);
+    Make();
+    SetRound(2, 0, 6, 3);
+    std::vector<uint8_t> body(table::FriendResultInfo::kWireSize);
+    table::FriendResultInfo().Write(body);
+    ASSERT_TRUE(app.data.EndRound(body.data(), body.size()));
+    view->ShowRoundResultLines();
+    Frame();
+    const engine::EngineObject* panel = view->GetResultPanel();
+    ASSERT_NE(panel, nullptr);
+    // Row 0's spot: 47 + 8 from the box's left, 94 from its top.
+    const int x = static_cast<int>(panel->GetX() - panel->GetWidth() / 2) + 55;
+    const int y = static_cast<int>(panel->GetY() - panel->GetHeight() / 2) + 94;
+    host.InjectInput(platform::kWmMouseMove, x, y);
+    Frame();
+    Frame();
+    ASSERT_NE(view->GetCharacterCanvas(), nullptr);
+    EXPECT_TRUE(view->GetCharacterCanvas()->IsShown());
+    host.InjectInput(platform::kWmMouseMove, 5, 5);
+    Frame();
+    Frame();
+    EXPECT_FALSE(view->GetCharacterCanvas()->IsShown());
 }
 
 TEST_F(FriendTableHost, MatchProgramsClearTheTableAfterTheResultsSeconds)
