@@ -106,15 +106,14 @@ void AddResultBox(std::vector<SkinPicture>& out, platform::FontRenderer& font)
     Add(out, "结果框继续游戏", ButtonFrames(96, 30, 8, kGreenButton, TextLabel(font, "继续游戏", 15, 700)));
     Add(out, "结果框关闭按钮", ButtonFrames(22, 22, 11, kRedButton, CrossLabel(4.5f, 1.3f)));
 
-    // Place badges: gold, silver, bronze and plain.
+    // Place medals left of the portraits: gold, silver, bronze and plain.
     const uint32_t medals[] = { Argb(0xF2C230), Argb(0xC8CCD4), Argb(0xC8804A), Argb(0x8A7A66) };
-    const char* places[] = { "一", "二", "三", "四" };
     std::vector<Canvas> badges;
     for (int i = 0; i < 4; ++i) {
-        Canvas c(56, 24);
-        c.Fill(RoundRect(0, 0, 56, 24, 12), Darker(medals[i], 0.4f));
-        c.FillVertical(RoundRect(1.5f, 1.5f, 54.5f, 22.5f, 10.5f), 1, 23, Lighter(medals[i], 0.3f), medals[i]);
-        DrawTextCentred(c, font, std::string("第") + places[i] + "名", 28, 12, { 13, 700, Argb(0x3A2410), 0 });
+        Canvas c(22, 22);
+        c.Fill(Circle(11, 11, 10.5f), Darker(medals[i], 0.45f));
+        c.FillVertical(Circle(11, 11, 9.2f), 2, 20, Lighter(medals[i], 0.35f), medals[i]);
+        DrawTextCentred(c, font, std::to_string(i + 1), 11, 11, { 14, 700, Argb(0x3A2410), 0 });
         badges.push_back(std::move(c));
     }
     Add(out, "结果框名次", badges);

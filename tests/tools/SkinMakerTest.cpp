@@ -275,7 +275,7 @@ const PictureCase kPictures[] = {
     { "skins/common.vkr", "结果框确定", 84, 30, 4 },
     { "skins/common.vkr", "结果框继续游戏", 96, 30, 4 },
     { "skins/common.vkr", "结果框关闭按钮", 22, 22, 4 },
-    { "skins/common.vkr", "结果框名次", 56, 24, 4 },
+    { "skins/common.vkr", "结果框名次", 22, 22, 4 },
     { "skins/common.vkr", "手机奖励", 20, 24, 1 },
     { "skins/common.vkr", "下局基础分", 92, 18, 1 },
     { "skins/common.vkr", "下局基础银", 92, 18, 1 },
