@@ -10,6 +10,7 @@
 #include "game/FriendGameData.h"
 #include "game/FriendPlayerBoard.h"
 #include "game/FriendTableText.h"
+#include "frame/ui/ReplayRecorder.h"
 #include "game/GameSettings.h"
 #include "table/FriendRecords.h"
 
@@ -292,6 +293,85 @@ void FriendTableView::OnTableArranged()
     CardTableView::OnTableArranged();
     if (m_cardCounter)
         m_cardCounter->RefreshMenuNames();
+}
+
+void FriendTableView::OnRefresh()
+{
+    CardTableView::OnRefresh();
+    RestoreReplayTable();
+    BindOwnBoard(MyChair());
+}
+
+std::unique_ptr<engine::EngineObject> FriendTableView::MakeReplayRecorder(bool matchMode)
+{
+    CardGameApp* app = GetApp();
+    return app ? frame::MakeReplayRecorder(*app, matchMode) : nullptr;
+}
+
+void FriendTableView::OpenReplayFile(engine::EngineObject* recorder, const std::string& path)
+{
+    if (auto* panel = dynamic_cast<frame::ReplayPanel*>(recorder))
+        panel->OpenFile(path);
+}
+
+void FriendTableView::RestoreReplayTable()
+{
+    // The replay's header names the game, the recording user and chair;
+    // its table block the round, banker, base score and base silver.
+    CardGameApp* app = GetApp();
+    const auto* panel = dynamic_cast<const frame::ReplayPanel*>(GetReplayRecorder());
+    FriendGameData* data = GetGameData();
+    if (!app || !app->IsReplayMode() || !panel)
+        return;
+    const std::span<const uint8_t> header = panel->GetHeader();
+    const frame::WireReader head(header.data(), header.size());
+    if (head.Has(76)) {
+        frame::HallLaunchArgs& args = app->GetHallArgs();
+        args.gameId = head.Int(16);
+        args.userId = head.Int(68);
+        args.chair = head.Int(72);
+        args.lookOn = 0;
+        args.reenter = 0;
+        args.serverHost = "127.0.0.1";
+        args.title = "觅友";
+    }
+    const std::span<const uint8_t> block = panel->GetTableBlock();
+    const frame::WireReader table(block.data(), block.size());
+    if (data && table.Has(64)) {
+        data->SetTableWord(FriendGameData::kRoundNumber, table.Int(28));
+        data->SetTableWord(FriendGameData::kBanker, table.Int(32));
+        data->SetTableWord(FriendGameData::kBaseScore, table.Int(56));
+        data->SetTableWord(FriendGameData::kBaseSilver, table.Int(60));
+    }
+    for (int chair = 0; chair < kGameSeats; ++chair)
+        if (FriendPlayerBoard* board = GetGameChairBoard(chair)) {
+            board->SetSeat(ChairToView(chair));
+            board->UpdatePlayer(chair);
+        }
+}
+
+bool FriendTableView::ShowReplayHands()
+{
+    // The replay's snapshot holds each chair's 27 dealt ids (108 bytes a
+    // chair); the hands are shown face up and playback pauses on them.
+    const CardGameApp* app = GetApp();
+    auto* panel = dynamic_cast<frame::ReplayPanel*>(GetReplayRecorder());
+    if (!app || !app->IsReplayMode() || !panel)
+        return false;
+    const std::span<const uint8_t> snapshot = panel->GetSnapshot();
+    const frame::WireReader reader(snapshot.data(), snapshot.size());
+    for (int chair = 0; chair < kGameSeats; ++chair) {
+        const size_t at = 108 * static_cast<size_t>(chair);
+        if (!reader.Has(at, 108))
+            break;
+        int ids[table::kFriendHandSize];
+        for (int i = 0; i < table::kFriendHandSize; ++i)
+            ids[i] = reader.Int(at + 4 * static_cast<size_t>(i));
+        Hand().SetSeatCards(chair, ids, table::kFriendHandSize);
+        LayoutDealtCards(chair);
+    }
+    panel->OnDealShown();
+    return true;
 }
 
 // ---- layout ------------------------------------------------------------------------------
@@ -628,12 +708,11 @@ void FriendTableView::LayoutDealtCards(int chair)
 void FriendTableView::OnDealFinished()
 {
     // The banker's turn starts a second later (BeginPlay), not here.
-    const CardGameApp* app = GetApp();
     if (engine::ImageButton* start = GetButton(kStartButton)) {
         start->Hide();
         start->Invalidate();
     }
-    if (IsAutoPlayOn() && !(app && app->IsReplayMode()))
+    if (!ShowReplayHands() && IsAutoPlayOn())
         if (FriendPlayerBoard* own = GetGameBoard(0))
             own->SetAutoPlay(1);
     SetTeamMark(Banker());

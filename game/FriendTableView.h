@@ -86,6 +86,7 @@ public:
     int OnEvent(const engine::EngineEvent& event) override;
     void OnRectChanged() override;
     void OnTableArranged() override;
+    void OnRefresh() override;
 
     int GetCardCount() const override { return kGameCards; }
     void LoadCardBackSizes() override;
@@ -174,6 +175,10 @@ protected:
     std::unique_ptr<CardPlayerBoard> MakePlayerBoard(int position, CardArea table) const override;
     std::unique_ptr<CardHand> MakeHand(CardHandHost& host) const override;
     bool GetBoardClockPosition(int position, bool noLastPlay, CardPoint& out) const override;
+    // Replay mode: the frame's replay panel plays the file named on the
+    // command line.
+    std::unique_ptr<engine::EngineObject> MakeReplayRecorder(bool matchMode) override;
+    void OpenReplayFile(engine::EngineObject* recorder, const std::string& path) override;
 
     // Hooks of the plays, voices, countdown and rewards.
     virtual void OnClockWatchdogTick() { }
@@ -220,6 +225,8 @@ private:
     void DrawBonusFrame(int chair);
     void ShowAllBonusFrames();
     void PlayResultSound();
+    void RestoreReplayTable();
+    bool ShowReplayHands();
 
     AwardMarquee m_marquee;
     AppCounterSeats m_counterSeats;

@@ -15,6 +15,7 @@
 #include "engine/objects/RectObject.h"
 #include "engine/objects/SpriteObject.h"
 #include "frame/core/FrameRecords.h"
+#include "frame/ui/ReplayPanel.h"
 #include "game/CardGameApp.h"
 #include "game/FriendCardSprite.h"
 #include "game/FriendGameData.h"
@@ -732,6 +733,8 @@ TEST_F(FriendTableHost, ReplayModeHasNoCardCounter)
     Make();
     EXPECT_EQ(view->GetCardCounter(), nullptr);
     EXPECT_EQ(view->GetGameButton(game::FriendTableView::kCardCounterButton), nullptr);
+    // The replay panel plays the file instead.
+    EXPECT_NE(dynamic_cast<frame::ReplayPanel*>(view->GetReplayRecorder()), nullptr);
     EXPECT_EQ(view->OnEvent(engine::EngineEvent(0, game::EVT_TOGGLE_CARD_COUNTER, 0, 0)), 1);
 }
 
