@@ -126,6 +126,9 @@ void FriendTableView::ShowRoundResultLines()
     const FriendGameData* data = GetGameData();
     if (!data)
         return;
+    // Tables that start on their own give the seated players 30 seconds.
+    if (const CardGameApp* app = GetApp(); app && app->IsRoomOptionB40() && app->IsRoomOptionB80() && !IsLookerOn())
+        StartReadyCountdown(30);
     if (Word(*data, kNoResult) == 1) {
         CloseResultPanel();
         return;

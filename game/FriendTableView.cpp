@@ -415,6 +415,9 @@ void FriendTableView::OnRectChanged()
     if (GetPassHint() && hint)
         Place(GetPassHint(), static_cast<int>(hint->GetX()), static_cast<int>(hint->GetY()) + 28);
     Place(m_turnScore, a.width - 5, a.top + 30);
+    // The information box stands in the table's top-left corner.
+    if (engine::EngineObject* box = GetInfoBox())
+        Place(box, a.left + static_cast<int>(box->GetWidth()) / 2, a.top + static_cast<int>(box->GetHeight()) / 2);
     if (m_cardCounter)
         m_cardCounter->PlaceAll();
     if (GetWaitSolo() && GetResultPanel())

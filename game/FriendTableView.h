@@ -186,6 +186,7 @@ protected:
     virtual void OnFireworksEnded() { }
     virtual void OnSeatEmoticonEnded(int /*position*/) { }
     virtual void OnReadyCountdownTick() { }
+    virtual void StartReadyCountdown(int /*seconds*/) { }
     virtual void StopReadyCountdown() { }
     virtual bool IsReadyCountdownRunning() const { return false; }
     virtual void ShowSeatEmoticon(int /*chair*/, std::string_view /*code*/) { }
