@@ -43,6 +43,7 @@ public:
     void SendToTable(int, intptr_t) override { }
     void ShowSystemBoard(const std::string&, uint32_t, int) override { }
     void HideSystemBoard() override { }
+    void AddChatLine(const std::string&) override { }
     std::string GetCharacterImageName(int, int) override { return "Character1Type2"; }
     void RequestPlayerDetail() override { }
     void BringToFront() override { }

@@ -342,6 +342,20 @@ inline void Add(std::vector<SkinPicture>& out, std::string name, const std::vect
     out.push_back({ std::move(name), ToPicture(frames, delayMs) });
 }
 
+// A picture the engine stretches along one axis (a scroll bar's track or
+// thumb): it keeps `end` pixels at each end as they are and stretches the
+// rows or columns between them. The engine's ends are the cap plus half
+// the picture, so the cap is stored as end minus half.
+inline void MakeStretchable(SkinPicture& picture, bool vertical, int end)
+{
+    engine::PictureData& p = picture.picture;
+    p.flags |= engine::kPictureCaps;
+    if (vertical)
+        p.capHeight = static_cast<int16_t>(end - (p.frameHeight + 1) / 2);
+    else
+        p.capWidth = static_cast<int16_t>(end - (p.frameWidth + 1) / 2);
+}
+
 // A deterministic noise in [-1, 1] per pixel.
 inline float Noise(int x, int y, uint32_t seed)
 {

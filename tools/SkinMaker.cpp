@@ -171,6 +171,7 @@ void AddTable(std::vector<SkinPicture>& out)
         trough.Set(x, 13, Lighter(kFelt, 0.2f));
     }
     Add(out, "ScrollBar_HorzBack", { trough });
+    MakeStretchable(out.back(), false, 2);
 }
 
 // A wood-framed paper board with rounded corners and a header band.

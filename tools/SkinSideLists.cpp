@@ -148,11 +148,14 @@ std::vector<Canvas> Arrow(float angle)
 void AddScrollBars(std::vector<SkinPicture>& out)
 {
     Add(out, "ScrollBar_VertBack", { Trough(14, 64, true) });
+    MakeStretchable(out.back(), true, 2);
     Add(out, "ScrollBar_VertBtn", Thumbs(14, 32));
+    MakeStretchable(out.back(), true, 6);
     Add(out, "ScrollBar_VertPattern", { Grip(true) });
     Add(out, "ScrollBar_VertUpBtn", Arrow(-kPi / 2));
     Add(out, "ScrollBar_VertDownBtn", Arrow(kPi / 2));
     Add(out, "ScrollBar_HorzBtn", Thumbs(32, 14));
+    MakeStretchable(out.back(), false, 6);
     Add(out, "ScrollBar_HorzPattern", { Grip(false) });
     Add(out, "ScrollBar_HorzLeftBtn", Arrow(kPi));
     Add(out, "ScrollBar_HorzRightBtn", Arrow(0));

@@ -72,6 +72,7 @@ int GameFrame::OnCreate()
     InitProperties();
     CreateFrameControls();
     CreateChildren();
+    CreateMatchPanels();
     OnRectChanged();
     return 0;
 }
@@ -255,6 +256,8 @@ void GameFrame::OnRectChanged()
     DrawTableBackground(width, height);
     DrawFrameSkin(width, height);
     CentreAutoPlay();
+    if (m_match)
+        m_match->Layout();
     if (m_splitter && divider > 0) {
         const int tableHeight = table.bottom - table.top;
         m_splitter->ScaleTo(divider, tableHeight);
@@ -595,9 +598,13 @@ void GameFrame::OnMatchEnterReply(const uint8_t*, size_t)
         signedUp = static_cast<int32_t>(static_cast<uint32_t>(bytes[44]) | static_cast<uint32_t>(bytes[45]) << 8
             | static_cast<uint32_t>(bytes[46]) << 16 | static_cast<uint32_t>(bytes[47]) << 24);
     }
+    if (m_match)
+        m_match->OnMatchEnterReply();
     ToBoth(EVT_CHILD_MATCH_ENTERED);
     ToBoth(EVT_CHILD_SIGNED_UP, signedUp);
     ToPane(EVT_CHILD_PANE_MATCH_ENTERED);
+    if (m_match)
+        m_match->ShowMatchWelcome();
 }
 
 void GameFrame::OnPlayerEnter(const PlayerRecord& record)
@@ -656,12 +663,18 @@ void GameFrame::OnServerText(const uint8_t* data, size_t)
 
 void GameFrame::OnMatchNextRound()
 {
-    ToTable(EVT_CHILD_NEXT_ROUND);
+    // The panels hide themselves, show the round's title and tell the table.
+    if (m_match)
+        m_match->OnMatchNextRound();
+    else
+        ToTable(EVT_CHILD_NEXT_ROUND);
 }
 
 void GameFrame::OnMatchBegin()
 {
     ToPane(EVT_CHILD_MATCH_BEGIN);
+    if (m_match)
+        m_match->OnMatchBegin();
 }
 
 void GameFrame::ResetMainGame()
@@ -677,7 +690,7 @@ void GameFrame::OpenGameSettings()
 
 int GameFrame::OnEvent(const engine::EngineEvent& event)
 {
-    if (OnQuitEvent(event) || OnDetailEvent(event))
+    if (OnQuitEvent(event) || OnDetailEvent(event) || (m_match && m_match->OnEvent(event)))
         return 1;
     switch (event.code) {
     case EVT_FRAME_CLOSE:

@@ -9,6 +9,7 @@
 
 #include "engine/objects/RectObject.h"
 #include "frame/core/GameFrameCalls.h"
+#include "frame/ui/MatchPanels.h"
 #include "frame/ui/SplitterBar.h"
 
 #include "platform/WindowMessages.h"
@@ -188,6 +189,27 @@ public:
     void OnServerText(const uint8_t* data, size_t size) override;
     void OnMatchNextRound() override;
     void OnMatchBegin() override;
+
+    // ---- the match's panels (a match program only) ---------------------
+    void ShowNotSignedUp(const uint8_t* data, size_t size) override;
+    void ShowWashout(const uint8_t* data, size_t size) override;
+    void ShowMatchEnded(const uint8_t* data, size_t size) override;
+    void ShowMatchLate(const uint8_t* data, size_t size) override;
+    void ShowMatchStarted(const uint8_t* data, size_t size) override;
+    void ShowMatchSystemCancel(const uint8_t* data, size_t size) override;
+    void ShowMatchSelfCancel(const uint8_t* data, size_t size) override;
+    void ShowWaitSignUpCheck(const uint8_t* data, size_t size) override;
+    void ShowMatchRejected(const uint8_t* data, size_t size) override;
+    void QueueMatchEnd(const uint8_t* data, size_t size) override;
+    void QueueMatchResult(const uint8_t* data, size_t size) override;
+    void ShowTablesRemaining(const uint8_t* data, size_t size) override;
+    void OnSignUpOk(const uint8_t* data, size_t size) override;
+    void OnWithdrawn(const uint8_t* data, size_t size) override;
+    // Called by the table views when a round starts.
+    virtual void HideMatchPanels();
+    virtual void HideMatchResult();
+    MatchPanels* GetMatchPanels() const { return m_match.get(); }
+
     virtual void ResetMainGame();
     virtual void OpenGameSettings();
 
@@ -344,6 +366,12 @@ private:
     int m_shownUserId = -1;
     int m_shownFigure = -1;
     bool m_detailPinned = false;
+
+    // The match's panels, made in a match program only.
+    friend class GameFrameMatchHost;
+    void CreateMatchPanels();
+    std::unique_ptr<MatchPanelsHost> m_matchHost;
+    std::unique_ptr<MatchPanels> m_match;
 
     // Boards.
     engine::CanvasObject* m_systemBoard = nullptr; // not owned

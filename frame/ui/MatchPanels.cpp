@@ -249,7 +249,6 @@ void MatchPanels::OnMatchEnterReply()
         Layout();
         m_giveUp->Invalidate();
     }
-    ShowMatchWelcome();
 }
 
 void MatchPanels::ShowMatchWelcome()
@@ -263,7 +262,7 @@ void MatchPanels::ShowMatchWelcome()
     const int threshold = IntAt(app->GetMatchStateBlock().Bytes(), kStateThreshold);
     const int needed = threshold - IntAt(seat->Bytes(), kSeatRankPoints);
     const int nextLevel = IntAt(seat->Bytes(), kSeatLevel) + 1;
-    app->AddSystemChatLine(Format(kWelcome, 527845, 0xFF0000, needed, 527845, nextLevel));
+    m_host.AddChatLine(Format(kWelcome, 527845, 0xFF0000, needed, 527845, nextLevel));
 }
 
 std::string MatchPanels::CountdownText(int s)
@@ -584,8 +583,8 @@ void MatchPanels::ShowTablesRemaining(const uint8_t* data, size_t size)
         const engine::Rect r = Table();
         ShowAnimation(text);
         m_wait->MoveTo(r.left + (r.right - r.left) / 2, r.top + (r.bottom - r.top) / 2);
-    } else if (!text.empty() && app) {
-        app->AddSystemChatLine(" <z=qh系统通知><c=255> " + text);
+    } else if (!text.empty()) {
+        m_host.AddChatLine(" <z=qh系统通知><c=255> " + text);
     }
     const int tables = notice.Int(20);
     const int promoted = notice.Int(24);

@@ -61,6 +61,8 @@ public:
     virtual void SendToTable(int code, intptr_t param) = 0;
     virtual void ShowSystemBoard(const std::string& text, uint32_t colour, int size) = 0;
     virtual void HideSystemBoard() = 0;
+    // A marked-up line in the side pane's chat.
+    virtual void AddChatLine(const std::string& text) = 0;
     // The figure's picture name at the size (2: 48 x 48).
     virtual std::string GetCharacterImageName(int figure, int size) = 0;
     virtual void RequestPlayerDetail() = 0;
@@ -85,6 +87,8 @@ public:
     int OnEvent(const engine::EngineEvent& event);
 
     // ---- sign-up, countdown and match states -----------------------------
+    // The countdown and the give-up button; the view writes the welcome
+    // line once the side pane has cleared its chat.
     void OnMatchEnterReply();
     void ShowMatchWelcome();
     void ShowNotSignedUp();

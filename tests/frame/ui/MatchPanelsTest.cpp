@@ -81,6 +81,7 @@ public:
     void SendToTable(int code, intptr_t) override { toTable.push_back(code); }
     void ShowSystemBoard(const std::string& text, uint32_t, int) override { boards.push_back(text); }
     void HideSystemBoard() override { }
+    void AddChatLine(const std::string& text) override { lines.push_back(text); }
     std::string GetCharacterImageName(int, int) override { return "figure"; }
     void RequestPlayerDetail() override { ++details; }
     void BringToFront() override { }
@@ -92,6 +93,7 @@ public:
     MatchPanels* panels = nullptr;
     std::vector<int> toTable;
     std::vector<std::string> boards;
+    std::vector<std::string> lines;
     std::vector<int> events;
     int details = 0;
 };
