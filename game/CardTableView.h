@@ -128,7 +128,7 @@ inline constexpr int kMaxBoards = 8;
 inline constexpr int kCharacterCanvasWidth = 135;
 inline constexpr int kCharacterCanvasHeight = 270;
 
-class CardTableView : public frame::GameTableView, public CardTableCalls {
+class CardTableView : public frame::GameTableView, public virtual CardTableCalls {
 public:
     // The view's buttons, in the order they are made.
     enum Button {

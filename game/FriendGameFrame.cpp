@@ -5,7 +5,7 @@
 #include "frame/core/CGameFrameApp.h"
 #include "frame/ui/SubSystem.h"
 #include "game/FriendSubSystem.h"
-#include "game/CardTableView.h"
+#include "game/FriendTableView.h"
 
 #include <cstdio>
 
@@ -74,7 +74,7 @@ void FriendGameFrame::CreateChildren()
 
 std::unique_ptr<engine::RectObject> FriendGameFrame::CreateTableView()
 {
-    return std::make_unique<CardTableView>();
+    return std::make_unique<FriendTableView>();
 }
 
 void FriendGameFrame::DrawTableBackground(int width, int height)

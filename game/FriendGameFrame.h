@@ -48,8 +48,7 @@ protected:
     void LoadSkinPacks() override;
     void DrawTableBackground(int width, int height) override;
     void CreateChildren() override;
-    // The table view "MainGame" (the card layer's until the game's own
-    // exists).
+    // The table view "MainGame", the game's own.
     virtual std::unique_ptr<engine::RectObject> CreateTableView();
     // Replay mode of the running application (false without one).
     virtual bool IsReplayMode() const;

@@ -18,7 +18,7 @@
 
 namespace game {
 
-class FriendTableCalls : public CardTableCalls {
+class FriendTableCalls : public virtual CardTableCalls {
 public:
     // 201210: another player's chat line, shown at the seat as well.
     virtual void ShowChatLine(const uint8_t* /*body*/, size_t /*length*/) { }

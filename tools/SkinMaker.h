@@ -100,9 +100,22 @@ void DrawMatchSkin(SkinFiles& skin, platform::FontRenderer& font);     // match 
 void DrawReplaySkin(SkinFiles& skin, platform::FontRenderer& font);    // the replay panel
 void DrawGameTableSkin(SkinFiles& skin, platform::FontRenderer& font); // this game's table: deal, results, voices
 void DrawCardPlaySkin(SkinFiles& skin, platform::FontRenderer& font);  // the table in play: info box, pass mark, play sounds
+void DrawFriendTableSkin(SkinFiles& skin, platform::FontRenderer& font); // game table: clock, result box, bonus frames
 
-inline constexpr SkinArea kSkinAreas[] = { DrawCardSkin, DrawBoardSkin, DrawCardTableSkin, DrawSidePaneSkin,
-    DrawSideListSkin, DrawGamePanelSkin, DrawMatchSkin, DrawReplaySkin, DrawGameTableSkin, DrawCardPlaySkin };
+// One area a line, so that an area added is a line added.
+inline constexpr SkinArea kSkinAreas[] = {
+    DrawCardSkin,
+    DrawBoardSkin,
+    DrawCardTableSkin,
+    DrawSidePaneSkin,
+    DrawSideListSkin,
+    DrawGamePanelSkin,
+    DrawMatchSkin,
+    DrawReplaySkin,
+    DrawGameTableSkin,
+    DrawCardPlaySkin,
+    DrawFriendTableSkin,
+};
 
 // Writes the whole skin under programDir (created as needed). False with a
 // reason when a file cannot be written.

@@ -263,6 +263,32 @@ const PictureCase kPictures[] = {
     { "skins/common.vkr", "str_翻牌", 64, 18, 1 },
     { "skins/common.vkr", "btn_CancelAutoPlay", 62, 26, 4 },
     { "skins/common.vkr", "不出", 76, 40, 3 },
+    // The game's table: clock, arrangement buttons, information box,
+    // result box and bonus frame.
+    { "skins/common.vkr", "digiti_Clock_Big", 28, 42, 10 },
+    { "skins/common.vkr", "digit_turnScore", 14, 20, 10 },
+    { "skins/common.vkr", "btn_SortCustomer", 28, 28, 4 },
+    { "skins/common.vkr", "btn_CancelCustomer", 28, 28, 4 },
+    { "skins/common.vkr", "觅友", 28, 28, 4 },
+    { "skins/common.vkr", "btn_Cardmaster", 28, 28, 4 },
+    { "skins/common.vkr", "slogan", 220, 26, 1 },
+    { "skins/common.vkr", "str_基础分", 60, 18, 1 },
+    { "skins/common.vkr", "str_基础银", 60, 18, 1 },
+    { "skins/common.vkr", "str_庄家", 60, 18, 1 },
+    { "skins/common.vkr", "str_找朋友", 60, 18, 1 },
+    { "skins/common.vkr", "结算框", 460, 290, 1 },
+    { "skins/common.vkr", "结算框_有银子", 500, 290, 1 },
+    { "skins/common.vkr", "结果框确定", 84, 30, 4 },
+    { "skins/common.vkr", "结果框继续游戏", 96, 30, 4 },
+    { "skins/common.vkr", "结果框关闭按钮", 22, 22, 4 },
+    { "skins/common.vkr", "结果框名次", 22, 22, 4 },
+    { "skins/common.vkr", "手机奖励", 20, 24, 1 },
+    { "skins/common.vkr", "下局基础分", 92, 18, 1 },
+    { "skins/common.vkr", "下局基础银", 92, 18, 1 },
+    { "skins/common.vkr", "关两家", 84, 40, 1 },
+    { "skins/common.vkr", "关一家", 84, 40, 1 },
+    { "skins/common.vkr", "平手", 84, 40, 1 },
+    { "skins/common.vkr", "炸弹框", 160, 170, 1 },
     // The match list in the side pane.
     { tools::kSkinFramePack, "SystemMatchListBar", 250, 346, 1 },
     { tools::kSkinFramePack, "MatchListBlock", 238, 22, 5 },
@@ -549,6 +575,21 @@ TEST(SkinMakerProgram, WritesTheSkinAndTheContactSheet)
     EXPECT_EQ(RunSkinMaker(""), 2);
     EXPECT_EQ(RunSkinMaker("--sheet"), 2);
     fs::remove_all(dir);
+}
+
+// The sounds of the deal, the start of play, the friend's reveal and the
+// round's end, in the game's pack.
+TEST_F(SkinMakerTest, GameTableSoundsArePlayableWavInTheGamePack)
+{
+    engine::ResourceModule resources;
+    ASSERT_GT(resources.LoadPackFile((s_dir / "skins/common.vkr").string()), 0);
+    for (const char* name : { "Snd_DealCard", "Snd_Start", "Snd_Whistler", "Snd_GameResultPeace", "Snd_GameLose" }) {
+        SCOPED_TRACE(name);
+        engine::ResourceEntry* entry =
+            resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName(std::string(name) + ".wav")));
+        ASSERT_NE(entry, nullptr);
+        ExpectAudibleSound(reinterpret_cast<const uint8_t*>(entry->data.get()), entry->length);
+    }
 }
 
 // The tick of a picked row in the side pane's lists, in the frame pack.

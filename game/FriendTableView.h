@@ -1,0 +1,259 @@
+#pragma once
+// This game's table view, the engine object "MainGame" of the game's main
+// view: the card layer's view narrowed to four seats and 108 cards, with a
+// big turn clock for wide tables, the hand-arrangement buttons, the card
+// counter, the award marquee, the slogan under the start button and the
+// flip card. It deals the cards one by one in play order, announces the
+// banker when the flipped (first round) or first shown card reaches him,
+// marks the other copy of that card in the own hand, reveals the banker's
+// hidden friend when he plays it, rebuilds a running round from the table
+// state, and at a round's end writes the result lines, shows every hand,
+// draws the result box and the bonus frames of bombs and jokers.
+//
+// The plays and turns, the voices and seat chat, and the ready countdown
+// and rewards are hooks here (OnClockWatchdogTick, OnSeatChatEnded, …) that
+// the layers above fill.
+//
+// User-interface thread only; the engine owns every child object.
+
+#include "game/AwardMarquee.h"
+#include "game/CardCounterPanel.h"
+#include "game/CardTableView.h"
+#include "game/FriendTableCalls.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace engine {
+class CanvasObject;
+class ImageButton;
+class ImageNumber;
+class SpriteObject;
+} // namespace engine
+
+namespace game {
+
+class FriendCardSprite;
+class FriendGameData;
+class FriendPlayerBoard;
+
+// The game's own events of the view.
+inline constexpr int EVT_TOGGLE_CARD_COUNTER = 80000147;
+inline constexpr int EVT_BEGIN_PLAY = 80000148;
+inline constexpr int EVT_SEAT_CHAT_ENDED = 80000151;
+inline constexpr int EVT_DEAL_END = 80000157;
+inline constexpr int EVT_FIREWORKS_ENDED = 80000164;
+inline constexpr int EVT_SEAT_EMOTICON_ENDED = 80000165;
+inline constexpr int EVT_CLOCK_WATCHDOG = 80000166;
+inline constexpr int EVT_ARRANGE_SELECTED = 80000167;
+inline constexpr int EVT_RESTORE_ARRANGEMENT = 80000168;
+inline constexpr int EVT_SHOW_BONUS_FRAMES = 80000169;
+inline constexpr int EVT_HIDE_BONUS_FRAMES = 80000170;
+inline constexpr int EVT_READY_COUNTDOWN = 80000174;
+inline constexpr int EVT_MARQUEE_STEP = 80000175;
+
+inline constexpr int kGameCards = 108;
+inline constexpr int kGameSeats = 4;
+inline constexpr uint32_t kDealStepMs = 15;
+inline constexpr uint32_t kDealPauseMs = 1000;
+inline constexpr uint32_t kBonusFramesMs = 5000;
+inline constexpr int kInfoBoxWidth = 220;
+inline constexpr int kInfoBoxHeight = 150;
+inline constexpr int kBonusFrameWidth = 160;
+inline constexpr int kBonusFrameHeight = 170;
+inline constexpr double kResultPanelDepth = 60000.0;
+inline constexpr double kSettingsPanelDepth = 80000.0;
+
+class FriendTableView : public CardTableView, public FriendTableCalls {
+public:
+    // The game's buttons beside the card layer's.
+    enum GameButton {
+        kArrangeButton,
+        kRestoreButton,
+        kBonusViewButton,
+        kCardCounterButton,
+        kGameButtonCount
+    };
+
+    FriendTableView();
+    ~FriendTableView() override;
+
+    int OnCreate() override;
+    int OnEvent(const engine::EngineEvent& event) override;
+    void OnRectChanged() override;
+    void OnTableArranged() override;
+    void OnRefresh() override;
+
+    int GetCardCount() const override { return kGameCards; }
+    void LoadCardBackSizes() override;
+    void CreateBoards(int count) override;
+    void CreateCards() override;
+    void CreateButtons() override;
+    void CreateClock() override;
+    void CreateScorePens() override;
+    void LayoutPlayerBoards() override;
+
+    // ---- notifications (FriendTableCalls) -----------------------------
+    void OnCardsThrown(const uint8_t* body, size_t length) override;
+    void ShowRoundHeader() override;
+    void ShowRoundResultLines() override;
+    void ResetRoundState() override;
+    // Both the card layer's and the game's calls name it; the card layer's
+    // binds the boards and rebuilds the round.
+    void RefreshSeatedBoards() override { CardTableView::RefreshSeatedBoards(); }
+    // Rebuilds a running round from the table state.
+    void OnRoundStart() override;
+
+    // ---- dealing, banker and friend --------------------------------------
+    void BeginDeal() override;
+    void DealStep() override;
+    void OnDealFinished() override;
+    void BeginPlay();
+    void LayoutDealtCards(int chair);
+    void PlaceFlipCard();
+    void HideFlipCard();
+    void MarkFriendCards();
+    void ClearFriendMarks();
+    // A play (notification 221170) by another chair than the banker that
+    // holds the other copy of the flip card reveals the friend, once.
+    void RevealFriend(const uint8_t* body, size_t length);
+    // Whether the chair plays on the own side (banker and friend against
+    // the other two).
+    virtual bool IsOppositeChair(int chair) const;
+    void ShowGameInfoBox() override;
+    virtual void ShowMatchInfoBox();
+    // The clock in use follows the card layer's turn clock.
+    void SetTurn(int chair, int seconds) override;
+    void OnClockTick() override;
+
+    // ---- round header, results and bonus frames -------------------------
+    virtual void ShowResultBox();
+    void OnCheckResultClicked() override;
+    void CloseResultPanel() override;
+    void StackDealPile();
+    void ShowBonusFramesAtEnd();
+    void ShowBonusFrames();
+    void HideBonusFrames();
+    // Where the bonus frame of a screen seat stands.
+    CardPoint BonusFramePosition(int position) const;
+
+    // ---- structure -----------------------------------------------------------
+    void ChooseClock();
+    void ToggleCardCounter();
+    void UpdateArrangeButtons();
+    void ArrangeSelected();
+    void RestoreArrangement();
+    void ClearGroups();
+    bool IsDealing() const { return m_dealing; }
+
+    // ---- access ----------------------------------------------------------------------
+    FriendGameData* GetGameData() const;
+    FriendCardSprite* GetGameCard(int index) const;
+    FriendCardSprite* GetFlipCard() const { return m_flipCard; }
+    FriendPlayerBoard* GetGameBoard(int position) const;
+    FriendPlayerBoard* GetGameChairBoard(int chair) const;
+    engine::ImageButton* GetGameButton(GameButton which) const { return m_gameButtons[which]; }
+    engine::ImageNumber* GetBigClock() const { return m_bigClock; }
+    engine::ImageNumber* GetClockInUse() const { return m_clockInUse; }
+    engine::SpriteObject* GetSlogan() const { return m_slogan; }
+    CardCounterPanel* GetCardCounter() const { return m_cardCounter; }
+    engine::CanvasObject* GetBonusFrame(int chair) const;
+    engine::ImageButton* GetResultOkButton() const { return m_resultOk; }
+    engine::ImageButton* GetResultContinueButton() const { return m_resultContinue; }
+    AwardMarquee& GetMarquee() { return m_marquee; }
+    int GetDealCount() const { return m_dealCount; }
+    int GetDealChair() const { return m_dealChair; }
+    int GetDealStartChair() const { return m_dealStartChair; }
+    uint64_t GetDealAction() const { return m_dealAction; }
+
+protected:
+    std::unique_ptr<CardSprite> MakeCard() const override;
+    std::unique_ptr<CardPlayerBoard> MakePlayerBoard(int position, CardArea table) const override;
+    std::unique_ptr<CardHand> MakeHand(CardHandHost& host) const override;
+    bool GetBoardClockPosition(int position, bool noLastPlay, CardPoint& out) const override;
+    // Replay mode: the frame's replay panel plays the file named on the
+    // command line.
+    std::unique_ptr<engine::EngineObject> MakeReplayRecorder(bool matchMode) override;
+    void OpenReplayFile(engine::EngineObject* recorder, const std::string& path) override;
+
+    // Hooks of the plays, voices, countdown and rewards.
+    virtual void OnClockWatchdogTick() { }
+    virtual void OnSeatChatEnded(int /*position*/) { }
+    virtual void OnFireworksEnded() { }
+    virtual void OnSeatEmoticonEnded(int /*position*/) { }
+    virtual void OnReadyCountdownTick() { }
+    virtual void StartReadyCountdown(int /*seconds*/) { }
+    virtual void StopReadyCountdown() { }
+    virtual bool IsReadyCountdownRunning() const { return false; }
+    virtual void ShowSeatEmoticon(int /*chair*/, std::string_view /*code*/) { }
+
+private:
+    struct Area {
+        int left;
+        int top;
+        int width;
+        int height;
+    };
+    Area ViewArea() const;
+    static void SetShown(engine::EngineObject* object, bool shown);
+    int MyChair() const;
+    std::string ChairName(int chair) const;
+    int TableWord(size_t offset) const;
+    void SetTableWord(size_t offset, int value);
+    int Banker() const;
+    int FlipCard() const;
+    bool IsSilverRoom() const;
+    void SortOwnHand();
+    void SetDealing(bool dealing);
+    void SyncClockInUse();
+    void PlaceGameButton(GameButton which, int x, int y);
+    void PlaceClockInUse(const Area& a);
+    void PlacePlayButtons(const Area& a);
+    void SetTeamMark(int chair);
+    void DrawInfoNumber(engine::CanvasObject& canvas, int x, int y, int value, std::string_view unit);
+    void CreateResultPanel();
+    void DrawResultRow(int row, int chair, int friendChair);
+    void DrawDigits(std::string_view sheet, int x, int y, const std::string& text);
+    void DrawFigureSpot(engine::CanvasObject& spot, int chair);
+    void PlaceResultButtons(bool withContinue);
+    void ShowResultPanel();
+    void ShowChairCards(int chair, const std::vector<int>& ids);
+    void CreateBonusFrames();
+    void DrawBonusFrame(int chair);
+    void ShowAllBonusFrames();
+    void PlayResultSound();
+    void RestoreReplayTable();
+    bool ShowReplayHands();
+
+    AwardMarquee m_marquee;
+    AppCounterSeats m_counterSeats;
+    std::array<FriendCardSprite*, kGameCards> m_gameCards {};
+    std::array<engine::ImageButton*, kGameButtonCount> m_gameButtons {};
+    std::array<engine::CanvasObject*, kGameSeats> m_bonusFrames {};
+    engine::ImageNumber* m_bigClock = nullptr;
+    engine::ImageNumber* m_clockInUse = nullptr;
+    engine::ImageNumber* m_turnScore = nullptr;
+    engine::EngineObject* m_settingsPanel = nullptr;
+    engine::SpriteObject* m_fireworks = nullptr;
+    engine::SpriteObject* m_slogan = nullptr;
+    CardCounterPanel* m_cardCounter = nullptr;
+    FriendCardSprite* m_flipCard = nullptr;
+    engine::CanvasObject* m_resultCanvas = nullptr;
+    engine::ImageButton* m_resultOk = nullptr;
+    engine::ImageButton* m_resultContinue = nullptr;
+    engine::ImageButton* m_resultClose = nullptr;
+    std::array<engine::CanvasObject*, kGameSeats> m_figureSpots {};
+    bool m_continueShown = false;
+    bool m_dealing = false;
+    int m_dealCount = 0;
+    int m_dealStartChair = 0;
+    int m_dealChair = 0;
+    uint64_t m_dealAction = 0;
+    uint64_t m_bonusFrameAction = 0;
+};
+
+} // namespace game
