@@ -40,6 +40,7 @@ constexpr size_t kLeftAgreed = 32;
 constexpr size_t kLeftSize = 36;
 constexpr size_t kNameField = 32;
 constexpr char kQrPictureName[] = "QRCode_Image.bmp";
+constexpr char kQrPictureLookup[] = "QRCode_Image"; // pictures go by name without extension
 
 bool IsGameChair(int chair)
 {
@@ -387,6 +388,9 @@ void FriendTableView::BuildQrCodePicture(const std::string& text)
     if (!modules || !resources)
         return;
     const std::vector<uint8_t> file = QrBitmapFile(*modules);
+    // The picture decoded from an earlier text would otherwise stay in the
+    // picture cache in place of the new one.
+    FreePicture(kQrPictureLookup, false);
     resources->AddEntry(kQrPictureName, engine::MakeResourceBlock(file.data(), file.size()),
         static_cast<uint32_t>(file.size()));
 }
