@@ -100,10 +100,11 @@ void DrawMatchSkin(SkinFiles& skin, platform::FontRenderer& font);     // match 
 void DrawReplaySkin(SkinFiles& skin, platform::FontRenderer& font);    // the replay panel
 void DrawGameTableSkin(SkinFiles& skin, platform::FontRenderer& font); // this game's table: deal, results, voices
 void DrawFriendTableSkin(SkinFiles& skin, platform::FontRenderer& font); // game table: clock, result box, bonus frames
+void DrawRewardSkin(SkinFiles& skin, platform::FontRenderer& font);      // fireworks of a bonus and their cheer
 
 inline constexpr SkinArea kSkinAreas[] = { DrawCardSkin, DrawBoardSkin, DrawCardTableSkin, DrawSidePaneSkin,
     DrawSideListSkin, DrawGamePanelSkin, DrawMatchSkin, DrawReplaySkin, DrawGameTableSkin,
-    DrawFriendTableSkin };
+    DrawFriendTableSkin, DrawRewardSkin };
 
 // Writes the whole skin under programDir (created as needed). False with a
 // reason when a file cannot be written.
