@@ -10,11 +10,14 @@
 #include "frame/core/GameConnection.h"
 #include "frame/core/WireReader.h"
 #include "game/CardGameApp.h"
+#include "game/CardHand.h"
 #include "game/FriendGameData.h"
 #include "game/FriendPlayerBoard.h"
 #include "game/FriendTableView.h"
+#include "game/HandCounts.h"
 #include "game/QrCodePicture.h"
 #include "platform/WindowMessages.h"
+#include "table/Cards.h"
 #include "table/FriendRecords.h"
 
 #include <cstdio>
@@ -69,6 +72,78 @@ MarqueeLine AwardLine(const std::string& name, std::initializer_list<MarqueeSegm
     MarqueeLine line { { "恭喜手机玩家", kWhite }, { " " + name + " ", kYellow } };
     line.insert(line.end(), rest);
     return line;
+}
+
+// ---- the automatic lead ----
+
+using hand_detail::CountValues;
+using hand_detail::Histogram;
+using hand_detail::kHistogram;
+
+// The game orders values for its lead as at level 1 (the ace as level card).
+constexpr int kLeadLevel = 1;
+constexpr int kJokersInPlay = 4;
+constexpr int kLargestLeadGroup = 8;
+
+bool IsJokerValue(int value)
+{
+    return value == table::kSmallJokerValue || value == table::kBigJokerValue;
+}
+
+// The lowest-ordered value held exactly k times; 0 when there is none.
+// With all four jokers in hand their pairs are kept together.
+int LowestValueHeld(const Histogram& counts, int k, bool keepJokers)
+{
+    int best = 0;
+    int bestOrder = 0;
+    for (int v = 1; v < kHistogram; ++v) {
+        if (counts[v] != k || (keepJokers && IsJokerValue(v)))
+            continue;
+        const int order = table::CallMapOrderValue(v, kLeadLevel);
+        if (best == 0 || order < bestOrder) {
+            best = v;
+            bestOrder = order;
+        }
+    }
+    return best;
+}
+
+// The lead for a player whose clock ran out: the lowest card's group, or,
+// when that group is a bomb, the lowest small group; a hand of one value
+// (jokers aside) goes out whole.
+void SelectLead(CardHand& hand)
+{
+    std::vector<int> ids = hand.GetHandCards();
+    const int n = hand.SortIdsByOrder(ids.data(), static_cast<int>(ids.size()));
+    if (n == 0)
+        return;
+    const Histogram counts = CountValues(ids.data(), n);
+    int values = 0;
+    int jokers = 0;
+    for (int v = 1; v < kHistogram; ++v) {
+        if (IsJokerValue(v))
+            jokers += counts[v];
+        else
+            values += counts[v] > 0;
+    }
+    if (values <= 1) {
+        for (int v = 1; v < kHistogram; ++v)
+            if (counts[v] > 0)
+                hand.SelectCardsOfValue(v);
+        return;
+    }
+    const int lowest = table::CardValue(ids[static_cast<size_t>(n - 1)]);
+    if (counts[lowest] < 4) {
+        hand.SelectCardsOfValue(lowest);
+        return;
+    }
+    for (int k = 1; k <= kLargestLeadGroup; ++k)
+        if (const int v = LowestValueHeld(counts, k, k == 2 && jokers == kJokersInPlay)) {
+            hand.SelectCardsOfValue(v);
+            return;
+        }
+    // Only groups larger than eight: the lowest of them rather than nothing.
+    hand.SelectCardsOfValue(lowest);
 }
 
 } // namespace
@@ -276,9 +351,26 @@ void FriendTableView::PlayForMe()
 {
     // Outside the play phase (calling, dealing) there is nothing to move.
     const GameState* state = GetGameState();
-    if (!state || (state->GetStatus() & FriendGameData::kStatusPlayPhase) == 0)
+    if (!state || (state->GetStatus() & FriendGameData::kStatusPlayPhase) == 0 || !MayMoveForMe())
         return;
-    CardTableView::PlayForMe();
+    CardHand& hand = Hand();
+    // Answering a play, the card layer's move is the game's.
+    if (!hand.IsLeading()) {
+        CardTableView::PlayForMe();
+        return;
+    }
+    const bool wasOn = IsAutoPlayOn();
+    hand.DeselectAll();
+    SelectLead(hand);
+    hand.UpdateThrowButton();
+    if (const std::vector<int> ids = hand.GetThrowCards(); !ids.empty()) {
+        HidePlayButtons();
+        SendThrow(ids.data(), static_cast<int>(ids.size()));
+    }
+    // A player whose clock ran out stays on automatic play until he
+    // switches it off.
+    if (!wasOn)
+        OnAutoPlayClicked();
 }
 
 // ---- bonus counts and awards ---------------------------------------------------------------------

@@ -18,15 +18,18 @@
 #include "frame/core/GameConnection.h"
 #include "game/CardGameApp.h"
 #include "game/CardPlayerBoard.h"
+#include "game/CardSprite.h"
 #include "game/FriendGameData.h"
 #include "game/FriendPlayerBoard.h"
 #include "game/QrCodePicture.h"
 #include "platform/Clock.h"
+#include "table/Cards.h"
 #include "table/FriendRecords.h"
 #include "tools/TestHost.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <functional>
@@ -424,6 +427,106 @@ TEST_F(ReadyHost, ChangingTableAsksOnlyInCountdownRoomsWithoutSoloPlay)
     EXPECT_EQ(app.connection.sent, Log { "201300" });
     EXPECT_TRUE(StartShown());
     EXPECT_EQ(view->GetReadySeconds(), 30);
+}
+
+// ---- the automatic lead --------------------------------------------------------------------------
+
+// A card of the first deck: value 1 (ace) .. 13 (king), 14 small joker,
+// 15 big joker; `copy` 1 takes the second deck's card.
+int CardId(int value, int suit = 0, int copy = 0)
+{
+    const int face = value == 14 ? 52 : value == 15 ? 53 : suit * 13 + value - 1;
+    return face + 54 * copy;
+}
+
+class AutoLead : public ReadyHost {
+protected:
+    void SetUp() override
+    {
+        ReadyHost::SetUp();
+        if (IsSkipped())
+            return;
+        app.data.SetStatus(FriendGameData::kStatusRunning | FriendGameData::kStatusPlayPhase);
+        app.data.SetTableWord56(kOwn);
+        view->GetButton(game::CardTableView::kThrowButton)->Show();
+    }
+    void Hand(const std::vector<int>& ids)
+    {
+        for (size_t i = 0; i < ids.size(); ++i) {
+            game::CardSprite* card = view->GetCard(static_cast<int>(i));
+            ASSERT_NE(card, nullptr);
+            card->cardId = ids[i];
+            card->ownerChair = kOwn;
+            card->seat = 0;
+            card->faceUp = 1;
+            card->selected = 0;
+            card->state = game::kCardInHand;
+            card->order = static_cast<int>(i);
+            card->count = static_cast<int>(ids.size());
+        }
+    }
+    // The values of the selected own cards, lowest first.
+    std::vector<int> SelectedValues() const
+    {
+        std::vector<int> values;
+        for (int i = 0; i < view->GetCreatedCardCount(); ++i)
+            if (const game::CardSprite* card = view->GetCard(i);
+                card->ownerChair == kOwn && card->state == game::kCardInHand && card->selected)
+                values.push_back(table::CardValue(card->cardId));
+        std::sort(values.begin(), values.end());
+        return values;
+    }
+};
+
+TEST_F(AutoLead, LeadsTheLowestGroupKeepingBombsAndJokerPairs)
+{
+    struct Case {
+        const char* what;
+        std::vector<int> hand;
+        std::vector<int> led;
+    };
+    const Case cases[] = {
+        { "the lowest card's pair", { CardId(3), CardId(3, 1), CardId(5), CardId(5, 1), CardId(5, 2), CardId(5, 3),
+                                        CardId(9) },
+            { 3, 3 } },
+        { "the lowest card in a bomb: the lowest single instead",
+            { CardId(3), CardId(3, 1), CardId(3, 2), CardId(3, 3), CardId(9), CardId(9, 1), CardId(12) }, { 12 } },
+        { "four jokers are not split into pairs",
+            { CardId(3), CardId(3, 1), CardId(3, 2), CardId(3, 3), CardId(8), CardId(8, 1), CardId(8, 2), CardId(8, 3),
+                CardId(14), CardId(14, 0, 1), CardId(15), CardId(15, 0, 1) },
+            { 3, 3, 3, 3 } },
+        { "one value besides four jokers goes out whole",
+            { CardId(3), CardId(3, 1), CardId(3, 2), CardId(3, 3), CardId(14), CardId(14, 0, 1), CardId(15),
+                CardId(15, 0, 1) },
+            { 3, 3, 3, 3, 14, 14, 15, 15 } },
+        { "one value with a joker goes out whole", { CardId(7), CardId(7, 1), CardId(7, 2), CardId(14) },
+            { 7, 7, 7, 14 } },
+        { "jokers alone go out whole", { CardId(14), CardId(15) }, { 14, 15 } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Hand(c.hand);
+        view->PlayForMe();
+        EXPECT_EQ(SelectedValues(), c.led);
+        for (size_t i = 0; i < c.hand.size(); ++i)
+            view->GetCard(static_cast<int>(i))->state = game::kCardHidden;
+        view->GetButton(game::CardTableView::kThrowButton)->Show();
+    }
+}
+
+TEST_F(AutoLead, NothingMovesOutsideThePlayPhaseOrTheOwnTurn)
+{
+    Hand({ CardId(3), CardId(4) });
+    app.data.SetStatus(FriendGameData::kStatusRunning);
+    view->PlayForMe();
+    EXPECT_TRUE(SelectedValues().empty());
+    app.data.SetStatus(FriendGameData::kStatusRunning | FriendGameData::kStatusPlayPhase);
+    app.data.SetTableWord56(kOwn + 1);
+    view->PlayForMe();
+    EXPECT_TRUE(SelectedValues().empty());
+    app.data.SetTableWord56(kOwn);
+    view->PlayForMe();
+    EXPECT_EQ(SelectedValues(), (std::vector<int> { 3 }));
 }
 
 // ---- bonus counts and fireworks ---------------------------------------------------------------------
