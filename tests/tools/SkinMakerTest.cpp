@@ -257,6 +257,12 @@ const PictureCase kPictures[] = {
     { "skins/common.vkr", "digit_Pen", 12, 18, 12 },
     { "skins/common.vkr", "digit_Pen2", 10, 14, 10 },
     { "skins/common.vkr", "waitsolo", 240, 44, 4 },
+    // the table in play
+    { "skins/common.vkr", "游戏信息框", 170, 70, 1 },
+    { "skins/common.vkr", "str_基础分", 64, 18, 1 },
+    { "skins/common.vkr", "str_翻牌", 64, 18, 1 },
+    { "skins/common.vkr", "btn_CancelAutoPlay", 62, 26, 4 },
+    { "skins/common.vkr", "不出", 76, 40, 3 },
     // The game's table: clock, arrangement buttons, information box,
     // result box and bonus frame.
     { "skins/common.vkr", "digiti_Clock_Big", 28, 42, 10 },
@@ -472,7 +478,10 @@ TEST_F(SkinMakerTest, NamedSoundsArePlayableWavInTheFramePack)
     for (const char* name : { "SndTouchButton", "SndHitButton", "Snd_msg", "snd_dang", "SndHi", "Snd_GameStart",
              "Snd_GameWin", "SndAhoo",
              // the user list
-             "SndSelectBlock", "SndFa" }) {
+             "SndSelectBlock", "SndFa",
+             // the table in play
+             "Snd_Throw", "Snd_HitCard", "Snd_Pass", "snd_sort", "Snd_Bomb4", "Snd_Bomb5", "Snd_Bomb6", "Snd_Bomb78",
+             "Snd_4King", "snd_ArrageTable" }) {
         SCOPED_TRACE(name);
         engine::ResourceEntry* entry =
             resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName(std::string(name) + ".wav")));
