@@ -272,7 +272,6 @@ const PictureCase kPictures[] = {
     { "skins/common.vkr", "觅友", 28, 28, 4 },
     { "skins/common.vkr", "btn_Cardmaster", 28, 28, 4 },
     { "skins/common.vkr", "slogan", 220, 26, 1 },
-    { "skins/common.vkr", "str_基础分", 60, 18, 1 },
     { "skins/common.vkr", "str_基础银", 60, 18, 1 },
     { "skins/common.vkr", "str_庄家", 60, 18, 1 },
     { "skins/common.vkr", "str_找朋友", 60, 18, 1 },
