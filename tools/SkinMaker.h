@@ -101,6 +101,7 @@ void DrawReplaySkin(SkinFiles& skin, platform::FontRenderer& font);    // the re
 void DrawGameTableSkin(SkinFiles& skin, platform::FontRenderer& font); // this game's table: deal, results, voices
 void DrawCardPlaySkin(SkinFiles& skin, platform::FontRenderer& font);  // the table in play: info box, pass mark, play sounds
 void DrawFriendTableSkin(SkinFiles& skin, platform::FontRenderer& font); // game table: clock, result box, bonus frames
+void DrawRewardSkin(SkinFiles& skin, platform::FontRenderer& font);      // fireworks of a bonus and their cheer
 
 // One area a line, so that an area added is a line added.
 inline constexpr SkinArea kSkinAreas[] = {
@@ -115,6 +116,7 @@ inline constexpr SkinArea kSkinAreas[] = {
     DrawGameTableSkin,
     DrawCardPlaySkin,
     DrawFriendTableSkin,
+    DrawRewardSkin,
 };
 
 // Writes the whole skin under programDir (created as needed). False with a
