@@ -10,6 +10,7 @@
 #include "game/FriendGameData.h"
 #include "game/FriendPlayerBoard.h"
 #include "game/FriendTableText.h"
+#include "game/TableRecorder.h"
 #include "frame/ui/ReplayRecorder.h"
 #include "game/GameSettings.h"
 #include "table/FriendRecords.h"
@@ -305,7 +306,7 @@ void FriendTableView::OnRefresh()
 std::unique_ptr<engine::EngineObject> FriendTableView::MakeReplayRecorder(bool matchMode)
 {
     CardGameApp* app = GetApp();
-    return app ? frame::MakeReplayRecorder(*app, matchMode) : nullptr;
+    return app ? MakeTableRecorder(*app, matchMode) : nullptr;
 }
 
 void FriendTableView::OpenReplayFile(engine::EngineObject* recorder, const std::string& path)
