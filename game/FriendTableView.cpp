@@ -293,6 +293,7 @@ void FriendTableView::OnTableArranged()
     CardTableView::OnTableArranged();
     if (m_cardCounter)
         m_cardCounter->RefreshMenuNames();
+    PlaceSeatChats();
 }
 
 void FriendTableView::OnRefresh()

@@ -26,6 +26,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace engine {
@@ -170,6 +171,46 @@ public:
     int GetDealStartChair() const { return m_dealStartChair; }
     uint64_t GetDealAction() const { return m_dealAction; }
 
+    // ---- sounds, voices and chat at the seats ---------------------------------------
+    // Effects mute, background music on or off, from the player's settings.
+    void ApplySoundSettings() override;
+    // The play's effect, then (unless the voices are off) the chair's voice
+    // naming it.
+    virtual void PlayPlayVoice(int chair, const table::PlayRecord& play);
+    virtual void PlayPassVoice(int chair);
+    // 211200: a table chat line in the speaker's board bubble, spoken when
+    // it is a quick-chat phrase.
+    void OnTableChatLine(const uint8_t* body, size_t length) override;
+    // 201210: a chat line at the speaker's seat, as text or emoticon.
+    void ShowChatLine(const uint8_t* body, size_t length) override;
+    void ShowSeatText(int position);
+    void PlaceSeatChat(int position, int width, int height);
+    void CreateSeatChat(int position);
+    // The emoticon of a code ("#" and the picture's name) at a screen seat.
+    void ShowSeatEmoticonAt(int position, std::string_view text);
+    CardPoint EmoticonPosition(int position) const;
+    // Whether the background music already plays (the MIDI channel).
+    virtual bool IsMusicPlaying();
+
+    engine::CanvasObject* GetSeatBubble(int position) const;
+    engine::CanvasObject* GetSeatTextCanvas(int position) const;
+    const std::string& GetSeatText(int position) const;
+    engine::SpriteObject* GetSeatEmoticon(int position) const;
+
+private:
+    struct SeatChat {
+        engine::CanvasObject* bubble = nullptr; // not owned: the object module owns the parts
+        engine::CanvasObject* text = nullptr;   // not owned
+        std::string line;
+        uint64_t hideAction = 0;
+        engine::SpriteObject* emoticon = nullptr; // not owned
+        uint64_t emoticonAction = 0;
+    };
+    bool IsDialectMuted() const;
+    std::string ChairVoicePrefix(int chair) const;
+    void PlaceSeatChats();
+    std::array<SeatChat, kGameSeats> m_seatChat {};
+
 protected:
     std::unique_ptr<CardSprite> MakeCard() const override;
     std::unique_ptr<CardPlayerBoard> MakePlayerBoard(int position, CardArea table) const override;
@@ -182,14 +223,14 @@ protected:
 
     // Hooks of the plays, voices, countdown and rewards.
     virtual void OnClockWatchdogTick() { }
-    virtual void OnSeatChatEnded(int /*position*/) { }
+    virtual void OnSeatChatEnded(int position);
     virtual void OnFireworksEnded() { }
-    virtual void OnSeatEmoticonEnded(int /*position*/) { }
+    virtual void OnSeatEmoticonEnded(int position);
     virtual void OnReadyCountdownTick() { }
     virtual void StartReadyCountdown(int /*seconds*/) { }
     virtual void StopReadyCountdown() { }
     virtual bool IsReadyCountdownRunning() const { return false; }
-    virtual void ShowSeatEmoticon(int /*chair*/, std::string_view /*code*/) { }
+    virtual void ShowSeatEmoticon(int chair, std::string_view code);
 
 private:
     struct Area {
@@ -255,5 +296,22 @@ private:
     uint64_t m_dealAction = 0;
     uint64_t m_bonusFrameAction = 0;
 };
+
+// ---- voices and chat at the seats --------------------------------------------------
+
+// "man_" or "woman_" by the voice word of the chair's player record.
+std::string VoicePrefix(int voiceWord);
+// What the voice of a play says after the prefix; empty for a type that
+// says nothing. trickOpen: the play leads the trick; bombDraw: 0 or 1, the
+// voice of a bomb on top of another play.
+std::string PlayVoiceSuffix(const table::PlayRecord& play, bool trickOpen, int bombDraw);
+// A table chat line's text as spoken and shown: what follows the first '>'
+// (the whole text without one), with the closing pair of characters taken
+// off when there is one to take.
+std::string CutChatVoiceText(std::string_view text);
+// The text of a chat line without its '<' … '>' markup (pairs nested
+// counted); false when nothing remains to show as text (empty, or a "#"
+// emoticon code).
+bool StripMarkup(std::string_view text, std::string& out);
 
 } // namespace game
