@@ -249,6 +249,9 @@ protected:
         double depth = 0;
     };
     virtual CardSpan SpanOf(const CardSprite& card) const;
+    // Sets and applies a sort mode after a sort button.
+    void ResortAs(int mode, bool rememberCurrent = false);
+    CardHandHost& Host() const { return m_host; }
 
 private:
     bool IsMyHandCard(const CardSprite& card) const;
@@ -258,8 +261,6 @@ private:
     std::vector<CardSprite*> MyHandByOrder() const;
     CardSprite* FindMyCardById(int id) const;
     int CardKey(int mode, const CardSprite& card, const int* counts) const;
-    // Sets and applies a sort mode after a sort button.
-    void ResortAs(int mode, bool rememberCurrent = false);
     // The common start of a value button; true when it was its second press.
     bool ClearOnSecondPress(int code);
     void PressValueButton(int code, int k);

@@ -24,6 +24,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -35,6 +36,10 @@ class ImageButton;
 class ImageNumber;
 class SpriteObject;
 } // namespace engine
+
+namespace table {
+struct FriendTableState;
+} // namespace table
 
 namespace game {
 
@@ -174,10 +179,6 @@ public:
     // ---- sounds, voices and chat at the seats ---------------------------------------
     // Effects mute, background music on or off, from the player's settings.
     void ApplySoundSettings() override;
-    // The play's effect, then (unless the voices are off) the chair's voice
-    // naming it.
-    virtual void PlayPlayVoice(int chair, const table::PlayRecord& play);
-    virtual void PlayPassVoice(int chair);
     // 211200: a table chat line in the speaker's board bubble, spoken when
     // it is a quick-chat phrase.
     void OnTableChatLine(const uint8_t* body, size_t length) override;
@@ -222,7 +223,7 @@ protected:
     void OpenReplayFile(engine::EngineObject* recorder, const std::string& path) override;
 
     // Hooks of the plays, voices, countdown and rewards.
-    virtual void OnClockWatchdogTick() { }
+    virtual void OnClockWatchdogTick();
     virtual void OnSeatChatEnded(int position);
     virtual void OnFireworksEnded() { }
     virtual void OnSeatEmoticonEnded(int position);
@@ -295,7 +296,57 @@ private:
     int m_dealChair = 0;
     uint64_t m_dealAction = 0;
     uint64_t m_bonusFrameAction = 0;
+
+    // ---- plays, turns and hints --------------------------------------------------
+public:
+    // A pass of 223100 from a chair at the table; the table state forgets
+    // the last play when the trick ends.
+    void OnPassed(const uint8_t* body, size_t length) override;
+    void PlayPassSound(int chair) override;
+    // The clock in use shows the seconds; a watchdog restarts its ticks
+    // when two of its seconds pass without one.
+    void StartTurnClock() override;
+    void StopTurnClock() override;
+    void StartClockWatchdog();
+    void StopClockWatchdog();
+    // Sorting forgets the arranged groups.
+    void ToggleSortBySize() override;
+    void ToggleSortByCount() override;
+    // The bombs and jokers of a chair's play, or of its hand left at the
+    // round's end (values held 4 times or more, every joker), added to the
+    // chair's list in the table state.
+    void RecordPlayBonusCards(int chair, const table::PlayRecord& play);
+    void RecordBonusCards(int chair);
+    int GetZeroTicks() const { return m_zeroTicks; }
+    int GetWatchdogTicks() const;
+    uint64_t GetWatchdogAction() const { return m_watchdogAction; }
+    // The voices of a play and of a pass (FriendTableVoices.cpp).
+    virtual void PlayPlayVoice(int chair, const table::PlayRecord& play);
+    virtual void PlayPassVoice(int chair);
+
+private:
+    void KeepLastPlay(int chair, const table::PlayRecord& play);
+    void CountPlayedCards(int chair, const table::PlayRecord& play);
+    int OwnZeroTickLimit() const;
+
+    // The clock's tick counter and its action are shared by the clock's
+    // ticks, the watchdog and the clock's start.
+    mutable std::mutex m_clockLock;
+    int m_watchdogTicks = 0;
+    int m_zeroTicks = 0;
+    uint64_t m_watchdogAction = 0;
 };
+
+// Seconds at 0 the own clock waits before it tells the table the turn is
+// overdue, every second after: later chairs wait longer, so the first
+// seated player speaks first (one second less while chair 0 is offline).
+int ZeroTickLimit(int ownChair, bool chairZeroOffline);
+
+// Adds bomb cards after those at the front of the chair's 28-id list and
+// jokers from its back, as long as the list has room; a chair outside the
+// table changes nothing.
+void AddBonusCards(table::FriendTableState& state, int chair, std::span<const int> bombCards,
+    std::span<const int> jokers);
 
 // ---- voices and chat at the seats --------------------------------------------------
 

@@ -11,6 +11,7 @@
 #include "frame/core/WireReader.h"
 #include "frame/ui/FaceTables.h"
 #include "game/FriendGameApp.h"
+#include "game/FriendGameData.h"
 #include "game/FriendPlayerBoard.h"
 #include "game/FriendTableView.h"
 #include "table/Cards.h"
@@ -180,12 +181,14 @@ std::string FriendTableView::ChairVoicePrefix(int chair) const
     return VoicePrefix(player ? player->Word68() : 0);
 }
 
+// The card layer has sounded the play's effect and taken it as the last
+// play; the table state still holds the play before it.
 void FriendTableView::PlayPlayVoice(int chair, const table::PlayRecord& play)
 {
-    PlayThrowSound(play.type, play.count);
     if (IsDialectMuted())
         return;
-    const bool open = GetLastPlayChair() == -1;
+    const FriendGameData* data = GetGameData();
+    const bool open = (data ? data->GetTableState().lastPlayChair : GetLastPlayChair()) == -1;
     const int draw = play.type == table::CT_BOMB && !open ? table::RandomBelow(2) : 0;
     const std::string suffix = PlayVoiceSuffix(play, open, draw);
     if (!suffix.empty())

@@ -18,6 +18,7 @@
 #include "game/FriendPlayerBoard.h"
 #include "platform/Clock.h"
 #include "table/Cards.h"
+#include "table/FriendRecords.h"
 #include "tools/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -128,6 +129,11 @@ protected:
             player->SetWord68(chair % 2); // odd chairs speak in the female voice
         }
         app.GetLookOnPlayer(0)->SetUserId(kLookerOn);
+        // A round under way, the trick open.
+        table::FriendTableState state;
+        table::InitTableState(&state);
+        state.header.status = 0x101;
+        app.GetGameData().SetTableState(state);
         host.AddPicture("chat", 190, 100, 4, 0, [](int, int, int) { return 0xff203040u; });
         host.AddPicture("PlayerBoardSmall", 120, 40, 1, 0, [](int, int, int) { return 0xff336699u; });
         // A short emoticon loops, a long one plays once through.
@@ -155,6 +161,20 @@ protected:
             platform::SetFixedTick(m_tick);
             host.RunFrame();
         }
+    }
+    // 221170: +12 the chair, +48 type, mask, value, +60 the count, +64 the ids.
+    void ThrowFromServer(int chair, const std::vector<int>& ids, int type)
+    {
+        std::vector<uint8_t> body(64 + 4 * ids.size(), 0);
+        Put(body, 12, chair);
+        Put(body, 20, (chair + 1) % 4);
+        Put(body, 28, 20);
+        Put(body, 48, type);
+        Put(body, 52, type);
+        Put(body, 60, static_cast<int>(ids.size()));
+        for (size_t i = 0; i < ids.size(); ++i)
+            Put(body, 64 + 4 * i, ids[i]);
+        view->OnCardsThrown(body.data(), body.size());
     }
     void TableChat(int user, const std::string& text, int kind = 8)
     {
@@ -187,54 +207,56 @@ private:
 
 // ---- voices -------------------------------------------------------------------------------
 
-TEST_F(FriendVoices, APlaySoundsItsEffectThenTheChairsVoiceNamingIt)
+TEST_F(FriendVoices, APlayIsNamedInTheChairsVoice)
 {
     using namespace table;
     struct Case {
         int chair;
         table::PlayRecord play;
-        Log sounds;
+        const char* said; // empty: nothing
     };
     // id mod 54 mod 13 + 2 is the number said: id 3 is a 5, id 66 (12 in
     // the second deck) the ace, id 0 the 2.
     const Case cases[] = {
-        { 0, Play(CT_SINGLE, { 52 }), { "Snd_Throw", "man_小王" } },
-        { 1, Play(CT_SINGLE, { 107 }), { "Snd_Throw", "woman_大王" } },
-        { 0, Play(CT_SINGLE, { 66 }), { "Snd_Throw", "man_单14" } },
-        { 2, Play(CT_SINGLE, { 0 }), { "Snd_Throw", "man_单2" } },
-        { 3, Play(CT_PAIR, { 53, 107 }), { "Snd_Throw", "woman_对大王" } },
-        { 0, Play(CT_PAIR, { 52, 106 }), { "Snd_Throw", "man_对小王" } },
-        { 1, Play(CT_PAIR, { 3, 57 }), { "Snd_Throw", "woman_对5" } },
-        { 0, Play(CT_TRIPLE, { 22, 22 + 54, 9 }), { "Snd_Throw", "man_三个11" } },
-        { 0, Play(CT_STRAIGHT, { 0, 1, 2, 3, 4 }), { "Snd_Throw", "man_顺子" } },
-        { 1, Play(CT_PAIR_RUN, { 0, 54, 1, 55 }), { "Snd_Throw", "woman_连对" } },
-        { 0, Play(CT_BOMB, { 5, 18, 31, 44 }), { "Snd_Bomb4", "man_炸1" } },
-        { 1, Play(CT_BOMB, { 5, 18, 31, 44, 59, 72, 85 }), { "Snd_Bomb78", "woman_炸1" } },
-        { 0, Play(CT_FOUR_JOKERS, { 52, 53, 106, 107 }), { "Snd_4King", "man_炸2" } },
-        // Types without a voice of their own sound only the effect.
-        { 0, Play(CT_TRIPLE_PAIR, { 1, 55, 2, 56, 3 }), { "Snd_Throw" } },
+        { 0, Play(CT_SINGLE, { 52 }), "man_小王" },
+        { 1, Play(CT_SINGLE, { 107 }), "woman_大王" },
+        { 0, Play(CT_SINGLE, { 66 }), "man_单14" },
+        { 2, Play(CT_SINGLE, { 0 }), "man_单2" },
+        { 3, Play(CT_PAIR, { 53, 107 }), "woman_对大王" },
+        { 0, Play(CT_PAIR, { 52, 106 }), "man_对小王" },
+        { 1, Play(CT_PAIR, { 3, 57 }), "woman_对5" },
+        { 0, Play(CT_TRIPLE, { 22, 22 + 54, 9 }), "man_三个11" },
+        { 0, Play(CT_STRAIGHT, { 0, 1, 2, 3, 4 }), "man_顺子" },
+        { 1, Play(CT_PAIR_RUN, { 0, 54, 1, 55 }), "woman_连对" },
+        // A bomb that opens the trick.
+        { 0, Play(CT_BOMB, { 5, 18, 31, 44 }), "man_炸1" },
+        { 1, Play(CT_BOMB, { 5, 18, 31, 44, 59, 72, 85 }), "woman_炸1" },
+        { 0, Play(CT_FOUR_JOKERS, { 52, 53, 106, 107 }), "man_炸2" },
+        // Types without a voice of their own say nothing.
+        { 0, Play(CT_TRIPLE_PAIR, { 1, 55, 2, 56, 3 }), "" },
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.sounds.back());
-        view->SetLastPlay(-1, table::PlayRecord());
+        SCOPED_TRACE(c.said);
         SoundLog().clear();
         view->PlayPlayVoice(c.chair, c.play);
-        EXPECT_EQ(SoundLog(), c.sounds);
+        EXPECT_EQ(SoundLog(), *c.said ? Log { c.said } : Log {});
     }
 }
 
-TEST_F(FriendVoices, ABombOnAnotherPlaySaysTwoOrThreeAndTheDialectSwitchLeavesOnlyTheEffect)
+TEST_F(FriendVoices, APlayFromTheServerSoundsItsEffectThenItsVoiceAndABombOnItSaysTwoOrThree)
 {
-    view->SetLastPlay(2, Play(table::CT_PAIR, { 3, 57 }));
-    const table::PlayRecord bomb = Play(table::CT_BOMB, { 5, 18, 31, 44, 59 });
-    view->PlayPlayVoice(0, bomb);
+    ThrowFromServer(2, { 3, 57 }, table::CT_PAIR);
+    EXPECT_EQ(SoundLog(), (Log { "Snd_Throw", "man_对5" }));
+
+    SoundLog().clear();
+    ThrowFromServer(3, { 5, 18, 31, 44, 59 }, table::CT_BOMB);
     ASSERT_EQ(SoundLog().size(), 2u);
     EXPECT_EQ(SoundLog()[0], "Snd_Bomb5");
-    EXPECT_TRUE(SoundLog()[1] == "man_炸2" || SoundLog()[1] == "man_炸3") << SoundLog()[1];
+    EXPECT_TRUE(SoundLog()[1] == "woman_炸2" || SoundLog()[1] == "woman_炸3") << SoundLog()[1];
 
     app.Settings().rejectDialect = 1;
     SoundLog().clear();
-    view->PlayPlayVoice(1, Play(table::CT_SINGLE, { 52 }));
+    ThrowFromServer(0, { 52 }, table::CT_SINGLE);
     view->PlayPassVoice(1);
     EXPECT_EQ(SoundLog(), Log { "Snd_Throw" });
 }
