@@ -225,12 +225,7 @@ protected:
     // Hooks of the plays, voices, countdown and rewards.
     virtual void OnClockWatchdogTick();
     virtual void OnSeatChatEnded(int position);
-    virtual void OnFireworksEnded() { }
     virtual void OnSeatEmoticonEnded(int position);
-    virtual void OnReadyCountdownTick() { }
-    virtual void StartReadyCountdown(int /*seconds*/) { }
-    virtual void StopReadyCountdown() { }
-    virtual bool IsReadyCountdownRunning() const { return false; }
     virtual void ShowSeatEmoticon(int chair, std::string_view code);
 
 private:
@@ -335,6 +330,62 @@ private:
     int m_watchdogTicks = 0;
     int m_zeroTicks = 0;
     uint64_t m_watchdogAction = 0;
+
+    // ---- ready countdown, rewards, automatic play and seat events ----------
+    // (FriendTableReady.cpp)
+public:
+    // A seated player who does not press start within the seconds is sent
+    // from the table, in rooms that ask for it (option B bits 0x40 and
+    // 0x80). Starting replaces a running countdown.
+    virtual void StartReadyCountdown(int seconds);
+    virtual void StopReadyCountdown();
+    virtual bool IsReadyCountdownRunning() const { return m_readyAction != 0; }
+    int GetReadySeconds() const { return m_readySeconds; }
+    // Every other chair pressed start and the own one did not.
+    bool AllOthersReady() const;
+    // Set: the start button keeps a running countdown's clock instead of
+    // starting a new one.
+    void SetStartOnClose(bool on) { m_startOnClose = on; }
+
+    void RefreshBoards() override;
+    void OnPlayerLeave(engine::MessageWord record) override;
+    void OnTableChanged() override;
+    void RequestChangeTable() override;
+    void OnPlayerStarted(int chair) override;
+    void ShowStartButton() override;
+    void OnWaitSolo() override;
+    void PlayForMe() override;
+
+    void OnOwnExitAgreed(const uint8_t* body, size_t length) override;
+    void OnBonusCounts(const uint8_t* body, size_t length) override;
+    void OnWinStreakAward(const uint8_t* body, size_t length) override;
+    void OnBonusAward(const uint8_t* body, size_t length) override;
+    void OnRoundsAward(const uint8_t* body, size_t length) override;
+    // The chair's bonus count: byte 56 of its seat record in the table state.
+    int GetBonusCount(int chair) const;
+    // Registers the text's QR code as the picture "QRCode_Image.bmp";
+    // nothing when the text cannot be encoded.
+    void BuildQrCodePicture(const std::string& text) override;
+    engine::SpriteObject* GetFireworks() const { return m_fireworks; }
+
+protected:
+    virtual void OnReadyCountdownTick();
+    virtual void OnFireworksEnded();
+    // The countdown ran out: the main window closes as the player would
+    // close it.
+    virtual void CloseForNotReady();
+
+private:
+    bool IsReadyCountdownRoom() const;
+    bool IsInGame() const;
+    void ShowReadyMarks();
+    void ShowClockAtStartButton();
+    void SetBonusCount(int chair, int count);
+    void ShowFireworks(int chair);
+
+    int m_readySeconds = 0;
+    uint64_t m_readyAction = 0;
+    bool m_startOnClose = false;
 };
 
 // Seconds at 0 the own clock waits before it tells the table the turn is

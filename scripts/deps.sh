@@ -32,6 +32,8 @@ PACKAGES=(
   xvfb xauth
   # the play script's pictures of the window (xwd)
   x11-apps
+  # QR-code pictures from server texts
+  libqrencode-dev
   # benchmark-only: pixman, the anchor the rasteriser is measured against
   libpixman-1-dev
 )
