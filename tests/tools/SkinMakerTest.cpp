@@ -604,4 +604,68 @@ TEST_F(SkinMakerTest, BoardAlertIsPlayableWavInTheGamePack)
     ExpectAudibleSound(reinterpret_cast<const uint8_t*>(entry->data.get()), entry->length);
 }
 
+// ---- the game's voice pack ----------------------------------------------------------------
+
+// Every name the table view speaks after "man_" or "woman_": each play, each
+// pass, each quick-chat phrase of the chat's own table.
+std::vector<std::string> VoiceNames()
+{
+    std::vector<std::string> names = { "小王", "大王", "对小王", "对大王", "顺子", "连对", "炸1", "炸2", "炸3", "过1",
+        "过2", "过3" };
+    for (int n = 2; n <= 14; ++n)
+        for (const char* kind : { "单", "对", "三个" })
+            names.push_back(kind + std::to_string(n));
+    for (const std::string_view phrase : frame::QuickChatPhrases())
+        names.push_back("chat_" + std::string(phrase));
+    return names;
+}
+
+// Zero crossings a second: the tone's height.
+double Crossings(const Wav& w)
+{
+    int crossings = 0;
+    for (size_t i = 1; i < w.samples.size(); ++i)
+        crossings += (w.samples[i - 1] < 0) != (w.samples[i] < 0);
+    return crossings * static_cast<double>(w.rate) / static_cast<double>(w.samples.size());
+}
+
+TEST_F(SkinMakerTest, EveryVoiceIsPlayableInBothVoicesTheWomansHigherAndEachItsOwn)
+{
+    engine::ResourceModule resources;
+    ASSERT_GT(resources.LoadPackFile((s_dir / "skins/peiyin.vkr").string()), 0);
+    auto load = [&](const std::string& name) {
+        engine::ResourceEntry* entry = resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName(name + ".wav")));
+        return entry ? std::vector<uint8_t>(entry->data.get(), entry->data.get() + entry->length)
+                     : std::vector<uint8_t>();
+    };
+    std::set<std::vector<uint8_t>> distinct;
+    const std::vector<std::string> names = VoiceNames();
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const std::vector<uint8_t> man = load("man_" + name);
+        const std::vector<uint8_t> woman = load("woman_" + name);
+        ASSERT_FALSE(man.empty());
+        ASSERT_FALSE(woman.empty());
+        ExpectAudibleSound(man.data(), man.size());
+        ExpectAudibleSound(woman.data(), woman.size());
+        EXPECT_GT(Crossings(ParseWav(woman.data(), woman.size())), Crossings(ParseWav(man.data(), man.size())));
+        distinct.insert(man);
+        distinct.insert(woman);
+    }
+    EXPECT_EQ(distinct.size(), 2 * names.size());
+}
+
+TEST_F(SkinMakerTest, PlayEffectsAndTheBackgroundMusicArePlayableInTheVoicePack)
+{
+    engine::ResourceModule resources;
+    ASSERT_GT(resources.LoadPackFile((s_dir / "skins/peiyin.vkr").string()), 0);
+    for (const char* name : { "Snd_Throw", "Snd_Bomb4", "Snd_Bomb5", "Snd_Bomb6", "Snd_Bomb78", "Snd_4King", "default" }) {
+        SCOPED_TRACE(name);
+        engine::ResourceEntry* entry =
+            resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName(std::string(name) + ".wav")));
+        ASSERT_NE(entry, nullptr);
+        ExpectAudibleSound(reinterpret_cast<const uint8_t*>(entry->data.get()), entry->length);
+    }
+}
+
 } // namespace
