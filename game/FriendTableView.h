@@ -190,7 +190,7 @@ public:
     // The emoticon of a code ("#" and the picture's name) at a screen seat.
     void ShowSeatEmoticonAt(int position, std::string_view text);
     CardPoint EmoticonPosition(int position) const;
-    // Whether the background music already plays (the MIDI channel).
+    // Whether the background music already plays.
     virtual bool IsMusicPlaying();
 
     engine::CanvasObject* GetSeatBubble(int position) const;
@@ -211,6 +211,7 @@ private:
     std::string ChairVoicePrefix(int chair) const;
     void PlaceSeatChats();
     std::array<SeatChat, kGameSeats> m_seatChat {};
+    uint32_t m_musicChannel = 0;
 
 protected:
     std::unique_ptr<CardSprite> MakeCard() const override;

@@ -139,10 +139,13 @@ bool StripMarkup(std::string_view text, std::string& out)
 
 // ---- sound ------------------------------------------------------------------------------------
 
+// The music is a MIDI song (channel 0) or a sampled loop on its own channel.
 bool FriendTableView::IsMusicPlaying()
 {
     const auto* music = dynamic_cast<engine::MusicModule*>(GetMusicModule());
-    return music && music->IsPlaying(0) != 0;
+    if (!music)
+        return false;
+    return music->IsPlaying(0) != 0 || (m_musicChannel != 0 && music->IsPlaying(m_musicChannel) != 0);
 }
 
 void FriendTableView::ApplySoundSettings()
@@ -160,10 +163,12 @@ void FriendTableView::ApplySoundSettings()
     // The music plays through the effects' mute: it is lifted for the call.
     if (!effects)
         SetMute(0);
-    if (music)
-        PlaySound(kMusic, kMusicLoops, nullptr);
-    else
+    if (music) {
+        m_musicChannel = static_cast<uint32_t>(std::max(PlaySound(kMusic, kMusicLoops, nullptr), 0));
+    } else {
         UnloadSound(kMusic);
+        m_musicChannel = 0;
+    }
     if (!effects)
         SetMute(1);
 }

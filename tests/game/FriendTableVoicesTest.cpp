@@ -39,8 +39,16 @@ Log& SoundLog()
     return log;
 }
 
-// The background music plays when this is set.
+// The background music plays when this is set: a MIDI song on channel 0.
 bool& MusicPlaying()
+{
+    static bool playing = false;
+    return playing;
+}
+
+// Sounds started play on channel 7 until the test stops them.
+constexpr int kSoundChannel = 7;
+bool& SoundPlaying()
 {
     static bool playing = false;
     return playing;
@@ -48,7 +56,10 @@ bool& MusicPlaying()
 
 class RecordingMusic : public engine::MusicModule {
 public:
-    int IsPlaying(uint32_t channel) const override { return channel == 0 && MusicPlaying() ? 1 : 0; }
+    int IsPlaying(uint32_t channel) const override
+    {
+        return (channel == 0 && MusicPlaying()) || (channel == kSoundChannel && SoundPlaying()) ? 1 : 0;
+    }
 };
 
 engine::SoundCalls RecordingCalls()
@@ -56,7 +67,8 @@ engine::SoundCalls RecordingCalls()
     engine::SoundCalls calls;
     calls.playSound = [](engine::ModuleBase&, std::string_view name, int loops, const engine::EngineEvent*) {
         SoundLog().push_back(std::string(name) + (loops == 1 ? "" : " x" + std::to_string(loops)));
-        return 1;
+        SoundPlaying() = true;
+        return kSoundChannel;
     };
     calls.unloadSound = [](engine::ModuleBase&, std::string_view name) {
         SoundLog().push_back("unload " + std::string(name));
@@ -116,6 +128,7 @@ protected:
         tools::TestHost::PreferHeadlessDrivers();
         platform::SetFixedTick(m_tick);
         MusicPlaying() = false;
+        SoundPlaying() = false;
         host.SetMusicModule([] { return std::make_unique<RecordingMusic>(); }, RecordingCalls());
         if (!host.Create("friendvoices", kWidth, kHeight))
             GTEST_SKIP() << "no video driver";
@@ -303,6 +316,19 @@ TEST_F(FriendVoices, SettingsMuteTheEffectsAndStartOrUnloadTheMusic)
         view->ApplySoundSettings();
         EXPECT_EQ(SoundLog(), c.calls);
     }
+
+    // A sampled loop started by the settings is not started again while it
+    // plays, and is once it has stopped.
+    app.Settings().soundEffect = 1;
+    app.Settings().music = 1;
+    MusicPlaying() = false;
+    SoundPlaying() = false;
+    SoundLog().clear();
+    view->ApplySoundSettings();
+    view->ApplySoundSettings();
+    SoundPlaying() = false;
+    view->ApplySoundSettings();
+    EXPECT_EQ(SoundLog(), (Log { "mute 0", "default x10000", "mute 0", "mute 0", "default x10000" }));
 }
 
 // ---- table chat -------------------------------------------------------------------------------
