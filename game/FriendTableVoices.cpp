@@ -285,8 +285,9 @@ void FriendTableView::PlaceSeatChat(int position, int width, int height)
     const int h = GetIntProperty(kPropBigCardWidth);
     const double bw = seat.bubble->GetWidth();
     const double bh = seat.bubble->GetHeight();
-    const double left = GetLeft();
-    const double top = GetTop();
+    const Area area = ViewArea();
+    const double left = area.left;
+    const double top = area.top;
     double x = 0;
     double y = 0;
     switch (position) {
@@ -315,8 +316,9 @@ void FriendTableView::PlaceSeatChat(int position, int width, int height)
 
 void FriendTableView::PlaceSeatChats()
 {
+    const Area area = ViewArea();
     for (int position = 0; position < kGameSeats; ++position)
-        PlaceSeatChat(position, static_cast<int>(GetWidth()), static_cast<int>(GetHeight()));
+        PlaceSeatChat(position, area.width, area.height);
 }
 
 void FriendTableView::ShowSeatText(int position)
@@ -327,7 +329,8 @@ void FriendTableView::ShowSeatText(int position)
     SeatChat& seat = m_seatChat[static_cast<size_t>(position)];
     if (!seat.bubble || !seat.text)
         return;
-    PlaceSeatChat(position, static_cast<int>(GetWidth()), static_cast<int>(GetHeight()));
+    const Area area = ViewArea();
+    PlaceSeatChat(position, area.width, area.height);
     seat.text->Clear();
     seat.text->DrawText(10, 5, seat.line);
     seat.bubble->Show();
@@ -418,10 +421,11 @@ CardPoint FriendTableView::EmoticonPosition(int position) const
 {
     const CardPlayerBoard* board = GetPlayerBoard(position);
     const engine::EngineObject* plate = board ? board->GetBoardCanvas() : nullptr;
-    const double x = plate ? plate->GetX() : GetX();
-    const double y = plate ? plate->GetY() : GetY();
-    const double w = GetWidth();
-    const double h = GetHeight();
+    const Area area = ViewArea();
+    const double w = area.width;
+    const double h = area.height;
+    const double x = plate ? plate->GetX() : area.left + w / 2;
+    const double y = plate ? plate->GetY() : area.top + h / 2;
     switch (position) {
     case 0: return { static_cast<int>(x), static_cast<int>(y - 0.35 * h) };
     case 1: return { static_cast<int>(x + 0.3 * w), static_cast<int>(y) };

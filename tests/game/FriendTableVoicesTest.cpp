@@ -431,6 +431,36 @@ TEST_F(FriendVoices, ASeatLineShowsForThreeSecondsAndASecondLineRestartsThem)
     EXPECT_EQ(view->GetSeatText(position), "");
 }
 
+// Each seat's bubble and emoticon stand on the table, toward the middle
+// from the seat's board.
+TEST_F(FriendVoices, SeatBubblesAndEmoticonsStandInsideTheTableByTheirSeats)
+{
+    for (int chair = 0; chair < 4; ++chair) {
+        SeatChat(chair, "你好");
+        SeatChat(chair, "#握手");
+    }
+    for (int position = 0; position < 4; ++position) {
+        SCOPED_TRACE(position);
+        const engine::CanvasObject* bubble = view->GetSeatBubble(position);
+        const engine::SpriteObject* face = view->GetSeatEmoticon(position);
+        ASSERT_NE(bubble, nullptr);
+        ASSERT_NE(face, nullptr);
+        for (const engine::EngineObject* part : { static_cast<const engine::EngineObject*>(bubble),
+                 static_cast<const engine::EngineObject*>(face) }) {
+            EXPECT_GE(part->GetLeft(), 0);
+            EXPECT_GE(part->GetTop(), 0);
+            EXPECT_LE(part->GetLeft() + part->GetWidth(), kWidth);
+            EXPECT_LE(part->GetTop() + part->GetHeight(), kHeight);
+        }
+    }
+    const auto x = [&](int position) { return view->GetSeatBubble(position)->GetX(); };
+    const auto y = [&](int position) { return view->GetSeatBubble(position)->GetY(); };
+    EXPECT_GT(y(0), y(2)); // the bottom seat's bubble below the top seat's
+    EXPECT_LT(x(1), x(3)); // the left seat's left of the right seat's
+    EXPECT_LT(x(1), kWidth / 2);
+    EXPECT_GT(x(3), kWidth / 2);
+}
+
 TEST_F(FriendVoices, ALongSeatLineKeepsWholeCharactersWithinItsBuffer)
 {
     std::string line;
