@@ -270,6 +270,31 @@ TEST_F(FriendPlayHost, BombsAndJokersAreListedPerChair)
     }
 }
 
+TEST_F(FriendPlayHost, ANewRoundAndAClearedTableForgetThePlays)
+{
+    StartRound(2);
+    const std::vector<uint8_t> bomb = Play(2, 1, table::CT_BOMB, Cards("7a 7b 7c 7d SJ BJ2"));
+    view->OnCardsThrown(bomb.data(), bomb.size());
+    view->StartTurnClock();
+    // The next round's start record covers only the state's first bytes:
+    // the view itself forgets the last round's plays.
+    view->ResetRoundState();
+    TS state = app.data.GetTableState();
+    EXPECT_EQ(state.lastPlayChair, -1);
+    EXPECT_EQ(state.bombListed[2], 0);
+    EXPECT_EQ(state.jokerListed[2], 0);
+    for (int i = 0; i < table::kChairListSize; ++i)
+        EXPECT_EQ(state.lists[2][i], -1) << i;
+
+    view->OnCardsThrown(bomb.data(), bomb.size());
+    view->ResetCards();
+    state = app.data.GetTableState();
+    EXPECT_EQ(state.bombListed[2], 0);
+    EXPECT_EQ(view->GetWatchdogAction(), 0u);
+    EXPECT_FALSE(view->GetTurnClock()->IsShown());
+    EXPECT_FALSE(view->GetBigClock()->IsShown());
+}
+
 TEST(FriendBonusLists, ListsFillFromBothEndsAndNeverOverlap)
 {
     TS state;
