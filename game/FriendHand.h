@@ -35,6 +35,10 @@ public:
     // jokers: with fewer than 4 cards left the turn passes by itself.
     TurnStart CheckTurnStart() override;
 
+protected:
+    // Plain plays are offered before those that use jokers as wildcards.
+    bool HintsTryNaturalFirst() const override { return true; }
+
     // Hand cards a pass by itself waits for (below this count).
     static constexpr int kAutoPassBelow = 4;
 };

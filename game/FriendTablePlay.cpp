@@ -180,6 +180,30 @@ void FriendTableView::PlayPassSound(int chair)
     PlayPassVoice(chair);
 }
 
+void FriendTableView::ClearPlayRecords()
+{
+    m_zeroTicks = 0;
+    FriendGameData* data = GetGameData();
+    if (!data)
+        return;
+    table::FriendTableState state = data->GetTableState();
+    state.lastPlayChair = -1;
+    state.lastPlay = table::PlayRecord();
+    for (int chair = 0; chair < table::kFriendChairs; ++chair) {
+        state.bombListed[chair] = 0;
+        state.jokerListed[chair] = 0;
+        table::FillMinusOne(state.lists[chair], table::kChairListSize);
+    }
+    data->SetTableState(state);
+}
+
+void FriendTableView::ResetCards()
+{
+    StopTurnClock();
+    CardTableView::ResetCards();
+    ClearPlayRecords();
+}
+
 // ---- the turn clock -------------------------------------------------------------------------
 
 void FriendTableView::StartTurnClock()

@@ -742,8 +742,12 @@ void FriendTableView::SyncClockInUse()
         return;
     m_bigClock->SetValue(small->GetValue());
     m_bigClock->MoveTo(small->GetX(), small->GetY());
-    SetShown(m_bigClock, small->IsShown());
-    SetShown(small, false);
+    // The small clock shown by the card layer hands its place over; once
+    // hidden here it no longer says whether the clock runs.
+    if (small->IsShown()) {
+        SetShown(m_bigClock, true);
+        SetShown(small, false);
+    }
 }
 
 // ---- banker and friend -------------------------------------------------------------------

@@ -308,6 +308,10 @@ public:
     // Sorting forgets the arranged groups.
     void ToggleSortBySize() override;
     void ToggleSortByCount() override;
+    // Every card hidden with the clock stopped, and the plays forgotten.
+    void ResetCards() override;
+    // No last play, no bombs or jokers listed, no seconds at 0.
+    void ClearPlayRecords();
     // The bombs and jokers of a chair's play, or of its hand left at the
     // round's end (values held 4 times or more, every joker), added to the
     // chair's list in the table state.

@@ -302,6 +302,9 @@ const PictureCase kPictures[] = {
     { "skins/replay.vkr", "Rep_btnOpenFile", 28, 28, 4 },
     { "skins/replay.vkr", "Rep_Rrogressbar", 200, 10, 2 },
     { "skins/replay.vkr", "Rep_Thumb", 12, 18, 1 },
+
+    // ---- the game's plays ----
+    { "skins/common.vkr", "不出", 64, 30, 1 },
 };
 
 // The picture of the name from the pack, through the resource module and
