@@ -103,10 +103,11 @@ void DrawReplaySkin(SkinFiles& skin, platform::FontRenderer& font);    // the re
 void DrawGameTableSkin(SkinFiles& skin, platform::FontRenderer& font); // this game's table: deal, results, voices
 void DrawFriendTableSkin(SkinFiles& skin, platform::FontRenderer& font); // game table: clock, result box, bonus frames
 void DrawVoiceSkin(SkinFiles& skin, platform::FontRenderer& font);       // the game's voices, effects and music
+void DrawRewardSkin(SkinFiles& skin, platform::FontRenderer& font);      // fireworks of a bonus and their cheer
 
 inline constexpr SkinArea kSkinAreas[] = { DrawCardSkin, DrawBoardSkin, DrawCardTableSkin, DrawSidePaneSkin,
     DrawSideListSkin, DrawGamePanelSkin, DrawMatchSkin, DrawReplaySkin, DrawGameTableSkin,
-    DrawFriendTableSkin, DrawVoiceSkin };
+    DrawFriendTableSkin, DrawVoiceSkin, DrawRewardSkin };
 
 // Writes the whole skin under programDir (created as needed). False with a
 // reason when a file cannot be written.

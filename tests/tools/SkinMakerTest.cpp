@@ -283,6 +283,8 @@ const PictureCase kPictures[] = {
     { "skins/common.vkr", "关一家", 84, 40, 1 },
     { "skins/common.vkr", "平手", 84, 40, 1 },
     { "skins/common.vkr", "炸弹框", 160, 170, 1 },
+    // The fireworks over a bomb badge when a bonus count rises.
+    { "skins/common.vkr", "她比烟花更多情", 140, 140, 10 },
     // The match list in the side pane.
     { tools::kSkinFramePack, "SystemMatchListBar", 250, 346, 1 },
     { tools::kSkinFramePack, "MatchListBlock", 238, 22, 5 },
@@ -584,6 +586,16 @@ TEST_F(SkinMakerTest, GameTableSoundsArePlayableWavInTheGamePack)
         ASSERT_NE(entry, nullptr);
         ExpectAudibleSound(reinterpret_cast<const uint8_t*>(entry->data.get()), entry->length);
     }
+}
+
+// The cheer of a rising bonus count, in the game's pack.
+TEST_F(SkinMakerTest, BonusCheerIsPlayableWavInTheGamePack)
+{
+    engine::ResourceModule resources;
+    ASSERT_GT(resources.LoadPackFile((s_dir / "skins/common.vkr").string()), 0);
+    engine::ResourceEntry* entry = resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName("Snd_Cai.wav")));
+    ASSERT_NE(entry, nullptr);
+    ExpectAudibleSound(reinterpret_cast<const uint8_t*>(entry->data.get()), entry->length);
 }
 
 // The tick of a picked row in the side pane's lists, in the frame pack.
