@@ -7,6 +7,7 @@
 // (--voices) and it is installed; otherwise each name is a short run of
 // voice-like tones, one per syllable, lower for the man than for the woman,
 // with a pitch contour of its own so that no two names sound alike.
+#include "frame/ui/FaceTables.h"
 #include "platform/Gbk.h"
 #include "tools/SkinDraw.h"
 
@@ -28,26 +29,6 @@ struct Voice {
     float pitch;        // the tones' base, Hz
 };
 constexpr Voice kVoices[] = { { "man_", "cmn", 130.0f }, { "woman_", "cmn+f3", 260.0f } };
-
-// The quick-chat phrases, in the order of the chat's table.
-constexpr const char* kPhrases[] = {
-    "快点吧，我等到花儿也谢了",
-    "你的牌打的太好了！",
-    "跟你对家我太高兴了",
-    "你敢不敢打的再烂点",
-    "在我手上你还想跑？",
-    "什么，这都被捉住了",
-    "你不要乱打",
-    "不好意思，打错牌了",
-    "炸弹你要带回家？",
-    "你打成这样，家里人知道吗",
-    "这局赢定了",
-    "这局输定了",
-    "这炸弹炸的，根本停不下来啊",
-    "这局是意外，敢不敢再来一局",
-    "下次再玩，我要走了。",
-    "真不好意思，我要离开一下。",
-};
 
 // How a card's number (2 to 14) is said at the table.
 std::string RankWord(int n)
@@ -84,8 +65,8 @@ std::vector<VoiceLine> VoiceLines()
         lines.push_back({ "对" + std::to_string(n), "对" + rank });
         lines.push_back({ "三个" + std::to_string(n), "三个" + rank });
     }
-    for (const char* phrase : kPhrases)
-        lines.push_back({ std::string("chat_") + phrase, phrase });
+    for (const std::string_view phrase : frame::QuickChatPhrases())
+        lines.push_back({ "chat_" + std::string(phrase), std::string(phrase) });
     return lines;
 }
 
