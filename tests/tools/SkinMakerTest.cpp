@@ -5,6 +5,7 @@
 #include "frame/core/FrameConfig.h"
 #include "frame/ui/FaceTables.h"
 #include "platform/Files.h"
+#include "platform/Gbk.h"
 #include "platform/ImageDecoder.h"
 #include "platform/IniFile.h"
 #include "tools/SkinMaker.h"
@@ -14,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -570,6 +572,57 @@ TEST(SkinMakerProgram, WritesTheSkinAndTheContactSheet)
 
     EXPECT_EQ(RunSkinMaker(""), 2);
     EXPECT_EQ(RunSkinMaker("--sheet"), 2);
+    fs::remove_all(dir);
+}
+
+// With --voices the voices are spoken by espeak-ng (here a stand-in on the
+// path that logs its voice and text and writes a fixed recording), the
+// woman's in a female variant; without it the build's quick tones stay.
+TEST(SkinMakerProgram, VoicesAreSpokenOnlyWhenAskedForInAMaleAndAFemaleVoice)
+{
+    const fs::path dir = fs::temp_directory_path() / ("kbzn_voices_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "bin");
+    std::vector<int16_t> tone;
+    for (int i = 0; i < 4000; ++i)
+        tone.push_back(static_cast<int16_t>(8000 * std::sin(i * 0.05) * std::sin(i * 3.14159 / 4000)));
+    const std::vector<uint8_t> recording = tools::EncodeWav(tone, 22050);
+    {
+        std::ofstream wav(dir / "said.wav", std::ios::binary);
+        wav.write(reinterpret_cast<const char*>(recording.data()), static_cast<std::streamsize>(recording.size()));
+        std::ofstream script(dir / "bin" / "espeak-ng");
+        script << "#!/bin/sh\nvoice=; out=; for a; do text=$a; done\n"
+               << "while [ $# -gt 0 ]; do case \"$1\" in -v) voice=$2; shift;; -w) out=$2; shift;; esac; shift; done\n"
+               << "echo \"$voice|$text\" >> '" << (dir / "said.log").string() << "'\n"
+               << "cp '" << (dir / "said.wav").string() << "' \"$out\"\n";
+    }
+    fs::permissions(dir / "bin" / "espeak-ng", fs::perms::owner_all);
+    const std::string path = "PATH='" + (dir / "bin").string() + "':\"$PATH\" ";
+    auto run = [&](const std::string& args) {
+        const int status = std::system((path + KBZN_SKIN_MAKER + " " + args + " 2>/dev/null").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    auto voice = [&](const char* client, const std::string& name) {
+        engine::ResourceModule resources;
+        EXPECT_GT(resources.LoadPackFile((dir / client / "skins/peiyin.vkr").string()), 0);
+        engine::ResourceEntry* entry = resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName(name + ".wav")));
+        return entry ? std::vector<uint8_t>(entry->data.get(), entry->data.get() + entry->length)
+                     : std::vector<uint8_t>();
+    };
+
+    ASSERT_EQ(run("--voices '" + (dir / "spoken").string() + "'"), 0);
+    EXPECT_EQ(voice("spoken", "man_对3"), recording);
+    EXPECT_EQ(voice("spoken", "woman_chat_" + std::string(frame::QuickChatPhrases()[4])), recording);
+    std::string log;
+    ASSERT_TRUE(platform::ReadFile((dir / "said.log").string(), log));
+    EXPECT_NE(log.find("cmn|" + platform::Gbk::ToUtf8("对三") + "\n"), std::string::npos);
+    EXPECT_NE(log.find("cmn+f3|" + platform::Gbk::ToUtf8("对三") + "\n"), std::string::npos);
+    EXPECT_NE(log.find("cmn+f3|" + platform::Gbk::ToUtf8(frame::QuickChatPhrases()[4]) + "\n"), std::string::npos);
+
+    ASSERT_EQ(run("'" + (dir / "toned").string() + "'"), 0);
+    const std::vector<uint8_t> toned = voice("toned", "man_对3");
+    EXPECT_FALSE(toned.empty());
+    EXPECT_NE(toned, recording);
     fs::remove_all(dir);
 }
 
