@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace game {
 
@@ -46,6 +47,20 @@ public:
     virtual void OnWaitSolo() { }
     // Every notification, after its handler, while replays are recorded.
     virtual void OnServerNotify(uint32_t /*id*/, const uint8_t* /*body*/, size_t /*length*/) { }
+};
+
+// What the table view asks of its replay recorder; the recorder the view
+// makes (MakeReplayRecorder) implements it. The view decides which
+// notifications are recorded and when a replay begins and ends.
+class TableRecorderCalls {
+public:
+    virtual ~TableRecorderCalls() = default;
+    virtual bool RecordingNow() const = 0;
+    // A new replay: the table and seat blocks.
+    virtual void StartReplay() = 0;
+    virtual void RecordNotification(uint32_t id, const uint8_t* body, size_t length) = 0;
+    // Writes the replay; the file written, empty when nothing was.
+    virtual std::string SaveReplay() = 0;
 };
 
 class CardAppCalls {

@@ -11,8 +11,11 @@
 #include "frame/core/FrameRecords.h"
 #include "frame/core/GameState.h"
 #include "frame/core/WireReader.h"
+#include "frame/ui/GameFrame.h"
+#include "frame/ui/SystemInfoBox.h"
 #include "game/CardGameApp.h"
 #include "game/CardGameConnection.h"
+#include "game/CardNotifyHandler.h"
 #include "game/CardPlayerBoard.h"
 #include "platform/MessageBox.h"
 #include "platform/Window.h"
@@ -34,6 +37,12 @@ constexpr int kPlayPhase = 0x100;
 constexpr size_t kMessageKind = 8;
 constexpr size_t kMessageLength = 16;
 constexpr size_t kMessagePayload = 20;
+// The frame's notifications that begin, carry and end a replay.
+constexpr uint32_t kNotifyGameStart = 211040;
+constexpr uint32_t kNotifyTableSnapshot = 211028;
+constexpr uint32_t kNotifyGameEnd = 211080;
+constexpr uint32_t kNotifyMatchRoundStart = 211150;
+constexpr uint32_t kNotifyMatchRoundInfo = 211160;
 
 std::string Format(const char* pattern, auto... args)
 {
@@ -160,6 +169,24 @@ void CardTableView::OnPlayerStarted(int chair)
         AddChatLine(Format("<c=%d> %s 已经开始\r\n", 0x808080, app->GetChairDisplayName(chair).c_str()));
     if (CardPlayerBoard* board = GetChairBoard(chair))
         board->ShowReady();
+}
+
+// 211430 as received: +4 the chair whose portrait changed.
+void CardTableView::OnPlayerNotice(const uint8_t* data, size_t size)
+{
+    const frame::WireReader reader(data, size);
+    const int chair = reader.Int(4);
+    CardPlayerBoard* board = reader.Has(8) && IsTableChair(chair) ? GetChairBoard(chair) : nullptr;
+    if (!board)
+        return;
+    const GameState* state = GetGameState();
+    const bool playing = state && state->IsPlaying();
+    board->Refresh(true, !playing);
+    PlayTableSound("Snd_msg");
+    if (!playing) {
+        PlaceStartButton();
+        PlaceWaitSolo();
+    }
 }
 
 // ---- start and waiting ------------------------------------------------------------------------
@@ -369,6 +396,10 @@ void CardTableView::ResetCards()
         m_infoBox->Hide();
     HidePlayButtons();
     ShowPlayButtons(0);
+    if (frame::GameFrame* main = GetGameFrame()) {
+        main->HideMatchPanels();
+        main->HideMatchResult();
+    }
 }
 
 void CardTableView::OnRoundCleared()
@@ -387,6 +418,29 @@ void CardTableView::OnRoundCleared()
             board->ClearPlayer();
 }
 
+// Pictures drawn into the information box at their own size.
+void CardTableView::BlitInto(engine::CanvasObject& box, std::string_view name, int frame, int x, int y)
+{
+    engine::PictureDesc picture;
+    LookupPicture(&picture, name, frame);
+    if (picture.record)
+        box.BlitPicture(picture, x, y, picture.width, picture.height, 0, 1.0);
+}
+
+// The base score in the score pen's digits, then its unit; answers where
+// the next picture would start.
+int CardTableView::BlitNumber(engine::CanvasObject& box, int value, int x, int y)
+{
+    for (const char digit : std::to_string(value)) {
+        engine::PictureDesc picture;
+        LookupPicture(&picture, "digit_Pen", digit == '-' ? 11 : digit - '0');
+        if (picture.record)
+            box.BlitPicture(picture, x, y, picture.width, picture.height, 0, 1.0);
+        x += picture.width;
+    }
+    return x;
+}
+
 void CardTableView::ShowGameInfoBox()
 {
     engine::PictureDesc frame;
@@ -396,15 +450,13 @@ void CardTableView::ShowGameInfoBox()
     if (!box || !state)
         return;
     box->Clear();
-    box->BlitPicture(frame, 0, 0, frame.width, frame.height, 0, 1.0);
-    engine::PictureDesc label;
-    LookupPicture(&label, "str_基础分", 0);
-    box->BlitPicture(label, 10, 10, label.width, label.height, 0, 1.0);
-    if (m_digitPen) {
-        m_digitPen->SetValue(state->GetTableWord40());
-        m_digitPen->SetSuffix("分");
-        m_digitPen->Refresh();
-    }
+    BlitInto(*box, "游戏信息框", 0, 0, 0);
+    BlitInto(*box, "str_基础分", 0, 10, 10);
+    const int end = BlitNumber(*box, state->GetTableWord40(), 80, 10);
+    BlitInto(*box, "str_分", 0, end, 10);
+    BlitInto(*box, "str_翻牌", 0, 10, 40);
+    BlitInto(*box, "牌角", 0, 85, 40);
+    PlaceInfoBox(ViewArea());
     const CardGameApp* app = GetApp();
     const bool replay = app && app->IsReplayMode();
     box->SetOpacity(replay ? 1.0 : 0.0);
@@ -764,7 +816,7 @@ void CardTableView::AskViewCards()
         ask->SetEnabled(false);
         CancelActionsOf(ask->GetId());
         const engine::EngineEvent enable(ask->GetId(), engine::EVT_ENABLED, 0, 0);
-        m_askViewAction = Delay(kAskViewPauseMs, &enable);
+        Delay(kAskViewPauseMs, &enable);
     }
     AddChatLine(Format(" <c=%d>请求%s给我看牌\r\n", 0x2c5858, app->GetChairDisplayName(OwnChair()).c_str()));
 }
@@ -776,9 +828,29 @@ void CardTableView::OnViewCardsRequest(const uint8_t* body, size_t length)
         ShowViewCardsRequestBox(reader.Int(0));
 }
 
-void CardTableView::ShowViewCardsRequestBox(int /*requester*/)
+engine::EngineObject* CardTableView::ShowViewCardsRequestBox(int requester)
 {
-    PlayTableSound("SndHi");
+    const CardGameApp* app = GetApp();
+    const frame::PlayerRecord* player = app ? app->FindPlayer(requester) : nullptr;
+    if (!player)
+        return nullptr;
+    frame::GameFrame* main = GetGameFrame();
+    const std::string head = main ? main->GetCharacterImageName(player->Figure(), 1)
+                                  : CharacterPicture(*this, player->Figure(), 1);
+    const engine::EngineEvent allow(GetId(), EVT_ANSWER_VIEW_CARDS, requester, 1);
+    const engine::EngineEvent refuse(GetId(), EVT_ANSWER_VIEW_CARDS, requester, 0);
+    const Area a = ViewArea();
+    frame::ViewCardsRequestBox* box = frame::OpenViewCardsRequestBox(*this, player->Name(), head, allow, refuse,
+        a.left + a.width / 2, a.top + a.height / 2);
+    if (box && main)
+        main->SlideInPopup(box);
+    return box;
+}
+
+void CardTableView::ShowMainAutoPlay(bool on)
+{
+    if (frame::GameFrame* main = GetGameFrame())
+        main->ShowAutoPlayAnimation(on);
 }
 
 // The answer is shown as the server would relay it, but only once it left.
@@ -846,9 +918,66 @@ void CardTableView::ApplySoundSettings()
 
 void CardTableView::OnServerNotify(uint32_t id, const uint8_t* body, size_t length)
 {
-    engine::EngineObject* recorder = GetReplayRecorder();
-    if (recorder && IsRecorderRecording(recorder))
-        AppendToRecorder(recorder, id, body, length);
+    auto* recorder = dynamic_cast<TableRecorderCalls*>(GetReplayRecorder());
+    const CardGameApp* app = GetApp();
+    if (!recorder || !app)
+        return;
+    if (app->IsMatchMode())
+        RecordMatchNotification(*recorder, id, body, length);
+    else
+        RecordTableNotification(*recorder, id, body, length);
+}
+
+void CardTableView::RecordTableNotification(TableRecorderCalls& recorder, uint32_t id, const uint8_t* body,
+    size_t length)
+{
+    if (id == kNotifyGameStart || id == kNotifyTableSnapshot) {
+        recorder.StartReplay();
+        recorder.RecordNotification(id, body, length);
+        return;
+    }
+    if (!recorder.RecordingNow())
+        return;
+    switch (id) {
+    case kNotifyGameEnd: {
+        recorder.RecordNotification(id, body, length);
+        BeforeReplaySave();
+        const std::string path = recorder.SaveReplay();
+        if (path.empty())
+            return;
+        const size_t slash = path.find_last_of("\\/");
+        const std::string folder = slash == std::string::npos ? path : path.substr(0, slash);
+        AddChatLine(Format(" <z=qh系统通知><c=255> 游戏录像已保存到<url_text=%s,录像目录><c=255>\r\n", folder.c_str()));
+        break;
+    }
+    case kNotifyTableMessage:
+    case kNotifyPassed:
+    case kNotifyCardsThrown: recorder.RecordNotification(id, body, length); break;
+    default: break;
+    }
+}
+
+void CardTableView::RecordMatchNotification(TableRecorderCalls& recorder, uint32_t id, const uint8_t* body,
+    size_t length)
+{
+    if (id == kNotifyMatchRoundStart) {
+        recorder.StartReplay();
+        return;
+    }
+    // Records before a replay began belong to no replay.
+    if (!recorder.RecordingNow())
+        return;
+    switch (id) {
+    case kNotifyGameEnd:
+        recorder.RecordNotification(id, body, length);
+        BeforeReplaySave();
+        recorder.SaveReplay();
+        break;
+    case kNotifyGameStart:
+    case kNotifyMatchRoundInfo:
+    case kNotifyTableMessage: recorder.RecordNotification(id, body, length); break;
+    default: break;
+    }
 }
 
 } // namespace game

@@ -5,6 +5,7 @@
 
 #include "game/CardTableView.h"
 
+#include "engine/controls/widgets/ControlCursor.h"
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/core/InputState.h"
 #include "frame/core/GameState.h"
@@ -169,8 +170,14 @@ void CardTableView::OnCardEvent(const engine::EngineEvent& event)
         if (input)
             hand.OnCardDrag(*card, input->x);
         break;
-    case EVT_CARD_MOUSE_ENTER: hand.OnCardEnter(*card, GetTime()); break;
-    case EVT_CARD_MOUSE_LEAVE: hand.OnCardLeave(*card); break;
+    case EVT_CARD_MOUSE_ENTER:
+        if (hand.OnCardEnter(*card, GetTime()))
+            engine::ShowControlHandCursor(*this);
+        break;
+    case EVT_CARD_MOUSE_LEAVE:
+        engine::ShowControlArrowCursor(*this);
+        hand.OnCardLeave(*card);
+        break;
     default: break;
     }
 }
@@ -319,6 +326,9 @@ void CardTableView::OnCardsThrown(const uint8_t* body, size_t length)
         card->order = static_cast<int>(i);
         card->state = kCardPlayed;
         card->selected = 0;
+        // Flying, the update leaves the card where it stands; the flight
+        // takes it to its place.
+        card->flying = 1;
         card->Update();
         card->FlyToPlace(static_cast<int>(i));
     }

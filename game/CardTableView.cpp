@@ -8,6 +8,7 @@
 #include "engine/objects/CanvasObject.h"
 #include "engine/objects/SpriteObject.h"
 #include "frame/core/GameState.h"
+#include "frame/ui/GameFrame.h"
 #include "game/CardGameApp.h"
 #include "game/CardPlayerBoard.h"
 #include "platform/Window.h"
@@ -150,7 +151,15 @@ CardPlayerBoard* CardTableView::GetPlayerBoard(int position) const
 
 std::string CardTableView::CharacterPictureName(int figure) const
 {
+    if (frame::GameFrame* main = GetGameFrame())
+        return main->GetCharacterImageName(figure, kCharacterLargeSize);
     return CharacterPicture(*const_cast<CardTableView*>(this), figure, kCharacterLargeSize);
+}
+
+frame::GameFrame* CardTableView::GetGameFrame() const
+{
+    const CardGameApp* app = GetApp();
+    return app ? dynamic_cast<frame::GameFrame*>(app->GetMainView()) : nullptr;
 }
 
 void CardTableView::SetBoard(int position, engine::EngineObject* board)

@@ -35,6 +35,10 @@ class ImageNumber;
 class SpriteObject;
 } // namespace engine
 
+namespace frame {
+class GameFrame;
+}
+
 namespace game {
 
 class CardGameApp;
@@ -256,6 +260,7 @@ public:
     virtual void OnLookerLeave(engine::MessageWord /*record*/) { }
     virtual void ShowMatchRanks() { }
     void OnPlayerStarted(int chair) override;
+    void OnPlayerNotice(const uint8_t* data, size_t size) override;
     void OnWaitSolo() override;
     virtual void ShowWaitSolo();
     virtual void HideWaitSolo();
@@ -353,16 +358,22 @@ protected:
     void RestartClockTicks();
     // The card connection of the running application, null without one.
     virtual CardGameConnection* GetCardConnection() const;
-    // The recorder's part (the replay panels live above the card layer):
-    // whether it records, and one notification appended.
-    virtual bool IsRecorderRecording(engine::EngineObject* /*recorder*/) const { return false; }
-    virtual void AppendToRecorder(engine::EngineObject* /*recorder*/, uint32_t /*id*/, const uint8_t* /*body*/,
-        size_t /*length*/) { }
+    // Which notifications a replay keeps, for an ordinary table and for a
+    // match table; nothing is kept while the recorder does not record.
+    virtual void RecordTableNotification(TableRecorderCalls& recorder, uint32_t id, const uint8_t* body,
+        size_t length);
+    virtual void RecordMatchNotification(TableRecorderCalls& recorder, uint32_t id, const uint8_t* body,
+        size_t length);
+    // Just before a replay is written (the game adds its blocks).
+    virtual void BeforeReplaySave() { }
     // The main view's automatic-play animation.
-    virtual void ShowMainAutoPlay(bool /*on*/) { }
-    // The request box a looker-on's wish to see the cards opens (the main
-    // view's popups); the card layer only logs it in the chat.
-    virtual void ShowViewCardsRequestBox(int requester);
+    virtual void ShowMainAutoPlay(bool on);
+    // The box that asks the player to let a looker-on see the cards; its
+    // answer comes back as EVT_ANSWER_VIEW_CARDS. Null for a requester who
+    // is not at the table.
+    virtual engine::EngineObject* ShowViewCardsRequestBox(int requester);
+    // The main view, null while there is none (or another kind).
+    frame::GameFrame* GetGameFrame() const;
     virtual void AddChatLine(const std::string& text) const;
     void PlayTableSound(std::string_view name);
     bool IsLookerOn() const;
@@ -395,6 +406,8 @@ private:
     void SelectAndThrow();
     void SetButtonShown(Button which, bool shown);
     void SetButtonEnabled(Button which, bool enabled);
+    void BlitInto(engine::CanvasObject& box, std::string_view name, int frame, int x, int y);
+    int BlitNumber(engine::CanvasObject& box, int value, int x, int y);
     int PictureHeight(std::string_view name);
     void OnTablePress(const engine::EngineEvent& event);
     void ShowCharacter(engine::MessageWord figure);
@@ -430,7 +443,6 @@ private:
     int m_clockZeroSeconds = 0;
     AutoPlayTicker m_autoTicker;
     AutoPlayCooldown m_cooldown;
-    uint64_t m_askViewAction = 0;
 };
 
 } // namespace game

@@ -3,7 +3,8 @@
 // fanned face up along the bottom with two cards raised, the other three
 // hands face down at their seats, plays on the table, the play buttons, the
 // turn clock beside the board of the player whose turn it is, the sort
-// buttons and the four players' boards, on the skin the skin maker draws.
+// buttons, the round's information box and the four players' boards, on
+// the skin the skin maker draws.
 // The round is brought there through the view's own operations: seating,
 // a play announced by the server, the turn.
 //
@@ -152,6 +153,7 @@ void ShowTurn(game::CardTableView& view, ShotState& state)
     view.SetTurn(view.ViewToChair(0), 15);
     view.OnMyTurn();
     view.ShowPlayButtons(1);
+    view.ShowGameInfoBox();
     view.OnHintClicked();
 }
 

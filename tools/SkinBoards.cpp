@@ -274,8 +274,6 @@ void DrawBoardSkin(SkinFiles& skin, platform::FontRenderer& font)
     Add(out, "animation_AutoPlay", { Sign(font, "托管", Argb(0x3A8AC8), Argb(0x164A78)) });
     Add(out, "animation_Offline", { Sign(font, "掉线", Argb(0x9A9AA0), Argb(0x4A4A52)) });
     Add(out, "animation_Ready", Ready(font), 200);
-    // The pass of a player, on his board until the next play.
-    Add(out, "不出", { Sign(font, "不出", Argb(0xD08A3A), Argb(0x7A3E12)) });
     Add(out, "rank", Ranks(font));
     Add(out, "炸弹图标", { Bomb() });
     Add(out, "digit_basescore", DigitStrip(font, 10, 18, 16, Argb(0xFFF2B0), Argb(0xE8B030)));

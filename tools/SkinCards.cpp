@@ -307,9 +307,11 @@ void DrawCardSkin(SkinFiles& skin, platform::FontRenderer& font)
     }
     Add(out, "牌角", Sheet([&](int face) { return CardCorner(font, 20, 26, face); }));
     Add(out, "牌角(1)", Sheet([&](int face) { return CardCorner(font, 18, 24, face); }));
+    // The corners the chat writes inline as "#角%02d": the chat view draws
+    // "#" codes as the pictures "vkf" + code.
     for (int face = 0; face < kFaces; ++face) {
         char name[16];
-        std::snprintf(name, sizeof name, "#角%02d", face);
+        std::snprintf(name, sizeof name, "vkf角%02d", face);
         Add(out, name, { CardCorner(font, 16, 21, face) });
     }
     Add(out, "边牌标记", { EdgeMark() });

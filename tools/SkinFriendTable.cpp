@@ -63,7 +63,7 @@ void AddTableParts(std::vector<SkinPicture>& out, platform::FontRenderer& font)
     DrawTextCentred(slogan, font, "庄家找朋友  二打二见真章", 110, 13, { 13, 700, kGold, 0 });
     Add(out, "slogan", { slogan });
 
-    Add(out, "str_基础分", { Label(font, "基础分", 60) });
+    // "str_基础分" is the card layer's (SkinCardPlay.cpp).
     Add(out, "str_基础银", { Label(font, "基础银", 60) });
     Add(out, "str_庄家", { Label(font, "庄  家", 60) });
     Add(out, "str_找朋友", { Label(font, "找朋友", 60) });

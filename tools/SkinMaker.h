@@ -101,13 +101,27 @@ void DrawGamePanelSkin(SkinFiles& skin, platform::FontRenderer& font); // counte
 void DrawMatchSkin(SkinFiles& skin, platform::FontRenderer& font);     // match panels, safe box, keypad
 void DrawReplaySkin(SkinFiles& skin, platform::FontRenderer& font);    // the replay panel
 void DrawGameTableSkin(SkinFiles& skin, platform::FontRenderer& font); // this game's table: deal, results, voices
+void DrawCardPlaySkin(SkinFiles& skin, platform::FontRenderer& font);  // the table in play: info box, pass mark, play sounds
 void DrawFriendTableSkin(SkinFiles& skin, platform::FontRenderer& font); // game table: clock, result box, bonus frames
 void DrawVoiceSkin(SkinFiles& skin, platform::FontRenderer& font);       // the game's voices, effects and music
 void DrawRewardSkin(SkinFiles& skin, platform::FontRenderer& font);      // fireworks of a bonus and their cheer
 
-inline constexpr SkinArea kSkinAreas[] = { DrawCardSkin, DrawBoardSkin, DrawCardTableSkin, DrawSidePaneSkin,
-    DrawSideListSkin, DrawGamePanelSkin, DrawMatchSkin, DrawReplaySkin, DrawGameTableSkin,
-    DrawFriendTableSkin, DrawVoiceSkin, DrawRewardSkin };
+// One area a line, so that an area added is a line added.
+inline constexpr SkinArea kSkinAreas[] = {
+    DrawCardSkin,
+    DrawBoardSkin,
+    DrawCardTableSkin,
+    DrawSidePaneSkin,
+    DrawSideListSkin,
+    DrawGamePanelSkin,
+    DrawMatchSkin,
+    DrawReplaySkin,
+    DrawGameTableSkin,
+    DrawCardPlaySkin,
+    DrawFriendTableSkin,
+    DrawVoiceSkin,
+    DrawRewardSkin,
+};
 
 // Writes the whole skin under programDir (created as needed). False with a
 // reason when a file cannot be written.

@@ -1,7 +1,7 @@
 // The game's voice pack: every play and pass named in a male ("man_") and a
 // female ("woman_") voice, the sixteen quick-chat phrases in both voices,
-// the effects of a play (a card slapped down, bombs growing with their
-// size, the four jokers) and the background music, a short loop.
+// and the background music, a short loop. (The effects of a play are the
+// card layer's.)
 //
 // The voices are spoken by espeak-ng when the skin maker is asked to
 // (--voices) and it is installed; otherwise each name is a short run of
@@ -116,40 +116,7 @@ std::vector<uint8_t> VoiceSound(const VoiceLine& line, const Voice& voice, bool 
     return VoiceTones(line, voice.pitch);
 }
 
-// ---- effects ----------------------------------------------------------------------
-
-std::vector<uint8_t> ThrowSound()
-{
-    // Cards slapped on the felt: a soft thud under a short swish.
-    Synth s(140);
-    s.Noise(0, 120, 0.4f, 40, 0.35f, 23);
-    s.Tone(0, 80, 160, 0.3f, 40, { 1.0f, 0.3f });
-    return s.Wav();
-}
-
-// A bomb: a boom whose weight and length grow with its cards.
-std::vector<uint8_t> BombSound(int size)
-{
-    const int ms = 400 + 150 * size;
-    Synth s(ms);
-    s.Noise(0, ms * 4 / 5, 0.5f, std::max(2.0f, 6.0f - 0.5f * static_cast<float>(size)), 0.08f,
-        31 + static_cast<uint32_t>(size));
-    s.Tone(0, ms, 90 - 8.0f * static_cast<float>(size), 0.45f, 5, { 1.0f, 0.5f, 0.25f }, 40);
-    s.Noise(0, 40, 0.4f, 80, 0.7f, 7);
-    return s.Wav();
-}
-
-std::vector<uint8_t> FourJokersSound()
-{
-    // A boom with a fanfare over it.
-    Synth s(1400);
-    s.Noise(0, 1200, 0.45f, 3, 0.08f, 41);
-    s.Tone(0, 1200, 80, 0.4f, 3, { 1.0f, 0.5f, 0.25f }, 40);
-    const float notes[] = { kC5, kE5, kG5, kC6 };
-    for (int i = 0; i < 4; ++i)
-        s.Tone(120 + 110 * i, i == 3 ? 800 : 300, notes[i], 0.22f, 3, { 1.0f, 0.45f, 0.2f });
-    return s.Wav();
-}
+// ---- music -------------------------------------------------------------------------
 
 // The background music: four bars of a gentle tune over a bass, made to
 // loop (it starts and ends on silence at the beat).
@@ -182,11 +149,6 @@ void DrawVoiceSkin(SkinFiles& skin, platform::FontRenderer& /*font*/)
     for (const Voice& voice : kVoices)
         for (const VoiceLine& line : VoiceLines())
             out.push_back({ voice.prefix + line.name, VoiceSound(line, voice, skin.speakVoices) });
-    out.push_back({ "Snd_Throw", ThrowSound() });
-    for (int size : { 4, 5, 6 })
-        out.push_back({ "Snd_Bomb" + std::to_string(size), BombSound(size) });
-    out.push_back({ "Snd_Bomb78", BombSound(8) });
-    out.push_back({ "Snd_4King", FourJokersSound() });
     out.push_back({ "default", MusicLoop() });
 }
 

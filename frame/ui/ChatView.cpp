@@ -226,12 +226,15 @@ int ChatView::ParseObjectTag(std::string_view body)
 
 bool ChatView::MakeEmoticon(std::string_view body)
 {
-    // '#' and two double-byte characters, all inside the tag.
+    // '#' and four bytes inside the tag: a double-byte character, then
+    // another or two plain bytes (a face "#胜利", a card's corner "#角40").
+    // The code never ends inside a character.
     if (body.size() < 5)
         return false;
     const std::string_view code = body.substr(1, 4);
+    const bool secondIsDouble = platform::Gbk::IsLeadByte(static_cast<uint8_t>(code[2]));
     if (!platform::Gbk::IsLeadByte(static_cast<uint8_t>(code[0]))
-        || !platform::Gbk::IsLeadByte(static_cast<uint8_t>(code[2])))
+        || (!secondIsDouble && platform::Gbk::IsLeadByte(static_cast<uint8_t>(code[3]))))
         return false;
     const std::string name = std::string(kFacePrefix) + std::string(code);
     engine::PictureDesc desc;

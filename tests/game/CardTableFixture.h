@@ -28,7 +28,11 @@ public:
     int GetChairCount() const override { return chairs; }
     GameState* GetGameState() override { return state; }
     GameConnection* GetConnection() override { return connection; }
+    bool IsRoomOptionC20000() const override { return recordsReplays; }
+    engine::EngineObject* GetTableView() const override { return tableView; }
     int chairs = 4;
+    bool recordsReplays = false;
+    engine::EngineObject* tableView = nullptr;
     GameState* state = nullptr;
     GameConnection* connection = nullptr;
 };

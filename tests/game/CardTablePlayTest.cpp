@@ -13,6 +13,9 @@
 #include "engine/controls/widgets/ImageNumber.h"
 #include "frame/core/WireReader.h"
 #include "game/CardGameConnection.h"
+#include "game/CardNotifyHandler.h"
+#include "engine/objects/RectObject.h"
+#include "frame/ui/SystemInfoBox.h"
 #include "game/CardPlayerBoard.h"
 #include "tests/game/CardTableFixture.h"
 #include "tests/table/CardNotation.h"
@@ -68,11 +71,39 @@ public:
     uint32_t failing = 0;
 };
 
+// Keeps what it is asked to record; its save writes the path given.
+class KeepingRecorder : public engine::RectObject, public game::TableRecorderCalls {
+public:
+    bool RecordingNow() const override { return recording; }
+    void StartReplay() override
+    {
+        recording = true;
+        ++starts;
+    }
+    void RecordNotification(uint32_t id, const uint8_t*, size_t) override { records.push_back(id); }
+    std::string SaveReplay() override
+    {
+        recording = false;
+        return savedPath;
+    }
+    bool recording = false;
+    int starts = 0;
+    std::vector<uint32_t> records;
+    std::string savedPath;
+};
+
 class ChatView : public CardTableView {
 public:
     using CardTableView::CharacterPictureName;
+    using CardTableView::ShowViewCardsRequestBox;
     void AddChatLine(const std::string& text) const override { chat.push_back(text); }
     mutable std::vector<std::string> chat;
+
+protected:
+    std::unique_ptr<engine::EngineObject> MakeReplayRecorder(bool) override
+    {
+        return std::make_unique<KeepingRecorder>();
+    }
 };
 
 std::vector<uint8_t> Body(std::initializer_list<std::pair<size_t, int32_t>> words, size_t length)
@@ -102,6 +133,7 @@ protected:
         view = static_cast<ChatView*>(host.GetRootObject()->RegisterObject(std::move(made)));
         ASSERT_NE(view, nullptr);
         view->SetRect({ 0, 0, 1200, 800 });
+        app.tableView = view;
         Frame();
     }
 
@@ -295,7 +327,13 @@ TEST_F(CardTablePlay, AThrowIsSentAndShownOnlyWhenTheServerAnnouncesIt)
     auto body = Body({ { 12, kOwn }, { 20, 1 }, { 28, 18 }, { 48, request.Int(48) }, { 52, request.Int(52) },
                          { 56, request.Int(56) }, { 60, 2 }, { 64, pair[0] }, { 68, pair[1] } },
         72);
+    game::CardSprite* five = Own("5a");
+    const double handX = five->GetX();
+    const double handY = five->GetY();
     view->OnCardsThrown(body.data(), body.size());
+    // The cards leave the hand from where they stood and land on the table.
+    EXPECT_EQ(five->GetX(), handX);
+    EXPECT_EQ(five->GetY(), handY);
     EXPECT_EQ(view->GetLastPlayChair(), kOwn);
     EXPECT_EQ(view->Hand().GetHandCards().size(), 4u);
     EXPECT_EQ(state.turnChair, 1);
@@ -304,6 +342,12 @@ TEST_F(CardTablePlay, AThrowIsSentAndShownOnlyWhenTheServerAnnouncesIt)
     for (int i = 0; i < view->GetCreatedCardCount(); ++i)
         played += view->GetCard(i)->state == game::kCardPlayed && view->GetCard(i)->ownerChair == kOwn;
     EXPECT_EQ(played, 2);
+    for (int i = 0; i < 30; ++i)
+        Frame(40);
+    EXPECT_EQ(five->GetPosition(), five->GetPlayedPosition());
+    EXPECT_EQ(five->GetX(), five->GetPlayedPosition().x);
+    EXPECT_EQ(five->GetY(), five->GetPlayedPosition().y);
+    EXPECT_EQ(five->flying, 0);
 }
 
 TEST_F(CardTablePlay, APlayNamingMoreCardsThanTheHandHoldsLosesNoSprite)
@@ -504,6 +548,52 @@ TEST_F(CardTablePlay, OfflineAndReturnNotices)
     EXPECT_EQ(view->chat.size(), 1u);
 }
 
+TEST_F(CardTablePlay, StartsAreAnnouncedForOtherChairsOutsideMatches)
+{
+    frame::PlayerRecord* player = app.GetSeatPlayer(3);
+    ASSERT_NE(player, nullptr);
+    player->SetUserId(503);
+    player->SetName("west");
+    struct Case {
+        bool match;
+        int chair;
+        size_t lines;
+    };
+    for (const Case c : { Case { false, 3, 1 }, Case { false, kOwn, 0 }, Case { false, 9, 0 }, Case { true, 3, 0 } }) {
+        SCOPED_TRACE(c.chair);
+        app.SetMatchMode(c.match);
+        view->chat.clear();
+        view->OnPlayerStarted(c.chair);
+        EXPECT_EQ(view->chat.size(), c.lines);
+    }
+    // A portrait notice too short for its chair is dropped.
+    const auto notice = Body({ { 4, 3 } }, 8);
+    view->OnPlayerNotice(notice.data(), 6);
+    view->OnPlayerNotice(notice.data(), notice.size());
+}
+
+TEST_F(CardTablePlay, ALookerOnsRequestOpensABoxWhoseAnswerIsSent)
+{
+    EXPECT_EQ(view->ShowViewCardsRequestBox(700), nullptr); // nobody at the table
+    frame::PlayerRecord* looker = app.GetSeatPlayer(3);
+    ASSERT_NE(looker, nullptr);
+    looker->SetUserId(700);
+    looker->SetName("looker");
+    // The box's frame and its two buttons.
+    Picture("系统通知框模板", 12, 28, 2);
+    Picture("同意", 40, 22, 4);
+    Picture("拒绝", 40, 22, 4);
+    auto* box = dynamic_cast<frame::ViewCardsRequestBox*>(view->ShowViewCardsRequestBox(700));
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(box->GetOkButton(), nullptr);
+    Frame();
+    const engine::ImageButton* allow = box->GetOkButton();
+    Click(static_cast<int>(allow->GetX()), static_cast<int>(allow->GetY()));
+    ASSERT_EQ(connection.Ids(), (std::vector<uint32_t> { 229560 }));
+    EXPECT_EQ(connection.sent[0].Int(16), 700);
+    EXPECT_EQ(connection.sent[0].Int(20), 1);
+}
+
 TEST_F(CardTablePlay, AnAnswerToALookerOnIsShownOnlyWhenItLeft)
 {
     connection.failing = 229560;
@@ -514,6 +604,174 @@ TEST_F(CardTablePlay, AnAnswerToALookerOnIsShownOnlyWhenItLeft)
     ASSERT_EQ(connection.Ids(), (std::vector<uint32_t> { 229560 }));
     ASSERT_EQ(view->chat.size(), 1u);
     EXPECT_NE(view->chat[0].find("允许"), std::string::npos);
+}
+
+TEST_F(CardTablePlay, NotificationsReachTheViewThroughTheHandlerWithinTheirBodies)
+{
+    Deal("3a 5a 9a 9b Ka", 3);
+    game::CardNotifyHandler handler(app);
+    state.playing = true;
+    state.status = 0x100;
+    state.turnChair = 3;
+    const std::vector<int> pair = Cards("Qa Qb");
+    // A play of chair 3 whose body ends before its second card: dropped.
+    auto thrown = Body({ { 12, 3 }, { 20, kOwn }, { 28, 20 }, { 48, table::CT_PAIR }, { 60, 2 }, { 64, pair[0] },
+                           { 68, pair[1] } },
+        72);
+    handler.Dispatch(game::kNotifyCardsThrown, thrown.data(), 68);
+    EXPECT_EQ(view->GetLastPlayChair(), -1);
+    // Whole, it is shown and the turn comes to us.
+    handler.Dispatch(game::kNotifyCardsThrown, thrown.data(), thrown.size());
+    EXPECT_EQ(view->GetLastPlayChair(), 3);
+    EXPECT_EQ(state.turnChair, kOwn);
+    EXPECT_TRUE(Shown(CardTableView::kPassButton));
+    // A short pass, then a table message whose length runs past its body.
+    const auto passed = Body({ { 8, kOwn }, { 16, 1 }, { 32, 20 } }, 36);
+    handler.Dispatch(game::kNotifyPassed, passed.data(), 30);
+    EXPECT_EQ(state.turnChair, kOwn);
+    auto relay = Body({ { 8, game::kTableMsgAutoPlayOn }, { 16, 100 }, { 20, kOwn } }, 24);
+    handler.Dispatch(game::kNotifyTableMessage, relay.data(), relay.size());
+    EXPECT_FALSE(view->IsAutoPlayOn());
+    relay = Body({ { 8, game::kTableMsgAutoPlayOn }, { 16, 4 }, { 20, kOwn } }, 24);
+    handler.Dispatch(game::kNotifyTableMessage, relay.data(), relay.size());
+    EXPECT_TRUE(view->IsAutoPlayOn());
+    handler.Dispatch(game::kNotifyPassed, passed.data(), passed.size());
+    EXPECT_EQ(state.turnChair, 1);
+    EXPECT_FALSE(Shown(CardTableView::kPassButton));
+}
+
+TEST_F(CardTablePlay, ALookerOnAsksOnceInFifteenSecondsAndSeesTheCardsShown)
+{
+    app.GetHallArgs().lookOn = 1;
+    Deal("3a 5a 9a", 3);
+    view->AskViewCards(); // not while the table waits
+    EXPECT_TRUE(connection.sent.empty());
+    state.playing = true;
+    view->AskViewCards();
+    EXPECT_EQ(connection.Ids(), (std::vector<uint32_t> { game::kRequestViewCards }));
+    ASSERT_EQ(view->chat.size(), 1u);
+    EXPECT_NE(view->chat[0].find("给我看牌"), std::string::npos);
+    const engine::ImageButton* ask = view->GetButton(CardTableView::kAskViewButton);
+    EXPECT_FALSE(ask->IsInputEnabled());
+    Seconds(14);
+    EXPECT_FALSE(ask->IsInputEnabled());
+    Seconds(2);
+    EXPECT_TRUE(ask->IsInputEnabled());
+
+    // The watched chair shows its hand: ids and count must match it.
+    const std::vector<int> shown = Cards("Ka 4b 9c");
+    auto body = Body({ { 4, kOwn }, { 8, 3 }, { 12, shown[0] }, { 16, shown[1] }, { 20, shown[2] } }, 24);
+    view->OnShowCards(body.data(), body.size());
+    EXPECT_EQ(view->Hand().GetHandCards().size(), 3u);
+    EXPECT_TRUE(view->Hand().HasMarkedCard());
+    EXPECT_FALSE(Shown(CardTableView::kAskViewButton));
+    // A count past the body changes nothing.
+    body = Body({ { 4, 1 }, { 8, 3 }, { 12, shown[0] } }, 16);
+    view->OnShowCards(body.data(), body.size());
+    for (int i = 0; i < view->GetCreatedCardCount(); ++i) {
+        if (view->GetCard(i)->ownerChair == 1) {
+            EXPECT_EQ(view->GetCard(i)->cardId, -1) << i;
+        }
+    }
+    // The player withdraws the permission from this looker-on: hidden again.
+    app.GetHallArgs().userId = 900;
+    body = Body({ { 0, 501 }, { 12, kOwn }, { 16, 900 }, { 20, 0 } }, 40);
+    view->OnViewCardsAnswer(body.data(), body.size());
+    EXPECT_FALSE(view->Hand().HasMarkedCard());
+}
+
+TEST_F(CardTablePlay, TheRoundHeaderNamesTheBaseOfItsRoom)
+{
+    state.round = 4;
+    state.baseScore = 30;
+    state.baseSilver = 500;
+    view->ShowRoundHeader();
+    ASSERT_EQ(view->chat.size(), 1u);
+    EXPECT_NE(view->chat[0].find("【第4局】基础分：<c=255>30<>分"), std::string::npos) << view->chat[0];
+    EXPECT_TRUE(view->GetInfoBox()->IsShown());
+    view->chat.clear();
+    app.GetRoomInfo().SetOptionsA(frame::RoomInfo::kOptionASilver);
+    view->ShowRoundHeader();
+    ASSERT_EQ(view->chat.size(), 1u);
+    EXPECT_NE(view->chat[0].find("【第4局】基础银：<c=255>500<>两"), std::string::npos) << view->chat[0];
+}
+
+TEST_F(CardTablePlay, EnteringARunningRoundShowsItAndSaysThePlayerIsThere)
+{
+    Deal("3a 5a 9a", 4);
+    state.playing = true;
+    state.status = 0x100;
+    state.turnChair = 0;
+    view->RefreshSeatedBoards();
+    EXPECT_EQ(connection.Kinds(), (std::vector<int> { game::kTableMsgPresent }));
+    EXPECT_FALSE(Shown(CardTableView::kStartButton));
+    EXPECT_TRUE(view->GetTurnClock()->IsShown());
+    EXPECT_NE(view->GetClockAction(), 0u);
+    EXPECT_FALSE(Shown(CardTableView::kThrowButton)); // not our turn
+    // A looker-on says nothing.
+    connection.sent.clear();
+    app.GetHallArgs().lookOn = 1;
+    view->RefreshSeatedBoards();
+    EXPECT_TRUE(connection.sent.empty());
+}
+
+// ---- replays ---------------------------------------------------------------------------------------
+
+TEST_F(CardTablePlay, TableEventsReachTheRecorderOnlyWhileItRecords)
+{
+    app.recordsReplays = true;
+    auto* recorder = dynamic_cast<KeepingRecorder*>(view->CreateReplayRecorder());
+    ASSERT_NE(recorder, nullptr);
+    const uint8_t body[8] {};
+    struct Case {
+        bool match;
+        std::vector<uint32_t> sent;
+        std::vector<uint32_t> recorded;
+        int starts;
+    };
+    const Case cases[] = {
+        // Before a game starts nothing is kept; the start begins the replay
+        // and is its first record; other ids are not table events.
+        { false, { 221170, 229500, 211040, 221170, 223100, 229500, 201160, 211160 },
+            { 211040, 221170, 223100, 229500 }, 1 },
+        { false, { 211028, 223100 }, { 211028, 223100 }, 1 },
+        // A match replay begins with the round's room, which is not kept;
+        // what came before it belongs to no replay.
+        { true, { 211040, 229500, 211150, 211040, 211160, 229500, 221170 }, { 211040, 211160, 229500 }, 1 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sent.front());
+        app.SetMatchMode(c.match);
+        recorder->recording = false;
+        recorder->starts = 0;
+        recorder->records.clear();
+        for (const uint32_t id : c.sent)
+            view->OnServerNotify(id, body, sizeof body);
+        EXPECT_EQ(recorder->records, c.recorded);
+        EXPECT_EQ(recorder->starts, c.starts);
+    }
+}
+
+TEST_F(CardTablePlay, ASavedReplayIsAnnouncedOnlyWhenItWasWritten)
+{
+    app.recordsReplays = true;
+    auto* recorder = dynamic_cast<KeepingRecorder*>(view->CreateReplayRecorder());
+    ASSERT_NE(recorder, nullptr);
+    const uint8_t body[8] {};
+    view->OnServerNotify(211040, body, sizeof body);
+    view->OnServerNotify(211080, body, sizeof body); // nothing written
+    EXPECT_EQ(recorder->records, (std::vector<uint32_t> { 211040, 211080 }));
+    EXPECT_TRUE(view->chat.empty());
+    recorder->records.clear();
+
+    recorder->savedPath = "/home/p/replays/KbZn-1.qhrep";
+    view->OnServerNotify(211040, body, sizeof body);
+    view->OnServerNotify(211080, body, sizeof body);
+    ASSERT_EQ(view->chat.size(), 1u);
+    EXPECT_NE(view->chat[0].find("<url_text=/home/p/replays,"), std::string::npos) << view->chat[0];
+    // The replay ended: later plays are not kept.
+    view->OnServerNotify(221170, body, sizeof body);
+    EXPECT_EQ(recorder->records, (std::vector<uint32_t> { 211040, 211080 }));
 }
 
 } // namespace

@@ -36,6 +36,9 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         MakePicture("vkf胜利", 20, 20, 0x00C0FF, 2);
+        MakePicture("vkf角40", 16, 21, 0xFFFFFF);
+        // The name "#角4好" would look up if the code could end inside "好".
+        MakePicture(std::string("vkf角4") + std::string("好").substr(0, 1), 16, 21, 0xFFFFFF);
         box = MakeChatBox();
         view = box->GetView();
         ASSERT_NE(view, nullptr);
@@ -67,6 +70,10 @@ TEST_F(ChatViews, MarkupBecomesPiecesOfTheirLook)
         // Emoticons: "#" and a two-character code with a picture.
         { "#胜利好", { "[#胜利]", "好" + Look(0, 12) } },
         { "<#胜利>好", { "[#胜利]", "好" + Look(0, 12) } },
+        // A card's corner: one character and two digits.
+        { "翻牌 #角40,坐庄", { "翻牌 " + Look(0, 12), "[#角40]", ",坐庄" + Look(0, 12) } },
+        // A code never ends inside a character.
+        { "#角4好", { "#角4好" + Look(0, 12) } },
         // Bad tags and unknown codes stay text.
         { "#无图x", { "#无图x" + Look(0, 12) } },
         // "#>" is the escaped '>': a '#' alone is no emoticon tag.
