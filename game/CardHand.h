@@ -249,6 +249,12 @@ protected:
         double depth = 0;
     };
     virtual CardSpan SpanOf(const CardSprite& card) const;
+    // Sets and applies a sort mode after a sort button.
+    void ResortAs(int mode, bool rememberCurrent = false);
+    CardHandHost& Host() const { return m_host; }
+    // Whether the hints try each step with the jokers as themselves before
+    // letting them stand in for other cards.
+    virtual bool HintsTryNaturalFirst() const { return false; }
 
 private:
     bool IsMyHandCard(const CardSprite& card) const;
@@ -258,8 +264,6 @@ private:
     std::vector<CardSprite*> MyHandByOrder() const;
     CardSprite* FindMyCardById(int id) const;
     int CardKey(int mode, const CardSprite& card, const int* counts) const;
-    // Sets and applies a sort mode after a sort button.
-    void ResortAs(int mode, bool rememberCurrent = false);
     // The common start of a value button; true when it was its second press.
     bool ClearOnSecondPress(int code);
     void PressValueButton(int code, int k);
@@ -270,6 +274,8 @@ private:
     void ReplaceWithLongestGroup(const std::vector<int>& selected);
     void ReplaceWithBeatingPlay(const std::vector<int>& selected);
     void SelectHint(const table::PlayRecord& play);
+    // The next hint after from, with the jokers as the game's hints take them.
+    bool FindNextHint(const int* hand, int n, const table::PlayRecord& from, table::PlayRecord& found, int mask) const;
     // Searches from the cursor on for a play that takes every hand card of
     // each value it holds; the cursor follows the search.
     bool FindWholeGroupPlay(const std::vector<int>& hand, table::PlayRecord& cursor, bool tryWithoutWildcards);

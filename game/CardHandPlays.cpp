@@ -283,7 +283,7 @@ HintOutcome CardHand::OnHintClicked()
     const int mask = m_rules->PlayMask();
     const PlayRecord& last = m_host.LastPlayRecord();
     if (m_hintCursor.type != 0) {
-        if (m_rules->FindBeatingPlay(hand.data(), n, m_hintCursor, m_hintCursor, mask, true)) {
+        if (FindNextHint(hand.data(), n, m_hintCursor, m_hintCursor, mask)) {
             SelectHint(m_hintCursor);
             return HintOutcome::kSelected;
         }
@@ -294,18 +294,25 @@ HintOutcome CardHand::OnHintClicked()
             return HintOutcome::kSelected;
         }
     }
-    if (m_rules->FindBeatingPlay(hand.data(), n, last, m_hintCursor, mask, true)) {
+    if (FindNextHint(hand.data(), n, last, m_hintCursor, mask)) {
         SelectHint(m_hintCursor);
         return HintOutcome::kSelected;
     }
     return HintOutcome::kPass;
 }
 
+bool CardHand::FindNextHint(const int* hand, int n, const PlayRecord& from, PlayRecord& found, int mask) const
+{
+    const PlayRecord start = from;
+    return (HintsTryNaturalFirst() && m_rules->FindBeatingPlay(hand, n, start, found, mask, false))
+        || m_rules->FindBeatingPlay(hand, n, start, found, mask, true);
+}
+
 bool CardHand::SelectWholeGroupHint()
 {
     const std::vector<int> hand = GetHandCards();
     PlayRecord cursor = m_wholeGroupCursor.type != 0 ? m_wholeGroupCursor : m_host.LastPlayRecord();
-    if (!FindWholeGroupPlay(hand, cursor, false))
+    if (!FindWholeGroupPlay(hand, cursor, HintsTryNaturalFirst()))
         return false;
     m_wholeGroupCursor = cursor;
     SelectHint(cursor);

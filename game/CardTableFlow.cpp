@@ -576,12 +576,17 @@ void CardTableView::ShowPlayButtons(int flag)
         SetButtonShown(kResultButton, false);
 }
 
-void CardTableView::StartTurnClock()
+void CardTableView::RestartClockTicks()
 {
     if (m_clockAction)
         CancelAction(m_clockAction);
     const engine::EngineEvent tick(GetId(), EVT_CLOCK_TICK, 0, 0);
     m_clockAction = RepeatEvent(kClockIntervalMs, -1, &tick);
+}
+
+void CardTableView::StartTurnClock()
+{
+    RestartClockTicks();
     if (m_turnClock) {
         m_turnClock->Show();
         m_turnClock->Invalidate();

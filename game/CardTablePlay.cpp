@@ -286,18 +286,28 @@ void CardTableView::SendPlayOption(int option, int value)
 
 // 221170: +12 the chair that played, +20 the chair to play, +28 its seconds,
 // +48 the play.
-void CardTableView::OnCardsThrown(const uint8_t* body, size_t length)
+bool CardTableView::ReadThrownPlay(const uint8_t* body, size_t length, int& chair, table::PlayRecord& play) const
 {
     const frame::WireReader reader(body, length);
-    const int chair = reader.Int(12);
+    chair = reader.Int(12);
     const int count = reader.Int(60);
     // The body carries only the cards it names.
     if (!IsTableChair(chair) || !reader.Has(64) || count < 0 || count > table::kMaxPlayCards
         || !reader.Has(64, 4 * static_cast<size_t>(count)))
-        return;
-    table::PlayRecord play(reader.Int(48), reader.Int(52), reader.Int(56), count);
+        return false;
+    play = table::PlayRecord(reader.Int(48), reader.Int(52), reader.Int(56), count);
     for (int i = 0; i < count; ++i)
         play.cards[i] = reader.Int(64 + 4 * static_cast<size_t>(i));
+    return true;
+}
+
+void CardTableView::OnCardsThrown(const uint8_t* body, size_t length)
+{
+    const frame::WireReader reader(body, length);
+    int chair = -1;
+    table::PlayRecord play;
+    if (!ReadThrownPlay(body, length, chair, play))
+        return;
     OrderPlayForDisplay(play, GetSortMode());
     SetLastPlay(chair, play);
     HidePlayButtons();
@@ -336,7 +346,7 @@ void CardTableView::OnPassed(const uint8_t* body, size_t length)
     const frame::WireReader reader(body, length);
     if (!reader.Has(36))
         return;
-    PlayTableSound("Snd_Pass");
+    PlayPassSound(reader.Int(8));
     HidePlayButtons();
     ShowPassMark(reader.Int(8), kPassMarkFlag);
     if (reader.Int(20) != 0) {
@@ -352,6 +362,11 @@ void CardTableView::PlayThrowSound(int type, int count)
     const std::string_view name = ThrowSoundName(type, count);
     if (!name.empty())
         PlayTableSound(name);
+}
+
+void CardTableView::PlayPassSound(int /*chair*/)
+{
+    PlayTableSound("Snd_Pass");
 }
 
 void CardTableView::ShowPassMark(int chair, int flag)

@@ -232,6 +232,8 @@ public:
     void OnCardsThrown(const uint8_t* body, size_t length) override;
     void OnPassed(const uint8_t* body, size_t length) override;
     virtual void PlayThrowSound(int type, int count);
+    // The sound of a chair's pass.
+    virtual void PlayPassSound(int chair);
     // flag 0x20000000 shows "不出" on the chair's board.
     virtual void ShowPassMark(int chair, int flag);
     // The played cards of a chair (-1: every chair) leave the table.
@@ -349,6 +351,11 @@ protected:
     virtual std::unique_ptr<CardPlayerBoard> MakePlayerBoard(int position, CardArea table) const;
     // The hand logic with this layer's rules; the game gives its own.
     virtual std::unique_ptr<CardHand> MakeHand(CardHandHost& host) const;
+    // A play of 221170 read within the body: the chair at the table and
+    // the ids the body holds for the count it claims; false otherwise.
+    bool ReadThrownPlay(const uint8_t* body, size_t length, int& chair, table::PlayRecord& play) const;
+    // The clock's second ticks start again; the clock shown is untouched.
+    void RestartClockTicks();
     // The card connection of the running application, null without one.
     virtual CardGameConnection* GetCardConnection() const;
     // Which notifications a replay keeps, for an ordinary table and for a

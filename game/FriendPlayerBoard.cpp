@@ -18,12 +18,7 @@ constexpr uint32_t kMatchScorePen = 0xC7E0D0;
 constexpr uint32_t kFigurePen = 255;
 constexpr int kBadgeWidth = 80;
 constexpr int kBadgeHeight = 30;
-constexpr int kBubbleWidth = 187;
-constexpr int kBubbleHeight = 140;
-constexpr int kBubbleTextWidth = 155;
-constexpr int kBubbleTextHeight = 75;
 constexpr double kLampDepth = 52000;
-constexpr double kBubbleDepth = 2000;
 constexpr double kRankDepth = 10000;
 constexpr uint32_t kCountInterval = 100;
 // Property 50019 (the big card height) from which the animations stand
@@ -49,10 +44,7 @@ int FriendPlayerBoard::OnEvent(const engine::EngineEvent& event)
         PlaceScore();
         return 1;
     case EVT_BOARD_BUBBLE_TIMER:
-        if (m_bubble) {
-            m_bubble->Hide();
-            m_bubble->Invalidate();
-        }
+        m_chat.OnEvent(event);
         return 1;
     case EVT_BOARD_LAMP_END:
         if (m_lamp) {
@@ -69,23 +61,11 @@ int FriendPlayerBoard::OnEvent(const engine::EngineEvent& event)
 
 // ---- creation -------------------------------------------------------------------
 
-void FriendPlayerBoard::MakeBubble()
+void FriendPlayerBoard::ShowChatBubble(std::string_view text)
 {
-    m_bubble = CreateCanvas(kBubbleWidth, kBubbleHeight, kKey);
-    if (!m_bubble)
-        return;
-    m_bubble->SetTopmost();
-    m_bubble->SetZ(kBubbleDepth);
-    m_bubble->RotateTo(0);
-    m_bubble->Hide();
-    m_bubbleText = CreateCanvas(kBubbleTextWidth, kBubbleTextHeight, kKey);
-    if (!m_bubbleText)
-        return;
-    const int dy = GetSeat() == 2 ? 20 : -5;
-    m_bubbleText->MoveTo(m_bubble->GetX(), m_bubble->GetY() + dy);
-    m_bubbleText->SetZ(m_bubble->GetZ() + 0.1);
-    m_bubble->AddChild(m_bubbleText, engine::LINK_STANDARD);
-    m_bubbleText->Hide();
+    const CardArea area = GetTableArea();
+    m_chat.SetSeat(GetSeat());
+    m_chat.Show(text, { area.left, area.top, area.left + area.width, area.top + area.height });
 }
 
 void FriendPlayerBoard::CreateBoard(int seat)
@@ -111,7 +91,8 @@ void FriendPlayerBoard::CreateBoard(int seat)
         m_lamp->SetZ(kLampDepth);
         m_lamp->Hide();
     }
-    MakeBubble();
+    m_chat.SetSeat(seat);
+    m_chat.Create();
 
     const bool match = GetBoardRoom().match;
     m_score = MakeNumber(match ? "ScoreDigitMatch" : "digit_basescore", engine::kFontProportional, "分",

@@ -7,6 +7,9 @@
 // chat bubble.
 
 #include "game/CardPlayerBoard.h"
+#include "game/ChatBubble.h"
+
+#include <string_view>
 
 namespace game {
 
@@ -63,12 +66,14 @@ public:
     engine::CanvasObject* GetBombBadge() const { return m_badge; }
     engine::SpriteObject* GetAlertLamp() const { return m_lamp; }
     engine::SpriteObject* GetFinishRank() const { return m_rank; }
-    engine::CanvasObject* GetBubble() const { return m_bubble; }
-    engine::CanvasObject* GetBubbleText() const { return m_bubbleText; }
+    // A table chat line in the board's speech bubble for five seconds.
+    void ShowChatBubble(std::string_view text);
+    ChatBubble& GetChatBubble() { return m_chat; }
+    engine::CanvasObject* GetBubble() const { return m_chat.GetCanvas(); }
+    engine::CanvasObject* GetBubbleText() const { return m_chat.GetTextCanvas(); }
     engine::CanvasObject* GetGameFigure() const { return m_gameFigure; }
 
 private:
-    void MakeBubble();
     // Runs place() with the plate turned upright, then turns it back so the
     // parts on the plate turn with it.
     template <typename Place>
@@ -76,8 +81,7 @@ private:
     // x of the centre of a number that begins after the name.
     int AfterName(double numberWidth) const;
 
-    engine::CanvasObject* m_bubble = nullptr;     // not owned: the object module owns the parts
-    engine::CanvasObject* m_bubbleText = nullptr; // not owned
+    ChatBubble m_chat { *this };
     int m_alertShown = 0;
     engine::ImageNumber* m_score = nullptr;       // not owned
     engine::ImageNumber* m_silver = nullptr;      // not owned

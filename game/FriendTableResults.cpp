@@ -107,6 +107,7 @@ void FriendTableView::StackDealPile()
 void FriendTableView::ResetRoundState()
 {
     CardTableView::ResetRoundState();
+    ClearPlayRecords();
     ClearFriendMarks();
     ClearGroups();
     HideFlipCard();

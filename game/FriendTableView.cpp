@@ -8,6 +8,7 @@
 #include "game/CardGameApp.h"
 #include "game/FriendCardSprite.h"
 #include "game/FriendGameData.h"
+#include "game/FriendHand.h"
 #include "game/FriendPlayerBoard.h"
 #include "game/FriendTableText.h"
 #include "game/TableRecorder.h"
@@ -70,38 +71,6 @@ void Place(engine::EngineObject* object, int x, int y)
         object->Invalidate();
     }
 }
-
-// A hand that keeps the arranged groups at the left, in group order, and
-// sorts the rest as the mode asks.
-class FriendHand : public CardHand {
-public:
-    explicit FriendHand(CardHandHost& host)
-        : CardHand(host)
-        , m_host(host)
-    {
-    }
-    void SortHand(int mode) override
-    {
-        CardHand::SortHand(mode);
-        std::vector<FriendCardSprite*> hand;
-        for (CardSprite* card : m_host.Cards())
-            if (auto* own = dynamic_cast<FriendCardSprite*>(card);
-                own && own->state == kCardInHand && own->ownerChair == m_host.OwnChair())
-                hand.push_back(own);
-        std::stable_sort(hand.begin(), hand.end(), [](const FriendCardSprite* a, const FriendCardSprite* b) {
-            const int ga = a->HasGroup() ? a->GetGroup() : INT32_MAX;
-            const int gb = b->HasGroup() ? b->GetGroup() : INT32_MAX;
-            return ga != gb ? ga < gb : a->order < b->order;
-        });
-        for (size_t k = 0; k < hand.size(); ++k) {
-            hand[k]->order = static_cast<int>(k);
-            hand[k]->Update();
-        }
-    }
-
-private:
-    CardHandHost& m_host;
-};
 
 } // namespace
 
@@ -294,6 +263,7 @@ void FriendTableView::OnTableArranged()
     CardTableView::OnTableArranged();
     if (m_cardCounter)
         m_cardCounter->RefreshMenuNames();
+    PlaceSeatChats();
 }
 
 void FriendTableView::OnRefresh()
@@ -764,12 +734,6 @@ void FriendTableView::SetTurn(int chair, int seconds)
     SyncClockInUse();
 }
 
-void FriendTableView::OnClockTick()
-{
-    CardTableView::OnClockTick();
-    SyncClockInUse();
-}
-
 void FriendTableView::SyncClockInUse()
 {
     // The card layer runs its turn clock; a wide table shows the big one
@@ -779,8 +743,12 @@ void FriendTableView::SyncClockInUse()
         return;
     m_bigClock->SetValue(small->GetValue());
     m_bigClock->MoveTo(small->GetX(), small->GetY());
-    SetShown(m_bigClock, small->IsShown());
-    SetShown(small, false);
+    // The small clock shown by the card layer hands its place over; once
+    // hidden here it no longer says whether the clock runs.
+    if (small->IsShown()) {
+        SetShown(m_bigClock, true);
+        SetShown(small, false);
+    }
 }
 
 // ---- banker and friend -------------------------------------------------------------------
@@ -846,12 +814,6 @@ void FriendTableView::SetTeamMark(int chair)
 {
     if (FriendPlayerBoard* board = GetGameChairBoard(chair))
         board->SetTeamMark(1);
-}
-
-void FriendTableView::OnCardsThrown(const uint8_t* body, size_t length)
-{
-    CardTableView::OnCardsThrown(body, length);
-    RevealFriend(body, length);
 }
 
 void FriendTableView::RevealFriend(const uint8_t* body, size_t length)

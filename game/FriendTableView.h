@@ -24,8 +24,10 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace engine {
@@ -34,6 +36,10 @@ class ImageButton;
 class ImageNumber;
 class SpriteObject;
 } // namespace engine
+
+namespace table {
+struct FriendTableState;
+} // namespace table
 
 namespace game {
 
@@ -170,6 +176,43 @@ public:
     int GetDealStartChair() const { return m_dealStartChair; }
     uint64_t GetDealAction() const { return m_dealAction; }
 
+    // ---- sounds, voices and chat at the seats ---------------------------------------
+    // Effects mute, background music on or off, from the player's settings.
+    void ApplySoundSettings() override;
+    // 211200: a table chat line in the speaker's board bubble, spoken when
+    // it is a quick-chat phrase.
+    void OnTableChatLine(const uint8_t* body, size_t length) override;
+    // 201210: a chat line at the speaker's seat, as text or emoticon.
+    void ShowChatLine(const uint8_t* body, size_t length) override;
+    void ShowSeatText(int position);
+    void PlaceSeatChat(int position, int width, int height);
+    void CreateSeatChat(int position);
+    // The emoticon of a code ("#" and the picture's name) at a screen seat.
+    void ShowSeatEmoticonAt(int position, std::string_view text);
+    CardPoint EmoticonPosition(int position) const;
+    // Whether the background music already plays.
+    virtual bool IsMusicPlaying();
+
+    engine::CanvasObject* GetSeatBubble(int position) const;
+    engine::CanvasObject* GetSeatTextCanvas(int position) const;
+    const std::string& GetSeatText(int position) const;
+    engine::SpriteObject* GetSeatEmoticon(int position) const;
+
+private:
+    struct SeatChat {
+        engine::CanvasObject* bubble = nullptr; // not owned: the object module owns the parts
+        engine::CanvasObject* text = nullptr;   // not owned
+        std::string line;
+        uint64_t hideAction = 0;
+        engine::SpriteObject* emoticon = nullptr; // not owned
+        uint64_t emoticonAction = 0;
+    };
+    bool IsDialectMuted() const;
+    std::string ChairVoicePrefix(int chair) const;
+    void PlaceSeatChats();
+    std::array<SeatChat, kGameSeats> m_seatChat {};
+    uint32_t m_musicChannel = 0;
+
 protected:
     std::unique_ptr<CardSprite> MakeCard() const override;
     std::unique_ptr<CardPlayerBoard> MakePlayerBoard(int position, CardArea table) const override;
@@ -181,10 +224,10 @@ protected:
     void OpenReplayFile(engine::EngineObject* recorder, const std::string& path) override;
 
     // Hooks of the plays, voices, countdown and rewards.
-    virtual void OnClockWatchdogTick() { }
-    virtual void OnSeatChatEnded(int /*position*/) { }
-    virtual void OnSeatEmoticonEnded(int /*position*/) { }
-    virtual void ShowSeatEmoticon(int /*chair*/, std::string_view /*code*/) { }
+    virtual void OnClockWatchdogTick();
+    virtual void OnSeatChatEnded(int position);
+    virtual void OnSeatEmoticonEnded(int position);
+    virtual void ShowSeatEmoticon(int chair, std::string_view code);
 
 private:
     struct Area {
@@ -250,6 +293,49 @@ private:
     uint64_t m_dealAction = 0;
     uint64_t m_bonusFrameAction = 0;
 
+    // ---- plays, turns and hints --------------------------------------------------
+public:
+    // A pass of 223100 from a chair at the table; the table state forgets
+    // the last play when the trick ends.
+    void OnPassed(const uint8_t* body, size_t length) override;
+    void PlayPassSound(int chair) override;
+    // The clock in use shows the seconds; a watchdog restarts its ticks
+    // when two of its seconds pass without one.
+    void StartTurnClock() override;
+    void StopTurnClock() override;
+    void StartClockWatchdog();
+    void StopClockWatchdog();
+    // Sorting forgets the arranged groups.
+    void ToggleSortBySize() override;
+    void ToggleSortByCount() override;
+    // Every card hidden with the clock stopped, and the plays forgotten.
+    void ResetCards() override;
+    // No last play, no bombs or jokers listed, no seconds at 0.
+    void ClearPlayRecords();
+    // The bombs and jokers of a chair's play, or of its hand left at the
+    // round's end (values held 4 times or more, every joker), added to the
+    // chair's list in the table state.
+    void RecordPlayBonusCards(int chair, const table::PlayRecord& play);
+    void RecordBonusCards(int chair);
+    int GetZeroTicks() const { return m_zeroTicks; }
+    int GetWatchdogTicks() const;
+    uint64_t GetWatchdogAction() const { return m_watchdogAction; }
+    // The voices of a play and of a pass (FriendTableVoices.cpp).
+    virtual void PlayPlayVoice(int chair, const table::PlayRecord& play);
+    virtual void PlayPassVoice(int chair);
+
+private:
+    void KeepLastPlay(int chair, const table::PlayRecord& play);
+    void CountPlayedCards(int chair, const table::PlayRecord& play);
+    int OwnZeroTickLimit() const;
+
+    // The clock's tick counter and its action are shared by the clock's
+    // ticks, the watchdog and the clock's start.
+    mutable std::mutex m_clockLock;
+    int m_watchdogTicks = 0;
+    int m_zeroTicks = 0;
+    uint64_t m_watchdogAction = 0;
+
     // ---- ready countdown, rewards, automatic play and seat events ----------
     // (FriendTableReady.cpp)
 public:
@@ -306,5 +392,33 @@ private:
     uint64_t m_readyAction = 0;
     bool m_startOnClose = false;
 };
+
+// Seconds at 0 the own clock waits before it tells the table the turn is
+// overdue, every second after: later chairs wait longer, so the first
+// seated player speaks first (one second less while chair 0 is offline).
+int ZeroTickLimit(int ownChair, bool chairZeroOffline);
+
+// Adds bomb cards after those at the front of the chair's 28-id list and
+// jokers from its back, as long as the list has room; a chair outside the
+// table changes nothing.
+void AddBonusCards(table::FriendTableState& state, int chair, std::span<const int> bombCards,
+    std::span<const int> jokers);
+
+// ---- voices and chat at the seats --------------------------------------------------
+
+// "man_" or "woman_" by the voice word of the chair's player record.
+std::string VoicePrefix(int voiceWord);
+// What the voice of a play says after the prefix; empty for a type that
+// says nothing. trickOpen: the play leads the trick; bombDraw: 0 or 1, the
+// voice of a bomb on top of another play.
+std::string PlayVoiceSuffix(const table::PlayRecord& play, bool trickOpen, int bombDraw);
+// A table chat line's text as spoken and shown: what follows the first '>'
+// (the whole text without one), with the closing pair of characters taken
+// off when there is one to take.
+std::string CutChatVoiceText(std::string_view text);
+// The text of a chat line without its '<' … '>' markup (pairs nested
+// counted); false when nothing remains to show as text (empty, or a "#"
+// emoticon code).
+bool StripMarkup(std::string_view text, std::string& out);
 
 } // namespace game

@@ -1,12 +1,14 @@
 // friendtable-shot: the game's table in two moments of a round, on the skin
 // the skin maker draws: in the middle of the first round's deal (the hands
 // growing at the four seats, the flipped card beside the banker who drew
-// it, the information box), and at the round's end with the result box,
-// every remaining hand face up and the bonus frames.
+// it, the information box), in a trick (a pair, a higher pair, a pass and
+// a bomb on the table, the clock at the banker's seat), and at the round's
+// end with the result box, every remaining hand face up and the bonus
+// frames.
 //
 //   friendtable-shot [--check] <out.png>
 //
-// Writes <out>-deal.png and <out>-result.png. With --check each file is
+// Writes <out>-deal.png, <out>-play.png and <out>-result.png. With --check each file is
 // read back and the program fails when one is missing or blank. Runs
 // headless with SDL_VIDEODRIVER=offscreen, or on a display (Xvfb).
 
@@ -26,6 +28,7 @@
 #include "tools/TestHost.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -136,6 +139,50 @@ void ThinHands(game::FriendTableView& view)
     }
 }
 
+void Put(std::vector<uint8_t>& body, size_t at, int value)
+{
+    std::memcpy(body.data() + at, &value, 4);
+}
+
+// 221170 as the server sends it: the chair, the next one, its seconds and
+// the play.
+void ShowPlay(game::FriendTableView& view, int chair, int next, int type, const std::vector<int>& ids)
+{
+    std::vector<uint8_t> body(64 + 4 * ids.size(), 0);
+    Put(body, 12, chair);
+    Put(body, 20, next);
+    Put(body, 28, 20);
+    Put(body, 48, type);
+    Put(body, 60, static_cast<int>(ids.size()));
+    for (size_t i = 0; i < ids.size(); ++i)
+        Put(body, 64 + 4 * i, ids[i]);
+    view.OnCardsThrown(body.data(), body.size());
+}
+
+// 223100: the chair passes and the next one plays.
+void ShowPass(game::FriendTableView& view, int chair, int next)
+{
+    std::vector<uint8_t> body(36, 0);
+    Put(body, 8, chair);
+    Put(body, 16, next);
+    Put(body, 32, 20);
+    view.OnPassed(body.data(), body.size());
+}
+
+// A trick in play, in the table's order 2, 1, 0, 3: the banker's pair of
+// tens, our pair of kings, a pass and a bomb of eights; the banker is next.
+void PlayTrick(game::FriendTableView& view)
+{
+    ShowPlay(view, kBanker, kOwn, table::CT_PAIR, { 8, 62 });
+    tools::PumpFor(600);
+    ShowPlay(view, kOwn, 0, table::CT_PAIR, { 11, 24 });
+    tools::PumpFor(600);
+    ShowPass(view, 0, 3);
+    tools::PumpFor(300);
+    ShowPlay(view, 3, kBanker, table::CT_BOMB, { 6, 19, 60, 73 });
+    tools::PumpFor(1200);
+}
+
 std::string Suffixed(const char* out, const char* suffix)
 {
     std::string path = out;
@@ -212,6 +259,10 @@ int main(int argc, char** argv)
     for (int i = 0; i < 600 && view->IsDealing(); ++i)
         tools::PumpFor(10);
     tools::PumpFor(2300);
+    PlayTrick(*view);
+    if (!save("-play"))
+        return 1;
+    view->ClearPlayedCards(-1);
     ThinHands(*view);
     SetResult(app.data);
     view->ShowRoundResultLines();

@@ -546,9 +546,9 @@ inline bool HasProgram(const char* name)
     return false;
 }
 
-// A spoken word through espeak-ng (Mandarin voice, UTF-8 text); empty when it
-// is not installed or fails.
-inline std::vector<uint8_t> Speak(const char* utf8)
+// A spoken word through espeak-ng (Mandarin voice, UTF-8 text; `voice` an
+// espeak-ng voice such as "cmn+f3"); empty when it is not installed or fails.
+inline std::vector<uint8_t> Speak(const char* utf8, const char* voice = "cmn")
 {
     if (!HasProgram("espeak-ng"))
         return {};
@@ -557,7 +557,7 @@ inline std::vector<uint8_t> Speak(const char* utf8)
     if (fd < 0)
         return {};
     close(fd);
-    const std::string command = std::string("espeak-ng -v cmn -s 150 -w ") + path + " '" + utf8 + "' 2>/dev/null";
+    const std::string command = std::string("espeak-ng -v ") + voice + " -s 150 -w " + path + " '" + utf8 + "' 2>/dev/null";
     std::vector<uint8_t> bytes;
     if (std::system(command.c_str()) == 0) {
         std::ifstream in(path, std::ios::binary);

@@ -889,13 +889,14 @@ engine::PictureData DrawPreview(platform::FontRenderer& font)
     return ToPicture({ c });
 }
 
-bool WriteSkin(const std::string& programDir, bool allowVoice, std::string& error)
+bool WriteSkin(const std::string& programDir, bool allowVoice, std::string& error, bool speakVoices)
 {
     namespace fs = std::filesystem;
     const fs::path root(programDir);
     platform::FontRenderer font;
 
     SkinFiles skin;
+    skin.speakVoices = allowVoice && speakVoices;
     skin.pictures[kSkinFramePack] = DrawFramePictures(font);
     skin.sounds[kSkinFramePack] = MakeFrameSounds(allowVoice);
     skin.pictures[kSkinFacePack] = DrawFacePictures(font);

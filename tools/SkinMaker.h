@@ -86,6 +86,8 @@ struct SkinFiles {
     // Other resources of a pack (such as texts), each a file name with its
     // extension and its bytes.
     std::map<std::string, std::vector<std::pair<std::string, std::vector<uint8_t>>>> entries;
+    // Speak the game's voice pack with espeak-ng (slow: asked for).
+    bool speakVoices = false;
 };
 
 // Each area draws its own resources, in its own source file.
@@ -101,6 +103,7 @@ void DrawReplaySkin(SkinFiles& skin, platform::FontRenderer& font);    // the re
 void DrawGameTableSkin(SkinFiles& skin, platform::FontRenderer& font); // this game's table: deal, results, voices
 void DrawCardPlaySkin(SkinFiles& skin, platform::FontRenderer& font);  // the table in play: info box, pass mark, play sounds
 void DrawFriendTableSkin(SkinFiles& skin, platform::FontRenderer& font); // game table: clock, result box, bonus frames
+void DrawVoiceSkin(SkinFiles& skin, platform::FontRenderer& font);       // the game's voices, effects and music
 void DrawRewardSkin(SkinFiles& skin, platform::FontRenderer& font);      // fireworks of a bonus and their cheer
 
 // One area a line, so that an area added is a line added.
@@ -116,11 +119,13 @@ inline constexpr SkinArea kSkinAreas[] = {
     DrawGameTableSkin,
     DrawCardPlaySkin,
     DrawFriendTableSkin,
+    DrawVoiceSkin,
     DrawRewardSkin,
 };
 
 // Writes the whole skin under programDir (created as needed). False with a
 // reason when a file cannot be written.
-bool WriteSkin(const std::string& programDir, bool allowVoice, std::string& error);
+// speakVoices: the game's voice pack spoken too (when allowVoice is set).
+bool WriteSkin(const std::string& programDir, bool allowVoice, std::string& error, bool speakVoices = false);
 
 } // namespace tools

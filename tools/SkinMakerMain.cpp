@@ -1,5 +1,7 @@
-// skin-maker [--no-voice] [--sheet picture.png] <program directory>
+// skin-maker [--no-voice] [--voices] [--sheet picture.png] <program directory>
 //
+// --voices speaks the game's voice pack with espeak-ng (a few seconds);
+// without it the voices are short tones, so the build stays quick.
 // Writes the client's skin (packs, skin ini, dialog background, sounds)
 // under the program directory; with --sheet also a contact sheet of every
 // picture to look the skin over, and beside it (name-preview.png) the
@@ -18,7 +20,7 @@ namespace {
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: skin-maker [--no-voice] [--sheet picture.png] <program directory>\n");
+    std::fprintf(stderr, "usage: skin-maker [--no-voice] [--voices] [--sheet picture.png] <program directory>\n");
     return 2;
 }
 
@@ -48,12 +50,15 @@ bool WriteSheet(const std::string& path)
 int main(int argc, char** argv)
 {
     bool voice = true;
+    bool voices = false;
     std::string sheet;
     std::string dir;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg(argv[i]);
         if (arg == "--no-voice")
             voice = false;
+        else if (arg == "--voices")
+            voices = true;
         else if (arg == "--sheet" && i + 1 < argc)
             sheet = argv[++i];
         else if (!arg.empty() && arg[0] != '-' && dir.empty())
@@ -64,7 +69,7 @@ int main(int argc, char** argv)
     if (dir.empty())
         return Usage();
     std::string error;
-    if (!tools::WriteSkin(dir, voice, error)) {
+    if (!tools::WriteSkin(dir, voice, error, voices)) {
         std::fprintf(stderr, "skin-maker: %s\n", error.c_str());
         return 1;
     }

@@ -5,6 +5,7 @@
 #include "frame/core/FrameConfig.h"
 #include "frame/ui/FaceTables.h"
 #include "platform/Files.h"
+#include "platform/Gbk.h"
 #include "platform/ImageDecoder.h"
 #include "platform/IniFile.h"
 #include "tools/SkinMaker.h"
@@ -14,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -578,6 +580,57 @@ TEST(SkinMakerProgram, WritesTheSkinAndTheContactSheet)
     fs::remove_all(dir);
 }
 
+// With --voices the voices are spoken by espeak-ng (here a stand-in on the
+// path that logs its voice and text and writes a fixed recording), the
+// woman's in a female variant; without it the build's quick tones stay.
+TEST(SkinMakerProgram, VoicesAreSpokenOnlyWhenAskedForInAMaleAndAFemaleVoice)
+{
+    const fs::path dir = fs::temp_directory_path() / ("kbzn_voices_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "bin");
+    std::vector<int16_t> tone;
+    for (int i = 0; i < 4000; ++i)
+        tone.push_back(static_cast<int16_t>(8000 * std::sin(i * 0.05) * std::sin(i * 3.14159 / 4000)));
+    const std::vector<uint8_t> recording = tools::EncodeWav(tone, 22050);
+    {
+        std::ofstream wav(dir / "said.wav", std::ios::binary);
+        wav.write(reinterpret_cast<const char*>(recording.data()), static_cast<std::streamsize>(recording.size()));
+        std::ofstream script(dir / "bin" / "espeak-ng");
+        script << "#!/bin/sh\nvoice=; out=; for a; do text=$a; done\n"
+               << "while [ $# -gt 0 ]; do case \"$1\" in -v) voice=$2; shift;; -w) out=$2; shift;; esac; shift; done\n"
+               << "echo \"$voice|$text\" >> '" << (dir / "said.log").string() << "'\n"
+               << "cp '" << (dir / "said.wav").string() << "' \"$out\"\n";
+    }
+    fs::permissions(dir / "bin" / "espeak-ng", fs::perms::owner_all);
+    const std::string path = "PATH='" + (dir / "bin").string() + "':\"$PATH\" ";
+    auto run = [&](const std::string& args) {
+        const int status = std::system((path + KBZN_SKIN_MAKER + " " + args + " 2>/dev/null").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    auto voice = [&](const char* client, const std::string& name) {
+        engine::ResourceModule resources;
+        EXPECT_GT(resources.LoadPackFile((dir / client / "skins/peiyin.vkr").string()), 0);
+        engine::ResourceEntry* entry = resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName(name + ".wav")));
+        return entry ? std::vector<uint8_t>(entry->data.get(), entry->data.get() + entry->length)
+                     : std::vector<uint8_t>();
+    };
+
+    ASSERT_EQ(run("--voices '" + (dir / "spoken").string() + "'"), 0);
+    EXPECT_EQ(voice("spoken", "man_对3"), recording);
+    EXPECT_EQ(voice("spoken", "woman_chat_" + std::string(frame::QuickChatPhrases()[4])), recording);
+    std::string log;
+    ASSERT_TRUE(platform::ReadFile((dir / "said.log").string(), log));
+    EXPECT_NE(log.find("cmn|" + platform::Gbk::ToUtf8("对三") + "\n"), std::string::npos);
+    EXPECT_NE(log.find("cmn+f3|" + platform::Gbk::ToUtf8("对三") + "\n"), std::string::npos);
+    EXPECT_NE(log.find("cmn+f3|" + platform::Gbk::ToUtf8(frame::QuickChatPhrases()[4]) + "\n"), std::string::npos);
+
+    ASSERT_EQ(run("'" + (dir / "toned").string() + "'"), 0);
+    const std::vector<uint8_t> toned = voice("toned", "man_对3");
+    EXPECT_FALSE(toned.empty());
+    EXPECT_NE(toned, recording);
+    fs::remove_all(dir);
+}
+
 // The sounds of the deal, the start of play, the friend's reveal and the
 // round's end, in the game's pack.
 TEST_F(SkinMakerTest, GameTableSoundsArePlayableWavInTheGamePack)
@@ -620,6 +673,66 @@ TEST_F(SkinMakerTest, BoardAlertIsPlayableWavInTheGamePack)
     engine::ResourceModule resources;
     ASSERT_GT(resources.LoadPackFile((s_dir / "skins/common.vkr").string()), 0);
     engine::ResourceEntry* entry = resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName("alert.wav")));
+    ASSERT_NE(entry, nullptr);
+    ExpectAudibleSound(reinterpret_cast<const uint8_t*>(entry->data.get()), entry->length);
+}
+
+// ---- the game's voice pack ----------------------------------------------------------------
+
+// Every name the table view speaks after "man_" or "woman_": each play, each
+// pass, each quick-chat phrase of the chat's own table.
+std::vector<std::string> VoiceNames()
+{
+    std::vector<std::string> names = { "小王", "大王", "对小王", "对大王", "顺子", "连对", "炸1", "炸2", "炸3", "过1",
+        "过2", "过3" };
+    for (int n = 2; n <= 14; ++n)
+        for (const char* kind : { "单", "对", "三个" })
+            names.push_back(kind + std::to_string(n));
+    for (const std::string_view phrase : frame::QuickChatPhrases())
+        names.push_back("chat_" + std::string(phrase));
+    return names;
+}
+
+// Zero crossings a second: the tone's height.
+double Crossings(const Wav& w)
+{
+    int crossings = 0;
+    for (size_t i = 1; i < w.samples.size(); ++i)
+        crossings += (w.samples[i - 1] < 0) != (w.samples[i] < 0);
+    return crossings * static_cast<double>(w.rate) / static_cast<double>(w.samples.size());
+}
+
+TEST_F(SkinMakerTest, EveryVoiceIsPlayableInBothVoicesTheWomansHigherAndEachItsOwn)
+{
+    engine::ResourceModule resources;
+    ASSERT_GT(resources.LoadPackFile((s_dir / "skins/peiyin.vkr").string()), 0);
+    auto load = [&](const std::string& name) {
+        engine::ResourceEntry* entry = resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName(name + ".wav")));
+        return entry ? std::vector<uint8_t>(entry->data.get(), entry->data.get() + entry->length)
+                     : std::vector<uint8_t>();
+    };
+    std::set<std::vector<uint8_t>> distinct;
+    const std::vector<std::string> names = VoiceNames();
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const std::vector<uint8_t> man = load("man_" + name);
+        const std::vector<uint8_t> woman = load("woman_" + name);
+        ASSERT_FALSE(man.empty());
+        ASSERT_FALSE(woman.empty());
+        ExpectAudibleSound(man.data(), man.size());
+        ExpectAudibleSound(woman.data(), woman.size());
+        EXPECT_GT(Crossings(ParseWav(woman.data(), woman.size())), Crossings(ParseWav(man.data(), man.size())));
+        distinct.insert(man);
+        distinct.insert(woman);
+    }
+    EXPECT_EQ(distinct.size(), 2 * names.size());
+}
+
+TEST_F(SkinMakerTest, TheBackgroundMusicIsPlayableInTheVoicePack)
+{
+    engine::ResourceModule resources;
+    ASSERT_GT(resources.LoadPackFile((s_dir / "skins/peiyin.vkr").string()), 0);
+    engine::ResourceEntry* entry = resources.LoadEntry(engine::MakeNameKey(engine::ResourceLookupName("default.wav")));
     ASSERT_NE(entry, nullptr);
     ExpectAudibleSound(reinterpret_cast<const uint8_t*>(entry->data.get()), entry->length);
 }

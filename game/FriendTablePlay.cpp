@@ -1,0 +1,311 @@
+// The game's table view during play: every play and pass the server
+// announces (the card layer shows them; the table state keeps the last play
+// and each chair's bombs and jokers, the card counter the played cards),
+// the turn clock with its watchdog and its rules at 0, and the sort buttons
+// that forget the arranged groups. The hand's rules are this game's
+// (FriendHand).
+
+#include "game/FriendTableView.h"
+
+#include "engine/controls/widgets/ImageNumber.h"
+#include "frame/core/WireReader.h"
+#include "game/CardCounterPanel.h"
+#include "game/CardPlayerBoard.h"
+#include "game/FriendCardSprite.h"
+#include "game/FriendGameApp.h"
+#include "game/FriendGameData.h"
+#include "game/FriendPlayerBoard.h"
+#include "table/Cards.h"
+#include "table/FriendRecords.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace game {
+
+namespace {
+
+// 221170: the finish place of the chair that played (0: still playing).
+constexpr size_t kPlayFinishPlace = 24;
+// 223100: the trick ends with this pass.
+constexpr size_t kPassClearsTable = 20;
+constexpr size_t kPassSize = 36;
+constexpr size_t kPassChair = 8;
+constexpr uint32_t kWatchdogIntervalMs = 1000;
+// A bomb's cards other than jokers count from this many on.
+constexpr int kBombCardsFrom = 4;
+
+bool IsJoker(int id)
+{
+    const int value = table::CardValue(id);
+    return id >= 0 && (value == table::kSmallJokerValue || value == table::kBigJokerValue);
+}
+
+} // namespace
+
+int ZeroTickLimit(int ownChair, bool chairZeroOffline)
+{
+    return chairZeroOffline ? ownChair * 3 + 1 : (ownChair + 1) * 3;
+}
+
+void AddBonusCards(table::FriendTableState& state, int chair, std::span<const int> bombCards,
+    std::span<const int> jokers)
+{
+    if (chair < 0 || chair >= table::kFriendChairs)
+        return;
+    int* list = state.lists[chair];
+    int& bombs = state.bombListed[chair];
+    int& jokerCount = state.jokerListed[chair];
+    // Counts out of range (a damaged state) are taken as a full list.
+    auto room = [&] { return bombs >= 0 && jokerCount >= 0 && bombs + jokerCount < table::kChairListSize; };
+    for (const int id : bombCards) {
+        if (!room())
+            return;
+        list[bombs++] = id;
+    }
+    for (const int id : jokers) {
+        if (!room())
+            return;
+        list[table::kChairListSize - 1 - jokerCount++] = id;
+    }
+}
+
+// ---- plays and passes ----------------------------------------------------------------------
+
+void FriendTableView::OnCardsThrown(const uint8_t* body, size_t length)
+{
+    int chair = -1;
+    table::PlayRecord play;
+    if (!ReadThrownPlay(body, length, chair, play) || chair >= kGameSeats)
+        return;
+    CardTableView::OnCardsThrown(body, length);
+    PlayPlayVoice(chair, GetLastPlay());
+    KeepLastPlay(chair, GetLastPlay());
+    RevealFriend(body, length);
+    const bool joker = std::any_of(play.cards, play.cards + play.count, IsJoker);
+    if (play.type == table::CT_BOMB || joker)
+        RecordPlayBonusCards(chair, play);
+    CountPlayedCards(chair, play);
+    const frame::WireReader reader(body, length);
+    const int place = reader.Int(kPlayFinishPlace);
+    if (FriendPlayerBoard* board = GetGameChairBoard(chair); board && place > 0)
+        board->ShowFinishRank(place - 1);
+}
+
+void FriendTableView::KeepLastPlay(int chair, const table::PlayRecord& play)
+{
+    FriendGameData* data = GetGameData();
+    if (!data)
+        return;
+    table::FriendTableState state = data->GetTableState();
+    state.lastPlayChair = chair;
+    state.lastPlay = play;
+    data->SetTableState(state);
+}
+
+void FriendTableView::RecordPlayBonusCards(int chair, const table::PlayRecord& play)
+{
+    FriendGameData* data = GetGameData();
+    if (!data)
+        return;
+    std::vector<int> bombCards;
+    std::vector<int> jokers;
+    for (int i = 0; i < std::clamp(play.count, 0, table::kMaxPlayCards); ++i)
+        (IsJoker(play.cards[i]) ? jokers : bombCards).push_back(play.cards[i]);
+    // Only a bomb of four cards or more besides its jokers lists them.
+    if (play.type != table::CT_BOMB || static_cast<int>(bombCards.size()) < kBombCardsFrom)
+        bombCards.clear();
+    table::FriendTableState state = data->GetTableState();
+    AddBonusCards(state, chair, bombCards, jokers);
+    data->SetTableState(state);
+}
+
+void FriendTableView::RecordBonusCards(int chair)
+{
+    FriendGameData* data = GetGameData();
+    if (!data)
+        return;
+    std::vector<int> held;
+    std::array<int, table::kHistogramSize> counts {};
+    for (const FriendCardSprite* card : m_gameCards)
+        if (card && card->state == kCardInHand && card->ownerChair == chair && card->cardId >= 0) {
+            held.push_back(card->cardId);
+            ++counts[static_cast<size_t>(table::CardValue(card->cardId))];
+        }
+    std::vector<int> bombCards;
+    std::vector<int> jokers;
+    for (const int id : held) {
+        if (IsJoker(id))
+            jokers.push_back(id);
+        else if (counts[static_cast<size_t>(table::CardValue(id))] >= kBombCardsFrom)
+            bombCards.push_back(id);
+    }
+    table::FriendTableState state = data->GetTableState();
+    AddBonusCards(state, chair, bombCards, jokers);
+    data->SetTableState(state);
+}
+
+void FriendTableView::CountPlayedCards(int chair, const table::PlayRecord& play)
+{
+    if (!m_cardCounter || chair == MyChair())
+        return;
+    for (int i = 0; i < std::clamp(play.count, 0, table::kMaxPlayCards); ++i) {
+        m_cardCounter->RemoveCard(play.cards[i]);
+        m_cardCounter->AddPlayedCard(chair, play.cards[i]);
+    }
+    const int seat = m_cardCounter->GetSeat(chair);
+    if (seat < 0)
+        return;
+    if (const engine::CanvasObject* panel = m_cardCounter->GetPlayerPanel(seat); panel && panel->IsShown())
+        m_cardCounter->DrawPlayerPanel(chair);
+}
+
+void FriendTableView::OnPassed(const uint8_t* body, size_t length)
+{
+    const frame::WireReader reader(body, length);
+    const int chair = reader.Int(kPassChair);
+    if (!reader.Has(kPassSize) || chair < 0 || chair >= kGameSeats)
+        return;
+    CardTableView::OnPassed(body, length);
+    if (reader.Int(kPassClearsTable) != 0)
+        KeepLastPlay(-1, table::PlayRecord());
+}
+
+void FriendTableView::PlayPassSound(int chair)
+{
+    const auto* app = dynamic_cast<const FriendGameApp*>(GetApp());
+    if (!app || !app->IsPassSoundMuted())
+        CardTableView::PlayPassSound(chair);
+    PlayPassVoice(chair);
+}
+
+void FriendTableView::ClearPlayRecords()
+{
+    m_zeroTicks = 0;
+    FriendGameData* data = GetGameData();
+    if (!data)
+        return;
+    table::FriendTableState state = data->GetTableState();
+    state.lastPlayChair = -1;
+    state.lastPlay = table::PlayRecord();
+    for (int chair = 0; chair < table::kFriendChairs; ++chair) {
+        state.bombListed[chair] = 0;
+        state.jokerListed[chair] = 0;
+        table::FillMinusOne(state.lists[chair], table::kChairListSize);
+    }
+    data->SetTableState(state);
+}
+
+void FriendTableView::ResetCards()
+{
+    StopTurnClock();
+    CardTableView::ResetCards();
+    ClearPlayRecords();
+}
+
+// ---- the turn clock -------------------------------------------------------------------------
+
+void FriendTableView::StartTurnClock()
+{
+    {
+        const std::lock_guard lock(m_clockLock);
+        CardTableView::StartTurnClock();
+        m_watchdogTicks = 0;
+    }
+    m_zeroTicks = 0;
+    ChooseClock();
+    if (m_bigClock && m_clockInUse != m_bigClock)
+        SetShown(m_bigClock, false);
+    SyncClockInUse();
+    StartClockWatchdog();
+}
+
+void FriendTableView::StopTurnClock()
+{
+    StopClockWatchdog();
+    CardTableView::StopTurnClock();
+    SetShown(m_bigClock, false);
+}
+
+void FriendTableView::StartClockWatchdog()
+{
+    StopClockWatchdog();
+    const engine::EngineEvent tick(GetId(), EVT_CLOCK_WATCHDOG, 0, 0);
+    m_watchdogAction = RepeatEvent(kWatchdogIntervalMs, -1, &tick);
+}
+
+void FriendTableView::StopClockWatchdog()
+{
+    if (m_watchdogAction)
+        CancelAction(m_watchdogAction);
+    m_watchdogAction = 0;
+}
+
+int FriendTableView::GetWatchdogTicks() const
+{
+    const std::lock_guard lock(m_clockLock);
+    return m_watchdogTicks;
+}
+
+void FriendTableView::OnClockWatchdogTick()
+{
+    const std::lock_guard lock(m_clockLock);
+    // A clock tick sets the counter back; two watchdog seconds without one
+    // mean the clock's action was lost.
+    if (++m_watchdogTicks <= 1)
+        return;
+    m_watchdogTicks = 0;
+    if (GetClockAction() != 0)
+        RestartClockTicks();
+}
+
+int FriendTableView::OwnZeroTickLimit() const
+{
+    const CardPlayerBoard* chairZero = GetChairBoard(0);
+    return ZeroTickLimit(MyChair(), chairZero && chairZero->IsOffline());
+}
+
+void FriendTableView::OnClockTick()
+{
+    {
+        const std::lock_guard lock(m_clockLock);
+        m_watchdogTicks = 0;
+    }
+    // The card layer's clock holds the seconds; the big clock mirrors it.
+    engine::ImageNumber* clock = GetTurnClock();
+    const engine::ImageNumber* shown = m_clockInUse ? m_clockInUse : clock;
+    if (!clock || !shown || !shown->IsShown())
+        return;
+    if (clock->GetValue() >= 1) {
+        m_zeroTicks = 0;
+        clock->AddValue(-1);
+        clock->Refresh();
+        clock->Invalidate();
+        if (IsAutoPlayOn() && !IsLookerOn())
+            OnTurnTimeout();
+    } else {
+        if (m_zeroTicks == 0)
+            PlayForMe();
+        ++m_zeroTicks;
+        if (m_zeroTicks > OwnZeroTickLimit())
+            SendTableMessage(kTableMsgTimeout, nullptr, 0);
+    }
+    SyncClockInUse();
+}
+
+// ---- sorting ----------------------------------------------------------------------------------
+
+void FriendTableView::ToggleSortBySize()
+{
+    ClearGroups();
+    CardTableView::ToggleSortBySize();
+}
+
+void FriendTableView::ToggleSortByCount()
+{
+    ClearGroups();
+    CardTableView::ToggleSortByCount();
+}
+
+} // namespace game
