@@ -6,12 +6,15 @@
 
 #include "game/CardTableView.h"
 
+#include "engine/controls/widgets/EventSequencer.h"
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/controls/widgets/ImageNumber.h"
 #include "frame/core/FrameRecords.h"
 #include "frame/core/GameState.h"
 #include "frame/core/WireReader.h"
 #include "frame/ui/GameFrame.h"
+#include "frame/ui/PaneBarCalls.h"
+#include "frame/ui/SubSystem.h"
 #include "frame/ui/SystemInfoBox.h"
 #include "game/CardGameApp.h"
 #include "game/CardGameConnection.h"
@@ -33,6 +36,11 @@ constexpr uint32_t kClockIntervalMs = 1000;
 constexpr uint32_t kAutoPassDelayMs = 1000;
 constexpr uint32_t kAskViewPauseMs = 15000;
 constexpr int kPlayPhase = 0x100;
+// A chair's status word: dropped out of the game.
+constexpr int kChairOffline = 0x08 | 0x20;
+// The match kind whose rounds are counted in the information box.
+constexpr const char* kKnockoutKind = "定局淘汰";
+constexpr int kMatchInfoLineGap = 20;
 // Words of the table messages handled here.
 constexpr size_t kMessageKind = 8;
 constexpr size_t kMessageLength = 16;
@@ -304,6 +312,33 @@ void CardTableView::RequestChangeTable()
     ShowStartButton();
 }
 
+// The match ranking on the boards: our own entry alone while the ranking
+// marks no promotions, else each table player's entry on that player's
+// board.
+void CardTableView::ShowMatchRanks()
+{
+    const CardGameApp* app = GetApp();
+    if (!app)
+        return;
+    const frame::MatchRanking& ranking = app->GetMatchRanking();
+    auto show = [&](CardPlayerBoard* board, const frame::MatchRankingEntry& entry) {
+        if (board)
+            board->RefreshText(entry.MatchScore(), ranking.PlayersLeft());
+    };
+    if (ranking.PromotionMarking() == 0) {
+        show(GetPlayerBoard(0), ranking.Entry(0));
+        return;
+    }
+    const size_t players = static_cast<size_t>(std::max(0, app->GetTablePlayerCount()));
+    for (size_t i = 0; i < std::min(players, ranking.Count()); ++i) {
+        const frame::MatchRankingEntry entry = ranking.Entry(i);
+        const int position = ChairToView(app->GetUserChair(entry.UserId()));
+        if (position < 0)
+            break;
+        show(GetPlayerBoard(position), entry);
+    }
+}
+
 // ---- the round --------------------------------------------------------------------------------
 
 void CardTableView::ShowRoundHeader()
@@ -321,9 +356,28 @@ void CardTableView::ShowRoundHeader()
         AddChatLine(block);
     }
     ResetRoundState();
-    ShowGameInfoBox();
+    ShowInfoBox();
     HideWaitSolo();
     BeginDeal();
+    RefreshAdvertRanking();
+}
+
+void CardTableView::ShowInfoBox()
+{
+    const CardGameApp* app = GetApp();
+    if (app && app->IsMatchMode())
+        ShowMatchInfoBox();
+    else
+        ShowGameInfoBox();
+}
+
+void CardTableView::RefreshAdvertRanking()
+{
+    const CardGameApp* app = GetApp();
+    if (!app || app->GetAdvertText().empty())
+        return;
+    if (auto* bar = dynamic_cast<frame::PaneBarCalls*>(FindObjectByName(frame::kAdvertBarName)))
+        bar->ClickPageElement("刷新排名");
 }
 
 void CardTableView::ResetRoundState()
@@ -375,10 +429,19 @@ void CardTableView::OnRoundStart()
     const GameState* state = GetGameState();
     const CardGameApp* app = GetApp();
     SetTurn(state ? state->GetTableWord56() : 0, app ? app->GetTurnSeconds() : 0);
-    ShowGameInfoBox();
+    ShowInfoBox();
     SortHand(kSortBySizeDown);
     ShowPlayButtons(1);
     OnMyTurn();
+    if (!state)
+        return;
+    // Who dropped out before we came shows it; a looker-on has no chair of
+    // its own to leave out.
+    for (int chair = 0; chair < ChairCount(); ++chair) {
+        CardPlayerBoard* board = GetChairBoard(chair);
+        if (board && (IsLookerOn() || chair != OwnChair()) && (state->GetChairStatus(chair) & kChairOffline))
+            board->SetOffline(1);
+    }
 }
 
 void CardTableView::ResetCards()
@@ -407,15 +470,27 @@ void CardTableView::OnRoundCleared()
     GameState* state = GetGameState();
     if (state && state->IsPlaying())
         return;
+    // The match panels waited for the table to clear.
+    if (engine::EventSequencer* queue = GetViewEventQueue())
+        queue->Next();
     if (state)
         state->ResetTable();
     ResetCards();
-    const CardGameApp* app = GetApp();
+    CardGameApp* app = GetApp();
     if (!app)
         return;
     for (int chair = 1; chair < std::min(app->GetTablePlayerCount(), ChairCount()); ++chair)
         if (CardPlayerBoard* board = GetPlayerBoard(chair))
             board->ClearPlayer();
+    if (GameConnection* connection = app->IsMatchMode() ? app->GetConnection() : nullptr)
+        connection->Request201221();
+}
+
+engine::EventSequencer* CardTableView::GetViewEventQueue() const
+{
+    const frame::GameFrame* main = GetGameFrame();
+    const frame::MatchPanels* panels = main ? main->GetMatchPanels() : nullptr;
+    return panels ? panels->GetEventQueue() : nullptr;
 }
 
 // Pictures drawn into the information box at their own size.
@@ -457,13 +532,58 @@ void CardTableView::ShowGameInfoBox()
     BlitInto(*box, "str_翻牌", 0, 10, 40);
     BlitInto(*box, "牌角", 0, 85, 40);
     PlaceInfoBox(ViewArea());
+    RevealInfoBox(*box);
+}
+
+void CardTableView::RevealInfoBox(engine::CanvasObject& box)
+{
     const CardGameApp* app = GetApp();
     const bool replay = app && app->IsReplayMode();
-    box->SetOpacity(replay ? 1.0 : 0.0);
-    box->Show();
-    box->Invalidate();
+    box.SetOpacity(replay ? 1.0 : 0.0);
+    box.Show();
+    box.Invalidate();
     if (!replay)
-        FadeOpacity(box, 0.1, 1.0, 0, nullptr);
+        FadeOpacity(&box, 0.1, 1.0, 0, nullptr);
+}
+
+void CardTableView::ShowMatchInfoBox()
+{
+    engine::PictureDesc frame;
+    LookupPicture(&frame, "比赛信息框", 0);
+    engine::CanvasObject* box = MakeInfoBox(frame.width, frame.height);
+    if (!box)
+        return;
+    box->Clear();
+    BlitInto(*box, "比赛信息框", 0, 0, 0);
+    DrawMatchInfo(*box, { 20, 40 }, { 20, 30 });
+    PlaceInfoBox(ViewArea());
+    RevealInfoBox(*box);
+}
+
+void CardTableView::DrawMatchInfo(engine::CanvasObject& box, CardPoint titled, CardPoint plain) const
+{
+    box.SetPen(0x81c593, 1.0);
+    const CardGameApp* app = GetApp();
+    const GameState* state = GetGameState();
+    if (!app || !state || !app->FindMatchSeat(app->GetUserId()))
+        return;
+    const frame::MatchRoomInfo& match = app->GetMatchRoomInfo();
+    const std::string kind = match.KindText();
+    const bool knockout = kind == kKnockoutKind;
+    if (knockout) {
+        box.SetFont(20, 400, "宋体");
+        box.DrawTextCentred(static_cast<int>(box.GetWidth()) / 2, 25, Format("本轮第%d局", state->GetTableWord32()));
+    }
+    box.SetFont(12, 400, "宋体");
+    box.SetTextSpacing(0, 6);
+    const CardPoint at = knockout ? titled : plain;
+    const std::string lines[] = { Format("基础分  : %d分", state->GetTableWord40()), Format("赛制    : %s", kind.c_str()),
+        Format("赛制说明: <color=%d>%s", 0x9fec5, match.Description().c_str()) };
+    int y = at.y;
+    for (const std::string& line : lines) {
+        box.DrawText(at.x, y, line);
+        y += kMatchInfoLineGap;
+    }
 }
 
 // ---- turns and the clock ------------------------------------------------------------------------

@@ -30,6 +30,7 @@
 
 namespace engine {
 class CanvasObject;
+class EventSequencer;
 class ImageButton;
 class ImageNumber;
 class SpriteObject;
@@ -258,7 +259,7 @@ public:
     virtual void OnPlayerLeave(engine::MessageWord record);
     virtual void OnLookerEnter(engine::MessageWord /*record*/) { }
     virtual void OnLookerLeave(engine::MessageWord /*record*/) { }
-    virtual void ShowMatchRanks() { }
+    virtual void ShowMatchRanks();
     void OnPlayerStarted(int chair) override;
     void OnPlayerNotice(const uint8_t* data, size_t size) override;
     void OnWaitSolo() override;
@@ -291,6 +292,22 @@ public:
     virtual void OnClockTick();
     virtual void OnRoundCleared();
     virtual void ShowGameInfoBox();
+    // A match program's information box: the round, base score and the
+    // match's kind and description, for a player who holds a match seat.
+    virtual void ShowMatchInfoBox();
+    // The information box of the room: the match's in a match program.
+    void ShowInfoBox();
+    // The match information's lines on the box; nothing without a match
+    // seat of our own. A knockout kind gets the round's title above lines
+    // that start at `titled`; the others start at `plain`. Lines are 20
+    // pixels apart.
+    void DrawMatchInfo(engine::CanvasObject& box, CardPoint titled, CardPoint plain) const;
+    // Shows the box where it stands: faded in at a table, at once in a
+    // replay.
+    void RevealInfoBox(engine::CanvasObject& box);
+    // The side pane's advertisement page refreshes its match ranking,
+    // while the application holds an advertisement.
+    void RefreshAdvertRanking();
     // The chair's turn seconds as SetTurn last gave them (0 outside).
     int GetSeatSeconds(int chair) const;
     int GetClockZeroSeconds() const { return m_clockZeroSeconds; }
@@ -374,6 +391,8 @@ protected:
     virtual engine::EngineObject* ShowViewCardsRequestBox(int requester);
     // The main view, null while there is none (or another kind).
     frame::GameFrame* GetGameFrame() const;
+    // The main view's queue of match panels; null outside match programs.
+    engine::EventSequencer* GetViewEventQueue() const;
     virtual void AddChatLine(const std::string& text) const;
     void PlayTableSound(std::string_view name);
     bool IsLookerOn() const;

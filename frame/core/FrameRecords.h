@@ -363,6 +363,10 @@ public:
     static constexpr size_t kTableNo = 8;
     static constexpr size_t kSeatCount = 12;
     static constexpr size_t kWord140 = 140;
+    // The match's kind ("定局淘汰" and the like) and its description, as
+    // the table's information box shows them.
+    static constexpr size_t kKindText = 144, kKindTextSize = 16;
+    static constexpr size_t kDescription = 160, kDescriptionSize = 64;
 
     int32_t RoomId() const { return GetInt<kRoomId>(); }
     void SetRoomId(int32_t v) { SetInt<kRoomId>(v); }
@@ -374,6 +378,10 @@ public:
     void SetSeatCount(int32_t v) { SetInt<kSeatCount>(v); }
     int32_t Word140() const { return GetInt<kWord140>(); }
     void SetWord140(int32_t v) { SetInt<kWord140>(v); }
+    std::string KindText() const { return GetText<kKindText, kKindTextSize>(); }
+    void SetKindText(std::string_view v) { SetText<kKindText, kKindTextSize>(v); }
+    std::string Description() const { return GetText<kDescription, kDescriptionSize>(); }
+    void SetDescription(std::string_view v) { SetText<kDescription, kDescriptionSize>(v); }
 };
 static_assert(MatchRoomInfo::kSize == 244);
 

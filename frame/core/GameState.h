@@ -34,6 +34,9 @@ public:
     virtual void ResetTable() = 0;
     virtual void SetTableWord56(int value) = 0;
     virtual void SetChairReady(int chair) = 0;
+    // The chair's status word (bit 0x10 automatic play, 0x08 and 0x20
+    // offline); 0 for a game that keeps none.
+    virtual int GetChairStatus(int /*chair*/) const { return 0; }
     // Forgets the exit requests; the game also clears every chair's ready
     // mark.
     virtual void ResetFlags();

@@ -68,7 +68,7 @@ public:
     virtual void LoadPage();
     void Layout() override;
     // Clicks every link of the page whose text is the text.
-    virtual void ClickPageElement(const std::string& text);
+    void ClickPageElement(const std::string& text) override;
     virtual void RefreshPage();
     void Navigate(const std::string& url) override;
     void DrawHistory() override;

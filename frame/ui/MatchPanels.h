@@ -141,6 +141,9 @@ public:
     engine::ImageFont* GetTablesText() const { return m_tables; }
     engine::SpriteObject* GetBanner() const { return m_banner; }
     engine::CanvasObject* GetResultPanel() const { return m_resultPanel; }
+    // The queue that shows the round results and the match end one after
+    // the other.
+    engine::EventSequencer* GetEventQueue() const { return m_queue; }
     engine::CanvasObject* GetResultMask() const { return m_mask; }
     engine::ImageButton* GetRedCross() const { return m_cross; }
     engine::ImageButton* GetAwardButton() const { return m_award; }

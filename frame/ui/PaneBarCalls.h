@@ -35,6 +35,8 @@ public:
     virtual void RefreshHistory() { }
     virtual void DrawHistory() { }
     virtual void Navigate(const std::string& /*address*/) { }
+    // Clicks the page's links whose text is the text.
+    virtual void ClickPageElement(const std::string& /*text*/) { }
     // Match list.
     virtual void StartClock() { }
     virtual void StopClock() { }

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -52,7 +53,12 @@ public:
     void ResetTable() override { }
     void SetTableWord56(int value) override { turnChair = value; }
     void SetChairReady(int) override { }
+    int GetChairStatus(int chair) const override
+    {
+        return chair >= 0 && chair < 4 ? chairStatus[static_cast<size_t>(chair)] : 0;
+    }
     bool playing = false;
+    std::array<int, 4> chairStatus {};
     int status = 0;
     int turnChair = 0;
     int round = 1;

@@ -14,7 +14,10 @@
 #include "frame/core/WireReader.h"
 #include "game/CardGameConnection.h"
 #include "game/CardNotifyHandler.h"
+#include "engine/objects/CanvasObject.h"
 #include "engine/objects/RectObject.h"
+#include "frame/ui/PaneBarCalls.h"
+#include "frame/ui/SubSystem.h"
 #include "frame/ui/SystemInfoBox.h"
 #include "game/CardPlayerBoard.h"
 #include "tests/game/CardTableFixture.h"
@@ -92,11 +95,20 @@ public:
     std::string savedPath;
 };
 
+// A board that keeps the match ranking it was asked to show.
+class RankBoard : public game::CardPlayerBoard {
+public:
+    using CardPlayerBoard::CardPlayerBoard;
+    void RefreshText(int value, int total) override { shown.push_back({ value, total }); }
+    std::vector<std::pair<int, int>> shown;
+};
+
 class ChatView : public CardTableView {
 public:
     using CardTableView::CharacterPictureName;
     using CardTableView::ShowViewCardsRequestBox;
     void AddChatLine(const std::string& text) const override { chat.push_back(text); }
+    RankBoard* Ranked(int chair) const { return static_cast<RankBoard*>(GetChairBoard(chair)); }
     mutable std::vector<std::string> chat;
 
 protected:
@@ -104,6 +116,18 @@ protected:
     {
         return std::make_unique<KeepingRecorder>();
     }
+    std::unique_ptr<game::CardPlayerBoard> MakePlayerBoard(int position, game::CardArea table) const override
+    {
+        return std::make_unique<RankBoard>(position, table);
+    }
+};
+
+// The side pane's advertisement bar, keeping the links it was asked to
+// click.
+class ClickedBar : public engine::RectObject, public frame::PaneBarCalls {
+public:
+    void ClickPageElement(const std::string& text) override { clicked.push_back(text); }
+    std::vector<std::string> clicked;
 };
 
 std::vector<uint8_t> Body(std::initializer_list<std::pair<size_t, int32_t>> words, size_t length)
@@ -713,6 +737,143 @@ TEST_F(CardTablePlay, EnteringARunningRoundShowsItAndSaysThePlayerIsThere)
     app.GetHallArgs().lookOn = 1;
     view->RefreshSeatedBoards();
     EXPECT_TRUE(connection.sent.empty());
+}
+
+// ---- match programs -----------------------------------------------------------------------------
+
+TEST_F(CardTablePlay, MatchRanksShowOnTheBoardsOfTheirPlayers)
+{
+    const int users[4] = { 500, 501, 502, 503 };
+    for (int chair = 0; chair < 4; ++chair) {
+        frame::PlayerRecord* player = app.GetSeatPlayer(chair);
+        ASSERT_NE(player, nullptr);
+        player->SetUserId(users[chair]);
+        player->SetChair(chair);
+    }
+    frame::MatchRanking& ranking = app.GetMatchRanking();
+    ranking.SetPlayersLeft(24);
+    // Entries in ranking order: chairs 3, 0, 2, then a user at no table.
+    const int order[] = { 503, 500, 502, 999 };
+    for (size_t i = 0; i < 4; ++i) {
+        frame::MatchRankingEntry entry;
+        entry.SetUserId(order[i]);
+        entry.SetMatchScore(100 - static_cast<int>(i));
+        ranking.SetEntry(i, entry);
+    }
+    ranking.SetEntryCount(4);
+    auto shown = [&](int chair) { return view->Ranked(chair)->shown; };
+    using Shown = std::vector<std::pair<int, int>>;
+
+    // Without promotion marks only our own board shows the first entry.
+    view->ShowMatchRanks();
+    EXPECT_EQ(shown(kOwn), (Shown { { 100, 24 } }));
+    for (int chair : { 0, 1, 3 })
+        EXPECT_TRUE(shown(chair).empty()) << chair;
+
+    // With them each entry goes to its player's board; the user at no
+    // table ends the walk and chair 1, ranked after him, shows nothing.
+    for (int chair = 0; chair < 4; ++chair)
+        view->Ranked(chair)->shown.clear();
+    ranking.SetPromotionMarking(1);
+    view->ShowMatchRanks();
+    EXPECT_EQ(shown(3), (Shown { { 100, 24 } }));
+    EXPECT_EQ(shown(0), (Shown { { 99, 24 } }));
+    EXPECT_EQ(shown(2), (Shown { { 98, 24 } }));
+    EXPECT_TRUE(shown(1).empty());
+
+    // A table of two takes two entries only.
+    for (int chair = 0; chair < 4; ++chair)
+        view->Ranked(chair)->shown.clear();
+    app.GetTableInfo().SetPlayerCount(2);
+    view->ShowMatchRanks();
+    EXPECT_EQ(shown(3).size(), 1u);
+    EXPECT_EQ(shown(0).size(), 1u);
+    EXPECT_TRUE(shown(2).empty());
+}
+
+TEST_F(CardTablePlay, AMatchRoundShowsTheMatchInformationForASeatHolder)
+{
+    constexpr int kBoxW = 160;
+    constexpr int kBoxH = 110;
+    // The fixture's picture colour as the canvas answers it (red first).
+    constexpr uint32_t kBackground = 0x996633;
+    Picture("比赛信息框", kBoxW, kBoxH);
+    app.SetMatchMode(true);
+    app.GetHallArgs().userId = 502;
+    frame::MatchRoomInfo& match = app.GetMatchRoomInfo();
+    match.SetDescription("打满两局淘汰末位");
+    state.round = 2;
+    state.baseScore = 50;
+    // Rows of the box holding anything but its background picture.
+    auto inkedRows = [&](int from, int to) {
+        auto* box = dynamic_cast<engine::CanvasObject*>(view->GetInfoBox());
+        int rows = 0;
+        for (int y = from; y < to; ++y)
+            for (int x = 0; x < kBoxW; ++x)
+                if (box->GetPixel(x, y) != kBackground) {
+                    ++rows;
+                    break;
+                }
+        return rows;
+    };
+    // No match seat of our own: the bare box.
+    view->ShowRoundHeader();
+    auto* box = dynamic_cast<engine::CanvasObject*>(view->GetInfoBox());
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->IsShown());
+    ASSERT_EQ(box->GetBufferWidth(), kBoxW);
+    ASSERT_EQ(box->GetBufferHeight(), kBoxH);
+    EXPECT_EQ(inkedRows(0, kBoxH), 0);
+    EXPECT_EQ(box->GetLeft(), 0); // at the view's corner, no margin
+    EXPECT_EQ(box->GetTop(), 0);
+
+    // With a seat: three lines from y 30, no title.
+    app.GetMatchSeat(0)->SetUserId(502);
+    match.SetKindText("积分赛");
+    view->ShowRoundHeader();
+    EXPECT_EQ(inkedRows(0, 28), 0);
+    EXPECT_GT(inkedRows(30, 90), 20);
+
+    // A knockout kind adds the round's title above lines from y 40.
+    match.SetKindText("定局淘汰");
+    view->ShowRoundHeader();
+    EXPECT_GT(inkedRows(15, 36), 5);
+    EXPECT_GT(inkedRows(40, 100), 20);
+}
+
+TEST_F(CardTablePlay, ARoundRefreshesTheAdvertRankingOnlyWithAnAdvert)
+{
+    auto made = std::make_unique<ClickedBar>();
+    made->SetName(frame::kAdvertBarName);
+    auto* bar = static_cast<ClickedBar*>(host.GetRootObject()->RegisterObject(std::move(made)));
+    ASSERT_NE(bar, nullptr);
+    view->ShowRoundHeader();
+    EXPECT_TRUE(bar->clicked.empty());
+    app.SetAdvertText("本周比赛排行");
+    view->ShowRoundHeader();
+    EXPECT_EQ(bar->clicked, (std::vector<std::string> { "刷新排名" }));
+}
+
+TEST_F(CardTablePlay, EnteringARunningRoundMarksTheChairsThatDroppedOut)
+{
+    Deal("3a 5a 9a", 4);
+    state.playing = true;
+    state.status = 0x100;
+    // Chair 0 plays automatically (not offline), 1 and 3 dropped out with
+    // either bit, and so did our own chair by the table state's word.
+    state.chairStatus = { 0x10, 0x08, 0x20, 0x20 | 0x10 };
+    view->RefreshSeatedBoards();
+    auto offline = [&] {
+        std::vector<bool> marks;
+        for (int chair = 0; chair < 4; ++chair)
+            marks.push_back(view->GetChairBoard(chair)->IsOffline());
+        return marks;
+    };
+    EXPECT_EQ(offline(), (std::vector<bool> { false, true, false, true }));
+    // A looker-on sees every chair's mark, the watched chair's too.
+    app.GetHallArgs().lookOn = 1;
+    view->RefreshSeatedBoards();
+    EXPECT_EQ(offline(), (std::vector<bool> { false, true, true, true }));
 }
 
 // ---- replays ---------------------------------------------------------------------------------------
