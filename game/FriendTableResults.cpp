@@ -1,5 +1,6 @@
 // The game table's round header, result lines, result box and bonus frames.
 
+#include "engine/controls/widgets/EventSequencer.h"
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/controls/widgets/ImageNumber.h"
 #include "engine/modules/InputModule.h"
@@ -91,6 +92,7 @@ void FriendTableView::ShowRoundHeader()
         ShowGameInfoBox();
     StackDealPile();
     BeginDeal();
+    RefreshAdvertRanking();
 }
 
 void FriendTableView::StackDealPile()
@@ -180,8 +182,13 @@ void FriendTableView::ShowRoundResultLines()
     }
     // A match program clears the table itself after the seconds the result
     // gives (at most an hour, whatever the record holds).
+    RefreshAdvertRanking();
+    // The match panels wait until the table is cleared: a round result
+    // or the match end shown now would cover this round's result.
     const CardGameApp* app = GetApp();
     if (app && app->IsMatchMode() && !app->IsReplayMode() && !IsLookerOn()) {
+        if (engine::EventSequencer* queue = GetViewEventQueue())
+            queue->Stop();
         const int seconds = std::clamp(Word(*data, kClearSeconds), 0, 3600);
         const engine::EngineEvent clear(GetId(), EVT_ROUND_CLEARED, 0, 0);
         Delay(static_cast<uint32_t>(seconds) * 1000, &clear);

@@ -38,6 +38,7 @@ constexpr size_t kUsedSeconds = 4540;
 constexpr int kPlayPhaseStatus = 0x101;
 constexpr int kAutoPlayFlag = 0x10;
 constexpr int kOfflineFlags = 0x08 | 0x20;
+constexpr int kMatchInfoBoxSize = 150;
 
 // 221170: the chair that played, the play's card count and its ids.
 constexpr size_t kPlayChair = 12;
@@ -902,9 +903,14 @@ void FriendTableView::ShowGameInfoBox()
 
 void FriendTableView::ShowMatchInfoBox()
 {
-    // Match programs are shown by the match panels; the table shows the
-    // round's base and banker as at any table.
-    ShowGameInfoBox();
+    engine::CanvasObject* box = MakeInfoBox(kMatchInfoBoxSize, kMatchInfoBoxSize);
+    if (!box)
+        return;
+    box->Clear();
+    DrawMatchInfo(*box, { 20, 40 }, { 0, 15 });
+    const Area a = ViewArea();
+    box->MoveTo(a.left + kMatchInfoBoxSize / 2, a.top + kMatchInfoBoxSize / 2);
+    RevealInfoBox(*box);
 }
 
 // ---- rebuilding a running round --------------------------------------------------------------

@@ -9,12 +9,15 @@
 
 #include "game/FriendTableView.h"
 
+#include "engine/controls/widgets/EventSequencer.h"
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/controls/widgets/ImageNumber.h"
 #include "engine/objects/CanvasObject.h"
 #include "engine/objects/RectObject.h"
 #include "engine/objects/SpriteObject.h"
 #include "frame/core/FrameRecords.h"
+#include "frame/ui/GameFrame.h"
+#include "frame/ui/MatchPanels.h"
 #include "frame/ui/ReplayPanel.h"
 #include "game/CardGameApp.h"
 #include "game/FriendCardSprite.h"
@@ -72,6 +75,8 @@ public:
     std::span<uint8_t> GetEnterDataBuffer() override { return data.TableInfoBuffer(); }
     std::span<uint8_t> GetLookOnDataBuffer() override { return data.TableStateBuffer(); }
     engine::EngineObject* GetSystemPane() const override { return &pane; }
+    engine::RectObject* GetMainView() const override { return mainView ? mainView : CardGameApp::GetMainView(); }
+    engine::RectObject* mainView = nullptr;
     game::FriendGameData data;
     engine::EngineObject* view = nullptr;
     mutable ChatPane pane;
@@ -589,6 +594,79 @@ TEST_F(FriendTableHost, MatchProgramsClearTheTableAfterTheResultsSeconds)
     EXPECT_TRUE(view->GetResultPanel()->IsShown());
     Run(300);
     EXPECT_FALSE(view->GetResultPanel()->IsShown());
+}
+
+// The match panels wait while a match round's result is shown: what they
+// are given meanwhile comes once the table is cleared.
+TEST_F(FriendTableHost, MatchResultsHoldTheMatchPanelsUntilTheTableIsCleared)
+{
+    app.SetMatchMode(true);
+    auto main = std::make_unique<frame::GameFrame>(kWidth);
+    app.mainView = static_cast<engine::RectObject*>(host.GetRootObject()->RegisterObject(std::move(main)));
+    auto* gameFrame = dynamic_cast<frame::GameFrame*>(app.mainView);
+    ASSERT_NE(gameFrame, nullptr);
+    Frame();
+    ASSERT_NE(gameFrame->GetMatchPanels(), nullptr);
+    engine::EventSequencer* queue = gameFrame->GetMatchPanels()->GetEventQueue();
+    ASSERT_NE(queue, nullptr);
+    Make();
+    SetRound(2, 0, 6, 3);
+    table::FriendResultInfo result;
+    result.constant5 = 3;
+    std::vector<uint8_t> body(table::FriendResultInfo::kWireSize);
+    result.Write(body);
+    ASSERT_TRUE(app.data.EndRound(body.data(), body.size()));
+    view->ShowRoundResultLines();
+    queue->Post(view->GetId(), 1, nullptr, 0);
+    EXPECT_EQ(queue->QueuedCount(), 1u);
+    Run(3200);
+    EXPECT_FALSE(view->GetResultPanel()->IsShown());
+    EXPECT_EQ(queue->QueuedCount(), 0u);
+    app.mainView = nullptr;
+}
+
+// The match information box: the round's title and the lines indented
+// for a knockout match, the lines at the box's left edge for the others,
+// nothing but the box without a match seat of our own.
+TEST_F(FriendTableHost, MatchInfoBoxFollowsTheMatchKind)
+{
+    Make();
+    app.SetMatchMode(true);
+    SetRound(2, 0, 6, 3);
+    app.GetHallArgs().userId = 700;
+    frame::MatchRoomInfo& match = app.GetMatchRoomInfo();
+    match.SetDescription("末位淘汰");
+    // Ink in the rectangle: pixels unlike the box's empty corner.
+    auto ink = [&](int left, int top, int right, int bottom) {
+        const auto* box = static_cast<const engine::CanvasObject*>(view->GetInfoBox());
+        const uint32_t empty = box->GetPixel(box->GetBufferWidth() - 1, box->GetBufferHeight() - 1);
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                n += box->GetPixel(x, y) != empty ? 1 : 0;
+        return n;
+    };
+    view->ShowRoundHeader();
+    const auto* box = static_cast<const engine::CanvasObject*>(view->GetInfoBox());
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(box->GetBufferWidth(), 150);
+    ASSERT_EQ(box->GetBufferHeight(), 150);
+    EXPECT_TRUE(box->IsShown());
+    EXPECT_EQ(box->GetLeft(), 0);
+    EXPECT_EQ(box->GetTop(), 0);
+    EXPECT_EQ(ink(0, 0, 150, 150), 0);
+
+    app.GetMatchSeat(0)->SetUserId(700);
+    match.SetKindText("积分赛");
+    view->ShowRoundHeader();
+    EXPECT_GT(ink(0, 15, 16, 70), 0);
+    EXPECT_EQ(ink(0, 76, 150, 150), 0);
+
+    match.SetKindText("定局淘汰");
+    view->ShowRoundHeader();
+    EXPECT_EQ(ink(0, 0, 16, 150), 0);
+    EXPECT_GT(ink(20, 80, 150, 96), 0);
+    EXPECT_GT(ink(0, 12, 150, 38), 0);
 }
 
 TEST_F(FriendTableHost, BonusViewButtonWorksOnceInFiveSeconds)
