@@ -204,6 +204,12 @@ void FriendTableView::ResetCards()
     ClearPlayRecords();
 }
 
+void FriendTableView::OnMyTurn()
+{
+    CardTableView::OnMyTurn();
+    PlacePlayButtons(ViewArea());
+}
+
 // ---- the turn clock -------------------------------------------------------------------------
 
 void FriendTableView::StartTurnClock()

@@ -7,6 +7,7 @@
 
 #include "game/FriendTableView.h"
 
+#include "engine/controls/widgets/ImageButton.h"
 #include "engine/controls/widgets/ImageNumber.h"
 #include "engine/objects/RectObject.h"
 #include "game/CardGameApp.h"
@@ -293,6 +294,28 @@ TEST_F(FriendPlayHost, ANewRoundAndAClearedTableForgetThePlays)
     EXPECT_EQ(view->GetWatchdogAction(), 0u);
     EXPECT_FALSE(view->GetTurnClock()->IsShown());
     EXPECT_FALSE(view->GetBigClock()->IsShown());
+}
+
+TEST_F(FriendPlayHost, ThrowButtonTakesTheHintsPlaceOnlyWhenLeading)
+{
+    app.BeginGame();
+    StartRound(2);
+    const engine::ImageButton* hint = view->GetButton(game::CardTableView::kHintButton);
+    const engine::ImageButton* thrown = view->GetButton(game::CardTableView::kThrowButton);
+    ASSERT_NE(hint, nullptr);
+    ASSERT_NE(thrown, nullptr);
+    // Chair 2 plays and our turn follows: throw beside the hint.
+    const std::vector<uint8_t> pair = Play(2, kOwn, table::CT_PAIR, { 54, 55 });
+    view->OnCardsThrown(pair.data(), pair.size());
+    ASSERT_TRUE(thrown->IsShown());
+    EXPECT_EQ(thrown->GetX(), hint->GetX() + 80);
+    EXPECT_EQ(thrown->GetY(), hint->GetY());
+    // Everybody passed: we lead, and the throw button stands alone.
+    const std::vector<uint8_t> pass = Pass(2, kOwn, true);
+    view->OnPassed(pass.data(), pass.size());
+    ASSERT_TRUE(thrown->IsShown());
+    EXPECT_FALSE(hint->IsShown());
+    EXPECT_EQ(thrown->GetX(), hint->GetX());
 }
 
 TEST(FriendBonusLists, ListsFillFromBothEndsAndNeverOverlap)
