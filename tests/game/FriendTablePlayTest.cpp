@@ -10,11 +10,13 @@
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/controls/widgets/ImageNumber.h"
 #include "engine/objects/RectObject.h"
+#include "game/CardCounterPanel.h"
 #include "game/CardGameApp.h"
 #include "game/CardPlayerBoard.h"
 #include "game/FriendCardSprite.h"
 #include "game/FriendGameData.h"
 #include "game/FriendNotifyHandler.h"
+#include "game/FriendPlayerBoard.h"
 #include "platform/Clock.h"
 #include "table/FriendRecords.h"
 #include "tests/table/CardNotation.h"
@@ -22,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -316,6 +319,35 @@ TEST_F(FriendPlayHost, ThrowButtonTakesTheHintsPlaceOnlyWhenLeading)
     ASSERT_TRUE(thrown->IsShown());
     EXPECT_FALSE(hint->IsShown());
     EXPECT_EQ(thrown->GetX(), hint->GetX());
+}
+
+TEST_F(FriendPlayHost, OtherChairsPlaysReachTheCounterAndAFinishShowsItsPlace)
+{
+    StartRound(2);
+    game::CardCounterPanel* counter = view->GetCardCounter();
+    ASSERT_NE(counter, nullptr);
+    counter->Reset();
+    for (int id = 0; id < game::kGameCards; ++id)
+        counter->AddCard(id);
+    auto holds = [](std::span<const int> slots, int id) { return std::find(slots.begin(), slots.end(), id) != slots.end(); };
+
+    std::vector<uint8_t> pair = Play(2, kOwn, table::CT_PAIR, { 54, 55 });
+    Put(pair, 24, 2); // chair 2 is out, second
+    view->OnCardsThrown(pair.data(), pair.size());
+    const int seat = counter->GetSeat(2);
+    ASSERT_GE(seat, 0);
+    EXPECT_TRUE(holds(counter->GetPlayed(seat), 54));
+    EXPECT_TRUE(holds(counter->GetPlayed(seat), 55));
+    EXPECT_FALSE(holds(counter->GetRemaining(), 54));
+    ASSERT_NE(view->GetGameChairBoard(2)->GetFinishRank(), nullptr);
+    EXPECT_TRUE(view->GetGameChairBoard(2)->GetFinishRank()->IsShown());
+
+    // The own plays are no news to the counter.
+    const std::vector<uint8_t> own = Play(kOwn, 0, table::CT_SINGLE, { 30 });
+    view->OnCardsThrown(own.data(), own.size());
+    EXPECT_TRUE(holds(counter->GetRemaining(), 30));
+    EXPECT_EQ(view->GetGameChairBoard(kOwn)->GetFinishRank() && view->GetGameChairBoard(kOwn)->GetFinishRank()->IsShown(),
+        false);
 }
 
 TEST(FriendBonusLists, ListsFillFromBothEndsAndNeverOverlap)
