@@ -210,6 +210,13 @@ void FriendTableView::OnMyTurn()
     PlacePlayButtons(ViewArea());
 }
 
+void FriendTableView::OnSelectionChecked(bool throwable)
+{
+    CardTableView::OnSelectionChecked(throwable);
+    if (!IsLookerOn())
+        UpdateArrangeButtons();
+}
+
 // ---- the turn clock -------------------------------------------------------------------------
 
 void FriendTableView::StartTurnClock()

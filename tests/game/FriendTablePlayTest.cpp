@@ -350,6 +350,33 @@ TEST_F(FriendPlayHost, OtherChairsPlaysReachTheCounterAndAFinishShowsItsPlace)
         false);
 }
 
+TEST_F(FriendPlayHost, SelectingCardsOffersToArrangeThem)
+{
+    app.BeginGame();
+    StartRound(kOwn);
+    const engine::ImageButton* arrange = view->GetGameButton(game::FriendTableView::kArrangeButton);
+    const engine::ImageButton* restore = view->GetGameButton(game::FriendTableView::kRestoreButton);
+    ASSERT_NE(arrange, nullptr);
+    ASSERT_NE(restore, nullptr);
+    game::FriendCardSprite* card = nullptr;
+    for (int i = 0; i < game::kGameCards && !card; ++i)
+        if (game::FriendCardSprite* c = view->GetGameCard(i); c->ownerChair == kOwn && c->state == game::kCardInHand)
+            card = c;
+    ASSERT_NE(card, nullptr);
+    // A click on a hand card selects it: the arrange button comes up.
+    view->Hand().OnCardPress(*card);
+    view->Hand().OnCardRelease(*card, 1000);
+    ASSERT_EQ(card->selected, 1);
+    EXPECT_TRUE(arrange->IsShown());
+    EXPECT_FALSE(restore->IsShown());
+    // Clicked again it is deselected, and restoring is offered instead.
+    view->Hand().OnCardPress(*card);
+    view->Hand().OnCardRelease(*card, 3000);
+    ASSERT_EQ(card->selected, 0);
+    EXPECT_FALSE(arrange->IsShown());
+    EXPECT_TRUE(restore->IsShown());
+}
+
 TEST(FriendBonusLists, ListsFillFromBothEndsAndNeverOverlap)
 {
     TS state;
