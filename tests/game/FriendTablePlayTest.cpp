@@ -377,6 +377,26 @@ TEST_F(FriendPlayHost, SelectingCardsOffersToArrangeThem)
     EXPECT_TRUE(restore->IsShown());
 }
 
+TEST_F(FriendPlayHost, NothingToBeatAPairWithThreeCardsLeftPassesAfterASecond)
+{
+    app.BeginGame();
+    // The own hand is down to 27, 28 and 29: three single low cards.
+    std::vector<int> played;
+    for (int id = 30; id < 54; ++id)
+        played.push_back(id);
+    StartRound(2, played);
+    const engine::ImageButton* pass = view->GetButton(game::CardTableView::kPassButton);
+    ASSERT_NE(pass, nullptr);
+    const std::vector<uint8_t> aces = Play(2, kOwn, table::CT_PAIR, Cards("Aa Ab"));
+    view->OnCardsThrown(aces.data(), aces.size());
+    ASSERT_TRUE(pass->IsShown());
+    Run(600);
+    EXPECT_TRUE(pass->IsShown());
+    Run(600);
+    // The pass went out by itself: the play buttons are gone.
+    EXPECT_FALSE(pass->IsShown());
+}
+
 TEST(FriendBonusLists, ListsFillFromBothEndsAndNeverOverlap)
 {
     TS state;
