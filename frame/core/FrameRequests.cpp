@@ -190,10 +190,33 @@ void StopIdleKickTimer(const CGameFrameApp& app)
         view->StopIdleKickTimer();
 }
 
+// Oneself among the seated and looking-on players; null without an
+// application or when one is not listed.
+const frame::PlayerRecord* OwnPlayer(CGameFrameApp* app)
+{
+    return app ? app->FindPlayer(app->GetUserId()) : nullptr;
+}
+
 int OwnSilver(CGameFrameApp& app)
 {
-    const frame::PlayerRecord* own = app.FindPlayer(app.GetUserId());
+    const frame::PlayerRecord* own = OwnPlayer(&app);
     return own ? own->Silver() : 0;
+}
+
+// The fields that the enter record and the match's enter record share.
+template <class EnterRecord>
+void SetEnterFields(EnterRecord& out, const CGameFrameApp& app, const frame::PlayerRecord& own,
+    const std::string& machineId)
+{
+    out.SetUserId(app.GetUserId());
+    out.SetFlags(own.Flags());
+    out.SetGameId(app.GetGameId());
+    out.SetRoomId(app.GetRoomId());
+    out.SetTableNo(app.GetTableNo());
+    out.SetChair(app.GetChair());
+    out.SetMachineId(machineId);
+    out.SetLookOn(LookOnFlag(app));
+    out.SetRoomWord304(app.GetRoomWord304());
 }
 
 // The records of 201120 and 201125.
@@ -581,7 +604,7 @@ int GameConnection::Request201232()
 bool GameConnection::BuildEnterExtra(frame::VizeRidavuRecord& out) const
 {
     CGameFrameApp* app = GetApp();
-    const frame::PlayerRecord* own = app ? app->FindPlayer(app->GetUserId()) : nullptr;
+    const frame::PlayerRecord* own = OwnPlayer(app);
     if (!own)
         return false;
     app->PlayerToWire(*own, out);
@@ -591,39 +614,23 @@ bool GameConnection::BuildEnterExtra(frame::VizeRidavuRecord& out) const
 bool GameConnection::BuildEnterRecord(EnterGameRecord& out) const
 {
     CGameFrameApp* app = GetApp();
-    const frame::PlayerRecord* own = app ? app->FindPlayer(app->GetUserId()) : nullptr;
+    const frame::PlayerRecord* own = OwnPlayer(app);
     if (!own)
         return false;
-    out.SetUserId(app->GetUserId());
-    out.SetFlags(own->Flags());
-    out.SetGameId(app->GetGameId());
-    out.SetRoomId(app->GetRoomId());
-    out.SetTableNo(app->GetTableNo());
-    out.SetChair(app->GetChair());
-    out.SetMachineId(MachineId());
-    out.SetLookOn(LookOnFlag(*app));
+    SetEnterFields(out, *app, *own, MachineId());
     out.SetExtra(app->GetEnterExtra());
-    out.SetRoomWord304(app->GetRoomWord304());
     return true;
 }
 
 bool GameConnection::BuildMatchEnterRecord(MatchEnterRecord& out) const
 {
     CGameFrameApp* app = GetApp();
-    const frame::PlayerRecord* own = app ? app->FindPlayer(app->GetUserId()) : nullptr;
+    const frame::PlayerRecord* own = OwnPlayer(app);
     if (!own)
         return false;
-    out.SetUserId(app->GetUserId());
-    out.SetFlags(own->Flags());
-    out.SetGameId(app->GetGameId());
+    SetEnterFields(out, *app, *own, MachineId());
     out.SetMatchId(app->GetMatchId());
-    out.SetRoomId(app->GetRoomId());
-    out.SetTableNo(app->GetTableNo());
-    out.SetChair(app->GetChair());
-    out.SetMachineId(MachineId());
-    out.SetLookOn(LookOnFlag(*app));
     out.SetRoomWord296(app->GetRoomWord296());
-    out.SetRoomWord304(app->GetRoomWord304());
     return true;
 }
 
