@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
 namespace frame {
 
@@ -241,11 +240,7 @@ void MatchPlayerList::CreateMenu()
 
 void MatchPlayerList::ResetStyle()
 {
-    SetTextColour(0);
-    m_style.flags &= ~(engine::NODE_BOLD | engine::NODE_ITALIC | engine::NODE_UNDERLINE | engine::NODE_LINK);
-    m_style.fontSize = kFontSize;
-    m_style.face.fill(0);
-    std::memcpy(m_style.face.data(), kFace, std::strlen(kFace));
+    ResetStyleTo(kFontSize, kFace);
 }
 
 MatchListBlock* MatchPlayerList::GetSelectedRow() const
