@@ -9,6 +9,7 @@
 #include "frame/core/GameConnection.h"
 #include "frame/core/GameFrameCalls.h"
 #include "frame/ui/FrameEdit.h"
+#include "frame/ui/PanelParts.h"
 #include "platform/IniFile.h"
 
 #include <algorithm>
@@ -218,15 +219,9 @@ void SkinnedDialog::CentreOnScreen()
 
 ImageButton* SkinnedDialog::MakeButton(std::string_view picture, int code)
 {
-    auto* button = static_cast<ImageButton*>(RegisterObject(std::make_unique<ImageButton>()));
+    ImageButton* button = MakeSkinButton(*this, picture, code, engine::ObjectFlags::kPixelHitTest);
     if (!button)
         return nullptr;
-    PictureDesc desc;
-    LookupPicture(&desc, picture, 0);
-    const EngineEvent click(GetId(), code);
-    button->Create(desc, &click, 0, engine::ObjectFlags::kPixelHitTest);
-    button->SetSound(1, "SndTouchButton");
-    button->SetSound(2, "SndHitButton");
     button->SetZ(GetZ() + kPartAbove);
     return button;
 }
