@@ -7,7 +7,7 @@
 #include "engine/objects/SpriteObject.h"
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/GameConnection.h"
-#include "frame/ui/FormatLine.h"
+#include "frame/core/FormatLine.h"
 #include "frame/ui/FramePopupMenu.h"
 #include "frame/ui/FrameScrollBar.h"
 #include "frame/ui/PlayerRowActions.h"
