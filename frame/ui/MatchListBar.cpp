@@ -8,6 +8,7 @@
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/GameConnection.h"
 #include "frame/core/FormatLine.h"
+#include "frame/ui/CharacterPicture.h"
 #include "frame/ui/FramePopupMenu.h"
 #include "frame/ui/FrameScrollBar.h"
 #include "frame/ui/PlayerRowActions.h"
@@ -82,16 +83,6 @@ engine::PictureDesc Picture(engine::GameObject& object, const std::string& name,
     engine::PictureDesc desc;
     object.LookupPicture(&desc, name, frame);
     return desc;
-}
-
-// The picture of a figure at the size (2: 48 x 48); the default figure's
-// when the skin has none for it.
-std::string CharacterPicture(engine::GameObject& object, int figure, int size)
-{
-    const std::string name = FormatLine("Character%dType%d", figure, size);
-    if (Picture(object, name).record || figure == 0)
-        return name;
-    return CharacterPicture(object, 0, size);
 }
 
 void Place(engine::EngineObject* part, double x, double y, bool show)
