@@ -1,7 +1,8 @@
 #pragma once
 // What the frame's panels share: placing a panel on a rectangle, removing
 // the parts it registers beside itself (canvases, scroll bars, tabs), which
-// are not its children, and making the skin's sounding buttons.
+// are not its children, making the skin's sounding buttons, and where the
+// dialogs' titles go.
 
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/core/EngineObject.h"
@@ -35,6 +36,11 @@ inline void PlaceInRect(engine::EngineObject& panel, int left, int top, int righ
     panel.ScaleTo(right - left, bottom - top);
     panel.MoveTo((left + right) / 2.0, (top + bottom) / 2.0);
 }
+
+// Where the frame's dialogs write their title, and in what size.
+inline constexpr int kDialogTitleX = 5;
+inline constexpr int kDialogTitleY = 6;
+inline constexpr int kDialogTitleSize = 12;
 
 // The engine's image button (see engine::MakeImageButton) with the skin's
 // sounds: a touch when the mouse comes over it, a hit when it is pressed.

@@ -161,21 +161,9 @@ std::string RecentAmounts::ToString() const
 
 // ---- the dialogs' common parts ----------------------------------------------------
 
-void SkinnedDialog::SetTitle(std::string_view text)
-{
-    m_titleText.assign(text);
-    NineGridPanel::SetTitle(text);
-}
-
 void SkinnedDialog::DrawTitle()
 {
-    CanvasObject* title = GetTitleCanvas();
-    if (!title)
-        return;
-    title->Clear();
-    title->SetFont(12, 400, kFace);
-    title->DrawText(5, 6, m_titleText);
-    title->Invalidate();
+    DrawTitleText(kDialogTitleX, kDialogTitleY, kDialogTitleSize);
 }
 
 void SkinnedDialog::CreateFrame(int width, int height)

@@ -86,7 +86,6 @@ private:
 class SkinnedDialog : public engine::NineGridPanel {
 public:
     void DrawTitle() override;
-    void SetTitle(std::string_view text) override;
     virtual void BuildContent();
     virtual void Hide();
 
@@ -110,7 +109,6 @@ protected:
     void ShowMessage(const std::string& text, int okCode, bool withCancel) const;
 
     engine::CanvasObject* m_canvas = nullptr; // not owned: the content
-    std::string m_titleText;
 };
 
 class SafeBoxDlg : public SkinnedDialog {

@@ -95,21 +95,9 @@ int SystemInfoBox::GetHeadWidth() const
     return m_head ? static_cast<int>(m_head->GetWidth()) : 0;
 }
 
-void SystemInfoBox::SetTitle(std::string_view text)
-{
-    m_titleText.assign(text);
-    NineGridPanel::SetTitle(text);
-}
-
 void SystemInfoBox::DrawTitle()
 {
-    CanvasObject* title = GetTitleCanvas();
-    if (!title)
-        return;
-    title->Clear();
-    title->SetFont(12, 400, kFace);
-    title->DrawText(5, 6, m_titleText);
-    title->Invalidate();
+    DrawTitleText(kDialogTitleX, kDialogTitleY, kDialogTitleSize);
 }
 
 int SystemInfoBox::MeasureTextBlock(CanvasObject&, std::string_view, int)
