@@ -462,6 +462,13 @@ void TransferDialog::Build(const char* name, const char* title)
     CreateButtons();
 }
 
+void TransferDialog::CreateOkCancel(int okCode, int cancelCode)
+{
+    const double y = m_canvas ? m_canvas->GetTop() + m_canvas->GetBufferHeight() * 4 / 6 + 15 + 22 : GetBottom();
+    PlaceRow({ MakeCaptionButton("确定", okCode), MakeCaptionButton("取消", cancelCode) }, GetX(), y, 24);
+    MakeCloseButton(cancelCode);
+}
+
 int TransferDialog::FirstLineY() const
 {
     return m_canvas ? m_canvas->GetBufferHeight() / 7 + 5 : 0;
@@ -578,9 +585,7 @@ void SaveDepositDlg::CreateAmountBox()
 
 void SaveDepositDlg::CreateButtons()
 {
-    const double y = m_canvas ? m_canvas->GetTop() + m_canvas->GetBufferHeight() * 4 / 6 + 15 + 22 : GetBottom();
-    PlaceRow({ MakeCaptionButton("确定", EVT_SAVE_OK), MakeCaptionButton("取消", EVT_SAVE_CANCEL) }, GetX(), y, 24);
-    MakeCloseButton(EVT_SAVE_CANCEL);
+    CreateOkCancel(EVT_SAVE_OK, EVT_SAVE_CANCEL);
 }
 
 void SaveDepositDlg::OnOk()
@@ -665,9 +670,7 @@ void TakeDepositDlg::CreateAmountBox()
 
 void TakeDepositDlg::CreateButtons()
 {
-    const double y = m_canvas ? m_canvas->GetTop() + m_canvas->GetBufferHeight() * 4 / 6 + 15 + 22 : GetBottom();
-    PlaceRow({ MakeCaptionButton("确定", EVT_TAKE_OK), MakeCaptionButton("取消", EVT_TAKE_CANCEL) }, GetX(), y, 24);
-    MakeCloseButton(EVT_TAKE_CANCEL);
+    CreateOkCancel(EVT_TAKE_OK, EVT_TAKE_CANCEL);
 }
 
 void TakeDepositDlg::OnOk()

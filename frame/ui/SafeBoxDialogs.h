@@ -172,6 +172,9 @@ protected:
     int SecondLineY() const;
     // Places the amount input with its left edge at x on the line at y.
     void PlaceAmountInput(int x, int y);
+    // The OK and cancel buttons side by side under the lines, and the close
+    // button, which cancels too.
+    void CreateOkCancel(int okCode, int cancelCode);
     virtual const char* IniKey() const = 0;
 
     int m_amount = 0;
