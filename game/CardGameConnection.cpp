@@ -5,6 +5,7 @@
 #include "game/CardGameConnection.h"
 
 #include "frame/core/CGameFrameApp.h"
+#include "frame/core/RequestRecord.h"
 #include "net/DailyLog.h"
 #include "platform/Clock.h"
 
@@ -20,30 +21,6 @@ constexpr uint32_t kNotifyError = 201162;
 // The notification that relays a table message; its report names the kind.
 constexpr uint32_t kTableMessageNotify = 229500;
 constexpr int kCardLayerTimeout = 5;
-
-// A zero-filled record of N bytes written word by word.
-template <size_t N>
-class Words {
-public:
-    Words& Put(size_t offset, int32_t value)
-    {
-        frame::StoreLe32(m_bytes.data() + offset, static_cast<uint32_t>(value));
-        return *this;
-    }
-    const uint8_t* Data() const { return m_bytes.data(); }
-    static constexpr uint32_t kLength = static_cast<uint32_t>(N);
-
-private:
-    std::array<uint8_t, N> m_bytes {};
-};
-
-template <size_t N>
-Words<N> Head(const CGameFrameApp& app)
-{
-    Words<N> record;
-    record.Put(0, app.GetUserId()).Put(4, app.GetRoomId()).Put(8, app.GetTableNo()).Put(12, app.GetChair());
-    return record;
-}
 
 // The word at +8 of a table message, the kind the stamp and report keep.
 int32_t KindWord(uint32_t id, const uint8_t* data, uint32_t length)
@@ -113,20 +90,20 @@ int CardGameConnection::ReportNotifyError(uint32_t notificationId, const uint8_t
     CGameFrameApp* app = GetApp();
     if (!app)
         return 0;
-    Words<56> record;
-    record.Put(0, app->GetUserId())
-        .Put(4, app->GetRoomId())
-        .Put(8, app->GetTableNo())
-        .Put(12, app->GetTableNo())
-        .Put(16, app->IsLookOn() ? 1 : 0)
-        .Put(20, static_cast<int32_t>(notificationId))
-        .Put(24, KindWord(notificationId, data, length))
-        .Put(28, static_cast<int32_t>(length))
-        .Put(32, static_cast<int32_t>(platform::TickMs()))
-        .Put(36, last.id)
-        .Put(40, last.word)
-        .Put(44, last.length)
-        .Put(48, static_cast<int32_t>(last.tick));
+    frame::RequestRecord<56> record;
+    record.Int<0>(app->GetUserId())
+        .Int<4>(app->GetRoomId())
+        .Int<8>(app->GetTableNo())
+        .Int<12>(app->GetTableNo())
+        .Int<16>(app->IsLookOn() ? 1 : 0)
+        .Int<20>(static_cast<int32_t>(notificationId))
+        .Int<24>(KindWord(notificationId, data, length))
+        .Int<28>(static_cast<int32_t>(length))
+        .Int<32>(static_cast<int32_t>(platform::TickMs()))
+        .Int<36>(last.id)
+        .Int<40>(last.word)
+        .Int<44>(last.length)
+        .Int<48>(static_cast<int32_t>(last.tick));
     std::string text;
     RequestReply reply;
     return Request(text, kNotifyError, record.Data(), record.kLength, reply, false);
@@ -137,7 +114,7 @@ int CardGameConnection::SendViewCardsRequest()
     CGameFrameApp* app = GetApp();
     if (!app)
         return 0;
-    const Words<32> record = Head<32>(*app);
+    const frame::RequestRecord<32> record = frame::HeadRecord<32>(*app);
     std::string text;
     RequestReply reply;
     return Request(text, kRequestViewCards, record.Data(), record.kLength, reply, false);
@@ -171,8 +148,8 @@ int CardGameConnection::SendPlayOption(int option, int value)
     CGameFrameApp* app = GetApp();
     if (!app)
         return 0;
-    Words<40> record = Head<40>(*app);
-    record.Put(16, option).Put(20, value);
+    frame::RequestRecord<40> record = frame::HeadRecord<40>(*app);
+    record.Int<16>(option).Int<20>(value);
     std::string text;
     RequestReply reply;
     if (!Request(text, kRequestPlayOption, record.Data(), record.kLength, reply, true))

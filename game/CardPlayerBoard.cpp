@@ -229,18 +229,6 @@ BoardRoom CardPlayerBoard::GetBoardRoom() const
     return room;
 }
 
-std::string CharacterPicture(engine::GameObject& finder, int figure, int size)
-{
-    char name[48];
-    std::snprintf(name, sizeof name, "Character%dType%d", figure, size);
-    engine::PictureDesc desc;
-    if (finder.LookupPicture(&desc, name, 0)->record)
-        return name;
-    if (figure == 0)
-        return {};
-    return CharacterPicture(finder, 0, size);
-}
-
 std::string CardPlayerBoard::GetCharacterImageName(int figure, int size) const
 {
     return CharacterPicture(*const_cast<CardPlayerBoard*>(this), figure, size);

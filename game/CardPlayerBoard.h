@@ -16,6 +16,7 @@
 #include "game/CardSprite.h"
 
 #include "engine/objects/BoundObject.h"
+#include "frame/ui/CharacterPicture.h"
 
 #include <cstdint>
 #include <string>
@@ -183,11 +184,9 @@ private:
     bool m_dealing = false;
 };
 
-// The picture of a character figure at a size ("Character%dType%d"; 1 the
-// portrait, 3 the large pose), figure 0's when the figure has none, empty
-// when neither exists. The finder looks the picture up.
+// The size of a character figure's large pose (see frame::CharacterPicture).
 inline constexpr int kCharacterLargeSize = 3;
-std::string CharacterPicture(engine::GameObject& finder, int figure, int size);
+using frame::CharacterPicture;
 
 // The name cut to the board's plate: a name longer than 9 bytes becomes at
 // most its first 8 bytes, ending on a character boundary, then "..".

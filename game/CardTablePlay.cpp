@@ -47,7 +47,7 @@ public:
     }
     int LastPlayChair() const override { return m_view.GetLastPlayChair(); }
     const table::PlayRecord& LastPlayRecord() const override { return m_view.m_lastPlay; }
-    void SetThrowEnabled(bool enabled) override { m_view.SetButtonEnabled(kThrowButton, enabled); }
+    void SetThrowEnabled(bool enabled) override { m_view.OnSelectionChecked(enabled); }
     void PlaySound(std::string_view name) override { m_view.PlayTableSound(name); }
     void SetSortSizePicture(std::string_view name) override
     {
@@ -191,6 +191,7 @@ void CardTableView::ToggleSortByCount() { Hand().ToggleSortByCount(); }
 void CardTableView::ToggleSortMode3() { Hand().ToggleSortMode3(); }
 void CardTableView::SortHand(int mode) { Hand().SortHand(mode); }
 bool CardTableView::UpdateThrowButton() { return Hand().UpdateThrowButton(); }
+void CardTableView::OnSelectionChecked(bool throwable) { SetButtonEnabled(kThrowButton, throwable); }
 
 void CardTableView::LayoutSeatCards(int chair)
 {

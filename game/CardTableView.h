@@ -217,6 +217,8 @@ public:
     virtual void ToggleSortMode3();
     virtual void SortHand(int mode);
     virtual bool UpdateThrowButton();
+    // The hand checked its selection: whether it may be thrown now.
+    virtual void OnSelectionChecked(bool throwable);
     // Lays out a chair's hand and shows its count beside the board.
     virtual void LayoutSeatCards(int chair);
     virtual void ShowSeatCardCount(int chair, int count);

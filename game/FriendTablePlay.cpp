@@ -87,6 +87,8 @@ void FriendTableView::OnCardsThrown(const uint8_t* body, size_t length)
     if (play.type == table::CT_BOMB || joker)
         RecordPlayBonusCards(chair, play);
     CountPlayedCards(chair, play);
+    if (chair == MyChair())
+        UpdateArrangeButtons();
     const frame::WireReader reader(body, length);
     const int place = reader.Int(kPlayFinishPlace);
     if (FriendPlayerBoard* board = GetGameChairBoard(chair); board && place > 0)
@@ -202,6 +204,19 @@ void FriendTableView::ResetCards()
     StopTurnClock();
     CardTableView::ResetCards();
     ClearPlayRecords();
+}
+
+void FriendTableView::OnMyTurn()
+{
+    CardTableView::OnMyTurn();
+    PlacePlayButtons(ViewArea());
+}
+
+void FriendTableView::OnSelectionChecked(bool throwable)
+{
+    CardTableView::OnSelectionChecked(throwable);
+    if (!IsLookerOn())
+        UpdateArrangeButtons();
 }
 
 // ---- the turn clock -------------------------------------------------------------------------

@@ -299,6 +299,11 @@ public:
     // the last play when the trick ends.
     void OnPassed(const uint8_t* body, size_t length) override;
     void PlayPassSound(int chair) override;
+    // Following a play the throw button stands right of the hint button;
+    // leading it takes the hint button's place.
+    void OnMyTurn() override;
+    // Any change of the selection shows arranging or restoring.
+    void OnSelectionChecked(bool throwable) override;
     // The clock in use shows the seconds; a watchdog restarts its ticks
     // when two of its seconds pass without one.
     void StartTurnClock() override;

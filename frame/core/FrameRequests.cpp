@@ -9,6 +9,7 @@
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/FrameConfig.h"
 #include "frame/core/GameFrameCalls.h"
+#include "frame/core/RequestRecord.h"
 #include "frame/core/WireReader.h"
 #include "platform/Clock.h"
 
@@ -68,53 +69,9 @@ constexpr uint32_t kChangeTooOften = 210550;
 constexpr int kPulseCapMs = 60000;
 constexpr size_t kChatBytes = 61;
 
-// A record of N bytes, zero until written; fields are placed by byte
-// offset, checked against N when compiled.
 template <size_t N>
-class Record {
-public:
-    template <size_t Offset>
-    Record& Int(int32_t value)
-    {
-        static_assert(Offset + 4 <= N);
-        frame::StoreLe32(m_bytes.data() + Offset, static_cast<uint32_t>(value));
-        return *this;
-    }
-    // At most Capacity - 1 bytes of text, never half a character; the rest
-    // of the field stays zero.
-    template <size_t Offset, size_t Capacity>
-    Record& Text(std::string_view text)
-    {
-        static_assert(Offset + Capacity <= N && Capacity > 0);
-        const size_t n = frame::GbkFitLength(text, Capacity - 1);
-        std::memcpy(m_bytes.data() + Offset, text.data(), n);
-        return *this;
-    }
-    template <size_t Offset, size_t Size>
-    Record& Bytes(const std::array<uint8_t, Size>& bytes)
-    {
-        static_assert(Offset + Size <= N);
-        std::copy(bytes.begin(), bytes.end(), m_bytes.begin() + Offset);
-        return *this;
-    }
-    const uint8_t* Data() const { return m_bytes.data(); }
-    static constexpr uint32_t kLength = static_cast<uint32_t>(N);
-
-private:
-    std::array<uint8_t, N> m_bytes {};
-};
-
-// {0 own user id, 4 room id, 8 table number, 12 own chair}, then zeros.
-template <size_t N>
-Record<N> HeadRecord(const CGameFrameApp& app)
-{
-    Record<N> record;
-    record.template Int<0>(app.GetUserId())
-        .template Int<4>(app.GetRoomId())
-        .template Int<8>(app.GetTableNo())
-        .template Int<12>(app.GetChair());
-    return record;
-}
+using Record = frame::RequestRecord<N>;
+using frame::HeadRecord;
 
 int LookOnFlag(const CGameFrameApp& app)
 {
@@ -190,10 +147,33 @@ void StopIdleKickTimer(const CGameFrameApp& app)
         view->StopIdleKickTimer();
 }
 
+// Oneself among the seated and looking-on players; null without an
+// application or when one is not listed.
+const frame::PlayerRecord* OwnPlayer(CGameFrameApp* app)
+{
+    return app ? app->FindPlayer(app->GetUserId()) : nullptr;
+}
+
 int OwnSilver(CGameFrameApp& app)
 {
-    const frame::PlayerRecord* own = app.FindPlayer(app.GetUserId());
+    const frame::PlayerRecord* own = OwnPlayer(&app);
     return own ? own->Silver() : 0;
+}
+
+// The fields that the enter record and the match's enter record share.
+template <class EnterRecord>
+void SetEnterFields(EnterRecord& out, const CGameFrameApp& app, const frame::PlayerRecord& own,
+    const std::string& machineId)
+{
+    out.SetUserId(app.GetUserId());
+    out.SetFlags(own.Flags());
+    out.SetGameId(app.GetGameId());
+    out.SetRoomId(app.GetRoomId());
+    out.SetTableNo(app.GetTableNo());
+    out.SetChair(app.GetChair());
+    out.SetMachineId(machineId);
+    out.SetLookOn(LookOnFlag(app));
+    out.SetRoomWord304(app.GetRoomWord304());
 }
 
 // The records of 201120 and 201125.
@@ -581,7 +561,7 @@ int GameConnection::Request201232()
 bool GameConnection::BuildEnterExtra(frame::VizeRidavuRecord& out) const
 {
     CGameFrameApp* app = GetApp();
-    const frame::PlayerRecord* own = app ? app->FindPlayer(app->GetUserId()) : nullptr;
+    const frame::PlayerRecord* own = OwnPlayer(app);
     if (!own)
         return false;
     app->PlayerToWire(*own, out);
@@ -591,39 +571,23 @@ bool GameConnection::BuildEnterExtra(frame::VizeRidavuRecord& out) const
 bool GameConnection::BuildEnterRecord(EnterGameRecord& out) const
 {
     CGameFrameApp* app = GetApp();
-    const frame::PlayerRecord* own = app ? app->FindPlayer(app->GetUserId()) : nullptr;
+    const frame::PlayerRecord* own = OwnPlayer(app);
     if (!own)
         return false;
-    out.SetUserId(app->GetUserId());
-    out.SetFlags(own->Flags());
-    out.SetGameId(app->GetGameId());
-    out.SetRoomId(app->GetRoomId());
-    out.SetTableNo(app->GetTableNo());
-    out.SetChair(app->GetChair());
-    out.SetMachineId(MachineId());
-    out.SetLookOn(LookOnFlag(*app));
+    SetEnterFields(out, *app, *own, MachineId());
     out.SetExtra(app->GetEnterExtra());
-    out.SetRoomWord304(app->GetRoomWord304());
     return true;
 }
 
 bool GameConnection::BuildMatchEnterRecord(MatchEnterRecord& out) const
 {
     CGameFrameApp* app = GetApp();
-    const frame::PlayerRecord* own = app ? app->FindPlayer(app->GetUserId()) : nullptr;
+    const frame::PlayerRecord* own = OwnPlayer(app);
     if (!own)
         return false;
-    out.SetUserId(app->GetUserId());
-    out.SetFlags(own->Flags());
-    out.SetGameId(app->GetGameId());
+    SetEnterFields(out, *app, *own, MachineId());
     out.SetMatchId(app->GetMatchId());
-    out.SetRoomId(app->GetRoomId());
-    out.SetTableNo(app->GetTableNo());
-    out.SetChair(app->GetChair());
-    out.SetMachineId(MachineId());
-    out.SetLookOn(LookOnFlag(*app));
     out.SetRoomWord296(app->GetRoomWord296());
-    out.SetRoomWord304(app->GetRoomWord304());
     return true;
 }
 

@@ -1,31 +1,15 @@
 #include "frame/core/GameConnection.h"
 
 #include "frame/core/CGameFrameApp.h"
+#include "frame/core/WaitCursor.h"
 #include "net/NetMessage.h"
 #include "platform/Clock.h"
-#include "platform/Cursor.h"
 #include "platform/Gbk.h"
 #include "platform/IniFile.h"
 
 #include <cstring>
 
 namespace {
-
-// Shows the wait cursor for as long as the user-interface thread blocks.
-class WaitCursor {
-public:
-    WaitCursor()
-        : m_previous(platform::GetCursor())
-    {
-        platform::SetCursor(platform::LoadSystemCursor(platform::SystemCursor::kWait));
-    }
-    ~WaitCursor() { platform::SetCursor(m_previous); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    platform::CursorHandle m_previous;
-};
 
 // The proxy fields are 32-byte texts: at most 31 bytes, never half a
 // character.
@@ -93,7 +77,7 @@ int GameConnection::Close()
 
 int GameConnection::Connect(const std::string& name, const std::string& host, int port, bool& proxyFailed)
 {
-    WaitCursor cursor;
+    frame::WaitCursor cursor;
     proxyFailed = false;
     net::SocketConnection::Close();
 
@@ -138,7 +122,7 @@ void GameConnection::LoadProxySettings(const std::string& hallIniPath)
 int GameConnection::Request(std::string& errorText, uint32_t requestId, const uint8_t* data, uint32_t length,
     RequestReply& reply, bool wait)
 {
-    WaitCursor cursor;
+    frame::WaitCursor cursor;
     reply.length = 0;
     reply.data.reset();
     if (!IsConnected()) {

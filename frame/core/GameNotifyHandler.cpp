@@ -4,6 +4,7 @@
 #include "engine/core/EngineObject.h"
 #include "engine/objects/COrbitVaneWnd.h"
 #include "frame/core/CGameFrameApp.h"
+#include "frame/core/FormatLine.h"
 #include "frame/core/GameFrameCalls.h"
 #include "frame/core/GameState.h"
 #include "frame/core/WireReader.h"
@@ -14,11 +15,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <limits>
-#include <vector>
 
 namespace {
 
@@ -116,25 +114,6 @@ constexpr size_t kScoreEntriesMax = frame::FrameRecordStore::kSeats + frame::Fra
 
 // The periods of 211137.
 constexpr size_t kOpenPeriodsMax = 8;
-
-std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Printf(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    const int n = std::vsnprintf(nullptr, 0, format, args);
-    va_end(args);
-    std::string out;
-    if (n > 0) {
-        std::vector<char> buffer(static_cast<size_t>(n) + 1);
-        std::vsnprintf(buffer.data(), buffer.size(), format, again);
-        out.assign(buffer.data(), static_cast<size_t>(n));
-    }
-    va_end(again);
-    return out;
-}
 
 // The text from offset to its first zero or the end of the body. A lead
 // byte left alone at the end (its second byte did not arrive) is dropped,
@@ -323,7 +302,7 @@ void GameNotifyHandler::OnPlayerLeft(const uint8_t* body, size_t length)
         return;
     if (chair == m_app.GetChair()) {
         if (m_app.IsLookOn())
-            m_app.ShowNoticeBox(Printf("%s 已经离开，旁观结束。", m_app.GetChairDisplayName(chair).c_str()), 10,
+            m_app.ShowNoticeBox(frame::FormatLine("%s 已经离开，旁观结束。", m_app.GetChairDisplayName(chair).c_str()), 10,
                 kHeadFlags, "vkf抱歉");
         else if (reader.Int(kAgreed) != 0)
             m_app.ShowNoticeBox("其他玩家同意您退出游戏！", 10, kHeadFlags, "vkf胜利");
@@ -438,7 +417,7 @@ void GameNotifyHandler::OnPlayerCall(const uint8_t* body, size_t length)
     const int called = reader.Int(kCalled);
     if (m_app.FindPlayer(caller) == nullptr || m_app.FindPlayer(called) == nullptr)
         return;
-    m_app.AddSystemChatLine(Printf(" %s呼叫 <c=%d>%s\n", m_app.GetUserDisplayName(caller).c_str(), kCallColour,
+    m_app.AddSystemChatLine(frame::FormatLine(" %s呼叫 <c=%d>%s\n", m_app.GetUserDisplayName(caller).c_str(), kCallColour,
         m_app.GetUserDisplayName(called).c_str()));
     if (called == m_app.GetUserId()) {
         if (frame::GameFrameCalls* view = m_app.GetMainViewCalls())
@@ -500,7 +479,7 @@ void GameNotifyHandler::OnMatchPromotionWait(const uint8_t* body, size_t length)
     if (!BodyHolds(kMatchPromotionWait, length, kSize))
         return;
     m_app.AddSystemChatLine(
-        Printf(" <z=qh系统通知><c=255,s=240> 出局人数已满，本局结束后将等待其他桌结束确定前%d名晋级者。\r\n",
+        frame::FormatLine(" <z=qh系统通知><c=255,s=240> 出局人数已满，本局结束后将等待其他桌结束确定前%d名晋级者。\r\n",
             WireReader(body, length).Int(kNumber)));
 }
 
@@ -523,7 +502,7 @@ void GameNotifyHandler::ShowPlayerEndNotice(uint32_t id, const char* format, con
     if (!BodyHolds(id, length, 4))
         return;
     const std::string name = m_app.GetUserName(WireReader(body, length).Int(0));
-    m_app.ShowNoticeBox(Printf(format, name.c_str()), 5, kNoticeFlags, "");
+    m_app.ShowNoticeBox(frame::FormatLine(format, name.c_str()), 5, kNoticeFlags, "");
 }
 
 void GameNotifyHandler::OnSeatEmptyEnd(const uint8_t*, size_t)
@@ -553,7 +532,7 @@ void GameNotifyHandler::OnPlayerRoundLimitEnd(const uint8_t* body, size_t length
         return;
     const WireReader reader(body, length);
     const std::string name = m_app.GetUserName(reader.Int(0));
-    m_app.ShowNoticeBox(Printf("%s的总局数超出限制(%d局)，这一桌游戏结束。", name.c_str(), reader.Int(kRounds)), 30,
+    m_app.ShowNoticeBox(frame::FormatLine("%s的总局数超出限制(%d局)，这一桌游戏结束。", name.c_str(), reader.Int(kRounds)), 30,
         kNoticeFlags, "");
 }
 
@@ -562,7 +541,7 @@ void GameNotifyHandler::OnTableRoundLimitEnd(const uint8_t* body, size_t length)
     constexpr size_t kRounds = 8, kSize = 12;
     if (!BodyHolds(kTableRoundLimitEnd, length, kSize))
         return;
-    m_app.ShowNoticeBox(Printf("这一桌的局数超出限制(%d局)，游戏结束。", WireReader(body, length).Int(kRounds)), 30,
+    m_app.ShowNoticeBox(frame::FormatLine("这一桌的局数超出限制(%d局)，游戏结束。", WireReader(body, length).Int(kRounds)), 30,
         kNoticeFlags, "");
 }
 
@@ -580,7 +559,7 @@ void GameNotifyHandler::OnOutsideOpenHours(const uint8_t* body, size_t length)
     for (size_t i = 0; i < count; ++i) {
         const int start = reader.Int(kStarts + 4 * i);
         const int end = reader.Int(kEnds + 4 * i);
-        text += Printf("%d点%02d分 ~ %d点%02d分\r\n", start / 100, start % 100, end / 100, end % 100);
+        text += frame::FormatLine("%d点%02d分 ~ %d点%02d分\r\n", start / 100, start % 100, end / 100, end % 100);
     }
     m_app.ShowNoticeBox(text, 60, kNoticeFlags, "");
 }
@@ -595,7 +574,7 @@ void GameNotifyHandler::OnIdleRoundsWarning(const uint8_t* body, size_t length)
     if (reader.Int(0) != m_app.GetUserId() || m_app.IsLookOn() || !IsChairAtTable(m_app, chair)
         || chair != m_app.GetChair())
         return;
-    m_app.ShowNoticeBox(Printf("您已经连续%d局未参与本桌游戏了，请您换张桌子！", reader.Int(kRounds)), 5,
+    m_app.ShowNoticeBox(frame::FormatLine("您已经连续%d局未参与本桌游戏了，请您换张桌子！", reader.Int(kRounds)), 5,
         kNoticeFlags, "");
 }
 
@@ -612,7 +591,7 @@ void GameNotifyHandler::OnExitAnswer(const uint8_t* body, size_t length)
         return;
     const WireReader reader(body, length);
     const bool agreed = reader.Int(kAgreed) != 0;
-    m_app.AddSystemChatLine(Printf(" <c=%d>%s%s%s的退出请求 \r\n", kExitAnswerColour,
+    m_app.AddSystemChatLine(frame::FormatLine(" <c=%d>%s%s%s的退出请求 \r\n", kExitAnswerColour,
         m_app.GetUserName(reader.Int(0)).c_str(), agreed ? "答应" : "拒绝", m_app.GetUserName(reader.Int(kAsker)).c_str()));
     if (!agreed) {
         if (GameState* state = m_app.GetGameState())

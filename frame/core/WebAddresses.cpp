@@ -1,7 +1,7 @@
 #include "frame/core/WebAddresses.h"
 
 #include "frame/core/FrameConfig.h"
-#include "platform/Cursor.h"
+#include "frame/core/WaitCursor.h"
 #include "platform/IniFile.h"
 #include "platform/OpenExternal.h"
 
@@ -14,22 +14,6 @@ namespace frame {
 namespace {
 
 constexpr size_t kWaitTextAddressBytes = 32;
-
-// The wait cursor for as long as the object lives.
-class WaitCursor {
-public:
-    WaitCursor()
-        : m_previous(platform::GetCursor())
-    {
-        platform::SetCursor(platform::LoadSystemCursor(platform::SystemCursor::kWait));
-    }
-    ~WaitCursor() { platform::SetCursor(m_previous); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    platform::CursorHandle m_previous;
-};
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 {

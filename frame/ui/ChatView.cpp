@@ -115,11 +115,7 @@ void ChatView::DrawImage(engine::PictureDesc desc, int x, int y, int width, int 
 
 void ChatView::ResetStyle()
 {
-    SetTextColour(0);
-    m_style.flags &= ~(engine::NODE_BOLD | engine::NODE_ITALIC | engine::NODE_UNDERLINE | engine::NODE_LINK);
-    m_style.fontSize = kFontSize;
-    m_style.face.fill(0);
-    std::memcpy(m_style.face.data(), kChatFace, std::strlen(kChatFace));
+    ResetStyleTo(kFontSize, kChatFace);
 }
 
 void ChatView::OnBlur()

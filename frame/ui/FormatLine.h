@@ -1,11 +1,5 @@
 #pragma once
-// printf-style formatting of the side pane's chat lines and result texts
-// into a string of any length.
+// The panels' name for the frame core's printf-style formatting, which
+// lives in the core so that the notification handlers reach it too.
 
-#include <string>
-
-namespace frame {
-
-[[gnu::format(printf, 1, 2)]] std::string FormatLine(const char* format, ...);
-
-} // namespace frame
+#include "frame/core/FormatLine.h"

@@ -1,7 +1,5 @@
 #include "frame/ui/FramePopupMenu.h"
 
-#include "engine/core/ObjectModule.h"
-#include "engine/modules/InputModule.h"
 #include "engine/objects/CanvasObject.h"
 
 #include <string>
@@ -12,9 +10,6 @@ using engine::CanvasObject;
 
 namespace {
 
-// Follows the menu's moves, depth, showing, hiding and redraws; not owned.
-constexpr uint32_t kLinkItem = 0x198020;
-constexpr uint32_t kItemBackground = 0xffffff;
 constexpr uint32_t kWhite = 0xffffff;
 constexpr double kDisabledOpacity = 0.3;
 constexpr int kNormalWeight = 400;
@@ -152,163 +147,82 @@ int FrameMenuItem::GetIconSize() const
 
 // ---- FramePopupMenu
 
-FramePopupMenu::~FramePopupMenu()
+std::unique_ptr<engine::MenuItem> FramePopupMenu::NewItem() const
 {
-    // By id: an item may be gone already.
-    if (engine::ObjectModule* objects = EngineObject::GetObjectModule()) {
-        for (int id : m_itemIds)
-            objects->RemoveObject(id);
-    }
-}
-
-void FramePopupMenu::Create(int itemWidth, int itemHeight, int fontSize, uint32_t background)
-{
-    m_itemWidth = itemWidth;
-    m_itemHeight = itemHeight;
-    m_fontSize = fontSize;
-    m_canvas = CreateCanvas(itemWidth, itemHeight, background);
-    if (m_canvas)
-        Bind(m_canvas, engine::LINK_STANDARD);
-    SetFocusable(true);
-    SubscribeEvent(engine::EVT_BLUR, GetId(), engine::EVT_HIDE, 0, 0);
-    SetTopmost();
+    return std::make_unique<FrameMenuItem>();
 }
 
 FrameMenuItem* FramePopupMenu::AddItem(std::string_view caption, const engine::EngineEvent* click,
     uint32_t textColour, int, bool bold)
 {
-    auto* item = static_cast<FrameMenuItem*>(RegisterObject(std::make_unique<FrameMenuItem>()));
+    auto* item = static_cast<FrameMenuItem*>(MakeItem(caption, click, textColour));
     if (!item)
         return nullptr;
-    m_itemIds.push_back(item->GetId());
-    item->Create(caption, m_itemWidth, m_itemHeight, m_fontSize, kItemBackground, 0, click);
-    item->SetZ(GetZ() + 0.01);
-    item->SetTextColour(textColour);
     item->SetBold(bold);
-    AddChild(item, kLinkItem);
-    if (!m_first) {
-        m_first = item;
-    } else {
-        FrameMenuItem* last = m_first;
-        while (last->GetNextItem())
-            last = last->GetNextItem();
-        last->SetNextItem(item);
-    }
-    Layout();
+    AppendItem(item);
     return item;
 }
 
 bool FramePopupMenu::AddSeparator()
 {
-    FrameMenuItem* last = m_first;
-    if (!last)
-        return false;
-    while (last->GetNextItem())
-        last = last->GetNextItem();
-    last->SetSeparator(true);
-    return true;
-}
-
-void FramePopupMenu::EnableItemsByEvent(int target, int code, bool enable)
-{
-    for (FrameMenuItem* item = m_first; item; item = item->GetNextItem()) {
-        const engine::EngineEvent* event = item->FindSubscription(engine::EVT_CLICK);
-        if (event && event->target == target && event->code == code)
-            item->SetEnabled(enable);
-    }
-}
-
-void FramePopupMenu::Layout()
-{
     const int count = GetItemCount();
-    if (count == 0) {
-        Hide();
-        return;
-    }
-    if (!m_canvas)
-        return;
-    const int width = m_itemWidth + 2 * m_margin;
-    const int height = count * m_itemHeight + 2 * m_margin;
-    m_canvas->ResizeBuffer(width, height);
-    m_canvas->ScaleTo(width, height);
-    m_canvas->Clear();
-    m_canvas->DrawBorder(0, 1);
-
-    const int x = static_cast<int>(m_canvas->GetLeft() + (m_itemWidth + 1) / 2 + m_margin);
-    int y = static_cast<int>(m_canvas->GetTop() + (m_itemHeight + 1) / 2 + m_margin);
-    for (FrameMenuItem* item = m_first; item; item = item->GetNextItem()) {
-        item->MoveTo(x, y);
-        item->Invalidate();
-        y += m_itemHeight;
-    }
+    if (count == 0)
+        return false;
+    GetItem(count - 1)->SetSeparator(true);
+    return true;
 }
 
 FrameMenuItem* FramePopupMenu::GetItem(int index) const
 {
-    if (index < 0)
-        return nullptr;
-    FrameMenuItem* item = m_first;
-    for (; item && index > 0; --index)
-        item = item->GetNextItem();
-    return item;
+    return static_cast<FrameMenuItem*>(engine::PopupMenu::GetItem(index));
 }
 
 FrameMenuItem* FramePopupMenu::FindItem(std::string_view caption) const
 {
-    for (FrameMenuItem* item = m_first; item; item = item->GetNextItem()) {
-        if (item->GetCaption() == caption)
-            return item;
+    return static_cast<FrameMenuItem*>(engine::PopupMenu::FindItem(caption));
+}
+
+template <class F>
+void FramePopupMenu::RedrawEach(F f)
+{
+    for (engine::MenuItem* item = engine::PopupMenu::GetItem(0); item; item = item->GetNextItem()) {
+        auto* entry = static_cast<FrameMenuItem*>(item);
+        f(*entry);
+        entry->DrawState(engine::kTextButtonNormal);
     }
-    return nullptr;
 }
 
 void FramePopupMenu::SetItemColours(uint32_t normal, uint32_t hover, uint32_t pressed)
 {
-    for (FrameMenuItem* item = m_first; item; item = item->GetNextItem()) {
-        item->SetBackgroundColours(normal, hover, pressed);
-        item->DrawState(engine::kTextButtonNormal);
-    }
+    RedrawEach([&](FrameMenuItem& item) { item.SetBackgroundColours(normal, hover, pressed); });
 }
 
 void FramePopupMenu::SetBorderColour(uint32_t colour)
 {
-    if (m_canvas) {
-        m_canvas->DrawBorder(colour, 1);
-        m_canvas->Invalidate();
+    if (CanvasObject* canvas = GetCanvas()) {
+        canvas->DrawBorder(colour, 1);
+        canvas->Invalidate();
     }
 }
 
 void FramePopupMenu::SetSeparatorColours(uint32_t dark, uint32_t light)
 {
-    for (FrameMenuItem* item = m_first; item; item = item->GetNextItem()) {
-        item->SetSeparatorColours(dark, light);
-        item->DrawState(engine::kTextButtonNormal);
-    }
+    RedrawEach([&](FrameMenuItem& item) { item.SetSeparatorColours(dark, light); });
 }
 
 void FramePopupMenu::SetSeparatorInset(int pixels)
 {
-    for (FrameMenuItem* item = m_first; item; item = item->GetNextItem()) {
-        item->SetSeparatorInset(pixels);
-        item->DrawState(engine::kTextButtonNormal);
-    }
+    RedrawEach([&](FrameMenuItem& item) { item.SetSeparatorInset(pixels); });
 }
 
 void FramePopupMenu::CentreCaptions()
 {
-    for (FrameMenuItem* item = m_first; item; item = item->GetNextItem()) {
-        const int bytes = static_cast<int>(item->GetCaption().size());
-        item->SetTextOffset((m_itemWidth - (bytes / 2) * m_fontSize) / 2);
-        item->DrawState(engine::kTextButtonNormal);
-    }
-}
-
-int FramePopupMenu::GetItemCount() const
-{
-    int count = 0;
-    for (FrameMenuItem* item = m_first; item; item = item->GetNextItem())
-        ++count;
-    return count;
+    const int width = GetItemWidth();
+    const int fontSize = GetFontSize();
+    RedrawEach([&](FrameMenuItem& item) {
+        const int bytes = static_cast<int>(item.GetCaption().size());
+        item.SetTextOffset((width - (bytes / 2) * fontSize) / 2);
+    });
 }
 
 } // namespace frame

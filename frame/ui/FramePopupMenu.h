@@ -1,8 +1,7 @@
 #pragma once
 // The context menu of the frame's panels (the user list's row menu, the
-// input bar's safe-box menu): a vertical stack of items on a bordered
-// canvas that hides itself when it loses the keyboard focus. Beside what
-// the engine's menu does, its entries can be bold, carry a separator line
+// input bar's safe-box menu): the engine's menu, whose entries draw their
+// own looks. Beside what the engine's menu does, its entries can be bold, carry a separator line
 // under them and an icon in a left column, take their colours all at once
 // and centre their captions.
 //
@@ -10,9 +9,9 @@
 // Clicking an entry sends the entry's click event; the owner hides the
 // menu when it handles that event.
 
-#include "engine/controls/widgets/TextButton.h"
+#include "engine/controls/widgets/MenuItem.h"
+#include "engine/controls/widgets/PopupMenu.h"
 #include "engine/core/PictureData.h"
-#include "engine/objects/BoundObject.h"
 
 #include <cstdint>
 #include <string_view>
@@ -24,8 +23,8 @@ class CanvasObject;
 
 namespace frame {
 
-// One entry: a text button that draws its four looks itself.
-class FrameMenuItem : public engine::TextButton {
+// One entry: a menu item that draws its four looks itself.
+class FrameMenuItem : public engine::MenuItem {
 public:
     static constexpr int kDefaultTextOffset = 40;
     static constexpr int kDefaultIconSize = 24;
@@ -51,8 +50,6 @@ public:
     // The icon's height when it is 1 to 23, otherwise 24.
     virtual int GetIconSize() const;
 
-    FrameMenuItem* GetNextItem() const { return m_next; }
-    void SetNextItem(FrameMenuItem* next) { m_next = next; }
     int GetTextOffset() const { return m_textOffset; }
     bool IsBold() const { return m_bold; }
     bool HasSeparator() const { return m_separator; }
@@ -69,35 +66,24 @@ private:
     uint32_t m_pressed = 0;
     uint32_t m_separatorDark = 0xa0a0a0;
     uint32_t m_separatorLight = 0xffffff;
-    FrameMenuItem* m_next = nullptr; // not owned: the menu's list
     bool m_separator = false;
     engine::PictureDesc m_icon;
     int m_textOffset = kDefaultTextOffset;
     bool m_bold = false;
 };
 
-class FramePopupMenu : public engine::BoundObject {
+class FramePopupMenu : public engine::PopupMenu {
 public:
-    static constexpr int kDefaultFontSize = 12;
-    static constexpr int kMargin = 2;
-
-    FramePopupMenu() = default;
-    // Removes the items, which are linked to the menu but not owned.
-    ~FramePopupMenu() override;
-
-    virtual void Create(int itemWidth, int itemHeight, int fontSize, uint32_t background);
+    // The engine menu's AddItem makes a FrameMenuItem too, not bold.
+    using engine::PopupMenu::AddItem;
     // click may be null; the fourth argument is not used. Null when the
     // item could not be made.
     virtual FrameMenuItem* AddItem(std::string_view caption, const engine::EngineEvent* click, uint32_t textColour,
         int unused, bool bold);
     // A line under the last item; false without items.
     virtual bool AddSeparator();
-    // Every item whose EVT_CLICK subscription delivers {target, code}.
-    virtual void EnableItemsByEvent(int target, int code, bool enable);
-    virtual void Layout();
-    virtual FrameMenuItem* GetItem(int index) const;
-    // The first item whose caption is byte-for-byte equal, or null.
-    virtual FrameMenuItem* FindItem(std::string_view caption) const;
+    FrameMenuItem* GetItem(int index) const override;
+    FrameMenuItem* FindItem(std::string_view caption) const override;
     virtual void SetItemColours(uint32_t normal, uint32_t hover, uint32_t pressed);
     virtual void SetBorderColour(uint32_t colour);
     virtual void SetSeparatorColours(uint32_t dark, uint32_t light);
@@ -106,19 +92,13 @@ public:
     // counting every two bytes as one character of the font size.
     virtual void CentreCaptions();
 
-    engine::CanvasObject* GetCanvas() const { return m_canvas; }
-    int GetItemCount() const;
-    int GetItemWidth() const { return m_itemWidth; }
-    int GetItemHeight() const { return m_itemHeight; }
+protected:
+    std::unique_ptr<engine::MenuItem> NewItem() const override;
 
 private:
-    int m_itemWidth = 0;
-    int m_itemHeight = 0;
-    int m_fontSize = kDefaultFontSize;
-    int m_margin = kMargin;
-    FrameMenuItem* m_first = nullptr;         // not owned: registered items, chained
-    engine::CanvasObject* m_canvas = nullptr; // not owned: the bound child
-    std::vector<int> m_itemIds;               // removed with the menu
+    // Calls f on each item, top to bottom, and draws its normal look again.
+    template <class F>
+    void RedrawEach(F f);
 };
 
 } // namespace frame

@@ -12,7 +12,7 @@
 #include "frame/core/FrameRecords.h"
 #include "frame/core/GameConnection.h"
 #include "frame/core/WireReader.h"
-#include "frame/ui/FormatLine.h"
+#include "frame/core/FormatLine.h"
 #include "frame/ui/FramePopupMenu.h"
 #include "frame/ui/PictureStrip.h"
 

@@ -7,14 +7,14 @@
 #include "engine/objects/SpriteObject.h"
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/GameConnection.h"
-#include "frame/ui/FormatLine.h"
+#include "frame/core/FormatLine.h"
+#include "frame/ui/CharacterPicture.h"
 #include "frame/ui/FramePopupMenu.h"
 #include "frame/ui/FrameScrollBar.h"
 #include "frame/ui/PlayerRowActions.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
 namespace frame {
 
@@ -83,16 +83,6 @@ engine::PictureDesc Picture(engine::GameObject& object, const std::string& name,
     engine::PictureDesc desc;
     object.LookupPicture(&desc, name, frame);
     return desc;
-}
-
-// The picture of a figure at the size (2: 48 x 48); the default figure's
-// when the skin has none for it.
-std::string CharacterPicture(engine::GameObject& object, int figure, int size)
-{
-    const std::string name = FormatLine("Character%dType%d", figure, size);
-    if (Picture(object, name).record || figure == 0)
-        return name;
-    return CharacterPicture(object, 0, size);
 }
 
 void Place(engine::EngineObject* part, double x, double y, bool show)
@@ -241,11 +231,7 @@ void MatchPlayerList::CreateMenu()
 
 void MatchPlayerList::ResetStyle()
 {
-    SetTextColour(0);
-    m_style.flags &= ~(engine::NODE_BOLD | engine::NODE_ITALIC | engine::NODE_UNDERLINE | engine::NODE_LINK);
-    m_style.fontSize = kFontSize;
-    m_style.face.fill(0);
-    std::memcpy(m_style.face.data(), kFace, std::strlen(kFace));
+    ResetStyleTo(kFontSize, kFace);
 }
 
 MatchListBlock* MatchPlayerList::GetSelectedRow() const

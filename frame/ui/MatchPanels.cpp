@@ -12,6 +12,7 @@
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/GameConnection.h"
 #include "frame/core/WireReader.h"
+#include "frame/ui/PanelParts.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -134,15 +135,9 @@ ImageFont* MatchPanels::MakeFont(std::string_view glyphs, const char* picture)
 
 ImageButton* MatchPanels::MakeButton(const char* picture, int code)
 {
-    auto* button = static_cast<ImageButton*>(m_view.RegisterObject(std::make_unique<ImageButton>()));
+    ImageButton* button = MakeSkinButton(m_view, picture, code, kButtonSpriteFlags);
     if (!button)
         return nullptr;
-    PictureDesc desc;
-    m_view.LookupPicture(&desc, picture, 0);
-    const EngineEvent click(m_view.GetId(), code);
-    button->Create(desc, &click, 0, kButtonSpriteFlags);
-    button->SetSound(1, "SndTouchButton");
-    button->SetSound(2, "SndHitButton");
     button->SetZ(m_view.GetZ() + 1);
     button->Hide();
     return button;

@@ -111,13 +111,9 @@ int ReplayPanel::OnCreate()
 
 ImageButton* ReplayPanel::MakeButton(const char* picture, int code, double x)
 {
-    auto* button = static_cast<ImageButton*>(RegisterObject(std::make_unique<ImageButton>()));
+    ImageButton* button = engine::MakeImageButton(*this, picture, code, engine::ObjectFlags::kPixelHitTest);
     if (!button)
         return nullptr;
-    PictureDesc desc;
-    LookupPicture(&desc, picture, 0);
-    const EngineEvent click(GetId(), code);
-    button->Create(desc, &click, 0, engine::ObjectFlags::kPixelHitTest);
     button->SetZ(m_board->GetZ() + kPartAbove);
     button->Subscribe(engine::EVT_HOVER, EngineEvent(GetId(), EVT_REPLAY_TIP, button->GetId()));
     button->Subscribe(engine::EVT_HOVER_END, EngineEvent(GetId(), EVT_REPLAY_TIP_END, button->GetId()));

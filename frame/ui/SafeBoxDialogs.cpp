@@ -9,6 +9,7 @@
 #include "frame/core/GameConnection.h"
 #include "frame/core/GameFrameCalls.h"
 #include "frame/ui/FrameEdit.h"
+#include "frame/ui/PanelParts.h"
 #include "platform/IniFile.h"
 
 #include <algorithm>
@@ -160,21 +161,9 @@ std::string RecentAmounts::ToString() const
 
 // ---- the dialogs' common parts ----------------------------------------------------
 
-void SkinnedDialog::SetTitle(std::string_view text)
-{
-    m_titleText.assign(text);
-    NineGridPanel::SetTitle(text);
-}
-
 void SkinnedDialog::DrawTitle()
 {
-    CanvasObject* title = GetTitleCanvas();
-    if (!title)
-        return;
-    title->Clear();
-    title->SetFont(12, 400, kFace);
-    title->DrawText(5, 6, m_titleText);
-    title->Invalidate();
+    DrawTitleText(kDialogTitleX, kDialogTitleY, kDialogTitleSize);
 }
 
 void SkinnedDialog::CreateFrame(int width, int height)
@@ -218,15 +207,9 @@ void SkinnedDialog::CentreOnScreen()
 
 ImageButton* SkinnedDialog::MakeButton(std::string_view picture, int code)
 {
-    auto* button = static_cast<ImageButton*>(RegisterObject(std::make_unique<ImageButton>()));
+    ImageButton* button = MakeSkinButton(*this, picture, code, engine::ObjectFlags::kPixelHitTest);
     if (!button)
         return nullptr;
-    PictureDesc desc;
-    LookupPicture(&desc, picture, 0);
-    const EngineEvent click(GetId(), code);
-    button->Create(desc, &click, 0, engine::ObjectFlags::kPixelHitTest);
-    button->SetSound(1, "SndTouchButton");
-    button->SetSound(2, "SndHitButton");
     button->SetZ(GetZ() + kPartAbove);
     return button;
 }
@@ -479,6 +462,13 @@ void TransferDialog::Build(const char* name, const char* title)
     CreateButtons();
 }
 
+void TransferDialog::CreateOkCancel(int okCode, int cancelCode)
+{
+    const double y = m_canvas ? m_canvas->GetTop() + m_canvas->GetBufferHeight() * 4 / 6 + 15 + 22 : GetBottom();
+    PlaceRow({ MakeCaptionButton("确定", okCode), MakeCaptionButton("取消", cancelCode) }, GetX(), y, 24);
+    MakeCloseButton(cancelCode);
+}
+
 int TransferDialog::FirstLineY() const
 {
     return m_canvas ? m_canvas->GetBufferHeight() / 7 + 5 : 0;
@@ -595,9 +585,7 @@ void SaveDepositDlg::CreateAmountBox()
 
 void SaveDepositDlg::CreateButtons()
 {
-    const double y = m_canvas ? m_canvas->GetTop() + m_canvas->GetBufferHeight() * 4 / 6 + 15 + 22 : GetBottom();
-    PlaceRow({ MakeCaptionButton("确定", EVT_SAVE_OK), MakeCaptionButton("取消", EVT_SAVE_CANCEL) }, GetX(), y, 24);
-    MakeCloseButton(EVT_SAVE_CANCEL);
+    CreateOkCancel(EVT_SAVE_OK, EVT_SAVE_CANCEL);
 }
 
 void SaveDepositDlg::OnOk()
@@ -682,9 +670,7 @@ void TakeDepositDlg::CreateAmountBox()
 
 void TakeDepositDlg::CreateButtons()
 {
-    const double y = m_canvas ? m_canvas->GetTop() + m_canvas->GetBufferHeight() * 4 / 6 + 15 + 22 : GetBottom();
-    PlaceRow({ MakeCaptionButton("确定", EVT_TAKE_OK), MakeCaptionButton("取消", EVT_TAKE_CANCEL) }, GetX(), y, 24);
-    MakeCloseButton(EVT_TAKE_CANCEL);
+    CreateOkCancel(EVT_TAKE_OK, EVT_TAKE_CANCEL);
 }
 
 void TakeDepositDlg::OnOk()

@@ -86,7 +86,6 @@ private:
 class SkinnedDialog : public engine::NineGridPanel {
 public:
     void DrawTitle() override;
-    void SetTitle(std::string_view text) override;
     virtual void BuildContent();
     virtual void Hide();
 
@@ -110,7 +109,6 @@ protected:
     void ShowMessage(const std::string& text, int okCode, bool withCancel) const;
 
     engine::CanvasObject* m_canvas = nullptr; // not owned: the content
-    std::string m_titleText;
 };
 
 class SafeBoxDlg : public SkinnedDialog {
@@ -174,6 +172,9 @@ protected:
     int SecondLineY() const;
     // Places the amount input with its left edge at x on the line at y.
     void PlaceAmountInput(int x, int y);
+    // The OK and cancel buttons side by side under the lines, and the close
+    // button, which cancels too.
+    void CreateOkCancel(int okCode, int cancelCode);
     virtual const char* IniKey() const = 0;
 
     int m_amount = 0;

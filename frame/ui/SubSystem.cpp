@@ -13,7 +13,7 @@
 #include "frame/core/WireReader.h"
 #include "frame/ui/ChatBox.h"
 #include "frame/ui/ChatView.h"
-#include "frame/ui/FormatLine.h"
+#include "frame/core/FormatLine.h"
 #include "frame/ui/GameFrame.h"
 #include "frame/ui/InputBar.h"
 #include "frame/ui/OperateBar.h"

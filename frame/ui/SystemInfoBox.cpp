@@ -10,6 +10,7 @@
 #include "engine/core/InputState.h"
 #include "engine/modules/InputModule.h"
 #include "frame/core/GameFrameCalls.h"
+#include "frame/ui/PanelParts.h"
 #include "platform/WindowMessages.h"
 
 #include <algorithm>
@@ -45,8 +46,6 @@ constexpr const char* kAgreePicture = "同意";
 constexpr const char* kRefusePicture = "拒绝";
 constexpr const char* kCaptionedPicture = "系统通知框_按钮";
 constexpr const char* kHeadBackPicture = "系统通知框_头像背景";
-constexpr const char* kSoundEnter = "SndTouchButton";
-constexpr const char* kSoundPress = "SndHitButton";
 
 // Flags the request boxes are built with: two buttons, refuse on expiry, a
 // head picture.
@@ -96,21 +95,9 @@ int SystemInfoBox::GetHeadWidth() const
     return m_head ? static_cast<int>(m_head->GetWidth()) : 0;
 }
 
-void SystemInfoBox::SetTitle(std::string_view text)
-{
-    m_titleText.assign(text);
-    NineGridPanel::SetTitle(text);
-}
-
 void SystemInfoBox::DrawTitle()
 {
-    CanvasObject* title = GetTitleCanvas();
-    if (!title)
-        return;
-    title->Clear();
-    title->SetFont(12, 400, kFace);
-    title->DrawText(5, 6, m_titleText);
-    title->Invalidate();
+    DrawTitleText(kDialogTitleX, kDialogTitleY, kDialogTitleSize);
 }
 
 int SystemInfoBox::MeasureTextBlock(CanvasObject&, std::string_view, int)
@@ -205,16 +192,7 @@ void SystemInfoBox::SetHeadPicture(std::string_view picture)
 
 ImageButton* SystemInfoBox::MakeButton(std::string_view picture, std::string_view fallback, int code)
 {
-    auto* button = static_cast<ImageButton*>(RegisterObject(std::make_unique<ImageButton>()));
-    if (!button)
-        return nullptr;
-    PictureDesc desc;
-    LookupPicture(&desc, picture.empty() ? fallback : picture, 0);
-    const EngineEvent click(GetId(), code);
-    button->Create(desc, &click, 0, engine::ObjectFlags::kPixelHitTest);
-    button->SetSound(1, kSoundEnter);
-    button->SetSound(2, kSoundPress);
-    return button;
+    return MakeSkinButton(*this, picture.empty() ? fallback : picture, code, engine::ObjectFlags::kPixelHitTest);
 }
 
 ImageButton* SystemInfoBox::CreateOkButton(std::string_view picture)

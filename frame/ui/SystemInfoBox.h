@@ -52,9 +52,7 @@ public:
     ~SystemInfoBox() override;
 
     int OnEvent(const engine::EngineEvent& event) override;
-    void SetTitle(std::string_view text) override;
     void DrawTitle() override;
-    const std::string& GetTitleText() const { return m_titleText; }
 
     // Before Build: the title and the link opener.
     void SetServices(BoxServices services) { m_services = std::move(services); }
@@ -140,7 +138,6 @@ protected:
     bool m_linkSigned = false;
     bool m_answered = false;
     BoxServices m_services;
-    std::string m_titleText;
     int m_focusBefore = 0;
 };
 

@@ -12,6 +12,7 @@
 #include "frame/core/GameState.h"
 #include "game/CardTableCalls.h"
 #include "platform/Clock.h"
+#include "tests/frame/core/StubGameState.h"
 
 #include <gtest/gtest.h>
 
@@ -75,15 +76,12 @@ private:
     Log& m_log;
 };
 
-class RecordingState : public GameState {
+class RecordingState : public frametest::StubGameState {
 public:
     explicit RecordingState(Log& log)
         : m_log(log)
     {
     }
-    bool IsPlaying() const override { return false; }
-    int GetTableWord48() const override { return 0; }
-    bool IsChairReady(int) const override { return false; }
     int GetStatus() const override { return m_status; }
     void SetStatus(int value) override
     {
@@ -92,13 +90,6 @@ public:
         std::snprintf(text, sizeof text, "state.status 0x%X", value);
         m_log.emplace_back(text);
     }
-    int GetTableWord32() const override { return 0; }
-    int GetTableWord36() const override { return 0; }
-    int GetTableWord40() const override { return 0; }
-    int GetTableWord56() const override { return 0; }
-    int GetTableWord52() const override { return 0; }
-    void ResetTable() override { }
-    void SetTableWord56(int) override { }
     void SetChairReady(int chair) override { m_log.push_back("state.ready " + std::to_string(chair)); }
 
 private:

@@ -10,63 +10,26 @@
 #include "game/CardNotifyHandler.h"
 #include "net/NetMessage.h"
 #include "platform/Clock.h"
-#include "platform/Files.h"
-#include "platform/MessageQueue.h"
-#include "platform/Resolver.h"
 #include "table/PlayRecord.h"
-#include "tools/ScriptedServer.h"
+#include "tests/frame/core/RequestsFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <stdexcept>
-#include <unistd.h>
 
-namespace fs = std::filesystem;
 using game::CardGameConnection;
 
 namespace {
 
-constexpr int kUser = 10001;
-constexpr int kRoom = 77;
-constexpr int kTable = 5;
-constexpr int kChair = 2;
+using requeststest::Expect;
+using requeststest::kChair;
+using requeststest::kRoom;
+using requeststest::kTable;
+using requeststest::kUser;
+using requeststest::Words;
+
 constexpr int kLooker = 30003;
-
-std::string Words(std::initializer_list<int32_t> words)
-{
-    std::string out;
-    for (int32_t w : words)
-        for (int i = 0; i < 4; ++i)
-            out.push_back(static_cast<char>((static_cast<uint32_t>(w) >> (8 * i)) & 0xFF));
-    return out;
-}
-
-// An expected record: zeros except for the fields written.
-class Expect {
-public:
-    explicit Expect(size_t length)
-        : m_bytes(length, '\0')
-    {
-    }
-    Expect& Int(size_t offset, int32_t value)
-    {
-        m_bytes.replace(offset, 4, Words({ value }));
-        return *this;
-    }
-    Expect& Text(size_t offset, const std::string& bytes)
-    {
-        m_bytes.replace(offset, bytes.size(), bytes);
-        return *this;
-    }
-    Expect& Head() { return Int(0, kUser).Int(4, kRoom).Int(8, kTable).Int(12, kChair); }
-    const std::string& Bytes() const { return m_bytes; }
-
-private:
-    std::string m_bytes;
-};
 
 // The application as the card layer derives it: it owns the connection.
 class CardRequestApp : public CGameFrameApp {
@@ -105,20 +68,17 @@ game::ThrowRecord Throw(const table::PlayRecord& play, int nextChair)
     return record;
 }
 
-class CardRequestsTest : public ::testing::Test {
+class CardRequestsTest : public requeststest::ServerFixture {
 protected:
+    CardRequestsTest()
+        : ServerFixture("kbzn_card_requests_")
+    {
+    }
     void SetUp() override
     {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        platform::SetHostResolver([](const std::string&, in_addr&) { return false; });
-        m_root = fs::temp_directory_path() / ("kbzn_card_requests_" + std::to_string(getpid()) + "_"
-                     + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_root / "program");
-        fs::create_directories(m_root / "system");
-        platform::SetExecutableDir((m_root / "program").string() + "/");
-        setenv("KBZN_SYSTEM_DIR", (m_root / "system").c_str(), 1);
-        ASSERT_TRUE(m_server.Start());
+        ServerFixture::SetUp();
+        if (HasFatalFailure())
+            return;
 
         m_app = std::make_unique<CardRequestApp>();
         frame::HallLaunchArgs& args = m_app->GetHallArgs();
@@ -138,31 +98,10 @@ protected:
     void TearDown() override
     {
         m_app.reset();
-        platform::SetFixedTick(std::nullopt);
-        platform::SetExecutableDir("");
-        unsetenv("KBZN_SYSTEM_DIR");
-        platform::SetHostResolver(nullptr);
-        fs::remove_all(m_root);
+        ServerFixture::TearDown();
     }
 
     CardGameConnection& Connection() { return m_app->connection; }
-    void Reply(uint32_t id, uint32_t code, std::string body = {})
-    {
-        m_server.SetReply(id, { .code = code, .body = std::move(body) });
-    }
-
-    // The body of the last request the server received under id, once it
-    // has received count requests.
-    std::string LastBody(uint32_t id, size_t count)
-    {
-        EXPECT_TRUE(m_server.WaitForRequests(count, 5000));
-        const auto requests = m_server.Requests();
-        for (auto it = requests.rbegin(); it != requests.rend(); ++it)
-            if (it->Id() == id)
-                return it->message.body;
-        return "(none)";
-    }
-
     // Nothing reached the server before this point.
     void ExpectNothingSent()
     {
@@ -173,9 +112,6 @@ protected:
         EXPECT_EQ(requests[0].Id(), game::kRequestViewCards);
     }
 
-    platform::MessageQueue m_queue;
-    tools::ScriptedServer m_server;
-    fs::path m_root;
     std::unique_ptr<CardRequestApp> m_app;
 };
 

@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "platform/WindowMessages.h"
 #include "tools/TestHost.h"
+#include "tests/frame/core/StubGameState.h"
 
 #include <gtest/gtest.h>
 
@@ -38,21 +39,16 @@ public:
     GameConnection* connection = nullptr;
 };
 
-class TurnState : public GameState {
+class TurnState : public frametest::StubGameState {
 public:
     bool IsPlaying() const override { return playing; }
-    int GetTableWord48() const override { return 0; }
-    bool IsChairReady(int) const override { return false; }
     int GetStatus() const override { return status; }
     void SetStatus(int value) override { status = value; }
     int GetTableWord32() const override { return round; }
     int GetTableWord36() const override { return baseSilver; }
     int GetTableWord40() const override { return baseScore; }
     int GetTableWord56() const override { return turnChair; }
-    int GetTableWord52() const override { return 0; }
-    void ResetTable() override { }
     void SetTableWord56(int value) override { turnChair = value; }
-    void SetChairReady(int) override { }
     int GetChairStatus(int chair) const override
     {
         return chair >= 0 && chair < 4 ? chairStatus[static_cast<size_t>(chair)] : 0;

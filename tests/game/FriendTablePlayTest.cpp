@@ -7,13 +7,16 @@
 
 #include "game/FriendTableView.h"
 
+#include "engine/controls/widgets/ImageButton.h"
 #include "engine/controls/widgets/ImageNumber.h"
 #include "engine/objects/RectObject.h"
+#include "game/CardCounterPanel.h"
 #include "game/CardGameApp.h"
 #include "game/CardPlayerBoard.h"
 #include "game/FriendCardSprite.h"
 #include "game/FriendGameData.h"
 #include "game/FriendNotifyHandler.h"
+#include "game/FriendPlayerBoard.h"
 #include "platform/Clock.h"
 #include "table/FriendRecords.h"
 #include "tests/table/CardNotation.h"
@@ -21,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -293,6 +297,104 @@ TEST_F(FriendPlayHost, ANewRoundAndAClearedTableForgetThePlays)
     EXPECT_EQ(view->GetWatchdogAction(), 0u);
     EXPECT_FALSE(view->GetTurnClock()->IsShown());
     EXPECT_FALSE(view->GetBigClock()->IsShown());
+}
+
+TEST_F(FriendPlayHost, ThrowButtonTakesTheHintsPlaceOnlyWhenLeading)
+{
+    app.BeginGame();
+    StartRound(2);
+    const engine::ImageButton* hint = view->GetButton(game::CardTableView::kHintButton);
+    const engine::ImageButton* thrown = view->GetButton(game::CardTableView::kThrowButton);
+    ASSERT_NE(hint, nullptr);
+    ASSERT_NE(thrown, nullptr);
+    // Chair 2 plays and our turn follows: throw beside the hint.
+    const std::vector<uint8_t> pair = Play(2, kOwn, table::CT_PAIR, { 54, 55 });
+    view->OnCardsThrown(pair.data(), pair.size());
+    ASSERT_TRUE(thrown->IsShown());
+    EXPECT_EQ(thrown->GetX(), hint->GetX() + 80);
+    EXPECT_EQ(thrown->GetY(), hint->GetY());
+    // Everybody passed: we lead, and the throw button stands alone.
+    const std::vector<uint8_t> pass = Pass(2, kOwn, true);
+    view->OnPassed(pass.data(), pass.size());
+    ASSERT_TRUE(thrown->IsShown());
+    EXPECT_FALSE(hint->IsShown());
+    EXPECT_EQ(thrown->GetX(), hint->GetX());
+}
+
+TEST_F(FriendPlayHost, OtherChairsPlaysReachTheCounterAndAFinishShowsItsPlace)
+{
+    StartRound(2);
+    game::CardCounterPanel* counter = view->GetCardCounter();
+    ASSERT_NE(counter, nullptr);
+    counter->Reset();
+    for (int id = 0; id < game::kGameCards; ++id)
+        counter->AddCard(id);
+    auto holds = [](std::span<const int> slots, int id) { return std::find(slots.begin(), slots.end(), id) != slots.end(); };
+
+    std::vector<uint8_t> pair = Play(2, kOwn, table::CT_PAIR, { 54, 55 });
+    Put(pair, 24, 2); // chair 2 is out, second
+    view->OnCardsThrown(pair.data(), pair.size());
+    const int seat = counter->GetSeat(2);
+    ASSERT_GE(seat, 0);
+    EXPECT_TRUE(holds(counter->GetPlayed(seat), 54));
+    EXPECT_TRUE(holds(counter->GetPlayed(seat), 55));
+    EXPECT_FALSE(holds(counter->GetRemaining(), 54));
+    ASSERT_NE(view->GetGameChairBoard(2)->GetFinishRank(), nullptr);
+    EXPECT_TRUE(view->GetGameChairBoard(2)->GetFinishRank()->IsShown());
+
+    // The own plays are no news to the counter.
+    const std::vector<uint8_t> own = Play(kOwn, 0, table::CT_SINGLE, { 30 });
+    view->OnCardsThrown(own.data(), own.size());
+    EXPECT_TRUE(holds(counter->GetRemaining(), 30));
+    EXPECT_EQ(view->GetGameChairBoard(kOwn)->GetFinishRank() && view->GetGameChairBoard(kOwn)->GetFinishRank()->IsShown(),
+        false);
+}
+
+TEST_F(FriendPlayHost, SelectingCardsOffersToArrangeThem)
+{
+    app.BeginGame();
+    StartRound(kOwn);
+    const engine::ImageButton* arrange = view->GetGameButton(game::FriendTableView::kArrangeButton);
+    const engine::ImageButton* restore = view->GetGameButton(game::FriendTableView::kRestoreButton);
+    ASSERT_NE(arrange, nullptr);
+    ASSERT_NE(restore, nullptr);
+    game::FriendCardSprite* card = nullptr;
+    for (int i = 0; i < game::kGameCards && !card; ++i)
+        if (game::FriendCardSprite* c = view->GetGameCard(i); c->ownerChair == kOwn && c->state == game::kCardInHand)
+            card = c;
+    ASSERT_NE(card, nullptr);
+    // A click on a hand card selects it: the arrange button comes up.
+    view->Hand().OnCardPress(*card);
+    view->Hand().OnCardRelease(*card, 1000);
+    ASSERT_EQ(card->selected, 1);
+    EXPECT_TRUE(arrange->IsShown());
+    EXPECT_FALSE(restore->IsShown());
+    // Clicked again it is deselected, and restoring is offered instead.
+    view->Hand().OnCardPress(*card);
+    view->Hand().OnCardRelease(*card, 3000);
+    ASSERT_EQ(card->selected, 0);
+    EXPECT_FALSE(arrange->IsShown());
+    EXPECT_TRUE(restore->IsShown());
+}
+
+TEST_F(FriendPlayHost, NothingToBeatAPairWithThreeCardsLeftPassesAfterASecond)
+{
+    app.BeginGame();
+    // The own hand is down to 27, 28 and 29: three single low cards.
+    std::vector<int> played;
+    for (int id = 30; id < 54; ++id)
+        played.push_back(id);
+    StartRound(2, played);
+    const engine::ImageButton* pass = view->GetButton(game::CardTableView::kPassButton);
+    ASSERT_NE(pass, nullptr);
+    const std::vector<uint8_t> aces = Play(2, kOwn, table::CT_PAIR, Cards("Aa Ab"));
+    view->OnCardsThrown(aces.data(), aces.size());
+    ASSERT_TRUE(pass->IsShown());
+    Run(600);
+    EXPECT_TRUE(pass->IsShown());
+    Run(600);
+    // The pass went out by itself: the play buttons are gone.
+    EXPECT_FALSE(pass->IsShown());
 }
 
 TEST(FriendBonusLists, ListsFillFromBothEndsAndNeverOverlap)

@@ -93,6 +93,15 @@ void RichText::SetTextColour(uint32_t colour)
     }
 }
 
+void RichText::ResetStyleTo(int fontSize, std::string_view face)
+{
+    SetTextColour(0);
+    m_style.flags &= ~(NODE_BOLD | NODE_ITALIC | NODE_UNDERLINE | NODE_LINK);
+    m_style.fontSize = fontSize;
+    m_style.face.fill(0);
+    face.copy(m_style.face.data(), std::min(face.size(), m_style.face.size() - 1));
+}
+
 void RichText::EnableLinks(bool enable)
 {
     if (enable)

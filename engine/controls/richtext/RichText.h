@@ -248,6 +248,10 @@ public:
     CanvasObject* GetTextCanvas() const { return m_textCanvas; }
 
 protected:
+    // Black plain text (no bold, italic, underline or link) of that size
+    // and face, for the next text added; the face is cut to what the style
+    // holds.
+    void ResetStyleTo(int fontSize, std::string_view face);
     // Lays out the chain added by the last AddMarkupText.
     virtual void FinishAppend();
     RichTextNode* NewNode();

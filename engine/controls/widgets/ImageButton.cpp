@@ -130,4 +130,16 @@ int ImageButton::OnEvent(const EngineEvent& event)
     return 0;
 }
 
+ImageButton* MakeImageButton(GameObject& owner, std::string_view picture, int code, uint32_t spriteFlags)
+{
+    auto* button = static_cast<ImageButton*>(owner.RegisterObject(std::make_unique<ImageButton>()));
+    if (!button)
+        return nullptr;
+    PictureDesc desc;
+    owner.LookupPicture(&desc, picture, 0);
+    const EngineEvent click(owner.GetId(), code);
+    button->Create(desc, &click, 0, spriteFlags);
+    return button;
+}
+
 } // namespace engine

@@ -16,6 +16,7 @@
 namespace engine {
 
 class CanvasObject;
+class GameObject;
 class SpriteObject;
 
 inline constexpr int OBJKIND_IMAGE_BUTTON = 8;
@@ -78,5 +79,11 @@ private:
     std::array<std::string, kButtonSoundCount> m_sounds;
     uint32_t m_flags = 0;
 };
+
+// A registered image button showing the owner's picture of that name
+// (frame 0), whose click sends {owner, code} to the owner; spriteFlags as
+// for Create. Null when it could not be registered. The caller places,
+// shows and links it.
+ImageButton* MakeImageButton(GameObject& owner, std::string_view picture, int code, uint32_t spriteFlags);
 
 } // namespace engine

@@ -234,11 +234,16 @@ void NineGridPanel::Redraw()
 
 void NineGridPanel::DrawTitle()
 {
+    DrawTitleText(kTitleX, kTitleY, kTitleSize);
+}
+
+void NineGridPanel::DrawTitleText(int x, int y, int size)
+{
     if (!m_title)
         return;
     m_title->Clear();
-    m_title->SetFont(kTitleSize, kTitleWeight, kTitleFace);
-    m_title->DrawText(kTitleX, kTitleY, m_titleText);
+    m_title->SetFont(size, kTitleWeight, kTitleFace);
+    m_title->DrawText(x, y, m_titleText);
     m_title->Invalidate();
 }
 

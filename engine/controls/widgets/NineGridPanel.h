@@ -61,7 +61,13 @@ public:
     const Rect& GetDestPart(int i) const { return m_dest[static_cast<size_t>(i)]; }
     CanvasObject* GetBackground() const { return m_background; }
     CanvasObject* GetTitleCanvas() const { return m_title; }
+    const std::string& GetTitleText() const { return m_titleText; }
     EngineObject* GetContent() const { return m_content; }
+
+protected:
+    // The title text at (x, y) of the title canvas, in the title face at
+    // that size, over a cleared canvas.
+    void DrawTitleText(int x, int y, int size);
 
 private:
     // Alpha 0, or the colour key for a picture without an alpha plane.

@@ -42,13 +42,31 @@ void PopupMenu::Create(int itemWidth, int itemHeight, int fontSize, uint32_t bac
 
 MenuItem* PopupMenu::AddItem(std::string_view caption, const EngineEvent* click, uint32_t textColour, int)
 {
-    auto* item = static_cast<MenuItem*>(RegisterObject(std::make_unique<MenuItem>()));
+    MenuItem* item = MakeItem(caption, click, textColour);
+    if (item)
+        AppendItem(item);
+    return item;
+}
+
+std::unique_ptr<MenuItem> PopupMenu::NewItem() const
+{
+    return std::make_unique<MenuItem>();
+}
+
+MenuItem* PopupMenu::MakeItem(std::string_view caption, const EngineEvent* click, uint32_t textColour)
+{
+    auto* item = static_cast<MenuItem*>(RegisterObject(NewItem()));
     if (!item)
         return nullptr;
     m_itemIds.push_back(item->GetId());
     item->Create(caption, m_itemWidth, m_itemHeight, m_fontSize, kItemBackground, 0, click);
     item->SetZ(GetZ() + 0.01);
     item->SetTextColour(textColour);
+    return item;
+}
+
+void PopupMenu::AppendItem(MenuItem* item)
+{
     AddChild(item, kLinkItem);
     if (!m_first) {
         m_first = item;
@@ -59,7 +77,6 @@ MenuItem* PopupMenu::AddItem(std::string_view caption, const EngineEvent* click,
         last->SetNextItem(item);
     }
     Layout();
-    return item;
 }
 
 void PopupMenu::EnableItemsByEvent(int target, int code, bool enable)

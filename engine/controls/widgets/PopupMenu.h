@@ -5,11 +5,14 @@
 // keyboard focus.
 //
 // The items are registered objects linked to the menu without ownership:
-// the menu's destructor removes them, so none outlives it.
+// the menu's destructor removes them, so none outlives it. A menu whose
+// items draw other looks makes them in NewItem and adds its steps between
+// MakeItem and AppendItem.
 
 #include "engine/objects/BoundObject.h"
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -41,8 +44,18 @@ public:
 
     CanvasObject* GetCanvas() const { return m_canvas; }
     int GetItemCount() const;
+    int GetItemWidth() const { return m_itemWidth; }
+    int GetItemHeight() const { return m_itemHeight; }
 
 protected:
+    // The object each item is; a plain MenuItem here.
+    virtual std::unique_ptr<MenuItem> NewItem() const;
+    // Registers and creates an item, coloured, without adding it to the
+    // menu. Null when it could not be made.
+    MenuItem* MakeItem(std::string_view caption, const EngineEvent* click, uint32_t textColour);
+    // Links a made item under the last one and lays the menu out again.
+    void AppendItem(MenuItem* item);
+    int GetFontSize() const { return m_fontSize; }
     // Takes the item out of the list (nothing when it is not there); the
     // caller removes it from the engine.
     void UnlinkItem(MenuItem* item);

@@ -1,6 +1,7 @@
 #pragma once
 // The test host on SDL's offscreen driver with all engine modules loaded,
-// a settable clock, and helpers to make pictures and read the back buffer.
+// a settable clock, and helpers to make pictures, read the back buffer and
+// inject real mouse messages at the window.
 
 #include "engine/core/GameCore.h"
 #include "engine/core/ObjectModule.h"
@@ -13,6 +14,7 @@
 #include "engine/modules/InputModule.h"
 #include "engine/modules/ResourceModule.h"
 #include "platform/Clock.h"
+#include "platform/WindowMessages.h"
 #include "tools/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -93,6 +95,21 @@ protected:
         e.screenY = screen.y;
         e.key = key;
         host.OnEvent(e);
+    }
+    // A mouse message at the window, then one frame.
+    void Mouse(uint32_t message, int x, int y)
+    {
+        WindowInput(message, x, y);
+        Frame();
+    }
+    void MoveMouse(int x, int y) { Mouse(platform::kWmMouseMove, x, y); }
+    void Press(int x, int y) { Mouse(platform::kWmLButtonDown, x, y); }
+    void Release(int x, int y) { Mouse(platform::kWmLButtonUp, x, y); }
+    void ClickAt(int x, int y)
+    {
+        MoveMouse(x, y);
+        Press(x, y);
+        Release(x, y);
     }
     // The back buffer's pixel as 0x00RRGGBB (alpha dropped).
     uint32_t Pixel(int x, int y) const

@@ -10,29 +10,23 @@
 
 #include "engine/core/ObjectModule.h"
 #include "engine/objects/RectObject.h"
-#include "platform/Clock.h"
-#include "platform/Files.h"
-#include "platform/MessageQueue.h"
-#include "platform/Resolver.h"
-#include "tools/ScriptedServer.h"
+#include "tests/frame/core/RequestsFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kUser = 10001;
+using requeststest::Expect;
+using requeststest::kChair;
+using requeststest::kRoom;
+using requeststest::kTable;
+using requeststest::kUser;
+using requeststest::Words;
+
 constexpr int kOther = 20002;
 constexpr int kLooker = 30003;
-constexpr int kRoom = 77;
-constexpr int kTable = 5;
-constexpr int kChair = 2;
 constexpr int kOtherChair = 1;
 constexpr int kGame = 7;
 constexpr int kMatch = 55;
@@ -49,15 +43,6 @@ const std::string kTitle = "测试房间";
 constexpr uint32_t kSilverRoom = 0x4;
 constexpr uint32_t kB02 = 0x2, kB08 = 0x8, kB40 = 0x40, kB80 = 0x80, kSafeBox = 0x1000000;
 
-std::string Words(std::initializer_list<int32_t> words)
-{
-    std::string out;
-    for (int32_t w : words)
-        for (int i = 0; i < 4; ++i)
-            out.push_back(static_cast<char>((static_cast<uint32_t>(w) >> (8 * i)) & 0xFF));
-    return out;
-}
-
 std::string Pattern(size_t n, int seed)
 {
     std::string out(n, '\0');
@@ -65,30 +50,6 @@ std::string Pattern(size_t n, int seed)
         out[i] = static_cast<char>((i * 7 + static_cast<size_t>(seed)) & 0xFF);
     return out;
 }
-
-// An expected record: zeros except for the fields written.
-class Expect {
-public:
-    explicit Expect(size_t length)
-        : m_bytes(length, '\0')
-    {
-    }
-    Expect& Int(size_t offset, int32_t value)
-    {
-        m_bytes.replace(offset, 4, Words({ value }));
-        return *this;
-    }
-    Expect& Text(size_t offset, const std::string& text)
-    {
-        m_bytes.replace(offset, text.size(), text);
-        return *this;
-    }
-    Expect& Head() { return Int(0, kUser).Int(4, kRoom).Int(8, kTable).Int(12, kChair); }
-    const std::string& Bytes() const { return m_bytes; }
-
-private:
-    std::string m_bytes;
-};
 
 // The table view as the requests see it.
 class FakeTableView : public engine::RectObject, public frame::TableViewCalls {
@@ -178,20 +139,17 @@ private:
     }
 };
 
-class FrameRequestsTest : public ::testing::Test {
+class FrameRequestsTest : public requeststest::ServerFixture {
 protected:
+    FrameRequestsTest()
+        : ServerFixture("kbzn_requests_")
+    {
+    }
     void SetUp() override
     {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        platform::SetHostResolver([](const std::string&, in_addr&) { return false; });
-        m_root = fs::temp_directory_path() / ("kbzn_requests_" + std::to_string(getpid()) + "_"
-                     + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_root / "program");
-        fs::create_directories(m_root / "system");
-        platform::SetExecutableDir((m_root / "program").string() + "/");
-        setenv("KBZN_SYSTEM_DIR", (m_root / "system").c_str(), 1);
-        ASSERT_TRUE(m_server.Start());
+        ServerFixture::SetUp();
+        if (HasFatalFailure())
+            return;
 
         m_app = std::make_unique<RequestApp>();
         SeatThePlayers();
@@ -205,11 +163,7 @@ protected:
     void TearDown() override
     {
         m_app.reset();
-        platform::SetFixedTick(std::nullopt);
-        platform::SetExecutableDir("");
-        unsetenv("KBZN_SYSTEM_DIR");
-        platform::SetHostResolver(nullptr);
-        fs::remove_all(m_root);
+        ServerFixture::TearDown();
     }
 
     // Oneself at chair 2 of table 5 in room 77 (a silver room whose safe box
@@ -252,18 +206,6 @@ protected:
     RequestApp& App() { return *m_app; }
     GameConnection& Connection() { return m_app->connection; }
     void SetOptionsB(uint32_t options) { App().GetRoomInfo().SetOptionsB(options); }
-    void Reply(uint32_t id, uint32_t code, std::string body = {}) { m_server.SetReply(id, { .code = code, .body = body }); }
-
-    // The body of the last request the server received under id.
-    std::string LastBody(uint32_t id, size_t count)
-    {
-        EXPECT_TRUE(m_server.WaitForRequests(count, 5000));
-        const auto requests = m_server.Requests();
-        for (auto it = requests.rbegin(); it != requests.rend(); ++it)
-            if (it->Id() == id)
-                return it->message.body;
-        return "(none)";
-    }
 
     // Nothing reached the server before this point: a request sent now is
     // the first it sees.
@@ -276,9 +218,6 @@ protected:
         EXPECT_EQ(requests[0].Id(), 201180u);
     }
 
-    platform::MessageQueue m_queue;
-    tools::ScriptedServer m_server;
-    fs::path m_root;
     std::unique_ptr<RequestApp> m_app;
 };
 

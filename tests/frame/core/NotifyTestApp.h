@@ -22,6 +22,7 @@
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/GameFrameCalls.h"
 #include "frame/core/GameState.h"
+#include "tests/frame/core/StubGameState.h"
 
 #include <cstdio>
 #include <string>
@@ -126,22 +127,7 @@ private:
     std::string m_name;
 };
 
-class TestGameState : public GameState {
-public:
-    bool IsPlaying() const override { return false; }
-    int GetTableWord48() const override { return 0; }
-    bool IsChairReady(int) const override { return false; }
-    int GetStatus() const override { return 0; }
-    void SetStatus(int) override { }
-    int GetTableWord32() const override { return 0; }
-    int GetTableWord36() const override { return 0; }
-    int GetTableWord40() const override { return 0; }
-    int GetTableWord56() const override { return 0; }
-    int GetTableWord52() const override { return 0; }
-    void ResetTable() override { }
-    void SetTableWord56(int) override { }
-    void SetChairReady(int) override { }
-};
+using TestGameState = frametest::StubGameState;
 
 // Four chairs, like the game. Views are present unless switched off.
 class NotifyTestApp : public CGameFrameApp {

@@ -17,6 +17,7 @@
 #include "platform/Clock.h"
 #include "platform/WindowMessages.h"
 #include "tools/TestHost.h"
+#include "tests/frame/core/StubGameState.h"
 
 #include <gtest/gtest.h>
 
@@ -176,22 +177,7 @@ private:
     Log& m_log;
 };
 
-class PlainGameState : public GameState {
-public:
-    bool IsPlaying() const override { return false; }
-    int GetTableWord48() const override { return 0; }
-    bool IsChairReady(int) const override { return false; }
-    int GetStatus() const override { return 0; }
-    void SetStatus(int) override { }
-    int GetTableWord32() const override { return 0; }
-    int GetTableWord36() const override { return 0; }
-    int GetTableWord40() const override { return 0; }
-    int GetTableWord56() const override { return 0; }
-    int GetTableWord52() const override { return 0; }
-    void ResetTable() override { }
-    void SetTableWord56(int) override { }
-    void SetChairReady(int) override { }
-};
+using PlainGameState = frametest::StubGameState;
 
 class TestApp : public CGameFrameApp {
 public:

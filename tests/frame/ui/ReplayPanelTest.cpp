@@ -15,6 +15,7 @@
 #include "platform/MessageBox.h"
 #include "platform/WindowMessages.h"
 #include "tests/frame/core/NotifyTestApp.h"
+#include "tests/frame/ui/BoxView.h"
 #include "tests/engine/modules/LocalFtpServer.h"
 
 #include <gtest/gtest.h>
@@ -73,15 +74,9 @@ private:
     const bool& m_muted;
 };
 
-class View : public engine::RectObject, public GameFrameCalls {
+class View : public frameuitest::BoxView {
 public:
-    void ShowMessageBox(const std::string& text, const BoxEvent*, const BoxEvent*, int, uint32_t,
-        const std::string&) override
-    {
-        boxes.push_back(text);
-    }
     void OnMatchNextRound() override { ++nextRounds; }
-    std::vector<std::string> boxes;
     int nextRounds = 0;
 };
 
@@ -586,7 +581,7 @@ TEST_F(Replay, ARefusedFileIsToldAndChangesNothing)
     EXPECT_FALSE(r->OpenFile(WriteFile(damaged, "damaged.qhrep")));
     EXPECT_FALSE(r->OpenFile((m_dir / "missing.qhrep").string()));
     ASSERT_EQ(app.view.boxes.size(), 2u);
-    EXPECT_EQ(app.view.boxes[0], ReplayWrongGameText());
+    EXPECT_EQ(app.view.boxes[0].text, ReplayWrongGameText());
     EXPECT_EQ(PlayedCount(), played);
     EXPECT_EQ(r->GetPlayedCount(), 2);
     EXPECT_EQ(r->File().RecordCount(), 3u);
@@ -609,7 +604,7 @@ TEST_F(Replay, OpeningTakesTheRecordingSeatAndWarnsOfAnotherVersion)
     other[minor] = 9;
     EXPECT_TRUE(r->OpenFile(WriteFile(other, "other.qhrep")));
     ASSERT_EQ(app.view.boxes.size(), 1u);
-    EXPECT_EQ(app.view.boxes[0], ReplayVersionWarningText(1, 2, 1, 9));
+    EXPECT_EQ(app.view.boxes[0].text, ReplayVersionWarningText(1, 2, 1, 9));
 }
 
 TEST_F(Replay, TheOpenButtonListsTheReplayFilesAndOpensThePickedOne)

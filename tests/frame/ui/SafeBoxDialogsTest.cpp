@@ -11,6 +11,7 @@
 #include "frame/ui/FrameEdit.h"
 #include "frame/ui/SafeBoxDialogs.h"
 #include "platform/IniFile.h"
+#include "tests/frame/ui/BoxView.h"
 
 #include <gtest/gtest.h>
 
@@ -107,22 +108,8 @@ TEST(DepositPresets, AllDefaultsUnlessTheLastKeyHoldsAValue)
 
 // ---- the dialogs in the host ----------------------------------------------------------
 
-struct Box {
-    std::string text;
-    BoxEvent ok;
-    bool hasOk = false;
-    uint32_t flags = 0;
-};
-
-class BoxView : public engine::RectObject, public GameFrameCalls {
-public:
-    void ShowMessageBox(const std::string& text, const BoxEvent* ok, const BoxEvent*, int, uint32_t flags,
-        const std::string&) override
-    {
-        boxes.push_back({ text, ok ? *ok : BoxEvent {}, ok != nullptr, flags });
-    }
-    std::vector<Box> boxes;
-};
+using frameuitest::Box;
+using frameuitest::BoxView;
 
 class FakeConnection : public GameConnection {
 public:

@@ -173,6 +173,31 @@ TEST(RichTextMarkup, SizeAndFaceKeys)
     EXPECT_EQ(view.GetStyle().face[0], '\0');
 }
 
+// What a chat view takes before each line: black plain text of its own
+// size and face, whatever the last text left set. Flags that are not text
+// styles stay.
+TEST(RichTextMarkup, ResetStyleGivesBlackPlainTextOfTheSizeAndFace)
+{
+    struct View : RichText {
+        using RichText::ResetStyleTo;
+        RichTextStyle& Style() { return m_style; }
+    } view;
+    view.SetTextColour(0x123456);
+    view.Style().flags = NODE_BOLD | NODE_ITALIC | NODE_UNDERLINE | NODE_LINK | NODE_NEWLINE;
+    view.Style().face.fill('x');
+
+    view.ResetStyleTo(12, "宋体");
+    EXPECT_EQ(view.GetStyle().colour, 0u);
+    EXPECT_EQ(view.GetStyle().flags, NODE_NEWLINE);
+    EXPECT_EQ(view.GetStyle().fontSize, 12);
+    EXPECT_STREQ(view.GetStyle().face.data(), "宋体");
+
+    // A face longer than the style holds is cut, still ending in a zero.
+    view.ResetStyleTo(9, std::string(40, 'f'));
+    EXPECT_EQ(view.GetStyle().fontSize, 9);
+    EXPECT_EQ(std::string(view.GetStyle().face.data()), std::string(kFaceBytes - 1, 'f'));
+}
+
 TEST(RichTextMarkup, FaceTableLimits)
 {
     RichText view;

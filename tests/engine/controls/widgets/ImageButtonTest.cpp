@@ -287,3 +287,25 @@ TEST_F(Buttons, RealSdlMouseEventsClickTheButton)
 }
 
 } // namespace
+
+namespace {
+
+// A button made for an owner shows the owner's picture and tells the owner
+// of a click, under the code it was made with.
+TEST_F(Buttons, MadeForAnOwnerShowsItsPictureAndClicksReachIt)
+{
+    ImageButton* b = MakeImageButton(*owner, "btn", kClicked, 0);
+    ASSERT_NE(b, nullptr);
+    b->MoveTo(kX, kY);
+    b->Show();
+    b->SetEnabled(true);
+    Frame();
+    EXPECT_EQ(FrameOfRgb(Pixel(kX, kY)), 0);
+    EXPECT_EQ(b->GetWidth(), kButtonWidth);
+
+    ClickAt(kX, kY);
+    ASSERT_EQ(owner->events.size(), 1u);
+    EXPECT_EQ(owner->events[0], EngineEvent(owner->GetId(), kClicked));
+}
+
+} // namespace

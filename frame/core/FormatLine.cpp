@@ -1,4 +1,4 @@
-#include "frame/ui/FormatLine.h"
+#include "frame/core/FormatLine.h"
 
 #include <cstdarg>
 #include <cstdio>
