@@ -10,12 +10,12 @@
 #include "engine/objects/GameObject.h"
 #include "engine/objects/SpriteObject.h"
 #include "frame/core/CGameFrameApp.h"
+#include "frame/core/FormatLine.h"
 #include "frame/core/GameConnection.h"
 #include "frame/core/WireReader.h"
 #include "frame/ui/PanelParts.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 
 namespace frame {
@@ -97,13 +97,6 @@ void SetIntAt(std::span<uint8_t, N> bytes, size_t offset, int32_t value)
 int32_t NoticeInt(const uint8_t* notice, size_t offset)
 {
     return static_cast<int32_t>(LoadLe32(notice + offset));
-}
-
-std::string Format(const char* pattern, int a, int b = 0, int c = 0, int d = 0, int e = 0)
-{
-    char text[512];
-    std::snprintf(text, sizeof text, pattern, a, b, c, d, e);
-    return text;
 }
 
 } // namespace
@@ -257,7 +250,7 @@ void MatchPanels::ShowMatchWelcome()
     const int threshold = IntAt(app->GetMatchStateBlock().Bytes(), kStateThreshold);
     const int needed = threshold - IntAt(seat->Bytes(), kSeatRankPoints);
     const int nextLevel = IntAt(seat->Bytes(), kSeatLevel) + 1;
-    m_host.AddChatLine(Format(kWelcome, 527845, 0xFF0000, needed, 527845, nextLevel));
+    m_host.AddChatLine(FormatLine(kWelcome, 527845, 0xFF0000, needed, 527845, nextLevel));
 }
 
 std::string MatchPanels::CountdownText(int s)
@@ -268,12 +261,12 @@ std::string MatchPanels::CountdownText(int s)
     const int ss = s % 60;
     std::string text = "比赛倒计时:";
     if (d > 0)
-        text += Format("%d天", d);
+        text += FormatLine("%d天", d);
     if (hh > 0 || d > 0)
-        text += Format("%d小时", hh);
+        text += FormatLine("%d小时", hh);
     if (mm > 0 || d > 0 || hh > 0)
-        text += Format("%d分", mm);
-    text += Format("%d秒", ss);
+        text += FormatLine("%d分", mm);
+    text += FormatLine("%d秒", ss);
     return text;
 }
 
@@ -421,9 +414,9 @@ void MatchPanels::ShowNotSignedUp()
     const int kind = IntAt(info, kInfoFeeKind);
     std::string text;
     if (kind == 1)
-        text = Format("报名费%d两\r\n", fee);
+        text = FormatLine("报名费%d两\r\n", fee);
     else if (kind == 2)
-        text = Format("报名费%d通宝\r\n", fee);
+        text = FormatLine("报名费%d通宝\r\n", fee);
     SetFontText(m_fee, text, m_feeShown);
     PlaceFeeText(m_feeGap);
 }
@@ -545,7 +538,7 @@ void MatchPanels::OnMatchNextRound()
     const int round = app ? IntAt(app->GetMatchRoomInfo().Bytes(), kRoomRound) : 0;
     if (m_roundTitle && round > 0) {
         std::string shown;
-        SetFontText(m_roundTitle, Format("定局淘汰第%d轮", round), shown);
+        SetFontText(m_roundTitle, FormatLine("定局淘汰第%d轮", round), shown);
         const EngineEvent hide(m_roundTitle->GetId(), engine::EVT_HIDE);
         m_view.Delay(kRoundTitleMs, &hide);
     }
@@ -585,7 +578,7 @@ void MatchPanels::ShowTablesRemaining(const uint8_t* data, size_t size)
     const int promoted = notice.Int(24);
     if (tables > 0) {
         SetFontText(m_tables,
-            promoted > 0 ? Format(" 还有%d桌游戏中，前%d名晋级", tables, promoted) : Format("还有%d桌游戏中", tables),
+            promoted > 0 ? FormatLine(" 还有%d桌游戏中，前%d名晋级", tables, promoted) : FormatLine("还有%d桌游戏中", tables),
             m_tablesShown);
         Layout();
     }
@@ -751,7 +744,7 @@ void MatchPanels::ShowMatchResult(const uint8_t* notice)
     }
     const int place = NoticeInt(notice, kResultPlace);
     if (m_rankDigits)
-        m_rankDigits->DrawText(*m_resultPanel, 165, 30, Format("第%d名", place), 2);
+        m_rankDigits->DrawText(*m_resultPanel, 165, 30, FormatLine("第%d名", place), 2);
 
     const int awardId = NoticeInt(notice, kResultAwardId);
     const int silver = NoticeInt(notice, kResultSilver);
@@ -759,15 +752,15 @@ void MatchPanels::ShowMatchResult(const uint8_t* notice)
     const int points = NoticeInt(notice, kResultRankPoints);
     std::string text = "\r\n";
     if (awardId > 0)
-        text += Format("  <c=%d>", 0xFFFF)
+        text += FormatLine("  <c=%d>", 0xFFFF)
             + WireReader(notice, kMatchResultNoticeSize).Text(kResultAwardText, kResultAwardTextSize) + "\r\n";
     if (silver != 0)
-        text += Format("  银两   +%d\r\n", silver);
+        text += FormatLine("  银两   +%d\r\n", silver);
     if (coupons != 0)
-        text += Format("  奖券   +%d\r\n", coupons);
+        text += FormatLine("  奖券   +%d\r\n", coupons);
     text += "\r\n";
     if (points > 0)
-        text += Format("  <c=%d>段位分   +%d", 0xFFFF00, points);
+        text += FormatLine("  <c=%d>段位分   +%d", 0xFFFF00, points);
     m_rewardShown = text;
 
     const engine::Rect r = Table();
@@ -818,12 +811,8 @@ void MatchPanels::HideMatchResult()
 
 void MatchPanels::OpenAwardPage()
 {
-    CGameFrameApp* app = App();
-    if (!app)
-        return;
-    char text[1600];
-    std::snprintf(text, sizeof text, "%s&act=lj&awardid=%d", app->GetAwardUrl().c_str(), GetLastAwardId());
-    app->SendTextToHall(text, 1);
+    if (CGameFrameApp* app = App())
+        app->SendTextToHall(FormatLine("%s&act=lj&awardid=%d", app->GetAwardUrl().c_str(), GetLastAwardId()), 1);
 }
 
 void MatchPanels::OpenExchangePage()

@@ -8,6 +8,7 @@
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/GameConnection.h"
 #include "frame/core/GameFrameCalls.h"
+#include "frame/core/WireReader.h"
 #include "frame/ui/FrameEdit.h"
 #include "frame/ui/PanelParts.h"
 #include "platform/IniFile.h"
@@ -89,10 +90,7 @@ private:
 
 int32_t WordAt(std::span<const uint8_t> bytes, size_t offset)
 {
-    uint32_t v = 0;
-    for (size_t i = 0; i < 4; ++i)
-        v |= static_cast<uint32_t>(bytes[offset + i]) << (8 * i);
-    return static_cast<int32_t>(v);
+    return static_cast<int32_t>(LoadLe32(bytes.data() + offset));
 }
 
 std::string Decimal(int value)
@@ -686,9 +684,7 @@ void TakeDepositDlg::OnOk()
     if (!connection || !app)
         return;
     std::array<uint8_t, 24> buffer {};
-    const uint32_t self = static_cast<uint32_t>(app->GetUserId());
-    for (size_t i = 0; i < 4; ++i)
-        buffer[i] = static_cast<uint8_t>(self >> (8 * i));
+    StoreLe32(buffer.data(), static_cast<uint32_t>(app->GetUserId()));
     std::string text;
     uint32_t code = 0;
     int ok = 0;
