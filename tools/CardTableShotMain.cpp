@@ -171,14 +171,6 @@ bool SaveCrop(const engine::GdiPaintModule& paint, const std::string& path, int 
     return ok;
 }
 
-std::string ClassPath(const char* out, int sizeClass)
-{
-    std::string path = out;
-    const size_t dot = path.rfind('.');
-    path.insert(dot == std::string::npos ? path.size() : dot, "-" + std::to_string(sizeClass));
-    return path;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -228,7 +220,7 @@ int main(int argc, char** argv)
         Deal(*view);
         ShowTurn(*view, app.state);
         tools::PumpFor(400);
-        const std::string path = ClassPath(args.out, i + 1);
+        const std::string path = tools::SuffixedPath(args.out, "-" + std::to_string(i + 1));
         if (!SaveCrop(*paint, path, size.width, size.height)) {
             std::fprintf(stderr, "cardtable-shot: cannot write %s\n", path.c_str());
             return 1;

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <memory>
 #include <set>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -51,6 +52,15 @@ inline bool ParseShotArgs(const char* program, int argc, char** argv, ShotArgs& 
     if (!args.out)
         std::fprintf(stderr, "usage: %s [--check] <out.png>\n", program);
     return args.out != nullptr;
+}
+
+// The output path with suffix put before its extension ("shot.png" and
+// "-2" give "shot-2.png"), for programs that save several pictures.
+inline std::string SuffixedPath(std::string path, std::string_view suffix)
+{
+    const size_t dot = path.rfind('.');
+    path.insert(dot == std::string::npos ? path.size() : dot, suffix);
+    return path;
 }
 
 // Creates, starts and shows the host window with root; its paint module,

@@ -183,14 +183,6 @@ void PlayTrick(game::FriendTableView& view)
     tools::PumpFor(1200);
 }
 
-std::string Suffixed(const char* out, const char* suffix)
-{
-    std::string path = out;
-    const size_t dot = path.rfind('.');
-    path.insert(dot == std::string::npos ? path.size() : dot, suffix);
-    return path;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -240,7 +232,7 @@ int main(int argc, char** argv)
 
     bool ok = true;
     auto save = [&](const char* suffix) {
-        const std::string path = Suffixed(args.out, suffix);
+        const std::string path = tools::SuffixedPath(args.out, suffix);
         if (!tools::SaveFramePng(*paint, path.c_str())) {
             std::fprintf(stderr, "friendtable-shot: cannot write %s\n", path.c_str());
             return false;
