@@ -31,9 +31,6 @@ constexpr size_t kFlipCard = 188;
 constexpr size_t kFlipPlace = 192;
 constexpr size_t kFriendChair = 196;
 constexpr size_t kChairStatus = 500;
-constexpr size_t kBonusCounts = 3988;
-constexpr size_t kFinished = 4004;
-constexpr size_t kFinishPlace = 4020;
 constexpr size_t kUsedSeconds = 4540;
 constexpr int kPlayPhaseStatus = 0x101;
 constexpr int kAutoPlayFlag = 0x10;
@@ -45,7 +42,6 @@ constexpr size_t kPlayChair = 12;
 constexpr size_t kPlayCount = 60;
 constexpr size_t kPlayIds = 64;
 
-constexpr uint32_t kColourKey = 0xff00ff;
 constexpr uint32_t kRestoreLink = 0x180A2;
 constexpr uint32_t kSloganLink = 0x1980A2;
 constexpr int kWideTable = 1200;

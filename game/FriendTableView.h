@@ -131,7 +131,7 @@ public:
     // the other two).
     virtual bool IsOppositeChair(int chair) const;
     void ShowGameInfoBox() override;
-    virtual void ShowMatchInfoBox();
+    void ShowMatchInfoBox() override;
     // The clock in use follows the card layer's turn clock.
     void SetTurn(int chair, int seconds) override;
     void OnClockTick() override;

@@ -40,7 +40,6 @@ constexpr uint32_t kRoundCheckMs = 15000;
 constexpr double kBannerDepth = 52000;
 constexpr double kMaskDepth = 50000;
 constexpr double kResultDepth = 60000;
-constexpr int kStageFinals = 500;
 
 constexpr const char* kCountdownGlyphs = "比赛倒计时:天时分秒小";
 constexpr const char* kFeeGlyphs = "比赛倒计时:天时分秒小报名费银两通宝";

@@ -20,7 +20,7 @@
 #include <string_view>
 
 namespace engine {
-class ActionGroup;
+struct ActionGroup;
 class CanvasObject;
 class EventSequencer;
 class GameObject;

@@ -87,7 +87,7 @@ class SkinnedDialog : public engine::NineGridPanel {
 public:
     void DrawTitle() override;
     virtual void BuildContent();
-    virtual void Hide();
+    void Hide() override;
 
     void CentreOnScreen();
     // Moves the dialog and all its parts so that its frame lands on depth.
