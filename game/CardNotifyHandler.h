@@ -93,8 +93,10 @@ protected:
     // The count lies in 0..MaxCardsPerPlay() and its ids, 4 bytes each from
     // `offset`, lie within the body; otherwise logs it and answers false.
     bool CardsFit(uint32_t id, int count, size_t offset, size_t length) const;
-
-private:
+    // Hands the notification to the table view's recorder after it was
+    // handled (while the room records and no replay plays). A game that
+    // handles notifications of its own forwards them here too, or its
+    // replays lose them.
     void ForwardToRecorder(uint32_t id, const uint8_t* body, size_t length) const;
 };
 

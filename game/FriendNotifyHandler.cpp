@@ -80,8 +80,9 @@ void FriendNotifyHandler::Dispatch(uint32_t id, const uint8_t* body, size_t leng
         if (view)
             view->OnRoundsAward(body, length);
         break;
-    default: CardNotifyHandler::Dispatch(id, body, length); break;
+    default: CardNotifyHandler::Dispatch(id, body, length); return;
     }
+    ForwardToRecorder(id, body, length);
 }
 
 FriendTableCalls* FriendNotifyHandler::FriendCalls() const

@@ -135,8 +135,13 @@ FileTypeResult RegisterFileType(const FileType& type)
     result.entryWritten = WriteWhole(DesktopEntryPath(dataHome, type), DesktopEntryText(type));
     if (result.packageWritten)
         RunQuietly({ "update-mime-database", dataHome + "mime" });
-    if (result.entryWritten)
+    if (result.entryWritten) {
+        // The desktops find an entry's types through the index of its
+        // directory, not by reading every entry; without the index the
+        // entry opens nothing unless xdg-mime made it the default.
+        RunQuietly({ "update-desktop-database", dataHome + "applications" });
         RunQuietly({ "xdg-mime", "default", type.id + ".desktop", type.mimeType });
+    }
     return result;
 }
 

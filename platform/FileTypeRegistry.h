@@ -3,8 +3,9 @@
 // shared-mime-info package that names the type and its extension, and a
 // desktop entry that opens such files with a given program, both under the
 // user's data directory ($XDG_DATA_HOME, by default ~/.local/share). Where
-// update-mime-database and xdg-mime are installed they are run so that the
-// desktop picks the type up and the entry becomes its default opener.
+// update-mime-database, update-desktop-database and xdg-mime are installed
+// they are run so that the desktop picks the type and the entry up and the
+// entry becomes the type's default opener.
 //
 // Every call rewrites both files, also when they exist. Nothing here fails
 // loudly: a file that cannot be written or a tool that is missing or fails

@@ -32,6 +32,10 @@ PACKAGES=(
   xvfb xauth
   # the play script's pictures of the window (xwd)
   x11-apps
+  # the replay check: presses in the window, and the desktop's way of
+  # opening a file by its type (the MIME database, the desktop entries'
+  # index, xdg-mime and GIO)
+  xdotool shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin
   # QR-code pictures from server texts
   libqrencode-dev
   # benchmark-only: pixman, the anchor the rasteriser is measured against

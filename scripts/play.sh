@@ -15,6 +15,8 @@
 #                     (default build/run/play/<UTC time>)
 #   --build-dir DIR   use the programs already built there (KbZn, table-server,
 #                     stand-in-lobby and the skin): no install, no build
+#   --client PROGRAM  start this client instead of the build's KbZn (the
+#                     replay check's recording client)
 #   --turn-seconds N  a player's turn clock (headless default 1)
 #   --seed N          the same cards on every run
 #   --wait-start      deals start when the player presses start (by default
@@ -28,6 +30,7 @@ headless=0
 out=""
 build=""
 turn_seconds=""
+client=""
 seed=""
 auto_start=1
 timeout=300
@@ -37,6 +40,7 @@ while [ $# -gt 0 ]; do
     --headless) headless=1 ;;
     --out) out=$2; shift ;;
     --build-dir) build=$2; shift ;;
+    --client) client=$2; shift ;;
     --turn-seconds) turn_seconds=$2; shift ;;
     --seed) seed=$2; shift ;;
     --wait-start) auto_start=0 ;;
@@ -65,9 +69,11 @@ if [ -z "$build" ]; then
 fi
 build=$(cd "$build" && pwd)
 # The build names where it put the client.
-client=$build/game/KbZn
-if [ -s "$build/client-path.txt" ]; then
-  client=$(head -n 1 "$build/client-path.txt")
+if [ -z "$client" ]; then
+  client=$build/game/KbZn
+  if [ -s "$build/client-path.txt" ]; then
+    client=$(head -n 1 "$build/client-path.txt")
+  fi
 fi
 for program in "$client" "$build/tools/table-server" "$build/tools/stand-in-lobby"; do
   [ -x "$program" ] || { echo "play.sh: $program is not built" >&2; exit 1; }

@@ -134,6 +134,35 @@ TEST_F(FriendNotifyHandlerTest, BodiesReachTheViewsOnlyWhenTheyHoldTheirRecords)
     }
 }
 
+TEST_F(FriendNotifyHandlerTest, WhileTheRoomRecordsEveryNotificationReachesTheRecorderAfterItsEffect)
+{
+    // The game's own records (the round's start and result above all: they
+    // begin and save a replay) as well as the card layer's.
+    m_app.recording = true;
+    const struct {
+        uint32_t id;
+        Body body;
+        std::string effect;
+    } cases[] = {
+        { 211040, Body(216).Int(32, 4), "view.header round 4 ready 0 result 0" },
+        { 211080, Body(1408).Int(432, 2), "view.result playing 0 kind 2" },
+        { 402000, Body(12), "view.bonuscounts 12" },
+        { 223100, Body(36).Int(8, 1), "view.passed 36" },
+        { 221170, Play(3), "view.thrown 76" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        const std::string record = "view.record " + std::to_string(c.id) + " " + std::to_string(c.body.Size());
+        EXPECT_EQ(Dispatch(c.id, c.body), (Log { c.effect, record }));
+    }
+    // Not while a replay plays back, nor when the room does not record.
+    m_app.SetReplayMode(1);
+    EXPECT_EQ(Dispatch(211040, cases[0].body), (Log { cases[0].effect }));
+    m_app.SetReplayMode(0);
+    m_app.recording = false;
+    EXPECT_EQ(Dispatch(211080, cases[1].body), (Log { cases[1].effect }));
+}
+
 TEST_F(FriendNotifyHandlerTest, NothingHappensWithoutViews)
 {
     m_app.SetViews(false);

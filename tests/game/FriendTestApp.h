@@ -9,6 +9,7 @@
 //   box <seconds> <flags> <head>|<text>    a message box
 //   view.<call> [args]                     a call of the game's table view
 //   pane.scores, pane.matchlist            the side pane's refreshes
+//   view.record <id> <length>              a notification handed to the recorder
 
 #include "game/FriendGameData.h"
 #include "game/FriendTableCalls.h"
@@ -87,6 +88,10 @@ public:
     void OnWinStreakAward(const uint8_t*, size_t length) override { m_log.push_back(Sized("view.winstreak", length)); }
     void OnBonusAward(const uint8_t*, size_t length) override { m_log.push_back(Sized("view.bonus", length)); }
     void OnRoundsAward(const uint8_t*, size_t length) override { m_log.push_back(Sized("view.rounds", length)); }
+    void OnServerNotify(uint32_t id, const uint8_t*, size_t length) override
+    {
+        m_log.push_back("view.record " + std::to_string(id) + " " + std::to_string(length));
+    }
 
 private:
     Log& m_log;
@@ -118,9 +123,11 @@ public:
     std::span<uint8_t> GetLookOnDataBuffer() override { return m_data.TableStateBuffer(); }
     bool IsExitAgreed() const override { return m_exitAgreed; }
     void SetExitAgreed() override { m_exitAgreed = true; }
+    bool IsRoomOptionC20000() const override { return recording; }
 
     game::FriendGameData& Data() { return m_data; }
     void ClearExitAgreed() { m_exitAgreed = false; }
+    bool recording = false;
 
 private:
     bool m_exitAgreed = false;

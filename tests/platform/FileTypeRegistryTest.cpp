@@ -127,11 +127,12 @@ TEST_F(FileTypeRegistryTest, EveryCallRewritesBothFiles)
 TEST_F(FileTypeRegistryTest, InstalledToolsAreRunForTheTypeAndItsEntry)
 {
     StandInTool("update-mime-database");
+    StandInTool("update-desktop-database");
     StandInTool("xdg-mime");
     platform::RegisterFileType(Type());
     EXPECT_EQ(Calls(),
-        "update-mime-database " + DataDir().string()
-            + "/mime\n"
+        "update-mime-database " + DataDir().string() + "/mime\n" + "update-desktop-database " + DataDir().string()
+            + "/applications\n"
               "xdg-mime default kbzn-vududivi.desktop application/x-vududivi\n");
 }
 
