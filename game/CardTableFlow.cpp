@@ -453,10 +453,13 @@ void CardTableView::ResetCards()
     }
     ForEachBoard(&CardPlayerBoard::HideAnimation);
     ForEachBoard(&CardPlayerBoard::ResetRound);
-    if (m_resultPanel)
-        m_resultPanel->Hide();
-    if (m_infoBox)
-        m_infoBox->Hide();
+    // Hidden and redrawn: the engine keeps a hidden object's pixels until
+    // its place is drawn again.
+    for (engine::EngineObject* panel : { m_resultPanel, static_cast<engine::EngineObject*>(m_infoBox) })
+        if (panel) {
+            panel->Hide();
+            panel->Invalidate();
+        }
     HidePlayButtons();
     ShowPlayButtons(0);
     if (frame::GameFrame* main = GetGameFrame()) {

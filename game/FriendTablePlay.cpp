@@ -204,6 +204,13 @@ void FriendTableView::ResetCards()
     StopTurnClock();
     CardTableView::ResetCards();
     ClearPlayRecords();
+    // The last round's end goes with it (a replay rewound or opened again
+    // resets the table while it shows).
+    CancelAction(m_bonusFrameAction);
+    HideBonusFrames();
+    for (int position = 0; position < kGameSeats; ++position)
+        if (FriendPlayerBoard* board = GetGameBoard(position))
+            board->HideFinishRank();
 }
 
 void FriendTableView::OnMyTurn()

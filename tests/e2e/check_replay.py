@@ -8,7 +8,8 @@ KbZn itself under a virtual X server:
 - KbZn started with the file opens it (the table with the recorded hands,
   the replay panel) and, once play is pressed, plays the deal: the table
   changes as the records play;
-- seeking to the end of the bar shows the deal's end;
+- seeking to the end of the bar and playing on shows the deal's end;
+- the open button lists the replay, and picking it opens it again;
 - the file type KbZn registered opens the file with the lobby's replay
   player (through GIO, as a file manager would, when the desktop tools are
   there); a stand-in for that player in the lobby's directory starts KbZn
@@ -18,8 +19,8 @@ KbZn itself under a virtual X server:
     check_replay.py --build-dir DIR --out DIR [--timeout S]
 
 Pictures land in the output directory: 4-opened, 5-playing, 6-sought,
-7-end and 8-opened-by-type; the recorded deal's own (1-3, from the play
-script) in its "record" folder.
+7-end, 8-open-list, 9-reopened and 10-opened-by-type; the recorded deal's
+own (1-3, from the play script) in its "record" folder.
 """
 
 import argparse
@@ -41,6 +42,10 @@ TITLE = "觅友"
 # progress bar.
 PLAY_BUTTON = (304, 520)
 BAR_END = (608, 520)
+# The open button, and the first line of the list of replay files it pops
+# up above itself.
+OPEN_BUTTON = (684, 520)
+FIRST_LISTED = (601, 482)
 
 
 def load_xwd2png():
@@ -237,6 +242,18 @@ class Check:
             end = self.shot(env, "7-end")
             if sought and end and sought == end:
                 self.fail("playing on from the end of the bar changed nothing")
+            # The open button lists the replays of the folder the file came
+            # from; picking the one listed opens it again from its start.
+            self.click(env, window, OPEN_BUTTON)
+            time.sleep(2)
+            listed = self.shot(env, "8-open-list")
+            if listed and end and listed == end:
+                self.fail("the open button showed no list")
+            self.click(env, window, FIRST_LISTED)
+            time.sleep(3)
+            reopened = self.shot(env, "9-reopened")
+            if reopened and listed and reopened == listed:
+                self.fail("picking the listed replay changed nothing")
         finally:
             self.stop(client, log, "KbZn playing the replay")
 
@@ -260,7 +277,7 @@ class Check:
             self.fail("opening the replay file by its type started no KbZn window")
         else:
             time.sleep(3)
-            self.shot(env, "8-opened-by-type")
+            self.shot(env, "10-opened-by-type")
         pid = subprocess.run(["xdotool", "getwindowpid", window], env=env, stdout=subprocess.PIPE,
                              stderr=subprocess.DEVNULL, text=True).stdout.strip() if window else ""
         if pid.isdigit():

@@ -13,6 +13,7 @@
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/controls/widgets/ImageNumber.h"
 #include "engine/objects/CanvasObject.h"
+#include "engine/objects/EnginePaintModule.h"
 #include "engine/objects/RectObject.h"
 #include "engine/objects/SpriteObject.h"
 #include "frame/core/FrameRecords.h"
@@ -549,6 +550,52 @@ TEST_F(FriendTableHost, ResultLinesAndFriendNamedAtTheEnd)
     view->OnEvent(engine::EngineEvent(0, game::EVT_CLOSE_RESULT, 0, 0));
     EXPECT_FALSE(view->GetResultPanel()->IsShown());
     EXPECT_FALSE(view->GetBonusFrame(0)->IsShown());
+}
+
+// A replay rewound, stopped or opened again resets the table: the round's
+// end (result box, bonus frames, finish places) leaves the screen, not only
+// the object lists, since the engine keeps a hidden object's pixels until
+// its place is drawn again.
+TEST_F(FriendTableHost, ATableResetTakesTheRoundsEndOffTheScreen)
+{
+    Picture("结算框", 420, 260);
+    Make();
+    SetRound(2, 0, 6, 3);
+    Frame();
+    engine::Rect area;
+    view->GetRect(&area);
+    const int cx = (area.left + area.right) / 2;
+    const int cy = (area.top + area.bottom) / 2;
+    auto pixel = [&](int x, int y) {
+        return host.Paint()->FinishedFrame()[static_cast<size_t>(y) * kWidth + static_cast<size_t>(x)] & 0xffffff;
+    };
+    const uint32_t table = pixel(cx, cy);
+
+    table::FriendResultInfo result;
+    result.teamResult = 2;
+    result.friendChair = 2;
+    for (int c = 0; c < 4; ++c) {
+        result.place[c] = c + 1;
+        for (int i = 0; i < 27; ++i)
+            result.cardsLeft[c][i] = -1;
+    }
+    std::vector<uint8_t> body(table::FriendResultInfo::kWireSize);
+    result.Write(body);
+    ASSERT_TRUE(app.data.EndRound(body.data(), body.size()));
+    view->ShowRoundResultLines();
+    Frame();
+    ASSERT_TRUE(view->GetResultPanel()->IsShown());
+    ASSERT_NE(pixel(cx, cy), table) << "the box is on the screen";
+
+    view->OnEvent(engine::EngineEvent(0, game::EVT_TABLE_RESET, 0, 0));
+    Frame();
+    EXPECT_FALSE(view->GetResultPanel()->IsShown());
+    EXPECT_EQ(pixel(cx, cy), table) << "the box left the screen";
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_FALSE(view->GetBonusFrame(c)->IsShown()) << c;
+        const engine::SpriteObject* rank = view->GetGameChairBoard(c)->GetFinishRank();
+        EXPECT_TRUE(!rank || !rank->IsShown()) << c;
+    }
 }
 
 TEST_F(FriendTableHost, ResultFiguresShowTheLargeFigureWhileThePointerIsOnThem)
