@@ -315,6 +315,11 @@ void FriendTableView::RestoreReplayTable()
         if (FriendPlayerBoard* board = GetGameChairBoard(chair)) {
             board->SetSeat(ChairToView(chair));
             board->UpdatePlayer(chair);
+            // The file's first record already began the round, whose header
+            // put the figures away; binding the seats again must not bring
+            // them back over the dealt hands.
+            if (data && data->IsPlaying())
+                board->HideCharacterFigure();
         }
 }
 

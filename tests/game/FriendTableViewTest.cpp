@@ -863,4 +863,28 @@ TEST_F(FriendTableHost, ReplayModeHasNoCardCounter)
     EXPECT_EQ(view->OnEvent(engine::EngineEvent(0, game::EVT_TOGGLE_CARD_COUNTER, 0, 0)), 1);
 }
 
+// A replay's first record begins the round before the view binds the
+// recorded seats; the figures stay put away during the round, as they are at
+// a live table, and come back only between rounds.
+TEST_F(FriendTableHost, AReplayedRoundKeepsTheSeatsFiguresAway)
+{
+    app.SetReplayMode(1);
+    Make();
+    frame::PlayerRecord& seat = *app.GetSeatPlayer(0);
+    seat.SetUserId(500);
+    seat.SetChair(0);
+    seat.SetName("东家");
+    seat.SetFigure(2);
+    const game::FriendPlayerBoard* board = view->GetGameChairBoard(0);
+    ASSERT_NE(board, nullptr);
+
+    app.data.SetStatus(game::FriendGameData::kStatusRunning);
+    view->OnRefresh();
+    EXPECT_FALSE(board->IsCharacterFigureShown()) << "during the round";
+
+    app.data.SetStatus(0);
+    view->OnRefresh();
+    EXPECT_TRUE(board->IsCharacterFigureShown()) << "between rounds";
+}
+
 } // namespace
