@@ -34,6 +34,10 @@ xvfb-run -a ctest --test-dir "$build" -L e2e --output-on-failure
 # match replay's upload thread).
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKBZN_TSAN=ON -DKBZN_BENCH=OFF
 cmake --build build/tsan -j "$jobs" --target net_tests platform_tests engine_modules_tests frame_core_tests frame_ui_tests
+# ThreadSanitizer runs the code several times slower: the tests' waits for
+# the network and the page threads get three times as long (limits, not
+# timings; a value set by the caller stands).
+export KBZN_TEST_TIMEOUT_SCALE=${KBZN_TEST_TIMEOUT_SCALE:-3}
 # FluidSynth loads soundfonts with OpenMP, whose thread pool ThreadSanitizer
 # cannot follow: one thread keeps it out of the picture.
 OMP_NUM_THREADS=1 TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} ctest --test-dir build/tsan -L 'net|platform|engine|frame' -LE 'fuzz|visual' --output-on-failure -j "$jobs"
