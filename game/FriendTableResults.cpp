@@ -110,6 +110,9 @@ void FriendTableView::ResetRoundState()
 {
     CardTableView::ResetRoundState();
     ClearPlayRecords();
+    // The start record leaves the last round's friend in the state; left
+    // there it would keep this round's friend from being revealed.
+    SetTableWord(TS::kFriendRevealedOffset, -1);
     ClearFriendMarks();
     ClearGroups();
     HideFlipCard();
