@@ -204,6 +204,8 @@ void FriendTableView::ClearPlayRecords()
 void FriendTableView::ResetCards()
 {
     StopTurnClock();
+    // A deal still being shown would deal the cleared cards again.
+    CancelDeal();
     CardTableView::ResetCards();
     ClearPlayRecords();
 }

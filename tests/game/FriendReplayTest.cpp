@@ -586,4 +586,18 @@ TEST_F(FriendReplay, NewsDuringTheDealFinishesItFirst)
     EXPECT_EQ(Seen(), seen);
 }
 
+TEST_F(FriendReplay, AClearedTableIsNotDealtOnto)
+{
+    NewClient(false);
+    QuietView& view = NewView();
+    const std::vector<uint8_t> start = RoundStart();
+    m_app->handler.Dispatch(211040, start.data(), start.size());
+    Run(600);
+    ASSERT_TRUE(view.IsDealing());
+    view.ResetCards();
+    Run(3000);
+    EXPECT_FALSE(view.IsDealing());
+    EXPECT_EQ(Seen().inHand, (std::array<int, kChairs> {}));
+}
+
 } // namespace
