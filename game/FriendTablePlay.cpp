@@ -79,6 +79,7 @@ void FriendTableView::OnCardsThrown(const uint8_t* body, size_t length)
     table::PlayRecord play;
     if (!ReadThrownPlay(body, length, chair, play) || chair >= kGameSeats)
         return;
+    FinishDeal();
     CardTableView::OnCardsThrown(body, length);
     PlayPlayVoice(chair, GetLastPlay());
     KeepLastPlay(chair, GetLastPlay());
@@ -169,6 +170,7 @@ void FriendTableView::OnPassed(const uint8_t* body, size_t length)
     const int chair = reader.Int(kPassChair);
     if (!reader.Has(kPassSize) || chair < 0 || chair >= kGameSeats)
         return;
+    FinishDeal();
     CardTableView::OnPassed(body, length);
     if (reader.Int(kPassClearsTable) != 0)
         KeepLastPlay(-1, table::PlayRecord());
@@ -202,6 +204,8 @@ void FriendTableView::ClearPlayRecords()
 void FriendTableView::ResetCards()
 {
     StopTurnClock();
+    // A deal still being shown would deal the cleared cards again.
+    CancelDeal();
     CardTableView::ResetCards();
     ClearPlayRecords();
     // The last round's end goes with it (a replay rewound or opened again

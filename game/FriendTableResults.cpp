@@ -109,7 +109,11 @@ void FriendTableView::StackDealPile()
 void FriendTableView::ResetRoundState()
 {
     CardTableView::ResetRoundState();
+    CancelDeal();
     ClearPlayRecords();
+    // The start record leaves the last round's friend in the state; left
+    // there it would keep this round's friend from being revealed.
+    SetTableWord(TS::kFriendRevealedOffset, -1);
     ClearFriendMarks();
     ClearGroups();
     HideFlipCard();
@@ -126,6 +130,7 @@ void FriendTableView::ShowRoundResultLines()
 {
     CancelAction(m_bonusFrameAction);
     m_bonusFrameAction = 0;
+    FinishDeal(false);
     const FriendGameData* data = GetGameData();
     if (!data)
         return;

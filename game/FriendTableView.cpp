@@ -234,12 +234,14 @@ int FriendTableView::OnEvent(const engine::EngineEvent& event)
         break;
     case EVT_DEAL_STEP: DealStep(); break;
     case EVT_TOGGLE_CARD_COUNTER: ToggleCardCounter(); break;
-    case EVT_BEGIN_PLAY: BeginPlay(); break;
+    case EVT_BEGIN_PLAY:
+        m_beginPlayAction = 0;
+        BeginPlay();
+        break;
     case EVT_SEAT_CHAT_ENDED: OnSeatChatEnded(param); break;
     case EVT_DEAL_END:
-        HideFlipCard();
-        MarkFriendCards();
-        OnDealFinished();
+        m_dealEndAction = 0;
+        EndDeal();
         break;
     case EVT_FIREWORKS_ENDED: OnFireworksEnded(); break;
     case EVT_SEAT_EMOTICON_ENDED: OnSeatEmoticonEnded(param); break;
@@ -274,6 +276,11 @@ std::unique_ptr<engine::EngineObject> FriendTableView::MakeReplayRecorder(bool m
 {
     CardGameApp* app = GetApp();
     return app ? MakeTableRecorder(*app, matchMode) : nullptr;
+}
+
+void FriendTableView::SetReplayMaxGap(engine::EngineObject* recorder, uint32_t ms)
+{
+    frame::SetReplayMaxGap(recorder, ms);
 }
 
 void FriendTableView::OpenReplayFile(engine::EngineObject* recorder, const std::string& path)
@@ -662,7 +669,45 @@ void FriendTableView::DealStep()
     ClearGroups();
     SortOwnHand();
     const engine::EngineEvent end(GetId(), EVT_DEAL_END, 0, 0);
-    Delay(kDealPauseMs, &end);
+    m_dealEndAction = Delay(kDealPauseMs, &end);
+}
+
+void FriendTableView::EndDeal()
+{
+    HideFlipCard();
+    MarkFriendCards();
+    OnDealFinished();
+}
+
+void FriendTableView::FinishDeal(bool withTurn)
+{
+    // The round went on while the deal was still being shown (a replay
+    // that seeks or steps back plays the records past the deal at once):
+    // the rest of the deal, its end and the banker's turn come now, before
+    // the news, or the deal's timers would deal over the plays later.
+    while (m_dealing && m_dealCount < kGameCards && GetGameCard(m_dealCount))
+        DealStep();
+    if (m_dealEndAction) {
+        CancelAction(m_dealEndAction);
+        m_dealEndAction = 0;
+        EndDeal();
+    }
+    if (m_beginPlayAction) {
+        CancelAction(m_beginPlayAction);
+        m_beginPlayAction = 0;
+        if (withTurn)
+            BeginPlay();
+    }
+}
+
+void FriendTableView::CancelDeal()
+{
+    for (uint64_t* action : { &m_dealAction, &m_dealEndAction, &m_beginPlayAction }) {
+        if (*action)
+            CancelAction(*action);
+        *action = 0;
+    }
+    SetDealing(false);
 }
 
 void FriendTableView::SetDealing(bool dealing)
@@ -712,7 +757,7 @@ void FriendTableView::OnDealFinished()
             m_cardCounter->Redraw();
     }
     const engine::EngineEvent begin(GetId(), EVT_BEGIN_PLAY, 0, 0);
-    Delay(kDealPauseMs, &begin);
+    m_beginPlayAction = Delay(kDealPauseMs, &begin);
 }
 
 void FriendTableView::BeginPlay()

@@ -119,6 +119,14 @@ public:
     void DealStep() override;
     void OnDealFinished() override;
     void BeginPlay();
+    // The flip card hidden, the own friend card marked, the deal finished.
+    void EndDeal();
+    // A deal still running (or its end, or the banker's turn, still to
+    // come) is carried out at once; nothing otherwise. Without the turn
+    // the banker's turn is dropped (the round is over).
+    void FinishDeal(bool withTurn = true);
+    // The deal's timers stopped without dealing further.
+    void CancelDeal();
     void LayoutDealtCards(int chair);
     void PlaceFlipCard();
     void HideFlipCard();
@@ -221,6 +229,9 @@ protected:
     // Replay mode: the frame's replay panel plays the file named on the
     // command line.
     std::unique_ptr<engine::EngineObject> MakeReplayRecorder(bool matchMode) override;
+    // The panel's longest pause between two records, which the frame sets
+    // when it makes the recorder.
+    void SetReplayMaxGap(engine::EngineObject* recorder, uint32_t ms) override;
     void OpenReplayFile(engine::EngineObject* recorder, const std::string& path) override;
 
     // Hooks of the plays, voices, countdown and rewards.
@@ -291,6 +302,8 @@ private:
     int m_dealStartChair = 0;
     int m_dealChair = 0;
     uint64_t m_dealAction = 0;
+    uint64_t m_dealEndAction = 0;
+    uint64_t m_beginPlayAction = 0;
     uint64_t m_bonusFrameAction = 0;
 
     // ---- plays, turns and hints --------------------------------------------------

@@ -280,10 +280,13 @@ TEST_F(FriendPlayHost, ANewRoundAndAClearedTableForgetThePlays)
     const std::vector<uint8_t> bomb = Play(2, 1, table::CT_BOMB, Cards("7a 7b 7c 7d SJ BJ2"));
     view->OnCardsThrown(bomb.data(), bomb.size());
     view->StartTurnClock();
+    app.data.SetTableWord(TS::kFriendRevealedOffset, 2);
     // The next round's start record covers only the state's first bytes:
-    // the view itself forgets the last round's plays.
+    // the view itself forgets the last round's plays, and its friend (else
+    // the new round's friend would never be revealed).
     view->ResetRoundState();
     TS state = app.data.GetTableState();
+    EXPECT_EQ(state.friendRevealed, -1);
     EXPECT_EQ(state.lastPlayChair, -1);
     EXPECT_EQ(state.bombListed[2], 0);
     EXPECT_EQ(state.jokerListed[2], 0);
