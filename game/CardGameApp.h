@@ -28,6 +28,7 @@ public:
 
     // Plays a sound of the loaded skin packs while sound is on.
     virtual void PlayGameSound(const std::string& name, int flags);
+    using CGameFrameApp::PlayGameSound;
     // Replays are never recorded for an ordinary card table.
     bool IsRoomOptionC20000() const override { return false; }
 

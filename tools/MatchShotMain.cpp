@@ -41,6 +41,7 @@ public:
     void SetTable(engine::Rect rect) { m_rect = rect; }
     engine::Rect GetTableRect() const override { return m_rect; }
     void SendToTable(int, intptr_t) override { }
+    using engine::GameObject::ShowSystemBoard;
     void ShowSystemBoard(const std::string&, uint32_t, int) override { }
     void HideSystemBoard() override { }
     void AddChatLine(const std::string&) override { }

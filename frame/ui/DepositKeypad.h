@@ -48,6 +48,8 @@ class SetDepositDlg : public SkinnedDialog {
 public:
     int OnEvent(const engine::EngineEvent& event) override;
 
+    // The panel's own Create stays callable beside the dialog's.
+    using engine::NineGridPanel::Create;
     virtual void Create();
     virtual void DrawText();
     virtual void CreateRows();
@@ -74,6 +76,8 @@ public:
     // Shuffles the keys, then shows.
     void Show() override;
 
+    // The panel's own Create stays callable beside the dialog's.
+    using engine::NineGridPanel::Create;
     virtual void Create(int challenge);
     virtual void CreateDisplay();
     virtual void CreateKeys();

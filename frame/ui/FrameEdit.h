@@ -88,6 +88,7 @@ public:
 
     // Both must be 0 or more (0: the picture's size); then laid out.
     virtual void SetSize(int width, int height);
+    using engine::EngineObject::SetSize;
     // Negative values are ignored; nothing is laid out.
     virtual void SetWidth(int width);
     virtual void SetHeight(int height);

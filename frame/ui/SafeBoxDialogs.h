@@ -116,6 +116,8 @@ public:
     ~SafeBoxDlg() override;
     int OnEvent(const engine::EngineEvent& event) override;
 
+    // The panel's own Create stays callable beside the dialog's.
+    using engine::NineGridPanel::Create;
     virtual void Create(int amount, int word);
     virtual void DrawInfo();
     virtual void CreateButtons();
@@ -146,6 +148,8 @@ class TransferDialog : public SkinnedDialog {
 public:
     ~TransferDialog() override;
 
+    // The panel's own Create stays callable beside the dialog's.
+    using engine::NineGridPanel::Create;
     virtual void Create(const std::string& gameName) = 0;
     virtual void DrawText() = 0;
     virtual void CreateAmountBox();

@@ -119,6 +119,7 @@ public:
     virtual void Redraw();
     virtual void DrawRow(int index);
     virtual void SetSize(int width, int height);
+    using engine::EngineObject::SetSize;
     // The row under the view point; -1 outside the view or the canvas. The
     // index may lie past the rows.
     virtual int RowFromPoint(int x, int y) const;
