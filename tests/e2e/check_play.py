@@ -16,29 +16,15 @@ Every wait is for a line in a log, under a generous cap: the script's own
 """
 
 import argparse
-import importlib.util
 import os
 import re
 import subprocess
 import sys
 
-SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from e2e_support import SOURCE, load_xwd2png, read
 PICTURES = ("1-deal.png", "2-trick.png", "3-result.png")
 
 
-def load_xwd2png():
-    spec = importlib.util.spec_from_file_location("xwd2png", os.path.join(SOURCE, "scripts", "xwd2png.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
-
-
-def read(path):
-    try:
-        with open(path, encoding="utf-8", errors="replace") as f:
-            return f.read()
-    except OSError:
-        return ""
 
 
 def check(out, xwd2png):

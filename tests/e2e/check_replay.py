@@ -25,7 +25,6 @@ own (1-3, from the play script) in its "record" folder.
 
 import argparse
 import glob
-import importlib.util
 import os
 import re
 import shutil
@@ -34,7 +33,7 @@ import sys
 import tempfile
 import time
 
-SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from e2e_support import SOURCE, load_xwd2png, read
 TITLE = "觅友"
 # The replay panel's controls in the window, as the table view places the
 # panel (centred on the table) in the window the client opens on this
@@ -47,20 +46,22 @@ BAR_END = (608, 520)
 OPEN_BUTTON = (684, 520)
 FIRST_LISTED = (601, 482)
 
+# The presses, each with its wait, its picture and what it means when the
+# picture is the one before:
+# - play plays the deal on from the first record;
+# - a press on the bar seeks there, paused; play then plays the last
+#   records: the deal's end and its result;
+# - the open button lists the replays of the folder the file came from;
+#   picking the one listed opens it again from its start.
+PRESSES = (
+    (PLAY_BUTTON, 8, "5-playing", "pressing play changed nothing on the table"),
+    (BAR_END, 2, "6-sought", None),
+    (PLAY_BUTTON, 6, "7-end", "playing on from the end of the bar changed nothing"),
+    (OPEN_BUTTON, 2, "8-open-list", "the open button showed no list"),
+    (FIRST_LISTED, 3, "9-reopened", "picking the listed replay changed nothing"),
+)
 
-def load_xwd2png():
-    spec = importlib.util.spec_from_file_location("xwd2png", os.path.join(SOURCE, "scripts", "xwd2png.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
 
-
-def read(path):
-    try:
-        with open(path, encoding="utf-8", errors="replace") as f:
-            return f.read()
-    except OSError:
-        return ""
 
 
 class Display:
@@ -226,34 +227,14 @@ class Check:
                 self.fail("KbZn showed no window for the replay")
                 return
             time.sleep(3)
-            opened = self.shot(env, "4-opened")
-            self.click(env, window, PLAY_BUTTON)
-            time.sleep(8)
-            playing = self.shot(env, "5-playing")
-            if opened and playing and opened == playing:
-                self.fail("pressing play changed nothing on the table")
-            # A press on the bar seeks there, paused; play then plays the
-            # last records: the deal's end and its result.
-            self.click(env, window, BAR_END)
-            time.sleep(2)
-            sought = self.shot(env, "6-sought")
-            self.click(env, window, PLAY_BUTTON)
-            time.sleep(6)
-            end = self.shot(env, "7-end")
-            if sought and end and sought == end:
-                self.fail("playing on from the end of the bar changed nothing")
-            # The open button lists the replays of the folder the file came
-            # from; picking the one listed opens it again from its start.
-            self.click(env, window, OPEN_BUTTON)
-            time.sleep(2)
-            listed = self.shot(env, "8-open-list")
-            if listed and end and listed == end:
-                self.fail("the open button showed no list")
-            self.click(env, window, FIRST_LISTED)
-            time.sleep(3)
-            reopened = self.shot(env, "9-reopened")
-            if reopened and listed and reopened == listed:
-                self.fail("picking the listed replay changed nothing")
+            before = self.shot(env, "4-opened")
+            for point, wait, name, unchanged in PRESSES:
+                self.click(env, window, point)
+                time.sleep(wait)
+                after = self.shot(env, name)
+                if unchanged and before and after and before == after:
+                    self.fail(unchanged)
+                before = after
         finally:
             self.stop(client, log, "KbZn playing the replay")
 

@@ -28,6 +28,7 @@
 #include "table/FriendCardRules.h"
 #include "table/FriendRecords.h"
 #include "tests/support/ScopedEnv.h"
+#include "tests/game/FriendBodies.h"
 #include "tests/table/CardNotation.h"
 #include "tools/TestHost.h"
 
@@ -47,6 +48,9 @@
 #include <vector>
 
 namespace {
+
+using friendtest::Pass;
+using friendtest::Play;
 
 namespace fs = std::filesystem;
 using table::testing::Cards;
@@ -146,35 +150,8 @@ public:
     uint32_t SendTableMessage(int, const uint8_t*, uint32_t) override { return 10; }
 };
 
-void Put(std::vector<uint8_t>& body, size_t at, int v)
-{
-    std::memcpy(body.data() + at, &v, 4);
-}
 
-// 221170: +12 chair, +20 next chair, +28 seconds, +48 type, +60 count, +64 ids.
-std::vector<uint8_t> Play(int chair, int next, int type, const std::vector<int>& ids)
-{
-    std::vector<uint8_t> body(64 + 4 * ids.size(), 0);
-    Put(body, 12, chair);
-    Put(body, 20, next);
-    Put(body, 28, 20);
-    Put(body, 48, type);
-    Put(body, 60, static_cast<int>(ids.size()));
-    for (size_t i = 0; i < ids.size(); ++i)
-        Put(body, 64 + 4 * i, ids[i]);
-    return body;
-}
 
-// 223100: +8 chair, +16 next chair, +20 the trick ends, +32 seconds.
-std::vector<uint8_t> Pass(int chair, int next, bool clears)
-{
-    std::vector<uint8_t> body(36, 0);
-    Put(body, 8, chair);
-    Put(body, 16, next);
-    Put(body, 20, clears ? 1 : 0);
-    Put(body, 32, 20);
-    return body;
-}
 
 // The own hand: every two to ace of the first deck's first two suits and
 // its small joker.
