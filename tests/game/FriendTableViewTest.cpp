@@ -197,6 +197,21 @@ protected:
         for (uint32_t t = 0; t < ms; t += 30)
             Frame();
     }
+    // A round won by the banker's side with the friend at chair 2, places
+    // in chair order and no cards left; the score changes as given.
+    void EndRoundWithFriendAtTwo(table::FriendResultInfo result = {})
+    {
+        result.teamResult = 2;
+        result.friendChair = 2;
+        for (int c = 0; c < 4; ++c) {
+            result.place[c] = c + 1;
+            for (int i = 0; i < 27; ++i)
+                result.cardsLeft[c][i] = -1;
+        }
+        std::vector<uint8_t> body(table::FriendResultInfo::kWireSize);
+        result.Write(body);
+        ASSERT_TRUE(app.data.EndRound(body.data(), body.size()));
+    }
     // A round: banker, flip card and the place at which the banker gets it,
     // the own hand 27 ids from `firstOwnId`.
     void SetRound(int round, int banker, int flip, int place)
@@ -514,16 +529,7 @@ TEST_F(FriendTableHost, ResultLinesAndFriendNamedAtTheEnd)
     result.base.scoreChange[1] = -20;
     result.base.scoreChange[2] = 0;
     result.base.scoreChange[3] = -20;
-    result.teamResult = 2;
-    result.friendChair = 2;
-    for (int c = 0; c < 4; ++c) {
-        result.place[c] = c + 1;
-        for (int i = 0; i < 27; ++i)
-            result.cardsLeft[c][i] = -1;
-    }
-    std::vector<uint8_t> body(table::FriendResultInfo::kWireSize);
-    result.Write(body);
-    ASSERT_TRUE(app.data.EndRound(body.data(), body.size()));
+    EndRoundWithFriendAtTwo(result);
     app.pane.lines.clear();
     view->ShowRoundResultLines();
     const std::string grey = "<c=2302755>";
@@ -571,17 +577,7 @@ TEST_F(FriendTableHost, ATableResetTakesTheRoundsEndOffTheScreen)
     };
     const uint32_t table = pixel(cx, cy);
 
-    table::FriendResultInfo result;
-    result.teamResult = 2;
-    result.friendChair = 2;
-    for (int c = 0; c < 4; ++c) {
-        result.place[c] = c + 1;
-        for (int i = 0; i < 27; ++i)
-            result.cardsLeft[c][i] = -1;
-    }
-    std::vector<uint8_t> body(table::FriendResultInfo::kWireSize);
-    result.Write(body);
-    ASSERT_TRUE(app.data.EndRound(body.data(), body.size()));
+    EndRoundWithFriendAtTwo();
     view->ShowRoundResultLines();
     Frame();
     ASSERT_TRUE(view->GetResultPanel()->IsShown());
