@@ -9,6 +9,7 @@
 #include "engine/controls/widgets/EventSequencer.h"
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/controls/widgets/ImageNumber.h"
+#include "frame/core/FormatLine.h"
 #include "frame/core/FrameRecords.h"
 #include "frame/core/GameState.h"
 #include "frame/core/WireReader.h"
@@ -26,7 +27,6 @@
 #include "platform/WindowMessages.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace game {
 
@@ -52,12 +52,6 @@ constexpr uint32_t kNotifyGameEnd = 211080;
 constexpr uint32_t kNotifyMatchRoundStart = 211150;
 constexpr uint32_t kNotifyMatchRoundInfo = 211160;
 
-std::string Format(const char* pattern, auto... args)
-{
-    char line[512];
-    std::snprintf(line, sizeof line, pattern, args...);
-    return line;
-}
 
 } // namespace
 
@@ -174,7 +168,7 @@ void CardTableView::OnPlayerStarted(int chair)
     if (!app || app->IsMatchMode() || !IsTableChair(chair))
         return;
     if (chair != OwnChair())
-        AddChatLine(Format("<c=%d> %s 已经开始\r\n", 0x808080, app->GetChairDisplayName(chair).c_str()));
+        AddChatLine(frame::FormatLine("<c=%d> %s 已经开始\r\n", 0x808080, app->GetChairDisplayName(chair).c_str()));
     if (CardPlayerBoard* board = GetChairBoard(chair))
         board->ShowReady();
 }
@@ -348,11 +342,11 @@ void CardTableView::ShowRoundHeader()
     const GameState* state = GetGameState();
     if (app && state && !app->IsReplayMode()) {
         const int round = state->GetTableWord32();
-        std::string block = Format("\r\n<c=%d><size=16><第%d桌,第%d局>\r\n", 0xff0000, app->GetTableNo(), round);
+        std::string block = frame::FormatLine("\r\n<c=%d><size=16><第%d桌,第%d局>\r\n", 0xff0000, app->GetTableNo(), round);
         if (app->IsSilverRoom())
-            block += Format("\r\n<size=12>【第%d局】基础银：<c=255>%d<>两\r\n", round, state->GetTableWord36());
+            block += frame::FormatLine("\r\n<size=12>【第%d局】基础银：<c=255>%d<>两\r\n", round, state->GetTableWord36());
         else
-            block += Format("\r\n<size=12>【第%d局】基础分：<c=255>%d<>分\r\n", round, state->GetTableWord40());
+            block += frame::FormatLine("\r\n<size=12>【第%d局】基础分：<c=255>%d<>分\r\n", round, state->GetTableWord40());
         AddChatLine(block);
     }
     ResetRoundState();
@@ -575,13 +569,13 @@ void CardTableView::DrawMatchInfo(engine::CanvasObject& box, CardPoint titled, C
     const bool knockout = kind == kKnockoutKind;
     if (knockout) {
         box.SetFont(20, 400, "宋体");
-        box.DrawTextCentred(static_cast<int>(box.GetWidth()) / 2, 25, Format("本轮第%d局", state->GetTableWord32()));
+        box.DrawTextCentred(static_cast<int>(box.GetWidth()) / 2, 25, frame::FormatLine("本轮第%d局", state->GetTableWord32()));
     }
     box.SetFont(12, 400, "宋体");
     box.SetTextSpacing(0, 6);
     const CardPoint at = knockout ? titled : plain;
-    const std::string lines[] = { Format("基础分  : %d分", state->GetTableWord40()), Format("赛制    : %s", kind.c_str()),
-        Format("赛制说明: <color=%d>%s", 0x9fec5, match.Description().c_str()) };
+    const std::string lines[] = { frame::FormatLine("基础分  : %d分", state->GetTableWord40()), frame::FormatLine("赛制    : %s", kind.c_str()),
+        frame::FormatLine("赛制说明: <color=%d>%s", 0x9fec5, match.Description().c_str()) };
     int y = at.y;
     for (const std::string& line : lines) {
         box.DrawText(at.x, y, line);
@@ -799,7 +793,7 @@ void CardTableView::OnAutoPlayClicked()
 {
     if (!m_autoPlay) {
         if (const int wait = m_cooldown.SecondsLeft(GetTime()); wait > 0) {
-            AddChatLine(Format(" <z=qh系统通知> #b您还需要%d秒才能再次开启托管功能!\r\n", wait));
+            AddChatLine(frame::FormatLine(" <z=qh系统通知> #b您还需要%d秒才能再次开启托管功能!\r\n", wait));
             return;
         }
     }
@@ -898,7 +892,7 @@ void CardTableView::OnPlayerOffline(int userId)
         SendTableMessage(kTableMsgPresent, nullptr, 0);
         return;
     }
-    AddChatLine(Format(" <z=qh系统通知> <c=%d>%s掉线了!\r\n", 0x4b967d, app->GetChairName(chair).c_str()));
+    AddChatLine(frame::FormatLine(" <z=qh系统通知> <c=%d>%s掉线了!\r\n", 0x4b967d, app->GetChairName(chair).c_str()));
     if (CardPlayerBoard* board = GetChairBoard(chair))
         board->SetOffline(1);
 }
@@ -909,7 +903,7 @@ void CardTableView::OnPlayerBack(int chair)
     const CardGameApp* app = GetApp();
     if (!board || !board->IsOffline() || !app)
         return;
-    AddChatLine(Format(" <z=qh系统通知> <c=%d>%s重新回到了游戏!\r\n", GetIntProperty(kPropNoticeChatColour),
+    AddChatLine(frame::FormatLine(" <z=qh系统通知> <c=%d>%s重新回到了游戏!\r\n", GetIntProperty(kPropNoticeChatColour),
         app->GetChairName(chair).c_str()));
     board->SetOffline(0);
     if (!m_turnClock)
@@ -941,7 +935,7 @@ void CardTableView::AskViewCards()
         const engine::EngineEvent enable(ask->GetId(), engine::EVT_ENABLED, 0, 0);
         Delay(kAskViewPauseMs, &enable);
     }
-    AddChatLine(Format(" <c=%d>请求%s给我看牌\r\n", 0x2c5858, app->GetChairDisplayName(OwnChair()).c_str()));
+    AddChatLine(frame::FormatLine(" <c=%d>请求%s给我看牌\r\n", 0x2c5858, app->GetChairDisplayName(OwnChair()).c_str()));
 }
 
 void CardTableView::OnViewCardsRequest(const uint8_t* body, size_t length)
@@ -1005,7 +999,7 @@ void CardTableView::OnViewCardsAnswer(const uint8_t* body, size_t length)
         return;
     const int asking = reader.Int(16);
     const bool allowed = reader.Int(20) != 0;
-    AddChatLine(Format(" <c=%d>%s%s%s看牌 \r\n", 0x2c5858, app->GetUserName(reader.Int(0)).c_str(),
+    AddChatLine(frame::FormatLine(" <c=%d>%s%s%s看牌 \r\n", 0x2c5858, app->GetUserName(reader.Int(0)).c_str(),
         allowed ? "允许" : "禁止", app->GetUserName(asking).c_str()));
     if (allowed || !IsLookerOn() || reader.Int(12) != OwnChair() || asking != app->GetUserId())
         return;
@@ -1070,7 +1064,7 @@ void CardTableView::RecordTableNotification(TableRecorderCalls& recorder, uint32
             return;
         const size_t slash = path.find_last_of("\\/");
         const std::string folder = slash == std::string::npos ? path : path.substr(0, slash);
-        AddChatLine(Format(" <z=qh系统通知><c=255> 游戏录像已保存到<url_text=%s,录像目录><c=255>\r\n", folder.c_str()));
+        AddChatLine(frame::FormatLine(" <z=qh系统通知><c=255> 游戏录像已保存到<url_text=%s,录像目录><c=255>\r\n", folder.c_str()));
         break;
     }
     case kNotifyTableMessage:

@@ -6,6 +6,7 @@
 #include "engine/controls/widgets/ImageNumber.h"
 #include "engine/modules/ResourceModule.h"
 #include "engine/objects/SpriteObject.h"
+#include "frame/core/FormatLine.h"
 #include "frame/core/FrameRecords.h"
 #include "frame/core/GameConnection.h"
 #include "frame/core/WireReader.h"
@@ -20,7 +21,6 @@
 #include "table/Cards.h"
 #include "table/FriendRecords.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace game {
@@ -54,12 +54,6 @@ constexpr uint32_t kWhite = 0xffffff;
 constexpr uint32_t kYellow = 0x00ffff;
 constexpr uint32_t kRed = 0x0000ff;
 
-std::string Format(const char* pattern, auto... args)
-{
-    char line[512];
-    std::snprintf(line, sizeof line, pattern, args...);
-    return line;
-}
 
 // A name field of an award body, cut on a character boundary.
 std::string AwardName(const frame::WireReader& reader, size_t offset)
@@ -201,7 +195,7 @@ void FriendTableView::OnReadyCountdownTick()
     if (!m_readyAction)
         return;
     if (m_readySeconds == 15 || m_readySeconds == 10 || m_readySeconds == 5)
-        AddChatLine(Format(" <z=qh系统通知> <c=%d>%d秒<>内未准备, 您将被请离游戏!\r\n", 255, m_readySeconds));
+        AddChatLine(frame::FormatLine(" <z=qh系统通知> <c=%d>%d秒<>内未准备, 您将被请离游戏!\r\n", 255, m_readySeconds));
     --m_readySeconds;
     if (m_readySeconds >= 0) {
         if (m_clockInUse) {
@@ -443,7 +437,7 @@ void FriendTableView::OnWinStreakAward(const uint8_t* body, size_t length)
     if (!reader.Has(kSize))
         return;
     m_marquee.Push(AwardLine(AwardName(reader, kName),
-        { { "连赢", kWhite }, { Format(" %d ", reader.Int(kRounds)), kRed }, { "局", kWhite } }));
+        { { "连赢", kWhite }, { frame::FormatLine(" %d ", reader.Int(kRounds)), kRed }, { "局", kWhite } }));
 }
 
 void FriendTableView::OnBonusAward(const uint8_t* body, size_t length)
@@ -453,8 +447,8 @@ void FriendTableView::OnBonusAward(const uint8_t* body, size_t length)
     if (!reader.Has(kSize))
         return;
     m_marquee.Push(AwardLine(AwardName(reader, kName),
-        { { "意气风发, 已累计打出了", kWhite }, { Format(" %d ", reader.Int(kCount)), kRed }, { "赏, 喜得", kWhite },
-            { Format("%d两银子、%d局双倍积分", reader.Int(kSilver), reader.Int(kDoubleRounds)), kRed },
+        { { "意气风发, 已累计打出了", kWhite }, { frame::FormatLine(" %d ", reader.Int(kCount)), kRed }, { "赏, 喜得", kWhite },
+            { frame::FormatLine("%d两银子、%d局双倍积分", reader.Int(kSilver), reader.Int(kDoubleRounds)), kRed },
             { "的奖励。", kWhite } }));
 }
 
@@ -465,9 +459,9 @@ void FriendTableView::OnRoundsAward(const uint8_t* body, size_t length)
     if (!reader.Has(kSize))
         return;
     m_marquee.Push(AwardLine(AwardName(reader, kName),
-        { { "勤勤恳恳玩了", kWhite }, { Format(" %d ", reader.Int(kRounds)), kRed },
+        { { "勤勤恳恳玩了", kWhite }, { frame::FormatLine(" %d ", reader.Int(kRounds)), kRed },
             { "局，牌神感其诚，赏赐", kWhite },
-            { Format("%d两银子、%d局双倍积分", reader.Int(kSilver), reader.Int(kDoubleRounds)), kRed },
+            { frame::FormatLine("%d两银子、%d局双倍积分", reader.Int(kSilver), reader.Int(kDoubleRounds)), kRed },
             { "的奖励。", kWhite } }));
 }
 

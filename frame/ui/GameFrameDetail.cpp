@@ -10,6 +10,7 @@
 #include "engine/modules/InputModule.h"
 #include "engine/objects/CanvasObject.h"
 #include "frame/core/CGameFrameApp.h"
+#include "frame/core/FormatLine.h"
 #include "frame/core/FrameConfig.h"
 #include "frame/core/FrameRecords.h"
 #include "frame/core/GameConnection.h"
@@ -18,7 +19,6 @@
 #include "platform/Cursor.h"
 #include "platform/Window.h"
 
-#include <cstdio>
 
 namespace frame {
 
@@ -35,13 +35,6 @@ constexpr double kFadeStep = 0.2;
 // The detail lines start clear of the figure's frame, which ends at 147.
 constexpr int kLinesLeft = 153;
 
-template <typename... Args>
-std::string Format(const char* pattern, Args... args)
-{
-    char text[256];
-    std::snprintf(text, sizeof text, pattern, args...);
-    return text;
-}
 
 } // namespace
 
@@ -188,23 +181,23 @@ void GameFrame::ShowPlayerDetailPanel(const PlayerRecord& record)
 
     CGameFrameApp* app = CGameFrameApp::Current();
     const bool silverRoom = app && app->IsSilverRoom();
-    const std::string silver = Format("   银 子 ： %d 两", record.Silver());
-    const std::string wealth = Format("财富等级 ： %s", GetWealthTitle(record.Silver()).c_str());
-    const std::string score = Format("   积 分 ： %d", record.Score());
-    const std::string level = Format("   级 别 ： %s", record.LevelTitle().c_str());
+    const std::string silver = FormatLine("   银 子 ： %d 两", record.Silver());
+    const std::string wealth = FormatLine("财富等级 ： %s", GetWealthTitle(record.Silver()).c_str());
+    const std::string score = FormatLine("   积 分 ： %d", record.Score());
+    const std::string level = FormatLine("   级 别 ： %s", record.LevelTitle().c_str());
     const int won = record.Won(), lost = record.Lost(), drawn = record.Drawn();
     const std::string lines[] = {
         silverRoom ? silver : score,
         silverRoom ? wealth : level,
         silverRoom ? score : silver,
         silverRoom ? level : wealth,
-        Format("   经 验 ： %d", record.ExperienceMinutes()),
-        Format("断 线 率 ： %s", DisconnectRate(record.Disconnects(), won, lost, drawn).c_str()),
-        Format("   网 速 ： %d", record.NetSpeed()),
-        Format("   赢 局 ： %d", won),
-        Format("   输 局 ： %d", lost),
-        Format("   和 局 ： %d", drawn),
-        Format("   胜 率 ： %s", WinRate(won, lost, drawn).c_str()),
+        FormatLine("   经 验 ： %d", record.ExperienceMinutes()),
+        FormatLine("断 线 率 ： %s", DisconnectRate(record.Disconnects(), won, lost, drawn).c_str()),
+        FormatLine("   网 速 ： %d", record.NetSpeed()),
+        FormatLine("   赢 局 ： %d", won),
+        FormatLine("   输 局 ： %d", lost),
+        FormatLine("   和 局 ： %d", drawn),
+        FormatLine("   胜 率 ： %s", WinRate(won, lost, drawn).c_str()),
     };
     panel->SetFont(12, 400, kFont);
     int y = 70;
@@ -254,12 +247,12 @@ void GameFrame::ShowMatchPlayerDetail(const MatchPlayerDetail& detail)
     LookupPicture(&desc, "bit_Duan", detail.level);
     if (desc.width > 0)
         panel->BlitPicture(desc, 205, 65, -1, -1, 0, 1.0);
-    row(100, "段位分", Format("%d/%d", detail.rankPoints, detail.nextLevelPoints));
+    row(100, "段位分", FormatLine("%d/%d", detail.rankPoints, detail.nextLevelPoints));
     row(130, "赢", std::to_string(detail.won));
     row(150, "输", std::to_string(detail.lost));
     row(170, "和", std::to_string(detail.drawn));
     row(190, "胜率", WinRate(detail.won, detail.lost, detail.drawn));
-    row(220, "本场", Format("<c=%d>%d胜<c=%d>%d负<c=%d>%d平", 255, detail.matchWon, 65280, detail.matchLost, 1892862,
+    row(220, "本场", FormatLine("<c=%d>%d胜<c=%d>%d负<c=%d>%d平", 255, detail.matchWon, 65280, detail.matchLost, 1892862,
                           detail.matchDrawn));
     panel->Invalidate();
 }
@@ -366,7 +359,7 @@ void GameFrame::OpenShopClothes(int figure)
 {
     if (figure < 0)
         return;
-    OpenShopAddress(Format("%s?clothesid=%d", kShopRoot, figure));
+    OpenShopAddress(FormatLine("%s?clothesid=%d", kShopRoot, figure));
 }
 
 void GameFrame::OpenShop()
@@ -387,7 +380,7 @@ void GameFrame::OpenShopAddress(const std::string& address)
 
 std::string GameFrame::GetCharacterImageName(int figure, int sizeKind)
 {
-    const std::string name = Format("Character%dType%d", figure, sizeKind);
+    const std::string name = FormatLine("Character%dType%d", figure, sizeKind);
     engine::PictureDesc desc;
     LookupPicture(&desc, name, 0);
     if (desc.width > 0)
