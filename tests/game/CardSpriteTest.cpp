@@ -283,14 +283,7 @@ protected:
     }
     void Mouse(uint32_t message, int x, int y)
     {
-        platform::WindowEvent e;
-        e.message = message;
-        e.x = x;
-        e.y = y;
-        const platform::Point screen = host.GetWindow().ClientToScreen(platform::Point {x, y});
-        e.screenX = screen.x;
-        e.screenY = screen.y;
-        host.OnEvent(e);
+        host.InjectInput(message, x, y);
     }
     // The own hand's only card, face up: at (400, 504) on an 800 x 600
     // table in size class 1.

@@ -177,14 +177,7 @@ protected:
     }
     void Mouse(uint32_t message, int x, int y)
     {
-        platform::WindowEvent e;
-        e.message = message;
-        e.x = x;
-        e.y = y;
-        const platform::Point screen = host.GetWindow().ClientToScreen(platform::Point {x, y});
-        e.screenX = screen.x;
-        e.screenY = screen.y;
-        host.OnEvent(e);
+        host.InjectInput(message, x, y);
         // One frame takes the input, the next delivers what it caused.
         Frame();
         Frame();

@@ -86,15 +86,7 @@ protected:
     // frame is run).
     void WindowInput(uint32_t message, int x, int y, uint32_t key = 0)
     {
-        platform::WindowEvent e;
-        e.message = message;
-        e.x = x;
-        e.y = y;
-        const platform::Point screen = host.GetWindow().ClientToScreen(platform::Point { x, y });
-        e.screenX = screen.x;
-        e.screenY = screen.y;
-        e.key = key;
-        host.OnEvent(e);
+        host.InjectInput(message, x, y, key);
     }
     // A mouse message at the window, then one frame.
     void Mouse(uint32_t message, int x, int y)

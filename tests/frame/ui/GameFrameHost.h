@@ -284,15 +284,7 @@ protected:
     }
     void WindowInput(uint32_t message, int x, int y, uint32_t key = 0)
     {
-        platform::WindowEvent e;
-        e.message = message;
-        e.x = x;
-        e.y = y;
-        const platform::Point screen = host.GetWindow().ClientToScreen(platform::Point { x, y });
-        e.screenX = screen.x;
-        e.screenY = screen.y;
-        e.key = key;
-        host.OnEvent(e);
+        host.InjectInput(message, x, y, key);
         Frames(2);
     }
     // A click at the middle of the object, as the mouse gives it.
