@@ -29,6 +29,7 @@
 #include "table/FriendRecords.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/game/FriendBodies.h"
+#include "tests/game/ViewHostTest.h"
 #include "tests/table/CardNotation.h"
 #include "tools/TestHost.h"
 
@@ -204,7 +205,7 @@ struct Note {
     TableSeen seen;
 };
 
-class FriendReplay : public ::testing::Test {
+class FriendReplay : public friendtest::ViewHostTest {
 protected:
     void SetUp() override
     {
@@ -222,14 +223,9 @@ protected:
         platform::SetExecutableDir((m_dir / "bin").string() + "/");
         platform::SetMessageBoxAnswer(platform::kIdOk);
         platform::SetFixedLocalTime(platform::LocalTime { 2025, 3, 4, 5, 6, 7, 0 });
-        platform::SetFixedTick(m_tick);
-        if (!host.Create("friendreplay", 1280, 860))
+        if (!StartHost("friendreplay"))
             GTEST_SKIP() << "no video driver";
-        ASSERT_TRUE(host.Init(std::make_unique<engine::RectObject>()));
-        for (const char* part : { "_50_68", "_71_96", "_82_110", "_98_132" }) {
-            Picture(game::CardPictureName(false, part), 71, 96);
-            Picture(game::CardPictureName(true, part), 71, 96, 54);
-        }
+        CardPictures();
         Picture("PlayerBoardSmall", 120, 40);
         Picture("btnThrow", 60, 30, 4);
         Picture("btnPass", 60, 30, 4);
@@ -249,26 +245,13 @@ protected:
             host.GetRootObject()->RemoveObject(m_view, 0);
         m_view = nullptr;
         m_app.reset();
-        platform::SetFixedTick(std::nullopt);
+        ViewHostTest::TearDown();
         platform::SetFixedLocalTime(std::nullopt);
         platform::TakeMessageBoxLog();
         platform::SetMessageBoxAnswer(std::nullopt);
         platform::SetExecutableDir("");
         m_env.clear();
         fs::remove_all(m_dir);
-    }
-    void Picture(const std::string& name, int w, int h, int frames = 1)
-    {
-        host.AddPicture(name, w, h, frames, 0, [](int, int, int) { return 0xff336699u; });
-    }
-    // Frames of 30 ms for a span of engine time.
-    void Run(uint32_t ms)
-    {
-        for (uint32_t t = 0; t < ms; t += 30) {
-            m_tick += 30;
-            platform::SetFixedTick(m_tick);
-            host.RunFrame();
-        }
     }
     std::string Hall() const { return (m_dir / "hall").string() + "/"; }
 
@@ -291,7 +274,7 @@ protected:
             p->SetChair(chair);
             p->SetName("玩家" + std::to_string(chair));
         }
-        m_app->handler.onDispatch = [this](uint32_t id) { notes.push_back({ id, m_tick, Seen() }); };
+        m_app->handler.onDispatch = [this](uint32_t id) { notes.push_back({ id, Tick(), Seen() }); };
         return *m_app;
     }
     // The view, made once the client knows whether it records or replays.
@@ -363,7 +346,6 @@ protected:
         panel->OnEvent(engine::EngineEvent(panel->GetId(), code, 0, 0));
     }
 
-    tools::TestHost host;
     std::vector<Note> notes;
     std::unique_ptr<TestApp> m_app;
     QuietView* m_view = nullptr;
@@ -371,7 +353,6 @@ protected:
 private:
     fs::path m_dir;
     std::deque<testsupport::ScopedEnv> m_env;
-    uint32_t m_tick = 100000;
 };
 
 TEST_F(FriendReplay, ARecordedDealPlaysBackToTheTableSeenLive)

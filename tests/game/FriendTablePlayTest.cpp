@@ -20,6 +20,7 @@
 #include "platform/Clock.h"
 #include "table/FriendRecords.h"
 #include "tests/game/FriendBodies.h"
+#include "tests/game/ViewHostTest.h"
 #include "tests/table/CardNotation.h"
 #include "tools/TestHost.h"
 
@@ -78,22 +79,16 @@ public:
 
 
 
-class FriendPlayHost : public ::testing::Test {
+class FriendPlayHost : public friendtest::ViewHostTest {
 protected:
     static constexpr int kOwn = 1;
 
     void SetUp() override
     {
-        tools::TestHost::PreferHeadlessDrivers();
-        platform::SetFixedTick(m_tick);
-        if (!host.Create("friendplay", 1280, 860))
+        if (!StartHost("friendplay"))
             GTEST_SKIP() << "no video driver";
-        ASSERT_TRUE(host.Init(std::make_unique<engine::RectObject>()));
         app.SetOwnChair(kOwn);
-        for (const char* part : { "_50_68", "_71_96", "_82_110", "_98_132" }) {
-            Picture(game::CardPictureName(false, part), 71, 96);
-            Picture(game::CardPictureName(true, part), 71, 96, 54);
-        }
+        CardPictures();
         Picture("PlayerBoardSmall", 120, 40);
         Picture("btnThrow", 60, 30, 4);
         Picture("btnPass", 60, 30, 4);
@@ -109,21 +104,8 @@ protected:
     }
     void TearDown() override
     {
-        platform::SetFixedTick(std::nullopt);
+        ViewHostTest::TearDown();
         app.view = nullptr;
-    }
-    void Picture(const std::string& name, int w, int h, int frames = 1)
-    {
-        host.AddPicture(name, w, h, frames, 0, [](int, int, int) { return 0xff336699u; });
-    }
-    // Frames of 30 ms for a span of engine time.
-    void Run(uint32_t ms)
-    {
-        for (uint32_t t = 0; t < ms; t += 30) {
-            m_tick += 30;
-            platform::SetFixedTick(m_tick);
-            host.RunFrame();
-        }
     }
     // A running round rebuilt from the table state: chair c holds the ids
     // 27c .. 27c + 26 (only the own ones known) except those `played`.
@@ -157,12 +139,8 @@ protected:
         return n;
     }
 
-    tools::TestHost host;
     TestApp app;
     PlayView* view = nullptr;
-
-private:
-    uint32_t m_tick = 100000;
 };
 
 TEST_F(FriendPlayHost, PlaysAndPassesAreTakenOnlyWithinTheirBodiesAndTheTable)

@@ -25,6 +25,7 @@
 #include "platform/Clock.h"
 #include "table/Cards.h"
 #include "table/FriendRecords.h"
+#include "tests/game/ViewHostTest.h"
 #include "tools/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -106,17 +107,14 @@ public:
     int closes = 0;
 };
 
-class ReadyHost : public ::testing::Test {
+class ReadyHost : public friendtest::ViewHostTest {
 protected:
     static constexpr int kOwn = 1;
 
     void SetUp() override
     {
-        tools::TestHost::PreferHeadlessDrivers();
-        platform::SetFixedTick(m_tick);
-        if (!host.Create("friendready", 1280, 860))
+        if (!StartHost("friendready"))
             GTEST_SKIP() << "no video driver";
-        ASSERT_TRUE(host.Init(std::make_unique<engine::RectObject>()));
         app.SetOwnChair(kOwn);
         Picture("PlayerBoardSmall", 120, 40);
         Picture("btn_StartGame", 80, 30, 4);
@@ -136,19 +134,11 @@ protected:
     }
     void TearDown() override
     {
-        platform::SetFixedTick(std::nullopt);
+        ViewHostTest::TearDown();
         app.view = nullptr;
     }
-    void Picture(const std::string& name, int w, int h, int frames = 1, uint32_t delayMs = 0)
-    {
-        host.AddPicture(name, w, h, frames, delayMs, [](int, int, int) { return 0xff336699u; });
-    }
-    void Frame(uint32_t ms = 50)
-    {
-        m_tick += ms;
-        platform::SetFixedTick(m_tick);
-        host.RunFrame();
-    }
+    using ViewHostTest::Frame;
+    void Frame() { Frame(50); }
     // Whole seconds of engine time, one countdown tick each.
     void Seconds(int n)
     {
@@ -170,12 +160,8 @@ protected:
         view->OnEvent(engine::EngineEvent(view->GetId(), code, param, 0));
     }
 
-    tools::TestHost host;
     TestApp app;
     ReadyView* view = nullptr;
-
-private:
-    uint32_t m_tick = 100000;
 };
 
 // ---- the ready countdown ---------------------------------------------------------------------

@@ -29,6 +29,7 @@
 #include "platform/WindowMessages.h"
 #include "table/FriendCardRules.h"
 #include "table/FriendRecords.h"
+#include "tests/game/ViewHostTest.h"
 #include "tools/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -123,7 +124,7 @@ std::vector<uint8_t> PlayBody(int chair, const std::vector<int>& ids, int count 
     return body;
 }
 
-class FriendTableHost : public ::testing::Test {
+class FriendTableHost : public friendtest::ViewHostTest {
 protected:
     static constexpr int kWidth = 1280;
     static constexpr int kHeight = 860;
@@ -131,11 +132,8 @@ protected:
 
     void SetUp() override
     {
-        tools::TestHost::PreferHeadlessDrivers();
-        platform::SetFixedTick(m_tick);
-        if (!host.Create("friendtable", kWidth, kHeight))
+        if (!StartHost("friendtable", kWidth, kHeight))
             GTEST_SKIP() << "no video driver";
-        ASSERT_TRUE(host.Init(std::make_unique<engine::RectObject>()));
         app.SetOwnChair(kOwn);
         struct Size {
             const char* part;
@@ -166,14 +164,9 @@ protected:
     }
     void TearDown() override
     {
-        platform::SetFixedTick(std::nullopt);
+        ViewHostTest::TearDown();
         app.view = nullptr;
         app.pane.view = nullptr;
-    }
-
-    void Picture(const std::string& name, int w, int h, int frames = 1)
-    {
-        host.AddPicture(name, w, h, frames, 0, [](int, int, int) { return 0xff336699u; });
     }
     void Make(int width = kWidth)
     {
@@ -185,18 +178,8 @@ protected:
         app.pane.view = view;
         view->SetRect({ 0, 0, width, kHeight });
     }
-    void Frame(uint32_t ms = 30)
-    {
-        m_tick += ms;
-        platform::SetFixedTick(m_tick);
-        host.RunFrame();
-    }
-    // Frames of 30 ms for a span of engine time.
-    void Run(uint32_t ms)
-    {
-        for (uint32_t t = 0; t < ms; t += 30)
-            Frame();
-    }
+    using ViewHostTest::Frame;
+    void Frame() { Frame(30); }
     // A round won by the banker's side with the friend at chair 2, places
     // in chair order and no cards left; the score changes as given.
     void EndRoundWithFriendAtTwo(table::FriendResultInfo result = {})
@@ -232,12 +215,8 @@ protected:
         app.data.SetTableWord(game::FriendGameData::kTurnSeconds, 20);
     }
 
-    tools::TestHost host;
     TestApp app;
     game::FriendTableView* view = nullptr;
-
-private:
-    uint32_t m_tick = 100000;
 };
 
 // ---- dealing -----------------------------------------------------------------------------

@@ -19,6 +19,8 @@
 #include "platform/Clock.h"
 #include "table/Cards.h"
 #include "table/FriendRecords.h"
+#include "tests/game/FriendBodies.h"
+#include "tests/game/ViewHostTest.h"
 #include "tools/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -77,10 +79,7 @@ engine::SoundCalls RecordingCalls()
     return calls;
 }
 
-void Put(std::vector<uint8_t>& body, size_t at, int v)
-{
-    std::memcpy(body.data() + at, &v, 4);
-}
+using friendtest::Put;
 
 // 211200: +0 the sender's user id, +8 the kind, +36 the text.
 std::vector<uint8_t> TableChatBody(int user, int kind, const std::string& text)
@@ -115,7 +114,7 @@ public:
     engine::EngineObject* view = nullptr;
 };
 
-class FriendVoices : public ::testing::Test {
+class FriendVoices : public friendtest::ViewHostTest {
 protected:
     static constexpr int kWidth = 1280;
     static constexpr int kHeight = 860;
@@ -125,14 +124,11 @@ protected:
 
     void SetUp() override
     {
-        tools::TestHost::PreferHeadlessDrivers();
-        platform::SetFixedTick(m_tick);
         MusicPlaying() = false;
         SoundPlaying() = false;
         host.SetMusicModule([] { return std::make_unique<RecordingMusic>(); }, RecordingCalls());
-        if (!host.Create("friendvoices", kWidth, kHeight))
+        if (!StartHost("friendvoices", kWidth, kHeight))
             GTEST_SKIP() << "no video driver";
-        ASSERT_TRUE(host.Init(std::make_unique<engine::RectObject>()));
         app.SetOwnChair(kOwn);
         for (int chair = 0; chair < 4; ++chair) {
             frame::PlayerRecord* player = app.GetSeatPlayer(chair);
@@ -163,30 +159,16 @@ protected:
     }
     void TearDown() override
     {
-        platform::SetFixedTick(std::nullopt);
+        ViewHostTest::TearDown();
         app.view = nullptr;
     }
 
-    void Run(uint32_t ms)
-    {
-        for (uint32_t t = 0; t < ms; t += 30) {
-            m_tick += 30;
-            platform::SetFixedTick(m_tick);
-            host.RunFrame();
-        }
-    }
-    // 221170: +12 the chair, +48 type, mask, value, +60 the count, +64 the ids.
+    // A play by the chair, the next chair's turn; the play's mask (+52)
+    // is its type.
     void ThrowFromServer(int chair, const std::vector<int>& ids, int type)
     {
-        std::vector<uint8_t> body(64 + 4 * ids.size(), 0);
-        Put(body, 12, chair);
-        Put(body, 20, (chair + 1) % 4);
-        Put(body, 28, 20);
-        Put(body, 48, type);
+        std::vector<uint8_t> body = friendtest::Play(chair, (chair + 1) % 4, type, ids);
         Put(body, 52, type);
-        Put(body, 60, static_cast<int>(ids.size()));
-        for (size_t i = 0; i < ids.size(); ++i)
-            Put(body, 64 + 4 * i, ids[i]);
         view->OnCardsThrown(body.data(), body.size());
     }
     void TableChat(int user, const std::string& text, int kind = 8)
@@ -210,12 +192,8 @@ protected:
         return bubble && bubble->IsShown();
     }
 
-    tools::TestHost host;
     VoiceApp app;
     game::FriendTableView* view = nullptr;
-
-private:
-    uint32_t m_tick = 100000;
 };
 
 // ---- voices -------------------------------------------------------------------------------
