@@ -263,8 +263,7 @@ void CardTableView::ContinueGame()
     const CardGameApp* app = GetApp();
     if ((state && state->IsPlaying()) || IsLookerOn())
         return;
-    if (m_resultPanel)
-        m_resultPanel->Hide();
+    frame::GameFrame::HideFromScreen(m_resultPanel);
     if (app && app->IsReplayMode())
         return;
     ResetCards();
@@ -273,8 +272,7 @@ void CardTableView::ContinueGame()
 
 void CardTableView::CloseResultPanel()
 {
-    if (m_resultPanel)
-        m_resultPanel->Hide();
+    frame::GameFrame::HideFromScreen(m_resultPanel);
     const GameState* state = GetGameState();
     const CardGameApp* app = GetApp();
     if (!(state && state->IsPlaying()) && !(app && app->IsMatchMode()) && !IsLookerOn())
@@ -447,13 +445,8 @@ void CardTableView::ResetCards()
     }
     ForEachBoard(&CardPlayerBoard::HideAnimation);
     ForEachBoard(&CardPlayerBoard::ResetRound);
-    // Hidden and redrawn: the engine keeps a hidden object's pixels until
-    // its place is drawn again.
-    for (engine::EngineObject* panel : { m_resultPanel, static_cast<engine::EngineObject*>(m_infoBox) })
-        if (panel) {
-            panel->Hide();
-            panel->Invalidate();
-        }
+    frame::GameFrame::HideFromScreen(m_resultPanel);
+    frame::GameFrame::HideFromScreen(m_infoBox);
     HidePlayButtons();
     ShowPlayButtons(0);
     if (frame::GameFrame* main = GetGameFrame()) {

@@ -274,6 +274,10 @@ public:
     engine::CanvasObject* GetSystemBoard() const { return m_systemBoard; }
     engine::SpriteObject* GetAutoPlaySprite() const { return m_autoPlay; }
 
+    // Hides the object and marks its place for repainting (a plain Hide
+    // leaves its last picture on the screen).
+    static void HideFromScreen(engine::EngineObject* object);
+
 protected:
     // Hooks of the game's view: its resource packs, and the two children
     // (the frame's default makes placeholders for the missing ones).
@@ -291,9 +295,6 @@ protected:
     virtual void DrawBottomBorder(int width, int height);
     // The icon and the lobby's title at the title bar's left, made once.
     virtual void DrawTitleText();
-    // Hides the object and marks its place for repainting (a plain Hide
-    // leaves its last picture on the screen).
-    static void HideFromScreen(engine::EngineObject* object);
     // A marked-up system line for the side pane's chat view.
     void AddSystemChatLine(const std::string& line);
     // Posts the close to the main window.
