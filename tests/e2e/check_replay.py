@@ -215,8 +215,7 @@ class Check:
         if "Sanitizer" in text or "runtime error" in text:
             self.fail("a sanitizer report from %s:\n%s" % (what, text[-3000:]))
 
-    def play_back(self, replay, display, tmp):
-        env = self.environment(display, tmp)
+    def play_back(self, replay, env):
         log = os.path.join(self.out, "playback.log")
         with open(log, "w") as f:
             client = subprocess.Popen([self.client, replay], env=env, stdout=f, stderr=subprocess.STDOUT,
@@ -238,13 +237,12 @@ class Check:
         finally:
             self.stop(client, log, "KbZn playing the replay")
 
-    def open_by_type(self, replay, display, tmp):
+    def open_by_type(self, replay, env):
         """The desktop's way: GIO finds the type KbZn registered at its
         start (in the same data directory) and starts KbZn with the file."""
         if not shutil.which("gio") or not shutil.which("update-mime-database"):
             print("check_replay: no gio or update-mime-database here; the file type's opening is not checked")
             return
-        env = self.environment(display, tmp)
         mime = subprocess.run(["gio", "info", "--attributes=standard::content-type", replay], env=env,
                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True).stdout
         if not re.search(r"content-type: \S*qhrep|content-type: application/x-", mime):
@@ -277,8 +275,11 @@ class Check:
             tmp = tempfile.mkdtemp(prefix="kbzn-replay-")
             display = Display(tmp)
             try:
-                self.play_back(replay, display, tmp)
-                self.open_by_type(replay, display, tmp)
+                # One desktop for both: the type KbZn registers while
+                # playing is the one the second opening finds.
+                env = self.environment(display, tmp)
+                self.play_back(replay, env)
+                self.open_by_type(replay, env)
             finally:
                 display.close()
                 shutil.rmtree(tmp, ignore_errors=True)
