@@ -43,7 +43,11 @@ void AddButtons(std::vector<SkinPicture>& out, platform::FontRenderer& font)
 }
 
 // "Nothing beats the last play": a cream bubble that comes up and stays a
-// moment, one frame per step.
+// moment. The table plays its frames once and hides it at the end, so its
+// frames need a delay: without one the animation has no end and the hint
+// stays up for the rest of the round.
+constexpr uint32_t kPassHintFrameMs = 400;
+
 void AddPassHint(std::vector<SkinPicture>& out, platform::FontRenderer& font)
 {
     const int w = 204;
@@ -58,7 +62,7 @@ void AddPassHint(std::vector<SkinPicture>& out, platform::FontRenderer& font)
         frame.Draw(bubble, 0, 0, alpha);
         frames.push_back(std::move(frame));
     }
-    Add(out, "过牌提示", frames);
+    Add(out, "过牌提示", frames, kPassHintFrameMs);
 }
 
 // The club's emblem pressed into the felt in the middle of the table.

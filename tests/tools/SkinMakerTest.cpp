@@ -364,6 +364,21 @@ TEST_F(SkinMakerTest, EveryPictureDecodesFromItsPackWithItsSizeAndFrames)
     }
 }
 
+// Animations the client plays a fixed number of times and then ends (the
+// pass hint is hidden at its end, the fireworks and the seat lamp send their
+// end) last a while: a picture whose frames have no delay never ends.
+TEST_F(SkinMakerTest, AnimationsPlayedToTheirEndHaveADuration)
+{
+    for (const char* name : { "过牌提示", "她比烟花更多情", "警灯" }) {
+        SCOPED_TRACE(name);
+        engine::PictureData picture;
+        ASSERT_TRUE(LoadPicture(s_dir / "skins/common.vkr", name, picture));
+        ASSERT_EQ(picture.frameDelays.size(), static_cast<size_t>(picture.frameCount));
+        for (uint32_t delay : picture.frameDelays)
+            EXPECT_GT(delay, 0u);
+    }
+}
+
 // A box template is cut into nine parts by scanning for its transparent
 // inside from the centre column: the column must be opaque above and below
 // a fully transparent rectangle, and the second frame (the inside's fill)
