@@ -3,6 +3,7 @@
 #include "net/Aes.h"
 #include "net/MessageCodec.h"
 #include "platform/Files.h"
+#include "platform/Gbk.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -30,7 +31,7 @@ std::string LowerGbk(std::string_view text)
     std::string out(text);
     for (size_t i = 0; i < out.size(); ++i) {
         const auto byte = static_cast<uint8_t>(out[i]);
-        if (byte >= 0x81 && byte <= 0xFE) {
+        if (platform::Gbk::IsLeadByte(byte)) {
             ++i;
             continue;
         }
