@@ -6,6 +6,7 @@
 //                                            one picture file as pps (method
 //                                            1, 3, 4, 5 or 6; 6 by default)
 #include "engine/core/EngineFiles.h"
+#include "platform/Gbk.h"
 #include "tools/PackWriter.h"
 
 #include <cstdio>
@@ -39,6 +40,13 @@ int ParseMethod(const char* text)
     return 0;
 }
 
+// A file name as typed on the command line (UTF-8) in the program's own
+// text, which the file functions and the pack's names take.
+std::string Arg(const char* typed)
+{
+    return platform::Gbk::FromUtf8(typed);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -52,18 +60,18 @@ int main(int argc, char** argv)
             return 2;
         }
         size_t length = 0;
-        auto block = engine::ReadWholeFile(argv[2], &length);
+        auto block = engine::ReadWholeFile(Arg(argv[2]), &length);
         if (!block) {
             std::fprintf(stderr, "pack-writer: cannot read %s\n", argv[2]);
             return 1;
         }
         std::vector<uint8_t> bytes(block.get(), block.get() + length);
-        std::vector<uint8_t> pps = tools::PictureFileToPps(bytes, argv[2], method);
+        std::vector<uint8_t> pps = tools::PictureFileToPps(bytes, Arg(argv[2]), method);
         if (pps.empty()) {
             std::fprintf(stderr, "pack-writer: %s is not a picture the engine reads\n", argv[2]);
             return 1;
         }
-        if (!engine::WriteWholeFile(argv[3], pps.data(), pps.size())) {
+        if (!engine::WriteWholeFile(Arg(argv[3]), pps.data(), pps.size())) {
             std::fprintf(stderr, "pack-writer: cannot write %s\n", argv[3]);
             return 1;
         }
@@ -79,14 +87,14 @@ int main(int argc, char** argv)
         return Usage();
     tools::PackWriter writer;
     for (int i = first + 1; i < argc; ++i) {
-        std::string path = argv[i];
+        std::string path = Arg(argv[i]);
         bool ok = asPps && IsPicture(path) ? writer.AddPictureFileAsPps(path) : writer.AddFile(path);
         if (!ok) {
             std::fprintf(stderr, "pack-writer: cannot add %s\n", argv[i]);
             return 1;
         }
     }
-    if (!writer.Write(argv[first])) {
+    if (!writer.Write(Arg(argv[first]))) {
         std::fprintf(stderr, "pack-writer: cannot write %s\n", argv[first]);
         return 1;
     }

@@ -1,4 +1,8 @@
 #include "engine/core/EngineFiles.h"
+#include "engine/core/NameKey.h"
+#include "engine/modules/ResourceNames.h"
+#include "engine/modules/ResourcePack.h"
+#include "platform/Gbk.h"
 #include "tools/PackWriter.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +72,30 @@ TEST(PackWriterProgram, ConvertTakesOnlyTheEncoderMethods)
         else
             EXPECT_EQ(errorText, "") << "method '" << c.method << "'";
     }
+    fs::remove_all(dir);
+}
+
+// File names come as typed, in UTF-8; the pack names them in the program's
+// own text, as the client looks them up.
+TEST(PackWriterProgram, TakesFileNamesAsTyped)
+{
+    const fs::path dir = fs::temp_directory_path() / ("kbzn_packwriter_utf8_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const std::string typed = "中文.txt";
+    const std::string utf8Name = platform::Gbk::ToUtf8(typed);
+    std::ofstream(dir / utf8Name, std::ios::binary) << "text";
+    const fs::path out = dir / platform::Gbk::ToUtf8("资源.vkr");
+
+    std::string errorText;
+    ASSERT_EQ(RunPackWriter({ out.string(), (dir / utf8Name).string() }, dir / "stderr.txt", errorText),
+        0) << errorText;
+    engine::PackReader pack(platform::Gbk::FromUtf8(out.string()));
+    ASSERT_TRUE(pack.IsOpen());
+    ASSERT_EQ(pack.EntryCount(), 1u);
+    engine::PackDirEntry entry;
+    ASSERT_TRUE(pack.CurrentEntry(entry));
+    EXPECT_EQ(entry.key, engine::MakeNameKey(engine::ResourceLookupName(typed)));
+    EXPECT_EQ(entry.length, 4u);
     fs::remove_all(dir);
 }
 
