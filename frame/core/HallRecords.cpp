@@ -101,28 +101,28 @@ HallInitStatus ParseHallInitGame(const uint8_t* data, size_t size, HallInitGame&
     if (needed > size)
         return HallInitStatus::kTooShort;
 
-    const size_t seated = std::min<size_t>(static_cast<size_t>(n), kHallMaxSeated);
-    const size_t lookers = std::min<size_t>(static_cast<size_t>(m), kHallMaxLookers);
+    // A record whose chair is none of the table's is left out; the others
+    // still make the table.
+    const auto take = [](const uint8_t* records, size_t count, size_t limit, std::vector<PlayerRecord>& into) {
+        for (size_t i = 0; i < count && into.size() < limit; ++i) {
+            PlayerRecord record;
+            record.Load(records + i * PlayerRecord::kSize, PlayerRecord::kSize);
+            if (ValidChair(record.Chair()))
+                into.push_back(record);
+        }
+    };
     const uint8_t* records = data + kHallInitGameHeadSize;
-    for (size_t i = 0; i < seated; ++i) {
-        out.seated.emplace_back().Load(records + i * PlayerRecord::kSize, PlayerRecord::kSize);
-        if (!ValidChair(out.seated.back().Chair()))
-            return HallInitStatus::kBadChair;
-    }
-    const uint8_t* lookerRecords = records + static_cast<size_t>(n) * PlayerRecord::kSize;
-    for (size_t i = 0; i < lookers; ++i) {
-        out.lookers.emplace_back().Load(lookerRecords + i * PlayerRecord::kSize, PlayerRecord::kSize);
-        if (!ValidChair(out.lookers.back().Chair()))
-            return HallInitStatus::kBadChair;
-    }
+    take(records, static_cast<size_t>(n), kHallMaxSeated, out.seated);
+    take(records + static_cast<size_t>(n) * PlayerRecord::kSize, static_cast<size_t>(m), kHallMaxLookers,
+        out.lookers);
     if (out.HasRoomText()) {
         const uint8_t* text = data + textOffset;
         if (std::memchr(text, 0, kHallRoomTextSize) == nullptr)
             return HallInitStatus::kUnterminatedText;
         std::copy(text, text + kHallRoomTextSize, out.roomText.begin());
     }
-    out.table.SetPlayerCount(static_cast<int32_t>(seated));
-    out.table.SetLookOnCount(static_cast<int32_t>(lookers));
+    out.table.SetPlayerCount(static_cast<int32_t>(out.seated.size()));
+    out.table.SetLookOnCount(static_cast<int32_t>(out.lookers.size()));
     return HallInitStatus::kOk;
 }
 

@@ -208,13 +208,13 @@ enum class HallInitStatus {
     kOk,
     kTooShort,          // shorter than the head, or than the counts and the room text need
     kBadCounts,         // a negative player or looker-on count
-    kBadChair,          // a seated or looking-on player's chair outside 0..7
     kUnterminatedText,  // the room text has no zero byte
 };
 
 // Reads the table-mode init data (deciphered). All the records the counts
 // announce must be present; of them, the first 8 seated and the first 64
-// lookers-on are taken. Nothing in out is meaningful unless kOk.
+// lookers-on whose chairs are 0..7 are taken, the counts set to match.
+// Nothing in out is meaningful unless kOk.
 HallInitStatus ParseHallInitGame(const uint8_t* data, size_t size, HallInitGame& out);
 // The payload for init: the table's counts are written as the sizes of the
 // two lists, the room text follows when the room says so.
