@@ -4,6 +4,7 @@
 
 #include "net/SocketConnection.h"
 
+#include "net/ConnectionNotice.h"
 #include "net/DailyLog.h"
 
 #include <cstring>
@@ -312,6 +313,7 @@ void SocketConnection::PostNotice(uint32_t noticeId)
     auto context = std::make_unique<MessageContext>();
     context->socket = static_cast<uint32_t>(m_socket.load());
     context->connectionId = GetConnectionId();
+    MarkOwnNotice(*context);
     auto message = std::make_unique<NetMessage>();
     message->messageId = noticeId;
     PostToReceiver(std::move(context), std::move(message));
