@@ -610,9 +610,9 @@ void MatchListBar::TickClock()
     CGameFrameApp* app = App();
     const MatchSeatRecord* seat = app ? app->FindMatchSeat(app->GetUserId()) : nullptr;
     if (seat)
-        DrawStatus(FormatLine(" <rgb=115,226,149>总第<rgb=198,255,10> %02d <rgb=115,226,149>局   "
+        DrawStatus(FormatLine(" <rgb=115,226,149>总第<rgb=198,255,10> %02lld <rgb=115,226,149>局   "
                               "比赛进行:<rgb=198,255,10>%02d小时%02d分%02d秒",
-            seat->Played() + 1, hours, minutes, seconds));
+            OneUp(seat->Played()), hours, minutes, seconds));
     else
         DrawStatus(FormatLine("           <rgb=115,226,149>比赛进行:<rgb=198,255,10>%02d小时%02d分%02d秒", hours,
             minutes, seconds));

@@ -46,7 +46,7 @@ constexpr const char* kFeeGlyphs = "比赛倒计时:天时分秒小报名费银�
 constexpr const char* kDigits = "0123456789";
 constexpr const char* kCountdownWords = "word_waitmatchstart";
 constexpr const char* kCountdownDigits = "digit_waitmatchstart";
-constexpr const char* kWelcome = " <z=qh系统通知><c=%d> 欢迎加入比赛,您还需要获得:\r\n<c=%d>%d段位分<c=%d>升入<z=bit_Duan,%d><m=vkf加油>\r\n";
+constexpr const char* kWelcome = " <z=qh系统通知><c=%d> 欢迎加入比赛,您还需要获得:\r\n<c=%d>%lld段位分<c=%d>升入<z=bit_Duan,%lld><m=vkf加油>\r\n";
 
 // Byte offsets of the values read from the application's match records.
 constexpr size_t kStateSecondsLeft = 32;
@@ -247,8 +247,9 @@ void MatchPanels::ShowMatchWelcome()
     if (!seat)
         return;
     const int threshold = IntAt(app->GetMatchStateBlock().Bytes(), kStateThreshold);
-    const int needed = threshold - IntAt(seat->Bytes(), kSeatRankPoints);
-    const int nextLevel = IntAt(seat->Bytes(), kSeatLevel) + 1;
+    // Both numbers are the server's: worked out wide, never overflowing.
+    const long long needed = static_cast<long long>(threshold) - IntAt(seat->Bytes(), kSeatRankPoints);
+    const long long nextLevel = OneUp(IntAt(seat->Bytes(), kSeatLevel));
     m_host.AddChatLine(FormatLine(kWelcome, 527845, 0xFF0000, needed, 527845, nextLevel));
 }
 

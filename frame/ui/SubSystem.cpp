@@ -389,8 +389,8 @@ void SubSystem::OnRefresh()
     const std::string room = app ? app->GetRoomName() : std::string();
     const std::string place = app ? app->GetLocationName() : std::string();
     if (ShowsTableNumber()) {
-        AddSystemLine(FormatLine(" 欢迎来到 <s=180,c=%d,e=b>%s\r\n<> 您的位置：%s 第%d桌\r\n", kWelcomeColour,
-            room.c_str(), place.c_str(), (app ? app->GetTableNo() : 0) + 1));
+        AddSystemLine(FormatLine(" 欢迎来到 <s=180,c=%d,e=b>%s\r\n<> 您的位置：%s 第%lld桌\r\n", kWelcomeColour,
+            room.c_str(), place.c_str(), OneUp(app ? app->GetTableNo() : 0)));
     } else {
         AddSystemLine(FormatLine(" 欢迎来到 <s=180,c=%d,e=b>%s\r\n<> 您的位置：%s\r\n", kWelcomeColour, room.c_str(),
             place.c_str()));
@@ -401,7 +401,8 @@ void SubSystem::OnPlayerEnterText(const PlayerRecord& record)
 {
     const std::string name = DisplayName(record.UserId());
     if (ShowsTableNumber())
-        AddSystemLine(FormatLine(" <c=%d>%s进入第%d桌 \r\n", kNoticeColour, name.c_str(), record.TableNo() + 1));
+        AddSystemLine(
+            FormatLine(" <c=%d>%s进入第%lld桌 \r\n", kNoticeColour, name.c_str(), OneUp(record.TableNo())));
     else
         AddSystemLine(FormatLine(" <c=%d>%s进入 \r\n", kNoticeColour, name.c_str()));
     if (PaneBarCalls* bar = Bar(kAdvertBarName))
@@ -412,7 +413,8 @@ void SubSystem::OnPlayerLeaveText(PlayerRecord& record)
 {
     const std::string name = DisplayName(record.UserId());
     if (ShowsTableNumber())
-        AddSystemLine(FormatLine(" <c=%d>%s离开第%d桌 \r\n", kNoticeColour, name.c_str(), record.TableNo() + 1));
+        AddSystemLine(
+            FormatLine(" <c=%d>%s离开第%lld桌 \r\n", kNoticeColour, name.c_str(), OneUp(record.TableNo())));
     else
         AddSystemLine(FormatLine(" <c=%d>%s离开 \r\n", kNoticeColour, name.c_str()));
     record.Clear();
@@ -442,7 +444,7 @@ void SubSystem::OnRandomTableText()
 {
     CGameFrameApp* app = App();
     if (ShowsTableNumber())
-        AddSystemLine(FormatLine(" <c=255>您已经被随机分配到第%d桌\r\n", (app ? app->GetTableNo() : 0) + 1));
+        AddSystemLine(FormatLine(" <c=255>您已经被随机分配到第%lld桌\r\n", OneUp(app ? app->GetTableNo() : 0)));
     else
         AddSystemLine(" <c=255>随机分桌成功，游戏开始\r\n");
     if (PaneBarCalls* advert = Bar(kAdvertBarName)) {
@@ -455,7 +457,7 @@ void SubSystem::OnRandomTableText()
 void SubSystem::OnTableChangedText()
 {
     CGameFrameApp* app = App();
-    AddSystemLine(FormatLine(" <c=255>您已经被换到第%d桌\r\n", (app ? app->GetTableNo() : 0) + 1));
+    AddSystemLine(FormatLine(" <c=255>您已经被换到第%lld桌\r\n", OneUp(app ? app->GetTableNo() : 0)));
     if (PaneBarCalls* advert = Bar(kAdvertBarName)) {
         if (app)
             app->ClearScoreHistory();
