@@ -194,17 +194,18 @@ void FriendNotifyHandler::OnGameAborted(const uint8_t* body, size_t length)
     // The table ends whatever the body holds; only the notice needs it.
     GameNotifyHandler::OnGameAborted(body, length);
     BringMainWindowToFront();
-    if (!BodyHolds(kNotifyGameAborted, length, kSize))
-        return;
-    const WireReader reader(body, length);
-    const int chair = reader.Int(kChair);
-    if (!IsTableChair(kNotifyGameAborted, chair))
-        return;
-    const std::string name = App().GetChairDisplayName(chair);
-    const std::string text = reader.Int(kForced) != 0
-        ? name + " 已经强行退出，游戏结束。(扣除" + std::to_string(Deduction(reader.Int(kSilver))) + "两,"
-            + std::to_string(Deduction(reader.Int(kScore))) + "分)"
-        : name + " 已经离开，游戏结束。";
+    // The link is closed already: the player is told even when the body
+    // does not say who left (no name then) or how.
+    std::string text = "已经离开，游戏结束。";
+    if (BodyHolds(kNotifyGameAborted, length, kSize)) {
+        const WireReader reader(body, length);
+        const int chair = reader.Int(kChair);
+        const std::string name = IsTableChair(kNotifyGameAborted, chair) ? App().GetChairDisplayName(chair) + " " : "";
+        text = reader.Int(kForced) != 0
+            ? name + "已经强行退出，游戏结束。(扣除" + std::to_string(Deduction(reader.Int(kSilver))) + "两,"
+                + std::to_string(Deduction(reader.Int(kScore))) + "分)"
+            : name + text;
+    }
     App().ShowNoticeBox(text, 10, kSorryFlags, kSorryHead);
 }
 

@@ -246,9 +246,15 @@ TEST_F(FriendNotifyHandlerTest, GameAbortedSaysWhoLeftAndWhatTheyLost)
             { "close", "notice 10 0x30 vkf抱歉|东家 已经离开，游戏结束。" } },
         { "the most negative change", 211000, Body(28).Int(4, 0).Int(8, 1).Int(20, INT_MIN).Int(24, INT_MIN),
             { "close", "notice 10 0x30 vkf抱歉|东家 已经强行退出，游戏结束。(扣除-2147483648两,-2147483648分)" } },
-        { "short: the table still ends", 211000, Body(27).Int(4, 0).Int(8, 1), { "close" } },
-        { "chair beyond the table: the table still ends", 211000, Body(28).Int(4, 4).Int(8, 1), { "close" } },
-        { "negative chair", 211000, Body(28).Int(4, -1), { "close" } },
+        // The table ends and the player is told, without a name where the
+        // body does not give a chair of the table.
+        { "short", 211000, Body(27).Int(4, 0).Int(8, 1),
+            { "close", "notice 10 0x30 vkf抱歉|已经离开，游戏结束。" } },
+        { "empty", 211000, Body(0), { "close", "notice 10 0x30 vkf抱歉|已经离开，游戏结束。" } },
+        { "chair beyond the table", 211000, Body(28).Int(4, 4).Int(8, 1).Int(24, -5),
+            { "close", "notice 10 0x30 vkf抱歉|已经强行退出，游戏结束。(扣除5两,0分)" } },
+        { "negative chair", 211000, Body(28).Int(4, -1),
+            { "close", "notice 10 0x30 vkf抱歉|已经离开，游戏结束。" } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
