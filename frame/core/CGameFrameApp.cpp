@@ -3,6 +3,7 @@
 #include "engine/core/EngineEvent.h"
 #include "engine/objects/RectObject.h"
 #include "frame/core/CGameFrameWnd.h"
+#include "frame/core/FormatLine.h"
 #include "frame/core/GameConnection.h"
 #include "frame/core/GameFrameCalls.h"
 #include "frame/core/GameState.h"
@@ -125,10 +126,8 @@ int CGameFrameApp::ConnectServer()
     if (!connection->Connect("", GetServerHost(), GetServerPort(), proxyFailed)) {
         std::string text;
         if (proxyFailed) {
-            char buffer[256];
-            std::snprintf(buffer, sizeof buffer, "无法连接代理服务器【%s】，请检查设置是否正确。",
+            text = frame::FormatLine("无法连接代理服务器【%s】，请检查设置是否正确。",
                 connection->GetProxyHost().c_str());
-            text = buffer;
             Fail(StartFailure::kProxy);
         } else {
             text = "无法连接游戏服务器，请稍后再试。";
@@ -553,11 +552,11 @@ void CGameFrameApp::PromptSafeBoxTransfer(const std::string& refusal, const std:
 
 namespace {
 
+// The server's text whole: a fixed buffer would cut it, maybe inside a
+// character.
 std::string ChatLine(const std::string& text)
 {
-    char buffer[256];
-    std::snprintf(buffer, sizeof buffer, " <z=qh系统通知> <c=255>%s\r\n", text.c_str());
-    return buffer;
+    return frame::FormatLine(" <z=qh系统通知> <c=255>%s\r\n", text.c_str());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "engine/objects/RectObject.h"
 #include "frame/core/CGameFrameApp.h"
+#include "frame/core/FormatLine.h"
 #include "frame/core/GameConnection.h"
 #include "frame/core/GameFrameCalls.h"
 #include "frame/core/GameNotifyHandler.h"
@@ -9,6 +10,7 @@
 #include "frame/core/HallRecords.h"
 #include "frame/core/NoticeDownload.h"
 #include "frame/core/WebAddresses.h"
+#include "net/ConnectionNotice.h"
 #include "net/DailyLog.h"
 #include "net/NetMessage.h"
 #include "platform/Clock.h"
@@ -131,7 +133,7 @@ platform::Rect CGameFrameWnd::MaximisedRect() const
 
 void CGameFrameWnd::OnDestroy()
 {
-    for (uint32_t id : { kTimerHallWatch, kTimerNotice, kTimerDelayedClose, kTimerPulse })
+    for (uint32_t id : { kTimerHallWatch, kTimerNotice, kTimerDelayedClose, kTimerInitWait, kTimerPulse })
         Stop(id);
     engine::COrbitVaneWnd::OnDestroy();
     platform::MessageLoop::Quit(0);
@@ -154,6 +156,10 @@ void CGameFrameWnd::OnTimer(uint32_t timerId)
         Stop(kTimerDelayedClose);
         if (m_app.IsTableActive())
             GetWindow().PostMessage(platform::kWmClose, 0, 0);
+        break;
+    case kTimerInitWait:
+        Stop(kTimerInitWait);
+        OnInitFailed("没有收到大厅的初始化数据，游戏程序初始化失败!");
         break;
     case kTimerPulse:
         if (GameConnection* connection = m_app.GetConnection())
@@ -210,7 +216,8 @@ void CGameFrameWnd::OnNetMessage(uintptr_t wParam, intptr_t lParam)
     if (!connection || context->connectionId != connection->GetConnectionId())
         return; // from a link that has been replaced
     const uint32_t id = message->messageId;
-    if (id == net::kConnectionClosed || id == net::kConnectionError) {
+    // The link's own notices; a server notification may carry the same ids.
+    if (net::IsOwnNotice(*context, *message)) {
         OnConnectionLost();
         return;
     }
@@ -238,10 +245,8 @@ void CGameFrameWnd::OnConnectionLost()
     m_app.CloseConnection();
     std::string text = "与服务器连接断开。";
     if (m_app.IsInGame() && !m_app.IsLookOn()) {
-        char buffer[512];
-        std::snprintf(buffer, sizeof buffer, "断线了！请尽快重入房间续玩。\r\n\r\n您的位置【%s_%s】。",
+        text = frame::FormatLine("断线了！请尽快重入房间续玩。\r\n\r\n您的位置【%s_%s】。",
             m_app.GetRoomName().c_str(), m_app.GetLocationName().c_str());
-        text = buffer;
     }
     m_app.ShowNoticeBox(text, 30, 0x31, "vkf大哭");
 }
@@ -336,6 +341,7 @@ void CGameFrameWnd::OnHallRecord(uintptr_t type, const uint8_t* data, size_t siz
 {
     switch (type) {
     case frame::HALLDATA_INIT:
+        Stop(kTimerInitWait);
         if (m_app.IsMatchMode())
             OnHallInitMatch(data, size);
         else
@@ -361,7 +367,12 @@ void CGameFrameWnd::OnHallInitGame(const uint8_t* data, size_t size)
         GetWindow().PostMessage(WM_FRAME_INITDONE, 0, 0);
         return;
     }
-    m_app.ShowWaitText("游戏程序初始化失败!", true);
+    OnInitFailed("游戏程序初始化失败!");
+}
+
+void CGameFrameWnd::OnInitFailed(const std::string& text)
+{
+    m_app.ShowWaitText(text, true);
     m_app.PauseAfterFailure(2000);
     GetWindow().PostMessage(platform::kWmClose, 0, 0);
 }
@@ -400,9 +411,10 @@ void CGameFrameWnd::OnHallLeaveTable(const uint8_t* data, size_t size)
     if (!leave || !m_app.IsTableActive() || leave->TableNo() != m_app.GetTableNo()
         || leave->LobbyWindow() != m_app.GetHallWindowHandle())
         return;
+    // The server is told who left, as the lobby names the leaver.
     if (!m_app.IsLookOn()) {
         if (GameConnection* connection = m_app.GetConnection())
-            connection->LeaveTable(m_app.GetUserId(), m_app.GetChair());
+            connection->LeaveTable(leave->UserId(), leave->Chair());
     }
     OnTableClosed(data, size);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The frame window: the engine's host window as the client's main window.
-// It covers the work area, keeps four timers (lobby watch, notice download,
-// delayed close, pulse), takes every server message the communication
+// It covers the work area, keeps five timers (lobby watch, notice download,
+// delayed close, the wait for the lobby's init data, pulse), takes every server message the communication
 // thread relays and hands it to the notification handler under the
 // engine's frame lock, reacts to a lost connection, runs the close sequence
 // (asking the server whether the player may leave), and shows the room's
@@ -25,6 +25,7 @@ constexpr uint32_t WM_FRAME_POSTEVENT = 0x85B5;
 constexpr uint32_t kTimerHallWatch = 1;
 constexpr uint32_t kTimerNotice = 2;
 constexpr uint32_t kTimerDelayedClose = 3;
+constexpr uint32_t kTimerInitWait = 4;
 constexpr uint32_t kTimerPulse = 5;
 
 class CGameFrameWnd : public engine::COrbitVaneWnd {
@@ -45,6 +46,11 @@ public:
     virtual void OnTableClosed(const uint8_t* data, size_t size);
     // Fetches the room's notice file on a thread of its own.
     virtual void StartNotifyDownload();
+    // The lobby has been told the window exists: its init data must come
+    // within kInitWaitMs, else the client says so and ends as for refused
+    // data (a lobby that could not send them leaves no other sign).
+    static constexpr uint32_t kInitWaitMs = 30000;
+    void StartInitWait() { Start(kTimerInitWait, kInitWaitMs); }
 
     // The maximised size (the main view's minimum while it is not fitted
     // to the work area, else the work area).
@@ -71,6 +77,9 @@ protected:
     virtual void OnHallInitMatch(const uint8_t* data, size_t size);
     virtual void OnHallLookerJoined(const uint8_t* data, size_t size);
     virtual void OnHallLeaveTable(const uint8_t* data, size_t size);
+    // The lobby's init data refused or missing: the text in the wait
+    // display, a pause, then the window closes.
+    void OnInitFailed(const std::string& text);
     virtual void OnHallShowPlayer(const uint8_t* data, size_t size);
 
     CGameFrameApp& App() const { return m_app; }

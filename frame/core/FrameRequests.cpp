@@ -102,12 +102,18 @@ frame::WireReader Body(const RequestReply& reply)
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...)
 {
-    char buffer[512];
+    // As long as the text needs: a title from the lobby is never cut.
     va_list args;
     va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_list copy;
+    va_copy(copy, args);
+    const int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string out(length > 0 ? static_cast<size_t>(length) + 1 : 1, '\0');
+    std::vsnprintf(out.data(), out.size(), format, args);
     va_end(args);
-    return buffer;
+    out.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return out;
 }
 
 // Copies at most what the buffer holds; the bytes copied.
@@ -287,10 +293,11 @@ int GameConnection::RequestCanQuit()
     RequestReply reply;
     if (!Send(*this, text, kCanQuit, HeadRecord<32>(*app), reply, true))
         return 0;
+    // The code decides; a body without its first word leaves option A as
+    // it was.
     const frame::WireReader body = Body(reply);
-    if (!body.Has(4))
-        return 0;
-    app->GetRoomInfo().SetOptionsA(body.Word(0));
+    if (body.Has(4))
+        app->GetRoomInfo().SetOptionsA(body.Word(0));
     return reply.code == kGameRunning ? 1 : 0;
 }
 
@@ -363,10 +370,11 @@ int GameConnection::LeaveSeat(std::string& text, int userId, int chair)
         return 1;
     }
     // The seconds still to wait are the body's first word; without it the
-    // reply says nothing and the player may leave.
+    // server still keeps the player, only the wait is not told.
     const frame::WireReader body = Body(reply);
-    if (reply.code == kSeatKept && body.Has(4)) {
-        text = Format("系统已经为您分配了随机桌位，\r\n\r\n必须再等 %d 秒钟才能离开。", body.Int(0));
+    if (reply.code == kSeatKept) {
+        text = body.Has(4) ? Format("系统已经为您分配了随机桌位，\r\n\r\n必须再等 %d 秒钟才能离开。", body.Int(0))
+                           : "系统已经为您分配了随机桌位，\r\n\r\n请稍候再离开。";
         return 1;
     }
     return 0;
@@ -650,7 +658,9 @@ int GameConnection::EnterGame(std::string& text)
 
     RequestReply reply;
     if (!Request(text, kEnterGame, both.Data(), length, reply, true)) {
-        text = "服务器未回应登入请求!";
+        // The server's own refusal keeps its text (when it gave one).
+        if (reply.code != kReplyServerText || text.empty())
+            text = "服务器未回应登入请求!";
         return 0;
     }
     const uint8_t* data = reply.data.get();
@@ -688,7 +698,8 @@ int GameConnection::EnterMatchRoom(std::string& text)
     }
     RequestReply reply;
     if (!Request(text, kEnterMatchRoom, record.Bytes().data(), MatchEnterRecord::kSize, reply, true)) {
-        text = "服务器未回应登入请求!";
+        if (reply.code != kReplyServerText || text.empty())
+            text = "服务器未回应登入请求!";
         return 0;
     }
     const uint8_t* data = reply.data.get();

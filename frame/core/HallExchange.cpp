@@ -46,10 +46,11 @@ void CGameFrameApp::AnnounceMainWindow(platform::WindowHandle window)
         m_commThread->PostTarget(window);
     if (IsStandAlone())
         return;
-    if (IsMatchMode())
-        PostToHall(frame::WM_HALL_MATCHREADY, window, GetUserId());
-    else
-        PostToHall(frame::WM_HALL_GAMEREADY, window, GetHallArgs().tableNo);
+    const bool told = IsMatchMode() ? PostToHall(frame::WM_HALL_MATCHREADY, window, GetUserId())
+                                    : PostToHall(frame::WM_HALL_GAMEREADY, window, GetHallArgs().tableNo);
+    // The lobby answers with the init data; it may fail to send them.
+    if (auto* frameWindow = dynamic_cast<CGameFrameWnd*>(m_mainWindow.get()); told && frameWindow)
+        frameWindow->StartInitWait();
 }
 
 void CGameFrameApp::NotifyHallClosing(platform::WindowHandle window)

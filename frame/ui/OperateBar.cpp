@@ -8,6 +8,7 @@
 #include "engine/objects/SpriteObject.h"
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/ScreenshotWriter.h"
+#include "frame/ui/FormatLine.h"
 #include "frame/ui/PanelParts.h"
 
 #include <cstdio>
@@ -78,10 +79,8 @@ OperateButtons CreateOperateButtons(engine::GameObject& pane,
 
 std::string ScreenshotFileName(const std::string& gameName, int userId, const platform::LocalTime& when)
 {
-    char name[160];
-    std::snprintf(name, sizeof name, "%s_%d_%d%d_%d.jpg", gameName.c_str(), userId, when.year,
-        when.month * 100 + when.day, when.hour * 10000 + when.minute * 100 + when.second);
-    return name;
+    return FormatLine("%s_%d_%d%d_%d.jpg", gameName.c_str(), userId, when.year, when.month * 100 + when.day,
+        when.hour * 10000 + when.minute * 100 + when.second);
 }
 
 std::string SaveScreenshot(const std::string& programDir, const std::string& gameName, int userId,

@@ -9,6 +9,7 @@
 #include "frame/core/GameConnection.h"
 #include "frame/core/GameFrameCalls.h"
 #include "frame/core/WireReader.h"
+#include "frame/ui/FormatLine.h"
 #include "frame/ui/FrameEdit.h"
 #include "frame/ui/PanelParts.h"
 #include "platform/IniFile.h"
@@ -100,9 +101,7 @@ std::string Decimal(int value)
 
 std::string WithName(const char* pattern, const std::string& name, int amount = 0)
 {
-    char text[512];
-    std::snprintf(text, sizeof text, pattern, name.c_str(), amount);
-    return text;
+    return FormatLine(pattern, name.c_str(), amount);
 }
 
 // The object of that name, when it is of that class.
@@ -592,9 +591,8 @@ void SaveDepositDlg::OnOk()
     if (amount < 1)
         return;
     m_amount = amount;
-    char text[512];
-    std::snprintf(text, sizeof text, "确定要从【%s】划出【%d两】银子到保险箱?", m_gameName.c_str(), m_amount);
-    ShowMessage(text, EVT_SAVE_CONFIRMED, true);
+    ShowMessage(FormatLine("确定要从【%s】划出【%d两】银子到保险箱?", m_gameName.c_str(), m_amount),
+        EVT_SAVE_CONFIRMED, true);
     Hide();
 }
 

@@ -13,32 +13,44 @@
 #include "engine/objects/CanvasObject.h"
 #include "frame/core/CGameCommThread.h"
 #include "frame/core/GameConnection.h"
+#include "frame/core/GameNotifyHandler.h"
+#include "frame/core/GameTableView.h"
+#include "frame/core/HallRecords.h"
 #include "game/CMainFrame.h"
 #include "game/CardTableView.h"
 #include "game/FriendGameFrame.h"
+#include "frame/ui/SubSystem.h"
+#include "platform/Clock.h"
+#include "platform/DesktopChannel.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageLoop.h"
 #include "platform/Process.h"
 #include "tools/ScriptedServer.h"
+#include "tools/StandInLobby.h"
 #include "tools/TestHost.h"
 
 #include "tests/support/FileText.h"
 #include "tests/support/ScopedEnv.h"
+#include "tests/support/TestTimeouts.h"
+#include "tests/frame/ui/SidePaneHost.h"
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <array>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -609,6 +621,257 @@ TEST_F(FriendFrameHost, RoundCaptionAlwaysShowsTheFirstRound)
     frameView->ShowMatchRoundTitle();
     EXPECT_EQ(frameView->GetRoundCaptionText(), "定局淘汰第1轮");
     EXPECT_TRUE(caption->IsShown());
+}
+
+// ---- seated by the stand-in lobby, against the scripted server --------------
+
+std::string Word(int32_t value)
+{
+    std::string out(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        out[static_cast<size_t>(i)] = static_cast<char>(static_cast<uint32_t>(value) >> (8 * i));
+    return out;
+}
+
+// The application as the lobby starts it: the stand-in lobby on a desktop
+// channel of this test's own (each test runs in a process of its own), the
+// lobby's argument, its init data over the channel, and the scripted server
+// behind it. By default nothing runs at the table and the player may leave.
+class FriendGameSeated : public FriendGameAppTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        std::string pattern = (fs::temp_directory_path() / "kbzn-seated-XXXXXX").string();
+        s_root = ::mkdtemp(pattern.data()) ? pattern : std::string();
+        setenv("XDG_RUNTIME_DIR", s_root.c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+    }
+    static void TearDownTestSuite() { fs::remove_all(s_root); }
+
+    void SetUp() override
+    {
+        FriendGameAppTest::SetUp();
+        ASSERT_TRUE(server.Start());
+        std::string version(28, '\0');
+        version[0] = 1;
+        version[4] = 1;
+        server.SetReply(kRequestVersion, { .code = 0, .body = version });
+        server.SetReply(200110, { .code = 210200, .body = "" });
+        server.SetReply(201130, { .code = 0, .body = Word(0) });
+        server.SetReply(201125, { .code = 0, .body = "" });
+    }
+    void TearDown() override
+    {
+        platform::SetFixedTick(std::nullopt);
+        if (app)
+            app->ExitInstance();
+        app.reset();
+        lobby.reset();
+        server.Stop();
+        FriendGameAppTest::TearDown();
+    }
+
+    // Starts the lobby and the application; false without a video driver.
+    bool Launch(std::optional<frame::HallInitGame> init = std::nullopt)
+    {
+        options.serverPort = server.Port();
+        lobby = std::make_unique<tools::StandInLobby>(platform::DesktopChannel::Desktop(), options);
+        if (init)
+            lobby->SetInitGame(*init);
+        EXPECT_TRUE(lobby->Start());
+        app = std::make_unique<TestApp>(texts);
+        app->SetCommandLine(lobby->LaunchArgument());
+        if (!app->InitInstance()) {
+            EXPECT_EQ(app->GetStartFailure(), StartFailure::kMainWindow);
+            return false;
+        }
+        return true;
+    }
+    // Handles the application's messages until done() holds or the wait
+    // for the network and the lobby runs out.
+    bool PumpUntil(const std::function<bool()>& done)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(testsupport::TimeoutMs(15000));
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            platform::MessageLoop::PumpOnce(10);
+        }
+        return true;
+    }
+    bool Requested(uint32_t id) const
+    {
+        for (const auto& r : server.Requests())
+            if (r.Id() == id)
+                return true;
+        return false;
+    }
+    bool WindowOpen() const { return app->GetMainWindow() && app->GetMainWindow()->GetWindow().IsCreated(); }
+    bool Shown(const std::string& text) const
+    {
+        const Log shown = texts->Take();
+        return std::find(shown.begin(), shown.end(), text) != shown.end();
+    }
+    // Seated and entered, as the lobby and the server let the player in.
+    bool Seat()
+    {
+        if (!Launch())
+            return false;
+        EXPECT_TRUE(PumpUntil([&] { return Requested(200110); })) << "the client entered its table";
+        return true;
+    }
+    void Close()
+    {
+        app->GetMainWindow()->GetWindow().PostMessage(platform::kWmClose, 0, 0);
+        for (int i = 0; i < 10 && WindowOpen(); ++i)
+            platform::MessageLoop::PumpOnce(0);
+    }
+
+    tools::LobbyOptions options;
+    tools::ScriptedServer server;
+    std::shared_ptr<WaitTexts> texts = std::make_shared<WaitTexts>();
+    std::unique_ptr<tools::StandInLobby> lobby;
+    std::unique_ptr<TestApp> app;
+
+private:
+    static inline std::string s_root;
+};
+
+// The server's codes that keep the player decide, with or without the body
+// the branch would read more from.
+TEST_F(FriendGameSeated, AGameRunningWithoutItsOptionWordKeepsTheWindow)
+{
+    server.SetReply(201130, { .code = 210030, .body = "" });
+    if (!Seat())
+        GTEST_SKIP() << "no video driver";
+    Close();
+    EXPECT_TRUE(WindowOpen()) << "the player must wait";
+    EXPECT_TRUE(Requested(201130));
+    EXPECT_FALSE(Requested(201125)) << "nobody asked to leave";
+}
+
+TEST_F(FriendGameSeated, AKeptSeatWithoutItsSecondsKeepsTheWindow)
+{
+    server.SetReply(201125, { .code = 210085, .body = "" });
+    if (!Seat())
+        GTEST_SKIP() << "no video driver";
+    Close();
+    EXPECT_TRUE(WindowOpen()) << "the player must wait";
+    EXPECT_TRUE(Requested(201125));
+}
+
+TEST_F(FriendGameSeated, TheServersOwnRefusalOfTheEntryIsShown)
+{
+    const std::string refusal = "本房间正在维护，请稍后再来。";
+    server.SetReply(200110, { .code = 60031, .body = refusal + std::string(1, '\0') });
+    if (!Launch())
+        GTEST_SKIP() << "no video driver";
+    EXPECT_TRUE(PumpUntil([&] { return Shown(refusal); }));
+    EXPECT_FALSE(Shown("服务器未回应登入请求!"));
+}
+
+TEST_F(FriendGameSeated, ServerNotificationsOneAndTwoDoNotDropTheLink)
+{
+    if (!Seat())
+        GTEST_SKIP() << "no video driver";
+    ASSERT_TRUE(server.Push(1, ""));
+    ASSERT_TRUE(server.Push(2, ""));
+    ASSERT_TRUE(server.Push(211300, "")); // known to no layer: only stamped
+    EXPECT_TRUE(PumpUntil([&] { return app->GetNotifyHandler()->GetLastId() == 211300; }));
+    EXPECT_TRUE(app->GetConnection()->IsConnected());
+    EXPECT_TRUE(WindowOpen());
+}
+
+TEST_F(FriendGameSeated, InitDataTheLobbyCannotSendEndTheClientAfterTheWait)
+{
+    // More than the desktop channel carries: the lobby's send fails.
+    frame::HallInitGame init = tools::StandInLobby(platform::DesktopChannel::Desktop(), {}).DefaultInitGame();
+    init.lookers.resize(4000, init.seated.back());
+    if (!Launch(init))
+        GTEST_SKIP() << "no video driver";
+    for (int i = 0; i < 10; ++i)
+        platform::MessageLoop::PumpOnce(0);
+    EXPECT_TRUE(WindowOpen());
+    EXPECT_FALSE(Requested(200110));
+
+    platform::SetFixedTick(platform::TickMs() + CGameFrameWnd::kInitWaitMs + 1);
+    EXPECT_TRUE(PumpUntil([&] { return !WindowOpen(); })) << "the client ends";
+    EXPECT_TRUE(Shown("没有收到大厅的初始化数据，游戏程序初始化失败!"));
+    EXPECT_FALSE(Requested(200110));
+}
+
+// The lobby's and the server's table numbers are any 32-bit value; the
+// pane shows them counted from 1.
+TEST_F(FriendGameSeated, TableNumbersAtTheEndOfTheRangeAreShownCountedFromOne)
+{
+    options.tableNo = INT32_MAX;
+    if (!Seat())
+        GTEST_SKIP() << "no video driver";
+    auto* pane = dynamic_cast<frame::SubSystem*>(app->GetSystemPane());
+    ASSERT_NE(pane, nullptr);
+    auto chat = [&] {
+        return pane->GetChatBox() ? frameuitest::PlainText(*pane->GetChatBox()->GetView()) : std::string();
+    };
+    EXPECT_NE(chat().find("第2147483648桌"), std::string::npos) << chat();
+
+    frame::VizeRidavuRecord wire;
+    wire.SetUserId(10077);
+    wire.SetChair(0);
+    wire.SetTableNo(INT32_MAX);
+    ASSERT_TRUE(server.Push(211011, std::string(wire.Bytes().begin(), wire.Bytes().end())));
+    std::string left(36, '\0');
+    left.replace(0, 4, Word(10077));
+    left.replace(28, 4, Word(INT32_MAX));
+    ASSERT_TRUE(server.Push(211010, left));
+    ASSERT_TRUE(server.Push(211300, ""));
+    EXPECT_TRUE(PumpUntil([&] { return app->GetNotifyHandler()->GetLastId() == 211300; }));
+    EXPECT_NE(chat().find("进入第2147483648桌"), std::string::npos) << chat();
+    EXPECT_NE(chat().find("离开第2147483648桌"), std::string::npos) << chat();
+}
+
+// A server's text longer than a line buffer reaches the chat whole, never
+// cut inside a character.
+TEST_F(FriendGameSeated, TheServersLongRefusalTextReachesTheChatWhole)
+{
+    std::string refusal;
+    while (refusal.size() < 300)
+        refusal += "低保活动今天已经结束";
+    server.SetReply(214010, { .code = 60031, .body = refusal + std::string(1, '\0') });
+    if (!Seat())
+        GTEST_SKIP() << "no video driver";
+    auto* pane = dynamic_cast<frame::SubSystem*>(app->GetSystemPane());
+    auto* table = dynamic_cast<frame::GameTableView*>(app->GetTableView());
+    ASSERT_NE(pane, nullptr);
+    ASSERT_NE(table, nullptr);
+    if (!pane->GetChatBox())
+        GTEST_SKIP() << "no chat box without the skin";
+    table->FetchAllowanceConfig(1);
+    const std::string chat = frameuitest::PlainText(*pane->GetChatBox()->GetView());
+    EXPECT_NE(chat.find(refusal), std::string::npos) << chat;
+}
+
+// A looker-on the lobby announces at a chair the table does not have is
+// left out; the next one is taken.
+TEST_F(FriendGameSeated, ALookerOnOfNoChairIsLeftOut)
+{
+    if (!Seat())
+        GTEST_SKIP() << "no video driver";
+    frame::PlayerRecord stray;
+    stray.SetUserId(30001);
+    stray.SetTableNo(options.tableNo);
+    stray.SetChair(8);
+    stray.SetLookOn(1);
+    frame::PlayerRecord watcher = stray;
+    watcher.SetUserId(30002);
+    watcher.SetChair(1);
+    auto sent = std::async(std::launch::async, [&] {
+        return lobby->SendLookerJoined(stray) && lobby->SendLookerJoined(watcher);
+    });
+    ASSERT_TRUE(PumpUntil([&] { return sent.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+    EXPECT_TRUE(sent.get());
+    EXPECT_EQ(app->GetTableInfo().LookOnCount(), 1);
+    EXPECT_EQ(app->FindPlayer(30001), nullptr);
+    EXPECT_NE(app->FindPlayer(30002), nullptr);
 }
 
 } // namespace

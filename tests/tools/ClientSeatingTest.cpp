@@ -154,7 +154,18 @@ TEST_F(ClientSeatingTest, TheLobbysLeaveMessageEndsTheTableInOrder)
     const std::vector<uint32_t> expected = { 201001, 200110, 201120, 201130, 201125 };
     ASSERT_GE(ids.size(), expected.size());
     EXPECT_EQ(std::vector<uint32_t>(ids.begin(), ids.begin() + expected.size()), expected);
-    EXPECT_FALSE(Request(201120)->expectsReply);
+    const auto leave = Request(201120);
+    EXPECT_FALSE(leave->expectsReply);
+    // The record names the leaver the lobby named, then the own seat.
+    const std::string& record = leave->message.body;
+    ASSERT_EQ(record.size(), 96u);
+    EXPECT_EQ(WordAt(record, 0), 10002); // the leaver
+    EXPECT_EQ(WordAt(record, 8), 5);     // table
+    EXPECT_EQ(WordAt(record, 12), 1);    // the leaver's chair
+    EXPECT_EQ(WordAt(record, 16), 1);    // not oneself
+    EXPECT_EQ(WordAt(record, 20), 5);    // own table
+    EXPECT_EQ(WordAt(record, 24), 2);    // own chair
+    EXPECT_EQ(WordAt(record, 28), 10001); // own user id
 }
 
 TEST_F(ClientSeatingTest, InitDataWithoutTheLaunchedSeatEndsTheClient)
@@ -179,6 +190,30 @@ TEST_F(ClientSeatingTest, InitDataWithoutTheLaunchedSeatEndsTheClient)
     EXPECT_EQ(notice->id, frame::HALLDATA_CLOSED);
     ASSERT_TRUE(ClientEnds());
     EXPECT_FALSE(Request(200110)); // it never entered
+}
+
+TEST_F(ClientSeatingTest, InitDataRecordsOfNoChairAreLeftOutAndTheClientEnters)
+{
+    tools::LobbyOptions options;
+    m_lobby = std::make_unique<tools::StandInLobby>(*m_channel, options);
+    frame::HallInitGame init = m_lobby->DefaultInitGame();
+    m_lobby.reset();
+    frame::PlayerRecord stray = init.seated.back();
+    stray.SetUserId(10077);
+    stray.SetChair(9);
+    init.seated.push_back(stray);
+    stray.SetUserId(10078);
+    stray.SetChair(-1);
+    stray.SetLookOn(1);
+    init.lookers.push_back(stray);
+
+    options.serverPort = m_server.Port();
+    m_lobby = std::make_unique<tools::StandInLobby>(*m_channel, options);
+    m_lobby->SetInitGame(init);
+    ASSERT_TRUE(m_lobby->Start() && m_lobby->LayOutTree((m_root / "tree").string()));
+    ASSERT_TRUE(m_lobby->LaunchClient(KBZN_CLIENT));
+    ASSERT_TRUE(m_server.WaitForRequests(2, TimeoutMs(30000)));
+    EXPECT_TRUE(Request(200110)) << "the table was taken without the two stray records";
 }
 
 TEST_F(ClientSeatingTest, TheClientEndsWhenTheLobbyHasGone)

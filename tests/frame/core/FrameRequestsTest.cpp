@@ -482,7 +482,7 @@ TEST_F(FrameRequestsTest, EnterGameReplies)
         { "body shorter than the seat list's head", kB08, false, 210210, Words({ 0, 0, 0 }), 0,
             "进入游戏失败，请重新开始。", "", "", "" },
         { "refused with a known code", 0, false, 210020, "", 0, "没有空余的旁观位置。", "", "", "" },
-        { "refused with the server's text", 0, false, 60031, "满了", 0, "服务器未回应登入请求!", "", "", "" },
+        { "refused with the server's text", 0, false, 60031, "满了", 0, "满了", "", "", "" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -585,8 +585,8 @@ TEST_F(FrameRequestsTest, LeaveSeatReplies)
     };
     const Case cases[] = {
         { 210085, Words({ 30 }), 1, "系统已经为您分配了随机桌位，\r\n\r\n必须再等 30 秒钟才能离开。" },
-        // Without the seconds the reply says nothing: the player may leave.
-        { 210085, "", 0, "unchanged" },
+        // Without the seconds the server still keeps the player.
+        { 210085, "", 1, "系统已经为您分配了随机桌位，\r\n\r\n请稍候再离开。" },
         { 210086, "", 1, "生命不息，战斗不止，请继续游戏。\r\n(如果游戏中有玩家长时间不活动，请您等待2分钟后再退出)" },
         { 10, Words({ 30 }), 0, "unchanged" },
         { 1000, "", 0, "对象不存在。" },
@@ -611,8 +611,9 @@ TEST_F(FrameRequestsTest, CanQuitTakesOptionWordA)
     const Case cases[] = {
         { 210030, Words({ 0x4004 }), 1, 0x4004 },
         { 10, Words({ 0x5 }), 0, 0x5 },
-        // No first word: a failed request, the option word stays.
-        { 210030, "", 0, 0x5 },
+        // No first word: the code still says a game runs; the option word
+        // stays.
+        { 210030, "", 1, 0x5 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);

@@ -8,14 +8,24 @@
 #include "frame/core/GameFrameCalls.h"
 #include "frame/core/GameNotifyHandler.h"
 
+#include "engine/core/GameCore.h"
 #include "engine/objects/RectObject.h"
+#include "frame/core/CGameCommThread.h"
+#include "frame/core/WireReader.h"
+#include "net/ConnectionNotice.h"
 #include "net/NetMessage.h"
 #include "platform/MessageLoop.h"
 #include "tools/ScriptedServer.h"
+#include "tests/support/TestTimeouts.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <future>
+#include <memory>
+#include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -166,12 +176,16 @@ TEST_F(FrameWindowTest, ServerMessagesOfAnOldLinkAreDropped)
     auto post = [&](uint32_t connectionId, uint32_t id) {
         auto context = std::make_unique<net::MessageContext>();
         context->connectionId = connectionId;
+        if (id == net::kConnectionClosed)
+            net::MarkOwnNotice(*context); // as the connection marks its notice
         auto message = std::make_unique<net::NetMessage>();
         message->messageId = id;
         ASSERT_TRUE(m_app->GetMainWindow()->GetWindow().PostMessage(net::WM_NETMSG,
             reinterpret_cast<uintptr_t>(context.release()), reinterpret_cast<intptr_t>(message.release()),
             [](const platform::Message& m) { net::DisposeNetMessage(m.wParam, m.lParam); }));
-        platform::MessageLoop::PumpOnce(0);
+        // Whatever else the window has queued (its timers) goes first.
+        for (int i = 0; i < 5; ++i)
+            platform::MessageLoop::PumpOnce(0);
     };
     const uint32_t current = m_app->m_connection.GetConnectionId();
     post(current + 1000, net::kConnectionClosed); // an old link's close: nothing happens
@@ -182,6 +196,83 @@ TEST_F(FrameWindowTest, ServerMessagesOfAnOldLinkAreDropped)
     post(current, net::kConnectionClosed);
     EXPECT_FALSE(m_app->m_connection.IsConnected());
     EXPECT_EQ(m_app->log, (std::vector<std::string> { "notice 30 49 vkf大哭|与服务器连接断开。" }));
+}
+
+// A handler that fails on one notification, as a fault in any handler would.
+class FailingHandler : public GameNotifyHandler {
+public:
+    using GameNotifyHandler::GameNotifyHandler;
+    void Dispatch(uint32_t id, const uint8_t* body, size_t length) override
+    {
+        if (id == kFailingId)
+            throw std::runtime_error("handler fault");
+        GameNotifyHandler::Dispatch(id, body, length);
+    }
+    static constexpr uint32_t kFailingId = 211300;
+};
+
+class FailingApp : public WindowApp {
+public:
+    GameNotifyHandler* GetNotifyHandler() override { return &m_failing; }
+
+private:
+    FailingHandler m_failing { *this };
+};
+
+uint32_t WordAt(const std::string& bytes, size_t at)
+{
+    return frame::LoadLe32(reinterpret_cast<const uint8_t*>(bytes.data()) + at);
+}
+
+TEST(FrameWindowRelay, AHandlerThatFailsIsReportedAndTheFrameLockIsReleased)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    tools::ScriptedServer server;
+    ASSERT_TRUE(server.Start());
+    FailingApp app;
+    ASSERT_TRUE(app.ParseHallArgs("\"7|127.0.0.1|3|0|0|10001|5|2|0|0|KbZn|" + std::to_string(server.Port())
+        + "|0|0|0\""));
+    // Server messages take the program's way: the connection, the
+    // communication thread, the window.
+    ASSERT_TRUE(app.StartCommThread());
+    app.m_connection.SetNotifyThread(app.GetCommThread()->ThreadId());
+    app.m_connection.SetCipherKey();
+    bool proxyFailed = false;
+    ASSERT_EQ(app.m_connection.Connect("", "127.0.0.1", server.Port(), proxyFailed), 1);
+    if (!app.CreateMainWindow())
+        GTEST_SKIP() << "no video driver";
+
+    ASSERT_TRUE(server.Push(211025, Words({ 3 })));
+    ASSERT_TRUE(server.Push(FailingHandler::kFailingId, Words({ 7, 8 })));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(testsupport::TimeoutMs(10000));
+    while (server.Requests().empty() && std::chrono::steady_clock::now() < deadline)
+        platform::MessageLoop::PumpOnce(10);
+    ASSERT_EQ(server.Requests().size(), 1u);
+    const auto report = server.Requests()[0];
+    EXPECT_EQ(report.Id(), 201162u);
+    EXPECT_FALSE(report.expectsReply);
+    const std::string& record = report.message.body;
+    ASSERT_EQ(record.size(), 128u);
+    EXPECT_EQ(WordAt(record, 0), 10001u);                   // own user
+    EXPECT_EQ(WordAt(record, 20), FailingHandler::kFailingId); // the failing notification
+    EXPECT_EQ(WordAt(record, 28), 8u);                     // its length
+    EXPECT_EQ(WordAt(record, 36), 211025u);                // the one before it
+    EXPECT_EQ(WordAt(record, 44), 4u);
+    EXPECT_EQ(app.GetNotifyHandler()->GetLastId(), FailingHandler::kFailingId) << "stamped all the same";
+    EXPECT_TRUE(app.m_connection.IsConnected());
+
+    // The frame lock was given back: another thread takes it at once.
+    engine::GameCore* core = app.GetMainWindow()->GetRootObject()->GetCore();
+    ASSERT_NE(core, nullptr);
+    auto taken = std::make_shared<std::promise<void>>();
+    std::future<void> done = taken->get_future();
+    std::thread([core, taken] {
+        core->Lock();
+        core->Unlock();
+        taken->set_value();
+    }).detach();
+    EXPECT_EQ(done.wait_for(std::chrono::milliseconds(testsupport::TimeoutMs(5000))), std::future_status::ready);
 }
 
 } // namespace
