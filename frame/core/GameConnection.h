@@ -210,8 +210,8 @@ public:
     void RecordRoundTrip(uint32_t elapsedMs);
 
     // 201130, 5 s. The body's first word replaces room option word A; 1
-    // when the server says a game is running (210030). A body without its
-    // first word is a failed request (0, option A kept).
+    // when the server says a game is running (210030), with or without a
+    // body (a body without its first word keeps option A).
     virtual int RequestCanQuit();
     // 201140. Code 10 with a body: the body goes to the look-on buffer
     // (as much as it holds), 1.
@@ -232,8 +232,9 @@ public:
     // 201120, sent only: the leaver and the own seat.
     virtual int LeaveTable(int userId, int chair);
     // 201125, as 201120 but waiting. 1 when the server keeps the player
-    // (210086, or 210085 with the seconds still to wait as its first word),
-    // with the text to show; 0 when the player may leave.
+    // (210086, or 210085 with the seconds still to wait as its first word,
+    // if the body has it), with the text to show; 0 when the player may
+    // leave.
     virtual int LeaveSeat(std::string& text, int userId, int chair);
     // 201210 and 201211 (the own chat line), sent only: at most 61 bytes
     // of the text, never half a character.
