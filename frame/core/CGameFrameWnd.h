@@ -46,11 +46,6 @@ public:
     // Fetches the room's notice file on a thread of its own.
     virtual void StartNotifyDownload();
 
-    // The maximised size (the main view's minimum while it is not fitted
-    // to the work area, else the work area).
-    platform::Rect MaximisedRect() const;
-
-    bool IsTimerRunning(uint32_t timerId) const;
     uint32_t LastReceiveTick() const { return m_lastReceiveTick; }
 
 protected:
