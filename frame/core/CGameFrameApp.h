@@ -167,6 +167,7 @@ public:
     bool IsRestartPending() const { return m_restartPending; }
     // The close notice to the lobby (type 5 after a drop during a game,
     // else 2); window is the sender's handle (0 before the main window).
+    // Sent once for the client: every later call is ignored.
     virtual void NotifyHallClosing(platform::WindowHandle window);
     // Tells the communication thread and the lobby which window is the
     // main window.
@@ -276,6 +277,7 @@ private:
     bool m_narrowScreen = false;
     bool m_inGame = false;
     bool m_restartPending = false;
+    bool m_hallToldClosing = false;
     bool m_lostWhilePlaying = false;
     bool m_tableActive = true;
     std::string m_advertText;

@@ -9,6 +9,7 @@
 #include "frame/core/GameState.h"
 #include "frame/core/HallRecords.h"
 #include "frame/core/NoticeDownload.h"
+#include "frame/core/QuitDecision.h"
 #include "frame/core/WebAddresses.h"
 #include "net/ConnectionNotice.h"
 #include "net/DailyLog.h"
@@ -26,7 +27,7 @@ namespace {
 
 constexpr uint32_t kHallWatchMs = 1000;
 constexpr uint32_t kDelayedCloseMs = 3000;
-constexpr uint32_t kExitWaitMs = 30000;
+constexpr uint32_t kEventConfirmLeave = 80000084;
 
 // The engine's frame lock, held for one dispatch and released on every way
 // out of it.
@@ -106,11 +107,6 @@ void CGameFrameWnd::Stop(uint32_t timerId)
     }
 }
 
-bool CGameFrameWnd::IsTimerRunning(uint32_t timerId) const
-{
-    return timerId < std::size(m_timers) && m_timers[timerId];
-}
-
 void CGameFrameWnd::StartPulseTimer(int seconds)
 {
     Start(kTimerPulse, static_cast<uint32_t>(seconds > 0 ? seconds : 1) * 1000);
@@ -120,15 +116,6 @@ void CGameFrameWnd::StartNoticeTimer(int seconds)
 {
     if (seconds > 0)
         Start(kTimerNotice, static_cast<uint32_t>(seconds) * 1000);
-}
-
-platform::Rect CGameFrameWnd::MaximisedRect() const
-{
-    const platform::Rect work = platform::WorkAreaRect();
-    const frame::GameFrameCalls* view = m_app.GetMainViewCalls();
-    if (view && !view->IsFitToWorkArea())
-        return { work.left, work.top, work.left + view->GetMinWindowWidth(), work.top + view->GetMinWindowHeight() };
-    return work;
 }
 
 void CGameFrameWnd::OnDestroy()
@@ -280,33 +267,39 @@ bool CGameFrameWnd::MayClose()
                 view->ShowQuitConfirmBoard();
             return false;
         }
-    } else if (!m_app.IsLookOn() && connection && connection->RequestCanQuit()) {
-        // A game is running at the table.
-        GameState* state = m_app.GetGameState();
-        const uint32_t asked = state ? state->GetExitRequestTick() : 0;
-        const uint32_t elapsed = platform::TickMs() - asked;
-        if (m_app.IsInGame() && asked != 0 && elapsed < kExitWaitMs) {
-            char line[256];
-            std::snprintf(line, sizeof line, " <c=%d>已经请求退出，请耐心等候其他玩家回应(%d秒)。\r\n", 2906200,
-                static_cast<int>(30 - elapsed / 1000));
-            m_app.AddSystemChatLine(line);
+    } else {
+        frame::QuitFacts facts;
+        facts.lookOn = m_app.IsLookOn();
+        // A lost connection or a time-out counts as leave permission.
+        if (!facts.lookOn)
+            facts.gameRunning = connection && connection->RequestCanQuit();
+        facts.inGame = m_app.IsInGame();
+        const GameState* state = m_app.GetGameState();
+        facts.exitTick = state ? state->GetExitRequestTick() : 0;
+        facts.now = platform::TickMs();
+        facts.mayRequestForcedQuit = m_app.CanRequestForcedQuit();
+        facts.quitLocked = m_app.IsQuitLockedRoom();
+        switch (frame::DecideQuit(facts)) {
+        case frame::QuitStep::kLeave:
+            break;
+        case frame::QuitStep::kWaitForAnswers:
+            m_app.AddSystemChatLine(frame::ExitWaitLine(frame::ExitWaitSecondsLeft(facts.exitTick, facts.now)));
             return false;
-        }
-        if (m_app.CanRequestForcedQuit()) {
+        case frame::QuitStep::kAskOthers:
             if (frame::GameFrameCalls* view = m_app.GetMainViewCalls())
                 view->RequestForcedQuit();
             return false;
-        }
-        if (m_app.IsQuitLockedRoom()) {
-            m_app.ShowMessageBox("生命不息，战斗不止，请继续游戏。\r\n(如果游戏中有玩家长时间不活动，请您等待2分钟后再退出)",
-                nullptr, nullptr, 5, 0x31, "vkf打牌");
+        case frame::QuitStep::kStayLocked:
+            m_app.ShowMessageBox(frame::kQuitLockedText, nullptr, nullptr, 5, 0x31, "vkf打牌");
+            return false;
+        case frame::QuitStep::kConfirmLeave: {
+            // Its OK reaches the main view, which leaves the seat and closes.
+            const engine::RectObject* root = GetRootObject();
+            const frame::BoxEvent ok { static_cast<uint32_t>(root ? root->GetId() : 0), kEventConfirmLeave, 0, 0 };
+            m_app.ShowMessageBox(frame::kConfirmLeaveText, &ok, nullptr, 5, 0x35, "vkf疑问");
             return false;
         }
-        const engine::RectObject* root = GetRootObject();
-        const frame::BoxEvent ok { static_cast<uint32_t>(root ? root->GetId() : 0), 80000084, 0, 0 };
-        m_app.ShowMessageBox("游戏还没有结束，现在退出要扣你分，还要扣你银子。确定退出吗？", &ok, nullptr, 5, 0x35,
-            "vkf疑问");
-        return false;
+        }
     }
     std::string text;
     if (connection && connection->LeaveSeat(text, m_app.GetUserId(), m_app.GetChair())) {

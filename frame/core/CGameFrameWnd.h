@@ -52,11 +52,6 @@ public:
     static constexpr uint32_t kInitWaitMs = 30000;
     void StartInitWait() { Start(kTimerInitWait, kInitWaitMs); }
 
-    // The maximised size (the main view's minimum while it is not fitted
-    // to the work area, else the work area).
-    platform::Rect MaximisedRect() const;
-
-    bool IsTimerRunning(uint32_t timerId) const;
     uint32_t LastReceiveTick() const { return m_lastReceiveTick; }
 
 protected:

@@ -209,11 +209,6 @@ FramePaths::FramePaths(std::string gameName, std::string programDir, std::string
 {
 }
 
-FramePaths FramePaths::ForRunningProgram(std::string gameName)
-{
-    return FramePaths(std::move(gameName), platform::ExecutableDir(), platform::SystemDirectory());
-}
-
 std::string FramePaths::GetTempDir() const
 {
     std::string dir = m_programDir + "temp\\";

@@ -66,8 +66,6 @@ public:
     // Both directories are taken as given, with a '/' added when they lack
     // a trailing separator.
     FramePaths(std::string gameName, std::string programDir, std::string systemDir);
-    // The running program's: platform::ExecutableDir and SystemDirectory.
-    static FramePaths ForRunningProgram(std::string gameName);
 
     const std::string& GetExeDir() const { return m_programDir; }
     const std::string& GetSystemDir() const { return m_systemDir; }

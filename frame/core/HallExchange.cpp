@@ -55,8 +55,12 @@ void CGameFrameApp::AnnounceMainWindow(platform::WindowHandle window)
 
 void CGameFrameApp::NotifyHallClosing(platform::WindowHandle window)
 {
-    if (m_restartPending || IsStandAlone() || !IsHallAlive())
+    if (m_restartPending || m_hallToldClosing || IsStandAlone() || !IsHallAlive())
         return;
+    // The lobby counts the client gone at its notice: a second one (several
+    // boxes that each end the table, a leave followed by the window's close)
+    // would count it twice.
+    m_hallToldClosing = true;
     frame::HallCloseNotice notice;
     notice.SetWindow(window);
     notice.SetUserId(GetUserId());

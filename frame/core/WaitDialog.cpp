@@ -208,16 +208,6 @@ WaitDialog::WaitDialog(std::string skinIniPath, Output output)
 
 WaitDialog::~WaitDialog() = default;
 
-bool WaitDialog::HasWindow() const
-{
-    return m_window != nullptr;
-}
-
-unsigned long WaitDialog::NativeWindow() const
-{
-    return m_window ? m_window->NativeId() : 0;
-}
-
 void WaitDialog::LoadSkin()
 {
     const platform::IniFile skin(m_skinIniPath);

@@ -159,8 +159,6 @@ public:
     bool HideTimerPending() const { return m_hideTimer.IsArmed(); }
     const WaitBar& Bar() const { return m_bar; }
     bool HasBackground() const { return m_backgroundWidth > 0; }
-    bool HasWindow() const;
-    unsigned long NativeWindow() const;
     // The last frame painted: kWidth x kHeight pixels 0xAARRGGBB (bytes
     // blue, green, red, alpha), rows from the top; empty before the first
     // showing. A hidden dialog keeps the frame it last showed.

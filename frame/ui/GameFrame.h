@@ -222,9 +222,8 @@ public:
     engine::CanvasObject* GetTitleText() const { return m_titleText; }
 
     // ---- quitting (GameFrameQuit.cpp) ----------------------------------
-    // The close decision at a table: leave, wait, ask the others, or ask
-    // the player.
-    virtual void OnQuitRequested();
+    // The close decision is the frame window's (its close handler); the
+    // view shows the boards and boxes it leads to.
     // Leave the seat and close; a refused leave keeps the window open.
     virtual void ConfirmQuit();
     void ShowQuitConfirmBoard() override;

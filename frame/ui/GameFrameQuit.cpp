@@ -1,6 +1,6 @@
-// The main view's side of leaving a table: the close decision, the leave
-// itself, the match quit board, the forced-quit reason box and the boxes of
-// other players' exit requests.
+// The main view's side of leaving a table: the leave itself, the match quit
+// board, the forced-quit reason box and the boxes of other players' exit
+// requests.
 
 #include "frame/ui/GameFrame.h"
 
@@ -9,8 +9,8 @@
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/GameConnection.h"
 #include "frame/core/GameState.h"
+#include "frame/core/QuitDecision.h"
 #include "frame/core/WireReader.h"
-#include "frame/ui/QuitDecision.h"
 #include "frame/ui/SystemInfoBox.h"
 #include "platform/Clock.h"
 #include "platform/Window.h"
@@ -37,48 +37,7 @@ engine::Rect TableRect(engine::RectObject* table, engine::RectObject& view)
 
 } // namespace
 
-// ---- the close decision -------------------------------------------------------
-
-void GameFrame::OnQuitRequested()
-{
-    CGameFrameApp* app = CGameFrameApp::Current();
-    if (!app)
-        return;
-    QuitFacts facts;
-    facts.lookOn = app->IsLookOn();
-    if (!facts.lookOn) {
-        GameConnection* connection = app->GetConnection();
-        // A lost connection or a time-out counts as leave permission.
-        facts.gameRunning = connection && connection->RequestCanQuit();
-    }
-    facts.inGame = app->IsInGame();
-    const GameState* state = app->GetGameState();
-    facts.exitTick = state ? state->GetExitRequestTick() : 0;
-    facts.now = platform::TickMs();
-    facts.mayRequestForcedQuit = app->CanRequestForcedQuit();
-    facts.quitLocked = app->IsQuitLockedRoom();
-    switch (DecideQuit(facts)) {
-    case QuitStep::kLeave:
-        ConfirmQuit();
-        break;
-    case QuitStep::kWaitForAnswers:
-        AddSystemChatLine(ExitWaitLine(ExitWaitSecondsLeft(facts.exitTick, facts.now)));
-        break;
-    case QuitStep::kAskOthers:
-        RequestForcedQuit();
-        break;
-    case QuitStep::kStayLocked:
-        ShowMessageBox(kQuitLockedText, nullptr, nullptr, 5,
-            SIB_TWO_BUTTONS | SIB_HEAD_PICTURE | SIB_HEAD_ANIMATED, "vkf打牌");
-        break;
-    case QuitStep::kConfirmLeave: {
-        const BoxEvent ok { static_cast<uint32_t>(GetId()), EVT_FRAME_CONFIRM_QUIT, 0, 0 };
-        ShowMessageBox(kConfirmLeaveText, &ok, nullptr, 5,
-            SIB_TWO_BUTTONS | SIB_EXPIRE_CANCEL | SIB_HEAD_PICTURE | SIB_HEAD_ANIMATED, "vkf疑问");
-        break;
-    }
-    }
-}
+// ---- leaving ------------------------------------------------------------------
 
 void GameFrame::ConfirmQuit()
 {
@@ -93,11 +52,11 @@ void GameFrame::ConfirmQuit()
         ShowMessageBox(text, &none, &none, 5, 0, "");
         return;
     }
-    app->NotifyHallClosing(app->GetMainWindowHandle());
-    app->StopCommThread();
     // The seat is left; with the connection closed the window's own close
     // handler finds no game to ask about and lets the window go (a server
-    // still answering "game running" would otherwise keep the player).
+    // still answering "game running" would otherwise keep the player). That
+    // handler tells the lobby, once for the client.
+    app->StopCommThread();
     app->CloseConnection();
     CloseMainWindow();
 }

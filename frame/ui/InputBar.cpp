@@ -186,6 +186,31 @@ void InputBar::Layout()
         m_send->MoveTo(GetRight() - sendWidth / 2 - kMargin, buttonY);
         m_send->Invalidate();
     }
+    CentreShownDialogs();
+}
+
+void InputBar::CentreShownDialogs()
+{
+    // The safe box's dialogs stay in the middle of the screen however the
+    // window's size changes, with the transfer dialogs the safe box opened.
+    for (const char* name : { kSafeBoxName, kSetDepositName, kNumKeyPadName }) {
+        auto* dialog = dynamic_cast<engine::GameObject*>(FindObjectByName(name));
+        if (!dialog || !dialog->IsShown())
+            continue;
+        dialog->MoveTo(GetScreenWidth() / 2, GetScreenHeight() / 2);
+        dialog->Invalidate();
+        if (auto* box = dynamic_cast<SafeBoxDlg*>(dialog))
+            box->RecentreChildren();
+    }
+}
+
+void InputBar::RedrawShownSafeBox()
+{
+    // A transfer from the menu or the keypad changes what the safe box
+    // holds: an open safe box asks again and shows the new amount.
+    auto* box = dynamic_cast<SafeBoxDlg*>(FindObjectByName(kSafeBoxName));
+    if (box && box->IsShown())
+        box->Refresh();
 }
 
 void InputBar::DrawBar(int width, int height)
@@ -483,6 +508,7 @@ int InputBar::TakeSilver(int amount, int password)
         text = FormatLine("设定成功。\r\n\r\n(已经从保险箱中取出 %d 两，%s当前有银子 %d 两)", target - silver,
             TitleText().c_str(), target);
     ShowResult(text);
+    RedrawShownSafeBox();
     return target;
 }
 
@@ -502,6 +528,7 @@ void InputBar::SetSilverTo(int amount)
             text = FormatLine("设定成功。\r\n\r\n(已经存入保险箱 %d 两，%s当前有银子 %d 两)", moved,
                 TitleText().c_str(), silver - moved);
         ShowResult(text);
+        RedrawShownSafeBox();
     } else {
         ShowWait("正在查询保护密码，请稍等......", true);
         std::string text;

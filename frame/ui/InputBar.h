@@ -129,6 +129,8 @@ private:
     int PaneId();
     void DrawBar(int width, int height);
     void DrawInputBackground(int width);
+    void CentreShownDialogs();
+    void RedrawShownSafeBox();
 
     std::list<std::string> m_phrases; // a list: menu events point at the texts
     std::array<engine::EngineObject*, kMaxButtons> m_buttons {};

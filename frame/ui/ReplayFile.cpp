@@ -382,7 +382,6 @@ int32_t ReplayFile::UserId() const { return static_cast<int32_t>(HeaderWord(m_la
 int32_t ReplayFile::Chair() const { return static_cast<int32_t>(HeaderWord(m_layout->chair)); }
 int32_t ReplayFile::BeginDate() const { return static_cast<int32_t>(HeaderWord(m_layout->beginDate)); }
 int32_t ReplayFile::BeginTime() const { return static_cast<int32_t>(HeaderWord(m_layout->beginTime)); }
-int32_t ReplayFile::SaveDate() const { return static_cast<int32_t>(HeaderWord(m_layout->saveDate)); }
 int32_t ReplayFile::SaveTime() const { return static_cast<int32_t>(HeaderWord(m_layout->saveTime)); }
 
 std::span<const uint8_t> ReplayFile::TableBlock() const

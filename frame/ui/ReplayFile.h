@@ -186,7 +186,6 @@ public:
     int32_t Chair() const;
     int32_t BeginDate() const;
     int32_t BeginTime() const;
-    int32_t SaveDate() const;
     int32_t SaveTime() const;
 
     // The table block; empty when the image does not hold one.

@@ -52,13 +52,6 @@ constexpr uint32_t kMenuGreyInk = 0x707070;
 
 } // namespace
 
-std::string ReplaySavedChatLine(std::string_view path)
-{
-    const size_t slash = path.rfind('\\');
-    const std::string_view dir = slash == std::string_view::npos ? path : path.substr(0, slash);
-    return " <z=qh系统通知><c=255> 游戏录像已保存到<url_text=" + std::string(dir) + ",录像目录><c=255>\r\n";
-}
-
 ReplayPanel::ReplayPanel(CGameFrameApp& app, ReplayVariant variant)
     : m_app(app)
     , m_file(variant)

@@ -79,10 +79,6 @@ struct ReplaySaveResult {
     bool written = false;
 };
 
-// The chat line that tells the player where a written replay went: the
-// directory part of the path (up to its last '\') as a link.
-std::string ReplaySavedChatLine(std::string_view path);
-
 class ReplayPanel : public engine::BoundObject {
 public:
     static constexpr uint32_t kDefaultMaxGap = 10000;

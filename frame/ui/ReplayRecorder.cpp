@@ -56,14 +56,6 @@ void ReplayRecorder::UpdateButtons()
     UpdateButtonsFrom(true);
 }
 
-ReplaySaveResult ReplayRecorder::SaveAndAnnounce(bool write)
-{
-    ReplaySaveResult saved = Save(write);
-    if (saved.written)
-        App().AddSystemChatLine(ReplaySavedChatLine(saved.path));
-    return saved;
-}
-
 void ReplayRecorder::RestoreTable()
 {
     CGameFrameApp& app = App();

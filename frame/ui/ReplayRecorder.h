@@ -35,9 +35,6 @@ public:
     void WriteSeatBlock(int chair) override;
     // Previous also stays disabled while the deal's lock is on.
     void UpdateButtons() override;
-    // Save, then a system line in the chat that names the replay directory,
-    // only when the file was written.
-    ReplaySaveResult SaveAndAnnounce(bool write);
 
 protected:
     // Room and seats from the blocks; the main view resets the table.

@@ -1,7 +1,8 @@
 // The client seated at its table, end to end: the stand-in lobby starts the
 // real KbZn program against the scripted server, the client announces its
 // window, takes the init data, enters with request 200110, and leaves in
-// the order the close sequence gives, ending with its close notice.
+// the order the close sequence gives, ending with its close notice (one for
+// the client, however many boxes end the table).
 
 #include "frame/core/FrameRecords.h"
 #include "frame/core/HallRecords.h"
@@ -166,6 +167,32 @@ TEST_F(ClientSeatingTest, TheLobbysLeaveMessageEndsTheTableInOrder)
     EXPECT_EQ(WordAt(record, 20), 5);    // own table
     EXPECT_EQ(WordAt(record, 24), 2);    // own chair
     EXPECT_EQ(WordAt(record, 28), 10001); // own user id
+}
+
+// Several boxes that each end the table ("a seat is empty, the game is
+// over"), left to expire together: each answers OK, which leaves the seat
+// and closes the window; the lobby hears of the client's end once.
+TEST_F(ClientSeatingTest, TheLobbyHearsTheCloseOnceWhenManyEndBoxesExpire)
+{
+    m_server.SetReply(201130, { .code = 0, .body = Words({ 0 }) });
+    m_server.SetReply(201125, { .code = 0, .body = "" });
+    ASSERT_TRUE(Seat());
+    ASSERT_TRUE(m_lobby->WaitForEvent(
+        [](const tools::LobbyEvent& e) {
+            return e.kind == tools::LobbyEvent::Kind::kPosted && e.message == frame::WM_HALL_GAMEREADY;
+        },
+        TimeoutMs(5000)));
+    ASSERT_TRUE(m_server.PushBurst(211120, "", 4));
+    ASSERT_TRUE(CloseNotice());
+    ASSERT_TRUE(ClientEnds());
+    int notices = 0;
+    for (const auto& e : m_lobby->Events())
+        notices += e.IsClose();
+    EXPECT_EQ(notices, 1);
+    int leaves = 0;
+    for (const auto& r : m_server.Requests())
+        leaves += r.Id() == 201125;
+    EXPECT_EQ(leaves, 1) << "the seat is left once; the link is closed after it";
 }
 
 TEST_F(ClientSeatingTest, InitDataWithoutTheLaunchedSeatEndsTheClient)

@@ -1,6 +1,8 @@
 // The safe box dialogs, the preset dialog and the password keypad in the
 // headless host window, against a connection that answers as the server
-// would: what is sent, what the player is told, what is remembered.
+// would: what is sent, what the player is told, what is remembered; and
+// over the main view, where the input bar keeps them centred on the screen
+// and an open safe box shows what a transfer from the menu left in it.
 #include "tests/engine/objects/HostFixture.h"
 
 #include "engine/controls/widgets/ImageButton.h"
@@ -9,9 +11,12 @@
 #include "frame/core/GameFrameCalls.h"
 #include "frame/ui/DepositKeypad.h"
 #include "frame/ui/FrameEdit.h"
+#include "frame/ui/GameFrame.h"
+#include "frame/ui/InputBar.h"
 #include "frame/ui/SafeBoxDialogs.h"
 #include "platform/IniFile.h"
 #include "tests/frame/ui/BoxView.h"
+#include "tools/TestHost.h"
 
 #include <gtest/gtest.h>
 
@@ -497,6 +502,129 @@ TEST_F(SafeBox, ThePresetDialogShowsTheInputBarsPresets)
     EXPECT_EQ(dialog->GetBox(5)->GetText(), "60");
     Send(dialog, EVT_PRESETS_CANCEL);
     EXPECT_FALSE(dialog->IsShown());
+}
+
+// ---- over the main view --------------------------------------------------------------
+
+// The application whose main view is the one on the host window.
+class MainViewApp : public CGameFrameApp {
+public:
+    MainViewApp()
+        : CGameFrameApp("SafeBoxView" + std::to_string(getpid()), 21534, 1, 1)
+    {
+    }
+    GameConnection* GetConnection() override { return &connection; }
+    engine::RectObject* GetMainView() const override { return view; }
+
+    FakeConnection connection;
+    engine::RectObject* view = nullptr;
+};
+
+class SafeBoxOverMainView : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        tools::TestHost::PreferHeadlessDrivers();
+        platform::SetFixedTick(m_tick);
+        if (!host.Create("safebox-view", 800, 600))
+            GTEST_SKIP() << "no video driver";
+        auto view = std::make_unique<GameFrame>(1280);
+        app.view = view.get();
+        ASSERT_TRUE(host.Init(std::move(view)));
+        host.AddPicture("系统信息框模板", 12, 28, 2, 0, [](int, int x, int y) -> uint32_t {
+            const bool inside = x >= 3 && x < 9 && y >= 20 && y < 25;
+            return inside ? 0 : engine::CanvasObject::MakePixel(0x808080, engine::kNoColourKey);
+        });
+        for (const char* name : { "系统通知框_按钮", "保险箱按钮", "系统信息框_关闭", "btnQuickChat", "btnSendChat" })
+            Picture(name, 40, 16);
+        for (const char* name : { "保险箱广告", "保险箱框线", "SystemInputBar", "InputBoxBkg" })
+            Picture(name, 200, 40);
+        // The pictures are in: the window's next size lays the pane out
+        // with its input bar.
+        host.OnSize(790, 590);
+        Frame();
+        bar = dynamic_cast<InputBar*>(app.view->FindObjectByName(kInputBarName));
+        ASSERT_NE(bar, nullptr);
+        ASSERT_GT(bar->GetWidth(), 0);
+        app.GetHallArgs().chair = 1;
+        app.GetSeatPlayer(1)->SetSilver(1000);
+    }
+    void TearDown() override { platform::SetFixedTick(std::nullopt); }
+
+    void Picture(const char* name, int w, int h)
+    {
+        const uint32_t pixel = engine::CanvasObject::MakePixel(0x406080, engine::kNoColourKey);
+        host.AddPicture(name, w, h, 1, 0, [pixel](int, int, int) { return pixel; });
+    }
+    void Frame()
+    {
+        m_tick += 30;
+        platform::SetFixedTick(m_tick);
+        host.RunFrame();
+    }
+    // What the bar's menu items and the application's prompts send it.
+    void ToBar(int code, int param = 0)
+    {
+        app.view->SendEvent(engine::EngineEvent(bar->GetId(), code, static_cast<engine::MessageWord>(param), 0));
+        Frame();
+    }
+    engine::GameObject* Named(const char* name) const
+    {
+        return dynamic_cast<engine::GameObject*>(app.view->FindObjectByName(name));
+    }
+
+    MainViewApp app;
+    tools::TestHost host;
+    InputBar* bar = nullptr;
+
+private:
+    uint32_t m_tick = 100000;
+};
+
+TEST_F(SafeBoxOverMainView, ShownDialogsStayCentredWhenTheWindowChangesSize)
+{
+    ToBar(EVT_INPUT_SAFE_BOX);
+    auto* box = dynamic_cast<SafeBoxDlg*>(Named(kSafeBoxName));
+    ASSERT_NE(box, nullptr);
+    app.view->SendEvent(engine::EngineEvent(box->GetId(), EVT_SAFEBOX_OPEN_SAVE));
+    ToBar(EVT_INPUT_QUICK_SET);
+    ToBar(EVT_INPUT_CARRY_SILVER, 5000); // above the silver carried: the keypad asks for the password
+    const char* shown[] = { kSafeBoxName, kSaveDepositName, kSetDepositName, kNumKeyPadName };
+    for (const char* name : shown) {
+        engine::GameObject* dialog = Named(name);
+        ASSERT_NE(dialog, nullptr) << name;
+        ASSERT_TRUE(dialog->IsShown()) << name;
+        EXPECT_EQ(dialog->GetX(), 395) << name;
+        EXPECT_EQ(dialog->GetY(), 295) << name;
+        dialog->MoveTo(60, 50); // dragged aside by the player
+    }
+    host.OnSize(700, 500);
+    Frame();
+    for (const char* name : shown) {
+        EXPECT_EQ(Named(name)->GetX(), 350) << name;
+        EXPECT_EQ(Named(name)->GetY(), 250) << name;
+    }
+}
+
+TEST_F(SafeBoxOverMainView, AnOpenSafeBoxShowsWhatATransferFromTheMenuLeftInIt)
+{
+    ToBar(EVT_INPUT_SAFE_BOX);
+    auto* box = dynamic_cast<SafeBoxDlg*>(Named(kSafeBoxName));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->GetAmount(), 5000);
+    const int queries = app.connection.queries;
+    app.connection.amount = 5600;
+    ToBar(EVT_INPUT_CARRY_SILVER, 400); // 600 of the 1000 carried go into the safe box
+    EXPECT_EQ(app.connection.saves, std::vector<int> { 600 });
+    EXPECT_EQ(app.connection.queries, queries + 1);
+    EXPECT_EQ(box->GetAmount(), 5600);
+
+    // A closed safe box is not asked again.
+    app.view->SendEvent(engine::EngineEvent(box->GetId(), EVT_SAFEBOX_CLOSE));
+    Frame();
+    ASSERT_FALSE(box->IsShown());
+    ToBar(EVT_INPUT_CARRY_SILVER, 300);
+    EXPECT_EQ(app.connection.queries, queries + 1);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "frame/ui/QuitDecision.h"
+#include "frame/core/QuitDecision.h"
 
 #include <cstdio>
 
