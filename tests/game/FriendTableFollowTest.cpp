@@ -264,34 +264,37 @@ TEST_F(FriendFollow, AutomaticPlayLetsTheFriendsPlayStandAndBeatsTheOpponents)
         const char* what;
         int chair;
         const char* played;
+        int revealed; // the friend as known here afterwards
         bool beats;
     };
     const Case cases[] = {
-        { "an opponent's single is beaten", kOpponent, "5c", true },
-        { "the friend's single stands before he has shown himself", kFriend, "5c", false },
-        { "the friend's single stands when it shows him", kFriend, "Qd2", false },
+        { "an opponent's single is beaten", kOpponent, "5c", -1, true },
+        { "the friend's single stands before he has shown himself", kFriend, "5c", -1, false },
+        { "the friend's single stands when it shows him", kFriend, "Qd2", kFriend, false },
     };
     const std::vector<int> hand = Cards("3a 4b Kb 7d 7d2 7c");
     // The move comes on automatic play, or when the turn's one second runs out.
-    for (const bool clockRunsOut : { false, true })
+    for (const bool clockRunsOut : { false, true }) {
         for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.what) + (clockRunsOut ? ", the clock ran out" : ", on automatic play"));
-        EnterRound(hand, c.chair);
-        std::vector<uint8_t> play = PlayOf(c.chair, kOwn, Cards(c.played));
-        if (clockRunsOut)
-            Put(play, 28, 1);
-        Notify(221170, play);
-        ASSERT_TRUE(Shown(Button::kThrowButton));
-        app.connection.sent.clear();
-        if (!clockRunsOut)
-            AutoPlayOn();
-        Run(2100);
-        if (c.beats) {
-            EXPECT_EQ(app.connection.Throws(), (std::vector<std::vector<int>> { Cards("Kb") }));
-            EXPECT_EQ(app.connection.Passes(), 0);
-        } else {
-            EXPECT_TRUE(app.connection.Throws().empty());
-            EXPECT_EQ(app.connection.Passes(), 1);
+            SCOPED_TRACE(std::string(c.what) + (clockRunsOut ? ", the clock ran out" : ", on automatic play"));
+            EnterRound(hand, c.chair);
+            std::vector<uint8_t> play = PlayOf(c.chair, kOwn, Cards(c.played));
+            if (clockRunsOut)
+                Put(play, 28, 1);
+            Notify(221170, play);
+            EXPECT_EQ(app.GetGameData().TableWord(TS::kFriendRevealedOffset), c.revealed);
+            ASSERT_TRUE(Shown(Button::kThrowButton));
+            app.connection.sent.clear();
+            if (!clockRunsOut)
+                AutoPlayOn();
+            Run(2100);
+            if (c.beats) {
+                EXPECT_EQ(app.connection.Throws(), (std::vector<std::vector<int>> { Cards("Kb") }));
+                EXPECT_EQ(app.connection.Passes(), 0);
+            } else {
+                EXPECT_TRUE(app.connection.Throws().empty());
+                EXPECT_EQ(app.connection.Passes(), 1);
+            }
         }
     }
 }
