@@ -3,7 +3,7 @@
 // other side's, with the banker and his friend at neighbouring chairs; a
 // running round rebuilt from the table state with a play to answer; bombs of
 // more than eight cards in the hints and the throw check; and plays of cards
-// the chair cannot hold. Rounds come as the server's table state (211160),
+// the chair cannot hold, refused with a line in the log. Rounds come as the server's table state (211160),
 // plays as 221170, automatic play as the server's relay (229500); the
 // requests the view sends are kept by the connection.
 
@@ -15,6 +15,9 @@
 #include "game/FriendCardSprite.h"
 #include "game/FriendGameApp.h"
 #include "game/FriendGameConnection.h"
+#include "net/DailyLog.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
 #include "platform/WindowMessages.h"
 #include "table/FriendCardRules.h"
 #include "table/FriendRecords.h"
@@ -26,9 +29,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -348,8 +354,45 @@ TEST_F(FriendFollow, ATenCardBombIsHintedAndBeatsANineCardOne)
 
 // ---- plays of cards the chair cannot hold ----------------------------------------------------
 
+// The library log written to a folder of its own for one test.
+class LogFolder {
+public:
+    LogFolder()
+        : m_dir(std::filesystem::temp_directory_path() / ("kbzn_follow_" + std::to_string(::getpid())))
+    {
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::create_directories(m_dir);
+        platform::SetExecutableDir(m_dir.string());
+        platform::SetFixedLocalTime(platform::LocalTime { 2026, 12, 11, 4, 0, 0, 0 });
+        net::LogInit("Follow", net::kDefaultLogOptions);
+    }
+    ~LogFolder()
+    {
+        net::LogShutdown();
+        platform::SetFixedLocalTime(std::nullopt);
+        platform::SetExecutableDir("");
+        std::filesystem::remove_all(m_dir);
+    }
+    LogFolder(const LogFolder&) = delete;
+    LogFolder& operator=(const LogFolder&) = delete;
+    // How many lines name the notification.
+    size_t Lines(const std::string& part) const
+    {
+        std::string log;
+        platform::ReadFile((m_dir / "Follow20261211.log").string(), log);
+        size_t n = 0;
+        for (size_t at = log.find(part); at != std::string::npos; at = log.find(part, at + 1))
+            ++n;
+        return n;
+    }
+
+private:
+    std::filesystem::path m_dir;
+};
+
 TEST_F(FriendFollow, APlayOfCardsTheChairCannotHoldIsRefused)
 {
+    const LogFolder log;
     struct Case {
         const char* what;
         std::vector<int> ids;
@@ -366,8 +409,10 @@ TEST_F(FriendFollow, APlayOfCardsTheChairCannotHoldIsRefused)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         EnterRound(hand, kOpponent);
+        const size_t logged = log.Lines("221170");
         std::vector<uint8_t> body = friendtest::Play(kOpponent, kOwn, table::CT_PAIR, c.ids);
         Notify(221170, body);
+        EXPECT_EQ(log.Lines("221170") - logged, c.taken ? 0u : 1u);
         const int held = table::kFriendHandSize - (c.taken ? static_cast<int>(c.ids.size()) : 0);
         EXPECT_EQ(HandCount(kOpponent), held);
         EXPECT_EQ(HandCount(kOwn), static_cast<int>(hand.size()));
