@@ -127,8 +127,9 @@ class FriendFollow : public friendtest::ViewHostTest {
 protected:
     static constexpr int kWidth = 1280;
     static constexpr int kHeight = 860;
-    // The own chair is the banker's; his friend sits next to him, at the
-    // chair after his in play order, and not two chairs away.
+    // The own chair is the banker's (unless a test seats him elsewhere);
+    // his friend sits next to him, playing just before him, and not two
+    // chairs away.
     static constexpr int kOwn = 1;
     static constexpr int kFriend = 2;
     static constexpr int kOpponent = 3;
@@ -171,10 +172,16 @@ protected:
     // as given (chair -1: the trick is open).
     void EnterRound(const std::vector<int>& hand, int turn, int lastChair = -1, const std::vector<int>& last = {})
     {
+        EnterRoundOf(kOwn, kFriend, hand, turn, lastChair, last);
+    }
+    // The same with the banker and his friend elsewhere.
+    void EnterRoundOf(int banker, int friendChair, const std::vector<int>& hand, int turn, int lastChair = -1,
+        const std::vector<int>& last = {})
+    {
         TS state;
         table::InitTableState(&state);
-        state.header.banker = kOwn;
-        state.header.friendChair = kFriend;
+        state.header.banker = banker;
+        state.header.friendChair = friendChair;
         state.header.currentChair = turn;
         state.header.status = 0x101;
         state.header.calledCard = Cards(kFlip)[0];
@@ -268,22 +275,29 @@ TEST_F(FriendFollow, AutomaticPlayLetsTheFriendsPlayStandAndBeatsTheOpponents)
 {
     struct Case {
         const char* what;
-        int chair;
+        int banker;
+        int friendChair;
+        int chair; // who played
         const char* played;
         int revealed; // the friend as known here afterwards
         bool beats;
     };
     const Case cases[] = {
-        { "an opponent's single is beaten", kOpponent, "5c", -1, true },
-        { "the friend's single stands before he has shown himself", kFriend, "5c", -1, false },
-        { "the friend's single stands when it shows him", kFriend, "Qd2", kFriend, false },
+        { "an opponent's single is beaten", kOwn, kFriend, kOpponent, "5c", -1, true },
+        { "the friend's single stands before he has shown himself", kOwn, kFriend, kFriend, "5c", -1, false },
+        { "the friend's single stands when it shows him", kOwn, kFriend, kFriend, "Qd2", kFriend, false },
+        // Against the banker (2) and his friend (3) the own partner is
+        // chair 0, and the friend across the table is an opponent.
+        { "the other opponent's single stands", 2, 3, 0, "5c", -1, false },
+        { "the friend's single is beaten", 2, 3, 3, "5c", -1, true },
+        { "the banker's single is beaten", 2, 3, 2, "5c", -1, true },
     };
     const std::vector<int> hand = Cards("3a 4b Kb 7d 7d2 7c");
     // The move comes on automatic play, or when the turn's one second runs out.
     for (const bool clockRunsOut : { false, true }) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.what) + (clockRunsOut ? ", the clock ran out" : ", on automatic play"));
-            EnterRound(hand, c.chair);
+            EnterRoundOf(c.banker, c.friendChair, hand, c.chair);
             std::vector<uint8_t> play = PlayOf(c.chair, kOwn, Cards(c.played));
             if (clockRunsOut)
                 Put(play, 28, 1);
