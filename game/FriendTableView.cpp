@@ -1035,6 +1035,11 @@ void FriendTableView::OnRoundStart()
     StartTurnClock();
     const int turnSeconds = data->GetTurnSeconds();
     const int seconds = std::clamp(turnSeconds - data->TableWord(kUsedSeconds), 1, std::max(1, turnSeconds));
+    // The turn does not move: of the cards on the table only the current
+    // chair's own last play goes, as when its turn came; the others' plays,
+    // the one to answer among them, stay.
+    if (GameState* turn = GetGameState(); turn && state.header.currentChair >= 0 && state.header.currentChair < kGameSeats)
+        turn->SetTableWord56(NextChair(state.header.currentChair));
     // SetTurn refuses a chair outside the table.
     SetTurn(state.header.currentChair, seconds);
     if (app && app->IsMatchMode())

@@ -190,9 +190,16 @@ protected:
             table::CardRecord& r = state.cards[next++];
             r = { hand[k], 0, 0, 0, table::kCardInHand, kOwn, static_cast<int>(k), static_cast<int>(hand.size()) };
         }
-        for (int chair = 0; chair < 4; ++chair)
-            for (int k = 0; chair != kOwn && k < table::kFriendHandSize; ++k)
-                state.cards[next++] = { -1, 0, 0, 0, table::kCardInHand, chair, k, table::kFriendHandSize };
+        // The last play lies on the table; its chair holds that many cards
+        // fewer.
+        const int lastCount = static_cast<int>(last.size());
+        for (int k = 0; k < lastCount; ++k)
+            state.cards[next++] = { last[static_cast<size_t>(k)], 0, 0, 0, table::kCardOnTable, lastChair, k, lastCount };
+        for (int chair = 0; chair < 4; ++chair) {
+            const int held = table::kFriendHandSize - (chair == lastChair ? lastCount : 0);
+            for (int k = 0; chair != kOwn && k < held; ++k)
+                state.cards[next++] = { -1, 0, 0, 0, table::kCardInHand, chair, k, held };
+        }
         if (lastChair >= 0) {
             state.lastPlayChair = lastChair;
             state.lastPlay = PlayRecordOf(lastChair, last);
@@ -324,6 +331,12 @@ TEST_F(FriendFollow, AutomaticPlayLetsTheFriendsPlayStandAndBeatsTheOpponents)
 TEST_F(FriendFollow, EnteringARoundWithAPlayToAnswerOffersPassAndHintAndChecksTheThrow)
 {
     EnterRound(Cards("3a 4b Kb 7d 7d2 7c"), kOwn, kOpponent, Cards("5c"));
+    // The five to answer lies on the table.
+    int played = 0;
+    for (int i = 0; i < game::kGameCards; ++i)
+        if (const game::FriendCardSprite* card = view->GetGameCard(i))
+            played += card->cardId == Cards("5c")[0] && card->ownerChair == kOpponent && card->state == game::kCardPlayed;
+    EXPECT_EQ(played, 1);
     EXPECT_TRUE(Shown(Button::kPassButton));
     EXPECT_TRUE(Shown(Button::kHintButton));
     EXPECT_EQ(view->GetButton(Button::kThrowButton)->GetX(), view->GetButton(Button::kHintButton)->GetX() + 80);
