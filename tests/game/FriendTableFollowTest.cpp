@@ -334,8 +334,8 @@ TEST_F(FriendFollow, EnteringARoundWithAPlayToAnswerOffersPassAndHintAndChecksTh
     // The five to answer lies on the table.
     int played = 0;
     for (int i = 0; i < game::kGameCards; ++i)
-        if (const game::FriendCardSprite* card = view->GetGameCard(i))
-            played += card->cardId == Cards("5c")[0] && card->ownerChair == kOpponent && card->state == game::kCardPlayed;
+        if (const game::FriendCardSprite* card = view->GetGameCard(i); card && card->cardId == Cards("5c")[0])
+            played += card->ownerChair == kOpponent && card->state == game::kCardPlayed;
     EXPECT_EQ(played, 1);
     EXPECT_TRUE(Shown(Button::kPassButton));
     EXPECT_TRUE(Shown(Button::kHintButton));
