@@ -193,8 +193,10 @@ protected:
         // The last play lies on the table; its chair holds that many cards
         // fewer.
         const int lastCount = static_cast<int>(last.size());
-        for (int k = 0; k < lastCount; ++k)
-            state.cards[next++] = { last[static_cast<size_t>(k)], 0, 0, 0, table::kCardOnTable, lastChair, k, lastCount };
+        for (int k = 0; k < lastCount; ++k) {
+            const int id = last[static_cast<size_t>(k)];
+            state.cards[next++] = { id, 0, 0, 0, table::kCardOnTable, lastChair, k, lastCount };
+        }
         for (int chair = 0; chair < 4; ++chair) {
             const int held = table::kFriendHandSize - (chair == lastChair ? lastCount : 0);
             for (int k = 0; chair != kOwn && k < held; ++k)
