@@ -961,6 +961,20 @@ void FriendTableView::ShowMatchInfoBox()
 
 // ---- rebuilding a running round --------------------------------------------------------------
 
+// The trick under way when the round is rebuilt: pass and hint answer it and
+// a throw has to beat it. A last play the table could not have taken (a
+// chair outside the table, no cards or more than a hand) leaves the trick
+// open.
+void FriendTableView::RestoreLastPlay(const table::FriendTableState& state)
+{
+    const int chair = state.lastPlayChair;
+    const table::PlayRecord& play = state.lastPlay;
+    const bool taken = chair >= 0 && chair < kGameSeats && play.type != 0 && play.count > 0
+        && play.count <= table::kFriendHandSize;
+    SetLastPlay(taken ? chair : -1, taken ? play : table::PlayRecord());
+    KeepLastPlay(taken ? chair : -1, taken ? play : table::PlayRecord());
+}
+
 void FriendTableView::OnRoundStart()
 {
     const FriendGameData* data = GetGameData();
@@ -1017,9 +1031,15 @@ void FriendTableView::OnRoundStart()
     SetTeamMark(banker);
     if (state.friendRevealed >= 0 && state.friendRevealed < kGameSeats)
         SetTeamMark(state.friendRevealed);
+    RestoreLastPlay(state);
     StartTurnClock();
     const int turnSeconds = data->GetTurnSeconds();
     const int seconds = std::clamp(turnSeconds - data->TableWord(kUsedSeconds), 1, std::max(1, turnSeconds));
+    // The turn does not move: of the cards on the table only the current
+    // chair's own last play goes, as when its turn came; the others' plays,
+    // the one to answer among them, stay.
+    if (GameState* turn = GetGameState(); turn && state.header.currentChair >= 0 && state.header.currentChair < kGameSeats)
+        turn->SetTableWord56(NextChair(state.header.currentChair));
     // SetTurn refuses a chair outside the table.
     SetTurn(state.header.currentChair, seconds);
     if (app && app->IsMatchMode())

@@ -171,10 +171,11 @@ TEST_F(FriendPlayHost, PlaysAndPassesAreTakenOnlyWithinTheirBodiesAndTheTable)
         { "chair -1", 221170, Play(-1, 2, table::CT_SINGLE, { 106 }), 1, 2, 2, 0, 1 },
         { "chair 1 passes", 223100, Pass(1, 0, false), 0, 2, 2, 0, 2 },
         { "chair 0 passes", 223100, Pass(0, 3, false), 3, 2, 2, 0, 3 },
-        // Five ids from a chair holding two: the two cards fly, nothing more.
-        { "more cards than held", 221170, Play(3, 2, table::CT_STRAIGHT, { 106, 107, 81, 82, 83 }), 2, 3, 5, 2, 4 },
-        { "a pass cut short", 223100, std::vector<uint8_t>(35, 0), 2, 3, 5, 2, 4 },
-        { "a pass of chair 6", 223100, Pass(6, 1, true), 2, 3, 5, 2, 4 },
+        // Five ids from a chair holding two: the chair cannot hold them.
+        { "more cards than held", 221170, Play(3, 2, table::CT_STRAIGHT, { 106, 107, 81, 82, 83 }), 3, 2, 2, 0, 3 },
+        { "chair 3 plays its last two", 221170, Play(3, 2, table::CT_PAIR, { 106, 107 }), 2, 3, 2, 2, 4 },
+        { "a pass cut short", 223100, std::vector<uint8_t>(35, 0), 2, 3, 2, 2, 4 },
+        { "a pass of chair 6", 223100, Pass(6, 1, true), 2, 3, 2, 2, 4 },
         { "chair 2 passes, the trick ends", 223100, Pass(2, 1, true), 1, -1, 0, 0, 5 },
     };
     game::FriendNotifyHandler handler(app);
@@ -189,7 +190,7 @@ TEST_F(FriendPlayHost, PlaysAndPassesAreTakenOnlyWithinTheirBodiesAndTheTable)
         EXPECT_EQ(CountCards(3, game::kCardPlayed), s.playedOf3);
         EXPECT_EQ(view->voices.size(), s.voices);
     }
-    EXPECT_EQ(view->voices, (std::vector<std::string> { "play 2/2", "pass 1", "pass 0", "play 3/5", "pass 2" }));
+    EXPECT_EQ(view->voices, (std::vector<std::string> { "play 2/2", "pass 1", "pass 0", "play 3/2", "pass 2" }));
     EXPECT_EQ(CountCards(3, game::kCardInHand), 0);
 }
 
@@ -203,12 +204,12 @@ TEST_F(FriendPlayHost, BombsAndJokersAreListedPerChair)
         const char* jokers; // its back, from the last place down
     };
     const Case cases[] = {
-        { "two jokers as a bomb", table::CT_BOMB, "SJ BJ", "", "SJ BJ" },
-        { "four sevens and two jokers", table::CT_BOMB, "7a 7b 7c 7d SJ BJ2", "7a 7b 7c 7d", "SJ BJ2" },
-        { "three sevens and a joker", table::CT_BOMB, "7a 7b 7c BJ", "", "BJ" },
+        { "two jokers as a bomb", table::CT_BOMB, "SJ2 BJ2", "", "SJ2 BJ2" },
+        { "four sevens and two jokers", table::CT_BOMB, "7a2 7b2 7c2 7d2 SJ2 BJ2", "7a2 7b2 7c2 7d2", "SJ2 BJ2" },
+        { "three sevens and a joker", table::CT_BOMB, "7a2 7b2 7c2 BJ2", "", "BJ2" },
         { "a single joker", table::CT_SINGLE, "SJ2", "", "SJ2" },
         { "a pair of nines", table::CT_PAIR, "9a 9b", "", "" },
-        { "five nines", table::CT_BOMB, "9a 9b 9c 9d 9a2", "9a 9b 9c 9d 9a2", "" },
+        { "five nines", table::CT_BOMB, "9a2 9b2 9c2 9d2 9a", "9a2 9b2 9c2 9d2 9a", "" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -232,7 +233,7 @@ TEST_F(FriendPlayHost, BombsAndJokersAreListedPerChair)
 TEST_F(FriendPlayHost, ANewRoundAndAClearedTableForgetThePlays)
 {
     StartRound(2);
-    const std::vector<uint8_t> bomb = Play(2, 1, table::CT_BOMB, Cards("7a 7b 7c 7d SJ BJ2"));
+    const std::vector<uint8_t> bomb = Play(2, 1, table::CT_BOMB, Cards("7a2 7b2 7c2 7d2 SJ2 BJ2"));
     view->OnCardsThrown(bomb.data(), bomb.size());
     view->StartTurnClock();
     app.data.SetTableWord(TS::kFriendRevealedOffset, 2);
@@ -248,7 +249,9 @@ TEST_F(FriendPlayHost, ANewRoundAndAClearedTableForgetThePlays)
     for (int i = 0; i < table::kChairListSize; ++i)
         EXPECT_EQ(state.lists[2][i], -1) << i;
 
+    StartRound(2);
     view->OnCardsThrown(bomb.data(), bomb.size());
+    ASSERT_EQ(app.data.GetTableState().bombListed[2], 4);
     view->ResetCards();
     state = app.data.GetTableState();
     EXPECT_EQ(state.bombListed[2], 0);

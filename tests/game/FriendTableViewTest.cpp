@@ -215,6 +215,14 @@ protected:
         app.data.SetTableWord(game::FriendGameData::kTurnSeconds, 20);
     }
 
+    // A running round entered: every chair holds its 27 cards, only the
+    // own ones known, so plays take the cards their chairs hold.
+    void EnterRunningRound(int banker, int flip)
+    {
+        const std::vector<uint8_t> bytes = StateBytes(RunningState(banker, banker, flip, kOwn));
+        game::FriendNotifyHandler(app).Dispatch(211160, bytes.data(), bytes.size());
+    }
+
     TestApp app;
     game::FriendTableView* view = nullptr;
 };
@@ -338,26 +346,29 @@ TEST_F(FriendTableHost, KnockoutRoundsHeadTheRoundInMatchPrograms)
 TEST_F(FriendTableHost, TheFirstPlayOfTheOtherCopyRevealsTheFriendOnce)
 {
     Make();
-    SetRound(2, 2, 6, 3); // banker 2, friend card 6 (copy 60)
+    EnterRunningRound(2, 6); // banker 2, friend card 6 (copy 60)
     struct Step {
         const char* what;
         std::vector<uint8_t> body;
         int revealed; // word 4036 afterwards
         size_t lines; // chat lines written
+        bool fresh;   // in a round entered anew (the copy not yet played)
     };
     const Step steps[] = {
-        { "the banker plays the copy", PlayBody(2, { 60 }), -1, 0 },
-        { "another chair, other cards", PlayBody(0, { 7, 8 }), -1, 0 },
+        { "the banker plays the copy", PlayBody(2, { 60 }), -1, 0, false },
+        { "another chair, other cards", PlayBody(0, { 7, 8 }), -1, 0, true },
         // The count claims 27 cards but the body holds one id, which is
         // not the copy: only the held ids are read.
-        { "count past the body", PlayBody(3, { 9 }, 27), -1, 0 },
-        { "too short for a play", std::vector<uint8_t>(40, 0), -1, 0 },
-        { "a chair outside the table", PlayBody(7, { 60 }), -1, 0 },
-        { "chair 3 plays the copy", PlayBody(3, { 12, 60 }), 3, 1 },
-        { "chair 0 plays it later", PlayBody(0, { 60 }), 3, 0 },
+        { "count past the body", PlayBody(3, { 9 }, 27), -1, 0, false },
+        { "too short for a play", std::vector<uint8_t>(40, 0), -1, 0, false },
+        { "a chair outside the table", PlayBody(7, { 60 }), -1, 0, false },
+        { "chair 3 plays the copy", PlayBody(3, { 12, 60 }), 3, 1, false },
+        { "chair 0 plays it later", PlayBody(0, { 60 }), 3, 0, false },
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.what);
+        if (s.fresh)
+            EnterRunningRound(2, 6);
         app.pane.lines.clear();
         view->OnCardsThrown(s.body.data(), s.body.size());
         EXPECT_EQ(app.data.TableWord(TS::kFriendRevealedOffset), s.revealed);
@@ -370,7 +381,7 @@ TEST_F(FriendTableHost, TheFirstPlayOfTheOtherCopyRevealsTheFriendOnce)
 TEST_F(FriendTableHost, TheFriendLineNamesBankerAndFriend)
 {
     Make();
-    SetRound(2, 1, 6, 3);
+    EnterRunningRound(1, 6);
     app.pane.lines.clear();
     const std::vector<uint8_t> play = PlayBody(3, { 60 });
     view->OnCardsThrown(play.data(), play.size());
@@ -382,7 +393,7 @@ TEST_F(FriendTableHost, CardLayerNotificationsReachTheGameView)
     // The game's view is a card table view and takes the game's calls; the
     // card layer's handler must still find it for plays and passes.
     Make();
-    SetRound(2, 2, 6, 3);
+    EnterRunningRound(2, 6);
     game::FriendNotifyHandler handler(app);
     const std::vector<uint8_t> play = PlayBody(3, { 60 });
     std::vector<uint8_t> body(play);

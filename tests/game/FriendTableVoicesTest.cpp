@@ -236,6 +236,20 @@ TEST_F(FriendVoices, APlayIsNamedInTheChairsVoice)
 
 TEST_F(FriendVoices, APlayFromTheServerSoundsItsEffectThenItsVoiceAndABombOnItSaysTwoOrThree)
 {
+    // The round as a client entering it gets it: the own chair holds the
+    // small joker, the others 27 cards each that it cannot see.
+    table::FriendTableState state;
+    table::InitTableState(&state);
+    state.header.status = 0x101;
+    state.header.currentChair = 1;
+    state.cards[0] = { 52, 0, 0, 0, table::kCardInHand, kOwn, 0, 1 };
+    for (int i = 1; i <= 81; ++i)
+        state.cards[i] = { -1, 0, 0, 0, table::kCardInHand, 1 + (i - 1) / 27, (i - 1) % 27, 27 };
+    std::vector<uint8_t> bytes(table::FriendTableState::kWireSize);
+    state.Write(bytes);
+    app.GetNotifyHandler()->Dispatch(211160, bytes.data(), bytes.size());
+    SoundLog().clear();
+
     ThrowFromServer(2, { 3, 57 }, table::CT_PAIR);
     EXPECT_EQ(SoundLog(), (Log { "Snd_Throw", "man_对5" }));
 
