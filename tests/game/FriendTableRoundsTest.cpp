@@ -514,20 +514,20 @@ TEST_F(FriendRounds, AReturningPlayerLeavesTheBigClockAlone)
 TEST_F(FriendRounds, TheCountSortSizesOnlyTheCardsLeftOutOfGroups)
 {
     Make();
-    // The own hand: chair 1's cards 27 .. 53. Values by id mod 54 mod 13
-    // + 1: 27 → 2, 40 → 2, 28 → 3, 41 → 3 ... the jokers 52 and 53.
+    // The own hand: chair 1's cards 27 .. 53, a pair of each value from 27
+    // and 40 on (the 2s) to 38 and 51 (the kings), one ace (39) and the two
+    // jokers 52 and 53.
     EnterRunningRound();
     Click(Button(CardTableView::kSortByCountButton));
-    // Three cards of one value go into a group: a triple cannot be had
-    // from a two-deck hand of 27 consecutive ids, so the pair of 2s (27 and
-    // 40) and one 3 (28) are arranged.
+    // The pair of 2s (27 and 40) and one king (38) are arranged; the other
+    // king (51) is left alone.
     auto card = [&](int id) -> game::FriendCardSprite* {
         for (int i = 0; i < game::kGameCards; ++i)
             if (view->GetGameCard(i)->cardId == id)
                 return view->GetGameCard(i);
         return nullptr;
     };
-    for (int id : { 27, 40, 28 }) {
+    for (int id : { 27, 40, 38 }) {
         game::FriendCardSprite* sprite = card(id);
         ASSERT_NE(sprite, nullptr);
         // The visible strip of a hand card is its left edge.
@@ -540,8 +540,9 @@ TEST_F(FriendRounds, TheCountSortSizesOnlyTheCardsLeftOutOfGroups)
         ASSERT_NE(sprite->selected, 0) << id;
     }
     Click(GameButton(FriendTableView::kArrangeButton));
-    // Left out of the group, the 3 of id 41 stands alone: it sorts with
-    // the singles (the ace and the two jokers), not among the pairs.
+    // Left out of the group, the king of id 51 stands alone: it sorts with
+    // the singles (the ace and the two jokers), not at the head of the
+    // pairs.
     std::vector<game::FriendCardSprite*> hand;
     for (int i = 0; i < game::kGameCards; ++i)
         if (game::FriendCardSprite* c = view->GetGameCard(i); c->ownerChair == kOwn && c->state == game::kCardInHand)
@@ -552,7 +553,7 @@ TEST_F(FriendRounds, TheCountSortSizesOnlyTheCardsLeftOutOfGroups)
         EXPECT_TRUE(hand[k]->HasGroup()) << k;
     std::vector<int> singles;
     for (size_t k = 3; k < hand.size(); ++k)
-        if (const int id = hand[k]->cardId; id == 39 || id == 41 || id == 52 || id == 53)
+        if (const int id = hand[k]->cardId; id == 39 || id == 51 || id == 52 || id == 53)
             singles.push_back(static_cast<int>(k));
     ASSERT_EQ(singles.size(), 4u);
     EXPECT_EQ(singles.back() - singles.front(), 3) << "the four singles stand together";
