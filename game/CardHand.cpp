@@ -96,7 +96,9 @@ void CardHand::SortHand(int mode)
 {
     std::vector<CardSprite*> hand = MyHand();
     Histogram counts {};
-    CountHandValues(counts.data(), kHistogram);
+    for (const CardSprite* card : hand)
+        if (const int v = table::CardValue(card->cardId); v > 0 && v < kHistogram && CountsInSort(*card))
+            ++counts[static_cast<size_t>(v)];
     std::vector<int> keys;
     for (const CardSprite* card : hand)
         keys.push_back(CardKey(mode, *card, counts.data()));

@@ -260,6 +260,8 @@ protected:
     // Whether the hints try each step with the jokers as themselves before
     // letting them stand in for other cards.
     virtual bool HintsTryNaturalFirst() const { return false; }
+    // Whether a hand card counts in the count sort's group sizes.
+    virtual bool CountsInSort(const CardSprite& /*card*/) const { return true; }
 
 private:
     bool IsMyHandCard(const CardSprite& card) const;

@@ -289,6 +289,11 @@ void CardPlayerBoard::UpdatePlayer(int chair)
     ShowRankOrHide();
     SubscribeMouse();
     Show();
+    // The plate was drawn while it was hidden; shown now, its place must be
+    // painted again, or a player who sits down before the first deal stays
+    // invisible until something else repaints the table.
+    if (m_board)
+        m_board->Invalidate();
     RefreshCharacterFigure();
 }
 

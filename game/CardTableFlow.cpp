@@ -251,10 +251,17 @@ void CardTableView::OnStartClicked()
             ShowStartButton();
         return;
     }
-    if (!connection->RequestStart(text) && !app->IsStandAlone()) {
-        platform::MessageBox(nullptr, text, app->GetGameName(), platform::kMbOk | platform::kMbIconInformation);
-        platform::PostMessage(app->GetMainWindowHandle(), platform::kWmClose, 0, 0);
-    }
+    if (!connection->RequestStart(text))
+        OnStartRefused(text);
+}
+
+void CardTableView::OnStartRefused(const std::string& text)
+{
+    const CardGameApp* app = GetApp();
+    if (!app || app->IsStandAlone())
+        return;
+    platform::MessageBox(nullptr, text, app->GetGameName(), platform::kMbOk | platform::kMbIconInformation);
+    platform::PostMessage(app->GetMainWindowHandle(), platform::kWmClose, 0, 0);
 }
 
 void CardTableView::ContinueGame()

@@ -273,6 +273,9 @@ public:
     virtual void HideWaitSolo();
     virtual void ShowStartButton();
     virtual void OnStartClicked();
+    // The server refused the start request (201160): the card layer shows
+    // the server's text and closes.
+    virtual void OnStartRefused(const std::string& text);
     virtual void ContinueGame();
     virtual void CloseResultPanel();
     virtual void OnCheckResultClicked();

@@ -43,6 +43,12 @@ void FriendHand::SortHand(int mode)
     }
 }
 
+bool FriendHand::CountsInSort(const CardSprite& card) const
+{
+    const auto* own = dynamic_cast<const FriendCardSprite*>(&card);
+    return !own || !own->HasGroup();
+}
+
 void FriendHand::ToggleSortByCount()
 {
     switch (GetSortMode()) {

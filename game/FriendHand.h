@@ -40,6 +40,9 @@ public:
 protected:
     // Plain plays are offered before those that use jokers as wildcards.
     bool HintsTryNaturalFirst() const override { return true; }
+    // Arranged cards stand apart: the count sort sizes the groups of the
+    // cards left unarranged.
+    bool CountsInSort(const CardSprite& card) const override;
 
     // Hand cards a pass by itself waits for (below this count).
     static constexpr int kAutoPassBelow = 4;

@@ -10,6 +10,7 @@ namespace game {
 
 class FriendSubSystem : public frame::SubSystem, public FriendPaneCalls {
 public:
+    int OnEvent(const engine::EngineEvent& event) override;
     // The advertisement bar's score tab shows the new totals.
     void RefreshScores() override;
     void RefreshMatchList() override { SubSystem::RefreshMatchList(); }

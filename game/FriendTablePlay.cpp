@@ -7,6 +7,7 @@
 
 #include "game/FriendTableView.h"
 
+#include "engine/controls/widgets/ImageButton.h"
 #include "engine/controls/widgets/ImageNumber.h"
 #include "frame/core/WireReader.h"
 #include "game/CardCounterPanel.h"
@@ -249,6 +250,31 @@ void FriendTableView::ResetCards()
     for (int position = 0; position < kGameSeats; ++position)
         if (FriendPlayerBoard* board = GetGameBoard(position))
             board->HideFinishRank();
+    if (m_cardCounter) {
+        m_cardCounter->Reset();
+        m_cardCounter->Redraw();
+        SetShown(m_cardCounter, false);
+    }
+}
+
+void FriendTableView::ShowPlayButtons(int flag)
+{
+    CardTableView::ShowPlayButtons(flag);
+    const CardGameApp* app = GetApp();
+    if (app && app->IsReplayMode())
+        return;
+    // A looker-on may look at the bonus frames but keeps no card counter.
+    if (IsLookerOn()) {
+        SetShown(m_gameButtons[kBonusViewButton], true);
+        SetShown(m_gameButtons[kCardCounterButton], false);
+        return;
+    }
+    SetShown(m_gameButtons[kCardCounterButton], flag != 0 && app && app->IsRoomOptionC40000());
+    SetShown(m_gameButtons[kBonusViewButton], flag != 0);
+    if (flag == 0) {
+        SetShown(m_gameButtons[kArrangeButton], false);
+        SetShown(m_gameButtons[kRestoreButton], false);
+    }
 }
 
 void FriendTableView::OnMyTurn()

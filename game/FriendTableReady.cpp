@@ -234,11 +234,34 @@ bool FriendTableView::AllOthersReady() const
 
 void FriendTableView::ShowStartButton()
 {
+    // Lookers-on take no part in starting a round.
+    if (IsLookerOn()) {
+        SetShown(GetButton(kStartButton), false);
+        return;
+    }
     CardTableView::ShowStartButton();
     if (!m_startOnClose)
         StartReadyCountdown(AllOthersReady() ? kShortCountdown : kLongCountdown);
     else if (IsReadyCountdownRunning())
         ShowClockAtStartButton();
+}
+
+void FriendTableView::OnStartClicked()
+{
+    if (IsLookerOn()) {
+        SetShown(GetButton(kStartButton), false);
+        return;
+    }
+    CardTableView::OnStartClicked();
+}
+
+void FriendTableView::OnStartRefused(const std::string& /*text*/)
+{
+    // The table stays open: the player may press start again while the
+    // ready countdown, where the room has one, still runs.
+    const CardGameApp* app = GetApp();
+    if (app && !app->IsInGame())
+        ShowStartButton();
 }
 
 void FriendTableView::ShowReadyMarks()
@@ -279,6 +302,19 @@ void FriendTableView::OnPlayerStarted(int chair)
         StopReadyCountdown();
     else if (IsReadyCountdownRunning() && AllOthersReady() && m_readySeconds > kShortCountdown)
         StartReadyCountdown(kShortCountdown);
+}
+
+void FriendTableView::OnPlayerEnter(engine::MessageWord record)
+{
+    CardTableView::OnPlayerEnter(record);
+    // A player who sat down and pressed start before we entered: the table
+    // information of the enter reply holds his ready flag.
+    const auto* player = engine::FromWord<const frame::PlayerRecord>(record);
+    const GameState* state = GetGameState();
+    if (!player || !state || !IsGameChair(player->Chair()) || IsInGame() || !state->IsChairReady(player->Chair()))
+        return;
+    if (CardPlayerBoard* board = GetChairBoard(player->Chair()))
+        board->ShowReady();
 }
 
 void FriendTableView::OnPlayerLeave(engine::MessageWord record)
@@ -325,6 +361,18 @@ void FriendTableView::RequestChangeTable()
     if (const engine::EngineObject* panel = GetResultPanel(); panel && panel->IsShown())
         CloseResultPanel();
     ShowStartButton();
+}
+
+void FriendTableView::OnPlayerBack(int chair)
+{
+    // The clocks are the turn's: the returning player's board loses its
+    // offline mark, the clock in use stays as the turn left it.
+    CardPlayerBoard* board = IsGameChair(chair) ? GetChairBoard(chair) : nullptr;
+    if (!board || !board->IsOffline())
+        return;
+    AddChatLine(frame::FormatLine(" <z=qh系统通知> <c=%d>%s重新回到了游戏!\r\n", GetIntProperty(kPropNoticeChatColour),
+        ChairName(chair).c_str()));
+    board->SetOffline(0);
 }
 
 void FriendTableView::OnWaitSolo()

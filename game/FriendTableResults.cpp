@@ -90,6 +90,7 @@ void FriendTableView::ShowRoundHeader()
         ShowMatchInfoBox();
     else
         ShowGameInfoBox();
+    HideWaitSolo();
     StackDealPile();
     BeginDeal();
     RefreshAdvertRanking();
@@ -114,6 +115,13 @@ void FriendTableView::ResetRoundState()
     // The start record leaves the last round's friend in the state; left
     // there it would keep this round's friend from being revealed.
     SetTableWord(TS::kFriendRevealedOffset, -1);
+    // Each chair's seat record starts the round with its words at 12 and 56
+    // (the bonus count) at 0, so the round's first bonus counts as a rise.
+    for (int chair = 0; chair < kGameSeats; ++chair) {
+        const size_t seat = TS::kChairRecordsOffset + static_cast<size_t>(chair) * 4 * table::kChairRecordSize;
+        SetTableWord(seat + 12, 0);
+        SetTableWord(seat + 56, 0);
+    }
     ClearFriendMarks();
     ClearGroups();
     HideFlipCard();
@@ -225,8 +233,13 @@ void FriendTableView::PlayResultSound()
     if (!data)
         return;
     if (Word(*data, kResultKind) == 3) {
-        PlayTableSound("Snd_GameResultPeace");
-        PlayTableSound("Snd_GameWin");
+        // A draw sounds its own tune, then the win's, one after the other.
+        BeginActionGroup();
+        PlaySoundLater("Snd_GameResultPeace", 1, nullptr);
+        Delay(kGameSeats * GetMinActionInterval(), nullptr);
+        NextActionGroup();
+        PlaySoundLater("Snd_GameWin", 1, nullptr);
+        EndActionGroup();
         return;
     }
     const int own = MyChair();
@@ -439,9 +452,17 @@ void FriendTableView::CloseResultPanel()
     const CardGameApp* app = GetApp();
     if (app && app->IsInGame())
         return;
-    // The start button, the table's reset and the ready marks belong to the
-    // ready countdown's layer.
-    CardTableView::CloseResultPanel();
+    // The table is cleared first: its reset stops the turn clock, which may
+    // be the clock the ready countdown shows at the start button.
+    ResetCards();
+    // The start button keeps the countdown the round's end started: closing
+    // the box gives no one more time.
+    if (!IsLookerOn() && !(app && app->IsMatchMode())) {
+        m_startOnClose = true;
+        ShowStartButton();
+        m_startOnClose = false;
+    }
+    ShowReadyMarks();
 }
 
 // ---- bonus frames --------------------------------------------------------------------------
@@ -533,6 +554,10 @@ void FriendTableView::ShowAllBonusFrames()
 
 void FriendTableView::ShowBonusFramesAtEnd()
 {
+    // The bombs (values held four times or more) and the jokers still in
+    // the hands count with those played.
+    for (int chair = 0; chair < kGameSeats; ++chair)
+        RecordBonusCards(chair);
     ShowAllBonusFrames();
 }
 

@@ -91,6 +91,15 @@ int FriendTableView::OnCreate()
         if (m_cardCounter)
             m_cardCounter->Hide();
     }
+    // At a table the card counter's and the bonus frames' buttons come with
+    // the play buttons (ShowPlayButtons), not before; a replay keeps the
+    // bonus frames' button throughout.
+    if (!app || !app->IsReplayMode()) {
+        SetShown(m_gameButtons[kCardCounterButton], false);
+        SetShown(m_gameButtons[kBonusViewButton], false);
+    }
+    if (IsLookerOn())
+        SetShown(GetButton(kStartButton), false);
     CreateReplayRecorder();
     m_marquee.Create(800, 21, 14, 400);
     engine::PictureDesc slogan;

@@ -315,6 +315,9 @@ public:
     // Following a play the throw button stands right of the hint button;
     // leading it takes the hint button's place.
     void OnMyTurn() override;
+    // The game's buttons with the card layer's: the card counter only in
+    // rooms that offer it (option C 0x40000), the bonus frames' button.
+    void ShowPlayButtons(int flag) override;
     // Any change of the selection shows arranging or restoring.
     void OnSelectionChecked(bool throwable) override;
     // The clock in use shows the seconds; a watchdog restarts its ticks
@@ -373,11 +376,15 @@ public:
     void SetStartOnClose(bool on) { m_startOnClose = on; }
 
     void RefreshBoards() override;
+    void OnPlayerEnter(engine::MessageWord record) override;
     void OnPlayerLeave(engine::MessageWord record) override;
     void OnTableChanged() override;
     void RequestChangeTable() override;
     void OnPlayerStarted(int chair) override;
     void ShowStartButton() override;
+    void OnStartClicked() override;
+    void OnStartRefused(const std::string& text) override;
+    void OnPlayerBack(int chair) override;
     void OnWaitSolo() override;
     void PlayForMe() override;
 

@@ -8,7 +8,12 @@
 //
 //   friendtable-shot [--check] <out.png>
 //
-// Writes <out>-deal.png, <out>-play.png and <out>-result.png. With --check each file is
+// Then the second round: its deal and a bomb with the fireworks of the
+// round's first bonus at the bomber's badge, and its end, where the bombs
+// and jokers still in the hands join the bonus frames.
+//
+// Writes <out>-deal.png, <out>-play.png, <out>-result.png, <out>-bonus2.png
+// and <out>-result2.png. With --check each file is
 // read back and the program fails when one is missing or blank. Runs
 // headless with SDL_VIDEODRIVER=offscreen, or on a display (Xvfb).
 
@@ -123,9 +128,8 @@ void SetResult(game::FriendGameData& data)
 }
 
 // Leaves each chair a few cards in hand, as when the round ends.
-void ThinHands(game::FriendTableView& view)
+void ThinHands(game::FriendTableView& view, const int (&keep)[4])
 {
-    const int keep[] = { 0, 3, 0, 6 };
     int held[4] = {};
     for (int i = 0; i < game::kGameCards; ++i) {
         game::CardSprite* card = view.GetGameCard(i);
@@ -181,6 +185,62 @@ void PlayTrick(game::FriendTableView& view)
     tools::PumpFor(300);
     ShowPlay(view, 3, kBanker, table::CT_BOMB, { 6, 19, 60, 73 });
     tools::PumpFor(1200);
+}
+
+// The second round: the own chair is dealt a hand with a bomb of four 6s
+// and both big jokers.
+void SetSecondRound(game::FriendGameData& data)
+{
+    table::FriendTableState state = data.GetTableState();
+    state.header.roundCount = 2;
+    state.header.banker = 3;
+    state.header.currentChair = 3;
+    state.header.calledCard = 54 + 30;
+    state.header.calledRound = 9;
+    const int hand[27] = { 53, 107, 5, 18, 31, 44, 12, 64, 25, 38, 89, 11, 24, 50, 10, 9, 22, 35, 102, 7, 20, 3, 16,
+        29, 42, 1, 14 };
+    for (int i = 0; i < 27; ++i)
+        state.header.cards[i] = hand[i];
+    std::vector<uint8_t> start(table::FriendTableState::kWireSize);
+    state.Write(start);
+    data.BeginRound(start.data(), game::FriendGameData::kStartSize);
+}
+
+// 402000: the bonus counts of the four chairs.
+void ShowBonusCounts(game::FriendTableView& view, const int (&counts)[4])
+{
+    std::vector<uint8_t> body(24, 0);
+    for (size_t c = 0; c < 4; ++c)
+        Put(body, 8 + 4 * c, counts[c]);
+    view.OnBonusCounts(body.data(), body.size());
+}
+
+// The second round's end: chair 0 keeps four 9s and a small joker, the own
+// chair its two big jokers and a pair.
+void SetSecondResult(game::FriendGameData& data)
+{
+    table::FriendResultInfo result;
+    const int score[] = { -20, 20, -20, 20 };
+    const int place[] = { 4, 1, 3, 2 };
+    for (int c = 0; c < 4; ++c) {
+        result.base.scoreChange[c] = score[c];
+        result.place[c] = place[c];
+        for (int i = 0; i < 27; ++i)
+            result.cardsLeft[c][i] = -1;
+    }
+    const int left0[] = { 8, 21, 62, 75, 52 };
+    const int left1[] = { 53, 107, 12, 66 };
+    for (int i = 0; i < 5; ++i)
+        result.cardsLeft[0][i] = left0[i];
+    for (int i = 0; i < 4; ++i)
+        result.cardsLeft[kOwn][i] = left1[i];
+    result.bonus[kOwn] = 1;
+    result.teamResult = 1;
+    result.friendChair = kOwn;
+    result.baseAmount = 25;
+    std::vector<uint8_t> body(table::FriendResultInfo::kWireSize);
+    result.Write(body);
+    data.EndRound(body.data(), body.size());
 }
 
 } // namespace
@@ -255,11 +315,35 @@ int main(int argc, char** argv)
     if (!save("-play"))
         return 1;
     view->ClearPlayedCards(-1);
-    ThinHands(*view);
+    ThinHands(*view, { 0, 3, 0, 6 });
     SetResult(app.data);
     view->ShowRoundResultLines();
     tools::PumpFor(400);
     if (!save("-result"))
+        return 1;
+
+    // The box closed, everyone started again: the second round.
+    view->CloseResultPanel();
+    view->GetButton(game::CardTableView::kStartButton)->Hide();
+    view->GetButton(game::CardTableView::kStartButton)->Invalidate();
+    SetSecondRound(app.data);
+    view->ShowRoundHeader();
+    for (int i = 0; i < 600 && view->IsDealing(); ++i)
+        tools::PumpFor(10);
+    tools::PumpFor(2300);
+    ShowPlay(*view, kOwn, 0, table::CT_BOMB, { 5, 18, 31, 44 });
+    tools::PumpFor(800);
+    ShowBonusCounts(*view, { 0, 1, 0, 0 });
+    tools::PumpFor(250);
+    if (!save("-bonus2"))
+        return 1;
+    tools::PumpFor(1500);
+    view->ClearPlayedCards(-1);
+    ThinHands(*view, { 5, 4, 0, 0 });
+    SetSecondResult(app.data);
+    view->ShowRoundResultLines();
+    tools::PumpFor(400);
+    if (!save("-result2"))
         return 1;
     return ok ? 0 : 1;
 }

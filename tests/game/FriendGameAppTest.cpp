@@ -11,6 +11,8 @@
 #include "engine/modules/GdiPaintModule.h"
 #include "engine/objects/EnginePaintModule.h"
 #include "engine/objects/CanvasObject.h"
+#include "frame/ui/AdvertBar.h"
+#include "frame/ui/SubSystem.h"
 #include "frame/core/CGameCommThread.h"
 #include "frame/core/GameConnection.h"
 #include "frame/core/GameNotifyHandler.h"
@@ -500,6 +502,33 @@ TEST_F(FriendGameAppTest, MainWindowCarriesTheDialogBarAndTheGamesViews)
     ASSERT_NE(app.GetSystemPane(), nullptr);
     ASSERT_NE(app.GetSystemPane()->GetName(), nullptr);
     EXPECT_EQ(*app.GetSystemPane()->GetName(), "SubSystem");
+}
+
+TEST_F(FriendGameAppTest, EnteringTheTableShowsTheRestoredHistoryInTheScoreTab)
+{
+    for (const bool lookOn : { false, true }) {
+        SCOPED_TRACE(lookOn ? "looker-on" : "player");
+        TestApp app;
+        if (!app.CreateMainWindow())
+            GTEST_SKIP() << "no video driver";
+        auto* pane = dynamic_cast<frame::SubSystem*>(app.GetSystemPane());
+        ASSERT_NE(pane, nullptr);
+        auto* advert = dynamic_cast<frame::AdvertBar*>(pane->FindObjectByName(frame::kAdvertBarName));
+        ASSERT_NE(advert, nullptr);
+        ASSERT_NE(advert->GetHistory(), nullptr);
+        const double before = advert->GetHistory()->GetWidth();
+        std::vector<uint8_t> body = Body(lookOn ? 5488 : 1096);
+        if (lookOn) {
+            PutHistory(body, 4536, 4040, 4520, 4, 12);
+            app.OnEnterReply210210(body.data(), body.size());
+        } else {
+            PutHistory(body, 52, 88, 1048, 8, 12);
+            app.OnEnterReply210200(body.data(), body.size());
+        }
+        ASSERT_EQ(app.GetScoreHistory().RoundCount(), 12);
+        // Twelve rounds' columns: the table was drawn again from the history.
+        EXPECT_GT(advert->GetHistory()->GetWidth(), before);
+    }
 }
 
 TEST_F(FriendGameAppTest, MainWindowThatCannotMakeItsBarDoesNotOpen)
