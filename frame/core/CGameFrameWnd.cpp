@@ -243,6 +243,8 @@ void CGameFrameWnd::OnConnectionLost()
             m_app.GetRoomName().c_str(), m_app.GetLocationName().c_str());
         text = buffer;
     }
+    // What the player was told, for whoever reads the log after a lost game.
+    net::LogMessage("the link to the game server is lost: %s", text.c_str());
     m_app.ShowNoticeBox(text, 30, 0x31, "vkf大哭");
 }
 

@@ -564,7 +564,8 @@ TEST(TableServerArgsTest, OptionsAreReadAndBadOnesNamed)
     std::string error;
     ASSERT_TRUE(tools::ParseTableServerArgs({ "--listen", "127.0.0.1:9123", "--seed", "42", "--deals", "3",
                                                 "--turn-seconds", "15", "--robot-delay", "0", "--auto-start", "1",
-                                                "--grace", "250", "--keep-open", "1" },
+                                                "--grace", "250", "--keep-open", "1", "--banker", "3", "--friend",
+                                                "2", "--hostile", "drop", "--hostile-after", "4", "--stall", "900" },
         options, error))
         << error;
     EXPECT_EQ(options.port, 9123);
@@ -575,6 +576,16 @@ TEST(TableServerArgsTest, OptionsAreReadAndBadOnesNamed)
     EXPECT_TRUE(options.table.autoStart);
     EXPECT_EQ(options.table.graceMs, 250);
     EXPECT_TRUE(options.keepOpen);
+    EXPECT_EQ(options.table.bankerChair, 3);
+    EXPECT_EQ(options.table.friendChair, 2);
+    EXPECT_EQ(options.table.hostile, tools::Hostility::kDrop);
+    EXPECT_EQ(options.table.hostileAfterMoves, 4);
+    EXPECT_EQ(options.table.stallMs, 900);
+    for (const char* kind : { "bad-frame", "oversize", "drop", "stall" }) {
+        tools::Hostility parsed = tools::Hostility::kNone;
+        EXPECT_TRUE(tools::ParseHostility(kind, parsed)) << kind;
+        EXPECT_STREQ(tools::HostilityName(parsed), kind);
+    }
 
     const struct {
         std::vector<std::string> args;
@@ -592,6 +603,10 @@ TEST(TableServerArgsTest, OptionsAreReadAndBadOnesNamed)
         { { "--grace", "-5" }, "--grace -5" },
         { { "--keep-open", "2" }, "0 or 1" },
         { { "--colour", "red" }, "unknown option --colour" },
+        { { "--banker", "4" }, "chair from 0 to 3" },
+        { { "--friend", "-1" }, "chair from 0 to 3" },
+        { { "--hostile", "rude" }, "bad-frame, oversize, drop or stall" },
+        { { "--hostile-after", "x" }, "--hostile-after x" },
     };
     for (const auto& k : bad) {
         SCOPED_TRACE(k.says);
@@ -622,3 +637,36 @@ TEST(TableServerProgramTest, TheProgramListensAndRefusesBadOptions)
 }
 
 } // namespace
+
+// The scenario options: the first deal's banker and hidden friend sit where
+// asked, as the rules (and the start record a client gets) have them.
+TEST(TableScenarioTest, BankerAndFriendSitWhereAsked)
+{
+    const struct {
+        int banker;
+        int friendChair;
+    } cases[] = { { 3, 2 }, { 0, 1 }, { 1, 3 } };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(::testing::Message() << "banker " << k.banker << ", friend " << k.friendChair);
+        tools::TableServerOptions options;
+        options.table.seed = 7;
+        options.table.autoStart = true;
+        options.table.dealShowMs = 0;
+        options.table.bankerChair = k.banker;
+        options.table.friendChair = k.friendChair;
+        tools::TableServer server(options);
+        ASSERT_TRUE(server.Listen());
+        Client client;
+        ASSERT_TRUE(client.Connect(server.Port()));
+        client.Send(kEnter, EnterRecord(10001, 2, false), true);
+        for (int i = 0; i < 400 && client.Notifications(kRoundStart).empty(); ++i) {
+            server.RunOnce(5);
+            client.Drain();
+        }
+        ASSERT_EQ(client.Notifications(kRoundStart).size(), 1u);
+        EXPECT_EQ(WordAt(client.Notifications(kRoundStart)[0]->message.body, 52), k.banker);
+        EXPECT_EQ(server.GetTable().GetDeal().Rules().GetBanker(), k.banker);
+        EXPECT_EQ(server.GetTable().GetDeal().Rules().GetFriendChair(), k.friendChair);
+    }
+}
+
