@@ -101,6 +101,13 @@ bool TableSession::Write()
 {
     if (Stalled())
         return true;
+    // The stall starts once what was queued before it has gone out: the
+    // client holds the turn it was given, and then hears nothing.
+    if (m_hostility == Hostility::kStall && !m_stallStarted && m_outOffset == m_out.size()) {
+        m_stallStarted = true;
+        m_stallUntil = platform::TickMs() + static_cast<uint32_t>(m_stallMs);
+        return true;
+    }
     if (m_closeAfterWrite && m_outOffset == m_out.size()) {
         m_error = "closed by the server";
         return false;
@@ -120,6 +127,11 @@ bool TableSession::Write()
     if (m_outOffset == m_out.size()) {
         m_out.clear();
         m_outOffset = 0;
+        if (m_hostility == Hostility::kStall && !m_stallStarted) {
+            m_stallStarted = true;
+            m_stallUntil = platform::TickMs() + static_cast<uint32_t>(m_stallMs);
+            return true;
+        }
         if (m_closeAfterWrite) {
             m_error = "closed by the server";
             return false;
@@ -184,7 +196,7 @@ void TableSession::TurnHostile(Hostility kind, int stallMs)
         break;
     }
     case Hostility::kStall:
-        m_stallUntil = platform::TickMs() + static_cast<uint32_t>(stallMs > 0 ? stallMs : 0);
+        m_stallMs = stallMs > 0 ? stallMs : 0;
         m_closeAfterWrite = true;
         break;
     case Hostility::kNone:
@@ -195,12 +207,7 @@ void TableSession::TurnHostile(Hostility kind, int stallMs)
 
 bool TableSession::Stalled() const
 {
-    return m_hostility == Hostility::kStall && !StallOver();
-}
-
-bool TableSession::StallOver() const
-{
-    return m_hostility == Hostility::kStall && static_cast<int32_t>(platform::TickMs() - m_stallUntil) >= 0;
+    return m_stallStarted && static_cast<int32_t>(platform::TickMs() - m_stallUntil) < 0;
 }
 
 } // namespace tools

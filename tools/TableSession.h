@@ -46,9 +46,9 @@ public:
     // the fault; a stall holds the link silent for stallMs before closing it.
     void TurnHostile(Hostility kind, int stallMs);
     bool Hostile() const { return m_hostility != Hostility::kNone; }
-    // Stalled: neither read nor written until StallOver().
+    // Stalled: neither read nor written, from when what was queued before
+    // the stall has gone out until its time is over.
     bool Stalled() const;
-    bool StallOver() const;
     const std::string& LastError() const { return m_error; }
     bool ClosedByPeer() const { return m_closedByPeer; }
 
@@ -69,6 +69,8 @@ private:
     bool m_closedByPeer = false;
     Hostility m_hostility = Hostility::kNone;
     bool m_closeAfterWrite = false;
+    int m_stallMs = 0;
+    bool m_stallStarted = false;
     uint32_t m_stallUntil = 0;
 };
 

@@ -57,7 +57,7 @@ HOSTILE_LOG = {
     "bad-frame": r"frame crc error",
     "oversize": r"packet length error",
     "drop": None,
-    "stall": r"ProcoessRequest Faild,ReQuestid:(221080|223000)",
+    "stall": r"ProcoessRequest Faild,ReQuestid:(221080|223000),nResponse:1030",
 }
 LOST_LINK = r"the link to the game server is lost: \S"
 STATE = re.compile(r"^state (\d+)\.(\d+)(?: \(chair (\d) (plays|passes)([\d ]*)\))?: (.*)$", re.M)
