@@ -555,9 +555,10 @@ int CardHand::PrevChair(int chair) const
     return ((chair - 1) % n + n) % n;
 }
 
-bool CardHand::IsOppositeChair(int chair) const
+bool CardHandHost::IsOppositeChair(int chair) const
 {
-    return chair == PrevChair(PrevChair(m_host.OwnChair()));
+    const int n = std::max(ChairCount(), 1);
+    return chair == ((OwnChair() - 2) % n + n) % n;
 }
 
 } // namespace game

@@ -56,6 +56,10 @@ public:
     // (the local player leads), and that play.
     virtual int LastPlayChair() const = 0;
     virtual const table::PlayRecord& LastPlayRecord() const = 0;
+    // Whether the chair plays on the own side, so that automatic play lets
+    // its play stand: the chair two steps back unless the game pairs the
+    // chairs otherwise.
+    virtual bool IsOppositeChair(int chair) const;
     virtual void SetThrowEnabled(bool /*enabled*/) { }
     virtual void PlaySound(std::string_view /*name*/) { }
     // The size-sort button's picture ("btn_SortBig" / "btn_SortSmall").
@@ -210,7 +214,8 @@ public:
     // skipped, so a hand out of step with the server loses no sprite twice.
     std::vector<CardSprite*> CardsForPlay(int chair, const int* ids, int n) const;
     int PrevChair(int chair) const;
-    bool IsOppositeChair(int chair) const;
+    // The table's answer (CardHandHost::IsOppositeChair).
+    bool IsOppositeChair(int chair) const { return m_host.IsOppositeChair(chair); }
 
     // --- Plays ---
     bool IsLeading() const { return m_host.LastPlayChair() < 0; }

@@ -47,6 +47,7 @@ public:
     }
     int LastPlayChair() const override { return m_view.GetLastPlayChair(); }
     const table::PlayRecord& LastPlayRecord() const override { return m_view.m_lastPlay; }
+    bool IsOppositeChair(int chair) const override { return m_view.IsOppositeChair(chair); }
     void SetThrowEnabled(bool enabled) override { m_view.OnSelectionChecked(enabled); }
     void PlaySound(std::string_view name) override { m_view.PlayTableSound(name); }
     void SetSortSizePicture(std::string_view name) override

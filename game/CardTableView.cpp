@@ -498,6 +498,11 @@ int CardTableView::PrevChair(int chair) const
     return ((chair + n - 1) % n + n) % n;
 }
 
+bool CardTableView::IsOppositeChair(int chair) const
+{
+    return chair == PrevChair(PrevChair(OwnChair()));
+}
+
 int CardTableView::NextViewPos(int position) const
 {
     const int chair = ViewToChair(position);

@@ -165,6 +165,10 @@ public:
     // Play passes from a chair to the one before it.
     virtual int NextChair(int chair) const;
     virtual int PrevChair(int chair) const;
+    // Whether the chair plays on the own side (automatic play lets its
+    // play stand): the partner seat two chairs back; a game with other
+    // sides answers for itself.
+    virtual bool IsOppositeChair(int chair) const;
     virtual int NextViewPos(int position) const;
     virtual int PrevViewPos(int position) const;
 

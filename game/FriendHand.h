@@ -18,6 +18,8 @@ public:
     // A fresh table of this game's rules for each question.
     std::unique_ptr<table::CardTable> MakeTable() const override;
     int PlayMask() const override;
+    // Two decks and four jokers make bombs of up to 12 cards.
+    int LongestBomb() const override { return 12; }
 };
 
 class FriendHand : public CardHand {

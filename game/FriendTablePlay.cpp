@@ -15,6 +15,7 @@
 #include "game/FriendGameApp.h"
 #include "game/FriendGameData.h"
 #include "game/FriendPlayerBoard.h"
+#include "net/DailyLog.h"
 #include "table/Cards.h"
 #include "table/FriendRecords.h"
 
@@ -80,6 +81,10 @@ void FriendTableView::OnCardsThrown(const uint8_t* body, size_t length)
     if (!ReadThrownPlay(body, length, chair, play) || chair >= kGameSeats)
         return;
     FinishDeal();
+    if (!IsHeldBy(chair, play)) {
+        net::LogMessage("notification 221170: chair %d played %d cards it does not hold; ignored", chair, play.count);
+        return;
+    }
     CardTableView::OnCardsThrown(body, length);
     PlayPlayVoice(chair, GetLastPlay());
     KeepLastPlay(chair, GetLastPlay());
@@ -94,6 +99,35 @@ void FriendTableView::OnCardsThrown(const uint8_t* body, size_t length)
     const int place = reader.Int(kPlayFinishPlace);
     if (FriendPlayerBoard* board = GetGameChairBoard(chair); board && place > 0)
         board->ShowFinishRank(place - 1);
+}
+
+// Every id of a play names one of this game's cards that the chair holds: a
+// hand card showing it, or, in a hand this client cannot see, a hidden card
+// while no sprite shows the id anywhere else. Taking any other play would
+// turn the wrong cards over and leave the chair's count wrong.
+bool FriendTableView::IsHeldBy(int chair, const table::PlayRecord& play) const
+{
+    int hidden = 0;
+    for (const FriendCardSprite* card : m_gameCards)
+        hidden += card && card->ownerChair == chair && card->state == kCardInHand && card->cardId == -1;
+    std::vector<int> seen;
+    for (int i = 0; i < std::clamp(play.count, 0, table::kMaxPlayCards); ++i) {
+        const int id = play.cards[i];
+        if (id == -1)
+            continue; // an empty place names no card
+        if (id < 0 || id >= kGameCards || std::find(seen.begin(), seen.end(), id) != seen.end())
+            return false;
+        seen.push_back(id);
+        const auto shown = std::find_if(m_gameCards.begin(), m_gameCards.end(),
+            [id](const FriendCardSprite* card) { return card && card->cardId == id; });
+        if (shown != m_gameCards.end()) {
+            if ((*shown)->ownerChair != chair || (*shown)->state != kCardInHand)
+                return false;
+        } else if (hidden-- <= 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void FriendTableView::KeepLastPlay(int chair, const table::PlayRecord& play)

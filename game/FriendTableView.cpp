@@ -961,6 +961,20 @@ void FriendTableView::ShowMatchInfoBox()
 
 // ---- rebuilding a running round --------------------------------------------------------------
 
+// The trick under way when the round is rebuilt: pass and hint answer it and
+// a throw has to beat it. A last play the table could not have taken (a
+// chair outside the table, no cards or more than a hand) leaves the trick
+// open.
+void FriendTableView::RestoreLastPlay(const table::FriendTableState& state)
+{
+    const int chair = state.lastPlayChair;
+    const table::PlayRecord& play = state.lastPlay;
+    const bool taken = chair >= 0 && chair < kGameSeats && play.type != 0 && play.count > 0
+        && play.count <= table::kFriendHandSize;
+    SetLastPlay(taken ? chair : -1, taken ? play : table::PlayRecord());
+    KeepLastPlay(taken ? chair : -1, taken ? play : table::PlayRecord());
+}
+
 void FriendTableView::OnRoundStart()
 {
     const FriendGameData* data = GetGameData();
@@ -1017,6 +1031,7 @@ void FriendTableView::OnRoundStart()
     SetTeamMark(banker);
     if (state.friendRevealed >= 0 && state.friendRevealed < kGameSeats)
         SetTeamMark(state.friendRevealed);
+    RestoreLastPlay(state);
     StartTurnClock();
     const int turnSeconds = data->GetTurnSeconds();
     const int seconds = std::clamp(turnSeconds - data->TableWord(kUsedSeconds), 1, std::max(1, turnSeconds));

@@ -137,7 +137,7 @@ public:
     void RevealFriend(const uint8_t* body, size_t length);
     // Whether the chair plays on the own side (banker and friend against
     // the other two).
-    virtual bool IsOppositeChair(int chair) const;
+    bool IsOppositeChair(int chair) const override;
     void ShowGameInfoBox() override;
     void ShowMatchInfoBox() override;
     // The clock in use follows the card layer's turn clock.
@@ -344,6 +344,8 @@ public:
 
 private:
     void KeepLastPlay(int chair, const table::PlayRecord& play);
+    void RestoreLastPlay(const table::FriendTableState& state);
+    bool IsHeldBy(int chair, const table::PlayRecord& play) const;
     void CountPlayedCards(int chair, const table::PlayRecord& play);
     int OwnZeroTickLimit() const;
 

@@ -151,9 +151,10 @@ bool HandRules::Search(const int* hand, int n, const PlayRecord& start, PlayReco
     for (const Step& step : kSteps) {
         if (!(typeMask & step.type) || !StepApplies(step, from.type))
             continue;
-        const int lengths = step.longest - step.shortest;
+        const int longest = step.type == table::CT_BOMB ? LongestBomb() : step.longest;
+        const int lengths = longest - step.shortest;
         for (int k = 0; k <= lengths; ++k) {
-            const int length = longestFirst ? step.longest - k : step.shortest + k;
+            const int length = longestFirst ? longest - k : step.shortest + k;
             // A builder leaves the record alone when it fails; a play it
             // builds still has to beat the start by the rules' comparison.
             PlayRecord trial = from;

@@ -25,6 +25,9 @@ public:
     virtual std::unique_ptr<table::CardTable> MakeTable() const;
     // Every play type this layer plays.
     virtual int PlayMask() const { return table::kCardTablePlayMask; }
+    // The largest bomb the search builds (cards, jokers standing in
+    // included).
+    virtual int LongestBomb() const { return 8; }
 
     // The weakest play of the hand that beats start (type 0: any play) among
     // the types of typeMask, written to result. Straights, runs and bombs are
