@@ -92,8 +92,9 @@ private:
                 line += " " + std::to_string(id);
         }
         const int revealed = data->TableWord(table::FriendTableState::kFriendRevealedOffset);
-        line += "; turn " + std::to_string(data->GetTableWord56()) + "; banker " + std::to_string(data->GetTableWord52())
-            + "; friend " + (revealed < 0 ? "-" : std::to_string(revealed));
+        line += "; turn " + std::to_string(data->GetTableWord56());
+        line += "; banker " + std::to_string(data->GetTableWord52());
+        line += "; friend " + (revealed < 0 ? std::string("-") : std::to_string(revealed));
         Write(line);
     }
 

@@ -155,18 +155,19 @@ void SayState(tools::Table& table, const tools::MoveResult& r)
 
 void SaySettled(tools::Table& table, const table::FriendResultInfo& result)
 {
+    std::array<int, 4> scoreChanges {};
+    std::array<int, 4> silverChanges {};
     std::array<int, 4> scores {};
     std::array<int, 4> silver {};
     for (int c = 0; c < 4; ++c) {
+        const auto i = static_cast<size_t>(c);
+        scoreChanges[i] = result.base.scoreChange[c];
+        silverChanges[i] = result.base.silverChange[c];
         if (const table::TablePlayer* p = table.GetDeal().Player(c)) {
-            scores[static_cast<size_t>(c)] = p->score;
-            silver[static_cast<size_t>(c)] = p->silver;
+            scores[i] = p->score;
+            silver[i] = p->silver;
         }
     }
-    const std::array<int, 4> scoreChanges { result.base.scoreChange[0], result.base.scoreChange[1], result.base.scoreChange[2],
-        result.base.scoreChange[3] };
-    const std::array<int, 4> silverChanges { result.base.silverChange[0], result.base.silverChange[1], result.base.silverChange[2],
-        result.base.silverChange[3] };
     std::printf("settled %d: score changes %s; silver changes %s; scores %s; silver %s\n", table.DealsFinished() + 1,
         Row(scoreChanges).c_str(), Row(silverChanges).c_str(), Row(scores).c_str(), Row(silver).c_str());
     std::fflush(stdout);

@@ -22,7 +22,7 @@ Scenarios:
   banker (the server picks the deal), and plays automatically (its turn
   clock runs out and it moves for itself, then stays on automatic play):
   it never plays over its partner's standing play, unless the play empties
-  its hand.
+  its hand; its table and settlement are checked as in the deal.
 - hostile-KIND (bad-frame, oversize, drop, stall): mid-deal, at the
   client's turn, the server's link to it turns hostile. The client tells
   the player the link is lost (its log says what it showed), ends by
@@ -52,7 +52,8 @@ CLIENT_CHAIR = 2
 # The partner scenario: the banker at the client's right hand.
 PARTNER_BANKER = 3
 HOSTILE_KINDS = ("bad-frame", "oversize", "drop", "stall")
-# What the client's log says about each fault, besides the lost link.
+# What the client's log says about each fault, besides the lost link (1030:
+# its request timed out).
 HOSTILE_LOG = {
     "bad-frame": r"frame crc error",
     "oversize": r"packet length error",
@@ -328,6 +329,10 @@ def main():
         if not re.search(r"^deal 1 over$", server, re.M):
             problems.append("the deal did not end")
         problems += check_partner(server)
+        # Here the client sends its own moves: its table is held against
+        # the server's as well.
+        problems += check_states(server, trace)
+        problems += check_settlement(server, trace)
     else:
         problems += check_hostile(args.scenario[len("hostile-"):], server, lobby, output, client_log, out, xwd2png)
 
