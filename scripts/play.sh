@@ -16,7 +16,9 @@
 #   --build-dir DIR   use the programs already built there (KbZn, table-server,
 #                     stand-in-lobby and the skin): no install, no build
 #   --client PROGRAM  start this client instead of the build's KbZn (the
-#                     replay check's recording client)
+#                     end-to-end checks' recording client; with
+#                     KBZN_TABLE_TRACE naming a file it traces its table
+#                     there, and the headless run waits for its result)
 #   --turn-seconds N  a player's turn clock (headless default 1)
 #   --seed N          the same cards on every run
 #   --wait-start      deals start when the player presses start (by default
@@ -265,6 +267,11 @@ done
 sleep 0.3
 shot 2-trick
 wait_for_line "$server_log" '^deal 1 over' "$(left)" "$lobby_pid" || fail "the deal did not end"
+if [ -n "${KBZN_TABLE_TRACE:-}" ]; then
+  # A client that traces its table (the recording client) says when it
+  # has taken the result.
+  wait_for_line "$KBZN_TABLE_TRACE" '^settled 1:' 30 "$lobby_pid" || echo "play.sh: the client traced no result" >&2
+fi
 sleep 2 # the result board
 shot 3-result
 
