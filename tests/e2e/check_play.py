@@ -300,14 +300,17 @@ def main():
 
     state_home = tempfile.mkdtemp(prefix="kbzn-state-")
     os.environ["XDG_STATE_HOME"] = state_home
-    logs = ClientLogs(client)
+    # The play script may give the client a state directory of its run's
+    # own and copy it to <out>/state at the end.
+    copied = os.path.join(out, "state")
+    logs = ClientLogs(client, copied)
     logs.mark()
     try:
         output, code, trace = run_play(args, out, args.scenario, client, state_home)
         client_log = logs.text()
         saved = os.path.join(out, "client-logs")
         os.makedirs(saved, exist_ok=True)
-        for path in client_log_files(client):
+        for path in client_log_files(client, copied):
             shutil.copy(path, saved)
     finally:
         shutil.rmtree(state_home, ignore_errors=True)

@@ -31,18 +31,22 @@ def sanitizer_report(text):
     return any(mark in text for mark in SANITIZER_MARKS)
 
 
-def client_log_dirs(client):
-    """Where the client may write its run log (GameRun.log) and daily logs
-    (Game<date>.log), the first place first: $XDG_STATE_HOME/kbzn (by
-    default ~/.local/state/kbzn), then beside the program, where clients
-    wrote them before."""
+def client_log_dirs(client, copied=None):
+    """Where the client's run log (GameRun.log) and daily logs
+    (Game<date>.log) may be, the first place first: $XDG_STATE_HOME/kbzn
+    (by default ~/.local/state/kbzn); `copied`, a copy of a state directory
+    the run made its own (the headless play script may copy its client's
+    there); then beside the program, where clients wrote them before."""
     state = os.environ.get("XDG_STATE_HOME") or os.path.join(os.path.expanduser("~"), ".local", "state")
-    return [os.path.join(state, "kbzn"), os.path.dirname(os.path.abspath(client))]
+    dirs = [os.path.join(state, "kbzn")]
+    if copied:
+        dirs.append(copied)
+    return dirs + [os.path.dirname(os.path.abspath(client))]
 
 
-def client_log_files(client):
+def client_log_files(client, copied=None):
     """The client's log files in the first of its places that holds any."""
-    for folder in client_log_dirs(client):
+    for folder in client_log_dirs(client, copied):
         found = sorted(glob.glob(os.path.join(folder, "Game*.log")))
         if found:
             return found
@@ -54,13 +58,14 @@ class ClientLogs:
     are shared by every run of it, so mark() notes how long each file is
     before the run and text() reads only what came after."""
 
-    def __init__(self, client):
+    def __init__(self, client, copied=None):
         self.client = client
+        self.copied = copied
         self.sizes = {}
 
     def mark(self):
         self.sizes = {}
-        for folder in client_log_dirs(self.client):
+        for folder in client_log_dirs(self.client, self.copied):
             for path in glob.glob(os.path.join(folder, "Game*.log")):
                 try:
                     self.sizes[path] = os.path.getsize(path)
@@ -70,7 +75,7 @@ class ClientLogs:
     def text(self):
         """What the run added to the client's logs (GBK text, decoded)."""
         parts = []
-        for path in client_log_files(self.client):
+        for path in client_log_files(self.client, self.copied):
             start = self.sizes.get(path, 0)
             if os.path.basename(path) == "GameRun.log":
                 start = 0  # restarted by every run
