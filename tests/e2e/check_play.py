@@ -4,7 +4,9 @@ table server with three robots, the stand-in lobby, the client under its
 own Xvfb, one deal on a one-second turn clock) with programs already built,
 and checks what came of it. The client is the recording client (KbZn with
 a trace of what its table shows, see tools/RecordingClientMain.cpp); its
-logs go to a temporary $XDG_STATE_HOME.
+logs go to a temporary $XDG_STATE_HOME. Where the play script gives the
+client a state directory of the run's own and copies it to <out>/state,
+the client's run log must be there and none of its logs beside itself.
 
     check_play.py --build-dir DIR --out DIR [--timeout S] [--scenario NAME]
 
@@ -42,6 +44,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 from e2e_support import SOURCE, ClientLogs, client_log_files, load_xwd2png, read, sanitizer_report
 
@@ -248,6 +251,24 @@ def check_hostile(kind, server, lobby, output, client_log, out, xwd2png):
     return problems
 
 
+def check_log_place(out, client, started):
+    """Where the play script gave the client a state directory of the run's
+    own (and copied it to <out>/state), the client's run log is there and
+    the run left no log beside the program."""
+    state = os.path.join(out, "state")
+    if not os.path.isdir(state):
+        return []
+    problems = []
+    if "GameCore Start" not in read(os.path.join(state, "GameRun.log")):
+        problems.append("no run log of the client in its state directory")
+    program_dir = os.path.dirname(os.path.abspath(client))
+    for name in os.listdir(program_dir):
+        path = os.path.join(program_dir, name)
+        if re.match(r"^Game(Run|\d{8})\.log$", name) and os.path.getmtime(path) >= started:
+            problems.append("the client wrote %s beside itself" % name)
+    return problems
+
+
 def run_play(args, out, scenario, client, state_home):
     trace = os.path.join(out, "client-trace.txt")
     command = ["bash", os.path.join(SOURCE, "scripts", "play.sh"), "--headless", "--build-dir", args.build_dir,
@@ -298,6 +319,7 @@ def main():
         print("FAILED: %s is not built" % client)
         return 1
 
+    started = time.time() - 1
     state_home = tempfile.mkdtemp(prefix="kbzn-state-")
     os.environ["XDG_STATE_HOME"] = state_home
     # The play script may give the client a state directory of its run's
@@ -320,6 +342,7 @@ def main():
     xwd2png = load_xwd2png()
     problems = [] if code == 0 else ["play.sh ended with %s" % code]
     problems += check_seated(server, lobby)
+    problems += check_log_place(out, client, started)
     if sanitizer_report(lobby):
         problems.append("a sanitizer report from the client (lobby.log)")
     if args.scenario == "deal":
