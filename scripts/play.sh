@@ -32,7 +32,8 @@
 #                     hostile (give it --hostile); instead of the trick and
 #                     the result, a picture of what the client shows a few
 #                     seconds after, then the run waits for the client to
-#                     end by itself and says how it ended
+#                     end by itself and says how and how long after the
+#                     fault it ended
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root_dir=$PWD
@@ -241,6 +242,7 @@ shot 1-deal
 if [ "$until_client_ends" = 1 ]; then
   wait_for_line "$server_log" '^hostile: ' "$(left)" "$server_pid" || fail "the server's link never turned hostile"
   echo "play.sh: $(grep -m1 '^hostile: ' "$server_log")"
+  hostile_at=$SECONDS
   sleep 3 # the client takes it in and says so
   shot 4-hostile
   # The stand-in lobby ends with the client: 0 after its close notice.
@@ -253,7 +255,7 @@ if [ "$until_client_ends" = 1 ]; then
   wait "$lobby_pid" || status=$?
   lobby_pid=""
   client_pid=""
-  echo "play.sh: the client ended by itself (the stand-in lobby ended with $status)"
+  echo "play.sh: the client ended by itself $((SECONDS - hostile_at)) s after the fault (the stand-in lobby ended with $status)"
   echo "play.sh: pictures and logs in $out"
   exit 0
 fi

@@ -64,6 +64,10 @@ HOSTILE_LOG = {
     "stall": r"ProcoessRequest Faild,ReQuestid:(221080|223000),nResponse:1030",
 }
 LOST_LINK = r"the link to the game server is lost: \S"
+# The client's own time-outs after a fault: its notice counts down 30
+# seconds, a request waits 5 and a stall holds the link 8 before it closes;
+# with half a minute's margin for a slow machine.
+ENDS_WITHIN = 30 + 5 + 8 + 30
 STATE = re.compile(r"^state (\d+)\.(\d+)(?: \(chair (\d) (plays|passes)([\d ]*)\))?: (.*)$", re.M)
 SETTLED = re.compile(r"^settled (\d+): (.*)$", re.M)
 
@@ -231,12 +235,17 @@ def check_hostile(kind, server, lobby, output, client_log, out, xwd2png):
     problems = []
     if not re.search(r"^hostile: %s to chair %d$" % (re.escape(kind), CLIENT_CHAIR), server, re.M):
         problems.append("the server's link to the client never turned hostile (%s)" % kind)
-    ended = re.search(r"^play\.sh: the client ended by itself \(the stand-in lobby ended with (\d+)\)", output, re.M)
+    ended = re.search(r"^play\.sh: the client ended by itself (\d+) s after the fault "
+                      r"\(the stand-in lobby ended with (\d+)\)", output, re.M)
     if not ended:
-        problems.append("the client did not end by itself within its time-outs")
-    elif ended.group(1) != "0":
-        problems.append("the client ended without its close notice to the lobby (the lobby ended with %s)"
-                        % ended.group(1))
+        problems.append("the client did not end by itself")
+    else:
+        if int(ended.group(1)) > ENDS_WITHIN:
+            problems.append("the client ended %s s after the fault, beyond its time-outs (%d s with a margin)"
+                            % (ended.group(1), ENDS_WITHIN))
+        if ended.group(2) != "0":
+            problems.append("the client ended without its close notice to the lobby (the lobby ended with %s)"
+                            % ended.group(2))
     if not re.search(LOST_LINK, client_log):
         problems.append("the client's log does not say the link was lost and what the player was told")
     if HOSTILE_LOG[kind] and not re.search(HOSTILE_LOG[kind], client_log):
