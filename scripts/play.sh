@@ -16,12 +16,24 @@
 #   --build-dir DIR   use the programs already built there (KbZn, table-server,
 #                     stand-in-lobby and the skin): no install, no build
 #   --client PROGRAM  start this client instead of the build's KbZn (the
-#                     replay check's recording client)
+#                     end-to-end checks' recording client; with
+#                     KBZN_TABLE_TRACE naming a file it traces its table
+#                     there, and the headless run waits for its result)
 #   --turn-seconds N  a player's turn clock (headless default 1)
 #   --seed N          the same cards on every run
 #   --wait-start      deals start when the player presses start (by default
 #                     they start at once, and again after each result)
 #   --timeout S       the headless run gives up after S seconds (300)
+#   --server-arg WORD one more word for the table server's command line
+#                     (again for each word: --server-arg --banker
+#                     --server-arg 3); later options win
+#   --until-client-ends
+#                     headless: the table server turns the client's link
+#                     hostile (give it --hostile); instead of the trick and
+#                     the result, a picture of what the client shows a few
+#                     seconds after, then the run waits for the client to
+#                     end by itself and says how and how long after the
+#                     fault it ended
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root_dir=$PWD
@@ -34,6 +46,8 @@ client=""
 seed=""
 auto_start=1
 timeout=300
+until_client_ends=0
+extra_server_args=()
 lobby_args=()
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -45,6 +59,8 @@ while [ $# -gt 0 ]; do
     --seed) seed=$2; shift ;;
     --wait-start) auto_start=0 ;;
     --timeout) timeout=$2; shift ;;
+    --server-arg) extra_server_args+=("$2"); shift ;;
+    --until-client-ends) until_client_ends=1 ;;
     --) shift; lobby_args=("$@"); break ;;
     -h|--help) awk 'NR > 1 && !/^#/ { exit } NR > 1 { sub(/^# ?/, ""); print }' "$0"; exit 0 ;;
     *) echo "play.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
@@ -159,6 +175,7 @@ if [ "$headless" = 1 ]; then
 elif [ -n "$turn_seconds" ]; then
   server_args+=(--turn-seconds "$turn_seconds")
 fi
+server_args+=("${extra_server_args[@]}")
 "$build/tools/table-server" "${server_args[@]}" >"$server_log" 2>&1 &
 server_pid=$!
 if ! wait_for_line "$server_log" '^listening on ' 20 "$server_pid"; then
@@ -221,6 +238,27 @@ echo "play.sh: the client is seated ($seat)"
 wait_for_line "$server_log" '^deal 1 starts' "$(left)" "$lobby_pid" || fail "no deal started"
 sleep 1.5 # the cards being dealt
 shot 1-deal
+
+if [ "$until_client_ends" = 1 ]; then
+  wait_for_line "$server_log" '^hostile: ' "$(left)" "$server_pid" || fail "the server's link never turned hostile"
+  echo "play.sh: $(grep -m1 '^hostile: ' "$server_log")"
+  hostile_at=$SECONDS
+  sleep 3 # the client takes it in and says so
+  shot 4-hostile
+  # The stand-in lobby ends with the client: 0 after its close notice.
+  end=$((SECONDS + $(left)))
+  while kill -0 "$lobby_pid" 2>/dev/null; do
+    [ $SECONDS -lt $end ] || fail "the client did not end by itself within the run's time-out"
+    sleep 0.2
+  done
+  status=0
+  wait "$lobby_pid" || status=$?
+  lobby_pid=""
+  client_pid=""
+  echo "play.sh: the client ended by itself $((SECONDS - hostile_at)) s after the fault (the stand-in lobby ended with $status)"
+  echo "play.sh: pictures and logs in $out"
+  exit 0
+fi
 # The client's second turn: the others' plays of the trick are on the table.
 end=$((SECONDS + $(left)))
 while [ "$(sed -n '/^deal 1 starts/,$p' "$server_log" | grep -c "^turn: chair $chair\$")" -lt 2 ]; do
@@ -231,6 +269,11 @@ done
 sleep 0.3
 shot 2-trick
 wait_for_line "$server_log" '^deal 1 over' "$(left)" "$lobby_pid" || fail "the deal did not end"
+if [ -n "${KBZN_TABLE_TRACE:-}" ]; then
+  # A client that traces its table (the recording client) says when it
+  # has taken the result.
+  wait_for_line "$KBZN_TABLE_TRACE" '^settled 1:' 30 "$lobby_pid" || echo "play.sh: the client traced no result" >&2
+fi
 sleep 2 # the result board
 shot 3-result
 

@@ -113,6 +113,8 @@ int Deal::Start(std::optional<uint32_t> seed, bool pinClock)
     if (m_running)
         return 0;
     m_rules.StartRound(nullptr, 0);
+    if (m_banker >= 0 && m_banker < kFriendChairs)
+        m_rules.SetPresetBanker(m_banker);
     std::optional<ClockPin> pin;
     if (seed) {
         if (pinClock)

@@ -66,6 +66,9 @@ public:
     // the clock's part of the shuffle. pinClock pins the process clock for
     // the deal; a caller that pins the clock itself passes false.
     int Start(std::optional<uint32_t> seed, bool pinClock);
+    // The chair every following deal starts with as banker (-1: the rules
+    // choose).
+    void SetBanker(int chair) { m_banker = chair; }
     bool Running() const { return m_running; }
     bool Over() const { return m_over; }
     int CurrentChair() const { return m_rules.GetCurrentChair(); }
@@ -92,6 +95,7 @@ private:
     table::StartParams m_params;
     int m_turnSeconds;
     bool m_silver;
+    int m_banker = -1;
     bool m_running = false;
     bool m_over = false;
     table::FriendResultInfo m_result;

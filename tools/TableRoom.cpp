@@ -548,12 +548,21 @@ void Table::TryStartDeal()
     std::optional<uint32_t> seed;
     if (m_options.seed)
         seed = *m_options.seed + static_cast<uint32_t>(m_dealsStarted);
+    if (m_dealsStarted == 0) {
+        if (m_options.bankerChair >= 0)
+            m_deal.SetBanker(m_options.bankerChair);
+        if (m_options.friendChair >= 0 && seed)
+            seed = SeedWithFriendAt(*seed);
+    } else {
+        m_deal.SetBanker(-1);
+    }
     const int code = m_deal.Start(seed, m_options.pinClockForDeal);
     if (code != kStartOk) {
         std::fprintf(stderr, "table-server: the deal cannot start (code %d)\n", code);
         return;
     }
     ++m_dealsStarted;
+    m_movesInDeal = 0;
     for (int c = 0; c < 4; ++c) {
         m_seats[c].ready = false;
         m_deal.Rules().SetChairFlags(c, m_deal.Rules().GetChairFlags(c) & ~kChairReady);
@@ -630,6 +639,11 @@ void Table::AfterMove(const MoveResult& r)
         message.Write(Bytes(thrown));
         Broadcast(kThrown, thrown);
     }
+    ++m_movesInDeal;
+    if (m_moveWatcher)
+        m_moveWatcher(r);
+    if (!r.dealOver)
+        MaybeTurnHostile(r.nextChair);
     if (r.dealOver)
         FinishDeal();
     else
@@ -642,6 +656,8 @@ void Table::FinishDeal()
     std::string body(FriendResultInfo::kWireSize, '\0');
     result.Write(Bytes(body));
     Broadcast(kRoundResult, body);
+    if (m_settleWatcher)
+        m_settleWatcher(result);
     ++m_dealsFinished;
     // Those who left during the deal make room for robots; the robots are
     // ready for the next one at once.
@@ -656,6 +672,39 @@ void Table::FinishDeal()
     }
     if (m_options.autoStart)
         TryStartDeal();
+}
+
+uint32_t Table::SeedWithFriendAt(uint32_t from) const
+{
+    constexpr uint32_t kTries = 500;
+    for (uint32_t k = 0; k < kTries; ++k) {
+        Deal scratch(m_room, m_options.rulesPath, m_options.tableNumber, m_options.roomId);
+        for (int c = 0; c < 4; ++c) {
+            scratch.Seat(c, m_seats[c].userId, m_room.startScore, m_room.startSilver);
+            scratch.Rules().SetChairReady(c);
+        }
+        scratch.SetBanker(m_options.bankerChair);
+        if (scratch.Start(from + k, m_options.pinClockForDeal) == kStartOk
+            && scratch.Rules().GetFriendChair() == m_options.friendChair)
+            return from + k;
+    }
+    std::fprintf(stderr, "table-server: no deal from seed %u on seats the friend at chair %d\n", from,
+        m_options.friendChair);
+    return from;
+}
+
+void Table::MaybeTurnHostile(int nextChair)
+{
+    if (m_options.hostile == Hostility::kNone || m_turnedHostile || m_dealsStarted != 1
+        || m_movesInDeal < m_options.hostileAfterMoves || nextChair < 0 || nextChair >= 4)
+        return;
+    TableSession* person = m_seats[nextChair].person;
+    if (!person)
+        return;
+    m_turnedHostile = true;
+    person->TurnHostile(m_options.hostile, m_options.stallMs);
+    if (m_hostileWatcher)
+        m_hostileWatcher(nextChair, m_options.hostile);
 }
 
 } // namespace tools

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -76,6 +77,12 @@ struct TableOptions {
     int graceMs = 3000;                 // after a person's turn clock before the server moves
     bool autoStart = false;             // deals start without start presses (robots alone
                                         // play when someone looks on)
+    int bankerChair = -1;               // the first deal's banker (-1: the rules choose)
+    int friendChair = -1;               // with a seed: the first deal is the first from the
+                                        // seed on whose hidden friend sits here
+    Hostility hostile = Hostility::kNone; // what the people's links turn into in the first deal,
+    int hostileAfterMoves = 8;          // at the first person's turn after this many moves
+    int stallMs = 8000;                 // a stall's silence before the link is closed
     int tableNumber = 1;
     int roomId = 1;
     uint32_t versionMajor = 1;
@@ -98,7 +105,23 @@ public:
     int DealsFinished() const { return m_dealsFinished; }
 
     Deal& GetDeal() { return m_deal; }
+    const Deal& GetDeal() const { return m_deal; }
     bool IsRobot(int chair) const;
+    // Moves made in the running (or the last) deal.
+    int MovesInDeal() const { return m_movesInDeal; }
+
+    // Watchers for those who report on the table: every move made and
+    // relayed (the deal's state as the move left it, before any settlement),
+    // every deal settled, and a person's link turning hostile.
+    void SetMoveWatcher(std::function<void(const MoveResult&)> watcher) { m_moveWatcher = std::move(watcher); }
+    void SetSettleWatcher(std::function<void(const table::FriendResultInfo&)> watcher)
+    {
+        m_settleWatcher = std::move(watcher);
+    }
+    void SetHostileWatcher(std::function<void(int chair, Hostility kind)> watcher)
+    {
+        m_hostileWatcher = std::move(watcher);
+    }
 
 private:
     struct Seat {
@@ -131,6 +154,11 @@ private:
     void AfterMove(const MoveResult& r);
     void FinishDeal();
     uint32_t MoveDue() const;
+    // The first seed from `from` on whose deal seats the hidden friend at
+    // the asked chair (the deal made on a scratch table with the same
+    // people); `from` itself when none of the first few hundred does.
+    uint32_t SeedWithFriendAt(uint32_t from) const;
+    void MaybeTurnHostile(int nextChair);
 
     std::string PlayerRecord(int chair) const;
     std::string StartedRecord(int chair) const;
@@ -151,6 +179,11 @@ private:
     uint32_t m_showUntil = 0;
     uint32_t m_turnStart = 0;
     int m_robotsMade = 0;
+    int m_movesInDeal = 0;
+    bool m_turnedHostile = false;
+    std::function<void(const MoveResult&)> m_moveWatcher;
+    std::function<void(const table::FriendResultInfo&)> m_settleWatcher;
+    std::function<void(int, Hostility)> m_hostileWatcher;
 };
 
 } // namespace tools

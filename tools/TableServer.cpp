@@ -79,6 +79,21 @@ bool ParseTableServerArgs(const std::vector<std::string>& args, TableServerOptio
         } else if (option == "--grace") {
             if (!ParseNumber(value, 0, 600000, out.table.graceMs))
                 return bad("expected milliseconds from 0 to 600000");
+        } else if (option == "--banker") {
+            if (!ParseNumber(value, 0, 3, out.table.bankerChair))
+                return bad("expected a chair from 0 to 3");
+        } else if (option == "--friend") {
+            if (!ParseNumber(value, 0, 3, out.table.friendChair))
+                return bad("expected a chair from 0 to 3");
+        } else if (option == "--hostile") {
+            if (!ParseHostility(value, out.table.hostile))
+                return bad("expected bad-frame, oversize, drop or stall");
+        } else if (option == "--hostile-after") {
+            if (!ParseNumber(value, 0, 1000, out.table.hostileAfterMoves))
+                return bad("expected a number of moves from 0 to 1000");
+        } else if (option == "--stall") {
+            if (!ParseNumber(value, 0, 600000, out.table.stallMs))
+                return bad("expected milliseconds from 0 to 600000");
         } else if (option == "--keep-open") {
             if (value != "0" && value != "1")
                 return bad("expected 0 or 1");
@@ -159,8 +174,9 @@ void TableServer::RunOnce(int maxWaitMs)
 {
     std::vector<pollfd> fds;
     fds.push_back({ m_listener.Fd(), POLLIN, 0 });
+    // A stalled link is left alone: not even its hang-up is looked at.
     for (const auto& s : m_sessions)
-        fds.push_back({ s->Fd(), static_cast<short>(POLLIN | (s->WantsWrite() ? POLLOUT : 0)), 0 });
+        fds.push_back({ s->Stalled() ? -1 : s->Fd(), static_cast<short>(POLLIN | (s->WantsWrite() ? POLLOUT : 0)), 0 });
     int timeout = maxWaitMs;
     const int due = m_table.MsUntilDue();
     if (due >= 0 && (timeout < 0 || due < timeout))

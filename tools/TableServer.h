@@ -39,6 +39,15 @@ struct TableServerOptions {
 //                        for him (default 3000)
 //   --keep-open 0|1      with --deals: keep the links after the last result,
 //                        starting no more deals, until interrupted (0)
+//   --banker C           the first deal's banker sits at chair C
+//   --friend C           with --seed: the first deal is the first from the
+//                        seed on whose hidden friend sits at chair C
+//   --hostile KIND       in the first deal a person's link turns hostile:
+//                        bad-frame (a wrong CRC), oversize (a length word
+//                        beyond any frame), drop (half a frame, then the
+//                        close) or stall (silence, then the close)
+//   --hostile-after N    ...at the first person's turn after N moves (8)
+//   --stall MS           the stall's silence (8000)
 // False with a message naming the option on anything else.
 bool ParseTableServerArgs(const std::vector<std::string>& args, TableServerOptions& out, std::string& error);
 

@@ -3,6 +3,8 @@
 //   table-server [--listen HOST:PORT] [--rules FILE] [--seed N] [--deals N]
 //                [--turn-seconds N] [--robot-delay MS] [--deal-show MS]
 //                [--auto-start 0|1] [--grace MS] [--keep-open 0|1]
+//                [--banker C] [--friend C] [--hostile KIND]
+//                [--hostile-after N] [--stall MS]      (see TableServer.h)
 //
 // Prints "listening on <host>:<port>" and serves one table until
 // interrupted (Ctrl-C or SIGTERM) or, with --deals, until that many deals
@@ -17,9 +19,16 @@
 //   deal N starts | turn: chair C | deal N over
 //   links: N                              (connections open)
 //   client moves: P plays, Q passes       (the moves people sent themselves)
+// and, for the end-to-end checks that hold a client's view against the
+// server's, after every move and at the settlement:
+//   state D.N (chair C plays IDS|passes): cards A B C D; last C IDS|last -;
+//       turn C; banker C; friend C|-       (one line: deal D, move N)
+//   settled D: score changes ...; silver changes ...; scores ...; silver ...
+//   hostile: KIND to chair C
 
 #include "tools/TableServer.h"
 
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <cstdio>
@@ -106,6 +115,64 @@ private:
     size_t m_links = 0;
 };
 
+std::string Ids(const table::PlayRecord& play)
+{
+    std::vector<int> ids(play.cards, play.cards + std::clamp(play.count, 0, table::kMaxPlayCards));
+    std::sort(ids.begin(), ids.end());
+    std::string text;
+    for (const int id : ids)
+        text += " " + std::to_string(id);
+    return text;
+}
+
+template <class Words>
+std::string Row(const Words& words)
+{
+    std::string text;
+    for (const int w : words)
+        text += (text.empty() ? "" : " ") + std::to_string(w);
+    return text;
+}
+
+// The deal as the move left it: what a client at the table must show too.
+void SayState(tools::Table& table, const tools::MoveResult& r)
+{
+    const tools::Deal& deal = table.GetDeal();
+    const table::FriendCardRules& rules = deal.Rules();
+    const table::FriendTableState& state = rules.State();
+    std::array<int, 4> cards {};
+    for (int c = 0; c < 4; ++c)
+        cards[static_cast<size_t>(c)] = rules.GetHandCount(c);
+    std::string line = "state " + std::to_string(table.DealsFinished() + 1) + "." + std::to_string(table.MovesInDeal())
+        + " (chair " + std::to_string(r.chair) + (r.passed ? " passes" : " plays" + Ids(r.play)) + "): cards "
+        + Row(cards) + "; last ";
+    line += state.lastPlayChair < 0 ? "-" : std::to_string(state.lastPlayChair) + Ids(state.lastPlay);
+    line += "; turn " + std::to_string(deal.CurrentChair()) + "; banker " + std::to_string(rules.GetBanker())
+        + "; friend " + (state.friendRevealed < 0 ? "-" : std::to_string(state.friendRevealed));
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+void SaySettled(tools::Table& table, const table::FriendResultInfo& result)
+{
+    std::array<int, 4> scoreChanges {};
+    std::array<int, 4> silverChanges {};
+    std::array<int, 4> scores {};
+    std::array<int, 4> silver {};
+    for (int c = 0; c < 4; ++c) {
+        const auto i = static_cast<size_t>(c);
+        scoreChanges[i] = result.base.scoreChange[c];
+        silverChanges[i] = result.base.silverChange[c];
+        if (const table::TablePlayer* p = table.GetDeal().Player(c)) {
+            scores[i] = p->score;
+            silver[i] = p->silver;
+        }
+    }
+    std::printf("settled %d: score changes %s; silver changes %s; scores %s; silver %s\n", table.DealsFinished() + 1,
+        Row(scoreChanges).c_str(), Row(silverChanges).c_str(), Row(scores).c_str(), Row(silver).c_str());
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -116,7 +183,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "table-server: %s\n", error.c_str());
         std::fprintf(stderr,
             "usage: %s [--listen HOST:PORT] [--rules FILE] [--seed N] [--deals N] [--turn-seconds N]"
-            " [--robot-delay MS] [--deal-show MS] [--auto-start 0|1] [--grace MS] [--keep-open 0|1]\n",
+            " [--robot-delay MS] [--deal-show MS] [--auto-start 0|1] [--grace MS] [--keep-open 0|1]"
+            " [--banker C] [--friend C] [--hostile KIND] [--hostile-after N] [--stall MS]\n",
             argv[0]);
         return 2;
     }
@@ -130,6 +198,13 @@ int main(int argc, char** argv)
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
     std::signal(SIGPIPE, SIG_IGN);
+    tools::Table& table = server.GetTable();
+    table.SetMoveWatcher([&table](const tools::MoveResult& r) { SayState(table, r); });
+    table.SetSettleWatcher([&table](const table::FriendResultInfo& result) { SaySettled(table, result); });
+    table.SetHostileWatcher([](int chair, tools::Hostility kind) {
+        std::printf("hostile: %s to chair %d\n", tools::HostilityName(kind), chair);
+        std::fflush(stdout);
+    });
     TableWatch watch;
     while (!g_stop && !(server.Done() && !options.keepOpen)) {
         server.RunOnce(200);

@@ -14,6 +14,16 @@
 
 namespace tools {
 
+// How a link turns against its client, for the end-to-end checks of what the
+// client does with a server that breaks the protocol: a frame with a wrong
+// CRC, a length word far beyond any frame, half a frame and the close, or
+// silence (nothing read, nothing written) for a while and then the close.
+enum class Hostility { kNone, kBadFrame, kOversize, kDrop, kStall };
+
+// "bad-frame", "oversize", "drop", "stall"; false for anything else.
+bool ParseHostility(const std::string& text, Hostility& out);
+const char* HostilityName(Hostility kind);
+
 class TableSession {
 public:
     TableSession(platform::Socket socket, const StageOptions& stages);
@@ -31,6 +41,14 @@ public:
 
     void Notify(uint32_t id, std::string body);
     void Reply(uint32_t wireMessageId, uint32_t code, std::string body);
+
+    // From now on the link sends nothing true: what is queued goes out, then
+    // the fault; a stall holds the link silent for stallMs before closing it.
+    void TurnHostile(Hostility kind, int stallMs);
+    bool Hostile() const { return m_hostility != Hostility::kNone; }
+    // Stalled: neither read nor written, from when what was queued before
+    // the stall has gone out until its time is over.
+    bool Stalled() const;
     const std::string& LastError() const { return m_error; }
     bool ClosedByPeer() const { return m_closedByPeer; }
 
@@ -49,6 +67,11 @@ private:
     size_t m_outOffset = 0;
     std::string m_error;
     bool m_closedByPeer = false;
+    Hostility m_hostility = Hostility::kNone;
+    bool m_closeAfterWrite = false;
+    int m_stallMs = 0;
+    bool m_stallStarted = false;
+    uint32_t m_stallUntil = 0;
 };
 
 } // namespace tools

@@ -235,6 +235,8 @@ void CGameFrameWnd::OnConnectionLost()
         text = frame::FormatLine("断线了！请尽快重入房间续玩。\r\n\r\n您的位置【%s_%s】。",
             m_app.GetRoomName().c_str(), m_app.GetLocationName().c_str());
     }
+    // What the player was told, for whoever reads the log after a lost game.
+    net::LogMessage("the link to the game server is lost: %s", text.c_str());
     m_app.ShowNoticeBox(text, 30, 0x31, "vkf大哭");
 }
 

@@ -112,13 +112,16 @@ class Check:
         command = ["bash", os.path.join(SOURCE, "scripts", "play.sh"), "--headless", "--build-dir", self.build,
                    "--client", self.recorder, "--out", record_out, "--seed", "7", "--timeout", str(self.timeout),
                    "--", "--options", "0,0,0x20000"]
-        env = dict(os.environ, ASAN_OPTIONS="detect_leaks=0:abort_on_error=1")
+        state_home = tempfile.mkdtemp(prefix="kbzn-state-")
+        env = dict(os.environ, ASAN_OPTIONS="detect_leaks=0:abort_on_error=1", XDG_STATE_HOME=state_home)
         try:
             result = subprocess.run(command, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                                     errors="replace", timeout=self.timeout + 60)
             output, code = result.stdout, result.returncode
         except subprocess.TimeoutExpired as expired:
             output, code = expired.stdout or "", "time-out"
+        finally:
+            shutil.rmtree(state_home, ignore_errors=True)
         print(output)
         if code != 0:
             self.fail("the recorded deal: play.sh ended with %s" % code)
@@ -140,11 +143,12 @@ class Check:
             "XDG_RUNTIME_DIR": os.path.join(tmp, "runtime"),
             "XDG_DATA_HOME": os.path.join(tmp, "data"),
             "XDG_CONFIG_HOME": os.path.join(tmp, "config"),
+            "XDG_STATE_HOME": os.path.join(tmp, "state"),
             "KBZN_SYSTEM_DIR": os.path.join(tmp, "system"),
             "SDL_AUDIODRIVER": "dummy",
             "ASAN_OPTIONS": "detect_leaks=0:abort_on_error=1",
         })
-        for key in ("XDG_RUNTIME_DIR", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "KBZN_SYSTEM_DIR"):
+        for key in ("XDG_RUNTIME_DIR", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "KBZN_SYSTEM_DIR"):
             os.makedirs(env[key], mode=0o700, exist_ok=True)
         # The lobby's directory, named by the system file, with the lobby's
         # replay player in it: the program the client registers as the

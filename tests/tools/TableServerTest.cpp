@@ -100,6 +100,7 @@ public:
         return out;
     }
     void Close() { m_socket.Close(); }
+    int Fd() const { return m_socket.Fd(); }
 
     std::vector<LinkMessage> inbox;
 
@@ -564,7 +565,8 @@ TEST(TableServerArgsTest, OptionsAreReadAndBadOnesNamed)
     std::string error;
     ASSERT_TRUE(tools::ParseTableServerArgs({ "--listen", "127.0.0.1:9123", "--seed", "42", "--deals", "3",
                                                 "--turn-seconds", "15", "--robot-delay", "0", "--auto-start", "1",
-                                                "--grace", "250", "--keep-open", "1" },
+                                                "--grace", "250", "--keep-open", "1", "--banker", "3", "--friend",
+                                                "2", "--hostile", "drop", "--hostile-after", "4", "--stall", "900" },
         options, error))
         << error;
     EXPECT_EQ(options.port, 9123);
@@ -575,6 +577,16 @@ TEST(TableServerArgsTest, OptionsAreReadAndBadOnesNamed)
     EXPECT_TRUE(options.table.autoStart);
     EXPECT_EQ(options.table.graceMs, 250);
     EXPECT_TRUE(options.keepOpen);
+    EXPECT_EQ(options.table.bankerChair, 3);
+    EXPECT_EQ(options.table.friendChair, 2);
+    EXPECT_EQ(options.table.hostile, tools::Hostility::kDrop);
+    EXPECT_EQ(options.table.hostileAfterMoves, 4);
+    EXPECT_EQ(options.table.stallMs, 900);
+    for (const char* kind : { "bad-frame", "oversize", "drop", "stall" }) {
+        tools::Hostility parsed = tools::Hostility::kNone;
+        EXPECT_TRUE(tools::ParseHostility(kind, parsed)) << kind;
+        EXPECT_STREQ(tools::HostilityName(parsed), kind);
+    }
 
     const struct {
         std::vector<std::string> args;
@@ -592,6 +604,10 @@ TEST(TableServerArgsTest, OptionsAreReadAndBadOnesNamed)
         { { "--grace", "-5" }, "--grace -5" },
         { { "--keep-open", "2" }, "0 or 1" },
         { { "--colour", "red" }, "unknown option --colour" },
+        { { "--banker", "4" }, "chair from 0 to 3" },
+        { { "--friend", "-1" }, "chair from 0 to 3" },
+        { { "--hostile", "rude" }, "bad-frame, oversize, drop or stall" },
+        { { "--hostile-after", "x" }, "--hostile-after x" },
     };
     for (const auto& k : bad) {
         SCOPED_TRACE(k.says);
@@ -622,3 +638,147 @@ TEST(TableServerProgramTest, TheProgramListensAndRefusesBadOptions)
 }
 
 } // namespace
+
+// The scenario options: the first deal's banker and hidden friend sit where
+// asked, as the rules (and the start record a client gets) have them.
+TEST(TableScenarioTest, BankerAndFriendSitWhereAsked)
+{
+    const struct {
+        int banker;
+        int friendChair;
+    } cases[] = { { 3, 2 }, { 0, 1 }, { 1, 3 } };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(::testing::Message() << "banker " << k.banker << ", friend " << k.friendChair);
+        tools::TableServerOptions options;
+        options.table.seed = 7;
+        options.table.autoStart = true;
+        options.table.dealShowMs = 0;
+        options.table.bankerChair = k.banker;
+        options.table.friendChair = k.friendChair;
+        tools::TableServer server(options);
+        ASSERT_TRUE(server.Listen());
+        Client client;
+        ASSERT_TRUE(client.Connect(server.Port()));
+        client.Send(kEnter, EnterRecord(10001, 2, false), true);
+        for (int i = 0; i < 400 && client.Notifications(kRoundStart).empty(); ++i) {
+            server.RunOnce(5);
+            client.Drain();
+        }
+        ASSERT_EQ(client.Notifications(kRoundStart).size(), 1u);
+        EXPECT_EQ(WordAt(client.Notifications(kRoundStart)[0]->message.body, 52), k.banker);
+        EXPECT_EQ(server.GetTable().GetDeal().Rules().GetBanker(), k.banker);
+        EXPECT_EQ(server.GetTable().GetDeal().Rules().GetFriendChair(), k.friendChair);
+    }
+}
+
+
+// A link turned hostile: the client at chair 2 gets the turn after the
+// banker's first play (chair 3, a robot), and then the fault: the frames
+// before it read as they should, the fault itself does not. A drop and a
+// stall end the link (the stall after holding it silent for its time); a
+// bad frame or length is left for the client to end it.
+TEST(TableHostileTest, EachFaultReachesTheClientAfterWhatWasQueued)
+{
+    const struct {
+        tools::Hostility kind;
+        const char* readerSays; // the reader's error; null: the bytes end mid-frame (drop) or clean
+    } cases[] = {
+        { tools::Hostility::kBadFrame, "CRC mismatch" },
+        { tools::Hostility::kOversize, "out of range" },
+        { tools::Hostility::kDrop, nullptr },
+        { tools::Hostility::kStall, nullptr },
+    };
+    constexpr int kStallMs = 5000;
+    for (const auto& k : cases) {
+        SCOPED_TRACE(tools::HostilityName(k.kind));
+        uint32_t now = 1000000;
+        platform::SetFixedTick(now);
+        tools::TableServerOptions options;
+        options.table.seed = 7;
+        options.table.pinClockForDeal = false; // the test holds the clock
+        options.table.autoStart = true;
+        options.table.dealShowMs = 0;
+        options.table.robotDelayMs = 0;
+        options.table.bankerChair = 3;
+        options.table.hostile = k.kind;
+        options.table.hostileAfterMoves = 1;
+        options.table.stallMs = kStallMs;
+        tools::TableServer server(options);
+        ASSERT_TRUE(server.Listen());
+        int hostileChair = -1;
+        server.GetTable().SetHostileWatcher([&](int chair, tools::Hostility) { hostileChair = chair; });
+        Client client;
+        ASSERT_TRUE(client.Connect(server.Port()));
+        client.Send(kEnter, EnterRecord(10001, 2, false), true);
+
+        // The raw bytes the client gets, until the link ends (or the rounds
+        // run out, while the stall holds).
+        std::string received;
+        bool ended = false;
+        auto read = [&](int rounds) {
+            for (int i = 0; i < rounds && !ended; ++i) {
+                server.RunOnce(2);
+                char buffer[16384];
+                for (;;) {
+                    platform::IoResult r = platform::RecvSome(client.Fd(), buffer, sizeof buffer);
+                    if (r.status == platform::IoResult::kOk) {
+                        received.append(buffer, r.bytes);
+                        continue;
+                    }
+                    ended = r.status != platform::IoResult::kWouldBlock;
+                    break;
+                }
+            }
+        };
+        read(k.readerSays ? 50 : 300);
+        EXPECT_EQ(hostileChair, 2);
+        if (k.kind == tools::Hostility::kStall) {
+            EXPECT_FALSE(ended) << "the stall closed the link at once";
+            const size_t before = received.size();
+            now += kStallMs - 1;
+            platform::SetFixedTick(now);
+            read(20);
+            EXPECT_FALSE(ended) << "the stall ended early";
+            EXPECT_EQ(received.size(), before) << "the stall let bytes through";
+            now += 2;
+            platform::SetFixedTick(now);
+            read(300);
+        }
+        EXPECT_EQ(ended, !k.readerSays);
+
+        tools::LinkReader reader(tools::CountingKey(), false);
+        reader.Feed(received.data(), received.size());
+        std::vector<uint32_t> ids;
+        std::string error;
+        for (;;) {
+            LinkMessage m;
+            std::string hello;
+            const auto result = reader.Next(m, hello, error);
+            if (result != tools::LinkReader::kMessage)
+                break;
+            ids.push_back(m.message.Id());
+        }
+        // The deal, the banker's play and the turn it gives the client came
+        // before the fault.
+        EXPECT_NE(std::find(ids.begin(), ids.end(), kRoundStart), ids.end());
+        EXPECT_NE(std::find(ids.begin(), ids.end(), kThrown), ids.end());
+        if (k.readerSays)
+            EXPECT_NE(error.find(k.readerSays), std::string::npos) << error;
+        else
+            EXPECT_TRUE(error.empty()) << error;
+        if (!k.readerSays) {
+            tools::FrameReader frames(false);
+            frames.Feed(received.data(), received.size());
+            tools::ParsedFrame frame;
+            std::string hello;
+            tools::FrameReader::Result last;
+            while ((last = frames.Next(frame, hello, error)) == tools::FrameReader::kFrame) { }
+            EXPECT_EQ(last, tools::FrameReader::kNeedMore);
+            if (k.kind == tools::Hostility::kDrop)
+                EXPECT_GT(frames.Buffered(), 0u) << "no half frame before the close";
+            else
+                EXPECT_EQ(frames.Buffered(), 0u);
+        }
+    }
+    platform::SetFixedTick(std::nullopt);
+}
