@@ -7,7 +7,9 @@ checks what came of it:
 - the client took the lobby's data and sat down at the table (the lobby's
   and the table server's logs);
 - a deal started, and ended with its result;
-- the pictures of the deal, a trick and the result exist and are not blank.
+- the pictures of the deal, a trick and the result exist and are not blank;
+- the client wrote its run log and daily log in its state directory
+  ($XDG_STATE_HOME/kbzn, which the script copies to <out>/state).
 
     check_play.py --build-dir DIR --out DIR [--timeout S]
 
@@ -18,6 +20,7 @@ Every wait is for a line in a log, under a generous cap: the script's own
 import argparse
 import os
 import re
+import shutil
 import subprocess
 import sys
 
@@ -47,6 +50,12 @@ def check(out, xwd2png):
         problems.append("no deal started")
     if not re.search(r"^deal 1 over$", server, re.M):
         problems.append("the deal did not end")
+    state = os.path.join(out, "state")
+    if "GameCore Start" not in read(os.path.join(state, "GameRun.log")):
+        problems.append("no run log of the client in its state directory")
+    names = os.listdir(state) if os.path.isdir(state) else []
+    if not any(re.match(r"^Game\d{8}\.log$", name) for name in names):
+        problems.append("no daily log of the client in its state directory")
     for name in PICTURES:
         path = os.path.join(out, name)
         if not os.path.exists(path):
@@ -73,6 +82,7 @@ def main():
     for name in PICTURES + ("server.log", "lobby.log"):
         if os.path.exists(os.path.join(out, name)):
             os.remove(os.path.join(out, name))
+    shutil.rmtree(os.path.join(out, "state"), ignore_errors=True)
     command = ["bash", os.path.join(SOURCE, "scripts", "play.sh"), "--headless", "--build-dir", args.build_dir,
                "--out", out, "--seed", "7", "--timeout", str(args.timeout)]
     # The sanitizer build's programs are stopped by signals at the end:

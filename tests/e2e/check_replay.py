@@ -140,6 +140,7 @@ class Check:
             "XDG_RUNTIME_DIR": os.path.join(tmp, "runtime"),
             "XDG_DATA_HOME": os.path.join(tmp, "data"),
             "XDG_CONFIG_HOME": os.path.join(tmp, "config"),
+            "XDG_STATE_HOME": os.path.join(tmp, "state"),
             "KBZN_SYSTEM_DIR": os.path.join(tmp, "system"),
             "SDL_AUDIODRIVER": "dummy",
             "ASAN_OPTIONS": "detect_leaks=0:abort_on_error=1",
