@@ -8,8 +8,8 @@ checks what came of it:
   and the table server's logs);
 - a deal started, and ended with its result;
 - the pictures of the deal, a trick and the result exist and are not blank;
-- the client wrote its run log and daily log in its state directory
-  ($XDG_STATE_HOME/kbzn, which the script copies to <out>/state).
+- the client wrote its run log in its state directory ($XDG_STATE_HOME/kbzn,
+  which the script copies to <out>/state), and no log beside itself.
 
     check_play.py --build-dir DIR --out DIR [--timeout S]
 
@@ -23,6 +23,7 @@ import re
 import shutil
 import subprocess
 import sys
+import time
 
 from e2e_support import SOURCE, load_xwd2png, read
 PICTURES = ("1-deal.png", "2-trick.png", "3-result.png")
@@ -30,7 +31,7 @@ PICTURES = ("1-deal.png", "2-trick.png", "3-result.png")
 
 
 
-def check(out, xwd2png):
+def check(out, xwd2png, program_dir, started):
     """The list of what went wrong (empty when all is well)."""
     problems = []
     server = read(os.path.join(out, "server.log"))
@@ -50,12 +51,12 @@ def check(out, xwd2png):
         problems.append("no deal started")
     if not re.search(r"^deal 1 over$", server, re.M):
         problems.append("the deal did not end")
-    state = os.path.join(out, "state")
-    if "GameCore Start" not in read(os.path.join(state, "GameRun.log")):
+    if "GameCore Start" not in read(os.path.join(out, "state", "GameRun.log")):
         problems.append("no run log of the client in its state directory")
-    names = os.listdir(state) if os.path.isdir(state) else []
-    if not any(re.match(r"^Game\d{8}\.log$", name) for name in names):
-        problems.append("no daily log of the client in its state directory")
+    for name in os.listdir(program_dir) if os.path.isdir(program_dir) else []:
+        path = os.path.join(program_dir, name)
+        if re.match(r"^Game(Run|\d{8})\.log$", name) and os.path.getmtime(path) >= started:
+            problems.append("the client wrote %s beside itself" % name)
     for name in PICTURES:
         path = os.path.join(out, name)
         if not os.path.exists(path):
@@ -71,6 +72,15 @@ def check(out, xwd2png):
     return problems
 
 
+def client_dir(build_dir):
+    """The directory the build put the client in."""
+    try:
+        with open(os.path.join(build_dir, "client-path.txt")) as f:
+            return os.path.dirname(f.readline().strip())
+    except OSError:
+        return os.path.join(build_dir, "game")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build-dir", required=True)
@@ -83,6 +93,7 @@ def main():
         if os.path.exists(os.path.join(out, name)):
             os.remove(os.path.join(out, name))
     shutil.rmtree(os.path.join(out, "state"), ignore_errors=True)
+    started = time.time() - 1
     command = ["bash", os.path.join(SOURCE, "scripts", "play.sh"), "--headless", "--build-dir", args.build_dir,
                "--out", out, "--seed", "7", "--timeout", str(args.timeout)]
     # The sanitizer build's programs are stopped by signals at the end:
@@ -99,7 +110,7 @@ def main():
             output, _ = play.communicate(timeout=60)
             code = "time-out"
     print(output)
-    problems = check(out, load_xwd2png())
+    problems = check(out, load_xwd2png(), client_dir(args.build_dir), started)
     if code != 0:
         problems.insert(0, "play.sh ended with %s" % code)
     for problem in problems:
