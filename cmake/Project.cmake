@@ -47,12 +47,14 @@ endfunction()
 
 # kbzn_test(name LABEL label SOURCES ... [DEPS ...])
 # A GoogleTest program whose tests CTest discovers and labels by subsystem.
+# The logs of the programs under test stay in the build tree, out of the
+# user's state directory.
 function(kbzn_test name)
   cmake_parse_arguments(ARG "" "LABEL" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name}
-    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 600
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 600 ENVIRONMENT "XDG_STATE_HOME=${PROJECT_BINARY_DIR}/test-state"
     DISCOVERY_TIMEOUT 60)
 endfunction()
 

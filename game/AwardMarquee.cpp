@@ -77,8 +77,6 @@ void AwardMarquee::Create(int width, int height, int fontSize, int fontWeight)
     m_line->SetZ(kLineDepth);
     m_line->SetTopmost();
     m_anchor->AddChild(m_line, kLineLink);
-    const engine::EngineEvent tick(m_view.GetId(), EVT_MARQUEE_TICK, engine::ToWord(m_line));
-    m_tick = m_view.RepeatEvent(kMarqueeTickMs, -1, &tick);
     m_line->MoveTo(r.right - width / 2.0, r.top + height / 2.0 + 2);
     m_line->Hide();
     m_line->Invalidate();
@@ -108,6 +106,12 @@ void AwardMarquee::Next()
     UpdateBounds();
     m_line->Show();
     m_line->Invalidate();
+    // The tick runs only while a line scrolls: an empty marquee costs the
+    // idle table nothing.
+    if (!m_tick) {
+        const engine::EngineEvent tick(m_view.GetId(), EVT_MARQUEE_TICK, engine::ToWord(m_line));
+        m_tick = m_view.RepeatEvent(kMarqueeTickMs, -1, &tick);
+    }
 }
 
 int AwardMarquee::DrawLine(const MarqueeLine& line, int x0)
@@ -154,8 +158,13 @@ void AwardMarquee::Step()
             m_line->ClearRect(0, 0, passed, h);
     }
     m_line->Invalidate();
-    if (!m_line->IsShown())
-        Next();
+    if (m_line->IsShown())
+        return;
+    if (m_queue.empty() && m_tick) {
+        m_view.CancelAction(m_tick);
+        m_tick = 0;
+    }
+    Next();
 }
 
 void AwardMarquee::OnResize()

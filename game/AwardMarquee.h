@@ -2,7 +2,8 @@
 // The award marquee: lines of coloured text (another player's reward)
 // scrolling right to left across the top of the table behind a horn, one
 // after the other. The table view owns it, forwards its tick (event
-// EVT_MARQUEE_TICK every 40 ms, delivered to the view) to Step and calls
+// EVT_MARQUEE_TICK every 40 ms while a line scrolls, delivered to the
+// view) to Step and calls
 // OnResize when its rectangle changes; the marquee needs nothing else of
 // the view.
 

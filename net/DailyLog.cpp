@@ -30,7 +30,7 @@ std::string DayFile(const std::string& stem, const platform::LocalTime& t)
 {
     char date[16];
     std::snprintf(date, sizeof date, "%04d%02d%02d", t.year, t.month, t.day);
-    return platform::ExecutableDir() + stem + date + ".log";
+    return platform::StateDirectory() + stem + date + ".log";
 }
 
 // The caller holds the writer's lock.
@@ -46,7 +46,7 @@ void WriteLibraryLine(LibraryWriter& w, const char* text)
         line += "\r\n";
     if (!(w.options & kLogToFile))
         return;
-    platform::AppendToFile(DayFile(w.stem, t), line); // a file that cannot be opened loses the line
+    platform::AppendCreatingDirectory(DayFile(w.stem, t), line); // a file that cannot be opened loses the line
 }
 
 } // namespace
@@ -103,7 +103,7 @@ void WriteDailyLog(const char* format, ...)
     std::string line = prefix;
     line += message;
     line += "\r\n";
-    platform::AppendToFile(DayFile("Game", t), line);
+    platform::AppendCreatingDirectory(DayFile("Game", t), line);
 }
 
 } // namespace net

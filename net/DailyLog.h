@@ -1,6 +1,7 @@
 #pragma once
-// The client's text log: one file per day in the program's directory, to
-// which two writers append whole lines.
+// The client's text log: one file per day in the state directory
+// ($XDG_STATE_HOME/kbzn, created as needed), to which two writers append
+// whole lines.
 //
 // The library writer (LogInit, LogMessage) may be called from any thread and
 // writes "YYYY/MM/DD  hh:mm:ss  text" to <stem>YYYYMMDD.log. The engine

@@ -36,7 +36,7 @@ bool AudioStream::Start()
         return false;
     }
     Mix_Init(MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC);
-    if (Mix_OpenAudio(kRate, MIX_DEFAULT_FORMAT, 2, kChunkFrames) != 0) {
+    if (!OpenDevice()) {
         Mix_Quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         g_outputTaken = false;
@@ -47,6 +47,7 @@ bool AudioStream::Start()
     for (int c = m_channelCount - 1; c >= 0; --c)
         m_freeChannels.push_back(c);
     m_started = true;
+    m_suspended = false;
     Mix_MasterVolume(static_cast<int>(std::lround(m_volume * MIX_MAX_VOLUME)));
     // The mixer marks a paused channel with the tick count of the pause, so
     // a pause in SDL's first millisecond would read as "not paused" and the
@@ -56,17 +57,52 @@ bool AudioStream::Start()
     return true;
 }
 
+bool AudioStream::OpenDevice()
+{
+    return Mix_OpenAudio(kRate, MIX_DEFAULT_FORMAT, 2, kChunkFrames) == 0;
+}
+
+bool AudioStream::Resume()
+{
+    if (!m_suspended)
+        return true;
+    if (!OpenDevice())
+        return false;
+    m_suspended = false;
+    Mix_AllocateChannels(m_channelCount);
+    Mix_MasterVolume(static_cast<int>(std::lround(m_volume * MIX_MAX_VOLUME)));
+    return true;
+}
+
+bool AudioStream::Suspend()
+{
+    if (!m_started || m_suspended)
+        return m_suspended;
+    // Paused channels count as playing: they must be able to go on.
+    if (Mix_Playing(-1) > 0)
+        return false;
+    // The chunks were converted to the device's format when they were
+    // loaded; the device opens again with the same settings.
+    Mix_CloseAudio();
+    m_suspended = true;
+    return true;
+}
+
 void AudioStream::Shutdown()
 {
     if (!m_started)
         return;
-    Mix_HaltChannel(-1);
+    // A suspended output has no device and nothing playing.
+    if (!m_suspended)
+        Mix_HaltChannel(-1);
     for (auto& [handle, voice] : m_voices)
         Mix_FreeChunk(static_cast<Mix_Chunk*>(voice.chunk));
     m_voices.clear();
     m_freeChannels.clear();
     m_channelCount = 0;
-    Mix_CloseAudio();
+    if (!m_suspended)
+        Mix_CloseAudio();
+    m_suspended = false;
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     m_started = false;
@@ -92,6 +128,9 @@ float AudioStream::GetVolume() const
 uint32_t AudioStream::CreateStream(const uint8_t* data, size_t length)
 {
     if (!m_started || data == nullptr || length == 0 || length > INT32_MAX)
+        return 0;
+    // Sounds are decoded into the open device's format.
+    if (!Resume())
         return 0;
     SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(length));
     if (!rw)
@@ -128,7 +167,8 @@ bool AudioStream::FreeStream(uint32_t stream)
     if (it == m_voices.end())
         return false;
     // Halting first: the mixer no longer reads the chunk once this returns.
-    Mix_HaltChannel(it->second.channel);
+    if (!m_suspended)
+        Mix_HaltChannel(it->second.channel);
     Mix_FreeChunk(static_cast<Mix_Chunk*>(it->second.chunk));
     m_freeChannels.push_back(it->second.channel);
     m_voices.erase(it);
@@ -146,6 +186,8 @@ bool AudioStream::Play(uint32_t stream, bool restart)
     const Voice* v = Find(stream);
     if (!v)
         return false;
+    if (!Resume())
+        return false;
     if (!restart && Mix_Playing(v->channel)) {
         if (Mix_Paused(v->channel))
             Mix_Resume(v->channel);
@@ -159,7 +201,7 @@ bool AudioStream::Pause(uint32_t stream)
     const Voice* v = Find(stream);
     if (!v)
         return false;
-    if (Mix_Playing(v->channel))
+    if (!m_suspended && Mix_Playing(v->channel))
         Mix_Pause(v->channel);
     return true;
 }
@@ -169,14 +211,15 @@ bool AudioStream::Stop(uint32_t stream)
     const Voice* v = Find(stream);
     if (!v)
         return false;
-    Mix_HaltChannel(v->channel);
+    if (!m_suspended)
+        Mix_HaltChannel(v->channel);
     return true;
 }
 
 StreamActivity AudioStream::IsActive(uint32_t stream) const
 {
     const Voice* v = Find(stream);
-    if (!v || !Mix_Playing(v->channel))
+    if (!v || m_suspended || !Mix_Playing(v->channel))
         return StreamActivity::kStopped;
     return Mix_Paused(v->channel) ? StreamActivity::kPaused : StreamActivity::kPlaying;
 }

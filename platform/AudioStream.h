@@ -36,6 +36,12 @@ public:
     bool IsStarted() const { return m_started; }
     // Stops every stream, frees them all and closes the output.
     void Shutdown();
+    // Closes the output device while no stream plays or is paused, so that
+    // its thread stops waking; the streams stay, and the next Play opens
+    // the device again. False (and nothing changes) while a stream plays or
+    // is paused.
+    bool Suspend();
+    bool IsSuspended() const { return m_suspended; }
 
     // Master volume, 0.0 to 1.0 (values outside are clamped).
     void SetVolume(float volume);
@@ -62,8 +68,13 @@ private:
         int channel;  // the mixer channel that plays only this stream
     };
     const Voice* Find(uint32_t stream) const;
+    // Opens the device with the output's settings; false when it cannot.
+    bool OpenDevice();
+    // Opens the device again after Suspend; false when it cannot.
+    bool Resume();
 
     bool m_started = false;
+    bool m_suspended = false;
     float m_volume = 1.0f;
     uint32_t m_nextHandle = 1;
     std::unordered_map<uint32_t, Voice> m_voices;

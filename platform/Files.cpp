@@ -119,6 +119,13 @@ std::string DataHomeDirectory()
     return WithSlash(data.empty() ? WithSlash(HomeDirectory()) + ".local/share" : data);
 }
 
+std::string StateDirectory()
+{
+    const std::string state = AbsoluteFromEnvironment("XDG_STATE_HOME");
+    std::string dir = WithSlash(state.empty() ? WithSlash(HomeDirectory()) + ".local/state" : state) + "kbzn/";
+    return Gbk::FromUtf8(dir);
+}
+
 bool MakeDirectories(const std::string& path)
 {
     std::filesystem::path native(NativePath(path));
@@ -127,9 +134,13 @@ bool MakeDirectories(const std::string& path)
     return std::filesystem::is_directory(native, error);
 }
 
-bool AppendToFile(const std::string& path, std::string_view bytes)
+namespace {
+
+// Writes the bytes with one write to a file opened for appending; false
+// with errno set when it cannot be opened.
+bool AppendBytes(const std::string& nativePath, std::string_view bytes)
 {
-    int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    int fd = ::open(nativePath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
     size_t done = 0;
@@ -142,7 +153,31 @@ bool AppendToFile(const std::string& path, std::string_view bytes)
         done += static_cast<size_t>(n);
     }
     ::close(fd);
+    errno = 0;
     return done == bytes.size();
+}
+
+} // namespace
+
+bool AppendToFile(const std::string& path, std::string_view bytes)
+{
+    return AppendBytes(NativePath(path), bytes);
+}
+
+bool AppendCreatingDirectory(const std::string& path, std::string_view bytes)
+{
+    const std::string native = NativePath(path);
+    if (AppendBytes(native, bytes))
+        return true;
+    // Only a missing directory is worth a second try: a short write has
+    // already put part of the bytes in the file.
+    if (errno != ENOENT)
+        return false;
+    // Another writer may create the directory at the same moment: its
+    // error is no reason to lose the line.
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(native).parent_path(), ignored);
+    return AppendBytes(native, bytes);
 }
 
 bool ReadFile(const std::string& path, std::string& out)

@@ -34,6 +34,12 @@ std::string SystemDirectory();
 // environment on every call; not created here.
 std::string DataHomeDirectory();
 
+// Where the program keeps its logs, ending in '/': $XDG_STATE_HOME/kbzn
+// when XDG_STATE_HOME is absolute, else $HOME/.local/state/kbzn. Read from
+// the environment on every call, in the program's (GBK) form; not created
+// here (AppendCreatingDirectory creates it with the first line).
+std::string StateDirectory();
+
 // Creates the directory and every missing parent; true when it exists as a
 // directory afterwards.
 bool MakeDirectories(const std::string& path);
@@ -42,6 +48,10 @@ bool MakeDirectories(const std::string& path);
 // when missing), so concurrent appenders never split each other's lines.
 // False when the file cannot be opened or the write is short.
 bool AppendToFile(const std::string& path, std::string_view bytes);
+
+// AppendToFile that, when the file's directory is missing, creates it (and
+// its parents) and tries once more.
+bool AppendCreatingDirectory(const std::string& path, std::string_view bytes);
 
 // Whole-file read; false when it cannot be opened.
 bool ReadFile(const std::string& path, std::string& out);

@@ -62,14 +62,45 @@ std::shared_ptr<Window::Shared> Find(WindowHandle handle)
 
 bool TimeReached(uint32_t now, uint32_t due) { return static_cast<int32_t>(now - due) >= 0; }
 
-std::vector<WindowHandle> WindowHandles()
-{
-    std::vector<WindowHandle> handles;
-    handles.reserve(g_windows.size());
-    for (Window* w : g_windows)
-        handles.push_back(w->Handle());
-    return handles;
-}
+// A list the loop's steps walk, kept from one turn to the next so that an
+// idle turn allocates nothing. A handler may run a loop of its own (a modal
+// box) inside a step: each nesting level takes a list of its own from the
+// pool.
+template <typename T>
+class ScratchList {
+public:
+    ScratchList()
+    {
+        auto& pool = Pool();
+        if (!pool.empty()) {
+            m_items = std::move(pool.back());
+            pool.pop_back();
+        }
+        m_items.clear();
+    }
+    ~ScratchList() { Pool().push_back(std::move(m_items)); }
+    ScratchList(const ScratchList&) = delete;
+    ScratchList& operator=(const ScratchList&) = delete;
+    std::vector<T>& Items() { return m_items; }
+
+private:
+    static std::vector<std::vector<T>>& Pool()
+    {
+        thread_local std::vector<std::vector<T>> pool;
+        return pool;
+    }
+    std::vector<T> m_items;
+};
+
+// The handles of the thread's windows as the step begins: a handler may
+// create or destroy windows while the step walks them.
+struct WindowHandles : ScratchList<WindowHandle> {
+    WindowHandles()
+    {
+        for (Window* w : g_windows)
+            Items().push_back(w->Handle());
+    }
+};
 
 Window* FindLocal(WindowHandle handle)
 {
@@ -191,7 +222,7 @@ void Window::Show(ShowCommand command)
         SDL_MaximizeWindow(m_sdl);
         break;
     }
-    m_paintPending = true;
+    InvalidateWhole();
 }
 
 bool Window::IsVisible() const { return m_sdl && (SDL_GetWindowFlags(m_sdl) & SDL_WINDOW_SHOWN); }
@@ -222,7 +253,7 @@ void Window::SetClientSize(int width, int height)
     if (w != m_width || h != m_height) {
         m_width = w;
         m_height = h;
-        m_paintPending = true;
+        InvalidateWhole();
         EmitSize(kSizeRestored);
     }
 }
@@ -345,7 +376,31 @@ void Window::Invalidate()
 {
     if (!m_sdl)
         return;
+    InvalidateWhole();
+}
+
+void Window::Invalidate(const Rect& area)
+{
+    if (!m_sdl || area.Empty())
+        return;
+    if (!m_paintPending) {
+        m_paintPending = true;
+        m_paintWhole = false;
+        m_paintArea = area;
+        return;
+    }
+    if (m_paintWhole)
+        return;
+    m_paintArea.left = std::min(m_paintArea.left, area.left);
+    m_paintArea.top = std::min(m_paintArea.top, area.top);
+    m_paintArea.right = std::max(m_paintArea.right, area.right);
+    m_paintArea.bottom = std::max(m_paintArea.bottom, area.bottom);
+}
+
+void Window::InvalidateWhole()
+{
     m_paintPending = true;
+    m_paintWhole = true;
 }
 
 bool Window::ReadPixels(std::vector<uint32_t>& pixels, int& width, int& height) const
@@ -470,7 +525,7 @@ void Window::HandleWindowEvent(const SDL_Event& event)
     switch (event.window.event) {
     case SDL_WINDOWEVENT_SHOWN:
     case SDL_WINDOWEVENT_EXPOSED:
-        m_paintPending = true;
+        InvalidateWhole();
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
         int w = event.window.data1;
@@ -479,7 +534,7 @@ void Window::HandleWindowEvent(const SDL_Event& event)
             break;
         m_width = w;
         m_height = h;
-        m_paintPending = true;
+        InvalidateWhole();
         EmitSize((SDL_GetWindowFlags(m_sdl) & SDL_WINDOW_MAXIMIZED) ? kSizeMaximized : kSizeRestored);
         break;
     }
@@ -491,12 +546,12 @@ void Window::HandleWindowEvent(const SDL_Event& event)
         break;
     case SDL_WINDOWEVENT_MAXIMIZED:
         m_minimized = false;
-        m_paintPending = true;
+        InvalidateWhole();
         EmitSize(kSizeMaximized);
         break;
     case SDL_WINDOWEVENT_RESTORED:
         m_minimized = false;
-        m_paintPending = true;
+        InvalidateWhole();
         EmitSize(kSizeRestored);
         break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: {
@@ -515,6 +570,12 @@ void Window::HandleWindowEvent(const SDL_Event& event)
     case SDL_WINDOWEVENT_CLOSE: {
         WindowEvent e;
         e.message = kWmClose;
+        Emit(e);
+        break;
+    }
+    case SDL_WINDOWEVENT_LEAVE: {
+        WindowEvent e;
+        e.message = kWmMouseLeave;
         Emit(e);
         break;
     }
@@ -657,7 +718,8 @@ bool Window::DispatchSdlEvent(const SDL_Event& event)
 bool Window::RunMessages()
 {
     bool did = false;
-    for (WindowHandle handle : WindowHandles()) {
+    WindowHandles handles;
+    for (WindowHandle handle : handles.Items()) {
         Window* w = FindLocal(handle);
         if (!w)
             continue;
@@ -717,11 +779,13 @@ bool Window::RunMessages()
 bool Window::RunTimers()
 {
     bool did = false;
-    for (WindowHandle handle : WindowHandles()) {
+    WindowHandles handles;
+    for (WindowHandle handle : handles.Items()) {
         Window* w = FindLocal(handle);
         if (!w)
             continue;
-        std::vector<uint32_t> ids;
+        ScratchList<uint32_t> dueIds;
+        std::vector<uint32_t>& ids = dueIds.Items();
         for (const Timer& t : w->m_timers)
             ids.push_back(t.id);
         auto shared = w->m_shared;
@@ -746,7 +810,8 @@ bool Window::RunTimers()
 bool Window::RunPaints()
 {
     bool did = false;
-    for (WindowHandle handle : WindowHandles()) {
+    WindowHandles handles;
+    for (WindowHandle handle : handles.Items()) {
         Window* w = FindLocal(handle);
         if (!w || !w->m_paintPending)
             continue;
@@ -755,6 +820,11 @@ bool Window::RunPaints()
             continue;
         WindowEvent e;
         e.message = kWmPaint;
+        Rect area = w->m_paintWhole ? Rect { 0, 0, w->m_width, w->m_height } : w->m_paintArea;
+        e.x = area.left;
+        e.y = area.top;
+        e.width = area.Width();
+        e.height = area.Height();
         w->Emit(e);
         did = true;
     }

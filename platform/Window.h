@@ -104,8 +104,13 @@ public:
     // both the buffer and the client area, and within area when given
     // (client coordinates). False when there is nothing to draw on.
     bool Present(const uint8_t* pixels, int width, int height, int strideBytes, const Rect* area = nullptr);
-    // Asks for a kWmPaint on the next loop turn (several collapse into one).
+    // Asks for a kWmPaint of the whole client area on the next loop turn
+    // (several collapse into one).
     void Invalidate();
+    // The same for a part of it (client coordinates): the kWmPaint carries
+    // the smallest rectangle holding every part asked for since the last
+    // one, or the whole client area when that was asked for too.
+    void Invalidate(const Rect& area);
     // The window's current pixels as 0xAARRGGBB words (BGRA bytes), rows of
     // width; for tests and screenshots. False when unavailable.
     bool ReadPixels(std::vector<uint32_t>& pixels, int& width, int& height) const;
@@ -164,6 +169,7 @@ private:
     void EmitSize(uint32_t kind);
     uint32_t MouseFlags() const;
     void SetPoint(WindowEvent& event, int clientX, int clientY) const;
+    void InvalidateWhole();
 
     SDL_Window* m_sdl = nullptr;
     Rect m_imeRect {};
@@ -175,6 +181,8 @@ private:
     int m_width = 0;
     int m_height = 0;
     bool m_paintPending = false;
+    bool m_paintWhole = false; // with m_paintPending: the whole client area, else m_paintArea
+    Rect m_paintArea {};
     bool m_minimized = false;
     bool m_capture = false;
     bool m_destroying = false;

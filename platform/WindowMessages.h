@@ -31,6 +31,7 @@ constexpr uint32_t kWmRButtonUp = 0x0205;
 constexpr uint32_t kWmMButtonDown = 0x0207;
 constexpr uint32_t kWmMButtonUp = 0x0208;
 constexpr uint32_t kWmMouseWheel = 0x020A;
+constexpr uint32_t kWmMouseLeave = 0x02A3; // the cursor left the window; no fields
 
 // kWmSize kinds.
 constexpr uint32_t kSizeRestored = 0;
@@ -116,8 +117,10 @@ constexpr uint32_t kVkOemQuote = 0xDE;
 //   arrives as two events, lead byte first), repeat (1);
 // - kWmSize: sizeKind (kSize*), width, height of the client area (0, 0
 //   when minimised);
-// - kWmPaint, kWmSetFocus, kWmKillFocus, kWmClose, kWmSetCursor,
-//   kWmDestroy: no fields.
+// - kWmPaint: x, y, width, height of the part of the client area to show
+//   again (all of it when the window system asked);
+// - kWmSetFocus, kWmKillFocus, kWmClose, kWmSetCursor, kWmDestroy,
+//   kWmMouseLeave: no fields.
 struct WindowEvent {
     uint32_t message = 0;
     int x = 0;

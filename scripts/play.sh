@@ -12,7 +12,10 @@
 #                     a trick and the result (and the replay file, if the
 #                     client writes one), print where they are and end
 #   --out DIR         where the headless run puts its pictures and logs
-#                     (default build/run/play/<UTC time>)
+#                     (default build/run/play/<UTC time>); the client's own
+#                     logs, which it writes under $XDG_STATE_HOME/kbzn (a
+#                     directory of the run's own when headless), are copied
+#                     to DIR/state
 #   --build-dir DIR   use the programs already built there (KbZn, table-server,
 #                     stand-in-lobby and the skin): no install, no build
 #   --client PROGRAM  start this client instead of the build's KbZn (the
@@ -126,6 +129,10 @@ stop_all() {
   done
   if [ -n "$out" ] && [ -d "$out" ]; then
     cp "$server_log" "$lobby_log" "$out"/ 2>/dev/null || true
+    if [ "$headless" = 1 ] && [ -d "$XDG_STATE_HOME/kbzn" ]; then
+      rm -rf "$out/state"
+      cp -r "$XDG_STATE_HOME/kbzn" "$out/state" 2>/dev/null || true
+    fi
   fi
   rm -rf "$tmp"
 }
@@ -162,6 +169,8 @@ if [ "$headless" = 1 ]; then
   export DISPLAY
   mkdir -m 700 "$tmp/runtime"
   export XDG_RUNTIME_DIR=$tmp/runtime
+  # The client's run log and daily log, copied to the output at the end.
+  export XDG_STATE_HOME=$tmp/state
   export SDL_AUDIODRIVER=dummy
 fi
 
@@ -196,7 +205,9 @@ if wait_for_line "$lobby_log" '^lobby window ' 20 "$lobby_pid"; then
 fi
 
 if [ "$headless" = 0 ]; then
-  echo "play.sh: table server on 127.0.0.1:$port, logs in $tmp; close the window or press Ctrl-C to stop"
+  state_home=${XDG_STATE_HOME:-}
+  [[ "$state_home" == /* ]] || state_home=$HOME/.local/state
+  echo "play.sh: table server on 127.0.0.1:$port, logs in $tmp (the client's in $state_home/kbzn); close the window or press Ctrl-C to stop"
   status=0
   wait "$lobby_pid" || status=$?
   lobby_pid=""

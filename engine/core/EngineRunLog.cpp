@@ -22,22 +22,22 @@ std::string ComposeLine(const char* text)
     return line;
 }
 
-void WriteLine(const char* text, const char* mode)
+std::string RunLogPath()
 {
-    std::string path = platform::ExecutableDir() + kRunLogName;
-    std::FILE* file = std::fopen(platform::NativePath(path).c_str(), mode);
-    if (!file)
-        return;
-    std::string line = ComposeLine(text);
-    std::fwrite(line.data(), 1, line.size(), file);
-    std::fclose(file);
+    return platform::StateDirectory() + kRunLogName;
 }
 
 } // namespace
 
 void LogStart()
 {
-    WriteLine("GameCore Start", "wb");
+    platform::MakeDirectories(platform::StateDirectory());
+    std::FILE* file = std::fopen(platform::NativePath(RunLogPath()).c_str(), "wb");
+    if (!file)
+        return;
+    std::string line = ComposeLine("GameCore Start");
+    std::fwrite(line.data(), 1, line.size(), file);
+    std::fclose(file);
 }
 
 void LogPrintf(const char* format, ...)
@@ -48,7 +48,7 @@ void LogPrintf(const char* format, ...)
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    WriteLine(text, "ab");
+    platform::AppendCreatingDirectory(RunLogPath(), ComposeLine(text));
 }
 
 } // namespace engine

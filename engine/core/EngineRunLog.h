@@ -1,5 +1,6 @@
 #pragma once
-// The engine run log, "GameRun.log" in the program's directory: restarted
+// The engine run log, "GameRun.log" in the state directory
+// ($XDG_STATE_HOME/kbzn, created as needed): restarted
 // at every engine start, then one dated line per call.
 //   2026/12/10     14:03:07     GameCore Start\r\n
 

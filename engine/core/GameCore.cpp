@@ -258,6 +258,19 @@ void GameCore::RunFrame()
     ShowPendingReports();
 }
 
+uint32_t GameCore::MsUntilNextFrame()
+{
+    if (!m_posted.empty() || !m_pendingReports.empty() || !m_retired.empty())
+        return 0;
+    const uint32_t now = GetTime();
+    uint32_t soonest = kNoWork;
+    for (const auto& module : m_modules) {
+        if (module)
+            soonest = std::min(soonest, module->MsUntilDue(now));
+    }
+    return soonest;
+}
+
 int GameCore::SendModuleMessage(int target, int msg, MessageWord data, MessageWord extra)
 {
     if (target == MODULE_CORE) {

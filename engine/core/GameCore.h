@@ -84,6 +84,10 @@ public:
     // inside a message box's loop) returns at once.
     void RunFrame();
     bool InFrame() const { return m_inFrame; }
+    // How long from now until a frame would do work (ModuleBase::MsUntilDue
+    // of every module; 0 while messages or commands wait in the posted
+    // list); kNoWork when every module waits for a message or a call.
+    uint32_t MsUntilNextFrame();
 
     // Target 0 runs a core command and gives 1; otherwise 1 only when the
     // module exists and handles the message.

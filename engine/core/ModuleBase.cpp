@@ -2,6 +2,8 @@
 
 #include "engine/core/GameCore.h"
 
+#include <algorithm>
+
 namespace engine {
 
 int ModuleBase::Run(uint32_t now)
@@ -13,6 +15,20 @@ int ModuleBase::Run(uint32_t now)
         Update();
     }
     return 1;
+}
+
+uint32_t ModuleBase::MsUntilDue(uint32_t now)
+{
+    if (!IsEnabled())
+        return kNoWork;
+    const uint32_t work = m_ring.Length() > 0 ? 0 : MsUntilWork(now);
+    if (work == kNoWork)
+        return kNoWork;
+    // Run updates once more than the interval has passed since the last
+    // update.
+    const uint32_t since = now - m_lastRun;
+    const uint32_t gate = since > m_interval ? 0 : m_interval + 1 - since;
+    return std::max(work, gate);
 }
 
 void ModuleBase::SetGuarded(bool guarded)

@@ -20,6 +20,9 @@ inline constexpr uint32_t kModuleInitialFlags = 0x10;
 
 inline constexpr uint32_t kDefaultModuleInterval = 10;
 inline constexpr uint32_t kDefaultQueueLimit = 8192;
+// MsUntilWork and MsUntilDue: nothing waits on time, only on a message or
+// a call from outside the frame.
+inline constexpr uint32_t kNoWork = UINT32_MAX;
 
 class ModuleBase {
 public:
@@ -44,6 +47,14 @@ public:
     // The per-frame turn: Update when more than the interval has passed since
     // the last run (unsigned, so across the clock's wrap). 1 when enabled.
     virtual int Run(uint32_t now);
+    // How long from now until the module's turn has work of its own: 0 for
+    // now, kNoWork when it waits only for messages and calls. A module that
+    // cannot tell answers 0, so that it runs at every turn as it always did.
+    virtual uint32_t MsUntilWork(uint32_t now) { (void)now; return 0; }
+    // How long from now until a turn of this module would do work: queued
+    // messages or MsUntilWork, no earlier than its interval lets Update run;
+    // kNoWork for a disabled module or one with nothing to do.
+    uint32_t MsUntilDue(uint32_t now);
 
     void SetInterval(uint32_t ms) { m_interval = ms; }
     uint32_t GetInterval() const { return m_interval; }

@@ -1,6 +1,7 @@
 #include "engine/core/ObjectModule.h"
 
 #include "engine/core/GameCore.h"
+#include "engine/core/HostWindow.h"
 #include "engine/core/Geometry.h"
 
 #include <algorithm>
@@ -62,6 +63,28 @@ void ObjectModule::Update()
     DrainMessages();
     RunActions();
     RenderPass();
+}
+
+uint32_t ObjectModule::MsUntilWork(uint32_t now)
+{
+    {
+        std::lock_guard guard(m_lock);
+        GameCore* core = GetCore();
+        const bool minimised = core && core->GetHostWindow() && core->GetHostWindow()->IsMinimised();
+        if (!m_dirty.empty() && m_poolsReady && !minimised)
+            return 0;
+    }
+    uint32_t soonest = kNoWork;
+    for (const TimedAction* action = m_firstAction; action; action = action->next) {
+        // A held action waits for the call that releases it.
+        if (action->held)
+            continue;
+        if (action->cancelled || !action->started)
+            return 0;
+        const uint32_t since = now - action->lastStepTime;
+        soonest = std::min(soonest, since >= action->interval ? 0 : action->interval - since);
+    }
+    return soonest;
 }
 
 // Registry ----------------------------------------------------------------

@@ -40,6 +40,13 @@ public:
     int Init() override;
     void Shutdown() override;
     void Update() override;
+    // Now while dirty rectangles wait to be drawn (unless the window is
+    // minimised) or an action has yet to start; otherwise when the next
+    // action's step is due; kNoWork with neither.
+    uint32_t MsUntilWork(uint32_t now) override;
+    // Render passes that drew something: the input module looks again at
+    // what lies under a still cursor after each.
+    uint64_t DrawnPasses() const { return m_drawnPasses; }
     int GetId() const override { return MODULE_OBJECT; }
     const char* GetName() const override { return "ObjectModule"; }
     int OnMessage(int msg, MessageWord data, MessageWord extra) override;
@@ -180,6 +187,7 @@ private:
     uint64_t m_actionIds = 0;
     ActionGroup* m_openStage = nullptr;
     TimedAction* m_firstAction = nullptr;
+    uint64_t m_drawnPasses = 0;
     TimedAction* m_lastAction = nullptr;
     std::set<ActionGroup*> m_liveStages;
 

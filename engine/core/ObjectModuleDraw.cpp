@@ -381,6 +381,7 @@ void ObjectModule::RenderPass()
         }
         m_dirty.clear();
     }
+    ++m_drawnPasses;
     // The paint module owns the record once it has it; without one there is
     // nobody to free it but us.
     if (FindModule(MODULE_PAINT))

@@ -104,10 +104,25 @@ int InputModule::OnMessage(int msg, MessageWord data, MessageWord)
     return 1;
 }
 
+uint32_t InputModule::MsUntilWork(uint32_t now)
+{
+    if (!m_hasPreviousUpdate || m_pointerMoved)
+        return 0;
+    if (ObjectModule* objects = Objects(); objects && objects->DrawnPasses() != m_seenDrawnPasses)
+        return 0;
+    if (m_state.stateFlags & kInputHoverRaised)
+        return kNoWork;
+    const uint32_t rested = m_hoverTime + (now - m_previousUpdate);
+    return rested >= m_hoverDelay ? 0 : m_hoverDelay - rested;
+}
+
 void InputModule::Update()
 {
     DrainMessages();
     uint32_t now = GetFrameTime();
+    m_pointerMoved = false;
+    if (ObjectModule* objects = Objects())
+        m_seenDrawnPasses = objects->DrawnPasses();
 
     // Resting: the time since the last mouse event grows with each update.
     if (m_hasPreviousUpdate)
@@ -160,6 +175,7 @@ void InputModule::Update()
 
 void InputModule::OnMouseMove(int x, int y, uint32_t)
 {
+    m_pointerMoved = true;
     if (!m_enabled)
         return;
     Point p { x, y };
@@ -684,6 +700,9 @@ bool DispatchWindowInput(InputModule& input, const platform::WindowEvent& event)
         return true;
     case kWmSetCursor:
         input.UpdateCursor();
+        return true;
+    case kWmMouseLeave:
+        input.OnPointerLeft();
         return true;
     default:
         return false;

@@ -120,6 +120,12 @@ public:
     int Init() override;
     void Shutdown() override;
     void Update() override;
+    // Now before the first turn, after the cursor moved or left the window
+    // (a turn notices it entering and leaving), or once
+    // the objects were drawn again since the last turn (something may have
+    // moved under a still cursor); otherwise when a resting cursor's hover
+    // is due; kNoWork once it was raised.
+    uint32_t MsUntilWork(uint32_t now) override;
     int GetId() const override { return MODULE_INPUT; }
     const char* GetName() const override { return "InputModule"; }
     int OnMessage(int msg, MessageWord data, MessageWord extra) override;
@@ -128,6 +134,8 @@ public:
     // Mouse and keyboard, from the host window. Points are client
     // coordinates.
     virtual void OnMouseMove(int x, int y, uint32_t keyFlags);
+    // The cursor left the host window: the next turn notices it.
+    void OnPointerLeft() { m_pointerMoved = true; }
     // The point must already be in client coordinates (the window system
     // gives wheel points on the screen: the host converts them first).
     virtual void OnMouseWheel(int x, int y, int16_t delta, uint32_t keyFlags);
@@ -206,6 +214,8 @@ private:
     uint32_t m_doubleClickWindow = kDoubleClickWindow;
     bool m_hasPreviousUpdate = false;
     uint32_t m_previousUpdate = 0;
+    uint64_t m_seenDrawnPasses = 0; // the object module's DrawnPasses at the last turn
+    bool m_pointerMoved = false; // since the last turn, or it left the window
     platform::CursorHandle m_cursor = nullptr;
     bool m_cursorShown = true;
     bool m_inside = false;
@@ -215,7 +225,8 @@ private:
 };
 
 // Hands one translated window event to the module: mouse, wheel, key,
-// character, focus loss (ReleaseAll) and set-cursor (UpdateCursor). Every
+// character, focus loss (ReleaseAll), set-cursor (UpdateCursor) and the
+// cursor leaving the window (OnPointerLeft). Every
 // point, the wheel's included, is taken in client coordinates, so the
 // module never stores a screen point as the cursor position. Returns true
 // when the event was input.

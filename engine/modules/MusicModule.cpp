@@ -93,6 +93,21 @@ void MusicModule::Update()
         NotifyFinished(node->endEvent);
         FreeNode(node);
     }
+    const uint32_t now = GetFrameTime();
+    if (m_head)
+        m_lastSoundTime = now;
+    else if (now - m_lastSoundTime >= kAudioIdleMs)
+        m_audio.Suspend();
+}
+
+uint32_t MusicModule::MsUntilWork(uint32_t now)
+{
+    if (m_head)
+        return 0;
+    if (!m_audio.IsStarted() || m_audio.IsSuspended())
+        return kNoWork;
+    const uint32_t quiet = now - m_lastSoundTime;
+    return quiet >= kAudioIdleMs ? 0 : kAudioIdleMs - quiet;
 }
 
 // ---- playing ---------------------------------------------------------------

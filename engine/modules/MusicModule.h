@@ -35,6 +35,9 @@ class MidiPlayer;
 class ResourceModule;
 
 inline constexpr uint32_t kMusicModuleInterval = 100;
+// With nothing played for this long the sound output closes its device
+// (its thread stops waking) until the next sound.
+inline constexpr uint32_t kAudioIdleMs = 3000;
 inline constexpr uint32_t kMusicQueueLimit = 8096;
 inline constexpr size_t kPlayListPoolCount = 32;
 // The MIDI player's channel number.
@@ -62,8 +65,12 @@ public:
     // (without end events) and the MIDI player.
     void Shutdown() override;
     // Every 100 ms: repeats or ends the sounds of the play list that are no
-    // longer playing.
+    // longer playing; suspends the output once nothing has played for
+    // kAudioIdleMs.
     void Update() override;
+    // Now while sounds are listed; then when the output is to be suspended.
+    uint32_t MsUntilWork(uint32_t now) override;
+    bool IsAudioSuspended() const { return m_audio.IsSuspended(); }
     int GetId() const override { return MODULE_MUSIC; }
     const char* GetName() const override { return "MusicModule"; }
     // Ignores every message.
@@ -138,6 +145,7 @@ private:
     PlayListNode* m_head = nullptr; // nodes owned through m_nodePool
     int m_mute = 0;
     float m_volume = 1.0f;
+    uint32_t m_lastSoundTime = 0; // the last turn that found a sound listed
     std::unique_ptr<MidiPlayer> m_midiPlayer;
 };
 

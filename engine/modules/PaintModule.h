@@ -29,6 +29,8 @@ public:
     void Shutdown() override;
     // Drains the messages and counts one turn towards the frame rate.
     void Update() override;
+    // The paint module works on messages and calls only.
+    uint32_t MsUntilWork(uint32_t) override { return kNoWork; }
     int GetId() const override { return MODULE_PAINT; }
     const char* GetName() const override { return "PaintModule"; }
     int OnMessage(int msg, MessageWord data, MessageWord extra) override;

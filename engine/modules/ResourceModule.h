@@ -58,6 +58,8 @@ public:
     // closed files can no longer be read.
     void Shutdown() override;
     void Update() override { }
+    // Its turn has nothing to do: the module works on calls.
+    uint32_t MsUntilWork(uint32_t) override { return kNoWork; }
     int GetId() const override { return MODULE_RESOURCE; }
     const char* GetName() const override { return "ResourceModule"; }
     // MODMSG_RES_ADD_FILE: data = path (C string); result 0.

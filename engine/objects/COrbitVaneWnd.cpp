@@ -10,9 +10,16 @@
 
 #include "platform/WindowAttention.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <limits>
+#include <utility>
 
 namespace engine {
 
@@ -20,6 +27,13 @@ namespace {
 
 // Process-wide: every host window's frame timer has its own id.
 std::atomic<uint32_t> g_nextTimerId { kFirstFrameTimerId };
+
+int64_t NowNs(clockid_t clock)
+{
+    timespec t {};
+    clock_gettime(clock, &t);
+    return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
 
 // The object services' sound calls onto the engine's music module.
 MusicModule& Music(ModuleBase& module)
@@ -58,6 +72,8 @@ COrbitVaneWnd::COrbitVaneWnd()
 
 COrbitVaneWnd::~COrbitVaneWnd()
 {
+    if (m_frameTimes >= 0)
+        ::close(m_frameTimes);
     if (platform::MainWindowHandle() == m_window.Handle())
         platform::SetMainWindow(nullptr);
     if (m_window.IsCreated())
@@ -114,8 +130,53 @@ bool COrbitVaneWnd::Init(std::unique_ptr<RectObject> root, std::unique_ptr<Resou
         objectModule->RedrawAll();
     }
 
+    if (const char* times = std::getenv("KBZN_FRAME_TIMES"); times && *times && m_frameTimes < 0)
+        m_frameTimes = ::open(times, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     m_timerId = g_nextTimerId.fetch_add(1);
-    return m_window.SetTimer(m_timerId, kFrameIntervalMs, [this](uint32_t) { RunFrame(); });
+    SetFrameTimer(kFrameIntervalMs);
+    return m_frameInterval != 0;
+}
+
+void COrbitVaneWnd::SetFrameTimer(uint32_t intervalMs)
+{
+    if (intervalMs == m_frameInterval)
+        return;
+    const bool set = m_window.SetTimer(m_timerId, intervalMs, [this](uint32_t) {
+        if (m_frameTimes < 0) {
+            RunFrame();
+            ScheduleNextFrame();
+            return;
+        }
+        m_frameStartNs = NowNs(CLOCK_MONOTONIC);
+        const int64_t cpu = NowNs(CLOCK_THREAD_CPUTIME_ID);
+        RunFrame();
+        ScheduleNextFrame();
+        m_frameCpuNs = NowNs(CLOCK_THREAD_CPUTIME_ID) - cpu;
+        m_frameWallNs = NowNs(CLOCK_MONOTONIC) - m_frameStartNs;
+    });
+    m_frameInterval = set ? intervalMs : 0;
+}
+
+void COrbitVaneWnd::WakeFrames()
+{
+    if (m_frameInterval != 0)
+        SetFrameTimer(kFrameIntervalMs);
+}
+
+void COrbitVaneWnd::ScheduleNextFrame()
+{
+    if (m_frameInterval == 0)
+        return; // the window went during the frame
+    const uint32_t due = m_core.MsUntilNextFrame();
+    if (due <= kFrameIntervalMs) {
+        SetFrameTimer(kFrameIntervalMs);
+        return;
+    }
+    // Whole frame intervals, so that a busy engine keeps the pace it had;
+    // the longest sleep still looks at the engine now and then.
+    const uint32_t steps = std::min(due, kIdleFrameMs) / kFrameIntervalMs;
+    const uint32_t rounded = steps * kFrameIntervalMs;
+    SetFrameTimer(rounded < std::min(due, kIdleFrameMs) ? rounded + kFrameIntervalMs : rounded);
 }
 
 void COrbitVaneWnd::Relayout()
@@ -150,7 +211,25 @@ void COrbitVaneWnd::OnSize(int width, int height)
 
 void COrbitVaneWnd::OnPaint()
 {
-    m_core.SendModuleMessage(MODULE_PAINT, MODMSG_PAINT_PRESENT, 0, 0);
+    // Only the part the window asked for; a call of its own shows it all.
+    const std::optional<Rect> area = std::exchange(m_paintArea, std::nullopt);
+    if (m_frameTimes < 0 || m_frameStartNs == 0) {
+        m_core.SendModuleMessage(MODULE_PAINT, MODMSG_PAINT_PRESENT, area ? ToWord(&*area) : 0, 0);
+        return;
+    }
+    const int64_t cpu = NowNs(CLOCK_THREAD_CPUTIME_ID);
+    const int64_t wall = NowNs(CLOCK_MONOTONIC);
+    m_core.SendModuleMessage(MODULE_PAINT, MODMSG_PAINT_PRESENT, area ? ToWord(&*area) : 0, 0);
+    char line[96];
+    const int n = std::snprintf(line, sizeof line, "%lld %lld %lld\n",
+        static_cast<long long>(m_frameStartNs / 1000000),
+        static_cast<long long>((m_frameCpuNs + NowNs(CLOCK_THREAD_CPUTIME_ID) - cpu) / 1000),
+        static_cast<long long>((m_frameWallNs + NowNs(CLOCK_MONOTONIC) - wall) / 1000));
+    if (n > 0 && ::write(m_frameTimes, line, static_cast<size_t>(n)) < 0) {
+        ::close(m_frameTimes); // the benchmark went: stop recording
+        m_frameTimes = -1;
+    }
+    m_frameStartNs = 0;
 }
 
 void COrbitVaneWnd::OnDestroy()
@@ -159,6 +238,7 @@ void COrbitVaneWnd::OnDestroy()
     m_root = nullptr;
     if (m_timerId)
         m_window.KillTimer(m_timerId);
+    m_frameInterval = 0;
 }
 
 void COrbitVaneWnd::OnCopyData(const platform::CopyDataRecord& record)
@@ -185,7 +265,10 @@ bool COrbitVaneWnd::SetTimer(uint32_t timerId, uint32_t intervalMs)
         LogPrintf("COrbitVaneWnd: timer id %u is the engine's frame timer", timerId);
         return false;
     }
-    return m_window.SetTimer(timerId, intervalMs, [this](uint32_t id) { OnTimer(id); });
+    return m_window.SetTimer(timerId, intervalMs, [this](uint32_t id) {
+        WakeFrames();
+        OnTimer(id);
+    });
 }
 
 bool COrbitVaneWnd::KillTimer(uint32_t timerId)
@@ -198,8 +281,13 @@ bool COrbitVaneWnd::KillTimer(uint32_t timerId)
 void COrbitVaneWnd::OnEvent(const platform::WindowEvent& event)
 {
     using namespace platform;
+    if (event.message != kWmPaint && event.message != kWmDestroy)
+        WakeFrames();
     switch (event.message) {
     case kWmPaint:
+        // A paint without an area shows the whole frame.
+        if (event.width > 0 && event.height > 0)
+            m_paintArea = Rect { event.x, event.y, event.x + event.width, event.y + event.height };
         OnPaint();
         return;
     case kWmSize:
@@ -245,6 +333,7 @@ void COrbitVaneWnd::OnEvent(const platform::WindowEvent& event)
 
 intptr_t COrbitVaneWnd::DispatchMessage(uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
+    WakeFrames();
     switch (message) {
     case platform::kWmCopyData:
         if (lParam)

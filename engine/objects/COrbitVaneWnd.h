@@ -1,8 +1,8 @@
 #pragma once
 // The one window the engine lives in. It embeds the GameCore, loads the
-// five engine modules, drives an engine frame from a 5 ms timer on the
+// five engine modules, drives engine frames from a timer on the
 // user-interface thread and turns what the window receives into calls on
-// the modules: paints to the paint module, sizes to the paint and object
+// the modules: paints (of the part that changed) to the paint module, sizes to the paint and object
 // modules, mouse, keyboard, cursor and focus to the input module, and
 // copied data to the root object.
 //
@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace engine {
@@ -35,7 +36,11 @@ class ResourceModule;
 
 // The first frame timer id; each host window's Init takes the next.
 inline constexpr uint32_t kFirstFrameTimerId = 19840323;
+// Frames follow one another this often while the engine has work (input,
+// messages, drawing, animations); an idle engine sleeps until its next
+// timed step is due, and at most kIdleFrameMs.
 inline constexpr uint32_t kFrameIntervalMs = 5;
+inline constexpr uint32_t kIdleFrameMs = 1000;
 
 class COrbitVaneWnd : public HostWindow {
 public:
@@ -63,6 +68,9 @@ public:
     virtual void Relayout();
     // One engine frame.
     virtual void RunFrame();
+    // The frame timer's current interval: kFrameIntervalMs while the engine
+    // has work, longer while it sleeps (0 without a frame timer).
+    uint32_t GetFrameTimerInterval() const { return m_frameInterval; }
 
     GameCore& GetCore() { return m_core; }
     RectObject* GetRootObject() const { return m_root; }
@@ -108,10 +116,26 @@ private:
     // Posted and sent messages: copied data and close go to their handlers,
     // the rest to OnMessage.
     intptr_t DispatchMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    // The frame timer at the given interval (restarted when it changes).
+    void SetFrameTimer(uint32_t intervalMs);
+    // Something reached the window (input, a message, a timer): the next
+    // frame comes at the usual pace, whatever the engine said before.
+    void WakeFrames();
+    // After a frame: the next one when the engine's next work is due.
+    void ScheduleNextFrame();
 
     platform::Window m_window;
     RectObject* m_root = nullptr; // not owned: the object module owns it
     uint32_t m_timerId = 0;
+    uint32_t m_frameInterval = 0; // 0: no frame timer
+    // Test switch: with KBZN_FRAME_TIMES naming a file, each frame that
+    // drew appends "<monotonic ms> <cpu us> <wall us>" (the frame and the
+    // paint that showed it) for the benchmarks. -1: off.
+    int m_frameTimes = -1;
+    int64_t m_frameCpuNs = 0;
+    int64_t m_frameWallNs = 0;
+    int64_t m_frameStartNs = 0;
+    std::optional<Rect> m_paintArea; // of the kWmPaint being handled
     int m_clientWidth = 0;
     int m_clientHeight = 0;
     MusicModuleFactory m_musicFactory;

@@ -17,9 +17,10 @@ public:
     explicit EnginePaintModule(platform::Window* window = nullptr);
     ~EnginePaintModule() override = default;
 
-    // Composes, then asks the window for a paint when anything changed.
+    // Composes, then asks the window for a paint of the part that changed.
     void RenderDirty(std::unique_ptr<RenderList> list) override;
-    // Copies the finished frame to the window.
+    // Copies the finished frame to the window: within the engine Rect that
+    // context points to (client coordinates), or all of it when null.
     void Present(void* context) override;
     void SetWindow(platform::Window* window) { m_window = window; }
 

@@ -93,9 +93,10 @@ protected:
     std::unique_ptr<AwardMarquee> marquee;
 };
 
-TEST_F(Marquee, IdleTicksDoNothingAndALineStartsBeyondTheRightEdge)
+TEST_F(Marquee, NoTickWhileNothingScrollsAndALineStartsBeyondTheRightEdge)
 {
     Ticks(3);
+    EXPECT_EQ(view->ticks, 0) << "an empty marquee keeps the table idle";
     EXPECT_FALSE(Canvas()->IsShown());
     EXPECT_EQ(marquee->GetRightBound(), 199);
     EXPECT_EQ(marquee->GetLeftBound(), 150);
@@ -144,6 +145,18 @@ TEST_F(Marquee, LinesRunOneAfterTheOtherInPushOrder)
     EXPECT_TRUE(Canvas()->IsShown());
     EXPECT_EQ(Canvas()->GetX(), 260);
     EXPECT_EQ(marquee->GetWaiting(), 1u);
+
+    // Once the last line has passed the tick stops, and the next line
+    // starts it again.
+    Ticks(200);
+    EXPECT_FALSE(Canvas()->IsShown());
+    const int ticks = view->ticks;
+    Ticks(3);
+    EXPECT_EQ(view->ticks, ticks);
+    marquee->Push(Line("fourth"));
+    Ticks(2);
+    EXPECT_EQ(view->ticks, ticks + 2);
+    EXPECT_EQ(Canvas()->GetX(), 260 - 2 * 2);
 }
 
 TEST_F(Marquee, AResizeMovesOnlyTheBounds)

@@ -8,10 +8,12 @@
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/game/FriendTestApp.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
@@ -26,7 +28,7 @@ protected:
         m_dir = fs::temp_directory_path() / ("kbzn_friend_requests_" + std::to_string(::getpid()));
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
-        platform::SetExecutableDir(m_dir.string());
+        m_state.emplace("XDG_STATE_HOME", m_dir.string());
         platform::SetFixedLocalTime(platform::LocalTime { 2026, 12, 11, 4, 0, 0, 0 });
         net::LogInit("Friend", net::kDefaultLogOptions);
     }
@@ -34,7 +36,7 @@ protected:
     {
         net::LogShutdown();
         platform::SetFixedLocalTime(std::nullopt);
-        platform::SetExecutableDir("");
+        m_state.reset();
         fs::remove_all(m_dir);
     }
 
@@ -49,7 +51,7 @@ protected:
     size_t LoggedFailures()
     {
         std::string log;
-        platform::ReadFile((m_dir / "Friend20261211.log").string(), log);
+        platform::ReadFile((m_dir / "kbzn/Friend20261211.log").string(), log);
         size_t count = 0;
         for (size_t at = log.find("ProcoessRequest Faild"); at != std::string::npos;
             at = log.find("ProcoessRequest Faild", at + 1))
@@ -58,6 +60,7 @@ protected:
     }
 
     fs::path m_dir;
+    std::optional<testsupport::ScopedEnv> m_state;
     friendtest::FriendTestApp m_app;
     game::FriendGameConnection m_connection;
 };
@@ -68,7 +71,7 @@ TEST_F(FriendGameConnectionTest, FailedCardRequestsLoggedUntilTheExitIsAgreed)
     EXPECT_EQ(LoggedFailures(), 1u);
     const std::string before = [&] {
         std::string log;
-        platform::ReadFile((m_dir / "Friend20261211.log").string(), log);
+        platform::ReadFile((m_dir / "kbzn/Friend20261211.log").string(), log);
         return log;
     }();
     EXPECT_NE(before.find("ReQuestid:221080,nResponse:"), std::string::npos) << before;

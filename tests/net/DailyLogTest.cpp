@@ -2,10 +2,12 @@
 
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -17,7 +19,9 @@ protected:
         m_dir = fs::temp_directory_path() / ("kbzn_log_" + std::to_string(::getpid()));
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
-        platform::SetExecutableDir(m_dir.string());
+        // The program's directory is another place: no log goes there.
+        platform::SetExecutableDir((m_dir / "bin").string());
+        m_state.emplace("XDG_STATE_HOME", (m_dir / "state").string());
         platform::SetFixedLocalTime(platform::LocalTime { 2026, 12, 8, 9, 5, 7, 0 });
     }
     void TearDown() override
@@ -25,15 +29,17 @@ protected:
         net::LogShutdown();
         platform::SetFixedLocalTime(std::nullopt);
         platform::SetExecutableDir("");
+        m_state.reset();
         fs::remove_all(m_dir);
     }
     std::string Read(const std::string& name)
     {
         std::string text;
-        platform::ReadFile((m_dir / name).string(), text);
+        platform::ReadFile((m_dir / "state/kbzn" / name).string(), text);
         return text;
     }
     fs::path m_dir;
+    std::optional<testsupport::ScopedEnv> m_state;
 };
 
 TEST_F(DailyLogTest, DefaultStemAndBothLineFormats)
@@ -47,6 +53,7 @@ TEST_F(DailyLogTest, DefaultStemAndBothLineFormats)
     EXPECT_EQ(Read("Game20261208.log"),
         "2026/12/08  09:05:07  library\r\n"
         "2026/12/08     09:05:07      engine line\r\n");
+    EXPECT_FALSE(fs::exists(m_dir / "bin")) << "nothing beside the program";
 }
 
 TEST_F(DailyLogTest, OptionBitsDecideLineEndsAndWriting)
@@ -58,7 +65,7 @@ TEST_F(DailyLogTest, OptionBitsDecideLineEndsAndWriting)
 
     net::LogInit("Silent", net::kLogCrLf);
     net::LogMessage("dropped");
-    EXPECT_FALSE(fs::exists(m_dir / "Silent20261208.log"));
+    EXPECT_FALSE(fs::exists(m_dir / "state/kbzn/Silent20261208.log"));
 }
 
 TEST_F(DailyLogTest, LongMessagesAreWholeOrCut)

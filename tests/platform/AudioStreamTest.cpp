@@ -12,8 +12,11 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -174,6 +177,62 @@ TEST_F(AudioStreamTest, PausedStaysActiveAndContinues)
     ASSERT_TRUE(m_audio.Play(h, false));
     EXPECT_EQ(m_audio.IsActive(h), StreamActivity::kPlaying);
     ASSERT_TRUE(WaitUntil([&] { return m_audio.IsActive(h) == StreamActivity::kStopped; }));
+}
+
+// The output device's threads, by the names SDL gives them.
+int AudioThreads()
+{
+    int count = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        if (std::getline(comm, name) && name.rfind("SDLAudio", 0) == 0)
+            ++count;
+    }
+    return count;
+}
+
+// With nothing playing the output closes its device, and its thread goes;
+// the streams stay, and the next one played (or made) opens it again.
+TEST_F(AudioStreamTest, SuspendedOutputOpensAgainForTheNextSound)
+{
+    auto wav = Wav(100);
+    uint32_t h = m_audio.CreateStream(wav.data(), wav.size());
+    ASSERT_NE(h, 0u);
+    ASSERT_TRUE(m_audio.Play(h, false));
+    EXPECT_FALSE(m_audio.Suspend()) << "a sound plays";
+    ASSERT_TRUE(m_audio.Pause(h));
+    EXPECT_FALSE(m_audio.Suspend()) << "a paused sound must be able to go on";
+    EXPECT_FALSE(m_audio.IsSuspended());
+    EXPECT_GT(AudioThreads(), 0);
+
+    ASSERT_TRUE(m_audio.Stop(h));
+    EXPECT_TRUE(m_audio.Suspend());
+    EXPECT_TRUE(m_audio.IsSuspended());
+    EXPECT_EQ(AudioThreads(), 0);
+    EXPECT_EQ(m_audio.IsActive(h), StreamActivity::kStopped);
+    EXPECT_TRUE(m_audio.Stop(h));
+    EXPECT_TRUE(m_audio.Pause(h));
+
+    ASSERT_TRUE(m_audio.Play(h, false));
+    EXPECT_FALSE(m_audio.IsSuspended());
+    EXPECT_EQ(m_audio.IsActive(h), StreamActivity::kPlaying);
+    ASSERT_TRUE(WaitUntil([&] { return m_audio.IsActive(h) == StreamActivity::kStopped; }));
+
+    ASSERT_TRUE(m_audio.Suspend());
+    const uint32_t second = m_audio.CreateStream(wav.data(), wav.size());
+    ASSERT_NE(second, 0u);
+    EXPECT_FALSE(m_audio.IsSuspended());
+    ASSERT_TRUE(m_audio.Play(second, false));
+    EXPECT_EQ(m_audio.IsActive(second), StreamActivity::kPlaying);
+    ASSERT_TRUE(m_audio.Suspend() == false);
+
+    // Shut down while suspended: the streams still go.
+    ASSERT_TRUE(m_audio.Stop(second));
+    ASSERT_TRUE(m_audio.Suspend());
+    m_audio.Shutdown();
+    EXPECT_FALSE(m_audio.IsStarted());
+    EXPECT_TRUE(m_audio.Start());
 }
 
 TEST_F(AudioStreamTest, StopAndRestart)

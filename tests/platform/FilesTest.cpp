@@ -2,6 +2,7 @@
 #include "platform/Files.h"
 #include "platform/Gbk.h"
 #include "platform/IniFile.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -86,6 +87,21 @@ TEST_F(FileOpenTest, ProgramPathsReachTheFilesTheyName)
     EXPECT_EQ(names, (std::vector<std::string> { "log.txt", "runo.ini", "牌面.png" }));
 }
 
+// The log writers' append makes the directories a first line needs, and
+// still fails where a file stands in the way.
+TEST_F(FileOpenTest, AppendCreatingDirectoryMakesTheMissingDirectories)
+{
+    ASSERT_TRUE(platform::AppendCreatingDirectory(ProgramPath("状态\\kbzn\\Game.log"), "one\n"));
+    ASSERT_TRUE(platform::AppendCreatingDirectory(ProgramPath("状态\\kbzn\\Game.log"), "two\n"));
+    std::string text;
+    ASSERT_TRUE(platform::ReadFile(ProgramPath("状态\\kbzn\\Game.log"), text));
+    EXPECT_EQ(text, "one\ntwo\n");
+    EXPECT_TRUE(fs::is_regular_file(DiskPath(Utf8(u8"状态")) / "kbzn" / "Game.log"));
+
+    std::ofstream(DiskPath("plain")) << "x";
+    EXPECT_FALSE(platform::AppendCreatingDirectory(ProgramPath("plain\\kbzn\\Game.log"), "lost\n"));
+}
+
 // A path that names a directory (a skin key left empty names the skin's own
 // directory) or nothing reads as no file, also through the INI functions.
 TEST_F(FileOpenTest, ADirectoryOrAMissingFileIsNotRead)
@@ -156,6 +172,34 @@ TEST_F(SystemDirectoryTest, WithoutHomeThePasswordEntryGivesTheHome)
     if (home.empty() || home.back() != '/')
         home += '/';
     EXPECT_EQ(platform::SystemDirectory(), platform::Gbk::FromUtf8(home) + ".config/kbzn/");
+}
+
+TEST(StateDirectoryTest, TheLogsGoUnderTheStateHome)
+{
+    const auto none = std::nullopt;
+    struct Case {
+        std::optional<std::string> state, home;
+        std::string expected;
+    };
+    const Case cases[] = {
+        { "/s", "/h", "/s/kbzn/" },
+        { "/s/", none, "/s/kbzn/" },
+        { "", "/h", "/h/.local/state/kbzn/" },
+        { "relative/state", "/h/", "/h/.local/state/kbzn/" },
+        { none, "/h", "/h/.local/state/kbzn/" },
+        // Host names are UTF-8; the program's are GBK.
+        { Utf8(u8"/tmp/状态"), none, "/tmp/状态/kbzn/" },
+    };
+    for (const Case& c : cases) {
+        // Both are put back as they were when the case ends.
+        testsupport::ScopedEnv state("XDG_STATE_HOME", c.state.value_or(""));
+        if (!c.state)
+            unsetenv("XDG_STATE_HOME");
+        std::optional<testsupport::ScopedEnv> home;
+        if (c.home)
+            home.emplace("HOME", *c.home);
+        EXPECT_EQ(platform::StateDirectory(), c.expected) << c.expected;
+    }
 }
 
 } // namespace

@@ -583,6 +583,55 @@ TEST_F(WindowTest, SizeMinimiseFocusAndCloseBecomeWindowEvents)
     Pump();
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].message, kWmPaint);
+
+    events.clear();
+    PushWindowEvent(SDL_WINDOWEVENT_LEAVE);
+    Pump();
+    ASSERT_EQ(Input().size(), 1u);
+    EXPECT_EQ(Input()[0].message, kWmMouseLeave);
+}
+
+// A paint carries the part asked for: several parts collapse into the
+// smallest rectangle holding them all, and the window system's own request
+// (or a plain Invalidate) makes it the whole client area.
+TEST_F(WindowTest, PaintsCarryTheAreaThatChanged)
+{
+    struct Case {
+        const char* name;
+        std::vector<Rect> parts;
+        bool whole;
+        bool exposed;
+        Rect expected;
+    };
+    const Case cases[] = {
+        { "one part", { { 10, 20, 30, 40 } }, false, false, { 10, 20, 30, 40 } },
+        { "two parts", { { 10, 20, 30, 40 }, { 100, 5, 110, 25 } }, false, false, { 10, 5, 110, 40 } },
+        { "an empty part is none", { { 10, 20, 30, 40 }, { 50, 50, 50, 60 } }, false, false, { 10, 20, 30, 40 } },
+        { "a part and the whole", { { 10, 20, 30, 40 } }, true, false, { 0, 0, 320, 240 } },
+        { "a part and an expose", { { 10, 20, 30, 40 } }, false, true, { 0, 0, 320, 240 } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        events.clear();
+        for (const Rect& part : c.parts)
+            window.Invalidate(part);
+        if (c.whole)
+            window.Invalidate();
+        if (c.exposed)
+            PushWindowEvent(SDL_WINDOWEVENT_EXPOSED);
+        Pump();
+        std::vector<WindowEvent> paints;
+        for (const WindowEvent& e : events)
+            if (e.message == kWmPaint)
+                paints.push_back(e);
+        ASSERT_EQ(paints.size(), 1u);
+        EXPECT_EQ((Rect { paints[0].x, paints[0].y, paints[0].x + paints[0].width, paints[0].y + paints[0].height }),
+            c.expected);
+    }
+    events.clear();
+    window.Invalidate(Rect { 5, 5, 5, 9 });
+    Pump();
+    EXPECT_TRUE(events.empty()) << "nothing to show, no paint";
 }
 
 TEST_F(WindowTest, ClipboardTextIsGbkAtTheEdge)

@@ -235,20 +235,34 @@ TEST(EngineRunLog, StartTruncatesThenAppendsDatedLines)
 {
     ScratchDir scratch;
     platform::SetFixedLocalTime(platform::LocalTime { 2026, 3, 4, 5, 6, 7, 0 });
-    ASSERT_TRUE(platform::AppendToFile(scratch.Dir() + "GameRun.log", "old contents\r\n"));
+    // A line before any start creates the missing state directory.
+    LogPrintf("old contents");
+    std::string log;
+    ASSERT_TRUE(platform::ReadFile(scratch.StateDir() + "GameRun.log", log));
+    EXPECT_EQ(log, "2026/03/04     05:06:07     old contents\r\n");
+
     LogStart();
     LogPrintf("OrbitVaneVesion:%f", 1.0);
     std::string longText(3000, 'x');
     LogPrintf("%s", longText.c_str());
     platform::SetFixedLocalTime(std::nullopt);
 
-    std::string log;
-    ASSERT_TRUE(platform::ReadFile(scratch.Dir() + "GameRun.log", log));
+    ASSERT_TRUE(platform::ReadFile(scratch.StateDir() + "GameRun.log", log));
     std::string expected = "2026/03/04     05:06:07     GameCore Start\r\n"
                            "2026/03/04     05:06:07     OrbitVaneVesion:1.000000\r\n"
                            "2026/03/04     05:06:07     "
         + std::string(1023, 'x') + "\r\n";
     EXPECT_EQ(log, expected);
+    EXPECT_FALSE(std::filesystem::exists(scratch.Dir() + "GameRun.log")) << "nothing beside the program";
+}
+
+TEST(EngineRunLog, StartCreatesTheStateDirectory)
+{
+    ScratchDir scratch;
+    LogStart();
+    std::string log;
+    ASSERT_TRUE(platform::ReadFile(scratch.StateDir() + "GameRun.log", log));
+    EXPECT_NE(log.find("     GameCore Start\r\n"), std::string::npos) << log;
 }
 
 TEST(MemoryPool, BlocksGrowAndDouble)

@@ -478,7 +478,7 @@ TEST(GameCoreProperties, DefaultsAndUnsetValues)
     EXPECT_EQ(*core.GetStringProperty(40), "x");
 
     std::string log;
-    ASSERT_TRUE(platform::ReadFile(scratch.Dir() + "GameRun.log", log));
+    ASSERT_TRUE(platform::ReadFile(scratch.StateDir() + "GameRun.log", log));
     EXPECT_NE(log.find("     GameCore Start\r\n"), std::string::npos);
     EXPECT_NE(log.find("     OrbitVaneVesion:1.000000\r\n"), std::string::npos);
     EXPECT_NE(log.find("     OrbitVaneLastBulid:<"), std::string::npos);

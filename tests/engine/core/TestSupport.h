@@ -1,15 +1,18 @@
 #pragma once
-// Shared fixtures of the engine core tests: a scratch program directory and
-// recorders for the daily log and message boxes.
+// Shared fixtures of the engine core tests: a scratch program directory
+// (with the state directory, where the logs go, inside it) and recorders for
+// the daily log and message boxes.
 
 #include "engine/core/EngineDailyLog.h"
 #include "engine/core/EngineMessageBox.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +29,7 @@ public:
         std::filesystem::remove_all(m_path);
         std::filesystem::create_directories(m_path);
         platform::SetExecutableDir(m_path.string());
+        m_state.emplace("XDG_STATE_HOME", (m_path / "state").string());
     }
     ~ScratchDir()
     {
@@ -34,9 +38,12 @@ public:
         std::filesystem::remove_all(m_path, ignored);
     }
     std::string Dir() const { return m_path.string() + "/"; }
+    // Where the run log and the daily log are written.
+    std::string StateDir() const { return Dir() + "state/kbzn/"; }
 
 private:
     std::filesystem::path m_path;
+    std::optional<testsupport::ScopedEnv> m_state;
 };
 
 // Collects daily log lines and message boxes for the life of the object.

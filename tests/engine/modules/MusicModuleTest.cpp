@@ -161,6 +161,41 @@ TEST_F(Music, SoundPlaysItsLoopsThenSendsItsEndEventOnce)
     EXPECT_EQ(music->LoadedStreamCount(), 1u);
 }
 
+// Once nothing has played for a while the output sleeps (its device closed)
+// and no frame is due for it; the next sound wakes it.
+TEST_F(Music, TheOutputSleepsWhenNothingPlaysAndWakesForTheNextSound)
+{
+    LoadPack({ { "Snd_HitCard.wav", Wav(50) } });
+    enginetest::FixedTick tick(500000);
+    auto frameUntil = [&](auto done) {
+        for (int i = 0; i < 1000 && !done(); ++i) {
+            tick.Advance(10);
+            core.RunFrame();
+            std::this_thread::sleep_for(5ms); // the sound plays in real time
+        }
+        return done();
+    };
+    uint32_t channel = music->PlaySound("Snd_HitCard", 1, &endEvent);
+    ASSERT_NE(channel, 0u);
+    ASSERT_TRUE(frameUntil([&] { return EndEvents() > 0; }));
+    EXPECT_FALSE(music->IsAudioSuspended());
+    EXPECT_NE(core.MsUntilNextFrame(), kNoWork) << "the output is still to be put to sleep";
+
+    tick.Advance(kAudioIdleMs - 200);
+    core.RunFrame();
+    EXPECT_FALSE(music->IsAudioSuspended());
+    tick.Advance(300);
+    core.RunFrame();
+    EXPECT_TRUE(music->IsAudioSuspended());
+    EXPECT_EQ(core.MsUntilNextFrame(), kNoWork);
+
+    EXPECT_EQ(music->PlaySound("Snd_HitCard", 1, &endEvent), channel);
+    EXPECT_FALSE(music->IsAudioSuspended());
+    EXPECT_NE(music->IsPlaying(channel), 0);
+    EXPECT_LE(core.MsUntilNextFrame(), kMusicModuleInterval + 1) << "its next turn looks at the sound";
+    ASSERT_TRUE(frameUntil([&] { return EndEvents() > 1; }));
+}
+
 TEST_F(Music, LoopsZeroRepeatsUntilStopAndStopEndsAtOnce)
 {
     LoadPack({ { "Snd_Tick.wav", Wav(60) } });

@@ -66,6 +66,7 @@ protected:
     void TearDown() override { platform::SetFixedTick(std::nullopt); }
 
     engine::GameCore& core() { return host.GetCore(); }
+    uint32_t Tick() const { return m_tick; }
     void SetTick(uint32_t t)
     {
         m_tick = t;

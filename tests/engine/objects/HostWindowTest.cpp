@@ -10,6 +10,7 @@
 #include "tests/platform/SdlEvents.h"
 
 #include <cstring>
+#include <thread>
 
 using namespace engine;
 using namespace objectstest;
@@ -147,6 +148,95 @@ TEST_F(Host, FramesRunFromTheTimerAndPaintsPresent)
     if (host.GetWindow().ReadPixels(shown, w, h) && w == kWidth) {
         EXPECT_EQ(shown[50 * w + 50] & 0xffffff, 0x0000ffu);
     }
+}
+
+// The frame timer: an engine with nothing to do sleeps (kIdleFrameMs at
+// most), a timed step brings the next frame when it is due, and input or a
+// posted message brings back the usual pace.
+TEST_F(Host, AnIdleEngineSleepsUntilItsNextStepAndInputOrAMessageWakesIt)
+{
+    // The clock moves on by the frame timer's interval and the loop runs
+    // the frame it fires.
+    auto timerFrame = [&] {
+        SetTick(Tick() + host.GetFrameTimerInterval());
+        platform::MessageLoop::PumpOnce(0);
+    };
+    auto frameUntil = [&](auto done) {
+        for (int i = 0; i < 2000 && !done(); ++i)
+            timerFrame();
+        return done();
+    };
+    auto asleep = [&] { return host.GetFrameTimerInterval() == kIdleFrameMs; };
+    EXPECT_EQ(host.GetFrameTimerInterval(), kFrameIntervalMs);
+    ASSERT_TRUE(frameUntil(asleep));
+
+    WindowInput(platform::kWmMouseMove, 10, 10);
+    EXPECT_EQ(host.GetFrameTimerInterval(), kFrameIntervalMs);
+    ASSERT_TRUE(frameUntil(asleep)) << "the cursor rests, its hover is raised, then nothing is due";
+
+    // A step every 200 ms, begun where the program begins them: in a
+    // handler of something that reached the window.
+    const EngineEvent tick(root->GetId(), 77);
+    ASSERT_NE(root->RepeatEvent(200, 0, &tick), 0u);
+    ASSERT_TRUE(host.GetWindow().PostMessage(0x0401, 0, 0));
+    platform::MessageLoop::PumpOnce(0);
+    EXPECT_EQ(host.GetFrameTimerInterval(), kFrameIntervalMs);
+    // Short waits while the object module's turn comes round and takes the
+    // step on, then the step's own interval.
+    uint32_t longest = 0;
+    ASSERT_TRUE(frameUntil([&] {
+        if (host.GetFrameTimerInterval() == 200u)
+            return true;
+        longest = std::max(longest, host.GetFrameTimerInterval());
+        return false;
+    }));
+    EXPECT_LT(longest, 200u) << "no sleep past the step";
+    const size_t steps = root->events.size();
+    timerFrame();
+    EXPECT_GT(root->events.size(), steps) << "the step came with the frame that woke for it";
+    EXPECT_EQ(host.GetFrameTimerInterval(), 200u);
+
+    // A message from another thread wakes the sleeping engine too.
+    std::thread([&] { host.GetWindow().PostMessage(0x0402, 0, 0); }).join();
+    platform::MessageLoop::PumpOnce(0);
+    EXPECT_EQ(host.GetFrameTimerInterval(), kFrameIntervalMs);
+}
+
+// A frame shows again only the part of the window that changed: what lies
+// outside it on the screen stays as it was.
+TEST_F(Host, OnlyThePartThatChangedIsShownAgain)
+{
+    CanvasObject* c = root->CreateCanvas(30, 30, 0xff0000); // blue
+    c->MoveTo(50, 50);
+    c->Show();
+    c->Invalidate();
+    host.GetWindow().Show(platform::ShowCommand::kShow);
+    auto showFrame = [&] {
+        Frame();
+        for (int i = 0; i < 3; ++i)
+            platform::MessageLoop::PumpOnce(0);
+    };
+    showFrame();
+    std::vector<uint32_t> shown;
+    int w = 0;
+    int h = 0;
+    if (!host.GetWindow().ReadPixels(shown, w, h) || w != kWidth || h != kHeight)
+        GTEST_SKIP() << "the driver keeps no window pixels";
+    auto at = [&](int x, int y) { return shown[static_cast<size_t>(y) * w + x] & 0xffffff; };
+    EXPECT_EQ(at(60, 60), 0x0000ffu);
+
+    // Something else on the screen, then the canvas moves right.
+    std::vector<uint8_t> grey(static_cast<size_t>(kWidth) * kHeight * 4, 0x40);
+    ASSERT_TRUE(host.GetWindow().Present(grey.data(), kWidth, kHeight, kWidth * 4));
+    c->MoveTo(100, 50);
+    c->Invalidate();
+    showFrame();
+    ASSERT_TRUE(host.GetWindow().ReadPixels(shown, w, h));
+    EXPECT_EQ(at(110, 60), 0x0000ffu) << "its new place";
+    EXPECT_EQ(at(60, 60), Pixel(60, 60)) << "its old place, drawn again";
+    EXPECT_NE(Pixel(60, 60), 0x404040u);
+    EXPECT_EQ(at(10, 10), 0x404040u) << "outside what changed";
+    EXPECT_EQ(at(110, 100), 0x404040u) << "below what changed";
 }
 
 TEST_F(Host, InjectedMouseReachesSubscribersAndWheelPointStaysInTheClient)

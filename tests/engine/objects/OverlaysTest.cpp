@@ -230,7 +230,7 @@ TEST_F(Overlays, WithoutAPanelMakerNothingIsMade)
     EXPECT_EQ(objects->GetObjectCount(), before);
     EXPECT_EQ(LastPanel(), nullptr);
     std::string log;
-    ASSERT_TRUE(platform::ReadFile(scratch.Dir() + "GameRun.log", log));
+    ASSERT_TRUE(platform::ReadFile(scratch.StateDir() + "GameRun.log", log));
     EXPECT_NE(log.find("ShowMessagePanel: no modal panel maker is installed"), std::string::npos) << log;
     EXPECT_NE(log.find("ShowSystemDetail: no modal panel maker is installed"), std::string::npos) << log;
 }
