@@ -209,6 +209,8 @@ frame::HallInitGame StandInLobby::DefaultInitGame() const
     init.room.SetOptionsA(o.roomOptionsA);
     init.room.SetOptionsB(o.roomOptionsB);
     init.room.SetOptionsC(o.roomOptionsC);
+    init.room.SetAdvertHost(o.advertHost);
+    init.room.SetNotifyHost(o.notifyHost);
     const std::string levels = "新手|入门|熟练|高手|大师";
     init.room.MutableBytes()[frame::RoomInfo::kHasRoomTexts] = 1;
     std::copy(levels.begin(), levels.end(), init.roomText.begin());
@@ -236,6 +238,8 @@ frame::HallInitMatch StandInLobby::DefaultInitMatch() const
     init.room.SetOptionsA(o.roomOptionsA);
     init.room.SetOptionsB(o.roomOptionsB);
     init.room.SetOptionsC(o.roomOptionsC);
+    init.room.SetAdvertHost(o.advertHost);
+    init.room.SetNotifyHost(o.notifyHost);
     init.table.SetTableNo(o.tableNo);
     init.own = Player(o.userId, o.tableNo, 0, 0, "玩家" + std::to_string(o.userId));
     init.match.SetMatchName("测试比赛");

@@ -63,6 +63,10 @@ struct LobbyOptions {
     uint32_t roomOptionsA = 0;
     uint32_t roomOptionsB = 0;
     uint32_t roomOptionsC = 0;
+    // The room's web hosts (host or host:port): the advert page's and the
+    // notice file's.
+    std::string advertHost;
+    std::string notifyHost;
     // The text of sign answers; no answer at all when answerSigns is false.
     std::string signText = "stand-in-sign";
     bool answerSigns = true;

@@ -4,6 +4,7 @@
 #include "engine/core/InputState.h"
 #include "engine/modules/InputModule.h"
 #include "engine/objects/CanvasObject.h"
+#include "frame/core/CGameFrameApp.h"
 #include "platform/HtmlView.h"
 
 #include <cstring>
@@ -70,9 +71,19 @@ bool WebPageCtrl::OnBeforeNavigate2(const std::string& url)
 {
     // The pages' own commands first; what they do not take meets the
     // filter.
-    if (m_urlCommand && m_urlCommand(*this, url))
+    CGameFrameApp* app = CGameFrameApp::Current();
+    WebSession session = app ? app->GetWebSession() : WebSession {};
+    if (!app)
+        session.standAlone = true; // no lobby to sign with
+    if (HandleUrlCommand(std::make_unique<WebUrlCommand>(this, url, std::move(session))) != 0)
         return false;
     return m_filter.Permits(url);
+}
+
+platform::WindowHandle WebPageCtrl::GetUrlCommandWindow() const
+{
+    const CGameFrameApp* app = CGameFrameApp::Current();
+    return app ? app->GetMainWindowHandle() : 0;
 }
 
 void WebPageCtrl::OnNavigateError(const std::string&, const std::string&, int, bool& cancel)

@@ -86,7 +86,7 @@ engine::ImageButton* AdvertBar::MakeTab(const char* picture, int code)
 
 int AdvertBar::OnCreate()
 {
-    SetName("AdvertBar");
+    SetName(kAdvertBarObject);
     CGameFrameApp* app = CGameFrameApp::Current();
     m_page = static_cast<WebPageCtrl*>(RegisterObject(std::make_unique<WebPageCtrl>()));
     if (m_page) {

@@ -5,8 +5,10 @@
 
 #include "frame/core/FrameRecords.h"
 #include "frame/core/HallRecords.h"
+#include "frame/core/NavigationFilter.h"
 #include "platform/DesktopChannel.h"
 #include "platform/HandleSpace.h"
+#include "tests/net/ProxyDaemons.h"
 #include "tests/support/TestTimeouts.h"
 #include "tools/ScriptedServer.h"
 #include "tools/StandInLobby.h"
@@ -15,6 +17,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 namespace {
@@ -179,6 +183,50 @@ TEST_F(ClientSeatingTest, InitDataWithoutTheLaunchedSeatEndsTheClient)
     EXPECT_EQ(notice->id, frame::HALLDATA_CLOSED);
     ASSERT_TRUE(ClientEnds());
     EXPECT_FALSE(Request(200110)); // it never entered
+}
+
+// The room names its web hosts: once seated, the client opens the advert
+// page and fetches the room's notice file, each once.
+TEST_F(ClientSeatingTest, TheSeatedClientFetchesTheRoomsAdvertPageAndNotice)
+{
+    const fs::path web = m_root / "web";
+    fs::create_directories(web / "advert" / "window" / "7");
+    fs::create_directories(web / "notify" / "game");
+    std::ofstream(web / "advert" / "window" / "7" / "vk.htm") << "<body>advert</body>";
+    std::ofstream(web / "notify" / "game" / "7.txt") << "<notify>notice</notify>";
+    const uint16_t port = proxytest::FreePort();
+    proxytest::Daemon http({ "/usr/bin/python3", "-u", "-m", "http.server", std::to_string(port), "--bind",
+                               "127.0.0.1", "--directory", web.string() },
+        (m_root / "http.log").string());
+    ASSERT_TRUE(proxytest::WaitForPort(port));
+    const std::string host = "127.0.0.1:" + std::to_string(port);
+    // The page's host on the lobby's allow-list.
+    fs::create_directories(m_root / "tree" / "hall" / "Share" / "advert");
+    ASSERT_TRUE(frame::WriteAllowListFile((m_root / "tree" / "hall" / "Share" / "advert" / "domain.dat").string(),
+        { host }));
+
+    tools::LobbyOptions options;
+    options.advertHost = host;
+    options.notifyHost = host;
+    ASSERT_TRUE(Seat(options));
+    // The requests of the web server's log that end with the path.
+    auto requests = [&](const std::string& path) {
+        std::ifstream in(m_root / "http.log");
+        std::stringstream text;
+        text << in.rdbuf();
+        const std::string log = text.str();
+        int count = 0;
+        const std::string line = path + " HTTP/";
+        for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1))
+            ++count;
+        return count;
+    };
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs(30000));
+    while ((requests("advert/window/7/vk.htm") == 0 || requests("notify/game/7.txt") == 0)
+        && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(requests("advert/window/7/vk.htm"), 1);
+    EXPECT_EQ(requests("notify/game/7.txt"), 1);
 }
 
 TEST_F(ClientSeatingTest, TheClientEndsWhenTheLobbyHasGone)
