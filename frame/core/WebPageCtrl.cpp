@@ -30,7 +30,9 @@ void WebPageCtrl::Create(int width, int height)
     m_canvas->MoveTo(GetX(), GetY());
     m_canvas->SetInputEnabled(true);
     Bind(m_canvas, engine::LINK_STANDARD);
+    // The page's own mouse: the pointer over links and the clicks on them.
     m_canvas->SubscribeEvent(engine::EVT_MOUSE_MOVE, GetId(), engine::EVT_MOUSE_MOVE, 0, 0);
+    m_canvas->SubscribeEvent(engine::EVT_LBUTTON_UP, GetId(), engine::EVT_LBUTTON_UP, 0, 0);
     SubscribeSelf(engine::EVT_WHEEL_UP);
     SubscribeSelf(engine::EVT_WHEEL_DOWN);
 

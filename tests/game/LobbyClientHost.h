@@ -10,6 +10,7 @@
 // chat and the view.
 
 #include "engine/controls/richtext/RichText.h"
+#include "engine/controls/richtext/RichTextNode.h"
 #include "engine/objects/RectObject.h"
 #include "frame/core/HallRecords.h"
 #include "frame/core/NavigationFilter.h"
@@ -251,14 +252,21 @@ protected:
         engine::GameObject* pane = Pane();
         return pane ? dynamic_cast<T*>(pane->FindObjectByName(name)) : nullptr;
     }
-    // The chat's whole text, as a selection copies it.
+    // The characters of the chat, in order (pictures and other objects
+    // left out).
     std::string ChatText() const
     {
         auto* box = PaneChild<frame::ChatBox>(frame::kChatBoxName);
-        if (!box || !box->GetView())
-            return {};
-        box->GetView()->SelectAll();
-        return box->GetView()->SelectionText();
+        std::string text;
+        for (const engine::RichTextNode* n = box && box->GetView() ? box->GetView()->GetFirstNode() : nullptr; n;
+             n = n->next) {
+            if (n->flags & engine::NODE_OBJECT)
+                continue;
+            text.push_back(static_cast<char>(n->code & 0xFF));
+            if (n->code > 0xFF)
+                text.push_back(static_cast<char>(n->code >> 8));
+        }
+        return text;
     }
 
     // ---- the web server --------------------------------------------------

@@ -98,7 +98,7 @@ TEST_F(LobbyClientTest, AdvertPageLinksReachTheLobbyAndOpenInPlaceSigned)
     Serve("advert/window/7/vk.htm",
         LinkBands({ { "qheapp://changeclothing/", "clothes" }, { "QHEAPP://becomemember/", "member" },
             { "qheold://" + host + "/old.htm?from=page", "old" }, { "qhenew://" + host + "/new.htm", "new" } }));
-    Serve("old.htm", LinkBands({ { "vk.htm", "back" } }));
+    Serve("old.htm", LinkBands({ { "advert/window/7/vk.htm", "back" } }));
     if (!Launch())
         GTEST_SKIP() << "no video driver";
     auto* bar = PaneChild<frame::AdvertBar>(frame::kAdvertBarName);
