@@ -1,5 +1,6 @@
 #include "tools/StandInLobby.h"
 
+#include "frame/core/NavigationFilter.h"
 #include "platform/Gbk.h"
 #include "platform/IniFile.h"
 #include "tools/WireCodec.h"
@@ -280,6 +281,13 @@ bool StandInLobby::LayOutTree(const std::string& root, const std::optional<Lobby
     m_hallDir = (base / "hall").string();
     if (!platform::IniFile(m_systemDir + "/runo.ini").WriteString("SYSTEM", "ExePath", m_hallDir + "/DozeDova"))
         return false;
+    // The advert page's host on the lobby's allow-list of page hosts.
+    if (!m_options.advertHost.empty()) {
+        fs::create_directories(base / "hall" / "Share" / "advert", error);
+        if (error || !frame::WriteAllowListFile((base / "hall" / "Share" / "advert" / "domain.dat").string(),
+                { m_options.advertHost }))
+            return false;
+    }
     if (!proxy)
         return true;
     const platform::IniFile ini(m_hallDir + "/DozeDova.ini");

@@ -13,7 +13,6 @@
 #include "engine/controls/richtext/RichTextNode.h"
 #include "engine/objects/RectObject.h"
 #include "frame/core/HallRecords.h"
-#include "frame/core/NavigationFilter.h"
 #include "frame/ui/ChatBox.h"
 #include "frame/ui/ChatView.h"
 #include "frame/ui/SubSystem.h"
@@ -178,9 +177,6 @@ protected:
         EXPECT_TRUE(lobby->Start());
         EXPECT_TRUE(lobby->LayOutTree((m_root / "tree").string()));
         m_env.emplace_back("KBZN_SYSTEM_DIR", lobby->SystemDir());
-        // The lobby's allow-list of the advert page's hosts: the local one.
-        fs::create_directories(fs::path(lobby->HallDir()) / "Share" / "advert");
-        EXPECT_TRUE(frame::WriteAllowListFile(lobby->HallDir() + "/Share/advert/domain.dat", { WebHost() }));
 
         app = std::make_unique<ClientApp>(waitTexts);
         app->SetCommandLine(lobby->LaunchArgument());

@@ -5,7 +5,6 @@
 
 #include "frame/core/FrameRecords.h"
 #include "frame/core/HallRecords.h"
-#include "frame/core/NavigationFilter.h"
 #include "platform/DesktopChannel.h"
 #include "platform/HandleSpace.h"
 #include "tests/net/ProxyDaemons.h"
@@ -185,8 +184,9 @@ TEST_F(ClientSeatingTest, InitDataWithoutTheLaunchedSeatEndsTheClient)
     EXPECT_FALSE(Request(200110)); // it never entered
 }
 
-// The room names its web hosts: once seated, the client opens the advert
-// page and fetches the room's notice file, each once.
+// The room names its web hosts (the lobby lists the advert host as a page
+// host): once seated, the client opens the advert page and fetches the
+// room's notice file, each once.
 TEST_F(ClientSeatingTest, TheSeatedClientFetchesTheRoomsAdvertPageAndNotice)
 {
     const fs::path web = m_root / "web";
@@ -200,10 +200,6 @@ TEST_F(ClientSeatingTest, TheSeatedClientFetchesTheRoomsAdvertPageAndNotice)
         (m_root / "http.log").string());
     ASSERT_TRUE(proxytest::WaitForPort(port));
     const std::string host = "127.0.0.1:" + std::to_string(port);
-    // The page's host on the lobby's allow-list.
-    fs::create_directories(m_root / "tree" / "hall" / "Share" / "advert");
-    ASSERT_TRUE(frame::WriteAllowListFile((m_root / "tree" / "hall" / "Share" / "advert" / "domain.dat").string(),
-        { host }));
 
     tools::LobbyOptions options;
     options.advertHost = host;
