@@ -106,9 +106,13 @@ TEST_F(LobbyClientTest, AdvertPageLinksReachTheLobbyAndOpenInPlaceSigned)
     frame::WebPageCtrl* page = bar->GetPage();
     ASSERT_TRUE(RunUntil([&] { return WebRequests("/advert/window/7/vk.htm") > 0 && !page->View()->IsBusy(); }));
     Run(200);
-    // The page shows once its tab is chosen.
+    // The page shows once its tab is chosen, and again after the window
+    // has laid its panes out anew.
     Click(bar->GetAdvertTab());
     ASSERT_TRUE(bar->IsPageVisible());
+    app->GetMainWindow()->Relayout();
+    Run(100);
+    EXPECT_TRUE(page->IsShown());
     const double left = page->Canvas()->GetLeft() + 20;
     const double top = page->Canvas()->GetTop();
     auto band = [&](int k) { return top + 30 * k + 15; };
