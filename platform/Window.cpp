@@ -274,8 +274,10 @@ void Window::SetBounds(const Rect& screenRect)
 
 void Window::BringToFront()
 {
-    if (m_sdl)
-        SDL_RaiseWindow(m_sdl);
+    if (!m_sdl)
+        return;
+    ++m_broughtToFront;
+    SDL_RaiseWindow(m_sdl);
 }
 
 Point Window::Position() const

@@ -80,6 +80,8 @@ public:
     void SetBounds(const Rect& screenRect);
     // Raises the window above the others and asks for the input focus.
     void BringToFront();
+    // How often that was asked (a window manager may not show it).
+    int TimesBroughtToFront() const { return m_broughtToFront; }
     Point Position() const;
     Point ClientToScreen(Point client) const;
     Point ScreenToClient(Point screen) const;
@@ -178,6 +180,7 @@ private:
     EventHandler m_onEvent;
     MessageHandler m_onMessage;
     std::vector<Timer> m_timers;
+    int m_broughtToFront = 0;
     int m_width = 0;
     int m_height = 0;
     bool m_paintPending = false;

@@ -1,5 +1,6 @@
 #include "tools/StandInLobby.h"
 
+#include "frame/core/NavigationFilter.h"
 #include "platform/Gbk.h"
 #include "platform/IniFile.h"
 #include "tools/WireCodec.h"
@@ -209,6 +210,8 @@ frame::HallInitGame StandInLobby::DefaultInitGame() const
     init.room.SetOptionsA(o.roomOptionsA);
     init.room.SetOptionsB(o.roomOptionsB);
     init.room.SetOptionsC(o.roomOptionsC);
+    init.room.SetAdvertHost(o.advertHost);
+    init.room.SetNotifyHost(o.notifyHost);
     const std::string levels = "新手|入门|熟练|高手|大师";
     init.room.MutableBytes()[frame::RoomInfo::kHasRoomTexts] = 1;
     std::copy(levels.begin(), levels.end(), init.roomText.begin());
@@ -236,6 +239,8 @@ frame::HallInitMatch StandInLobby::DefaultInitMatch() const
     init.room.SetOptionsA(o.roomOptionsA);
     init.room.SetOptionsB(o.roomOptionsB);
     init.room.SetOptionsC(o.roomOptionsC);
+    init.room.SetAdvertHost(o.advertHost);
+    init.room.SetNotifyHost(o.notifyHost);
     init.table.SetTableNo(o.tableNo);
     init.own = Player(o.userId, o.tableNo, 0, 0, "玩家" + std::to_string(o.userId));
     init.match.SetMatchName("测试比赛");
@@ -276,6 +281,13 @@ bool StandInLobby::LayOutTree(const std::string& root, const std::optional<Lobby
     m_hallDir = (base / "hall").string();
     if (!platform::IniFile(m_systemDir + "/runo.ini").WriteString("SYSTEM", "ExePath", m_hallDir + "/DozeDova"))
         return false;
+    // The advert page's host on the lobby's allow-list of page hosts.
+    if (!m_options.advertHost.empty()) {
+        fs::create_directories(base / "hall" / "Share" / "advert", error);
+        if (error || !frame::WriteAllowListFile((base / "hall" / "Share" / "advert" / "domain.dat").string(),
+                { m_options.advertHost }))
+            return false;
+    }
     if (!proxy)
         return true;
     const platform::IniFile ini(m_hallDir + "/DozeDova.ini");

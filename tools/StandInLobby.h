@@ -63,6 +63,10 @@ struct LobbyOptions {
     uint32_t roomOptionsA = 0;
     uint32_t roomOptionsB = 0;
     uint32_t roomOptionsC = 0;
+    // The room's web hosts (host or host:port): the advert page's and the
+    // notice file's.
+    std::string advertHost;
+    std::string notifyHost;
     // The text of sign answers; no answer at all when answerSigns is false.
     std::string signText = "stand-in-sign";
     bool answerSigns = true;
@@ -123,7 +127,9 @@ public:
     std::string LaunchArgument() const;
 
     // Creates root/system (runo.ini: [SYSTEM] ExePath = root/hall/DozeDova)
-    // and root/hall, with the proxy in root/hall/DozeDova.ini when given.
+    // and root/hall, with the proxy in root/hall/DozeDova.ini when given and
+    // the advert host on the page allow-list (root/hall/Share/advert/
+    // domain.dat) when the options name one.
     bool LayOutTree(const std::string& root, const std::optional<LobbyProxy>& proxy = std::nullopt);
     const std::string& SystemDir() const { return m_systemDir; }
     const std::string& HallDir() const { return m_hallDir; }

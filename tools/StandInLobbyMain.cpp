@@ -12,6 +12,8 @@
 //   --options A,B,C   room option words (0,0,0)
 //   --proxy TYPE:HOST:PORT[:USER:PASSWORD]
 //                     proxy settings in the lobby's ini
+//   --advert-host H   the room's advert page host, host[:port] (none)
+//   --notify-host H   the room's notice file host, host[:port] (none)
 //   --sign TEXT       the text of sign answers (stand-in-sign)
 //   --root DIR        where to lay out the system and lobby directories
 //                     (default: a new temporary directory, removed at exit)
@@ -70,6 +72,7 @@ int Usage(const char* program)
     std::fprintf(stderr,
         "usage: %s --client <program> --server <host:port> [--user N] [--table T] [--chair C]\n"
         "       [--lookon 0|1] [--game G] [--title TEXT] [--options A,B,C] [--sign TEXT]\n"
+        "       [--advert-host HOST[:PORT]] [--notify-host HOST[:PORT]]\n"
         "       [--proxy TYPE:HOST:PORT[:USER:PASSWORD]] [--root DIR] [--timeout S]\n",
         program);
     return 2;
@@ -114,6 +117,10 @@ bool ParseArguments(int argc, char** argv, Arguments& out)
             o.gameId = number;
         } else if (name == "--title") {
             o.title = platform::Gbk::FromUtf8(value);
+        } else if (name == "--advert-host") {
+            o.advertHost = value;
+        } else if (name == "--notify-host") {
+            o.notifyHost = value;
         } else if (name == "--sign") {
             o.signText = platform::Gbk::FromUtf8(value);
         } else if (name == "--options") {

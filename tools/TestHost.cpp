@@ -53,17 +53,22 @@ engine::PictureDesc TestHost::AddPicture(std::string_view name, engine::PictureD
     return cached;
 }
 
-void TestHost::InjectInput(uint32_t message, int x, int y, uint32_t key)
+void InjectWindowInput(engine::COrbitVaneWnd& window, uint32_t message, int x, int y, uint32_t key)
 {
     platform::WindowEvent e;
     e.message = message;
     e.x = x;
     e.y = y;
-    const platform::Point screen = GetWindow().ClientToScreen(platform::Point { x, y });
+    const platform::Point screen = window.GetWindow().ClientToScreen(platform::Point { x, y });
     e.screenX = screen.x;
     e.screenY = screen.y;
     e.key = key;
-    OnEvent(e);
+    window.OnEvent(e);
+}
+
+void TestHost::InjectInput(uint32_t message, int x, int y, uint32_t key)
+{
+    InjectWindowInput(*this, message, x, y, key);
 }
 
 } // namespace tools

@@ -21,6 +21,10 @@ class InputModule;
 
 namespace tools {
 
+// A window message at the client point (x, y) as the window system
+// delivers it to a host window; no frame is run.
+void InjectWindowInput(engine::COrbitVaneWnd& window, uint32_t message, int x, int y, uint32_t key = 0);
+
 class TestHost : public engine::COrbitVaneWnd {
 public:
     // SDL's offscreen video and dummy audio drivers unless the environment

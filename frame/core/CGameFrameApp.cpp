@@ -187,6 +187,8 @@ bool CGameFrameApp::CreateMainWindow()
         return false;
     }
     window->GetWindow().Show(platform::ShowCommand::kShow);
+    // Started from the lobby, the table comes up in front of it.
+    window->GetWindow().BringToFront();
     m_mainWindow = std::move(window);
     // The lobby sends its records to this window.
     m_mainRegistration = std::make_unique<platform::DesktopRegistration>(platform::DesktopChannel::Desktop(),

@@ -10,6 +10,7 @@
 #include "frame/core/HallRecords.h"
 #include "frame/core/NoticeDownload.h"
 #include "frame/core/QuitDecision.h"
+#include "frame/core/UrlCommands.h"
 #include "frame/core/WebAddresses.h"
 #include "net/ConnectionNotice.h"
 #include "net/DailyLog.h"
@@ -177,6 +178,12 @@ intptr_t CGameFrameWnd::OnMessage(uint32_t message, uintptr_t wParam, intptr_t l
         frame::TakeBrowserOpenRequest(wParam);
         m_app.ShowWaitText("", false);
         return 0;
+    case frame::WM_WEB_URLCOMMAND:
+        // A page's "qheold:" or "qhenew:" link, refused as a navigation,
+        // is opened now.
+        if (const std::unique_ptr<frame::WebUrlCommand> command = frame::TakeUrlCommand(wParam))
+            command->Open();
+        return 0;
     case WM_FRAME_POSTEVENT:
         m_app.SendToSystemPane(80000057, static_cast<intptr_t>(wParam));
         return 0;
@@ -189,6 +196,12 @@ void CGameFrameWnd::OnInitDone()
 {
     if (engine::RectObject* root = GetRootObject())
         root->OnRefresh();
+    // The room is known now, and with it the page's address: the advert
+    // page is opened once.
+    if (auto* pane = dynamic_cast<engine::GameObject*>(m_app.GetSystemPane())) {
+        if (auto* bar = dynamic_cast<frame::AdvertPageCalls*>(pane->FindObjectByName(frame::kAdvertBarObject)))
+            bar->LoadPage();
+    }
 }
 
 void CGameFrameWnd::OnNetMessage(uintptr_t wParam, intptr_t lParam)
@@ -431,6 +444,9 @@ void CGameFrameWnd::OnHallShowPlayer(const uint8_t* data, size_t size)
 
 void CGameFrameWnd::StartNotifyDownload()
 {
+    // A room without a notice host (a replay has none) has nothing to fetch.
+    if (m_app.GetNotifyHost().empty())
+        return;
     frame::StartNotifyDownload(frame::MakeNotifyRequest(GetWindow().Handle(), m_app.GetNotifyHost(),
         m_app.GetGameId(), m_app.GetTempDir(), m_app.GetRoomWord12()));
 }

@@ -110,6 +110,16 @@ public:
     virtual bool IsFitToWorkArea() const { return true; }
 };
 
+// What the frame window asks of the side pane's advertisement bar (the
+// pane's child kAdvertBarObject).
+inline constexpr const char* kAdvertBarObject = "AdvertBar";
+class AdvertPageCalls {
+public:
+    virtual ~AdvertPageCalls() = default;
+    // Opens the advert page.
+    virtual void LoadPage() { }
+};
+
 // What the frame's core asks of the table view.
 class TableViewCalls {
 public:

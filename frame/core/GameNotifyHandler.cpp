@@ -415,8 +415,8 @@ void GameNotifyHandler::OnPlayerCall(const uint8_t* body, size_t length)
     const WireReader reader(body, length);
     const int caller = reader.Int(0);
     const int called = reader.Int(kCalled);
-    if (m_app.FindPlayer(caller) == nullptr || m_app.FindPlayer(called) == nullptr)
-        return;
+    // A player the client holds no record of (gone, or not yet seen) still
+    // gets the line, with an empty name.
     m_app.AddSystemChatLine(frame::FormatLine(" %s呼叫 <c=%d>%s\n", m_app.GetUserDisplayName(caller).c_str(), kCallColour,
         m_app.GetUserDisplayName(called).c_str()));
     if (called == m_app.GetUserId()) {

@@ -1,5 +1,8 @@
 #include "frame/core/UrlCommands.h"
 
+#include <mutex>
+#include <unordered_set>
+
 #include <strings.h>
 
 namespace frame {
@@ -33,7 +36,37 @@ bool EqualsNoCase(const std::string& text, const std::string& other)
     return text.size() == other.size() && strcasecmp(text.c_str(), other.c_str()) == 0;
 }
 
+// The owners that exist now.
+struct LiveOwners {
+    std::mutex lock;
+    std::unordered_set<const WebUrlOwner*> owners;
+};
+
+LiveOwners& Owners()
+{
+    static LiveOwners live;
+    return live;
+}
+
 } // namespace
+
+WebUrlOwner::WebUrlOwner()
+{
+    std::lock_guard guard(Owners().lock);
+    Owners().owners.insert(this);
+}
+
+WebUrlOwner::~WebUrlOwner()
+{
+    std::lock_guard guard(Owners().lock);
+    Owners().owners.erase(this);
+}
+
+bool WebUrlOwner::IsLive(const WebUrlOwner* owner)
+{
+    std::lock_guard guard(Owners().lock);
+    return owner && Owners().owners.count(owner) != 0;
+}
 
 WebUrlCommand::WebUrlCommand(WebUrlOwner* owner, std::string url, WebSession session)
     : m_url(std::move(url))
@@ -63,7 +96,7 @@ bool WebUrlCommand::Open()
         return true;
     }
     if (IsOld()) {
-        if (m_owner)
+        if (WebUrlOwner::IsLive(m_owner))
             m_owner->NavigateInPlace(BuildSignedUrl(m_session, url, sign));
         return true;
     }

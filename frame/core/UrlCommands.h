@@ -11,6 +11,7 @@
 // host, path and query, so a page can never reach anything else through
 // them.
 
+#include "frame/core/HallRecords.h"
 #include "frame/core/WebAddresses.h"
 #include "platform/Window.h"
 
@@ -23,16 +24,22 @@ namespace frame {
 // To the owner's window: wParam carries the WebUrlCommand to open (take it
 // with TakeUrlCommand, call Open, let it go).
 inline constexpr uint32_t WM_WEB_URLCOMMAND = 0x85B9;
-// To the lobby's frame window, wParam = the own user id, lParam 0.
-inline constexpr uint32_t WM_HALL_CHANGECLOTHING = 0x86EF;
-inline constexpr uint32_t WM_HALL_BECOMEMEMBER = 0x86F0;
+// The app commands go to the lobby's frame window as WM_HALL_CHANGECLOTHING
+// and WM_HALL_BECOMEMEMBER (HallRecords.h), wParam = the own user id.
 
 // What a command needs of the page control that met the address. The
-// control receives WM_WEB_URLCOMMAND on its window and must outlive the
-// messages queued there (a window that goes first drops them unopened).
+// control's window receives WM_WEB_URLCOMMAND (a window that goes first
+// drops the queued commands unopened); a control that goes first leaves
+// its commands with nothing to open.
 class WebUrlOwner {
 public:
-    virtual ~WebUrlOwner() = default;
+    WebUrlOwner();
+    virtual ~WebUrlOwner();
+    WebUrlOwner(const WebUrlOwner&) = delete;
+    WebUrlOwner& operator=(const WebUrlOwner&) = delete;
+    // Whether the owner still exists: a command opened after its page
+    // control went does nothing.
+    static bool IsLive(const WebUrlOwner* owner);
     // The window that receives WM_WEB_URLCOMMAND.
     virtual platform::WindowHandle GetUrlCommandWindow() const = 0;
     // Navigates the page in place (no flags, target, headers or post data).

@@ -4,6 +4,7 @@
 #include "engine/core/InputState.h"
 #include "engine/modules/InputModule.h"
 #include "engine/objects/CanvasObject.h"
+#include "frame/core/CGameFrameApp.h"
 #include "platform/HtmlView.h"
 
 #include <cstring>
@@ -29,7 +30,9 @@ void WebPageCtrl::Create(int width, int height)
     m_canvas->MoveTo(GetX(), GetY());
     m_canvas->SetInputEnabled(true);
     Bind(m_canvas, engine::LINK_STANDARD);
+    // The page's own mouse: the pointer over links and the clicks on them.
     m_canvas->SubscribeEvent(engine::EVT_MOUSE_MOVE, GetId(), engine::EVT_MOUSE_MOVE, 0, 0);
+    m_canvas->SubscribeEvent(engine::EVT_LBUTTON_UP, GetId(), engine::EVT_LBUTTON_UP, 0, 0);
     SubscribeSelf(engine::EVT_WHEEL_UP);
     SubscribeSelf(engine::EVT_WHEEL_DOWN);
 
@@ -70,9 +73,19 @@ bool WebPageCtrl::OnBeforeNavigate2(const std::string& url)
 {
     // The pages' own commands first; what they do not take meets the
     // filter.
-    if (m_urlCommand && m_urlCommand(*this, url))
+    CGameFrameApp* app = CGameFrameApp::Current();
+    WebSession session = app ? app->GetWebSession() : WebSession {};
+    if (!app)
+        session.standAlone = true; // no lobby to sign with
+    if (HandleUrlCommand(std::make_unique<WebUrlCommand>(this, url, std::move(session))) != 0)
         return false;
     return m_filter.Permits(url);
+}
+
+platform::WindowHandle WebPageCtrl::GetUrlCommandWindow() const
+{
+    const CGameFrameApp* app = CGameFrameApp::Current();
+    return app ? app->GetMainWindowHandle() : 0;
 }
 
 void WebPageCtrl::OnNavigateError(const std::string&, const std::string&, int, bool& cancel)

@@ -4,8 +4,10 @@
 //
 // Before every navigation (an address opened here, a link clicked on the
 // page or by its text, a redirect the server answers with) the address is
-// offered to the pages' private URL commands; one that is a command is
-// carried out by them and goes no further. Any other address passes the
+// wrapped in a WebUrlCommand for this control; one that is a command is
+// carried out and goes no further ("qheold:" and "qhenew:" addresses come
+// back to the client's main window in WM_WEB_URLCOMMAND and are opened
+// there, once the navigation has been refused). Any other address passes the
 // navigation filter: with the filter on, only hosts on the allow-list are
 // opened. A navigation that fails shows the view's error page.
 //
@@ -16,6 +18,7 @@
 // User-interface thread.
 
 #include "frame/core/NavigationFilter.h"
+#include "frame/core/UrlCommands.h"
 
 #include "engine/objects/BoundObject.h"
 
@@ -33,12 +36,8 @@ class HtmlView;
 
 namespace frame {
 
-class WebPageCtrl : public engine::BoundObject {
+class WebPageCtrl : public engine::BoundObject, public WebUrlOwner {
 public:
-    // Offered every address first: true when it was a private command that
-    // has been taken care of (the navigation is then cancelled).
-    using UrlCommandHook = std::function<bool(WebPageCtrl& owner, const std::string& url)>;
-
     // The control's own event: look for finished work of the page.
     static constexpr int EVT_WEBPAGE_PUMP = 80000001;
     static constexpr uint32_t kPumpIntervalMs = 50;
@@ -62,7 +61,6 @@ public:
     void SetWhitelistFile(const std::string& path) { m_filter.SetWhitelistFile(path); }
     NavigationFilter& Filter() { return m_filter; }
 
-    void SetUrlCommandHook(UrlCommandHook hook) { m_urlCommand = std::move(hook); }
     // Clicks every link whose text equals the text (letter case counts);
     // the number clicked.
     int ClickLinkByText(const std::string& text);
@@ -81,6 +79,10 @@ public:
 
     int OnEvent(const engine::EngineEvent& event) override;
 
+    // The client's main window (0 without one) takes the commands.
+    platform::WindowHandle GetUrlCommandWindow() const override;
+    void NavigateInPlace(const std::string& url) override { Navigate(url); }
+
 private:
     void Redraw();
     void KeepPumping();
@@ -88,7 +90,6 @@ private:
     void OnClick(int x, int y);
 
     NavigationFilter m_filter;
-    UrlCommandHook m_urlCommand;
     std::unique_ptr<platform::HtmlView> m_view;
     engine::CanvasObject* m_canvas = nullptr; // owned by the object module
     uint64_t m_pumpAction = 0;

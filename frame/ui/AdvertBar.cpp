@@ -86,7 +86,7 @@ engine::ImageButton* AdvertBar::MakeTab(const char* picture, int code)
 
 int AdvertBar::OnCreate()
 {
-    SetName("AdvertBar");
+    SetName(kAdvertBarObject);
     CGameFrameApp* app = CGameFrameApp::Current();
     m_page = static_cast<WebPageCtrl*>(RegisterObject(std::make_unique<WebPageCtrl>()));
     if (m_page) {
@@ -98,8 +98,10 @@ int AdvertBar::OnCreate()
     }
     m_advertTab = MakeTab("btnAdvertTab", EVT_ADVERT_TAB);
     if (IsOnlyAdvert()) {
-        if (m_page)
+        if (m_page) {
             m_page->Show();
+            m_page->Invalidate();
+        }
         return 0;
     }
     m_scoreTab = MakeTab(app && app->IsSilverRoom() ? "btnDepositTab" : "btnScoreTab", EVT_SCORE_TAB);
@@ -365,8 +367,12 @@ void AdvertBar::ShowAdvertTab()
             tab->Invalidate();
         }
     }
-    if (m_page)
+    // Shown and drawn again: a page shown without being redrawn stays off
+    // the screen and out of the mouse's reach.
+    if (m_page) {
         m_page->Show();
+        m_page->Invalidate();
+    }
     if (m_history) {
         m_history->Hide();
         m_history->Invalidate();
@@ -386,8 +392,10 @@ void AdvertBar::ShowScoreTab()
             tab->Invalidate();
         }
     }
-    if (m_page)
+    if (m_page) {
         m_page->Hide();
+        m_page->Invalidate();
+    }
     if (m_history) {
         m_history->Show();
         m_history->Invalidate();
@@ -419,14 +427,18 @@ bool AdvertBar::IsPageVisible() const
 
 void AdvertBar::HidePage()
 {
-    if (m_page)
+    if (m_page) {
         m_page->Hide();
+        m_page->Invalidate();
+    }
 }
 
 void AdvertBar::ShowPage()
 {
-    if (m_page && IsPageVisible())
+    if (m_page && IsPageVisible()) {
         m_page->Show();
+        m_page->Invalidate();
+    }
 }
 
 int AdvertBar::OnEvent(const EngineEvent& event)

@@ -13,6 +13,7 @@
 // the frame window and the table views make. User-interface thread only.
 
 #include "engine/objects/BoundObject.h"
+#include "frame/core/GameFrameCalls.h"
 #include "frame/ui/PaneBarCalls.h"
 
 #include <string>
@@ -48,7 +49,7 @@ struct ScoreTable {
     std::vector<Row> rows;
 };
 
-class AdvertBar : public engine::BoundObject, public PaneBarCalls {
+class AdvertBar : public engine::BoundObject, public PaneBarCalls, public AdvertPageCalls {
 public:
     // Width of the names column of the score table.
     static constexpr int kNameColumnWidth = 110;
@@ -65,7 +66,9 @@ public:
     int OnCreate() override;
     int OnEvent(const engine::EngineEvent& event) override;
 
-    virtual void LoadPage();
+    // The advert page (the shop's home page without a lobby); the frame
+    // window opens it once the lobby's data is in.
+    void LoadPage() override;
     void Layout() override;
     // Clicks every link of the page whose text is the text.
     void ClickPageElement(const std::string& text) override;

@@ -7,6 +7,8 @@
 #include "engine/objects/COrbitVaneWnd.h"
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/FrameRecords.h"
+#include "frame/core/GameTableView.h"
+#include "frame/ui/AdvertBar.h"
 #include "frame/ui/SubSystem.h"
 #include "frame/ui/SystemInfoBox.h"
 #include "engine/core/InputState.h"
@@ -242,6 +244,10 @@ void GameFrame::OnRectChanged()
     const int height = rect.bottom - rect.top;
     if (width < 1 || height < 1)
         return;
+    // The advert page stays out of the way while the panes move.
+    auto* advert = m_subSystem ? dynamic_cast<AdvertBar*>(m_subSystem->FindObjectByName(kAdvertBarName)) : nullptr;
+    if (advert && advert->IsPageVisible())
+        advert->HidePage();
     const bool open = !m_splitter || m_splitter->IsExpanded();
     const int top = kFrameTitleHeight;
     const int bottom = height - kFrameMargin;
@@ -265,6 +271,8 @@ void GameFrame::OnRectChanged()
         m_splitter->Show();
         m_splitter->Layout();
     }
+    if (advert && advert->IsPageVisible())
+        advert->ShowPage();
 }
 
 // ---- window control -----------------------------------------------------------
@@ -575,6 +583,10 @@ void GameFrame::OnRefresh()
 
 void GameFrame::OnEnterGameReply(const uint8_t*, size_t)
 {
+    // The room's idle time came with the enter data: the table view reads
+    // it now, before it shows the start button that arms the kick.
+    if (auto* table = dynamic_cast<GameTableView*>(m_mainGame))
+        table->LoadIdleKickTime();
     ToBoth(EVT_CHILD_ENTERED);
 }
 

@@ -102,6 +102,8 @@ public:
     engine::RichEdit* GetInputBox() const { return m_input; }
     engine::ImageButton* GetQuickChatButton() const { return m_quickChat; }
     engine::ImageButton* GetSendButton() const { return m_send; }
+    // The added buttons in their order (null past the last).
+    engine::EngineObject* GetButton(size_t index) const { return index < m_buttons.size() ? m_buttons[index] : nullptr; }
     engine::PopupMenu* GetPhraseMenu() const { return m_phraseMenu; }
     FramePopupMenu* GetSilverMenu() const { return m_silverMenu; }
     engine::CanvasObject* GetBarCanvas() const { return m_bar; }

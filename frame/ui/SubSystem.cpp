@@ -6,6 +6,7 @@
 #include "engine/objects/CanvasObject.h"
 #include "engine/text/GbkCut.h"
 #include "frame/core/CGameFrameApp.h"
+#include "frame/core/CGameFrameWnd.h"
 #include "frame/core/FrameRecords.h"
 #include "frame/core/GameConnection.h"
 #include "frame/core/GameState.h"
@@ -395,6 +396,16 @@ void SubSystem::OnRefresh()
         AddSystemLine(FormatLine(" 欢迎来到 <s=180,c=%d,e=b>%s\r\n<> 您的位置：%s\r\n", kWelcomeColour, room.c_str(),
             place.c_str()));
     }
+    // After the welcome, the room's notice file; it comes back to the chat
+    // as its own event.
+    if (auto* window = dynamic_cast<CGameFrameWnd*>(app ? app->GetMainWindow() : nullptr))
+        window->StartNotifyDownload();
+}
+
+void SubSystem::OpenComplaintPage()
+{
+    if (CGameFrameApp* app = App())
+        frame::OpenComplaintPage(*app);
 }
 
 void SubSystem::OnPlayerEnterText(const PlayerRecord& record)

@@ -13,6 +13,7 @@
 // other programs no match list, and nothing makes the operate bar).
 
 #include "engine/objects/RectObject.h"
+#include "frame/core/GameFrameCalls.h"
 #include "frame/ui/PaneBarCalls.h"
 
 #include <cstdint>
@@ -32,7 +33,7 @@ class PlayerRecord;
 
 // Object names of the pane's bars ("OpereateBar" is spelt so; the input
 // bar's, kInputBarName, is with the safe-box dialogs that look for it).
-inline constexpr const char* kAdvertBarName = "AdvertBar";
+inline constexpr const char* kAdvertBarName = kAdvertBarObject;
 inline constexpr const char* kUserListBarName = "UserListBar";
 inline constexpr const char* kMatchListBarName = "MatchListBar";
 inline constexpr const char* kChatBoxName = "ChatBox";
@@ -92,7 +93,8 @@ public:
     // The screen into the temporary folder, announced with a link that
     // opens the folder; a screenshot that was not written says so.
     virtual void SaveScreenshot();
-    virtual void OpenComplaintPage() { }
+    // Hands the complaint page's address to the lobby, which opens it.
+    virtual void OpenComplaintPage();
     virtual void OpenFacePicker();
     // A picked emoticon: inserted with the flag or while something is
     // typed, otherwise sent at once.

@@ -17,6 +17,7 @@
 #include "frame/core/GameNotifyHandler.h"
 #include "frame/ui/FramePopupMenu.h"
 #include "frame/ui/FrameScrollBar.h"
+#include "frame/ui/GameFrame.h"
 #include "frame/ui/PanelParts.h"
 #include "platform/Clipboard.h"
 
@@ -438,8 +439,10 @@ void UserListBlock::ClearViewPermissions()
 
 void UserListBlock::OpenDetails(int userId)
 {
-    if (m_hooks && m_hooks->openPlayerDetail)
-        m_hooks->openPlayerDetail(userId);
+    // The main view shows the player's details, or has the lobby show them.
+    const CGameFrameApp* app = CGameFrameApp::Current();
+    if (auto* view = dynamic_cast<GameFrame*>(app ? app->GetMainView() : nullptr))
+        view->OpenPlayerDetail(userId, true);
 }
 
 void UserListBlock::OnHover(int index)

@@ -65,11 +65,8 @@ struct UserListRow {
     bool hovered = false;
 };
 
-// Where the list reaches outside the frame's panels; the pane connects them
-// to the main view. Both may be empty.
+// Where the list reaches outside the frame's panels. May be empty.
 struct UserListHooks {
-    // The details of a player: the panel, or the lobby asked to show them.
-    std::function<void(int userId)> openPlayerDetail;
     // The name of a figure's small (32 x 32) picture; empty for none. By
     // default "Character%dType1", the name the main view files it under.
     std::function<std::string(int figure)> portraitName;

@@ -33,7 +33,7 @@ import sys
 import tempfile
 import time
 
-from e2e_support import SOURCE, load_xwd2png, read
+from e2e_support import SOURCE, Display, load_xwd2png, read
 TITLE = "觅友"
 # The replay panel's controls in the window, as the table view places the
 # panel (centred on the table) in the window the client opens on this
@@ -62,28 +62,6 @@ PRESSES = (
 )
 
 
-
-
-class Display:
-    """An Xvfb of our own with a runtime directory, stopped on exit."""
-
-    def __init__(self, tmp):
-        self.tmp = tmp
-        read_end, write_end = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            number = pipe.readline().strip()
-        if not number.isdigit():
-            self.process.kill()
-            raise RuntimeError("Xvfb did not start")
-        self.name = ":" + number
-
-    def close(self):
-        self.process.terminate()
-        self.process.wait(timeout=20)
 
 
 class Check:

@@ -1,9 +1,11 @@
 """What the end-to-end checks share: the picture converter of scripts/,
-reading a log that may not exist yet, and finding the client's own logs."""
+reading a log that may not exist yet, finding the client's own logs, and a
+virtual X server of their own."""
 
 import glob
 import importlib.util
 import os
+import subprocess
 
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 # What a sanitizer or a failed check of the runtime writes to stderr.
@@ -86,3 +88,25 @@ class ClientLogs:
             except OSError:
                 pass
         return "\n".join(parts)
+
+
+class Display:
+    """An Xvfb of our own with a runtime directory, stopped on exit."""
+
+    def __init__(self, tmp, screen="1280x1024x24"):
+        self.tmp = tmp
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number.isdigit():
+            self.process.kill()
+            raise RuntimeError("Xvfb did not start")
+        self.name = ":" + number
+
+    def close(self):
+        self.process.terminate()
+        self.process.wait(timeout=20)

@@ -33,6 +33,7 @@
 #include "tools/StandInLobby.h"
 #include "tools/TestHost.h"
 
+#include "tests/game/RecordingWait.h"
 #include "tests/support/FileText.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestTimeouts.h"
@@ -65,33 +66,8 @@ using game::FriendGameApp;
 using game::FriendGameFrame;
 using testsupport::ScopedEnv;
 
-// What the communication thread showed in its wait display.
-struct WaitTexts {
-    std::mutex lock;
-    Log shown;
-    Log Take()
-    {
-        std::lock_guard guard(lock);
-        return shown;
-    }
-};
-
-class RecordingWait : public WaitTextDisplay {
-public:
-    explicit RecordingWait(std::shared_ptr<WaitTexts> texts)
-        : m_texts(std::move(texts))
-    {
-    }
-    void ShowText(const std::string& text, int) override
-    {
-        std::lock_guard guard(m_texts->lock);
-        m_texts->shown.push_back(text);
-    }
-    void Hide() override { }
-
-private:
-    std::shared_ptr<WaitTexts> m_texts;
-};
+using clienttest::RecordingWait;
+using clienttest::WaitTexts;
 
 // The game's main view recording the packs it loads and its refreshes (the
 // lobby's init data, or a replay's start, refresh it).

@@ -8,6 +8,7 @@
 #include "frame/core/HallRecords.h"
 #include "platform/DesktopChannel.h"
 #include "platform/HandleSpace.h"
+#include "tests/net/ProxyDaemons.h"
 #include "tests/support/TestTimeouts.h"
 #include "tools/ScriptedServer.h"
 #include "tools/StandInLobby.h"
@@ -16,6 +17,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 namespace {
@@ -241,6 +244,47 @@ TEST_F(ClientSeatingTest, InitDataRecordsOfNoChairAreLeftOutAndTheClientEnters)
     ASSERT_TRUE(m_lobby->LaunchClient(KBZN_CLIENT));
     ASSERT_TRUE(m_server.WaitForRequests(2, TimeoutMs(30000)));
     EXPECT_TRUE(Request(200110)) << "the table was taken without the two stray records";
+}
+
+// The room names its web hosts (the lobby lists the advert host as a page
+// host): once seated, the client opens the advert page and fetches the
+// room's notice file, each once.
+TEST_F(ClientSeatingTest, TheSeatedClientFetchesTheRoomsAdvertPageAndNotice)
+{
+    const fs::path web = m_root / "web";
+    fs::create_directories(web / "advert" / "window" / "7");
+    fs::create_directories(web / "notify" / "game");
+    std::ofstream(web / "advert" / "window" / "7" / "vk.htm") << "<body>advert</body>";
+    std::ofstream(web / "notify" / "game" / "7.txt") << "<notify>notice</notify>";
+    const uint16_t port = proxytest::FreePort();
+    proxytest::Daemon http({ "/usr/bin/python3", "-u", "-m", "http.server", std::to_string(port), "--bind",
+                               "127.0.0.1", "--directory", web.string() },
+        (m_root / "http.log").string());
+    ASSERT_TRUE(proxytest::WaitForPort(port));
+    const std::string host = "127.0.0.1:" + std::to_string(port);
+
+    tools::LobbyOptions options;
+    options.advertHost = host;
+    options.notifyHost = host;
+    ASSERT_TRUE(Seat(options));
+    // The requests of the web server's log that end with the path.
+    auto requests = [&](const std::string& path) {
+        std::ifstream in(m_root / "http.log");
+        std::stringstream text;
+        text << in.rdbuf();
+        const std::string log = text.str();
+        int count = 0;
+        const std::string line = path + " HTTP/";
+        for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1))
+            ++count;
+        return count;
+    };
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs(30000));
+    while ((requests("advert/window/7/vk.htm") == 0 || requests("notify/game/7.txt") == 0)
+        && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(requests("advert/window/7/vk.htm"), 1);
+    EXPECT_EQ(requests("notify/game/7.txt"), 1);
 }
 
 TEST_F(ClientSeatingTest, TheClientEndsWhenTheLobbyHasGone)

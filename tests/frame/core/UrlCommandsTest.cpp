@@ -251,4 +251,14 @@ TEST_F(UrlCommandTest, ACommandNobodyTakesIsFreed)
     EXPECT_TRUE(closing.navigated.empty());
 }
 
+TEST_F(UrlCommandTest, ACommandWhosePageWentOpensNothing)
+{
+    // Under the address sanitizer a page used after it went fails here.
+    auto page = std::make_unique<FakePage>();
+    std::unique_ptr<frame::WebUrlCommand> command = Command(page.get(), "qheold://pay.example.com/a");
+    page.reset();
+    EXPECT_TRUE(command->Open());
+    EXPECT_EQ(m_signsAsked, 0) << "no signature is fetched for nothing";
+}
+
 } // namespace
