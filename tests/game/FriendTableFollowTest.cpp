@@ -141,23 +141,15 @@ protected:
         if (!StartHost("friendfollow", kWidth, kHeight))
             GTEST_SKIP() << "no video driver";
         app.SetOwnChair(kOwn);
-        for (int chair = 0; chair < 4; ++chair) {
-            app.GetSeatPlayer(chair)->SetUserId(7000 + chair);
-            app.GetSeatPlayer(chair)->SetChair(chair);
-            app.GetSeatPlayer(chair)->SetName("玩家" + std::to_string(chair));
-        }
+        SeatPlayers(app, 7000);
         CardPictures();
         Picture("PlayerBoardSmall", 120, 40);
         for (const char* name : { "btnThrow", "btnPass", "btnRemaind", "btn_AutoPlay", "btn_CancelAutoPlay" })
             Picture(name, 60, 30, 4);
-        Picture("digiti_Clock", 20, 30, 10);
-        Picture("digiti_Clock_Big", 30, 44, 10);
-        auto made = std::make_unique<game::FriendTableView>();
-        made->SetName("MainGame");
-        view = static_cast<game::FriendTableView*>(host.GetRootObject()->RegisterObject(std::move(made)));
+        ClockPictures();
+        view = AddTableView(kWidth, kHeight);
         ASSERT_NE(view, nullptr);
         app.view = view;
-        view->SetRect({ 0, 0, kWidth, kHeight });
         Frame(30);
     }
     void TearDown() override

@@ -93,14 +93,10 @@ protected:
         Picture("btnThrow", 60, 30, 4);
         Picture("btnPass", 60, 30, 4);
         Picture("btnRemaind", 61, 30, 4);
-        Picture("digiti_Clock", 20, 30, 10);
-        Picture("digiti_Clock_Big", 30, 44, 10);
-        auto made = std::make_unique<PlayView>();
-        made->SetName("MainGame");
-        view = static_cast<PlayView*>(host.GetRootObject()->RegisterObject(std::move(made)));
+        ClockPictures();
+        view = AddTableView<PlayView>(1280, 860);
         ASSERT_NE(view, nullptr);
         app.view = view;
-        view->SetRect({ 0, 0, 1280, 860 });
     }
     void TearDown() override
     {

@@ -118,18 +118,12 @@ protected:
         app.SetOwnChair(kOwn);
         Picture("PlayerBoardSmall", 120, 40);
         Picture("btn_StartGame", 80, 30, 4);
-        Picture("digiti_Clock", 20, 30, 10);
-        Picture("digiti_Clock_Big", 30, 44, 10);
-        Picture("animation_Ready", 40, 20);
-        Picture("waitsolo", 100, 50, 2);
-        Picture("她比烟花更多情", 120, 120, 6, 100);
+        ClockPictures();
+        WaitPictures();
         Picture("炸弹图标", 50, 30);
-        auto made = std::make_unique<ReadyView>();
-        made->SetName("MainGame");
-        view = static_cast<ReadyView*>(host.GetRootObject()->RegisterObject(std::move(made)));
+        view = AddTableView<ReadyView>(1280, 860);
         ASSERT_NE(view, nullptr);
         app.view = view;
-        view->SetRect({ 0, 0, 1280, 860 });
         Frame();
     }
     void TearDown() override

@@ -209,29 +209,12 @@ protected:
         if (!StartHost("friendrounds"))
             GTEST_SKIP() << "no video driver";
         app.SetOwnChair(kOwn);
-        for (int chair = 0; chair < 4; ++chair) {
-            frame::PlayerRecord* player = app.GetSeatPlayer(chair);
-            player->SetUserId(kFirstUser + chair);
-            player->SetChair(chair);
-            player->SetName("玩家" + std::to_string(chair));
-        }
+        SeatPlayers(app, kFirstUser);
         CardPictures();
-        Picture("PlayerBoardSmall", 120, 40);
-        for (const char* name : { "btn_StartGame", "btnThrow", "btn_Sort1", "btn_Sort2", "btn_Sort3", "btn_SortBomb",
-                 "btn_SortBig", "btn_SortType", "btn_AutoPlay", "btn_CheckResult", "btn_AskCardView",
-                 "btn_SortCustomer", "btn_CancelCustomer", "觅友", "btn_Cardmaster" })
-            Picture(name, 26, 24, 4);
-        Picture("btnPass", 60, 30, 4);
-        Picture("btnRemaind", 61, 30, 4);
-        Picture("digiti_Clock", 20, 30, 10);
-        Picture("digiti_Clock_Big", 30, 44, 10);
-        Picture("结算框", 420, 290);
-        Picture("结果框确定", 80, 30, 4);
-        Picture("结果框继续游戏", 80, 30, 4);
-        Picture("结果框关闭按钮", 20, 20, 4);
-        Picture("waitsolo", 100, 50, 2);
-        Picture("animation_Ready", 40, 20);
-        Picture("她比烟花更多情", 120, 120, 6, 100);
+        TableButtonPictures();
+        ClockPictures();
+        ResultBoxPictures();
+        WaitPictures();
         Picture("炸弹框", 160, 170);
     }
     void TearDown() override
@@ -242,12 +225,9 @@ protected:
     // The view made once the test has set up the room and the seat.
     void Make(int width = 1280)
     {
-        auto made = std::make_unique<FriendTableView>();
-        made->SetName("MainGame");
-        view = static_cast<FriendTableView*>(host.GetRootObject()->RegisterObject(std::move(made)));
+        view = AddTableView(width, 860);
         ASSERT_NE(view, nullptr);
         app.view = view;
-        view->SetRect({ 0, 0, width, 860 });
         Frame(30);
     }
     void Notify(uint32_t id, const std::vector<uint8_t>& body)

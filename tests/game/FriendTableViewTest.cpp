@@ -145,22 +145,12 @@ protected:
             Picture(game::CardPictureName(false, s.part), s.w, s.h);
             Picture(game::CardPictureName(true, s.part), s.w, s.h, 54);
         }
-        Picture("PlayerBoardSmall", 120, 40);
-        for (const char* name : { "btn_StartGame", "btnThrow", "btn_Sort1", "btn_Sort2", "btn_Sort3", "btn_SortBomb",
-                 "btn_SortBig", "btn_SortType", "btn_AutoPlay", "btn_CheckResult", "btn_AskCardView",
-                 "btn_SortCustomer", "btn_CancelCustomer", "觅友", "btn_Cardmaster" })
-            Picture(name, 26, 24, 4);
-        Picture("btnPass", 60, 30, 4);
-        Picture("btnRemaind", 61, 30, 4);
+        TableButtonPictures();
         Picture("bit_BkgPattern", 900, 600);
-        Picture("digiti_Clock", 20, 30, 10);
-        Picture("digiti_Clock_Big", 30, 44, 10);
+        ClockPictures();
         Picture("digit_Pen", 10, 14, 12);
         Picture("digit_Pen2", 10, 14, 10);
-        Picture("结算框", 420, 290);
-        Picture("结果框确定", 80, 30, 4);
-        Picture("结果框继续游戏", 80, 30, 4);
-        Picture("结果框关闭按钮", 20, 20, 4);
+        ResultBoxPictures();
     }
     void TearDown() override
     {
@@ -170,13 +160,10 @@ protected:
     }
     void Make(int width = kWidth)
     {
-        auto made = std::make_unique<game::FriendTableView>();
-        made->SetName("MainGame");
-        view = static_cast<game::FriendTableView*>(host.GetRootObject()->RegisterObject(std::move(made)));
+        view = AddTableView(width, kHeight);
         ASSERT_NE(view, nullptr);
         app.view = view;
         app.pane.view = view;
-        view->SetRect({ 0, 0, width, kHeight });
     }
     using ViewHostTest::Frame;
     void Frame() { Frame(30); }

@@ -130,13 +130,9 @@ protected:
         if (!StartHost("friendvoices", kWidth, kHeight))
             GTEST_SKIP() << "no video driver";
         app.SetOwnChair(kOwn);
-        for (int chair = 0; chair < 4; ++chair) {
-            frame::PlayerRecord* player = app.GetSeatPlayer(chair);
-            player->SetUserId(kFirstUser + chair);
-            player->SetChair(chair);
-            player->SetName("玩家" + std::to_string(chair));
-            player->SetWord68(chair % 2); // odd chairs speak in the female voice
-        }
+        SeatPlayers(app, kFirstUser);
+        for (int chair = 0; chair < 4; ++chair)
+            app.GetSeatPlayer(chair)->SetWord68(chair % 2); // odd chairs speak in the female voice
         app.GetLookOnPlayer(0)->SetUserId(kLookerOn);
         // A round under way, the trick open.
         table::FriendTableState state;
@@ -149,12 +145,9 @@ protected:
         host.AddPicture("vkf握手", 48, 48, 4, 100, [](int, int, int) { return 0xff40c0c0u; });
         host.AddPicture("vkf庆祝", 48, 48, 4, 1000, [](int, int, int) { return 0xffc04040u; });
 
-        auto made = std::make_unique<game::FriendTableView>();
-        made->SetName("MainGame");
-        view = static_cast<game::FriendTableView*>(host.GetRootObject()->RegisterObject(std::move(made)));
+        view = AddTableView(kWidth, kHeight);
         ASSERT_NE(view, nullptr);
         app.view = view;
-        view->SetRect({ 0, 0, kWidth, kHeight });
         SoundLog().clear();
     }
     void TearDown() override

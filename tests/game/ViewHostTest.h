@@ -6,6 +6,8 @@
 
 #include "engine/objects/RectObject.h"
 #include "game/CardSprite.h"
+#include "game/FriendGameApp.h"
+#include "game/FriendTableView.h"
 #include "platform/Clock.h"
 #include "tools/TestHost.h"
 
@@ -42,6 +44,63 @@ protected:
             Picture(game::CardPictureName(false, part), w, h);
             Picture(game::CardPictureName(true, part), w, h, 54);
         }
+    }
+    // The player boards and the table's buttons: start, throw, the sorts,
+    // auto play, result, card view, the arranged-cards pair, seek friend
+    // and card master, then pass and hint.
+    void TableButtonPictures()
+    {
+        Picture("PlayerBoardSmall", 120, 40);
+        for (const char* name : { "btn_StartGame", "btnThrow", "btn_Sort1", "btn_Sort2", "btn_Sort3", "btn_SortBomb",
+                 "btn_SortBig", "btn_SortType", "btn_AutoPlay", "btn_CheckResult", "btn_AskCardView",
+                 "btn_SortCustomer", "btn_CancelCustomer", "觅友", "btn_Cardmaster" })
+            Picture(name, 26, 24, 4);
+        Picture("btnPass", 60, 30, 4);
+        Picture("btnRemaind", 61, 30, 4);
+    }
+    // The turn clock's digits, small and big.
+    void ClockPictures()
+    {
+        Picture("digiti_Clock", 20, 30, 10);
+        Picture("digiti_Clock_Big", 30, 44, 10);
+    }
+    // The result box and its three buttons.
+    void ResultBoxPictures()
+    {
+        Picture("结算框", 420, 290);
+        Picture("结果框确定", 80, 30, 4);
+        Picture("结果框继续游戏", 80, 30, 4);
+        Picture("结果框关闭按钮", 20, 20, 4);
+    }
+    // The waiting and ready animations and the fireworks.
+    void WaitPictures()
+    {
+        Picture("waitsolo", 100, 50, 2);
+        Picture("animation_Ready", 40, 20);
+        Picture("她比烟花更多情", 120, 120, 6, 100);
+    }
+    // Four players at their chairs, named 玩家0 .. 玩家3, user ids from
+    // `firstUser` in chair order.
+    static void SeatPlayers(game::FriendGameApp& app, int firstUser)
+    {
+        for (int chair = 0; chair < 4; ++chair) {
+            frame::PlayerRecord* player = app.GetSeatPlayer(chair);
+            player->SetUserId(firstUser + chair);
+            player->SetChair(chair);
+            player->SetName("玩家" + std::to_string(chair));
+        }
+    }
+    // The table view under the root as the main view names it, at the
+    // window's top left; null when the root refused it.
+    template <class View = game::FriendTableView>
+    View* AddTableView(int width, int height)
+    {
+        auto made = std::make_unique<View>();
+        made->SetName("MainGame");
+        auto* added = static_cast<View*>(host.GetRootObject()->RegisterObject(std::move(made)));
+        if (added)
+            added->SetRect({ 0, 0, width, height });
+        return added;
     }
     void Frame(uint32_t ms)
     {
