@@ -25,6 +25,7 @@
 #include "game/FriendNotifyHandler.h"
 #include "game/FriendTableView.h"
 #include "table/FriendRecords.h"
+#include "tools/SettlementLine.h"
 
 #include <algorithm>
 #include <array>
@@ -35,14 +36,6 @@
 #include <vector>
 
 namespace {
-
-std::string Row(const std::array<int, 4>& words)
-{
-    std::string text;
-    for (const int w : words)
-        text += (text.empty() ? "" : " ") + std::to_string(w);
-    return text;
-}
 
 class TracingNotifyHandler : public game::FriendNotifyHandler {
 public:
@@ -79,8 +72,8 @@ private:
             if (card && card->state == game::kCardInHand && card->ownerChair >= 0 && card->ownerChair < 4)
                 ++cards[static_cast<size_t>(card->ownerChair)];
         }
-        std::string line = "state " + std::to_string(m_deal) + "." + std::to_string(m_move) + ": cards " + Row(cards)
-            + "; last ";
+        std::string line = "state " + std::to_string(m_deal) + "." + std::to_string(m_move) + ": cards "
+            + tools::WordRow(cards) + "; last ";
         if (view->GetLastPlayChair() < 0) {
             line += "-";
         } else {
@@ -103,22 +96,15 @@ private:
         const auto* data = dynamic_cast<const game::FriendGameData*>(App().GetGameState());
         if (!data)
             return Write("settled " + std::to_string(m_deal) + ": no table");
-        const table::FriendResultInfo result = data->GetResultRecord();
-        std::array<int, 4> scoreChanges {};
-        std::array<int, 4> silverChanges {};
         std::array<int, 4> scores {};
         std::array<int, 4> silver {};
         for (int c = 0; c < 4; ++c) {
-            const auto i = static_cast<size_t>(c);
-            scoreChanges[i] = result.base.scoreChange[c];
-            silverChanges[i] = result.base.silverChange[c];
             if (const frame::PlayerRecord* player = App().GetSeatPlayer(c)) {
-                scores[i] = player->Score();
-                silver[i] = player->Silver();
+                scores[static_cast<size_t>(c)] = player->Score();
+                silver[static_cast<size_t>(c)] = player->Silver();
             }
         }
-        Write("settled " + std::to_string(m_deal) + ": score changes " + Row(scoreChanges) + "; silver changes "
-            + Row(silverChanges) + "; scores " + Row(scores) + "; silver " + Row(silver));
+        Write(tools::SettlementLine(m_deal, data->GetResultRecord(), scores, silver));
     }
 
     void Write(const std::string& line) const

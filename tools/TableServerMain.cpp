@@ -26,6 +26,7 @@
 //   settled D: score changes ...; silver changes ...; scores ...; silver ...
 //   hostile: KIND to chair C
 
+#include "tools/SettlementLine.h"
 #include "tools/TableServer.h"
 
 #include <algorithm>
@@ -125,15 +126,6 @@ std::string Ids(const table::PlayRecord& play)
     return text;
 }
 
-template <class Words>
-std::string Row(const Words& words)
-{
-    std::string text;
-    for (const int w : words)
-        text += (text.empty() ? "" : " ") + std::to_string(w);
-    return text;
-}
-
 // The deal as the move left it: what a client at the table must show too.
 void SayState(tools::Table& table, const tools::MoveResult& r)
 {
@@ -145,7 +137,7 @@ void SayState(tools::Table& table, const tools::MoveResult& r)
         cards[static_cast<size_t>(c)] = rules.GetHandCount(c);
     std::string line = "state " + std::to_string(table.DealsFinished() + 1) + "." + std::to_string(table.MovesInDeal())
         + " (chair " + std::to_string(r.chair) + (r.passed ? " passes" : " plays" + Ids(r.play)) + "): cards "
-        + Row(cards) + "; last ";
+        + tools::WordRow(cards) + "; last ";
     line += state.lastPlayChair < 0 ? "-" : std::to_string(state.lastPlayChair) + Ids(state.lastPlay);
     line += "; turn " + std::to_string(deal.CurrentChair()) + "; banker " + std::to_string(rules.GetBanker())
         + "; friend " + (state.friendRevealed < 0 ? "-" : std::to_string(state.friendRevealed));
@@ -155,21 +147,15 @@ void SayState(tools::Table& table, const tools::MoveResult& r)
 
 void SaySettled(tools::Table& table, const table::FriendResultInfo& result)
 {
-    std::array<int, 4> scoreChanges {};
-    std::array<int, 4> silverChanges {};
     std::array<int, 4> scores {};
     std::array<int, 4> silver {};
     for (int c = 0; c < 4; ++c) {
-        const auto i = static_cast<size_t>(c);
-        scoreChanges[i] = result.base.scoreChange[c];
-        silverChanges[i] = result.base.silverChange[c];
         if (const table::TablePlayer* p = table.GetDeal().Player(c)) {
-            scores[i] = p->score;
-            silver[i] = p->silver;
+            scores[static_cast<size_t>(c)] = p->score;
+            silver[static_cast<size_t>(c)] = p->silver;
         }
     }
-    std::printf("settled %d: score changes %s; silver changes %s; scores %s; silver %s\n", table.DealsFinished() + 1,
-        Row(scoreChanges).c_str(), Row(silverChanges).c_str(), Row(scores).c_str(), Row(silver).c_str());
+    std::printf("%s\n", tools::SettlementLine(table.DealsFinished() + 1, result, scores, silver).c_str());
     std::fflush(stdout);
 }
 
