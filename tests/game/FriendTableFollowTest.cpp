@@ -23,6 +23,7 @@
 #include "table/FriendRecords.h"
 #include "tests/game/FriendBodies.h"
 #include "tests/game/ViewHostTest.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/table/CardNotation.h"
 
 #include <gtest/gtest.h>
@@ -380,10 +381,10 @@ class LogFolder {
 public:
     LogFolder()
         : m_dir(std::filesystem::temp_directory_path() / ("kbzn_follow_" + std::to_string(::getpid())))
+        , m_state("XDG_STATE_HOME", m_dir.string())
     {
         std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir);
-        platform::SetExecutableDir(m_dir.string());
         platform::SetFixedLocalTime(platform::LocalTime { 2026, 12, 11, 4, 0, 0, 0 });
         net::LogInit("Follow", net::kDefaultLogOptions);
     }
@@ -391,7 +392,6 @@ public:
     {
         net::LogShutdown();
         platform::SetFixedLocalTime(std::nullopt);
-        platform::SetExecutableDir("");
         std::filesystem::remove_all(m_dir);
     }
     LogFolder(const LogFolder&) = delete;
@@ -400,7 +400,7 @@ public:
     size_t Lines(const std::string& part) const
     {
         std::string log;
-        platform::ReadFile((m_dir / "Follow20261211.log").string(), log);
+        platform::ReadFile(platform::StateDirectory() + "Follow20261211.log", log);
         size_t n = 0;
         for (size_t at = log.find(part); at != std::string::npos; at = log.find(part, at + 1))
             ++n;
@@ -409,6 +409,7 @@ public:
 
 private:
     std::filesystem::path m_dir;
+    testsupport::ScopedEnv m_state; // the library log's folder
 };
 
 TEST_F(FriendFollow, APlayOfCardsTheChairCannotHoldIsRefused)
