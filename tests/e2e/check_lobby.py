@@ -19,7 +19,6 @@ The logs of the lobby, the servers and the client land in the output
 directory.
 """
 
-import argparse
 import os
 import re
 import shutil
@@ -29,7 +28,7 @@ import sys
 import tempfile
 import time
 
-from e2e_support import SOURCE, Display, read
+from e2e_support import SOURCE, CheckRun, Display, check_args, read
 
 # Where the client's parts stand in its window on this check's 1024x768
 # screen (the window covers it): the advert tab and the page's first link
@@ -48,18 +47,7 @@ def free_port():
         return s.getsockname()[1]
 
 
-class Check:
-    def __init__(self, build, out, timeout):
-        self.build = os.path.abspath(build)
-        self.out = os.path.abspath(out)
-        self.timeout = timeout
-        self.problems = []
-        self.client = os.path.join(self.build, "game", "KbZn")
-
-    def fail(self, text):
-        print("FAILED: " + text)
-        self.problems.append(text)
-
+class Check(CheckRun):
     def wait_for(self, what, done, limit=30):
         end = time.monotonic() + limit
         while time.monotonic() < end:
@@ -161,11 +149,7 @@ class Check:
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build-dir", required=True)
-    parser.add_argument("--out", required=True)
-    parser.add_argument("--timeout", type=int, default=120)
-    args = parser.parse_args()
+    args = check_args(120)
     check = Check(args.build_dir, args.out, args.timeout)
     check.run()
     if check.problems:

@@ -23,7 +23,6 @@ Pictures land in the output directory: 4-opened, 5-playing, 6-sought,
 own (1-3, from the play script) in its "record" folder.
 """
 
-import argparse
 import glob
 import os
 import re
@@ -33,7 +32,7 @@ import sys
 import tempfile
 import time
 
-from e2e_support import SOURCE, Display, load_xwd2png, read
+from e2e_support import SOURCE, CheckRun, Display, check_args, load_xwd2png, read
 TITLE = "觅友"
 # The replay panel's controls in the window, as the table view places the
 # panel (centred on the table) in the window the client opens on this
@@ -64,22 +63,14 @@ PRESSES = (
 
 
 
-class Check:
+class Check(CheckRun):
     def __init__(self, build, out, timeout):
-        self.build = os.path.abspath(build)
-        self.out = os.path.abspath(out)
-        self.timeout = timeout
-        self.problems = []
+        super().__init__(build, out, timeout)
         self.xwd2png = load_xwd2png()
-        self.client = os.path.join(self.build, "game", "KbZn")
         path_file = os.path.join(self.build, "client-path.txt")
         if os.path.exists(path_file):
             self.client = read(path_file).splitlines()[0]
         self.recorder = os.path.join(os.path.dirname(self.client), "recording-client")
-
-    def fail(self, text):
-        print("FAILED: " + text)
-        self.problems.append(text)
 
     # ---- the recorded deal ------------------------------------------------
 
@@ -272,11 +263,7 @@ class Check:
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build-dir", required=True)
-    parser.add_argument("--out", required=True)
-    parser.add_argument("--timeout", type=int, default=150)
-    args = parser.parse_args()
+    args = check_args(150)
     return Check(args.build_dir, args.out, args.timeout).run()
 
 

@@ -1,7 +1,9 @@
 """What the end-to-end checks share: the picture converter of scripts/,
-reading a log that may not exist yet, finding the client's own logs, and a
-virtual X server of their own."""
+reading a log that may not exist yet, finding the client's own logs, a
+virtual X server of their own, and a check's arguments and its list of
+problems."""
 
+import argparse
 import glob
 import importlib.util
 import os
@@ -110,3 +112,29 @@ class Display:
     def close(self):
         self.process.terminate()
         self.process.wait(timeout=20)
+
+
+def check_args(timeout):
+    """The arguments every check takes: the build, where its logs and
+    pictures go, and how long it may wait (`timeout` seconds by default)."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build-dir", required=True)
+    parser.add_argument("--out", required=True)
+    parser.add_argument("--timeout", type=int, default=timeout)
+    return parser.parse_args()
+
+
+class CheckRun:
+    """One check's run: the build's client, where the run writes, and the
+    problems found, each printed as it is found."""
+
+    def __init__(self, build, out, timeout):
+        self.build = os.path.abspath(build)
+        self.out = os.path.abspath(out)
+        self.timeout = timeout
+        self.problems = []
+        self.client = os.path.join(self.build, "game", "KbZn")
+
+    def fail(self, text):
+        print("FAILED: " + text)
+        self.problems.append(text)
