@@ -1,6 +1,9 @@
 #pragma once
 // The bodies of the game's play (221170) and pass (223100) notifications as
-// the server sends them, for the table view's tests.
+// the server sends them, and the table state of a running round, for the
+// table view's tests.
+
+#include "table/FriendRecords.h"
 
 #include <cstdint>
 #include <cstring>
@@ -37,6 +40,27 @@ inline std::vector<uint8_t> Pass(int chair, int next, bool clears)
     Put(body, 20, clears ? 1 : 0);
     Put(body, 32, 20);
     return body;
+}
+
+// A round in its play phase: chair c holds the cards 27c .. 27c + 26, the
+// own chair's ids known and everyone else's hidden.
+inline table::FriendTableState RunningState(int banker, int turnChair, int flipCard, int own)
+{
+    table::FriendTableState state;
+    table::InitTableState(&state);
+    state.header.banker = banker;
+    state.header.currentChair = turnChair;
+    state.header.status = 0x101;
+    state.header.calledCard = flipCard;
+    for (int i = 0; i < 108; ++i) {
+        table::CardRecord& r = state.cards[i];
+        r.owner = i / 27;
+        r.state = table::kCardInHand;
+        r.id = r.owner == own ? i : -1;
+        r.position = i % 27;
+        r.extra = 27;
+    }
+    return state;
 }
 
 } // namespace friendtest

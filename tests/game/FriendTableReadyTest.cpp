@@ -46,16 +46,7 @@ using frame::RoomInfo;
 
 constexpr uint32_t kCountdownRoom = RoomInfo::kOptionB40 | RoomInfo::kOptionB80;
 
-class ChatPane : public engine::RectObject {
-public:
-    int OnEvent(const engine::EngineEvent& event) override
-    {
-        if (event.code == 80000057 && event.param)
-            lines.emplace_back(reinterpret_cast<const char*>(event.param));
-        return 1;
-    }
-    Log lines;
-};
+using friendtest::ChatPane;
 
 // The requests the start button and the change of table send.
 class StartConnection : public GameConnection {

@@ -72,16 +72,7 @@ engine::SoundCalls RecordingSounds()
     return calls;
 }
 
-class ChatPane : public engine::RectObject {
-public:
-    int OnEvent(const engine::EngineEvent& event) override
-    {
-        if (event.code == 80000057 && event.param)
-            lines.emplace_back(reinterpret_cast<const char*>(event.param));
-        return 1;
-    }
-    Log lines;
-};
+using friendtest::ChatPane;
 
 // The start requests, each answered as the test says.
 class StartConnection : public GameConnection {
@@ -113,25 +104,11 @@ public:
     StartConnection connection;
 };
 
-// A running round: chair c holds the cards 27c .. 27c + 26, the own chair's
-// known, the others' hidden; the turn's chair and the play phase.
+// A running round with chair 0 the banker and the called card 100:
+// chair c holds the cards 27c .. 27c + 26, the own chair's known.
 TS RunningState(int own, int turnChair)
 {
-    TS state;
-    table::InitTableState(&state);
-    state.header.banker = 0;
-    state.header.currentChair = turnChair;
-    state.header.status = game::FriendGameData::kStatusPlayPhase | 1;
-    state.header.calledCard = 100;
-    for (int i = 0; i < 108; ++i) {
-        table::CardRecord& r = state.cards[i];
-        r.owner = i / 27;
-        r.state = table::kCardInHand;
-        r.id = r.owner == own ? i : -1;
-        r.position = i % 27;
-        r.extra = 27;
-    }
-    return state;
+    return friendtest::RunningState(0, turnChair, 100, own);
 }
 
 std::vector<uint8_t> Bytes(const TS& state, size_t size = TS::kWireSize)

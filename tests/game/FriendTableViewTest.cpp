@@ -29,6 +29,7 @@
 #include "platform/WindowMessages.h"
 #include "table/FriendCardRules.h"
 #include "table/FriendRecords.h"
+#include "tests/game/FriendBodies.h"
 #include "tests/game/ViewHostTest.h"
 #include "tools/TestHost.h"
 
@@ -91,26 +92,7 @@ std::vector<uint8_t> StateBytes(const TS& state)
     return bytes;
 }
 
-// A running round's state: the banker leads, chair c holds the cards
-// 27c .. 27c + 26, the own chair's ids known and everyone else's hidden.
-TS RunningState(int banker, int turnChair, int flipCard, int own)
-{
-    TS state;
-    table::InitTableState(&state);
-    state.header.banker = banker;
-    state.header.currentChair = turnChair;
-    state.header.status = 0x101;
-    state.header.calledCard = flipCard;
-    for (int i = 0; i < 108; ++i) {
-        table::CardRecord& r = state.cards[i];
-        r.owner = i / 27;
-        r.state = table::kCardInHand;
-        r.id = r.owner == own ? i : -1;
-        r.position = i % 27;
-        r.extra = 27;
-    }
-    return state;
-}
+using friendtest::RunningState;
 
 // 221170: +12 the chair that played, +60 the count, +64 the ids.
 std::vector<uint8_t> PlayBody(int chair, const std::vector<int>& ids, int count = -1)

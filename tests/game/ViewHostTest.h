@@ -16,8 +16,22 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace friendtest {
+
+// The side pane as far as the table view uses it: the chat lines it is
+// handed, in order.
+class ChatPane : public engine::RectObject {
+public:
+    int OnEvent(const engine::EngineEvent& event) override
+    {
+        if (event.code == 80000057 && event.param)
+            lines.emplace_back(reinterpret_cast<const char*>(event.param));
+        return 1;
+    }
+    std::vector<std::string> lines;
+};
 
 class ViewHostTest : public ::testing::Test {
 protected:
