@@ -45,19 +45,22 @@ function(kbzn_library name)
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_DEPS} PRIVATE ${ARG_DEPS})
 endfunction()
 
-# kbzn_test(name LABEL label SOURCES ... [DEPS ...])
-# A GoogleTest program whose tests CTest discovers and labels by subsystem.
+# kbzn_test(name LABEL label SOURCES ... [DEPS ...] [PROPERTIES ...])
+# A GoogleTest program whose tests CTest discovers and labels by subsystem;
+# PROPERTIES are further test properties of every test it holds (a fixture
+# they need, its environment).
 function(kbzn_test name)
-  cmake_parse_arguments(ARG "" "LABEL" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LABEL" "SOURCES;DEPS;PROPERTIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name}
-    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 600
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 600 ${ARG_PROPERTIES}
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
 # kbzn_fuzz(name LABEL label SOURCES ... DEPS ...)
-# In the clang fuzzing build: a libFuzzer program. In the ordinary build: the
+# In the clang fuzzing build: a libFuzzer program, one of the fuzz_targets
+# (what the test command builds there). In the ordinary build: the
 # same entry point linked with a replay driver and run by CTest over the seed
 # corpus in fuzz/corpus/<name>, so an input that once crashed stays fixed.
 function(kbzn_fuzz name)
@@ -66,6 +69,7 @@ function(kbzn_fuzz name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS})
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    add_dependencies(fuzz_targets ${name})
   elseif(KBZN_TESTS)
     add_executable(${name}_replay ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/fuzz/ReplayMain.cpp)
     target_link_libraries(${name}_replay PRIVATE ${ARG_DEPS})

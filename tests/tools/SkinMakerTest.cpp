@@ -29,28 +29,44 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// One skin written for the whole suite: every test reads what the client
-// would read from its program directory.
+// One skin for the whole suite: every test reads what the client would read
+// from its program directory. CTest draws it once with the skin maker
+// (skin-maker --no-voice, the same WriteSkin) and names it in
+// KBZN_TEST_SKIN; run by hand, the suite draws its own.
 class SkinMakerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        const char* shared = std::getenv("KBZN_TEST_SKIN");
+        s_shared = shared && *shared;
+        if (s_shared) {
+            s_dir = shared;
+            s_written = fs::is_regular_file(s_dir / tools::kSkinIni);
+            ASSERT_TRUE(s_written) << "no skin in " << s_dir;
+            return;
+        }
         s_dir = fs::temp_directory_path() / ("kbzn_skin_" + std::to_string(getpid()));
         fs::remove_all(s_dir);
         std::string error;
         s_written = tools::WriteSkin(s_dir.string(), false, error);
         ASSERT_TRUE(s_written) << error;
     }
-    static void TearDownTestSuite() { fs::remove_all(s_dir); }
+    static void TearDownTestSuite()
+    {
+        if (!s_shared)
+            fs::remove_all(s_dir);
+    }
 
     void SetUp() override { ASSERT_TRUE(s_written); }
 
     static fs::path s_dir;
     static bool s_written;
+    static bool s_shared;
 };
 
 fs::path SkinMakerTest::s_dir;
 bool SkinMakerTest::s_written = false;
+bool SkinMakerTest::s_shared = false;
 
 struct PictureCase {
     const char* pack;
