@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -357,6 +358,13 @@ std::vector<uint8_t> FrameBytes(const engine::PictureData& p, int frame)
     return { p.pixels.begin() + frame * size, p.pixels.begin() + (frame + 1) * size };
 }
 
+// Whether two frames of a picture hold the same pixels (compared in place).
+bool SameFrames(const engine::PictureData& p, int f, int g)
+{
+    const size_t size = static_cast<size_t>(p.frameWidth) * p.frameHeight * 4;
+    return std::equal(p.pixels.begin() + f * size, p.pixels.begin() + (f + 1) * size, p.pixels.begin() + g * size);
+}
+
 TEST_F(SkinMakerTest, EveryPictureDecodesFromItsPackWithItsSizeAndFrames)
 {
     for (const PictureCase& c : kPictures) {
@@ -375,7 +383,7 @@ TEST_F(SkinMakerTest, EveryPictureDecodesFromItsPackWithItsSizeAndFrames)
                     inked = (PixelAt(picture, f, x, y) >> 24) != 0;
             EXPECT_TRUE(inked) << "frame " << f;
             for (int g = 0; g < f && !c.repeats; ++g)
-                EXPECT_NE(FrameBytes(picture, f), FrameBytes(picture, g)) << "frames " << g << " and " << f;
+                EXPECT_FALSE(SameFrames(picture, f, g)) << "frames " << g << " and " << f;
         }
     }
 }
