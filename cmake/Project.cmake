@@ -18,6 +18,11 @@ endif()
 if(KBZN_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
+  # The programs of this tree are linked at a fixed address. Instrumented
+  # and position-independent, a test program carries over a million
+  # relocations that the loader applies at every start, a third of a
+  # second of CPU, and CTest starts one process for each test.
+  add_link_options(-no-pie)
 endif()
 if(KBZN_TSAN)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
@@ -45,21 +50,29 @@ function(kbzn_library name)
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_DEPS} PRIVATE ${ARG_DEPS})
 endfunction()
 
-# kbzn_test(name LABEL label SOURCES ... [DEPS ...])
-# A GoogleTest program whose tests CTest discovers and labels by subsystem.
-# The logs of the programs under test stay in the build tree, out of the
-# user's state directory.
+# kbzn_test(name LABEL label SOURCES ... [DEPS ...] [PROPERTIES ...])
+# A GoogleTest program whose tests CTest discovers and labels by subsystem;
+# PROPERTIES are further test properties of every test it holds (a fixture
+# they need, its environment). The logs of the programs under test stay in
+# the build tree, out of the user's state directory (set as a modification,
+# so that an ENVIRONMENT among the PROPERTIES does not replace it). A
+# parametrised test's CTest name is its GoogleTest name (the case's name),
+# never the printed parameter, whose bytes hold addresses that change from
+# build to build.
 function(kbzn_test name)
-  cmake_parse_arguments(ARG "" "LABEL" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LABEL" "SOURCES;DEPS;PROPERTIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name}
-    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 600 ENVIRONMENT "XDG_STATE_HOME=${PROJECT_BINARY_DIR}/test-state"
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 600
+      ENVIRONMENT_MODIFICATION "XDG_STATE_HOME=set:${PROJECT_BINARY_DIR}/test-state" ${ARG_PROPERTIES}
+    NO_PRETTY_VALUES
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
 # kbzn_fuzz(name LABEL label SOURCES ... DEPS ...)
-# In the clang fuzzing build: a libFuzzer program. In the ordinary build: the
+# In the clang fuzzing build: a libFuzzer program, one of the fuzz_targets
+# (what the test command builds there). In the ordinary build: the
 # same entry point linked with a replay driver and run by CTest over the seed
 # corpus in fuzz/corpus/<name>, so an input that once crashed stays fixed.
 function(kbzn_fuzz name)
@@ -68,6 +81,7 @@ function(kbzn_fuzz name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS})
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    add_dependencies(fuzz_targets ${name})
   elseif(KBZN_TESTS)
     add_executable(${name}_replay ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/fuzz/ReplayMain.cpp)
     target_link_libraries(${name}_replay PRIVATE ${ARG_DEPS})

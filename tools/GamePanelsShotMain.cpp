@@ -92,10 +92,11 @@ public:
     game::GameSettings settings { 1, 1, 0, 1, 0 };
 };
 
-bool WriteSkinAndLoad(const char* program, engine::GameObject& root, const fs::path& dir)
+bool WriteSkinAndLoad(const char* program, engine::GameObject& root, const fs::path& scratch)
 {
     std::string error;
-    if (!tools::WriteSkin(dir.string(), false, error)) {
+    const fs::path dir = tools::SkinForCheck(scratch.string(), error);
+    if (dir.empty()) {
         std::fprintf(stderr, "%s: %s\n", program, error.c_str());
         return false;
     }

@@ -70,10 +70,11 @@ int main(int argc, char** argv)
     tools::ShotArgs args;
     if (!tools::ParseShotArgs("match-shot", argc, argv, args))
         return 2;
-    const std::filesystem::path dir
+    const std::filesystem::path scratch
         = std::filesystem::temp_directory_path() / ("kbzn-match-shot-" + std::to_string(getpid()));
     std::string error;
-    if (!tools::WriteSkin(dir.string(), false, error)) {
+    const std::filesystem::path dir = tools::SkinForCheck(scratch.string(), error);
+    if (dir.empty()) {
         std::fprintf(stderr, "match-shot: %s\n", error.c_str());
         return 1;
     }
@@ -96,7 +97,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "match-shot: the skin pack %s does not load\n", pack);
             return 1;
         }
-    std::filesystem::remove_all(dir);
+    std::filesystem::remove_all(scratch);
     engine::SpriteObject* back = root->CreateSprite(tools::AddPicture(host, "shot_felt", kWidth, kHeight, tools::Felt));
     back->MoveTo(kWidth / 2, kHeight / 2);
     back->SetZ(-500000);

@@ -946,4 +946,16 @@ bool WriteSkin(const std::string& programDir, bool allowVoice, std::string& erro
     return true;
 }
 
+std::string SkinForCheck(const std::string& scratch, std::string& error)
+{
+    const char* shared = std::getenv("KBZN_TEST_SKIN");
+    if (shared && *shared) {
+        if (std::filesystem::is_regular_file(std::filesystem::path(shared) / kSkinIni))
+            return shared;
+        error = std::string("no skin in ") + shared;
+        return {};
+    }
+    return WriteSkin(scratch, false, error) ? scratch : std::string();
+}
+
 } // namespace tools

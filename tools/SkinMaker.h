@@ -128,4 +128,10 @@ inline constexpr SkinArea kSkinAreas[] = {
 // speakVoices: the game's voice pack spoken too (when allowVoice is set).
 bool WriteSkin(const std::string& programDir, bool allowVoice, std::string& error, bool speakVoices = false);
 
+// The skin a visual check shows: the one a test run drew once for all its
+// checks (the directory KBZN_TEST_SKIN names), else one drawn here into
+// scratch (without voices). Empty, with a reason, when there is none. A
+// directory other than scratch is shared: the check only reads it.
+std::string SkinForCheck(const std::string& scratch, std::string& error);
+
 } // namespace tools

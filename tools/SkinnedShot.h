@@ -1,7 +1,8 @@
 #pragma once
 // The start of a visual check that shows the client's own skin: the skin
-// the skin maker draws, written into a scratch directory, the shot window
-// opened, the skin's packs loaded (and the scratch directory removed), and
+// the skin maker draws (the test run's shared one, or one written into a
+// scratch directory), the shot window opened, the skin's packs loaded (and
+// the scratch directory removed), and
 // the table felt behind everything. For the programs that link the skin
 // maker beside the test host.
 
@@ -26,10 +27,11 @@ namespace tools {
 inline engine::EnginePaintModule* OpenSkinnedShot(const char* program, TestHost& host, int width, int height,
     std::unique_ptr<engine::RectObject> root, std::initializer_list<const char*> packs)
 {
-    const std::filesystem::path dir
+    const std::filesystem::path scratch
         = std::filesystem::temp_directory_path() / (std::string("kbzn-") + program + "-" + std::to_string(getpid()));
     std::string error;
-    if (!WriteSkin(dir.string(), false, error)) {
+    const std::filesystem::path dir = SkinForCheck(scratch.string(), error);
+    if (dir.empty()) {
         std::fprintf(stderr, "%s: %s\n", program, error.c_str());
         return nullptr;
     }
@@ -40,7 +42,7 @@ inline engine::EnginePaintModule* OpenSkinnedShot(const char* program, TestHost&
     bool loaded = resources != nullptr;
     for (const char* pack : packs)
         loaded = loaded && resources->LoadPackFile((dir / pack).string());
-    std::filesystem::remove_all(dir);
+    std::filesystem::remove_all(scratch);
     if (paint && !loaded) {
         std::fprintf(stderr, "%s: the skin packs do not load\n", program);
         return nullptr;

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
 namespace {
 
 using game::AutoMove;
@@ -121,7 +124,13 @@ INSTANTIATE_TEST_SUITE_P(CardHand, SearchTest,
         Search { "3a 3b 4a 4b 5a 5b", "", 0x100, false, "3a 3b 4a 4b" }, // shortest run first
         Search { "3a 3b 4a 4b 5a 5b", "", 0x100, true, "3a 3b 4a 4b 5a 5b" }, // longest first
         Search { "7a 7b 7c 7d 7a2 3a 3b 3c 3d", "", 0x1000, true, "7a 7b 7c 7d 7a2" },
-        Search { "SJ SJ2 BJ BJ2 3a", "9a 9b 9c 9d 9a2 9b2 9c2 9d2", 0x81767, false, "SJ SJ2 BJ BJ2" }));
+        Search { "SJ SJ2 BJ BJ2 3a", "9a 9b 9c 9d 9a2 9b2 9c2 9d2", 0x81767, false, "SJ SJ2 BJ BJ2" }),
+    [](const auto& info) {
+        char mask[16];
+        std::snprintf(mask, sizeof mask, "_Mask%x", info.param.mask);
+        return game::testing::NameHand(info.param.hand, info.param.start) + mask
+            + (info.param.alt ? "_LongestFirst" : "");
+    });
 
 TEST_F(HandTest, ThrowTakesTheStrongestReadingLeadingAndABeatingOneFollowing)
 {
@@ -164,7 +173,8 @@ INSTANTIATE_TEST_SUITE_P(CardHand, TurnStartTest,
         TurnCase { "3a 4b", "Ka Kb Kc", TurnStart::kPassAutomatically },
         TurnCase { "3a 4b 5c", "BJ", TurnStart::kPassAutomatically }, // nothing beats a big joker
         TurnCase { "3a 4b 5c 6c", "BJ", TurnStart::kShowPassHint },
-        TurnCase { "3a 4b 5c", "SJ", TurnStart::kShowPassHint }));
+        TurnCase { "3a 4b 5c", "SJ", TurnStart::kShowPassHint }),
+    [](const auto& info) { return game::testing::NameHand(info.param.hand, info.param.last); });
 
 struct AutoCase {
     const char* hand;
@@ -202,7 +212,11 @@ INSTANTIATE_TEST_SUITE_P(CardHand, AutoMoveTest,
         AutoCase { "7a 9c", "5c", 2, AutoMove::kPass, "7a" },
         // ...unless the play empties the hand.
         AutoCase { "7a", "5c", 2, AutoMove::kThrow, "7a" },
-        AutoCase { "3a 4b", "Ka", 3, AutoMove::kPass, "" }));
+        AutoCase { "3a 4b", "Ka", 3, AutoMove::kPass, "" }),
+    [](const auto& info) {
+        const AutoCase& c = info.param;
+        return game::testing::NameHand(c.hand, c.last) + (*c.last ? "_ByChair" + std::to_string(c.lastChair) : "");
+    });
 
 TEST_F(HandTest, AutomaticLeadWithOnlyAHugeBombLeadsTheBomb)
 {
@@ -375,7 +389,11 @@ TEST(CardHandRules, EachQuestionGetsTheCardLayersTable)
     EXPECT_EQ(rules->GetDeckCount(), 4);
     EXPECT_EQ(rules->GetHandSize(), 64);
     EXPECT_FALSE(rules->WildcardsOn());
-    EXPECT_NE(rules.get(), game::HandRules().MakeTable().get());
+    // What one question changes on its table stays with it: the next
+    // question starts from the layer's own options.
+    const int options = rules->GetOptions();
+    rules->SetOptions(options | table::kOptionWildcards);
+    EXPECT_EQ(game::HandRules().MakeTable()->GetOptions(), options);
 }
 
 TEST(CardHandRules, SearchWithoutWildcardsKeepsJokersAsThemselves)

@@ -228,7 +228,11 @@ INSTANTIATE_TEST_SUITE_P(CardHand, CompletionTest,
         // Leading with a hand that is one play: the whole hand.
         Completion { "3a 3b 3c 5a 5b", "", "5a", "3a 3b 3c 5a 5b" },
         Completion { "3a 4b 5c 6d 7a", "", "4b", "3a 4b 5c 6d 7a" },
-        Completion { "3a 3b 3c 5a 5b 9c", "", "5a", "5a" }));
+        Completion { "3a 3b 3c 5a 5b 9c", "", "5a", "5a" }),
+    [](const auto& info) {
+        return game::testing::NameHand(info.param.hand, info.param.last) + "_Click"
+            + game::testing::NameCards(info.param.clicks);
+    });
 
 TEST_F(HandTest, LongDragWhileLeadingKeepsThePlayWithMostValues)
 {
@@ -296,7 +300,11 @@ INSTANTIATE_TEST_SUITE_P(CardHand, ThrowCheckTest,
         ThrowCheck { "3a 3b 3c 3d", "3a 3b 3c 3d", "5a 5b", true }, ThrowCheck { "9a 3b", "9a", "5a 5b", false },
         ThrowCheck { "SJ SJ2 BJ BJ2 3a", "SJ SJ2 BJ BJ2", "9a 9b 9c 9d", true },
         ThrowCheck { "3a 4b 5c 6d 7a 8a", "4b 5c 6d 7a 8a", "3b 4c 5d 6a 7b", true },
-        ThrowCheck { "3a", "", "", false }));
+        ThrowCheck { "3a", "", "", false }),
+    [](const auto& info) {
+        return game::testing::NameHand(info.param.hand, info.param.last) + "_Select"
+            + game::testing::NameCards(info.param.selection);
+    });
 
 TEST_F(HandTest, ThrowCheckWithoutSelectionForgetsTheValueButton)
 {

@@ -226,6 +226,11 @@ struct Placed {
     bool operator==(const Placed&) const = default;
 };
 
+void PrintTo(const Placed& p, std::ostream* os)
+{
+    *os << "(" << p.x << ", " << p.y << ")";
+}
+
 Placed At(const engine::EngineObject* object)
 {
     return { static_cast<int>(object->GetX()), static_cast<int>(object->GetY()) };
@@ -298,23 +303,41 @@ TEST_F(CardTableHost, CreationBuildsEveryChildOnce)
 
 TEST_F(CardTableHost, LayoutFollowsTheWidthClasses)
 {
+    using B = game::CardTableView;
+    // The buttons in the order of each case's places.
+    const B::Button buttons[] = { B::kPassButton, B::kThrowButton, B::kHintButton, B::kBombsButton,
+        B::kTriplesButton, B::kPairsButton, B::kSinglesButton, B::kSortByCountButton, B::kSortBySizeButton,
+        B::kAutoPlayButton, B::kResultButton, B::kAskViewButton, B::kStartButton };
     struct Case {
         engine::Rect rect;
         int cardHeight; // the big card of the width's size class
+        // The play row (pass, throw, hint) centred above the own hand; the
+        // sort and select row at the lower right; auto play, result and
+        // ask-to-view at the lower left; start three quarters down.
+        Placed places[std::size(buttons)];
+        Placed passHint;
+        Placed background;
     };
     const Case cases[] = {
-        { { 10, 20, 810, 620 }, 96 },    // 800 wide
-        { { 0, 30, 1200, 830 }, 110 },   // 1200 wide
-        { { 40, 25, 1540, 965 }, 132 },  // 1500 wide
+        { { 10, 20, 810, 620 }, 96, // 800 wide
+            { { 330, 439 }, { 410, 439 }, { 490, 439 }, { 793, 603 }, { 763, 603 }, { 733, 603 }, { 703, 603 },
+                { 673, 603 }, { 643, 603 }, { 47, 602 }, { 117, 602 }, { 45, 600 }, { 410, 470 } },
+            { 410, 467 }, { 410, 320 } },
+        { { 0, 30, 1200, 830 }, 110, // 1200 wide
+            { { 520, 635 }, { 600, 635 }, { 680, 635 }, { 1183, 813 }, { 1153, 813 }, { 1123, 813 },
+                { 1093, 813 }, { 1063, 813 }, { 1033, 813 }, { 37, 812 }, { 107, 812 }, { 35, 810 },
+                { 600, 630 } },
+            { 600, 663 }, { 600, 430 } },
+        { { 40, 25, 1540, 965 }, 132, // 1500 wide
+            { { 710, 748 }, { 790, 748 }, { 870, 748 }, { 1523, 948 }, { 1493, 948 }, { 1463, 948 },
+                { 1433, 948 }, { 1403, 948 }, { 1373, 948 }, { 77, 947 }, { 147, 947 }, { 75, 945 },
+                { 790, 730 } },
+            { 790, 776 }, { 790, 495 } },
     };
     Make();
     state.turnChair = 3; // seat 1 with own chair 2
     for (const Case& c : cases) {
-        const int L = c.rect.left;
-        const int T = c.rect.top;
-        const int W = c.rect.right - c.rect.left;
-        const int H = c.rect.bottom - c.rect.top;
-        SCOPED_TRACE(W);
+        SCOPED_TRACE(c.rect.right - c.rect.left);
         view->SetRect(c.rect);
         EXPECT_EQ(view->GetIntProperty(game::kPropSmallBoardHeight), kBoardSmallHeight);
         EXPECT_EQ(view->GetIntProperty(game::kPropBigCardWidth), 71);
@@ -322,28 +345,10 @@ TEST_F(CardTableHost, LayoutFollowsTheWidthClasses)
         EXPECT_EQ(view->GetIntProperty(game::kPropSmallCardWidth), 50);
         EXPECT_EQ(view->GetIntProperty(game::kPropSmallCardHeight), 68);
         EXPECT_EQ(view->GetIntProperty(game::kPropNoticeChatColour), 0xf67130);
-
-        const int rowY = T + H - c.cardHeight - kBoardSmallHeight - 30 - kPassHeight / 2;
-        using B = game::CardTableView;
-        const std::pair<B::Button, Placed> expected[] = {
-            { B::kPassButton, { L + W / 2 - 80, rowY } },
-            { B::kThrowButton, { L + W / 2, rowY } },
-            { B::kHintButton, { L + W / 2 + 80, rowY } },
-            { B::kBombsButton, { L + W - 17, T + H - 17 } },
-            { B::kTriplesButton, { L + W - 47, T + H - 17 } },
-            { B::kPairsButton, { L + W - 77, T + H - 17 } },
-            { B::kSinglesButton, { L + W - 107, T + H - 17 } },
-            { B::kSortByCountButton, { L + W - 137, T + H - 17 } },
-            { B::kSortBySizeButton, { L + W - 167, T + H - 17 } },
-            { B::kAutoPlayButton, { L + 37, T + H - 18 } },
-            { B::kResultButton, { L + 107, T + H - 18 } },
-            { B::kAskViewButton, { L + 35, T + H - 20 } },
-            { B::kStartButton, { L + W / 2, T + 3 * H / 4 } },
-        };
-        for (const auto& [which, place] : expected)
-            EXPECT_EQ(At(view->GetButton(which)), place) << which;
-        EXPECT_EQ(At(view->GetPassHint()), (Placed { L + W / 2, rowY + 28 }));
-        EXPECT_EQ(At(view->GetBackgroundPattern()), (Placed { L + W / 2, T + H / 2 }));
+        for (size_t i = 0; i < std::size(buttons); ++i)
+            EXPECT_EQ(At(view->GetButton(buttons[i])), c.places[i]) << buttons[i];
+        EXPECT_EQ(At(view->GetPassHint()), c.passHint);
+        EXPECT_EQ(At(view->GetBackgroundPattern()), c.background);
         // No last play: the board of the turn's seat is asked with 1.
         EXPECT_EQ(At(view->GetTurnClock()), (Placed { 101, 50 }));
         EXPECT_EQ(view->GetCard(0)->GetCardHeight(), c.cardHeight);

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace game::testing {
@@ -75,6 +76,24 @@ inline std::vector<int> ValuesOf(std::vector<int> ids)
         id = table::CardValue(id);
     std::sort(ids.begin(), ids.end());
     return ids;
+}
+
+// A list of cards in a parametrised case's name, which allows only letters,
+// digits and underscores: "9a 3b Kc" as "9a3bKc".
+inline std::string NameCards(std::string_view cards)
+{
+    std::string out;
+    for (const char c : cards) {
+        if (c != ' ')
+            out += c;
+    }
+    return out.empty() ? "None" : out;
+}
+
+// The hand of a case and the play it answers ("Leading" without one).
+inline std::string NameHand(std::string_view hand, std::string_view last)
+{
+    return "Hand" + NameCards(hand) + (last.empty() ? "_Leading" : "_After" + NameCards(last));
 }
 
 class HandTest : public ::testing::Test {
