@@ -196,7 +196,9 @@ int AudioThreads()
 // the streams stay, and the next one played (or made) opens it again.
 TEST_F(AudioStreamTest, SuspendedOutputOpensAgainForTheNextSound)
 {
-    auto wav = Wav(100);
+    // Long enough that a busy machine cannot let a sound end between its
+    // play and the checks that it is playing.
+    auto wav = Wav(1000);
     uint32_t h = m_audio.CreateStream(wav.data(), wav.size());
     ASSERT_NE(h, 0u);
     ASSERT_TRUE(m_audio.Play(h, false));
