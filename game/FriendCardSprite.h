@@ -4,7 +4,7 @@
 // that may show faces, the edge mark on the local player's cards that
 // match the designated card, and the group a hand card was arranged in.
 
-#include "game/CardSprite.h"
+#include "cards/CardSprite.h"
 
 namespace game {
 

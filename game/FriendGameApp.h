@@ -8,7 +8,7 @@
 //
 // User-interface thread only.
 
-#include "game/CardGameApp.h"
+#include "cards/CardGameApp.h"
 #include "game/FriendGameConnection.h"
 #include "game/FriendGameData.h"
 #include "game/FriendNotifyHandler.h"

@@ -5,7 +5,7 @@
 // logged: the server drops the leaving player's requests, and each would
 // add a line.
 
-#include "game/CardGameConnection.h"
+#include "cards/CardGameConnection.h"
 
 #include <cstdint>
 

@@ -6,8 +6,8 @@
 // without a search, and the start of a turn that passes by itself once
 // nothing beats the last play and the hand is nearly out.
 
-#include "game/CardHand.h"
-#include "game/HandRules.h"
+#include "cards/CardHand.h"
+#include "cards/HandRules.h"
 
 #include <memory>
 

@@ -13,7 +13,7 @@
 //
 // User-interface thread only.
 
-#include "game/CardNotifyHandler.h"
+#include "cards/CardNotifyHandler.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -6,8 +6,8 @@
 // five cards or fewer, its own character figure and the canvases of the
 // chat bubble.
 
-#include "game/CardPlayerBoard.h"
-#include "game/ChatBubble.h"
+#include "cards/CardPlayerBoard.h"
+#include "cards/ChatBubble.h"
 
 #include <string_view>
 

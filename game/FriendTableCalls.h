@@ -10,7 +10,7 @@
 // the fields it names below; the receiver reads them through a bounded
 // reader.
 
-#include "game/CardTableCalls.h"
+#include "cards/CardTableCalls.h"
 
 #include <cstddef>
 #include <cstdint>

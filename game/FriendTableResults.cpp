@@ -7,7 +7,7 @@
 #include "engine/objects/CanvasObject.h"
 #include "frame/core/WireReader.h"
 #include "platform/WindowAttention.h"
-#include "game/CardGameApp.h"
+#include "cards/CardGameApp.h"
 #include "game/FriendCardSprite.h"
 #include "game/FriendGameData.h"
 #include "game/FriendPlayerBoard.h"

@@ -17,8 +17,8 @@
 // User-interface thread only; the engine owns every child object.
 
 #include "game/AwardMarquee.h"
-#include "game/CardCounterPanel.h"
-#include "game/CardTableView.h"
+#include "cards/CardCounterPanel.h"
+#include "cards/CardTableView.h"
 #include "game/FriendTableCalls.h"
 
 #include <array>

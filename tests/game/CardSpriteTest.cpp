@@ -4,7 +4,7 @@
 // pictures, what Update does to them, and mouse input reaching the table
 // view.
 
-#include "game/CardSprite.h"
+#include "cards/CardSprite.h"
 #include "game/FriendCardSprite.h"
 
 #include "engine/core/PictureRef.h"

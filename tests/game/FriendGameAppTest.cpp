@@ -19,7 +19,7 @@
 #include "frame/core/GameTableView.h"
 #include "frame/core/HallRecords.h"
 #include "game/CMainFrame.h"
-#include "game/CardTableView.h"
+#include "cards/CardTableView.h"
 #include "game/FriendGameFrame.h"
 #include "frame/ui/SubSystem.h"
 #include "platform/Clock.h"

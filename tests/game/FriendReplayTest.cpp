@@ -16,7 +16,7 @@
 #include "frame/core/FrameRecords.h"
 #include "frame/ui/ReplayFile.h"
 #include "frame/ui/ReplayPanel.h"
-#include "game/CardGameApp.h"
+#include "cards/CardGameApp.h"
 #include "game/FriendCardSprite.h"
 #include "game/FriendGameData.h"
 #include "game/FriendNotifyHandler.h"

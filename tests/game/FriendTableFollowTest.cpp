@@ -11,7 +11,7 @@
 
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/objects/SpriteObject.h"
-#include "game/CardGameConnection.h"
+#include "cards/CardGameConnection.h"
 #include "game/FriendCardSprite.h"
 #include "game/FriendGameApp.h"
 #include "game/FriendGameConnection.h"

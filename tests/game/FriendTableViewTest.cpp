@@ -20,7 +20,7 @@
 #include "frame/ui/GameFrame.h"
 #include "frame/ui/MatchPanels.h"
 #include "frame/ui/ReplayPanel.h"
-#include "game/CardGameApp.h"
+#include "cards/CardGameApp.h"
 #include "game/FriendCardSprite.h"
 #include "game/FriendGameData.h"
 #include "game/FriendNotifyHandler.h"

@@ -5,7 +5,7 @@
 // frame with the clock moved on first.
 
 #include "engine/objects/RectObject.h"
-#include "game/CardSprite.h"
+#include "cards/CardSprite.h"
 #include "game/FriendGameApp.h"
 #include "game/FriendTableView.h"
 #include "platform/Clock.h"
