@@ -18,7 +18,7 @@
 // headless with SDL_VIDEODRIVER=offscreen, or on a display (Xvfb).
 
 #include "frame/core/FrameRecords.h"
-#include "game/CardGameApp.h"
+#include "cards/CardGameApp.h"
 #include "engine/controls/widgets/ImageButton.h"
 #include "game/FriendCardSprite.h"
 #include "game/FriendGameData.h"

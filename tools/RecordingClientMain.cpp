@@ -19,7 +19,7 @@
 // state's words, the friend the one the table revealed; the settlement is
 // the result the client took and the seat records' scores after it.
 
-#include "game/CardSprite.h"
+#include "cards/CardSprite.h"
 #include "game/FriendGameApp.h"
 #include "game/FriendGameData.h"
 #include "game/FriendNotifyHandler.h"

@@ -3,7 +3,7 @@
 // the completion of a click while following, which runs every search of
 // every type.
 
-#include "game/CardHand.h"
+#include "cards/CardHand.h"
 
 #include "CardNotation.h"
 
