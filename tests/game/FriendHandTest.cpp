@@ -3,7 +3,7 @@
 // the bomb button, the pass by itself with fewer than 4 cards left, the
 // count sort's first direction, and the long drag while leading.
 
-#include "cards/HandFixture.h"
+#include "tests/cards/HandFixture.h"
 
 #include "game/FriendHand.h"
 
