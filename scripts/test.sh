@@ -18,6 +18,8 @@ build=${BUILD_DIR:-build/asan}
 # (scripts/bench.sh), not here.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKBZN_SANITIZE=ON -DKBZN_BENCH=OFF
 cmake --build "$build" -j "$jobs"
+# And by what the compiler read: every header each object was built with.
+python3 scripts/check-layers.py --deps "$build"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan-system.supp}
