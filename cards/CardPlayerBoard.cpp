@@ -1,7 +1,8 @@
 #include "cards/CardPlayerBoard.h"
 
 #include "engine/controls/widgets/ImageNumber.h"
-#include "engine/modules/InputModule.h"
+#include "engine/core/EventCodes.h"
+#include "engine/core/EngineEvent.h"
 #include "engine/objects/CanvasObject.h"
 #include "engine/objects/RectObject.h"
 #include "engine/objects/SpriteObject.h"

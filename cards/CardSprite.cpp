@@ -1,6 +1,8 @@
 #include "cards/CardSprite.h"
 
-#include "engine/modules/InputModule.h"
+#include "engine/core/EventCodes.h"
+#include "engine/core/EngineEvent.h"
+#include "engine/core/ObjectGeometry.h"
 #include "engine/objects/RectObject.h"
 #include "engine/objects/SpriteObject.h"
 #include "frame/core/CGameFrameApp.h"

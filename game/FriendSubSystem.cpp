@@ -1,7 +1,7 @@
 #include "game/FriendSubSystem.h"
 
 #include "frame/ui/FaceTables.h"
-#include "frame/ui/GameFrame.h"
+#include "frame/ui/MainViewProtocol.h"
 #include "frame/ui/InputBar.h"
 #include "frame/ui/PaneBarCalls.h"
 

@@ -1,32 +1,17 @@
 #pragma once
-// The engine's event record and the event codes the engine objects handle.
+// The engine's event record (its codes are in EventCodes.h).
 //
 // Blocks handed over with an event for the receiver to free (the param of
 // EVT_FREE_DATA, texts passed with events) are allocated with
 // AllocEventBlock and freed with FreeEventBlock.
 
+#include "engine/core/EventCodes.h"
 #include "engine/core/ModuleMessage.h"
 
 #include <cstddef>
 #include <cstdint>
 
 namespace engine {
-
-inline constexpr int EVT_INPUT_FIRST = 19840324; // exclusive
-inline constexpr int EVT_LBUTTON_DOWN = 19840328;
-inline constexpr int EVT_LBUTTON_UP = 19840329;
-inline constexpr int EVT_DRAG = 19840331;
-inline constexpr int EVT_INPUT_LAST = 19840354; // exclusive
-inline constexpr int EVT_DRAG_MOVE = 19840372;
-inline constexpr int EVT_SHOW = 19840375;
-inline constexpr int EVT_HIDE = 19840376;
-inline constexpr int EVT_FREE_DATA = 19840388;
-inline constexpr int EVT_FREE_DATA2 = 19840389;
-
-inline bool IsInputCode(int code)
-{
-    return code > EVT_INPUT_FIRST && code < EVT_INPUT_LAST;
-}
 
 struct EngineEvent {
     int target = 0;        // id of the receiving object (0 = none)

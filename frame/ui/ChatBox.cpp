@@ -2,7 +2,9 @@
 
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/core/InputState.h"
-#include "engine/modules/InputModule.h"
+#include "engine/core/EventCodes.h"
+#include "engine/core/EngineEvent.h"
+#include "engine/core/ObjectGeometry.h"
 #include "engine/objects/RectObject.h"
 #include "frame/ui/ChatView.h"
 #include "frame/ui/FacePicker.h"

@@ -8,6 +8,7 @@
 // FacePickerCalls from the skin's emoticon index.
 
 #include "engine/objects/BoundObject.h"
+#include "frame/ui/FacePickerCalls.h"
 #include "frame/ui/PaneBarCalls.h"
 
 #include <memory>
@@ -25,17 +26,6 @@ inline constexpr int EVT_CHAT_PICKER_BLUR = 80001000;
 // The object name of the operate row's emoticon button.
 // The skin resource listing the emoticons: "name=number|name=number|...".
 inline constexpr const char* kFaceIndexResource = "表情索引.text";
-
-// What the box asks of the emoticon picker.
-class FacePickerCalls {
-public:
-    virtual ~FacePickerCalls() = default;
-    // One face: its two-character name, the code typed for it ("#" + name)
-    // and the index's number.
-    virtual void AddEntry(std::string_view name, std::string_view code, int number) = 0;
-    // All entries are in.
-    virtual void DrawEntries() = 0;
-};
 
 struct FaceIndexEntry {
     std::string name;

@@ -2,7 +2,8 @@
 
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/core/InputState.h"
-#include "engine/modules/InputModule.h"
+#include "engine/core/EventCodes.h"
+#include "engine/core/EngineEvent.h"
 #include "engine/objects/CanvasObject.h"
 #include "engine/objects/SpriteObject.h"
 #include "frame/ui/FaceTables.h"

@@ -6,9 +6,10 @@
 // every page hold the previous and next page buttons.
 
 #include "engine/objects/BoundObject.h"
-#include "frame/ui/ChatBox.h"
+#include "frame/ui/FacePickerCalls.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace engine {
@@ -22,10 +23,6 @@ namespace frame {
 // The picker's own page buttons.
 inline constexpr int EVT_FACE_PREVIOUS_PAGE = 19840384;
 inline constexpr int EVT_FACE_NEXT_PAGE = 19840385;
-// What a pick sends to "SubSystem": param the code (const char*, valid
-// during the call), data the entry's index.
-inline constexpr int EVT_FACE_PICKED = 80000067;
-inline constexpr int EVT_FACE_PICKED_ALTERNATE = 80000068;
 
 struct FaceEntry {
     std::string name; // the two characters, GBK

@@ -5,7 +5,9 @@
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/controls/widgets/MenuItem.h"
 #include "engine/core/ObjectModule.h"
-#include "engine/modules/InputModule.h"
+#include "engine/core/EventCodes.h"
+#include "engine/core/InputState.h"
+#include "engine/core/EngineEvent.h"
 #include "engine/objects/CanvasObject.h"
 
 #include <algorithm>

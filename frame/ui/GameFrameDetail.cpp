@@ -7,7 +7,9 @@
 
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/core/InputState.h"
-#include "engine/modules/InputModule.h"
+#include "engine/core/EventCodes.h"
+#include "engine/core/EngineEvent.h"
+#include "engine/core/ObjectGeometry.h"
 #include "engine/objects/CanvasObject.h"
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/FormatLine.h"

@@ -2,7 +2,8 @@
 
 #include "engine/controls/widgets/ImageNumber.h"
 #include "engine/core/GameCore.h"
-#include "engine/modules/InputModule.h"
+#include "engine/core/EventCodes.h"
+#include "engine/core/EngineEvent.h"
 #include "engine/objects/CanvasObject.h"
 #include "engine/objects/SpriteObject.h"
 #include "frame/core/CGameFrameApp.h"

@@ -13,6 +13,7 @@
 
 #include "engine/core/EngineEvent.h"
 #include "engine/core/Geometry.h"
+#include "frame/ui/MainViewProtocol.h"
 
 #include <array>
 #include <cstdint>
@@ -44,9 +45,6 @@ inline constexpr int EVT_MATCH_TICK = 80000045;
 inline constexpr int EVT_MATCH_CLOSE_CLIENT = 80000085;
 inline constexpr int EVT_MATCH_AWARD_PAGE = 80000093;
 inline constexpr int EVT_MATCH_EXCHANGE_PAGE = 80000094;
-// Sent to the table view around a result.
-inline constexpr int EVT_CHILD_MATCH_RESULT_SHOWN = 80000052;
-inline constexpr int EVT_CHILD_MATCH_RESULT = 80000053;
 
 inline constexpr size_t kMatchResultNoticeSize = 224;
 inline constexpr size_t kMatchResultKept = 172;

@@ -2,7 +2,9 @@
 
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/core/EngineObject.h"
-#include "engine/modules/InputModule.h"
+#include "engine/core/EventCodes.h"
+#include "engine/core/EngineEvent.h"
+#include "engine/core/ObjectGeometry.h"
 #include "engine/objects/CanvasObject.h"
 #include "engine/objects/GameObject.h"
 #include "frame/core/CGameFrameApp.h"

@@ -1,7 +1,7 @@
 #include "frame/ui/SplitterBar.h"
 
 #include "engine/core/EngineEvent.h"
-#include "engine/modules/InputModule.h"
+#include "engine/core/EventCodes.h"
 #include "engine/objects/CanvasObject.h"
 
 namespace frame {

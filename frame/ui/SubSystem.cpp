@@ -15,7 +15,7 @@
 #include "frame/ui/ChatBox.h"
 #include "frame/ui/ChatView.h"
 #include "frame/core/FormatLine.h"
-#include "frame/ui/GameFrame.h"
+#include "frame/ui/MainViewProtocol.h"
 #include "frame/ui/InputBar.h"
 #include "frame/ui/OperateBar.h"
 #include "platform/Clock.h"

@@ -8,7 +8,8 @@
 #include "game/FriendCardSprite.h"
 
 #include "engine/core/PictureRef.h"
-#include "engine/modules/InputModule.h"
+#include "engine/core/EventCodes.h"
+#include "engine/core/EngineEvent.h"
 #include "engine/objects/RectObject.h"
 #include "engine/objects/SpriteObject.h"
 #include "platform/Clock.h"

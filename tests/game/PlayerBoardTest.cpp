@@ -8,7 +8,8 @@
 
 #include "engine/controls/widgets/ImageNumber.h"
 #include "engine/modules/GdiPaintModule.h"
-#include "engine/modules/InputModule.h"
+#include "engine/core/EventCodes.h"
+#include "engine/core/EngineEvent.h"
 #include "engine/objects/CanvasObject.h"
 #include "engine/objects/EnginePaintModule.h"
 #include "engine/objects/RectObject.h"
