@@ -1,7 +1,7 @@
 #include "cards/CardGameApp.h"
 
 #include "engine/objects/RectObject.h"
-#include "frame/core/GameTableView.h"
+#include "frame/ui/GameTableView.h"
 #include "net/Paths.h"
 #include "platform/FileTypeRegistry.h"
 #include "platform/Files.h"

@@ -15,7 +15,7 @@
 
 #include "engine/objects/CanvasObject.h"
 #include "engine/objects/SpriteObject.h"
-#include "frame/core/GameTableView.h"
+#include "frame/ui/GameTableView.h"
 #include "cards/AutoPlayTiming.h"
 #include "cards/CardHand.h"
 #include "cards/CardSprite.h"

@@ -33,9 +33,10 @@ xvfb-run -a ctest --test-dir "$build" -L e2e --output-on-failure
 
 # The threaded parts again under ThreadSanitizer: the network library, the
 # platform layer beneath it, the engine modules (the MIDI player's callback
-# thread), the frame's core (the communication thread, the notice and
-# browser threads, the desktop channel's listeners) and the replays (the
-# match replay's upload thread).
+# thread), the frame's core (the communication thread, the notice thread,
+# the desktop channel's listeners), and of the frame's views the web page
+# (the browser threads), its filter, the table view's base and the replays
+# (the match replay's upload thread).
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKBZN_TSAN=ON -DKBZN_BENCH=OFF
 cmake --build build/tsan -j "$jobs" --target net_tests platform_tests engine_modules_tests frame_core_tests frame_ui_tests
 # ThreadSanitizer runs the code several times slower: the tests' waits for
@@ -45,7 +46,7 @@ export KBZN_TEST_TIMEOUT_SCALE=${KBZN_TEST_TIMEOUT_SCALE:-3}
 # FluidSynth loads soundfonts with OpenMP, whose thread pool ThreadSanitizer
 # cannot follow: one thread keeps it out of the picture.
 OMP_NUM_THREADS=1 TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} ctest --test-dir build/tsan -L 'net|platform|engine|frame' -LE 'fuzz|visual' --output-on-failure -j "$jobs"
-TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} ctest --test-dir build/tsan -L ui -R 'Replay' --output-on-failure -j "$jobs"
+TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} ctest --test-dir build/tsan -L ui -R 'Replay|WebPageCtrl|NavigationFilter|AllowList|TableViewHost' --output-on-failure -j "$jobs"
 
 # The libFuzzer targets must keep building with clang: those and what they
 # link, not the programs and tools of the rest of the tree.

@@ -1,6 +1,6 @@
 #include "tools/StandInLobby.h"
 
-#include "frame/core/NavigationFilter.h"
+#include "frame/ui/NavigationFilter.h"
 #include "platform/Gbk.h"
 #include "platform/IniFile.h"
 #include "tools/WireCodec.h"

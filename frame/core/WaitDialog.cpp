@@ -134,9 +134,9 @@ bool WaitTimer::Fire(uint32_t now)
     return true;
 }
 
-// ---- WaitBar ---------------------------------------------------------------------
+// ---- CWaitBar --------------------------------------------------------------------
 
-void WaitBar::SetColors(uint32_t bright, uint32_t base)
+void CWaitBar::SetColors(uint32_t bright, uint32_t base)
 {
     m_bright = bright;
     m_base = base;
@@ -165,7 +165,7 @@ void WaitBar::SetColors(uint32_t bright, uint32_t base)
         m_bands[i] = fade(m_bands[i - 1]);
 }
 
-bool WaitBar::Tick(uint32_t now)
+bool CWaitBar::Tick(uint32_t now)
 {
     if (!m_timer.Fire(now))
         return false;
@@ -173,12 +173,12 @@ bool WaitBar::Tick(uint32_t now)
     return true;
 }
 
-void WaitBar::Rotate()
+void CWaitBar::Rotate()
 {
     std::rotate(m_bands.rbegin(), m_bands.rbegin() + 1, m_bands.rend());
 }
 
-void WaitBar::Paint(uint32_t* pixels, int stride, int left, int top, int width, int height) const
+void CWaitBar::Paint(uint32_t* pixels, int stride, int left, int top, int width, int height) const
 {
     auto fill = [&](int x0, int x1, uint32_t colour) {
         const uint32_t pixel = ToPixel(colour);

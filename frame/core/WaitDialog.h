@@ -54,7 +54,7 @@ private:
 // The animated bar: six bands, the bright colour in band 3 fading by equal
 // steps towards the base colour on either side; every tick moves each
 // colour one band to the right (the rightmost wraps round to band 0).
-class WaitBar {
+class CWaitBar {
 public:
     static constexpr int kBands = 6;
     static constexpr int kBrightBand = 3;
@@ -157,7 +157,7 @@ public:
     bool IsVisible() const { return m_visible; }
     const std::string& Text() const { return m_text; }
     bool HideTimerPending() const { return m_hideTimer.IsArmed(); }
-    const WaitBar& Bar() const { return m_bar; }
+    const CWaitBar& Bar() const { return m_bar; }
     bool HasBackground() const { return m_backgroundWidth > 0; }
     // The last frame painted: kWidth x kHeight pixels 0xAARRGGBB (bytes
     // blue, green, red, alpha), rows from the top; empty before the first
@@ -177,7 +177,7 @@ private:
     bool m_visible = false;
     std::string m_text;
     WaitTimer m_hideTimer;
-    WaitBar m_bar;
+    CWaitBar m_bar;
 
     int m_backgroundWidth = 0;
     int m_backgroundHeight = 0;

@@ -9,7 +9,7 @@
 #include "engine/core/EventCodes.h"
 #include "engine/objects/CanvasObject.h"
 #include "frame/core/CGameFrameApp.h"
-#include "frame/core/WebPageCtrl.h"
+#include "frame/ui/WebPageCtrl.h"
 #include "frame/ui/FrameScrollBar.h"
 #include "frame/ui/MainViewProtocol.h"
 #include "frame/ui/PanelParts.h"

@@ -9,7 +9,7 @@
 #include "engine/objects/COrbitVaneWnd.h"
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/FrameRecords.h"
-#include "frame/core/GameTableView.h"
+#include "frame/ui/GameTableView.h"
 #include "frame/ui/AdvertBar.h"
 #include "frame/ui/SubSystem.h"
 #include "frame/ui/SystemInfoBox.h"

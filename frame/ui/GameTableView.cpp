@@ -1,4 +1,4 @@
-#include "frame/core/GameTableView.h"
+#include "frame/ui/GameTableView.h"
 
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/GameConnection.h"

@@ -74,8 +74,8 @@ public:
     uint64_t GetIdleKickAction() const { return m_idleKickAction; }
 
 protected:
-    // Makes the recorder object of the replay panels, which live above the
-    // frame's core; the frame alone has none.
+    // Makes the recorder object of the replay panels; the frame alone has
+    // none, the table views above it make theirs.
     virtual std::unique_ptr<engine::EngineObject> MakeReplayRecorder(bool /*matchMode*/) { return nullptr; }
     // The recorder's longest gap between two recorded steps.
     virtual void SetReplayMaxGap(engine::EngineObject* /*recorder*/, uint32_t /*ms*/) { }

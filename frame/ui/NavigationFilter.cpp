@@ -1,4 +1,4 @@
-#include "frame/core/NavigationFilter.h"
+#include "frame/ui/NavigationFilter.h"
 
 #include "net/Aes.h"
 #include "net/MessageCodec.h"
@@ -120,7 +120,7 @@ bool AllowListPermits(const std::string& url, const std::function<std::vector<st
     return Listed(list, host.substr(secondLast + 1));
 }
 
-bool NavigationFilter::IsUrlAllowed(const std::string& url)
+bool CFixHtmlView::IsUrlAllowed(const std::string& url)
 {
     return AllowListPermits(url, [this] {
         std::vector<std::string> list;
@@ -129,7 +129,7 @@ bool NavigationFilter::IsUrlAllowed(const std::string& url)
     });
 }
 
-int NavigationFilter::LoadWhitelist(std::vector<std::string>& list)
+int CFixHtmlView::LoadWhitelist(std::vector<std::string>& list)
 {
     std::string bytes;
     if (!platform::ReadFile(m_whitelistFile, bytes))

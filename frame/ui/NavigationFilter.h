@@ -1,6 +1,7 @@
 #pragma once
-// The navigation filter of the embedded web page: when it is on, only
-// addresses whose host is on the allow-list may be opened.
+// The web view's navigation filter, the base of the web page control
+// (CFixHtmlView): when it is on, only addresses whose host is on the
+// allow-list may be opened.
 //
 // The allow-list is the file "domain.dat": a sequence of 64-byte blocks,
 // each enciphered on its own with AES-128 in ECB mode under the program's
@@ -41,9 +42,9 @@ bool WriteAllowListFile(const std::string& path, const std::vector<std::string>&
 //     or (with two dots or more) its last two labels is on the list.
 bool AllowListPermits(const std::string& url, const std::function<std::vector<std::string>()>& readList);
 
-class NavigationFilter {
+class CFixHtmlView {
 public:
-    virtual ~NavigationFilter() = default;
+    virtual ~CFixHtmlView() = default;
 
     void SetRestricted(bool restricted) { m_restricted = restricted; }
     bool IsRestricted() const { return m_restricted; }

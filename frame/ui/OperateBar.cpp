@@ -8,7 +8,7 @@
 #include "engine/objects/SpriteObject.h"
 #include "frame/core/CGameFrameApp.h"
 #include "frame/core/ScreenshotWriter.h"
-#include "frame/ui/FormatLine.h"
+#include "frame/core/FormatLine.h"
 #include "frame/ui/PanelParts.h"
 
 #include <cstdio>

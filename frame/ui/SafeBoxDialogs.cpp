@@ -11,7 +11,7 @@
 #include "frame/core/GameConnection.h"
 #include "frame/core/GameFrameCalls.h"
 #include "frame/core/WireReader.h"
-#include "frame/ui/FormatLine.h"
+#include "frame/core/FormatLine.h"
 #include "frame/ui/FrameEdit.h"
 #include "frame/ui/PanelParts.h"
 #include "platform/IniFile.h"

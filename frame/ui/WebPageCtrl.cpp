@@ -1,8 +1,9 @@
-#include "frame/core/WebPageCtrl.h"
+#include "frame/ui/WebPageCtrl.h"
 
 #include "engine/controls/widgets/ControlCursor.h"
 #include "engine/core/InputState.h"
-#include "engine/modules/InputModule.h"
+#include "engine/core/EventCodes.h"
+#include "engine/core/EngineEvent.h"
 #include "engine/objects/CanvasObject.h"
 #include "frame/core/CGameFrameApp.h"
 #include "platform/HtmlView.h"
@@ -79,7 +80,7 @@ bool WebPageCtrl::OnBeforeNavigate2(const std::string& url)
         session.standAlone = true; // no lobby to sign with
     if (HandleUrlCommand(std::make_unique<WebUrlCommand>(this, url, std::move(session))) != 0)
         return false;
-    return m_filter.Permits(url);
+    return Permits(url);
 }
 
 platform::WindowHandle WebPageCtrl::GetUrlCommandWindow() const

@@ -17,7 +17,7 @@
 //
 // User-interface thread.
 
-#include "frame/core/NavigationFilter.h"
+#include "frame/ui/NavigationFilter.h"
 #include "frame/core/UrlCommands.h"
 
 #include "engine/objects/BoundObject.h"
@@ -36,7 +36,7 @@ class HtmlView;
 
 namespace frame {
 
-class WebPageCtrl : public engine::BoundObject, public WebUrlOwner {
+class WebPageCtrl : public engine::BoundObject, public CFixHtmlView, public WebUrlOwner {
 public:
     // The control's own event: look for finished work of the page.
     static constexpr int EVT_WEBPAGE_PUMP = 80000001;
@@ -57,9 +57,6 @@ public:
     // refused host) or there is no view yet.
     bool Navigate(const std::string& url, uint32_t flags = 0, const std::string& targetFrame = std::string(),
         const std::string& headers = std::string(), const char* postData = nullptr, size_t postLength = 0);
-    void SetRestricted(bool restricted) { m_filter.SetRestricted(restricted); }
-    void SetWhitelistFile(const std::string& path) { m_filter.SetWhitelistFile(path); }
-    NavigationFilter& Filter() { return m_filter; }
 
     // Clicks every link whose text equals the text (letter case counts);
     // the number clicked.
@@ -89,7 +86,6 @@ private:
     void OnMouseMove(int x, int y);
     void OnClick(int x, int y);
 
-    NavigationFilter m_filter;
     std::unique_ptr<platform::HtmlView> m_view;
     engine::CanvasObject* m_canvas = nullptr; // owned by the object module
     uint64_t m_pumpAction = 0;

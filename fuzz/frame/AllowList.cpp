@@ -2,7 +2,7 @@
 // reads whole blocks only, every entry stays within its block, and the host
 // rules never allow a non-script address by an empty list.
 
-#include "frame/core/NavigationFilter.h"
+#include "frame/ui/NavigationFilter.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -7,7 +7,7 @@
 
 #include "engine/objects/RectObject.h"
 #include "frame/core/GameFrameCalls.h"
-#include "frame/core/GameTableView.h"
+#include "frame/ui/GameTableView.h"
 #include "platform/FileTypeRegistry.h"
 #include "platform/Gbk.h"
 #include "platform/Process.h"

@@ -16,7 +16,7 @@
 #include "frame/core/CGameCommThread.h"
 #include "frame/core/GameConnection.h"
 #include "frame/core/GameNotifyHandler.h"
-#include "frame/core/GameTableView.h"
+#include "frame/ui/GameTableView.h"
 #include "frame/core/HallRecords.h"
 #include "game/CMainFrame.h"
 #include "cards/CardTableView.h"

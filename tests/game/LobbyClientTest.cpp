@@ -7,8 +7,8 @@
 #include "tests/game/LobbyClientHost.h"
 
 #include "engine/controls/widgets/ImageButton.h"
-#include "frame/core/GameTableView.h"
-#include "frame/core/WebPageCtrl.h"
+#include "frame/ui/GameTableView.h"
+#include "frame/ui/WebPageCtrl.h"
 #include "frame/ui/AdvertBar.h"
 #include "frame/ui/FramePopupMenu.h"
 #include "frame/ui/InputBar.h"

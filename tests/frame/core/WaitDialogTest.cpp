@@ -390,7 +390,7 @@ private:
     }
 
     std::shared_ptr<Seen> m_seen;
-    std::array<uint32_t, WaitBar::kBands> m_bands {};
+    std::array<uint32_t, CWaitBar::kBands> m_bands {};
 };
 
 TEST(WaitDialogThreadTest, TheThreadRunsTheDialogsTimersAndDescriptors)

@@ -197,7 +197,7 @@ TEST_F(WaitDialogX11Test, PaintsWhileTheUserInterfaceThreadWaitsForAReply)
     const fs::path skins = m_root / "program" / "skins";
     waitskin::WriteFile(skins / "wait.bmp", waitskin::Bmp(4, 2, waitskin::Checker()));
     waitskin::WriteSkinIni(skins, "wait.bmp", "250 200 40", "40 60 120");
-    WaitBar expected;
+    CWaitBar expected;
     expected.SetColors(250 | 200 << 8 | 40 << 16, 40 | 60 << 8 | 120 << 16);
     std::array<uint32_t, 6> start {};
     std::transform(expected.Bands().begin(), expected.Bands().end(), start.begin(), Rgb);

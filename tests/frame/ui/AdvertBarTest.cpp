@@ -6,7 +6,7 @@
 #include "SideListFixture.h"
 
 #include "engine/controls/widgets/ImageButton.h"
-#include "frame/core/WebPageCtrl.h"
+#include "frame/ui/WebPageCtrl.h"
 #include "frame/ui/AdvertBar.h"
 #include "frame/ui/FrameScrollBar.h"
 #include "frame/ui/GameFrame.h"

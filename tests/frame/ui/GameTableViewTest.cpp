@@ -4,7 +4,7 @@
 // when it runs out), the replay recorder's conditions, and the new-table
 // and allowance requests with the answers the application hears.
 
-#include "frame/core/GameTableView.h"
+#include "frame/ui/GameTableView.h"
 
 #include "engine/core/EngineEvent.h"
 #include "frame/core/CGameFrameApp.h"

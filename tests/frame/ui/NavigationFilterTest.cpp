@@ -1,7 +1,7 @@
 // The embedded page's navigation filter: the allow-list file and the host
 // rules that decide which addresses may be opened.
 
-#include "frame/core/NavigationFilter.h"
+#include "frame/ui/NavigationFilter.h"
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
@@ -51,7 +51,7 @@ protected:
     std::string Path() const { return (m_dir / "domain.dat").string(); }
     void WriteRaw(const std::string& bytes) { std::ofstream(Path(), std::ios::binary) << bytes; }
 
-    frame::NavigationFilter filter;
+    frame::CFixHtmlView filter;
 
 private:
     fs::path m_dir;

@@ -3,14 +3,16 @@
 // runs, links clicked with the mouse and by their text, every address
 // offered to the URL commands first and then to the allow-list filter.
 
-#include "frame/core/WebPageCtrl.h"
+#include "frame/ui/WebPageCtrl.h"
 
 #include "platform/HtmlView.h"
 #include "tests/engine/objects/HostFixture.h"
 #include "tests/net/ProxyDaemons.h"
 #include "tests/support/TestTimeouts.h"
 
-#include "engine/modules/InputModule.h"
+#include "engine/core/EventCodes.h"
+#include "engine/core/InputState.h"
+#include "engine/core/EngineEvent.h"
 
 #include <gtest/gtest.h>
 
