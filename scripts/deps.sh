@@ -22,7 +22,7 @@ PACKAGES=(
   # embedded web pages: HTML and CSS layout
   liblitehtml-dev
   # test-only: an independent AES to check ours against, and the scripted
-  # server's AES (tools/)
+  # server's AES (tools/wire)
   libssl-dev
   # test-only: real proxies for the proxy socket's tests
   dante-server tinyproxy

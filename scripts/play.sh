@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Plays the game: installs what is missing, builds the optimised tree, draws
-# the skin, starts the table server of tools/ (three robots fill the other
-# chairs) and the stand-in lobby, which starts KbZn seated at the table.
+# the skin, starts the table server of tools/tableserver (three robots fill
+# the other chairs) and the stand-in lobby, which starts KbZn seated at the
+# table.
 # Everything runs on loopback in a temporary tree; closing the window (or
 # Ctrl-C) stops all of it.
 #
@@ -94,7 +95,7 @@ if [ -z "$client" ]; then
     client=$(head -n 1 "$build/client-path.txt")
   fi
 fi
-for program in "$client" "$build/tools/table-server" "$build/tools/stand-in-lobby"; do
+for program in "$client" "$build/tools/tableserver/table-server" "$build/tools/lobby/stand-in-lobby"; do
   [ -x "$program" ] || { echo "play.sh: $program is not built" >&2; exit 1; }
 done
 
@@ -185,7 +186,7 @@ elif [ -n "$turn_seconds" ]; then
   server_args+=(--turn-seconds "$turn_seconds")
 fi
 server_args+=("${extra_server_args[@]}")
-"$build/tools/table-server" "${server_args[@]}" >"$server_log" 2>&1 &
+"$build/tools/tableserver/table-server" "${server_args[@]}" >"$server_log" 2>&1 &
 server_pid=$!
 if ! wait_for_line "$server_log" '^listening on ' 20 "$server_pid"; then
   echo "play.sh: the table server did not start:" >&2
@@ -197,7 +198,7 @@ port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$server_log" | he
 mkdir "$tmp/lobby"
 # The table server keeps table 1 (shown as the second); the lobby sends the
 # same number unless told otherwise.
-"$build/tools/stand-in-lobby" --client "$client" --server "127.0.0.1:$port" --root "$tmp/lobby" \
+"$build/tools/lobby/stand-in-lobby" --client "$client" --server "127.0.0.1:$port" --root "$tmp/lobby" \
   --timeout 86400 --table 1 "${lobby_args[@]}" >"$lobby_log" 2>&1 </dev/null &
 lobby_pid=$!
 if wait_for_line "$lobby_log" '^lobby window ' 20 "$lobby_pid"; then

@@ -1,5 +1,5 @@
 // What the whole client costs at the table, measured from outside: the
-// table server of tools/, the stand-in lobby and KbZn under an Xvfb of the
+// table server of tools/tableserver, the stand-in lobby and KbZn under an Xvfb of the
 // program's own, each run in a fresh temporary tree.
 //
 //   BM_StartToSeated         from starting the lobby (which starts the
@@ -258,7 +258,7 @@ public:
         if (frameTimes)
             m_env.push_back("KBZN_FRAME_TIMES=" + FrameTimesPath());
 
-        std::vector<std::string> server = { BuildDir() + "/tools/table-server", "--listen", "127.0.0.1:0" };
+        std::vector<std::string> server = { BuildDir() + "/tools/tableserver/table-server", "--listen", "127.0.0.1:0" };
         server.insert(server.end(), serverArgs.begin(), serverArgs.end());
         m_server.Start(server, m_env, ServerLog());
         if (!WaitForLine(ServerLog(), "listening on ", 20s, 10ms))
@@ -292,7 +292,7 @@ public:
     int64_t StartClient()
     {
         const int64_t started = MonotonicMs();
-        m_lobby.Start({ BuildDir() + "/tools/stand-in-lobby", "--client", ClientPath(), "--server",
+        m_lobby.Start({ BuildDir() + "/tools/lobby/stand-in-lobby", "--client", ClientPath(), "--server",
                           "127.0.0.1:" + m_port, "--root", m_dir + "/lobby", "--timeout", "86400", "--table", "1",
                           "--user", std::to_string(kUser) },
             m_env, m_dir + "/lobby.log");

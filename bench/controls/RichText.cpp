@@ -3,7 +3,7 @@
 // scratch.
 #include "engine/controls/richtext/RichText.h"
 #include "engine/objects/RectObject.h"
-#include "tools/TestHost.h"
+#include "tools/testhost/TestHost.h"
 
 #include <benchmark/benchmark.h>
 

@@ -6,7 +6,7 @@
 #include "engine/core/PictureData.h"
 #include "engine/modules/PictureCache.h"
 #include "engine/modules/PpsCodec.h"
-#include "tools/PackWriter.h"
+#include "tools/pack/PackWriter.h"
 
 #include <benchmark/benchmark.h>
 

@@ -5,7 +5,7 @@
 
 #include "platform/Event.h"
 #include "platform/MessageQueue.h"
-#include "tools/ScriptedServer.h"
+#include "tools/scripted/ScriptedServer.h"
 
 #include <benchmark/benchmark.h>
 

@@ -7,8 +7,8 @@
 // Run record: [u8 session][u8 request][u16 body length][body], or a
 // session byte of 0xFF: [u8 0xFF][u16 milliseconds] moves the clock.
 
-#include "tools/TableRoom.h"
-#include "tools/WireLink.h"
+#include "tools/tableserver/TableRoom.h"
+#include "tools/wire/WireLink.h"
 
 #include "platform/Clock.h"
 

@@ -9,7 +9,7 @@
 #include "cards/CardSprite.h"
 #include "platform/Clock.h"
 #include "platform/WindowMessages.h"
-#include "tools/TestHost.h"
+#include "tools/testhost/TestHost.h"
 #include "tests/frame/core/StubGameState.h"
 
 #include <gtest/gtest.h>

@@ -19,7 +19,7 @@
 #include "cards/CardGameApp.h"
 #include "platform/Clock.h"
 #include "platform/WindowMessages.h"
-#include "tools/TestHost.h"
+#include "tools/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
 

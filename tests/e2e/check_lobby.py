@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """KbZn beside the stand-in lobby and the scripted game server of the demo
-(tools/demo/server.script), under a virtual X server, with a local web
+(tools/scripted/demo/server.script), under a virtual X server, with a local web
 server holding the room's advert page and notice file:
 
 - once seated (request 200110 at the server), the client opens the advert
@@ -78,12 +78,12 @@ class Check(CheckRun):
                 stdout=open(web_log, "w"), stderr=subprocess.STDOUT))
 
             script = os.path.join(tmp, "server.script")
-            with open(os.path.join(SOURCE, "tools", "demo", "server.script")) as f:
+            with open(os.path.join(SOURCE, "tools", "scripted", "demo", "server.script")) as f:
                 text = re.sub(r"(?m)^listen .*$", "listen 127.0.0.1 0", f.read())
             with open(script, "w") as f:
                 f.write(text)
             server_log = os.path.join(self.out, "server.log")
-            processes.append(subprocess.Popen([os.path.join(self.build, "tools", "scripted-server"), script],
+            processes.append(subprocess.Popen([os.path.join(self.build, "tools", "scripted", "scripted-server"), script],
                                               stdout=open(server_log, "w"), stderr=subprocess.STDOUT))
             listening = re.compile(r"listening on [0-9.]+:(\d+)")
             if not self.wait_for("the scripted server did not listen", lambda: listening.search(read(server_log))):
@@ -98,7 +98,7 @@ class Check(CheckRun):
             lobby_log = os.path.join(self.out, "lobby.log")
             host = "127.0.0.1:%d" % web_port
             lobby = subprocess.Popen(
-                [os.path.join(self.build, "tools", "stand-in-lobby"), "--client", self.client, "--server",
+                [os.path.join(self.build, "tools", "lobby", "stand-in-lobby"), "--client", self.client, "--server",
                  "127.0.0.1:" + server_port, "--advert-host", host, "--notify-host", host,
                  "--root", os.path.join(tmp, "tree"), "--timeout", str(self.timeout)],
                 env=env, stdout=open(lobby_log, "w"), stderr=subprocess.STDOUT)

@@ -3,7 +3,7 @@
 table server with three robots, the stand-in lobby, the client under its
 own Xvfb, one deal on a one-second turn clock) with programs already built,
 and checks what came of it. The client is the recording client (KbZn with
-a trace of what its table shows, see tools/RecordingClientMain.cpp); its
+a trace of what its table shows, see tools/recorder/RecordingClientMain.cpp); its
 logs go to a temporary $XDG_STATE_HOME. Where the play script gives the
 client a state directory of the run's own and copies it to <out>/state,
 the client's run log must be there and none of its logs beside itself.

@@ -29,9 +29,9 @@
 #include "platform/MessageBox.h"
 #include "platform/MessageLoop.h"
 #include "platform/Process.h"
-#include "tools/ScriptedServer.h"
-#include "tools/StandInLobby.h"
-#include "tools/TestHost.h"
+#include "tools/scripted/ScriptedServer.h"
+#include "tools/lobby/StandInLobby.h"
+#include "tools/testhost/TestHost.h"
 
 #include "tests/game/RecordingWait.h"
 #include "tests/support/FileText.h"

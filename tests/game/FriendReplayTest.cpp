@@ -31,7 +31,7 @@
 #include "tests/game/FriendBodies.h"
 #include "tests/game/ViewHostTest.h"
 #include "tests/table/CardNotation.h"
-#include "tools/TestHost.h"
+#include "tools/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
 

@@ -26,7 +26,7 @@
 #include "table/Cards.h"
 #include "table/FriendRecords.h"
 #include "tests/game/ViewHostTest.h"
-#include "tools/TestHost.h"
+#include "tools/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
 

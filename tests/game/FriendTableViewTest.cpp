@@ -31,7 +31,7 @@
 #include "table/FriendRecords.h"
 #include "tests/game/FriendBodies.h"
 #include "tests/game/ViewHostTest.h"
-#include "tools/TestHost.h"
+#include "tools/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
 

@@ -24,9 +24,9 @@
 #include "platform/MessageLoop.h"
 #include "platform/Process.h"
 #include "platform/WindowMessages.h"
-#include "tools/ScriptedServer.h"
-#include "tools/StandInLobby.h"
-#include "tools/TestHost.h"
+#include "tools/lobby/StandInLobby.h"
+#include "tools/scripted/ScriptedServer.h"
+#include "tools/testhost/TestHost.h"
 
 #include "tests/game/RecordingWait.h"
 #include "tests/net/ProxyDaemons.h"

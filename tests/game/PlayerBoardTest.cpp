@@ -16,7 +16,7 @@
 #include "engine/objects/SpriteObject.h"
 #include "platform/Clock.h"
 #include "platform/WindowMessages.h"
-#include "tools/TestHost.h"
+#include "tools/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
 

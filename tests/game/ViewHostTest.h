@@ -9,7 +9,7 @@
 #include "game/FriendGameApp.h"
 #include "game/FriendTableView.h"
 #include "platform/Clock.h"
-#include "tools/TestHost.h"
+#include "tools/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/Socket.h"
 #include "tests/support/TestTimeouts.h"
-#include "tools/ScriptedServer.h"
+#include "tools/scripted/ScriptedServer.h"
 
 #include <gtest/gtest.h>
 

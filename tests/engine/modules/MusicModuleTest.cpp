@@ -9,7 +9,7 @@
 #include "platform/AudioStream.h"
 #include "platform/RecordingMidiSink.h"
 #include "tests/engine/core/TestSupport.h"
-#include "tools/PackWriter.h"
+#include "tools/pack/PackWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "engine/modules/Rasteriser.h"
 #include "engine/modules/ResourceModule.h"
 #include "tests/engine/core/TestSupport.h"
-#include "tools/PackWriter.h"
+#include "tools/pack/PackWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "platform/ImageDecoder.h"
 #include "tests/engine/core/TestSupport.h"
 #include "tests/engine/modules/GifBuilder.h"
-#include "tools/PackWriter.h"
+#include "tools/pack/PackWriter.h"
 
 #include <gtest/gtest.h>
 

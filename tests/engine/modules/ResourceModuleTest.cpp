@@ -3,7 +3,7 @@
 #include "engine/modules/ResourceModule.h"
 #include "net/ByteBuffer.h"
 #include "tests/engine/core/TestSupport.h"
-#include "tools/PackWriter.h"
+#include "tools/pack/PackWriter.h"
 
 #include "platform/Files.h"
 

@@ -15,7 +15,7 @@
 #include "engine/modules/ResourceModule.h"
 #include "platform/Clock.h"
 #include "platform/WindowMessages.h"
-#include "tools/TestHost.h"
+#include "tools/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
 

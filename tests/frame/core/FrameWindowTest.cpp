@@ -15,7 +15,7 @@
 #include "net/ConnectionNotice.h"
 #include "net/NetMessage.h"
 #include "platform/MessageLoop.h"
-#include "tools/ScriptedServer.h"
+#include "tools/scripted/ScriptedServer.h"
 #include "tests/support/TestTimeouts.h"
 
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/Resolver.h"
 #include "tests/net/ProxyDaemons.h"
-#include "tools/ScriptedServer.h"
+#include "tools/scripted/ScriptedServer.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "frame/core/HallRecords.h"
 
-#include "tools/WireCodec.h"
+#include "tools/wire/WireCodec.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "platform/Files.h"
 #include "platform/MessageQueue.h"
 #include "platform/Resolver.h"
-#include "tools/ScriptedServer.h"
+#include "tools/scripted/ScriptedServer.h"
 
 #include <gtest/gtest.h>
 

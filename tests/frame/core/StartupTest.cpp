@@ -12,7 +12,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Resolver.h"
 #include "tests/net/ProxyDaemons.h"
-#include "tools/ScriptedServer.h"
+#include "tools/scripted/ScriptedServer.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include "platform/Files.h"
 #include "platform/Resolver.h"
 #include "tests/frame/core/WaitSkin.h"
-#include "tools/ScriptedServer.h"
+#include "tools/scripted/ScriptedServer.h"
 
 #include <gtest/gtest.h>
 

@@ -18,8 +18,8 @@
 #include "platform/MessageLoop.h"
 #include "tests/frame/core/StubGameState.h"
 #include "tests/frame/ui/SidePaneHost.h"
-#include "tools/ScriptedServer.h"
-#include "tools/TestHost.h"
+#include "tools/scripted/ScriptedServer.h"
+#include "tools/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 #include "frame/core/GameState.h"
 #include "platform/Clock.h"
 #include "platform/WindowMessages.h"
-#include "tools/TestHost.h"
+#include "tools/testhost/TestHost.h"
 #include "tests/frame/core/StubGameState.h"
 
 #include <gtest/gtest.h>

@@ -15,7 +15,7 @@
 #include "frame/core/FrameRecords.h"
 #include "frame/ui/SystemInfoBox.h"
 #include "platform/Clock.h"
-#include "tools/TestHost.h"
+#include "tools/testhost/TestHost.h"
 #include "tests/frame/ui/GameFrameHost.h"
 
 #include <gtest/gtest.h>

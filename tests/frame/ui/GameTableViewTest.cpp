@@ -11,7 +11,7 @@
 #include "frame/core/GameConnection.h"
 #include "frame/core/GameFrameCalls.h"
 #include "platform/Clock.h"
-#include "tools/TestHost.h"
+#include "tools/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 #include "frame/ui/SafeBoxDialogs.h"
 #include "platform/IniFile.h"
 #include "tests/frame/ui/BoxView.h"
-#include "tools/TestHost.h"
+#include "tools/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 
 #include "engine/objects/SoundCalls.h"
 #include "platform/WindowMessages.h"
-#include "tools/PackWriter.h"
+#include "tools/pack/PackWriter.h"
 
 #include <string>
 #include <vector>
