@@ -725,7 +725,7 @@ int GameFrame::OnEvent(const engine::EngineEvent& event)
         OpenShop();
         return 1;
     case EVT_FRAME_DRAG_BEGIN:
-        if (const auto* input = engine::FromWord<const engine::InputState>(event.data))
+        if (const auto* input = event.DataAs<const engine::InputState>())
             BeginDrag(input->x, input->y);
         return 1;
     case EVT_FRAME_DRAG:
