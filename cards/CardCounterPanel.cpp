@@ -412,11 +412,11 @@ int CardCounterPanel::OnEvent(const engine::EngineEvent& event)
 {
     switch (event.code) {
     case engine::EVT_RBUTTON_DOWN:
-        if (const auto* state = engine::FromWord<const engine::InputState>(event.data))
+        if (const auto* state = event.DataAs<const engine::InputState>())
             ShowMenu(state->x, state->y);
         return 1;
     case EVT_COUNTER_SHOW_PLAYER:
-        ShowPlayerPanel(static_cast<int>(event.param));
+        ShowPlayerPanel(event.ParamInt());
         HideMenu();
         return 1;
     case EVT_COUNTER_MENU_BUTTON:

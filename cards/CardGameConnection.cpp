@@ -9,9 +9,7 @@
 #include "net/DailyLog.h"
 #include "platform/Clock.h"
 
-#include <array>
-#include <cstring>
-#include <vector>
+#include <algorithm>
 
 namespace game {
 
@@ -30,22 +28,26 @@ int32_t KindWord(uint32_t id, const uint8_t* data, uint32_t length)
     return static_cast<int32_t>(frame::LoadLe32(data + 8));
 }
 
-// {room id, user id, kind, 0, payload length, payload}; false for a payload
-// too long or missing.
-bool BuildTableMessage(const CGameFrameApp* app, int kind, const uint8_t* payload, uint32_t length,
-    std::vector<uint8_t>& out)
-{
-    if (!app || length > CardGameConnection::kMaxTableMessagePayload || (length && !payload))
-        return false;
-    out.assign(CardGameConnection::kTableMessageHead + length, 0);
-    frame::StoreLe32(out.data(), static_cast<uint32_t>(app->GetRoomId()));
-    frame::StoreLe32(out.data() + 4, static_cast<uint32_t>(app->GetUserId()));
-    frame::StoreLe32(out.data() + 8, static_cast<uint32_t>(kind));
-    frame::StoreLe32(out.data() + 16, length);
-    if (length)
-        std::memcpy(out.data() + CardGameConnection::kTableMessageHead, payload, length);
-    return true;
-}
+// Request 229510: {room id, user id, kind, 0, payload length, payload}, sent
+// with exactly its payload.
+class TableMessageRecord
+    : public frame::RequestRecord<CardGameConnection::kTableMessageHead + CardGameConnection::kMaxTableMessagePayload> {
+public:
+    // False for a payload too long or missing.
+    bool Set(const CGameFrameApp* app, int kind, const uint8_t* payload, uint32_t length)
+    {
+        if (!app || length > CardGameConnection::kMaxTableMessagePayload || (length && !payload))
+            return false;
+        Int<0>(app->GetRoomId()).Int<4>(app->GetUserId()).Int<8>(kind).Int<16>(static_cast<int32_t>(length));
+        std::copy(payload, payload + length, MutableBytes().begin() + CardGameConnection::kTableMessageHead);
+        m_length = static_cast<uint32_t>(CardGameConnection::kTableMessageHead) + length;
+        return true;
+    }
+    uint32_t WireLength() const { return m_length; }
+
+private:
+    uint32_t m_length = 0;
+};
 
 } // namespace
 
@@ -114,7 +116,7 @@ int CardGameConnection::SendViewCardsRequest()
     CGameFrameApp* app = GetApp();
     if (!app)
         return 0;
-    const frame::RequestRecord<32> record = frame::HeadRecord<32>(*app);
+    const frame::RequestHead<32> record(*app);
     std::string text;
     RequestReply reply;
     return Request(text, kRequestViewCards, record.Data(), record.kLength, reply, false);
@@ -148,7 +150,7 @@ int CardGameConnection::SendPlayOption(int option, int value)
     CGameFrameApp* app = GetApp();
     if (!app)
         return 0;
-    frame::RequestRecord<40> record = frame::HeadRecord<40>(*app);
+    frame::RequestHead<40> record(*app);
     record.Int<16>(option).Int<20>(value);
     std::string text;
     RequestReply reply;
@@ -161,23 +163,22 @@ uint32_t CardGameConnection::SendTableMessage(int kind, const uint8_t* payload, 
 {
     if (wait)
         return SendTableMessageWait(kind, payload, length).code;
-    std::vector<uint8_t> record;
-    if (!BuildTableMessage(GetApp(), kind, payload, length, record))
+    TableMessageRecord record;
+    if (!record.Set(GetApp(), kind, payload, length))
         return kRequestFailed;
     std::string text;
     RequestReply reply;
-    const int sent = Request(text, kRequestTableMessage, record.data(), static_cast<uint32_t>(record.size()), reply,
-        false);
+    const int sent = Request(text, kRequestTableMessage, record.Data(), record.WireLength(), reply, false);
     return sent ? kReplyOk : kRequestFailed;
 }
 
 RequestReply CardGameConnection::SendTableMessageWait(int kind, const uint8_t* payload, uint32_t length)
 {
     RequestReply reply;
-    std::vector<uint8_t> record;
+    TableMessageRecord record;
     std::string text;
-    if (!BuildTableMessage(GetApp(), kind, payload, length, record)
-        || !Request(text, kRequestTableMessage, record.data(), static_cast<uint32_t>(record.size()), reply, true)) {
+    if (!record.Set(GetApp(), kind, payload, length)
+        || !Request(text, kRequestTableMessage, record.Data(), record.WireLength(), reply, true)) {
         reply = {};
         reply.code = kRequestFailed;
     }

@@ -13,6 +13,7 @@
 
 #include "frame/core/FrameRecords.h"
 #include "frame/core/GameConnection.h"
+#include "frame/core/RequestRecord.h"
 #include "table/PlayRecord.h"
 
 #include <cstdint>
@@ -38,7 +39,7 @@ constexpr uint32_t kLastFrameRequest = 220000;
 // Request 221080: head; +20 the chair after the own chair in play order;
 // +48 the play (type, beat mask, value, count n, card ids). Only the first
 // 64 + 4 n bytes are sent.
-class ThrowRecord : public frame::ByteRecord<320> {
+class ThrowRecord : public frame::RequestRecord<320> {
 public:
     static constexpr size_t kUserId = 0;
     static constexpr size_t kRoomId = 4;
@@ -51,10 +52,7 @@ public:
 
     void SetHead(int32_t userId, int32_t roomId, int32_t tableNo, int32_t chair)
     {
-        SetInt<kUserId>(userId);
-        SetInt<kRoomId>(roomId);
-        SetInt<kTableNo>(tableNo);
-        SetInt<kChair>(chair);
+        Head(userId, roomId, tableNo, chair);
     }
     void SetNextChair(int32_t chair) { SetInt<kNextChair>(chair); }
     // The whole play with its 64 card places (false never happens: the
@@ -68,7 +66,7 @@ public:
 // Request 223000 (56 bytes): +0 user id, +4 room id, +8 own chair, +12
 // table number (the chair before the table number in this record only),
 // +16 the chair of the last play (-1 after the table was cleared).
-class PassRecord : public frame::ByteRecord<56> {
+class PassRecord : public frame::RequestRecord<56> {
 public:
     static constexpr size_t kUserId = 0;
     static constexpr size_t kRoomId = 4;

@@ -97,7 +97,9 @@ void CardSprite::SubscribeInput(int mainGame)
 {
     if (!m_sprite)
         return;
-    const auto self = reinterpret_cast<engine::MessageWord>(this);
+    // The view knows the card by its object id: an id that outlives its card
+    // finds nothing, where an address could name another object.
+    const auto self = static_cast<engine::MessageWord>(GetId());
     for (const InputCommand& entry : kInputCommands)
         m_sprite->SubscribeEvent(entry.input, mainGame, entry.command, self, 0);
 }

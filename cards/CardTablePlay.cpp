@@ -148,18 +148,20 @@ void CardTableView::SetLastPlay(int chair, const table::PlayRecord& play)
 
 void CardTableView::OnCardEvent(const engine::EngineEvent& event)
 {
-    const auto* input = engine::FromWord<const engine::InputState>(event.data);
+    const auto* input = event.DataAs<const engine::InputState>();
     if (event.code == EVT_TABLE_RBUTTON) {
         if (!input || input->hoveredId == 0) {
             Hand().OnEmptyRightPress();
         }
         return;
     }
-    // Only the view's own cards are taken at their word.
+    // The event names its card by object id; only the view's own cards answer.
     CardSprite* card = nullptr;
-    for (int i = 0; i < m_cardCount && !card; ++i)
-        if (engine::ToWord(m_cards[static_cast<size_t>(i)]) == event.param)
-            card = m_cards[static_cast<size_t>(i)];
+    for (int i = 0; i < m_cardCount && !card; ++i) {
+        CardSprite* candidate = m_cards[static_cast<size_t>(i)];
+        if (candidate && candidate->GetId() != 0 && candidate->GetId() == event.ParamInt())
+            card = candidate;
+    }
     if (!card)
         return;
     CardHand& hand = Hand();

@@ -399,7 +399,7 @@ void CardTableView::OnButtonEvent(int code)
 void CardTableView::OnTablePress(const engine::EngineEvent& event)
 {
     // While automatic play is on, a press on the bare table turns it off.
-    const auto* input = engine::FromWord<const engine::InputState>(event.data);
+    const auto* input = event.DataAs<const engine::InputState>();
     if (!m_autoPlay || !input || input->hoveredId != 0)
         return;
     const Area a = ViewArea();
@@ -432,7 +432,7 @@ void CardTableView::ShowCharacter(engine::MessageWord figure)
 
 void CardTableView::MoveResultPanel(const engine::EngineEvent& event)
 {
-    const auto* input = engine::FromWord<const engine::InputState>(event.data);
+    const auto* input = event.DataAs<const engine::InputState>();
     if (m_resultPanel && input)
         m_resultPanel->MoveBy(input->dx, input->dy);
 }

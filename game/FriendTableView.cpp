@@ -228,7 +228,7 @@ void FriendTableView::CreateButtons()
 
 int FriendTableView::OnEvent(const engine::EngineEvent& event)
 {
-    const int param = static_cast<int>(event.param);
+    const int param = event.ParamInt();
     switch (event.code) {
     case EVT_OPEN_SETTINGS:
         if (m_settingsPanel) {

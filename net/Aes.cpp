@@ -1,4 +1,5 @@
 #include "net/Aes.h"
+#include "platform/Bytes.h"
 
 #include <cstring>
 
@@ -67,20 +68,6 @@ AesTables MakeTables()
     return t;
 }
 
-inline uint32_t LoadBe(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8
-        | static_cast<uint32_t>(p[3]);
-}
-
-inline void StoreBe(uint8_t* p, uint32_t v)
-{
-    p[0] = static_cast<uint8_t>(v >> 24);
-    p[1] = static_cast<uint8_t>(v >> 16);
-    p[2] = static_cast<uint8_t>(v >> 8);
-    p[3] = static_cast<uint8_t>(v);
-}
-
 inline uint32_t SubWord(const AesTables& t, uint32_t w)
 {
     return static_cast<uint32_t>(t.sbox[w >> 24]) << 24 | static_cast<uint32_t>(t.sbox[(w >> 16) & 0xFF]) << 16
@@ -94,10 +81,10 @@ inline void EncryptOne(const AesTables& t, const uint32_t* rk, int rounds, const
     const uint32_t* te1 = t.te[1];
     const uint32_t* te2 = t.te[2];
     const uint32_t* te3 = t.te[3];
-    uint32_t s0 = LoadBe(in) ^ rk[0];
-    uint32_t s1 = LoadBe(in + 4) ^ rk[1];
-    uint32_t s2 = LoadBe(in + 8) ^ rk[2];
-    uint32_t s3 = LoadBe(in + 12) ^ rk[3];
+    uint32_t s0 = platform::LoadBe32(in) ^ rk[0];
+    uint32_t s1 = platform::LoadBe32(in + 4) ^ rk[1];
+    uint32_t s2 = platform::LoadBe32(in + 8) ^ rk[2];
+    uint32_t s3 = platform::LoadBe32(in + 12) ^ rk[3];
     for (int round = 1; round < rounds; ++round) {
         rk += 4;
         uint32_t t0 = te0[s0 >> 24] ^ te1[(s1 >> 16) & 0xFF] ^ te2[(s2 >> 8) & 0xFF] ^ te3[s3 & 0xFF] ^ rk[0];
@@ -115,10 +102,10 @@ inline void EncryptOne(const AesTables& t, const uint32_t* rk, int rounds, const
         return static_cast<uint32_t>(sb[a >> 24]) << 24 | static_cast<uint32_t>(sb[(b >> 16) & 0xFF]) << 16
             | static_cast<uint32_t>(sb[(c >> 8) & 0xFF]) << 8 | static_cast<uint32_t>(sb[d & 0xFF]);
     };
-    StoreBe(out, last(s0, s1, s2, s3) ^ rk[0]);
-    StoreBe(out + 4, last(s1, s2, s3, s0) ^ rk[1]);
-    StoreBe(out + 8, last(s2, s3, s0, s1) ^ rk[2]);
-    StoreBe(out + 12, last(s3, s0, s1, s2) ^ rk[3]);
+    platform::StoreBe32(out, last(s0, s1, s2, s3) ^ rk[0]);
+    platform::StoreBe32(out + 4, last(s1, s2, s3, s0) ^ rk[1]);
+    platform::StoreBe32(out + 8, last(s2, s3, s0, s1) ^ rk[2]);
+    platform::StoreBe32(out + 12, last(s3, s0, s1, s2) ^ rk[3]);
 }
 
 inline void DecryptOne(const AesTables& t, const uint32_t* rk, int rounds, const uint8_t* in, uint8_t* out)
@@ -127,10 +114,10 @@ inline void DecryptOne(const AesTables& t, const uint32_t* rk, int rounds, const
     const uint32_t* td1 = t.td[1];
     const uint32_t* td2 = t.td[2];
     const uint32_t* td3 = t.td[3];
-    uint32_t s0 = LoadBe(in) ^ rk[0];
-    uint32_t s1 = LoadBe(in + 4) ^ rk[1];
-    uint32_t s2 = LoadBe(in + 8) ^ rk[2];
-    uint32_t s3 = LoadBe(in + 12) ^ rk[3];
+    uint32_t s0 = platform::LoadBe32(in) ^ rk[0];
+    uint32_t s1 = platform::LoadBe32(in + 4) ^ rk[1];
+    uint32_t s2 = platform::LoadBe32(in + 8) ^ rk[2];
+    uint32_t s3 = platform::LoadBe32(in + 12) ^ rk[3];
     for (int round = 1; round < rounds; ++round) {
         rk += 4;
         uint32_t t0 = td0[s0 >> 24] ^ td1[(s3 >> 16) & 0xFF] ^ td2[(s2 >> 8) & 0xFF] ^ td3[s1 & 0xFF] ^ rk[0];
@@ -148,10 +135,10 @@ inline void DecryptOne(const AesTables& t, const uint32_t* rk, int rounds, const
         return static_cast<uint32_t>(si[a >> 24]) << 24 | static_cast<uint32_t>(si[(b >> 16) & 0xFF]) << 16
             | static_cast<uint32_t>(si[(c >> 8) & 0xFF]) << 8 | static_cast<uint32_t>(si[d & 0xFF]);
     };
-    StoreBe(out, last(s0, s3, s2, s1) ^ rk[0]);
-    StoreBe(out + 4, last(s1, s0, s3, s2) ^ rk[1]);
-    StoreBe(out + 8, last(s2, s1, s0, s3) ^ rk[2]);
-    StoreBe(out + 12, last(s3, s2, s1, s0) ^ rk[3]);
+    platform::StoreBe32(out, last(s0, s3, s2, s1) ^ rk[0]);
+    platform::StoreBe32(out + 4, last(s1, s0, s3, s2) ^ rk[1]);
+    platform::StoreBe32(out + 8, last(s2, s1, s0, s3) ^ rk[2]);
+    platform::StoreBe32(out + 12, last(s3, s2, s1, s0) ^ rk[3]);
 }
 
 } // namespace
@@ -189,7 +176,7 @@ bool AesCipher::SetKey(const uint8_t* key, int keyBits)
 
     uint32_t* w = m_encKeys;
     for (int i = 0; i < nk; ++i)
-        w[i] = LoadBe(key + 4 * i);
+        w[i] = platform::LoadBe32(key + 4 * i);
     for (int i = nk; i < words; ++i) {
         uint32_t temp = w[i - 1];
         if (i % nk == 0)

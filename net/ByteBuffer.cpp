@@ -1,4 +1,5 @@
 #include "net/ByteBuffer.h"
+#include "platform/Bytes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -108,14 +109,14 @@ void ByteBuffer::Clear()
 void ByteBuffer::AppendU32(uint32_t value)
 {
     uint8_t bytes[4];
-    StoreU32(bytes, value);
+    platform::StoreLe32(bytes, value);
     Append(bytes, 4);
 }
 
 void ByteBuffer::PrependU32(uint32_t value)
 {
     uint8_t bytes[4];
-    StoreU32(bytes, value);
+    platform::StoreLe32(bytes, value);
     Prepend(bytes, 4);
 }
 

@@ -3,6 +3,7 @@
 #include "net/Aes.h"
 #include "net/ZipStream.h"
 #include "platform/Files.h"
+#include "platform/Bytes.h"
 
 #include <cstdio>
 #include <cstring>
@@ -27,19 +28,19 @@ bool ReadStageHead(const ByteBuffer& buffer, StageHead& head)
     if (buffer.Size() < kStageHeadBytes)
         return false;
     const uint8_t* p = buffer.Data();
-    head.flags = LoadU32(p);
-    head.inputLength = LoadU32(p + 4);
-    head.payloadLength = LoadU32(p + 16);
+    head.flags = platform::LoadLe32(p);
+    head.inputLength = platform::LoadLe32(p + 4);
+    head.payloadLength = platform::LoadLe32(p + 16);
     return true;
 }
 
 void WriteStageHead(uint8_t* p, uint32_t flags, size_t inputLength, size_t payloadLength)
 {
-    StoreU32(p, flags);
-    StoreU32(p + 4, static_cast<uint32_t>(inputLength));
-    StoreU32(p + 8, 0);
-    StoreU32(p + 12, 0);
-    StoreU32(p + 16, static_cast<uint32_t>(payloadLength));
+    platform::StoreLe32(p, flags);
+    platform::StoreLe32(p + 4, static_cast<uint32_t>(inputLength));
+    platform::StoreLe32(p + 8, 0);
+    platform::StoreLe32(p + 12, 0);
+    platform::StoreLe32(p + 16, static_cast<uint32_t>(payloadLength));
 }
 
 // [0, n, 0, 0][n] before the unchanged input.

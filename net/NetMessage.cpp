@@ -2,6 +2,7 @@
 
 #include "net/DailyLog.h"
 #include "net/MessageCodec.h"
+#include "platform/Bytes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,23 +12,23 @@ namespace net {
 
 void MessageContext::Store(uint8_t* out) const
 {
-    StoreU32(out, socket);
-    StoreU32(out + 4, wireMessageId);
-    StoreU32(out + 8, expectsReply);
-    StoreU32(out + 12, connectionId);
-    StoreU32(out + 16, reserved[0]);
-    StoreU32(out + 20, reserved[1]);
+    platform::StoreLe32(out, socket);
+    platform::StoreLe32(out + 4, wireMessageId);
+    platform::StoreLe32(out + 8, expectsReply);
+    platform::StoreLe32(out + 12, connectionId);
+    platform::StoreLe32(out + 16, reserved[0]);
+    platform::StoreLe32(out + 20, reserved[1]);
 }
 
 MessageContext MessageContext::Load(const uint8_t* in)
 {
     MessageContext c;
-    c.socket = LoadU32(in);
-    c.wireMessageId = LoadU32(in + 4);
-    c.expectsReply = LoadU32(in + 8);
-    c.connectionId = LoadU32(in + 12);
-    c.reserved[0] = LoadU32(in + 16);
-    c.reserved[1] = LoadU32(in + 20);
+    c.socket = platform::LoadLe32(in);
+    c.wireMessageId = platform::LoadLe32(in + 4);
+    c.expectsReply = platform::LoadLe32(in + 8);
+    c.connectionId = platform::LoadLe32(in + 12);
+    c.reserved[0] = platform::LoadLe32(in + 16);
+    c.reserved[1] = platform::LoadLe32(in + 20);
     return c;
 }
 
@@ -64,11 +65,11 @@ void DisposeNetMessage(uintptr_t wParam, intptr_t lParam)
 void WritePlainForm(const NetMessage& m, ByteBuffer& out)
 {
     uint8_t header[NetMessage::kPlainHeaderSize];
-    StoreU32(header, m.head0);
-    StoreU32(header + 4, m.messageId);
+    platform::StoreLe32(header, m.head0);
+    platform::StoreLe32(header + 4, m.messageId);
     for (int i = 0; i < 4; ++i)
-        StoreU32(header + 8 + 4 * i, m.head2[i]);
-    StoreU32(header + 24, m.bodyLength);
+        platform::StoreLe32(header + 8 + 4 * i, m.head2[i]);
+    platform::StoreLe32(header + 24, m.bodyLength);
     out.Append(header, sizeof header);
     if (m.bodyLength)
         out.Append(m.body.get(), m.bodyLength);
@@ -78,13 +79,13 @@ bool ReadPlainForm(const uint8_t* data, size_t length, NetMessage& m)
 {
     if (length < NetMessage::kPlainHeaderSize)
         return false;
-    int32_t bodyLength = static_cast<int32_t>(LoadU32(data + 24));
+    int32_t bodyLength = static_cast<int32_t>(platform::LoadLe32(data + 24));
     if (bodyLength < 0 || static_cast<size_t>(bodyLength) > length - NetMessage::kPlainHeaderSize)
         return false;
-    m.head0 = LoadU32(data);
-    m.messageId = LoadU32(data + 4);
+    m.head0 = platform::LoadLe32(data);
+    m.messageId = platform::LoadLe32(data + 4);
     for (int i = 0; i < 4; ++i)
-        m.head2[i] = LoadU32(data + 8 + 4 * i);
+        m.head2[i] = platform::LoadLe32(data + 8 + 4 * i);
     m.bodyLength = static_cast<uint32_t>(bodyLength);
     m.body.reset();
     if (bodyLength > 0) {
@@ -120,7 +121,7 @@ int JoinPieces(const uint8_t* pieces, size_t length, ByteBuffer& out, uint32_t m
     int count = 0;
     size_t pos = 0;
     while (length - pos >= 5) {
-        int32_t n = static_cast<int32_t>(LoadU32(pieces + pos));
+        int32_t n = static_cast<int32_t>(platform::LoadLe32(pieces + pos));
         pos += 4;
         if (n < 0 || static_cast<uint32_t>(n) > maxChunk) {
             LogMessage("packet length error! len = %ld", static_cast<long>(n));

@@ -7,6 +7,7 @@
 #include "platform/Event.h"
 #include "platform/MessageDispatch.h"
 #include "platform/MessageQueue.h"
+#include "platform/Bytes.h"
 
 #include <arpa/inet.h>
 #include <poll.h>
@@ -403,7 +404,7 @@ void ProxySocket::OnSocks4Reply()
             getpeername(Handle(), reinterpret_cast<sockaddr*>(&peer), &length);
             address = peer.sin_addr.s_addr;
         }
-        uint16_t port = static_cast<uint16_t>(static_cast<uint8_t>(m_reply[2]) << 8 | static_cast<uint8_t>(m_reply[3]));
+        uint16_t port = platform::LoadBe16(reinterpret_cast<const uint8_t*>(m_reply.data()) + 2);
         m_reply.clear();
         OnProxyListening(address, port);
         return;
@@ -494,7 +495,7 @@ void ProxySocket::OnSocks5Reply()
         uint16_t port = 0;
         if (m_reply[3] == 1) {
             std::memcpy(&address, m_reply.data() + 4, 4);
-            port = static_cast<uint16_t>(static_cast<uint8_t>(m_reply[8]) << 8 | static_cast<uint8_t>(m_reply[9]));
+            port = platform::LoadBe16(reinterpret_cast<const uint8_t*>(m_reply.data()) + 8);
         }
         m_reply.clear();
         OnProxyListening(address, port);

@@ -6,6 +6,7 @@
 
 #include "net/ConnectionNotice.h"
 #include "net/DailyLog.h"
+#include "platform/Bytes.h"
 
 #include <cstring>
 
@@ -33,7 +34,7 @@ int SocketConnection::SendPieces(ByteBuffer& pieces, bool expectsReply, bool crc
     size_t pos = 0;
     size_t size = pieces.Size();
     while (size - pos > 4) {
-        uint32_t n = LoadU32(pieces.Data(pos));
+        uint32_t n = platform::LoadLe32(pieces.Data(pos));
         pos += 4;
         if (n > size - pos)
             return 0;
@@ -116,7 +117,7 @@ bool SocketConnection::ParseFrames(PeerEntry& peer)
     // read of many frames moves the buffer once.
     size_t offset = 0;
     while (peer.receive.Size() - offset >= 4) {
-        uint32_t length = LoadU32(peer.receive.Data(offset));
+        uint32_t length = platform::LoadLe32(peer.receive.Data(offset));
         // The length is checked as soon as it is in, so a peer cannot make
         // us buffer more than one frame's worth while we wait.
         if (length < minLength || length > maxLength) {
@@ -143,7 +144,7 @@ int SocketConnection::ValidateFrame(const uint8_t* frame, uint32_t length, PeerE
     if (length < MinFrameLength() || length > MaxFrameLength(m_maxChunk))
         return 0;
     // The piece must fill the frame exactly: anything else is a lying frame.
-    if (LoadU32(frame + kFramePieceLengthOffset) != length - kFrameOverhead)
+    if (platform::LoadLe32(frame + kFramePieceLengthOffset) != length - kFrameOverhead)
         return 0;
     if (!CheckFrameCrc(frame, static_cast<size_t>(length) + 4)) {
         LogMessage("frame crc error");
@@ -159,7 +160,7 @@ int SocketConnection::DispatchFrame(const uint8_t* frame, uint32_t length, PeerE
     if ((header.type != kFrameTypeMessage && header.type != kFrameTypeReply)
         || static_cast<int32_t>(header.messageId) <= 0 || static_cast<int32_t>(header.pieceIndex) <= 0)
         return 0;
-    const uint32_t n = LoadU32(frame + kFramePieceLengthOffset);
+    const uint32_t n = platform::LoadLe32(frame + kFramePieceLengthOffset);
 
     if (header.type == kFrameTypeMessage) {
         if (peer.currentMessageId == 0) {
@@ -242,7 +243,7 @@ void SocketConnection::AppendPiece(ByteBuffer& buffer, const uint8_t* frame, con
         context.Store(bytes);
         buffer.Append(bytes, sizeof bytes);
     }
-    uint32_t n = LoadU32(frame + kFramePieceLengthOffset);
+    uint32_t n = platform::LoadLe32(frame + kFramePieceLengthOffset);
     buffer.Append(frame + kFramePieceLengthOffset, 4 + static_cast<size_t>(n));
 }
 
@@ -332,7 +333,7 @@ int SocketConnection::OnFirstData(PeerEntry& entry)
     // same read is the peer's first frame and stays buffered.
     if (entry.receive.Size() < 4)
         return 1;
-    uint32_t length = LoadU32(entry.receive.Data());
+    uint32_t length = platform::LoadLe32(entry.receive.Data());
     if (length > kMaxChunk) {
         // Not a hello: the start waits in vain and fails.
         entry.framingBroken = true;

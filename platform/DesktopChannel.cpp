@@ -1,6 +1,7 @@
 #include "platform/DesktopChannel.h"
 
 #include "platform/HandleSpace.h"
+#include "platform/Bytes.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -61,34 +62,6 @@ public:
 private:
     int m_fd = -1;
 };
-
-void PutLe32(uint8_t* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-void PutLe64(uint8_t* p, uint64_t v)
-{
-    for (int i = 0; i < 8; ++i)
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-uint32_t GetLe32(const uint8_t* p)
-{
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = v << 8 | p[i];
-    return v;
-}
-
-uint64_t GetLe64(const uint8_t* p)
-{
-    uint64_t v = 0;
-    for (int i = 7; i >= 0; --i)
-        v = v << 8 | p[i];
-    return v;
-}
 
 uint64_t MonotonicNs()
 {
@@ -287,15 +260,15 @@ std::vector<SocketEntry> ListSockets(const std::string& directory)
 void PutHeader(uint8_t* header, uint32_t kind, WindowHandle target, uint32_t message, uint32_t length,
     uint64_t first, uint64_t second, uint64_t deadlineNs)
 {
-    PutLe32(header + 0, DesktopChannel::kMagic);
-    PutLe32(header + 4, kind);
-    PutLe32(header + 8, target);
-    PutLe32(header + 12, message);
-    PutLe32(header + 16, length);
-    PutLe32(header + 20, 0);
-    PutLe64(header + 24, first);
-    PutLe64(header + 32, second);
-    PutLe64(header + 40, deadlineNs);
+    StoreLe32(header + 0, DesktopChannel::kMagic);
+    StoreLe32(header + 4, kind);
+    StoreLe32(header + 8, target);
+    StoreLe32(header + 12, message);
+    StoreLe32(header + 16, length);
+    StoreLe32(header + 20, 0);
+    StoreLe64(header + 24, first);
+    StoreLe64(header + 32, second);
+    StoreLe64(header + 40, deadlineNs);
 }
 
 } // namespace
@@ -393,10 +366,10 @@ bool DesktopChannel::SendCopyData(WindowHandle window, WindowHandle sender, uint
     if (!WriteAll(fd.Get(), record.data(), record.size(), deadline)
         || !ReadAll(fd.Get(), answer, sizeof answer, deadline))
         return false;
-    if (GetLe32(answer) != kMagic || GetLe32(answer + 4) != 1)
+    if (LoadLe32(answer) != kMagic || LoadLe32(answer + 4) != 1)
         return false;
     if (result)
-        *result = static_cast<intptr_t>(static_cast<int64_t>(GetLe64(answer + 8)));
+        *result = static_cast<intptr_t>(static_cast<int64_t>(LoadLe64(answer + 8)));
     return true;
 }
 
@@ -505,9 +478,9 @@ void DesktopRegistration::Serve(int fd)
     // A liveness probe connects and closes without sending anything.
     if (!ReadAll(fd, header, sizeof header, deadline, m_stopFd))
         return;
-    const uint32_t kind = GetLe32(header + 4);
-    const uint32_t length = GetLe32(header + 16);
-    if (GetLe32(header) != DesktopChannel::kMagic || GetLe32(header + 8) != m_window
+    const uint32_t kind = LoadLe32(header + 4);
+    const uint32_t length = LoadLe32(header + 16);
+    if (LoadLe32(header) != DesktopChannel::kMagic || LoadLe32(header + 8) != m_window
         || length > DesktopChannel::kMaxPayload)
         return;
     if (kind != DesktopChannel::kKindCopyData && (kind != DesktopChannel::kKindPost || length != 0))
@@ -520,10 +493,10 @@ void DesktopRegistration::Serve(int fd)
 
 void DesktopRegistration::Deliver(const uint8_t* header, std::span<const uint8_t> payload, int fd)
 {
-    const uint64_t first = GetLe64(header + 24);
-    const uint64_t second = GetLe64(header + 32);
-    if (GetLe32(header + 4) == DesktopChannel::kKindPost) {
-        const uint32_t message = GetLe32(header + 12);
+    const uint64_t first = LoadLe64(header + 24);
+    const uint64_t second = LoadLe64(header + 32);
+    if (LoadLe32(header + 4) == DesktopChannel::kKindPost) {
+        const uint32_t message = LoadLe32(header + 12);
         const auto wParam = static_cast<uintptr_t>(first);
         const auto lParam = static_cast<intptr_t>(static_cast<int64_t>(second));
         if (m_toWindow) {
@@ -536,11 +509,11 @@ void DesktopRegistration::Deliver(const uint8_t* header, std::span<const uint8_t
     }
     const CopyDataRecord record { static_cast<uintptr_t>(second), payload.data(), payload.size() };
     intptr_t result = 0;
-    const bool handled = DeliverCopyData(static_cast<WindowHandle>(first), record, GetLe64(header + 40), result);
+    const bool handled = DeliverCopyData(static_cast<WindowHandle>(first), record, LoadLe64(header + 40), result);
     uint8_t answer[DesktopChannel::kAnswerSize];
-    PutLe32(answer, DesktopChannel::kMagic);
-    PutLe32(answer + 4, handled ? 1 : 0);
-    PutLe64(answer + 8, static_cast<uint64_t>(static_cast<int64_t>(result)));
+    StoreLe32(answer, DesktopChannel::kMagic);
+    StoreLe32(answer + 4, handled ? 1 : 0);
+    StoreLe64(answer + 8, static_cast<uint64_t>(static_cast<int64_t>(result)));
     WriteAll(fd, answer, sizeof answer, Clock::now() + std::chrono::milliseconds(kAnswerLimitMs));
 }
 

@@ -1,4 +1,5 @@
 #include "platform/Gbk.h"
+#include "platform/Bytes.h"
 
 #include <iconv.h>
 
@@ -61,12 +62,11 @@ Converter& Encoder()
 
 char32_t DecodeBytes(const char* bytes, size_t length)
 {
-    unsigned char out[8];
+    uint8_t out[8];
     size_t outLength = 0;
     if (!Decoder().Convert(bytes, length, reinterpret_cast<char*>(out), sizeof out, outLength) || outLength != 4)
         return Gbk::kReplacement;
-    return static_cast<char32_t>(out[0]) | static_cast<char32_t>(out[1]) << 8 | static_cast<char32_t>(out[2]) << 16
-        | static_cast<char32_t>(out[3]) << 24;
+    return static_cast<char32_t>(LoadLe32(out));
 }
 
 void AppendUtf8(std::string& out, char32_t c)

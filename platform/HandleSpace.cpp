@@ -1,4 +1,5 @@
 #include "platform/HandleSpace.h"
+#include "platform/Bytes.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -34,17 +35,16 @@ private:
 
 uint32_t ReadCounter(int fd)
 {
-    unsigned char bytes[4] {};
+    uint8_t bytes[4] {};
     if (::pread(fd, bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes))
         return 0; // a new (or damaged) file starts the count again
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8
-        | static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+    return LoadLe32(bytes);
 }
 
 bool WriteCounter(int fd, uint32_t value)
 {
-    const unsigned char bytes[4] = { static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
-        static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24) };
+    uint8_t bytes[4];
+    StoreLe32(bytes, value);
     return ::pwrite(fd, bytes, sizeof bytes, 0) == static_cast<ssize_t>(sizeof bytes);
 }
 

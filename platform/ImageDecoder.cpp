@@ -1,4 +1,5 @@
 #include "platform/ImageDecoder.h"
+#include "platform/Bytes.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -225,19 +226,10 @@ GifLayout WalkGif(const uint8_t* data, size_t size)
     return layout;
 }
 
-uint32_t Le16(const uint8_t* p)
+// A bitmap's width or height is stored signed: a negative height runs top down.
+uint64_t BmpSide(const uint8_t* p)
 {
-    return p[0] | p[1] << 8;
-}
-
-uint32_t Be16(const uint8_t* p)
-{
-    return p[0] << 8 | p[1];
-}
-
-int64_t Le32s(const uint8_t* p)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16) | static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint64_t>(std::llabs(static_cast<int32_t>(LoadLe32(p))));
 }
 
 bool Fits(uint64_t w, uint64_t h)
@@ -263,13 +255,13 @@ bool DeclaredSizeFits(const uint8_t* d, size_t size, int type)
     case kImagePng: {
         if (size < 24)
             return true;
-        if (!Fits(Be16(d + 16) << 16 | Be16(d + 18), Be16(d + 20) << 16 | Be16(d + 22)))
+        if (!Fits(LoadBe32(d + 16), LoadBe32(d + 20)))
             return false;
         // Every chunk must lie inside the file up to IEND: libpng, reading
         // through SDL, spins for minutes on a chunk that runs past the end.
         size_t pos = 8;
         while (pos + 12 <= size) {
-            uint64_t length = static_cast<uint64_t>(Be16(d + pos)) << 16 | Be16(d + pos + 2);
+            uint64_t length = LoadBe32(d + pos);
             if (length > size - pos - 12)
                 return false;
             if (std::memcmp(d + pos + 4, "IEND", 4) == 0)
@@ -281,38 +273,38 @@ bool DeclaredSizeFits(const uint8_t* d, size_t size, int type)
     case kImageBmp:
         if (size < 26)
             return true;
-        if (Le32s(d + 14) == 12)
-            return Fits(Le16(d + 18), Le16(d + 20));
-        return Fits(std::llabs(Le32s(d + 18)), std::llabs(Le32s(d + 22)));
+        if (LoadLe32(d + 14) == 12)
+            return Fits(LoadLe16(d + 18), LoadLe16(d + 20));
+        return Fits(BmpSide(d + 18), BmpSide(d + 22));
     case kImageTga:
-        return size < 16 || Fits(Le16(d + 12), Le16(d + 14));
+        return size < 16 || Fits(LoadLe16(d + 12), LoadLe16(d + 14));
     case kImagePcx:
         if (size < 12)
             return true;
-        return Fits(static_cast<uint16_t>(Le16(d + 8) - Le16(d + 4) + 1), static_cast<uint16_t>(Le16(d + 10) - Le16(d + 6) + 1));
+        return Fits(static_cast<uint16_t>(LoadLe16(d + 8) - LoadLe16(d + 4) + 1), static_cast<uint16_t>(LoadLe16(d + 10) - LoadLe16(d + 6) + 1));
     case kImageJpg: {
         size_t pos = 2;
         while (pos + 4 <= size && d[pos] == 0xFF) {
             uint8_t marker = d[pos + 1];
             if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
-                return pos + 9 > size || Fits(Be16(d + pos + 7), Be16(d + pos + 5));
+                return pos + 9 > size || Fits(LoadBe16(d + pos + 7), LoadBe16(d + pos + 5));
             if (marker == 0xDA)
                 return true;
-            pos += 2 + Be16(d + pos + 2);
+            pos += 2 + LoadBe16(d + pos + 2);
         }
         return true;
     }
     case kImageIco: {
         if (size < 6)
             return true;
-        uint32_t count = Le16(d + 4);
+        uint32_t count = LoadLe16(d + 4);
         for (uint32_t i = 0; i < count && 6 + (i + 1) * 16 <= size; ++i) {
             const uint8_t* entry = d + 6 + i * 16;
-            uint64_t at = static_cast<uint32_t>(entry[12] | entry[13] << 8 | entry[14] << 16) | static_cast<uint32_t>(entry[15]) << 24;
+            uint64_t at = LoadLe32(entry + 12);
             if (at + 24 <= size && d[at] == 0x89 && d[at + 1] == 'P') {
                 if (!DeclaredSizeFits(d + at, size - at, kImagePng))
                     return false;
-            } else if (at + 12 <= size && !Fits(std::llabs(Le32s(d + at + 4)), std::llabs(Le32s(d + at + 8)))) {
+            } else if (at + 12 <= size && !Fits(BmpSide(d + at + 4), BmpSide(d + at + 8))) {
                 return false;
             }
         }
@@ -323,8 +315,8 @@ bool DeclaredSizeFits(const uint8_t* d, size_t size, int type)
         if (size < 8 || !((d[0] == 'I' && d[1] == 'I') || (d[0] == 'M' && d[1] == 'M')))
             return true;
         bool le = d[0] == 'I';
-        auto u16 = [&](size_t at) -> uint32_t { return le ? Le16(d + at) : Be16(d + at); };
-        auto u32 = [&](size_t at) -> uint64_t { return le ? (u16(at) | u16(at + 2) << 16) : (u16(at) << 16 | u16(at + 2)); };
+        auto u16 = [&](size_t at) -> uint32_t { return le ? LoadLe16(d + at) : LoadBe16(d + at); };
+        auto u32 = [&](size_t at) -> uint64_t { return le ? LoadLe32(d + at) : LoadBe32(d + at); };
         uint64_t ifd = u32(4);
         if (ifd + 2 > size)
             return true;

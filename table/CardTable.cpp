@@ -1,12 +1,14 @@
 #include "table/CardTable.h"
 
 #include "table/Random.h"
-#include "table/Wire.h"
+#include "platform/Bytes.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace table {
+
+using platform::LoadI32;
 
 namespace {
 

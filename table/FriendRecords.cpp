@@ -1,11 +1,16 @@
 #include "table/FriendRecords.h"
 
-#include "table/Wire.h"
+#include "platform/Bytes.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace table {
+
+using platform::LoadI32;
+using platform::StoreI32;
+using platform::LoadI32Array;
+using platform::StoreI32Array;
 
 bool FriendStartInfo::Read(std::span<const uint8_t> bytes, FriendStartInfo& out)
 {

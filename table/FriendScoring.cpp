@@ -5,7 +5,7 @@
 #include "table/FriendCardRules.h"
 
 #include "net/DailyLog.h"
-#include "table/Wire.h"
+#include "platform/Bytes.h"
 
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -19,6 +19,11 @@
 #include <tuple>
 
 namespace table {
+
+using platform::LoadI32;
+using platform::StoreI32;
+using platform::LoadI32Array;
+using platform::StoreI32Array;
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "table/FriendCardRules.h"
 #include "table/Random.h"
-#include "table/Wire.h"
+#include "platform/Bytes.h"
 
 #include "platform/Clock.h"
 
@@ -12,6 +12,8 @@
 #include <cstring>
 
 namespace table {
+
+using platform::StoreI32Array;
 
 namespace {
 bool IsJoker(int id)

@@ -2,7 +2,7 @@
 
 #include "table/Cards.h"
 #include "table/Random.h"
-#include "table/Wire.h"
+#include "platform/Bytes.h"
 
 #include "platform/Clock.h"
 
@@ -10,6 +10,8 @@
 #include <cstring>
 
 namespace table {
+
+using platform::LoadI32;
 
 namespace {
 const std::set<int> kNoLookers;

@@ -8,6 +8,7 @@
 #include "platform/Files.h"
 #include "platform/Gbk.h"
 #include "platform/IniFile.h"
+#include "platform/Bytes.h"
 
 #include <algorithm>
 #include <climits>
@@ -177,9 +178,7 @@ int GameTable::GetBaseScore(int a) const
     if (a > 0)
         return a;
     if (HasTableInfo()) {
-        int fixed = static_cast<int>(static_cast<uint32_t>(m_tableBlock[124]) | static_cast<uint32_t>(m_tableBlock[125]) << 8
-            | static_cast<uint32_t>(m_tableBlock[126]) << 16 | static_cast<uint32_t>(m_tableBlock[127]) << 24);
-        return fixed;
+        return platform::LoadI32(m_tableBlock, 124);
     }
     int lowest = INT_MAX;
     for (int c = 0; c < m_chairCount; ++c)

@@ -3,7 +3,7 @@
 
 #include "table/GameTable.h"
 #include "table/Random.h"
-#include "table/Wire.h"
+#include "platform/Bytes.h"
 
 #include "platform/Clock.h"
 
@@ -12,6 +12,9 @@
 #include <cstring>
 
 namespace table {
+
+using platform::LoadI32;
+using platform::StoreI32;
 
 namespace {
 

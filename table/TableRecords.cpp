@@ -1,10 +1,15 @@
 #include "table/TableRecords.h"
 
-#include "table/Wire.h"
+#include "platform/Bytes.h"
 
 #include <algorithm>
 
 namespace table {
+
+using platform::LoadI32;
+using platform::StoreI32;
+using platform::LoadI32Array;
+using platform::StoreI32Array;
 
 bool TableInfo::Read(std::span<const uint8_t> bytes, TableInfo& out)
 {

@@ -28,6 +28,21 @@ struct EngineEvent {
     {
     }
     friend bool operator==(const EngineEvent&, const EngineEvent&) = default;
+
+    // The words as the event's code defines them: a number (an id, an
+    // index, a count) or a pointer to what the sender passes along.
+    int ParamInt() const { return static_cast<int>(param); }
+    int DataInt() const { return static_cast<int>(data); }
+    template <class T>
+    T* ParamAs() const
+    {
+        return FromWord<T>(param);
+    }
+    template <class T>
+    T* DataAs() const
+    {
+        return FromWord<T>(data);
+    }
 };
 
 uint8_t* AllocEventBlock(size_t size);

@@ -1,6 +1,7 @@
 #include "engine/modules/MidiPlayer.h"
 
 #include "platform/MessageQueue.h"
+#include "platform/Bytes.h"
 
 #include <algorithm>
 #include <chrono>
@@ -11,17 +12,9 @@ namespace engine {
 
 namespace {
 
+using platform::LoadBe16;
+using platform::LoadBe32;
 using platform::MidiResult;
-
-uint32_t LoadBe32(const uint8_t* p)
-{
-    return uint32_t { p[0] } << 24 | uint32_t { p[1] } << 16 | uint32_t { p[2] } << 8 | p[3];
-}
-
-uint16_t LoadBe16(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] << 8 | p[1]);
-}
 
 // The stream's tempo until a tempo event says otherwise: 120 beats a minute.
 constexpr uint32_t kDefaultTempo = 500000;

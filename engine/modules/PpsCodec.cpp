@@ -2,7 +2,7 @@
 
 #include "engine/core/EngineFiles.h"
 #include "engine/core/ZlibCodec.h"
-#include "net/ByteBuffer.h"
+#include "platform/Bytes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,17 +13,6 @@ namespace engine {
 namespace {
 
 constexpr size_t kMaxRun = 16383;
-
-uint16_t LoadU16(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-
-void StoreU16(uint8_t* p, uint16_t v)
-{
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
 
 bool IsMethod(int method)
 {
@@ -293,16 +282,16 @@ std::vector<uint8_t> EncodePps(const PictureData& picture, const uint8_t* block,
     p[1] = 'p';
     p[2] = 's';
     p[3] = static_cast<uint8_t>(method);
-    net::StoreU32(p + 4, flags);
-    StoreU16(p + 8, picture.frameCount);
-    StoreU16(p + 10, picture.frameWidth);
-    StoreU16(p + 12, picture.frameHeight);
-    StoreU16(p + 14, 0);
-    net::StoreU32(p + 16, picture.colourKey);
-    net::StoreU32(p + 20, static_cast<uint32_t>(totalDecoded));
-    net::StoreU32(p + 24, static_cast<uint32_t>(running));
-    StoreU16(p + 28, picture.paletteCount);
-    StoreU16(p + 30, 0);
+    platform::StoreLe32(p + 4, flags);
+    platform::StoreLe16(p + 8, picture.frameCount);
+    platform::StoreLe16(p + 10, picture.frameWidth);
+    platform::StoreLe16(p + 12, picture.frameHeight);
+    platform::StoreLe16(p + 14, 0);
+    platform::StoreLe32(p + 16, picture.colourKey);
+    platform::StoreLe32(p + 20, static_cast<uint32_t>(totalDecoded));
+    platform::StoreLe32(p + 24, static_cast<uint32_t>(running));
+    platform::StoreLe16(p + 28, picture.paletteCount);
+    platform::StoreLe16(p + 30, 0);
     p += kPpsHeaderSize;
     if (flags & kPicturePalette32) {
         if (block)
@@ -316,12 +305,12 @@ std::vector<uint8_t> EncodePps(const PictureData& picture, const uint8_t* block,
     for (size_t f = 0; f < frames.size(); ++f) {
         const EncodedFrame& frame = frames[f];
         uint32_t delay = several && f < picture.frameDelays.size() ? picture.frameDelays[f] : 0;
-        StoreU16(p, frame.flags);
-        StoreU16(p + 2, 0);
-        net::StoreU32(p + 4, delay);
-        net::StoreU32(p + 8, static_cast<uint32_t>(frame.colour.size()));
-        net::StoreU32(p + 12, static_cast<uint32_t>(frame.alpha.size()));
-        net::StoreU32(p + 16, static_cast<uint32_t>(frameBytes));
+        platform::StoreLe16(p, frame.flags);
+        platform::StoreLe16(p + 2, 0);
+        platform::StoreLe32(p + 4, delay);
+        platform::StoreLe32(p + 8, static_cast<uint32_t>(frame.colour.size()));
+        platform::StoreLe32(p + 12, static_cast<uint32_t>(frame.alpha.size()));
+        platform::StoreLe32(p + 16, static_cast<uint32_t>(frameBytes));
         p += kPpsFrameHeaderSize;
         if (!frame.colour.empty())
             std::memcpy(p, frame.colour.data(), frame.colour.size());
@@ -333,7 +322,7 @@ std::vector<uint8_t> EncodePps(const PictureData& picture, const uint8_t* block,
     if (flags & kPictureCaps) {
         uint32_t caps = static_cast<uint32_t>(static_cast<uint16_t>(picture.capWidth)) << 16
             | static_cast<uint16_t>(picture.capHeight);
-        net::StoreU32(p, caps);
+        platform::StoreLe32(p, caps);
     }
     return out;
 }
@@ -343,14 +332,14 @@ uint32_t DecodePps(const uint8_t* data, size_t size, PictureData& picture)
     if (!data || size < kPpsHeaderSize || data[0] != 'p' || data[1] != 'p' || data[2] != 's')
         return 0;
     int method = data[3];
-    uint32_t flags = net::LoadU32(data + 4);
-    uint16_t frameCount = LoadU16(data + 8);
-    uint16_t width = LoadU16(data + 10);
-    uint16_t height = LoadU16(data + 12);
-    uint32_t colourKey = net::LoadU32(data + 16);
-    uint32_t totalDecoded = net::LoadU32(data + 20);
-    uint32_t totalSize = net::LoadU32(data + 24);
-    uint16_t paletteCount = LoadU16(data + 28);
+    uint32_t flags = platform::LoadLe32(data + 4);
+    uint16_t frameCount = platform::LoadLe16(data + 8);
+    uint16_t width = platform::LoadLe16(data + 10);
+    uint16_t height = platform::LoadLe16(data + 12);
+    uint32_t colourKey = platform::LoadLe32(data + 16);
+    uint32_t totalDecoded = platform::LoadLe32(data + 20);
+    uint32_t totalSize = platform::LoadLe32(data + 24);
+    uint16_t paletteCount = platform::LoadLe16(data + 28);
     if (!IsMethod(method) || frameCount == 0 || width == 0 || height == 0)
         return 0;
     // Everything read lies inside the size the header gives, and that inside
@@ -391,9 +380,9 @@ uint32_t DecodePps(const uint8_t* data, size_t size, PictureData& picture)
         if (kPpsFrameHeaderSize > end - pos)
             return 0;
         const uint8_t* h = data + pos;
-        FrameInfo info { LoadU16(h), net::LoadU32(h + 4), pos + kPpsFrameHeaderSize, net::LoadU32(h + 8),
-            net::LoadU32(h + 12) };
-        if (net::LoadU32(h + 16) != frameBytes)
+        FrameInfo info { platform::LoadLe16(h), platform::LoadLe32(h + 4), pos + kPpsFrameHeaderSize, platform::LoadLe32(h + 8),
+            platform::LoadLe32(h + 12) };
+        if (platform::LoadLe32(h + 16) != frameBytes)
             return 0;
         pos += kPpsFrameHeaderSize;
         if (static_cast<uint64_t>(info.colourBytes) + info.alphaBytes > end - pos)
@@ -412,7 +401,7 @@ uint32_t DecodePps(const uint8_t* data, size_t size, PictureData& picture)
     if (flags & kPictureCaps) {
         if (4 > end - pos)
             return 0;
-        uint32_t caps = net::LoadU32(data + pos);
+        uint32_t caps = platform::LoadLe32(data + pos);
         capWidth = static_cast<int16_t>(caps >> 16);
         capHeight = static_cast<int16_t>(caps & 0xffff);
     }
@@ -500,7 +489,7 @@ int SavePps(const uint8_t* data, size_t size, std::string_view path)
 {
     if (!data || size < kPpsHeaderSize || data[0] != 'p' || data[1] != 'p' || data[2] != 's')
         return 0;
-    uint32_t total = net::LoadU32(data + 24);
+    uint32_t total = platform::LoadLe32(data + 24);
     if (total < kPpsHeaderSize || total > size)
         return 0;
     return WriteWholeFile(path, data, total) ? 1 : 0;

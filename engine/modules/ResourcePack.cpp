@@ -1,7 +1,7 @@
 #include "engine/modules/ResourcePack.h"
 
 #include "engine/core/EngineFiles.h"
-#include "net/ByteBuffer.h"
+#include "platform/Bytes.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -31,22 +31,22 @@ int64_t FileSize(std::FILE* file)
 
 void StorePackDirEntry(const PackDirEntry& entry, uint8_t* out)
 {
-    net::StoreU32(out, entry.key.rs);
-    net::StoreU32(out + 4, entry.key.js);
-    net::StoreU32(out + 8, entry.key.x31);
-    net::StoreU32(out + 12, entry.offset);
-    net::StoreU32(out + 16, entry.length);
-    net::StoreU32(out + 20, entry.extension);
+    platform::StoreLe32(out, entry.key.rs);
+    platform::StoreLe32(out + 4, entry.key.js);
+    platform::StoreLe32(out + 8, entry.key.x31);
+    platform::StoreLe32(out + 12, entry.offset);
+    platform::StoreLe32(out + 16, entry.length);
+    platform::StoreLe32(out + 20, entry.extension);
     std::memcpy(out + 24, entry.reserved, sizeof entry.reserved);
 }
 
 PackDirEntry LoadPackDirEntry(const uint8_t* in)
 {
     PackDirEntry entry;
-    entry.key = NameKey { net::LoadU32(in), net::LoadU32(in + 4), net::LoadU32(in + 8) };
-    entry.offset = net::LoadU32(in + 12);
-    entry.length = net::LoadU32(in + 16);
-    entry.extension = net::LoadU32(in + 20);
+    entry.key = NameKey { platform::LoadLe32(in), platform::LoadLe32(in + 4), platform::LoadLe32(in + 8) };
+    entry.offset = platform::LoadLe32(in + 12);
+    entry.length = platform::LoadLe32(in + 16);
+    entry.extension = platform::LoadLe32(in + 20);
     std::memcpy(entry.reserved, in + 24, sizeof entry.reserved);
     return entry;
 }
@@ -65,7 +65,7 @@ PackReader::PackReader(std::string_view path)
         return;
     // Only as many directory bytes as the file can hold are read; the rest of
     // the check is ParseDirectory's.
-    uint64_t recordCount = net::LoadU32(header + kPackRecordCountOffset);
+    uint64_t recordCount = platform::LoadLe32(header + kPackRecordCountOffset);
     uint64_t available = (static_cast<uint64_t>(size) - kPackHeaderSize) / kPackDirEntrySize;
     if (recordCount > available)
         return;
@@ -88,8 +88,8 @@ bool PackReader::ParseDirectory(const uint8_t* image, size_t size)
     m_index = 0;
     if (!image || size < kPackHeaderSize)
         return false;
-    uint64_t entryCount = net::LoadU32(image + kPackEntryCountOffset);
-    uint64_t recordCount = net::LoadU32(image + kPackRecordCountOffset);
+    uint64_t entryCount = platform::LoadLe32(image + kPackEntryCountOffset);
+    uint64_t recordCount = platform::LoadLe32(image + kPackRecordCountOffset);
     if (recordCount > (size - kPackHeaderSize) / kPackDirEntrySize)
         return false;
     // The entry count bounds iteration and the record count what is read;

@@ -71,7 +71,7 @@ constexpr size_t kChatBytes = 61;
 
 template <size_t N>
 using Record = frame::RequestRecord<N>;
-using frame::HeadRecord;
+using frame::RequestHead;
 
 int LookOnFlag(const CGameFrameApp& app)
 {
@@ -200,7 +200,7 @@ Record<96> LeaveRecord(const CGameFrameApp& app, const std::string& machineId, i
 
 Record<128> ChatRecord(const CGameFrameApp& app, const std::string& machineId, const std::string& text)
 {
-    Record<128> record = HeadRecord<128>(app);
+    RequestHead<128> record(app);
     record.Text<16, 32>(machineId).Text<48, kChatBytes + 1>(text);
     return record;
 }
@@ -291,7 +291,7 @@ int GameConnection::RequestCanQuit()
         return 0;
     std::string text;
     RequestReply reply;
-    if (!Send(*this, text, kCanQuit, HeadRecord<32>(*app), reply, true))
+    if (!Send(*this, text, kCanQuit, RequestHead<32>(*app), reply, true))
         return 0;
     // The code decides; a body without its first word leaves option A as
     // it was.
@@ -308,7 +308,7 @@ int GameConnection::RequestTableSnapshot()
         return 0;
     std::string text;
     RequestReply reply;
-    if (!Send(*this, text, kTableSnapshot, HeadRecord<32>(*app), reply, true) || reply.code != kOk
+    if (!Send(*this, text, kTableSnapshot, RequestHead<32>(*app), reply, true) || reply.code != kOk
         || reply.length == 0)
         return 0;
     CopyInto(app->GetLookOnDataBuffer(), reply.data.get(), reply.length);
@@ -321,7 +321,7 @@ int GameConnection::RequestStartChecked(std::string& text)
     if (!app)
         return 0;
     RequestReply reply;
-    if (!Send(*this, text, kStartChecked, HeadRecord<32>(*app), reply, true))
+    if (!Send(*this, text, kStartChecked, RequestHead<32>(*app), reply, true))
         return 0;
     if (reply.code == kOk) {
         StopIdleKickTimer(*app);
@@ -338,7 +338,7 @@ int GameConnection::RequestStart(std::string& text)
     if (!app)
         return 0;
     RequestReply reply;
-    return Send(*this, text, kStart, HeadRecord<32>(*app), reply, false);
+    return Send(*this, text, kStart, RequestHead<32>(*app), reply, false);
 }
 
 int GameConnection::Request201161(std::string& text)
@@ -348,7 +348,7 @@ int GameConnection::Request201161(std::string& text)
     if (!app)
         return 0;
     RequestReply reply;
-    return Send(*this, text, kRoundCheck, HeadRecord<32>(*app), reply, false);
+    return Send(*this, text, kRoundCheck, RequestHead<32>(*app), reply, false);
 }
 
 int GameConnection::LeaveTable(int userId, int chair)
@@ -386,7 +386,7 @@ int GameConnection::ChangeTable(std::string& text)
     if (!app || app->IsLookOn())
         return 0;
     RequestReply reply;
-    if (!Send(*this, text, kChangeTable, HeadRecord<32>(*app), reply, true))
+    if (!Send(*this, text, kChangeTable, RequestHead<32>(*app), reply, true))
         return 0;
     if (reply.code == kOk)
         return 1;
@@ -401,7 +401,7 @@ int GameConnection::RequestNewTable(std::string& text)
     if (!app || app->IsLookOn() || !app->IsRoomOptionB02() || !app->IsRoomOptionB80())
         return 0;
     RequestReply reply;
-    if (!Send(*this, text, kNewTable, HeadRecord<32>(*app), reply, true))
+    if (!Send(*this, text, kNewTable, RequestHead<32>(*app), reply, true))
         return 0;
     if (reply.code == kOk) {
         StopIdleKickTimer(*app);
@@ -430,7 +430,7 @@ int GameConnection::CallPlayer(int userId)
     CGameFrameApp* app = GetApp();
     if (!app)
         return 0;
-    Record<40> record = HeadRecord<40>(*app);
+    RequestHead<40> record(*app);
     record.Int<16>(userId).Int<20>(app->GetUserChair(userId));
     return SendOnly(*this, kCallPlayer, record);
 }
@@ -440,7 +440,7 @@ int GameConnection::Request201180(int value)
     CGameFrameApp* app = GetApp();
     if (!app)
         return 0;
-    Record<36> record = HeadRecord<36>(*app);
+    RequestHead<36> record(*app);
     record.Int<16>(value);
     return SendOnly(*this, kRequest201180, record);
 }
@@ -450,7 +450,7 @@ int GameConnection::RequestExit(const std::string& reason)
     CGameFrameApp* app = GetApp();
     if (!app)
         return 0;
-    Record<84> record = HeadRecord<84>(*app);
+    RequestHead<84> record(*app);
     record.Text<20, 64>(reason);
     return SendOnly(*this, kExit, record);
 }
@@ -460,7 +460,7 @@ int GameConnection::AnswerExit(int askerId, int answer)
     CGameFrameApp* app = GetApp();
     if (!app)
         return 0;
-    Record<40> record = HeadRecord<40>(*app);
+    RequestHead<40> record(*app);
     record.Int<16>(askerId).Int<20>(answer);
     return SendOnly(*this, kAnswerExit, record);
 }
@@ -470,7 +470,7 @@ int GameConnection::SetViewCardsPermission(int userId, int allow)
     CGameFrameApp* app = GetApp();
     if (!app)
         return 0;
-    Record<40> record = HeadRecord<40>(*app);
+    RequestHead<40> record(*app);
     record.Int<16>(userId).Int<20>(allow);
     return SendOnly(*this, kViewCards, record);
 }
@@ -869,7 +869,7 @@ int GameConnection::RequestAllowanceConfig(std::string& text, int value, std::sp
     CGameFrameApp* app = GetApp();
     if (!app)
         return 0;
-    Record<320> record = HeadRecord<320>(*app);
+    RequestHead<320> record(*app);
     record.Int<20>(value);
     RequestReply reply;
     if (!Send(*this, text, kAllowanceConfig, record, reply, true) || reply.code != kOk || reply.length == 0)
@@ -898,7 +898,7 @@ int ClaimReply(GameConnection& connection, std::string& text, uint32_t id, const
 template <size_t N>
 Record<N> ClaimRecord(const CGameFrameApp& app, int value, int kind)
 {
-    Record<N> record = HeadRecord<N>(app);
+    RequestHead<N> record(app);
     record.template Text<16, 36>(app.GetUserName(app.GetUserId())).template Int<52>(value).template Int<56>(kind);
     return record;
 }

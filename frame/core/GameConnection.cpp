@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/Gbk.h"
 #include "platform/IniFile.h"
+#include "platform/Bytes.h"
 
 #include <cstring>
 
@@ -24,12 +25,6 @@ std::string Field31(std::string text)
     }
     text.resize(std::min(keep, text.size()));
     return text;
-}
-
-int32_t ReadInt32(const uint8_t* p)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8
-        | static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
 }
 
 // A reply body read as text: up to its first zero, never past its end.
@@ -266,8 +261,8 @@ int GameConnection::CheckVersion(std::string& text, int& newerMajor, int& newerM
         text = "服务器繁忙，请稍候再试。";
         return 0;
     }
-    const int major = ReadInt32(reply.data.get());
-    const int minor = ReadInt32(reply.data.get() + 4);
+    const int major = static_cast<int32_t>(platform::LoadLe32(reply.data.get()));
+    const int minor = static_cast<int32_t>(platform::LoadLe32(reply.data.get() + 4));
     if (major > m_versionMajor) {
         text = "您的游戏程序太旧了,必须下载新的程序才能玩游戏。";
         newerMajor = major;

@@ -444,7 +444,7 @@ void AdvertBar::ShowPage()
 int AdvertBar::OnEvent(const EngineEvent& event)
 {
     switch (event.code) {
-    case engine::EVT_SCROLL: OnHistoryScroll(engine::FromWord<const double>(event.param)); break;
+    case engine::EVT_SCROLL: OnHistoryScroll(event.ParamAs<const double>()); break;
     case engine::EVT_SCROLL_RIGHT: ScrollHistoryRight(); break;
     case engine::EVT_SCROLL_LEFT: ScrollHistoryLeft(); break;
     case EVT_ADVERT_TAB: ShowAdvertTab(); break;

@@ -232,7 +232,7 @@ int ChatBox::OnEvent(const engine::EngineEvent& event)
     if (m_picker && m_picker->IsShown()) {
         // A click on the emoticon button closes the picker through the
         // button's own click; any other place closes it here.
-        const auto* state = engine::FromWord<const engine::InputState>(event.data);
+        const auto* state = event.DataAs<const engine::InputState>();
         engine::EngineObject* button = FindObjectByName(kFaceButtonName);
         if (state && button && button->HitTest(state->x, state->y))
             return 1;

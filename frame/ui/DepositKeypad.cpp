@@ -326,7 +326,7 @@ int NumKeyPadDlg::OnEvent(const EngineEvent& event)
     switch (event.code) {
     case EVT_KEYPAD_OK: OnOk(); return 1;
     case EVT_KEYPAD_CLOSE: Hide(); return 1;
-    case EVT_KEYPAD_DIGIT: PressKey(static_cast<int>(event.param)); return 1;
+    case EVT_KEYPAD_DIGIT: PressKey(event.ParamInt()); return 1;
     case EVT_KEYPAD_BACKSPACE: Backspace(); return 1;
     default: return SkinnedDialog::OnEvent(event);
     }

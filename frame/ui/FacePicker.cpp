@@ -300,7 +300,7 @@ void FacePicker::Hide()
 int FacePicker::OnEvent(const engine::EngineEvent& event)
 {
     auto relative = [&](void (FacePicker::*handler)(int, int)) {
-        if (const auto* state = engine::FromWord<const engine::InputState>(event.data))
+        if (const auto* state = event.DataAs<const engine::InputState>())
             (this->*handler)(static_cast<int>(state->x - GetLeft()), static_cast<int>(state->y - GetTop()));
         return 1;
     };

@@ -131,7 +131,7 @@ void FrameEdit::TakeFocus()
 int FrameEdit::OnEvent(const engine::EngineEvent& event)
 {
     if (event.code == engine::EVT_CHAR) {
-        if (const auto* input = engine::FromWord<const engine::InputState>(event.data))
+        if (const auto* input = event.DataAs<const engine::InputState>())
             OnChar(*input);
         return 1;
     }
@@ -459,7 +459,7 @@ int ComboInput::OnEvent(const engine::EngineEvent& event)
         ToggleList();
     } else if (event.code == EVT_COMBO_PICK) {
         // Copied first: the text belongs to the history.
-        const std::string text = engine::FromWord<const char>(event.param);
+        const std::string text = event.ParamAs<const char>();
         Clear();
         AppendText(text);
         if (m_list) {

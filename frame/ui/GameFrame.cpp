@@ -17,6 +17,7 @@
 #include "platform/Cursor.h"
 #include "platform/Window.h"
 #include "platform/WindowMessages.h"
+#include "platform/Bytes.h"
 
 #include <algorithm>
 
@@ -609,8 +610,7 @@ void GameFrame::OnMatchEnterReply(const uint8_t*, size_t)
     int32_t signedUp = 0;
     if (CGameFrameApp* app = CGameFrameApp::Current()) {
         const auto& bytes = app->GetMatchStateBlock().Bytes();
-        signedUp = static_cast<int32_t>(static_cast<uint32_t>(bytes[44]) | static_cast<uint32_t>(bytes[45]) << 8
-            | static_cast<uint32_t>(bytes[46]) << 16 | static_cast<uint32_t>(bytes[47]) << 24);
+        signedUp = platform::LoadI32(bytes, 44);
     }
     if (m_match)
         m_match->OnMatchEnterReply();
@@ -727,7 +727,7 @@ int GameFrame::OnEvent(const engine::EngineEvent& event)
         OpenShop();
         return 1;
     case EVT_FRAME_DRAG_BEGIN:
-        if (const auto* input = engine::FromWord<const engine::InputState>(event.data))
+        if (const auto* input = event.DataAs<const engine::InputState>())
             BeginDrag(input->x, input->y);
         return 1;
     case EVT_FRAME_DRAG:

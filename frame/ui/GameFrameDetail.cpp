@@ -334,7 +334,7 @@ void GameFrame::OnDetailLeave(const engine::EngineEvent& event)
 {
     if (m_detailPinned || !m_detailPanel)
         return;
-    const auto* input = engine::FromWord<const engine::InputState>(event.data);
+    const auto* input = event.DataAs<const engine::InputState>();
     if (input && m_detailPanel->HitTest(input->x, input->y))
         return;
     HidePlayerDetail(m_shownUserId);
@@ -343,10 +343,10 @@ void GameFrame::OnDetailLeave(const engine::EngineEvent& event)
 void GameFrame::OnBoardLeave(const engine::EngineEvent& event)
 {
     // Moving from the board straight onto the panel keeps it open.
-    const auto* input = engine::FromWord<const engine::InputState>(event.data);
+    const auto* input = event.DataAs<const engine::InputState>();
     if (input && m_detailPanel && input->hoveredId == m_detailPanel->GetId())
         return;
-    HidePlayerDetail(static_cast<int>(event.param));
+    HidePlayerDetail(event.ParamInt());
 }
 
 void GameFrame::RequestPlayerDetail()
@@ -398,7 +398,7 @@ std::string GameFrame::GetCharacterImageName(int figure, int sizeKind)
 
 bool GameFrame::OnDetailEvent(const engine::EngineEvent& event)
 {
-    const auto* input = engine::FromWord<const engine::InputState>(event.data);
+    const auto* input = event.DataAs<const engine::InputState>();
     switch (event.code) {
     case EVT_FRAME_BUY_CLOTHES:
         OpenShopClothes(m_shownFigure);
@@ -407,7 +407,7 @@ bool GameFrame::OnDetailEvent(const engine::EngineEvent& event)
         OnDetailAction(m_shownUserId);
         return true;
     case EVT_FRAME_BOARD_CLICK:
-        ShowPlayerDetail(static_cast<int>(event.param), input ? input->x : 0, input ? input->y : 0);
+        ShowPlayerDetail(event.ParamInt(), input ? input->x : 0, input ? input->y : 0);
         return true;
     case EVT_FRAME_BOARD_LEAVE:
         OnBoardLeave(event);

@@ -140,7 +140,7 @@ void GameFrame::RequestForcedQuit()
 
 void GameFrame::SendExitReason(const engine::EngineEvent& event)
 {
-    const auto* reason = engine::FromWord<const char>(event.param);
+    const auto* reason = event.ParamAs<const char>();
     CGameFrameApp* app = CGameFrameApp::Current();
     if (reason && app) {
         if (GameConnection* connection = app->GetConnection())
@@ -194,7 +194,7 @@ bool GameFrame::OnQuitEvent(const engine::EngineEvent& event)
         m_forcedQuitBox = nullptr;
         return true;
     case EVT_FRAME_ANSWER_EXIT:
-        AnswerExitRequest(static_cast<int>(event.param), static_cast<int>(event.data));
+        AnswerExitRequest(event.ParamInt(), event.DataInt());
         return true;
     case EVT_FRAME_QUIT_BOARD_OK:
         ConfirmMatchQuit();

@@ -43,7 +43,7 @@ GameTableView::~GameTableView() = default;
 
 int GameTableView::OnEvent(const engine::EngineEvent& event)
 {
-    const auto* body = engine::FromWord<const uint8_t>(event.param);
+    const auto* body = event.ParamAs<const uint8_t>();
     const auto size = static_cast<size_t>(event.data);
     switch (event.code) {
     case EVT_TABLE_NOTICE:

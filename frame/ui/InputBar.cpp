@@ -564,7 +564,7 @@ int InputBar::OnEvent(const engine::EngineEvent& event)
         ToggleSilverMenu(false);
         return 1;
     case EVT_INPUT_PRESET: {
-        const auto index = static_cast<int>(event.param);
+        const auto index = event.ParamInt();
         if (index >= 0 && index < kPresetCount) {
             m_chosenPreset = index;
             SetSilverTo(m_presets[static_cast<size_t>(index)]);
@@ -573,10 +573,10 @@ int InputBar::OnEvent(const engine::EngineEvent& event)
         return 1;
     }
     case EVT_INPUT_CARRY_SILVER:
-        SetSilverTo(static_cast<int>(event.param));
+        SetSilverTo(event.ParamInt());
         return 1;
     case EVT_INPUT_MENU_BLUR: {
-        const auto* state = engine::FromWord<const engine::InputState>(event.data);
+        const auto* state = event.DataAs<const engine::InputState>();
         auto* button = dynamic_cast<engine::ImageButton*>(FindObjectByName(kSilverButtonName));
         if (button && !(state && button->HitTest(state->x, state->y))) {
             button->SetSelected(false);

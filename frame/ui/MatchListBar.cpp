@@ -167,7 +167,7 @@ int MatchListBlock::OnEvent(const engine::EngineEvent& event)
 {
     if (event.code != engine::EVT_FIT_REQUEST)
         return RichTextObject::OnEvent(event);
-    const int width = static_cast<int>(event.param);
+    const int width = event.ParamInt();
     if (m_canvas && width > 0) {
         const int height = m_canvas->GetBufferHeight();
         m_canvas->ResizeBuffer(width, height);
@@ -244,7 +244,7 @@ MatchListBlock* MatchPlayerList::GetSelectedRow() const
 
 MatchListBlock* MatchPlayerList::RowOf(const engine::EngineEvent& event)
 {
-    return dynamic_cast<MatchListBlock*>(FindObjectById(static_cast<int>(event.data)));
+    return dynamic_cast<MatchListBlock*>(FindObjectById(event.DataInt()));
 }
 
 void MatchPlayerList::SelectRow(MatchListBlock* row)

@@ -840,7 +840,7 @@ int MatchPanels::OnEvent(const EngineEvent& event)
     case EVT_MATCH_SHOW_RESULT: {
         if (m_queue)
             m_queue->Next();
-        auto* copy = engine::FromWord<uint8_t>(event.param);
+        auto* copy = event.ParamAs<uint8_t>();
         if (copy && event.code == EVT_MATCH_SHOW_END)
             ShowMatchEnd();
         else if (copy)

@@ -148,7 +148,7 @@ int ReplayPanel::OnEvent(const EngineEvent& event)
             OpenFile(std::string(m_listed[static_cast<size_t>(event.param)]));
         break;
     case EVT_REPLAY_TIP:
-        ShowButtonTip(static_cast<int>(event.param));
+        ShowButtonTip(event.ParamInt());
         return 1;
     case EVT_REPLAY_TIP_END:
         if (m_tip) {
@@ -160,7 +160,7 @@ int ReplayPanel::OnEvent(const EngineEvent& event)
         // A press or the end of a drag on the bar: seek there, paused like a
         // step.
         if (!m_file.Empty() && event.param) {
-            const double fraction = std::clamp(*engine::FromWord<const double>(event.param), 0.0, 1.0);
+            const double fraction = std::clamp(*event.ParamAs<const double>(), 0.0, 1.0);
             if (m_playing)
                 PlayPause();
             SeekToTime(static_cast<uint32_t>(fraction * m_file.LastRecordTime()));

@@ -15,6 +15,7 @@
 #include "frame/ui/FrameEdit.h"
 #include "frame/ui/PanelParts.h"
 #include "platform/IniFile.h"
+#include "platform/Bytes.h"
 
 #include <algorithm>
 #include <array>
@@ -90,11 +91,6 @@ public:
 private:
     const char* m_text;
 };
-
-int32_t WordAt(std::span<const uint8_t> bytes, size_t offset)
-{
-    return static_cast<int32_t>(LoadLe32(bytes.data() + offset));
-}
 
 std::string Decimal(int value)
 {
@@ -376,7 +372,7 @@ void SafeBoxDlg::Refresh()
         ShowMessage(kOpenFailed, 0, false);
         return;
     }
-    const int amount = WordAt(reply, 0);
+    const int amount = platform::LoadI32(reply, 0);
     if (amount != m_amount) {
         SetAmount(amount);
         DrawInfo();
@@ -694,7 +690,7 @@ void TakeDepositDlg::OnOk()
     }
     if (ok) {
         if (auto* pad = Named<PasswordPadOwner>(*this, kInputBarName))
-            pad->ShowPasswordPad(1, WordAt(buffer, 4), 0);
+            pad->ShowPasswordPad(1, platform::LoadI32(buffer, 4), 0);
         Hide();
     } else if (code == kNoProtectPassword) {
         SendTake();
@@ -756,13 +752,13 @@ void OpenSafeBox(engine::GameObject& owner)
             app->ShowMessageBox(kOpenFailed, nullptr, nullptr, kMessageSeconds, kOneButtonFlags, kBoxHead);
         return;
     }
-    const int amount = WordAt(reply, 0);
+    const int amount = platform::LoadI32(reply, 0);
     auto* box = Named<SafeBoxDlg>(owner, kSafeBoxName);
     if (!box) {
         box = static_cast<SafeBoxDlg*>(owner.RegisterObject(std::make_unique<SafeBoxDlg>()));
         if (!box)
             return;
-        box->Create(amount, WordAt(reply, 4));
+        box->Create(amount, platform::LoadI32(reply, 4));
         box->SetDepth(kSafeBoxDepth);
         box->SetDraggable(true);
     } else if (amount != box->GetAmount()) {

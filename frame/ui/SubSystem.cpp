@@ -691,10 +691,10 @@ void SubSystem::ShowSilverMenu()
 
 int SubSystem::OnEvent(const engine::EngineEvent& event)
 {
-    const auto record = [&]() -> PlayerRecord* { return engine::FromWord<PlayerRecord>(event.param); };
-    const auto* bytes = engine::FromWord<const uint8_t>(event.param);
+    const auto record = [&]() -> PlayerRecord* { return event.ParamAs<PlayerRecord>(); };
+    const auto* bytes = event.ParamAs<const uint8_t>();
     const auto size = static_cast<size_t>(event.data);
-    const auto* text = engine::FromWord<const char>(event.param);
+    const auto* text = event.ParamAs<const char>();
     switch (event.code) {
     case EVT_CHILD_PLAYER_ENTER:
         if (record())
@@ -739,7 +739,7 @@ int SubSystem::OnEvent(const engine::EngineEvent& event)
         break;
     case EVT_CHILD_SIGNED_UP:
         if (PaneBarCalls* bar = Bar(kMatchListBarName))
-            bar->ShowSignUpCount(static_cast<int>(event.param));
+            bar->ShowSignUpCount(event.ParamInt());
         break;
     case EVT_CHILD_MATCH_ENTERED:
         OnMatchEntered();
@@ -790,7 +790,7 @@ int SubSystem::OnEvent(const engine::EngineEvent& event)
     case EVT_PANE_PHRASE:
         if (text)
             ShowOwnChat(text);
-        if (auto* menu = engine::FromWord<engine::EngineObject>(event.data)) {
+        if (auto* menu = event.DataAs<engine::EngineObject>()) {
             menu->Hide();
             menu->Invalidate();
         }
@@ -815,7 +815,7 @@ int SubSystem::OnEvent(const engine::EngineEvent& event)
         break;
     case EVT_PANE_MATCH_PLAYER:
         if (CGameFrameApp* app = App(); app && app->GetConnection())
-            app->GetConnection()->Request201230(static_cast<int>(event.param));
+            app->GetConnection()->Request201230(event.ParamInt());
         break;
     default:
         break;

@@ -364,7 +364,7 @@ int SystemInfoBox::OnEvent(const EngineEvent& event)
         OnCancel();
         break;
     case engine::EVT_KEY_DOWN: {
-        const auto* state = engine::FromWord<const engine::InputState>(event.data);
+        const auto* state = event.DataAs<const engine::InputState>();
         if (state && state->lastKeyDown == platform::kVkEscape && m_close)
             OnEvent(EngineEvent(GetId(), CloseAnswerCode()));
         break;

@@ -71,7 +71,7 @@ std::string Cut(std::string_view text, size_t width)
 
 const engine::InputState* InputOf(const EngineEvent& event)
 {
-    return engine::FromWord<const engine::InputState>(event.data);
+    return event.DataAs<const engine::InputState>();
 }
 
 } // namespace
@@ -927,7 +927,7 @@ int UserListBar::OnEvent(const EngineEvent& event)
             m_block->ClearViewPermissions();
         return BoundObject::OnEvent(event);
     case engine::EVT_SCROLL:
-        OnScroll(engine::FromWord<const double>(event.param), static_cast<int>(event.data));
+        OnScroll(event.ParamAs<const double>(), event.DataInt());
         return 1;
     case engine::EVT_SCROLL_RIGHT: ScrollRight(); return 1;
     case engine::EVT_SCROLL_LEFT: ScrollLeft(); return 1;

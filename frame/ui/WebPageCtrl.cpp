@@ -162,7 +162,7 @@ int WebPageCtrl::OnEvent(const engine::EngineEvent& event)
         return 1;
     case engine::EVT_MOUSE_MOVE:
     case engine::EVT_LBUTTON_UP: {
-        const auto* input = engine::FromWord<const engine::InputState>(event.data);
+        const auto* input = event.DataAs<const engine::InputState>();
         if (!input)
             return 1;
         // View coordinates to the page's.

@@ -8,6 +8,7 @@
 #include "engine/core/EngineParse.h"
 #include "engine/core/NameKey.h"
 #include "engine/core/ZlibCodec.h"
+#include "platform/Bytes.h"
 
 #include <cstdint>
 #include <cstring>
@@ -26,8 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (selector == 0) {
         if (restSize < 4)
             return 0;
-        uint32_t expected = static_cast<uint32_t>(rest[0]) | static_cast<uint32_t>(rest[1]) << 8
-            | static_cast<uint32_t>(rest[2]) << 16 | static_cast<uint32_t>(rest[3]) << 24;
+        uint32_t expected = platform::LoadLe32(rest);
         // Keep each run small; the cap itself is tested by the unit tests.
         expected %= 1u << 22;
         std::vector<uint8_t> out;

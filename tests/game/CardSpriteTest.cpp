@@ -457,7 +457,7 @@ TEST_F(CardOnTable, MouseOnTheCardReachesTheTableViewAsCardCommands)
         ASSERT_NE(e, nullptr);
         EXPECT_EQ(e->target, view->GetId());
         EXPECT_EQ(e->code, command);
-        EXPECT_EQ(e->param, reinterpret_cast<engine::MessageWord>(card));
+        EXPECT_EQ(e->ParamInt(), card->GetId());
     }
 
     DealOwnCard(3);
@@ -471,7 +471,7 @@ TEST_F(CardOnTable, MouseOnTheCardReachesTheTableViewAsCardCommands)
     std::vector<int> codes;
     for (const engine::EngineEvent& e : view->events) {
         codes.push_back(e.code);
-        EXPECT_EQ(e.param, reinterpret_cast<engine::MessageWord>(card));
+        EXPECT_EQ(e.ParamInt(), card->GetId());
     }
     EXPECT_EQ(codes,
         (std::vector<int> {game::EVT_CARD_MOUSE_ENTER, game::EVT_CARD_LBUTTON_DOWN, game::EVT_CARD_LBUTTON_UP}));

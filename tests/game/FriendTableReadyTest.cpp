@@ -27,6 +27,7 @@
 #include "table/FriendRecords.h"
 #include "tests/game/ViewHostTest.h"
 #include "tools/testhost/TestHost.h"
+#include "platform/Bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -617,9 +618,7 @@ TEST_F(ReadyHost, AwardsBecomeColouredMarqueeLines)
 
 uint32_t Le32(const char* p)
 {
-    uint32_t v = 0;
-    std::memcpy(&v, p, 4);
-    return v;
+    return platform::LoadLe32(reinterpret_cast<const uint8_t*>(p));
 }
 
 class QrPicture : public ReadyHost {

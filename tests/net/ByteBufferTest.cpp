@@ -1,5 +1,6 @@
 #include "net/ByteBuffer.h"
 #include "net/CritSec.h"
+#include "platform/Bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -89,7 +90,7 @@ TEST(ByteBuffer, LittleEndianWords)
     ASSERT_EQ(b.Size(), 8u);
     const uint8_t expect[] = { 0xD4, 0xC3, 0xB2, 0xA1, 0x44, 0x33, 0x22, 0x11 };
     EXPECT_EQ(0, memcmp(b.Data(), expect, 8));
-    EXPECT_EQ(net::LoadU32(b.Data(4)), 0x11223344u);
+    EXPECT_EQ(platform::LoadLe32(b.Data(4)), 0x11223344u);
 }
 
 TEST(CritSec, IsReentrantAndExcludesOtherThreads)

@@ -5,6 +5,7 @@
 
 #include "net/MessageCodec.h"
 #include "net/SocketConnection.h"
+#include "platform/Bytes.h"
 
 #include <cerrno>
 #include <cstring>
@@ -148,7 +149,7 @@ inline std::string PeerFrames(uint32_t type, uint32_t wireId, const net::NetMess
     header.messageId = wireId;
     size_t pos = 0;
     while (pieces.Size() - pos > 4) {
-        uint32_t n = net::LoadU32(pieces.Data(pos));
+        uint32_t n = platform::LoadLe32(pieces.Data(pos));
         pos += 4;
         header.sequence += 1;
         header.pieceIndex += 1;
@@ -165,7 +166,7 @@ inline std::vector<std::string> SplitFrames(const std::string& stream)
     std::vector<std::string> frames;
     size_t pos = 0;
     while (pos + 4 <= stream.size()) {
-        uint32_t length = net::LoadU32(reinterpret_cast<const uint8_t*>(stream.data() + pos));
+        uint32_t length = platform::LoadLe32(reinterpret_cast<const uint8_t*>(stream.data() + pos));
         frames.push_back(stream.substr(pos, length + 4));
         pos += length + 4;
     }
@@ -180,7 +181,7 @@ inline net::FrameHeader HeaderOf(const std::string& frame)
 inline std::string U32(uint32_t v)
 {
     uint8_t b[4];
-    net::StoreU32(b, v);
+    platform::StoreLe32(b, v);
     return std::string(reinterpret_cast<char*>(b), 4);
 }
 

@@ -2,6 +2,7 @@
 
 #include "net/Aes.h"
 #include "net/ZipStream.h"
+#include "platform/Bytes.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -23,9 +24,9 @@ using net::kCipherAes;
 using net::kCodecDecode;
 using net::kCodecEncode;
 using net::kZipZlib;
-using net::LoadU32;
+using platform::LoadLe32;
 using net::MessageCodec;
-using net::StoreU32;
+using platform::StoreLe32;
 
 namespace {
 
@@ -46,8 +47,8 @@ ByteBuffer FromBytes(const std::vector<uint8_t>& bytes)
 std::vector<uint8_t> PlainForm(uint32_t id, const std::vector<uint8_t>& body)
 {
     std::vector<uint8_t> plain(28 + body.size(), 0);
-    StoreU32(plain.data() + 4, id);
-    StoreU32(plain.data() + 24, static_cast<uint32_t>(body.size()));
+    platform::StoreLe32(plain.data() + 4, id);
+    platform::StoreLe32(plain.data() + 24, static_cast<uint32_t>(body.size()));
     std::copy(body.begin(), body.end(), plain.begin() + 28);
     return plain;
 }
@@ -82,7 +83,7 @@ struct Head {
 Head ReadHead(const ByteBuffer& b)
 {
     const uint8_t* p = b.Data();
-    return { LoadU32(p), LoadU32(p + 4), LoadU32(p + 8), LoadU32(p + 12), LoadU32(p + 16) };
+    return { platform::LoadLe32(p), platform::LoadLe32(p + 4), platform::LoadLe32(p + 8), platform::LoadLe32(p + 12), platform::LoadLe32(p + 16) };
 }
 
 // Plain zlib inflate, as any other peer would run it.
@@ -236,47 +237,47 @@ TEST(MessageCodec, BlocksWhoseLengthsLieFailDecoding)
         void (*edit)(std::vector<uint8_t>&);
     };
     const Case cases[] = {
-        { "cipher payload length one more", true, [](std::vector<uint8_t>& b) { StoreU32(b.data() + 16, LoadU32(b.data() + 16) + 1); } },
-        { "cipher payload length one less", true, [](std::vector<uint8_t>& b) { StoreU32(b.data() + 16, LoadU32(b.data() + 16) - 1); } },
-        { "cipher payload length huge", true, [](std::vector<uint8_t>& b) { StoreU32(b.data() + 16, 0xFFFFFFFF); } },
-        { "cipher input length beyond payload", true, [](std::vector<uint8_t>& b) { StoreU32(b.data() + 4, LoadU32(b.data() + 16) + 1); } },
-        { "cipher input length huge", true, [](std::vector<uint8_t>& b) { StoreU32(b.data() + 4, 0xFFFFFFF0); } },
+        { "cipher payload length one more", true, [](std::vector<uint8_t>& b) { platform::StoreLe32(b.data() + 16, platform::LoadLe32(b.data() + 16) + 1); } },
+        { "cipher payload length one less", true, [](std::vector<uint8_t>& b) { platform::StoreLe32(b.data() + 16, platform::LoadLe32(b.data() + 16) - 1); } },
+        { "cipher payload length huge", true, [](std::vector<uint8_t>& b) { platform::StoreLe32(b.data() + 16, 0xFFFFFFFF); } },
+        { "cipher input length beyond payload", true, [](std::vector<uint8_t>& b) { platform::StoreLe32(b.data() + 4, platform::LoadLe32(b.data() + 16) + 1); } },
+        { "cipher input length huge", true, [](std::vector<uint8_t>& b) { platform::StoreLe32(b.data() + 4, 0xFFFFFFF0); } },
         { "cipher payload cut short", true, [](std::vector<uint8_t>& b) { b.pop_back(); } },
         { "cipher payload with a byte more", true, [](std::vector<uint8_t>& b) { b.push_back(0); } },
         { "cipher input ends in a partial block", true,
             [](std::vector<uint8_t>& b) {
                 b.resize(b.size() - 8);
-                StoreU32(b.data() + 16, static_cast<uint32_t>(b.size() - 20));
-                StoreU32(b.data() + 4, static_cast<uint32_t>(b.size() - 20));
+                platform::StoreLe32(b.data() + 16, static_cast<uint32_t>(b.size() - 20));
+                platform::StoreLe32(b.data() + 4, static_cast<uint32_t>(b.size() - 20));
             } },
-        { "cipher flags without the AES bit", true, [](std::vector<uint8_t>& b) { StoreU32(b.data(), 0x200); } },
+        { "cipher flags without the AES bit", true, [](std::vector<uint8_t>& b) { platform::StoreLe32(b.data(), 0x200); } },
         { "cipher head cut", true, [](std::vector<uint8_t>& b) { b.resize(19); } },
         { "nothing at all", true, [](std::vector<uint8_t>& b) { b.clear(); } },
-        { "zip payload length one more", false, [](std::vector<uint8_t>& b) { StoreU32(b.data() + 16, LoadU32(b.data() + 16) + 1); } },
-        { "zip payload length one less", false, [](std::vector<uint8_t>& b) { StoreU32(b.data() + 16, LoadU32(b.data() + 16) - 1); } },
-        { "zip input length one more", false, [](std::vector<uint8_t>& b) { StoreU32(b.data() + 4, LoadU32(b.data() + 4) + 1); } },
-        { "zip input length one less", false, [](std::vector<uint8_t>& b) { StoreU32(b.data() + 4, LoadU32(b.data() + 4) - 1); } },
-        { "zip input length beyond the cap", false, [](std::vector<uint8_t>& b) { StoreU32(b.data() + 4, 0xFFFFFFFF); } },
+        { "zip payload length one more", false, [](std::vector<uint8_t>& b) { platform::StoreLe32(b.data() + 16, platform::LoadLe32(b.data() + 16) + 1); } },
+        { "zip payload length one less", false, [](std::vector<uint8_t>& b) { platform::StoreLe32(b.data() + 16, platform::LoadLe32(b.data() + 16) - 1); } },
+        { "zip input length one more", false, [](std::vector<uint8_t>& b) { platform::StoreLe32(b.data() + 4, platform::LoadLe32(b.data() + 4) + 1); } },
+        { "zip input length one less", false, [](std::vector<uint8_t>& b) { platform::StoreLe32(b.data() + 4, platform::LoadLe32(b.data() + 4) - 1); } },
+        { "zip input length beyond the cap", false, [](std::vector<uint8_t>& b) { platform::StoreLe32(b.data() + 4, 0xFFFFFFFF); } },
         { "zip stream cut short", false,
             [](std::vector<uint8_t>& b) {
                 b.resize(b.size() - 30);
-                StoreU32(b.data() + 16, static_cast<uint32_t>(b.size() - 20));
+                platform::StoreLe32(b.data() + 16, static_cast<uint32_t>(b.size() - 20));
             } },
         { "zip stream corrupt", false, [](std::vector<uint8_t>& b) { b[20] ^= 0xFF; } },
-        { "zip flags without the zlib bit", false, [](std::vector<uint8_t>& b) { StoreU32(b.data(), 0x200); } },
+        { "zip flags without the zlib bit", false, [](std::vector<uint8_t>& b) { platform::StoreLe32(b.data(), 0x200); } },
         { "stored payload length one more", true,
             [](std::vector<uint8_t>& b) {
                 // Replace the whole thing by a stored block that lies.
                 std::vector<uint8_t> stored(20 + 10, 0);
-                StoreU32(stored.data() + 4, 10);
-                StoreU32(stored.data() + 16, 11);
+                platform::StoreLe32(stored.data() + 4, 10);
+                platform::StoreLe32(stored.data() + 16, 11);
                 b = stored;
             } },
         { "stored input length differs", true,
             [](std::vector<uint8_t>& b) {
                 std::vector<uint8_t> stored(20 + 10, 0);
-                StoreU32(stored.data() + 4, 9);
-                StoreU32(stored.data() + 16, 10);
+                platform::StoreLe32(stored.data() + 4, 9);
+                platform::StoreLe32(stored.data() + 16, 10);
                 b = stored;
             } },
     };
@@ -310,9 +311,9 @@ TEST(MessageCodec, InflatedSizeIsCapped)
 
         // The same stream as a peer's zip block claiming the true size.
         std::vector<uint8_t> block(20, 0);
-        StoreU32(block.data(), kZipZlib);
-        StoreU32(block.data() + 4, static_cast<uint32_t>(c.size));
-        StoreU32(block.data() + 16, static_cast<uint32_t>(stream.size()));
+        platform::StoreLe32(block.data(), kZipZlib);
+        platform::StoreLe32(block.data() + 4, static_cast<uint32_t>(c.size));
+        platform::StoreLe32(block.data() + 16, static_cast<uint32_t>(stream.size()));
         block.insert(block.end(), stream.begin(), stream.end());
         ByteBuffer b = FromBytes(block);
         MessageCodec codec(kKey, 128, 0, 0);

@@ -2,6 +2,7 @@
 
 #include "net/Crc32.h"
 #include "tests/support/TestTimeouts.h"
+#include "platform/Bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -72,7 +73,7 @@ TEST(MessageFrame, SplitPiecesAtTheChunkEdge)
         size_t pos = 0;
         for (uint32_t n : c.pieces) {
             ASSERT_LE(pos + 4, pieces.Size());
-            EXPECT_EQ(net::LoadU32(pieces.Data(pos)), n);
+            EXPECT_EQ(platform::LoadLe32(pieces.Data(pos)), n);
             pos += 4 + n;
         }
         EXPECT_EQ(pos, pieces.Size());
@@ -141,7 +142,7 @@ TEST(MessageFrame, CrcCoversEveryByteOnlyWhenFlagged)
     // The flagged frame's CRC is the zlib CRC of the frame with flag and word zeroed.
     std::string zeroed = flagged;
     std::memset(zeroed.data() + net::kFrameCrcFlagOffset, 0, 8);
-    EXPECT_EQ(net::LoadU32(reinterpret_cast<const uint8_t*>(flagged.data()) + net::kFrameCrcOffset),
+    EXPECT_EQ(platform::LoadLe32(reinterpret_cast<const uint8_t*>(flagged.data()) + net::kFrameCrcOffset),
         net::Crc32(reinterpret_cast<const uint8_t*>(zeroed.data()), zeroed.size()));
 
     for (size_t i = 0; i < flagged.size(); ++i) {
@@ -234,7 +235,7 @@ TEST(MessageFrame, BadFramesAreDroppedAndTheStreamGoesOn)
         return frame;
     };
     std::string lyingPiece = base;
-    net::StoreU32(reinterpret_cast<uint8_t*>(lyingPiece.data()) + net::kFramePieceLengthOffset, 3);
+    platform::StoreLe32(reinterpret_cast<uint8_t*>(lyingPiece.data()) + net::kFramePieceLengthOffset, 3);
 
     struct Case {
         const char* name;
@@ -262,7 +263,7 @@ TEST(MessageFrame, UndecodableMessagesAreDroppedSilently)
     net::NetMessage m = MakeMessage(9, "body");
     net::ByteBuffer plain;
     net::WritePlainForm(m, plain);
-    net::StoreU32(plain.Data(24), 1000);
+    platform::StoreLe32(plain.Data(24), 1000);
     net::MessageCodec coder(kKey, 128, net::kCipherAes, 0);
     ASSERT_EQ(coder.Process(plain, net::kCodecEncode), 1);
     net::ByteBuffer pieces;

@@ -2,7 +2,7 @@
 #include "table/FriendCardRules.h"
 #include "table/GameTable.h"
 #include "table/Random.h"
-#include "table/Wire.h"
+#include "platform/Bytes.h"
 
 #include "platform/Clock.h"
 
@@ -11,6 +11,8 @@
 #include <vector>
 
 namespace table {
+
+using platform::StoreI32;
 namespace {
 
 class GameTableTest : public ::testing::Test {

@@ -1,5 +1,5 @@
 #include "table/GameTable.h"
-#include "table/Wire.h"
+#include "platform/Bytes.h"
 
 #include "platform/Clock.h"
 
@@ -8,6 +8,9 @@
 #include <vector>
 
 namespace table {
+
+using platform::LoadI32;
+using platform::StoreI32;
 namespace {
 
 class ReliefTable : public GameTable {

@@ -1,5 +1,5 @@
 #include "table/FriendCardRules.h"
-#include "table/Wire.h"
+#include "platform/Bytes.h"
 
 #include "CardNotation.h"
 
@@ -14,6 +14,8 @@
 #include <vector>
 
 namespace table {
+
+using platform::LoadI32;
 namespace {
 
 using testing::Cards;

@@ -6,7 +6,7 @@
 #include "engine/modules/PpsCodec.h"
 #include "engine/modules/ResourceNames.h"
 #include "engine/modules/ResourcePack.h"
-#include "net/ByteBuffer.h"
+#include "platform/Bytes.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -71,8 +71,8 @@ std::vector<uint8_t> PackWriter::Build() const
     // looking at the file.
     static const char kLabel[] = "vkr resource pack";
     std::memcpy(pack.data(), kLabel, sizeof kLabel - 1);
-    net::StoreU32(pack.data() + engine::kPackEntryCountOffset, static_cast<uint32_t>(m_items.size()));
-    net::StoreU32(pack.data() + engine::kPackRecordCountOffset, static_cast<uint32_t>(m_items.size()));
+    platform::StoreLe32(pack.data() + engine::kPackEntryCountOffset, static_cast<uint32_t>(m_items.size()));
+    platform::StoreLe32(pack.data() + engine::kPackRecordCountOffset, static_cast<uint32_t>(m_items.size()));
     size_t offset = directoryEnd;
     for (size_t i = 0; i < m_items.size(); ++i) {
         const Item& item = m_items[i];

@@ -1,6 +1,6 @@
 #include "tools/tableserver/TableRoom.h"
 
-#include "table/Wire.h"
+#include "platform/Bytes.h"
 
 #include "platform/Clock.h"
 
@@ -24,19 +24,17 @@ constexpr int kRobotUserBase = 800000;
 
 int32_t WordAt(const std::string& body, size_t offset)
 {
-    if (body.size() < offset + 4)
-        return 0;
-    return LoadI32(std::span(reinterpret_cast<const uint8_t*>(body.data()), body.size()), offset);
-}
-
-void PutWord(std::string& body, size_t offset, int32_t value)
-{
-    StoreI32(std::span(reinterpret_cast<uint8_t*>(body.data()), body.size()), offset, value);
+    return platform::ByteReader(body).Int(offset);
 }
 
 std::span<uint8_t> Bytes(std::string& body)
 {
     return std::span(reinterpret_cast<uint8_t*>(body.data()), body.size());
+}
+
+void PutWord(std::string& body, size_t offset, int32_t value)
+{
+    platform::ByteWriter(Bytes(body)).Int(offset, value);
 }
 
 // A zero-terminated text of at most size - 1 bytes, never ending in half a

@@ -1,4 +1,5 @@
 #include "tools/wire/WireCodec.h"
+#include "platform/Bytes.h"
 
 #include <openssl/evp.h>
 #include <zlib.h>
@@ -89,16 +90,14 @@ AesKey CountingKey()
 
 void PutU32(std::string& out, uint32_t value)
 {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    uint8_t bytes[4];
+    platform::StoreLe32(bytes, value);
+    out.append(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
 uint32_t GetU32(std::string_view bytes, size_t offset)
 {
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | static_cast<uint8_t>(bytes[offset + i]);
-    return value;
+    return platform::LoadLe32(reinterpret_cast<const uint8_t*>(bytes.data()) + offset);
 }
 
 std::string EncodePlain(const PlainMessage& message)

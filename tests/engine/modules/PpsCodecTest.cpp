@@ -2,7 +2,7 @@
 #include "engine/core/PictureData.h"
 #include "engine/core/ZlibCodec.h"
 #include "engine/modules/PpsCodec.h"
-#include "net/ByteBuffer.h"
+#include "platform/Bytes.h"
 #include "tests/engine/core/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -177,7 +177,7 @@ TEST(PpsCodec, EveryMethodRoundTripsEveryPixelFormat)
                     + " frames " + std::to_string(frames);
                 Bytes pps = EncodePps(picture, block, method);
                 ASSERT_FALSE(pps.empty()) << what;
-                EXPECT_EQ(net::LoadU32(pps.data() + 24), pps.size()) << what;
+                EXPECT_EQ(platform::LoadLe32(pps.data() + 24), pps.size()) << what;
                 PictureData back;
                 back.serial = 77;
                 ASSERT_EQ(DecodePps(pps.data(), pps.size(), back), picture.pixels.size()) << what;
@@ -198,7 +198,7 @@ size_t FrameHeaderAt(const Bytes& pps, size_t paletteBytes, int f)
 {
     size_t at = engine::kPpsHeaderSize + paletteBytes;
     for (int i = 0; i < f; ++i)
-        at += engine::kPpsFrameHeaderSize + net::LoadU32(&pps[at + 8]) + net::LoadU32(&pps[at + 12]);
+        at += engine::kPpsFrameHeaderSize + platform::LoadLe32(&pps[at + 8]) + platform::LoadLe32(&pps[at + 12]);
     return at;
 }
 
@@ -316,7 +316,7 @@ TEST(PpsCodec, BadBuffersAreRefusedAndTheRecordUntouched)
     const Bytes good = EncodePps(picture, nullptr, 6);
     size_t frame0 = FrameHeaderAt(good, 0, 0);
     size_t frame1 = FrameHeaderAt(good, 0, 1);
-    auto u32 = [](Bytes& b, size_t at, uint32_t v) { net::StoreU32(&b[at], v); };
+    auto u32 = [](Bytes& b, size_t at, uint32_t v) { platform::StoreLe32(&b[at], v); };
     struct Case {
         const char* name;
         std::function<void(Bytes&)> damage;
@@ -336,7 +336,7 @@ TEST(PpsCodec, BadBuffersAreRefusedAndTheRecordUntouched)
         { "colour bytes past the end", [&](Bytes& b) { u32(b, frame0 + 8, 0x7fffffff); } },
         { "alpha bytes wrap", [&](Bytes& b) { u32(b, frame1 + 12, 0xffffffffu); } },
         { "colour plane corrupt", [&](Bytes& b) { b[frame0 + 20] ^= 0xff; b[frame0 + 21] ^= 0xff; } },
-        { "alpha plane corrupt", [&](Bytes& b) { b[frame0 + 20 + net::LoadU32(&b[frame0 + 8])] ^= 0x55; } },
+        { "alpha plane corrupt", [&](Bytes& b) { b[frame0 + 20 + platform::LoadLe32(&b[frame0 + 8])] ^= 0x55; } },
         { "trailer missing", [&](Bytes& b) { b.erase(b.end() - 4, b.end()); u32(b, 24, static_cast<uint32_t>(b.size())); } },
         { "palette past the end", [&](Bytes& b) { u32(b, 4, kPicturePalette); b[28] = 0xff; b[29] = 0xff; } },
         { "alpha bytes without an alpha plane", [&](Bytes& b) { u32(b, 4, kPictureCaps | kPictureDelays); } },

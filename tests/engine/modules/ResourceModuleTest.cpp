@@ -1,7 +1,7 @@
 #include "engine/core/GameCore.h"
 #include "engine/core/NameKey.h"
 #include "engine/modules/ResourceModule.h"
-#include "net/ByteBuffer.h"
+#include "platform/Bytes.h"
 #include "tests/engine/core/TestSupport.h"
 #include "tools/pack/PackWriter.h"
 
@@ -170,8 +170,8 @@ TEST_F(Resources, PackRecordsThatLieAreUnreadable)
     writer.AddBytes("b.txt", Bytes("bbbb"));
     writer.AddBytes("c.txt", Bytes("cccc"));
     std::vector<uint8_t> pack = writer.Build();
-    net::StoreU32(pack.data() + 176 + 16, 0xffffffffu); // a: length + 1 wraps
-    net::StoreU32(pack.data() + 176 + 32 + 12, 0x7ffffff0u); // b: offset far past the end
+    platform::StoreLe32(pack.data() + 176 + 16, 0xffffffffu); // a: length + 1 wraps
+    platform::StoreLe32(pack.data() + 176 + 32 + 12, 0x7ffffff0u); // b: offset far past the end
     std::ofstream(dir.Dir() + "lie.vkr", std::ios::binary)
         .write(reinterpret_cast<const char*>(pack.data()), static_cast<std::streamsize>(pack.size()));
 

@@ -1,7 +1,7 @@
 #include "engine/core/NameKey.h"
 #include "engine/modules/ResourceNames.h"
 #include "engine/modules/ResourcePack.h"
-#include "net/ByteBuffer.h"
+#include "platform/Bytes.h"
 #include "tests/engine/core/TestSupport.h"
 #include "tools/pack/PackWriter.h"
 
@@ -100,8 +100,8 @@ TEST(ResourcePack, WriterLayoutIsBitExact)
     writer.AddBytes("Snd_HitCard.wav", Bytes("RIFF"));
     std::vector<uint8_t> pack = writer.Build();
     ASSERT_EQ(pack.size(), 176u + 64 + 7 + 4);
-    EXPECT_EQ(net::LoadU32(pack.data() + 100), 2u);
-    EXPECT_EQ(net::LoadU32(pack.data() + 104), 2u);
+    EXPECT_EQ(platform::LoadLe32(pack.data() + 100), 2u);
+    EXPECT_EQ(platform::LoadLe32(pack.data() + 104), 2u);
     const uint8_t expected0[24] = {
         0x56, 0x8d, 0x91, 0x2e, 0xb7, 0xa4, 0x8d, 0x24, 0x86, 0x6a, 0xb6, 0x28, // key
         0xf0, 0x00, 0x00, 0x00, // offset 240
@@ -109,7 +109,7 @@ TEST(ResourcePack, WriterLayoutIsBitExact)
         0xe7, 0x88, 0x2f, 0x70, // ".png"
     };
     EXPECT_EQ(std::memcmp(pack.data() + 176, expected0, sizeof expected0), 0);
-    EXPECT_EQ(net::LoadU32(pack.data() + 176 + 32 + 12), 247u);
+    EXPECT_EQ(platform::LoadLe32(pack.data() + 176 + 32 + 12), 247u);
     EXPECT_EQ(std::string(pack.begin() + 240, pack.begin() + 247), "PNGDATA");
 }
 
@@ -202,13 +202,13 @@ TEST_F(PackFiles, LyingHeadersAndDirectories)
     const Case cases[] = {
         { "missing file", nullptr, false, 0 },
         { "shorter than a header", [](auto& p) { p.resize(100); }, false, 0 },
-        { "record count beyond the file", [](auto& p) { net::StoreU32(p.data() + 104, 1000); }, false, 0 },
-        { "record count 0xFFFFFFFF", [](auto& p) { net::StoreU32(p.data() + 104, 0xffffffffu); }, false, 0 },
+        { "record count beyond the file", [](auto& p) { platform::StoreLe32(p.data() + 104, 1000); }, false, 0 },
+        { "record count 0xFFFFFFFF", [](auto& p) { platform::StoreLe32(p.data() + 104, 0xffffffffu); }, false, 0 },
         { "directory cut", [](auto& p) { p.resize(176 + 40); }, false, 0 },
-        { "entry count 0", [](auto& p) { net::StoreU32(p.data() + 100, 0); }, true, 0 },
-        { "both counts 0", [](auto& p) { net::StoreU32(p.data() + 100, 0); net::StoreU32(p.data() + 104, 0); }, true, 0 },
-        { "entry count above the records", [](auto& p) { net::StoreU32(p.data() + 100, 7); }, true, 2 },
-        { "record count above the entries", [](auto& p) { net::StoreU32(p.data() + 100, 1); }, true, 1 },
+        { "entry count 0", [](auto& p) { platform::StoreLe32(p.data() + 100, 0); }, true, 0 },
+        { "both counts 0", [](auto& p) { platform::StoreLe32(p.data() + 100, 0); platform::StoreLe32(p.data() + 104, 0); }, true, 0 },
+        { "entry count above the records", [](auto& p) { platform::StoreLe32(p.data() + 100, 7); }, true, 2 },
+        { "record count above the entries", [](auto& p) { platform::StoreLe32(p.data() + 100, 1); }, true, 1 },
     };
     for (const Case& c : cases) {
         std::string path = dir.Dir() + "bad.vkr";
@@ -239,8 +239,8 @@ TEST_F(PackFiles, RecordsOutsideTheFileDoNotRead)
         { 5000, 1 },
     };
     for (auto [offset, length] : lies) {
-        net::StoreU32(pack.data() + 176 + 12, offset);
-        net::StoreU32(pack.data() + 176 + 16, length);
+        platform::StoreLe32(pack.data() + 176 + 12, offset);
+        platform::StoreLe32(pack.data() + 176 + 16, length);
         WriteFile(dir.Dir() + "lie.vkr", pack);
         engine::PackReader reader(dir.Dir() + "lie.vkr");
         ASSERT_TRUE(reader.IsOpen());

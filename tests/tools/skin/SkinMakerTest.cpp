@@ -9,6 +9,7 @@
 #include "platform/ImageDecoder.h"
 #include "platform/IniFile.h"
 #include "tools/skin/SkinMaker.h"
+#include "platform/Bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -438,8 +439,8 @@ struct Wav {
 Wav ParseWav(const uint8_t* b, size_t n)
 {
     Wav w;
-    auto u32 = [b](size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24; };
-    auto u16 = [b](size_t at) { return b[at] | b[at + 1] << 8; };
+    auto u32 = [b](size_t at) { return platform::LoadLe32(b + at); };
+    auto u16 = [b](size_t at) { return int { platform::LoadLe16(b + at) }; };
     if (n < 44 || std::memcmp(b, "RIFF", 4) != 0 || std::memcmp(b + 8, "WAVE", 4) != 0 || u32(4) != n - 8
         || std::memcmp(b + 12, "fmt ", 4) != 0 || u16(20) != 1 || std::memcmp(b + 36, "data", 4) != 0
         || u32(40) != n - 44)

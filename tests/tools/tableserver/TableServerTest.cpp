@@ -7,7 +7,6 @@
 #include "tools/wire/WireLink.h"
 
 #include "platform/Clock.h"
-#include "table/Wire.h"
 
 #include <gtest/gtest.h>
 
