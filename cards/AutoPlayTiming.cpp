@@ -20,21 +20,4 @@ int AutoPlayCooldown::SecondsLeft(uint32_t now) const
     return static_cast<int>((kCooldownMs - passed) / 1000 + 1);
 }
 
-ClockStep TurnClockTick(int shown, int& zeroSeconds, bool autoPlayOn, bool seated)
-{
-    ClockStep step;
-    if (shown >= 1) {
-        zeroSeconds = 0;
-        step.countDown = true;
-        step.turnTimeout = autoPlayOn && seated;
-        return step;
-    }
-    if (shown < 0)
-        return step;
-    step.playForMe = zeroSeconds == 0;
-    ++zeroSeconds;
-    step.sendTimeoutNotice = zeroSeconds % 10 == 3;
-    return step;
-}
-
 } // namespace game

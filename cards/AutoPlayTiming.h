@@ -1,7 +1,7 @@
 #pragma once
-// The timing of automatic play and of the turn clock as functions of clock
-// seconds and engine times, so that the table view only feeds them its ticks
-// and carries out what they answer.
+// The timing of automatic play as functions of clock seconds and engine
+// times, so that the table view only feeds them its ticks and carries out
+// what they answer.
 
 #include <cstdint>
 
@@ -42,18 +42,5 @@ public:
 private:
     uint32_t m_offTime = 0; // 0: never switched off this round
 };
-
-// What one second of the turn clock asks for.
-struct ClockStep {
-    bool countDown = false;       // the clock shows one second less
-    bool turnTimeout = false;     // automatic play's tick for a seated player
-    bool playForMe = false;       // the time ran out: move for the player once
-    bool sendTimeoutNotice = false; // tell the table the turn is overdue
-};
-
-// The turn clock shows `shown` seconds; zeroSeconds counts the seconds spent
-// at 0 (kept by the caller, reset while the clock runs). The overdue notice
-// goes out on the 3rd, 13th, 23rd ... second at 0.
-ClockStep TurnClockTick(int shown, int& zeroSeconds, bool autoPlayOn, bool seated);
 
 } // namespace game

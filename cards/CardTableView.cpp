@@ -216,14 +216,15 @@ void CardTableView::CreateClickLayer()
 
 void CardTableView::CreateClock()
 {
-    if (m_turnClock)
+    if (m_turnClock.Digits())
         return;
-    m_turnClock = static_cast<engine::ImageNumber*>(RegisterObject(std::make_unique<engine::ImageNumber>()));
-    if (!m_turnClock)
+    auto* digits = static_cast<engine::ImageNumber*>(RegisterObject(std::make_unique<engine::ImageNumber>()));
+    if (!digits)
         return;
-    m_turnClock->CreateDigits("digiti_Clock", 0);
-    m_turnClock->SetZ(kTableDigitDepth);
-    m_turnClock->Hide();
+    digits->CreateDigits("digiti_Clock", 0);
+    digits->SetZ(kTableDigitDepth);
+    digits->Hide();
+    m_turnClock.SetDigits(digits);
 }
 
 void CardTableView::CreateScorePens()
@@ -598,11 +599,11 @@ void CardTableView::PlacePlayButtons(const Area& a)
 void CardTableView::PlaceTurnClock()
 {
     const GameState* state = GetGameState();
-    if (!m_turnClock || !state)
+    if (!m_turnClock.Digits() || !state)
         return;
     CardPoint at;
     if (GetBoardClockPosition(ChairToView(state->GetTableWord56()), GetLastPlayChair() == -1, at))
-        m_turnClock->MoveTo(at.x, at.y);
+        m_turnClock.MoveTo(at);
 }
 
 void CardTableView::PlaceCornerButtons(const Area& a)

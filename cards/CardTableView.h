@@ -20,6 +20,8 @@
 #include "cards/CardHand.h"
 #include "cards/CardSprite.h"
 #include "cards/CardTableCalls.h"
+#include "cards/CardTableLinks.h"
+#include "cards/TurnClock.h"
 #include "table/PlayRecord.h"
 
 #include <array>
@@ -125,11 +127,10 @@ inline constexpr double kTableButtonDepth = 10000.0;
 inline constexpr double kTableDigitDepth = 10500.0;
 inline constexpr double kBackgroundPatternDepth = -999990.0;
 inline constexpr int kToolTipWidth = 120;
-inline constexpr int kMaxBoards = 8;
 inline constexpr int kCharacterCanvasWidth = 135;
 inline constexpr int kCharacterCanvasHeight = 270;
 
-class CardTableView : public frame::GameTableView, public virtual CardTableCalls {
+class CardTableView : public frame::GameTableView, public virtual CardTableCalls, protected CardTableLinks {
 public:
     // The view's buttons, in the order they are made.
     enum Button {
@@ -319,8 +320,8 @@ public:
     void RefreshAdvertRanking();
     // The chair's turn seconds as SetTurn last gave them (0 outside).
     int GetSeatSeconds(int chair) const;
-    int GetClockZeroSeconds() const { return m_clockZeroSeconds; }
-    uint64_t GetClockAction() const { return m_clockAction; }
+    int GetClockZeroSeconds() const { return m_turnClock.ZeroSeconds(); }
+    uint64_t GetClockAction() const { return m_turnClock.Action(); }
 
     // ---- table messages, automatic play, offline, card viewing -------------
     // 10 once the message was handed to the socket, 10100 otherwise.
@@ -354,7 +355,7 @@ public:
     int GetBoardCount() const { return m_boardCount; }
     engine::EngineObject* GetBoard(int position) const;
     engine::EngineObject* GetClickLayer() const { return m_clickLayer; }
-    engine::ImageNumber* GetTurnClock() const { return m_turnClock; }
+    engine::ImageNumber* GetTurnClock() const { return m_turnClock.Digits(); }
     engine::SpriteObject* GetPassHint() const { return m_passHint; }
     engine::SpriteObject* GetBackgroundPattern() const { return m_backgroundPattern; }
     engine::SpriteObject* GetWaitSolo() const { return m_waitSolo; }
@@ -445,6 +446,9 @@ private:
     void PlaceTurnClock();
     void PlaceCornerButtons(const Area& a);
     void PlaceInfoBox(const Area& a);
+    uint64_t RepeatViewEvent(int code, uint32_t intervalMs) override;
+    void CancelViewAction(uint64_t action) override;
+    uint32_t ViewTime() override;
 
     std::array<engine::ImageButton*, kButtonCount> m_buttons {};
     std::array<CardSprite*, CardSprite::kCardIds> m_cards {};
@@ -452,7 +456,6 @@ private:
     int m_cardCount = 0;
     int m_boardCount = 0;
     engine::EngineObject* m_clickLayer = nullptr;
-    engine::ImageNumber* m_turnClock = nullptr;
     engine::ImageNumber* m_digitPen = nullptr;
     engine::ImageNumber* m_digitPen2 = nullptr;
     engine::SpriteObject* m_backgroundPattern = nullptr;
@@ -466,9 +469,7 @@ private:
     std::unique_ptr<CardHand> m_hand;
     int m_lastPlayChair = -1;
     table::PlayRecord m_lastPlay;
-    std::array<int, kMaxBoards> m_seatSeconds {};
-    uint64_t m_clockAction = 0;
-    int m_clockZeroSeconds = 0;
+    TurnClock m_turnClock { *this, EVT_CLOCK_TICK };
     AutoPlayTicker m_autoTicker;
     AutoPlayCooldown m_cooldown;
 };

@@ -292,32 +292,6 @@ TEST(CardHandTiming, SwitchingBackOnWaitsFiveSeconds)
     EXPECT_EQ(cooldown.SecondsLeft(0x100u), 0);
 }
 
-TEST(CardHandTiming, ClockAtZeroPlaysOnceAndTellsTheTableFromTheThirdSecond)
-{
-    int zero = 0;
-    game::ClockStep step = game::TurnClockTick(2, zero, true, true);
-    EXPECT_TRUE(step.countDown);
-    EXPECT_TRUE(step.turnTimeout);
-    step = game::TurnClockTick(1, zero, true, false);
-    EXPECT_FALSE(step.turnTimeout); // a looker-on never moves
-    EXPECT_FALSE(game::TurnClockTick(1, zero, false, true).turnTimeout);
-
-    std::vector<int> plays;
-    std::vector<int> notices;
-    for (int second = 1; second <= 25; ++second) {
-        step = game::TurnClockTick(0, zero, false, true);
-        EXPECT_FALSE(step.countDown);
-        if (step.playForMe)
-            plays.push_back(second);
-        if (step.sendTimeoutNotice)
-            notices.push_back(second);
-    }
-    EXPECT_EQ(plays, std::vector<int> { 1 });
-    EXPECT_EQ(notices, (std::vector<int> { 3, 13, 23 }));
-    game::TurnClockTick(5, zero, false, true); // new seconds start over
-    EXPECT_TRUE(game::TurnClockTick(0, zero, false, true).playForMe);
-}
-
 TEST(CardHandPlays, ThrowSounds)
 {
     const struct {
