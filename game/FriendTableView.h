@@ -20,6 +20,7 @@
 #include "cards/CardCounterPanel.h"
 #include "cards/CardTableView.h"
 #include "game/FriendTableCalls.h"
+#include "game/ReadyCountdown.h"
 
 #include <array>
 #include <cstdint>
@@ -367,13 +368,13 @@ public:
     // 0x80). Starting replaces a running countdown.
     virtual void StartReadyCountdown(int seconds);
     virtual void StopReadyCountdown();
-    virtual bool IsReadyCountdownRunning() const { return m_readyAction != 0; }
-    int GetReadySeconds() const { return m_readySeconds; }
+    virtual bool IsReadyCountdownRunning() const { return m_readyCountdown.IsRunning(); }
+    int GetReadySeconds() const { return m_readyCountdown.Seconds(); }
     // Every other chair pressed start and the own one did not.
     bool AllOthersReady() const;
     // Set: the start button keeps a running countdown's clock instead of
     // starting a new one.
-    void SetStartOnClose(bool on) { m_startOnClose = on; }
+    void SetStartOnClose(bool on) { m_readyCountdown.SetStartOnClose(on); }
 
     void RefreshBoards() override;
     void OnPlayerEnter(engine::MessageWord record) override;
@@ -415,9 +416,7 @@ private:
     void SetBonusCount(int chair, int count);
     void ShowFireworks(int chair);
 
-    int m_readySeconds = 0;
-    uint64_t m_readyAction = 0;
-    bool m_startOnClose = false;
+    ReadyCountdown m_readyCountdown { *this, EVT_READY_COUNTDOWN };
 };
 
 // Seconds at 0 the own clock waits before it tells the table the turn is
