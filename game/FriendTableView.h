@@ -19,13 +19,13 @@
 #include "game/AwardMarquee.h"
 #include "cards/CardCounterPanel.h"
 #include "cards/CardTableView.h"
+#include "game/ClockWatchdog.h"
 #include "game/FriendTableCalls.h"
 #include "game/ReadyCountdown.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -340,8 +340,8 @@ public:
     void RecordPlayBonusCards(int chair, const table::PlayRecord& play);
     void RecordBonusCards(int chair);
     int GetZeroTicks() const { return m_zeroTicks; }
-    int GetWatchdogTicks() const;
-    uint64_t GetWatchdogAction() const { return m_watchdogAction; }
+    int GetWatchdogTicks() const { return m_clockWatchdog.Ticks(); }
+    uint64_t GetWatchdogAction() const { return m_clockWatchdog.Action(); }
     // The voices of a play and of a pass (FriendTableVoices.cpp).
     virtual void PlayPlayVoice(int chair, const table::PlayRecord& play);
     virtual void PlayPassVoice(int chair);
@@ -353,12 +353,8 @@ private:
     void CountPlayedCards(int chair, const table::PlayRecord& play);
     int OwnZeroTickLimit() const;
 
-    // The clock's tick counter and its action are shared by the clock's
-    // ticks, the watchdog and the clock's start.
-    mutable std::mutex m_clockLock;
-    int m_watchdogTicks = 0;
+    ClockWatchdog m_clockWatchdog { *this, EVT_CLOCK_WATCHDOG };
     int m_zeroTicks = 0;
-    uint64_t m_watchdogAction = 0;
 
     // ---- ready countdown, rewards, automatic play and seat events ----------
     // (FriendTableReady.cpp)
