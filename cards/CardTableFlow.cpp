@@ -232,7 +232,7 @@ void CardTableView::ShowStartButton()
 void CardTableView::OnStartClicked()
 {
     SetButtonShown(kStartButton, false);
-    m_autoTicker.Reset();
+    m_autoPlay.RestartPace();
     const GameState* state = GetGameState();
     if (state && state->IsPlaying())
         return;
@@ -382,7 +382,7 @@ void CardTableView::ResetRoundState()
 {
     m_boardCount = std::min(ChairCount(), kMaxBoards);
     Hand().ResetRoundState();
-    m_cooldown.Clear();
+    m_autoPlay.NewRound();
     m_lastPlayChair = -1;
     m_lastPlay = table::PlayRecord();
     for (int i = 0; i < m_cardCount; ++i) {
@@ -400,7 +400,7 @@ void CardTableView::ResetRoundState()
 void CardTableView::OnDealFinished()
 {
     SetButtonShown(kStartButton, false);
-    if (m_autoPlay)
+    if (m_autoPlay.IsOn())
         if (CardPlayerBoard* board = GetPlayerBoard(0))
             board->SetAutoPlay(1);
     StartTurnClock();
@@ -409,7 +409,7 @@ void CardTableView::OnDealFinished()
     SetTurn(state ? state->GetTableWord56() : 0, app ? app->GetTurnSeconds() : 0);
     OnMyTurn();
     ShowPlayButtons(1);
-    m_autoTicker.Reset();
+    m_autoPlay.RestartPace();
 }
 
 void CardTableView::OnRoundStart()
@@ -725,7 +725,7 @@ void CardTableView::StopTurnClock()
 
 void CardTableView::OnClockTick()
 {
-    const ClockStep step = m_turnClock.Tick(m_autoPlay, !IsLookerOn());
+    const ClockStep step = m_turnClock.Tick(m_autoPlay.IsOn(), !IsLookerOn());
     if (step.turnTimeout)
         OnTurnTimeout();
     if (step.playForMe)
@@ -780,20 +780,18 @@ void CardTableView::OnTableMessageB(int kind, const uint8_t* payload, size_t len
 
 void CardTableView::OnAutoPlayClicked()
 {
-    if (!m_autoPlay) {
-        if (const int wait = m_cooldown.SecondsLeft(GetTime()); wait > 0) {
-            AddChatLine(frame::FormatLine(" <z=qh系统通知> #b您还需要%d秒才能再次开启托管功能!\r\n", wait));
-            return;
-        }
+    if (const int wait = m_autoPlay.SecondsBeforeClick(); wait > 0) {
+        AddChatLine(frame::FormatLine(" <z=qh系统通知> #b您还需要%d秒才能再次开启托管功能!\r\n", wait));
+        return;
     }
     uint8_t chair[4];
     frame::StoreLe32(chair, static_cast<uint32_t>(OwnChair()));
-    SendTableMessage(m_autoPlay ? kTableMsgAutoPlayOff : kTableMsgAutoPlayOn, chair, sizeof chair);
+    SendTableMessage(m_autoPlay.IsOn() ? kTableMsgAutoPlayOff : kTableMsgAutoPlayOn, chair, sizeof chair);
 }
 
 void CardTableView::SetAutoPlayButton(bool on)
 {
-    m_autoPlay = on;
+    m_autoPlay.Set(on);
     const CardGameApp* app = GetApp();
     if (!app || !app->IsReplayMode())
         ShowMainAutoPlay(on);
@@ -823,7 +821,7 @@ void CardTableView::OnAutoPlayOff(int chair)
     if (!IsTableChair(chair))
         return;
     if (chair == OwnChair() && !IsLookerOn()) {
-        m_cooldown.SwitchedOff(GetTime());
+        m_autoPlay.SwitchedOff();
         SetAutoPlayButton(false);
         AddChatLine(" <z=qh系统通知> #b游戏托管已解除!\r\n");
     }
@@ -841,7 +839,7 @@ bool CardTableView::MayMoveForMe() const
 
 void CardTableView::OnTurnTimeout()
 {
-    if (MayMoveForMe() && m_autoTicker.Tick())
+    if (MayMoveForMe() && m_autoPlay.PaceSecond())
         PlayForMe();
 }
 
@@ -849,7 +847,7 @@ void CardTableView::PlayForMe()
 {
     if (!MayMoveForMe())
         return;
-    const bool wasOn = m_autoPlay;
+    const bool wasOn = m_autoPlay.IsOn();
     if (Hand().PlayForMe() == AutoMove::kThrow)
         SelectAndThrow();
     else

@@ -399,7 +399,7 @@ void CardTableView::OnTablePress(const engine::EngineEvent& event)
 {
     // While automatic play is on, a press on the bare table turns it off.
     const auto* input = engine::FromWord<const engine::InputState>(event.data);
-    if (!m_autoPlay || !input || input->hoveredId != 0)
+    if (!m_autoPlay.IsOn() || !input || input->hoveredId != 0)
         return;
     const Area a = ViewArea();
     if (input->x >= a.left && input->x < a.left + a.width && input->y >= a.top && input->y < a.top + a.height)

@@ -16,7 +16,7 @@
 #include "engine/objects/CanvasObject.h"
 #include "engine/objects/SpriteObject.h"
 #include "frame/core/GameTableView.h"
-#include "cards/AutoPlayTiming.h"
+#include "cards/AutoPlaySwitch.h"
 #include "cards/CardHand.h"
 #include "cards/CardSprite.h"
 #include "cards/CardTableCalls.h"
@@ -345,7 +345,7 @@ public:
     virtual void ApplySoundSettings();
     // Table events go to the replay recorder while it records.
     void OnServerNotify(uint32_t id, const uint8_t* body, size_t length) override;
-    const AutoPlayCooldown& GetAutoPlayCooldown() const { return m_cooldown; }
+    const AutoPlayCooldown& GetAutoPlayCooldown() const { return m_autoPlay.Cooldown(); }
 
     // ---- access --------------------------------------------------------------
     CardGameApp* GetApp() const;
@@ -363,8 +363,8 @@ public:
     engine::EngineObject* GetResultPanel() const { return m_resultPanel; }
     void SetResultPanel(engine::EngineObject* panel) { m_resultPanel = panel; }
     engine::EngineObject* GetInfoBox() const { return m_infoBox; }
-    bool IsAutoPlayOn() const { return m_autoPlay; }
-    void SetAutoPlayOn(bool on) { m_autoPlay = on; }
+    bool IsAutoPlayOn() const { return m_autoPlay.IsOn(); }
+    void SetAutoPlayOn(bool on) { m_autoPlay.Set(on); }
     int GetSortMode() const { return Hand().GetSortMode(); }
     // The waiting animation, made on first use.
     engine::SpriteObject* MakeWaitSolo();
@@ -464,14 +464,15 @@ private:
     engine::CanvasObject* m_characterCanvas = nullptr;
     engine::CanvasObject* m_infoBox = nullptr;
     engine::EngineObject* m_resultPanel = nullptr;
-    bool m_autoPlay = false;
-    std::unique_ptr<HandLink> m_handLink;
-    std::unique_ptr<CardHand> m_hand;
     int m_lastPlayChair = -1;
     table::PlayRecord m_lastPlay;
+
+    // The view's parts, each with its own state and rules; the operations
+    // named after them forward to them.
+    std::unique_ptr<HandLink> m_handLink;
+    std::unique_ptr<CardHand> m_hand;
     TurnClock m_turnClock { *this, EVT_CLOCK_TICK };
-    AutoPlayTicker m_autoTicker;
-    AutoPlayCooldown m_cooldown;
+    AutoPlaySwitch m_autoPlay { *this };
 };
 
 } // namespace game

@@ -1,4 +1,4 @@
-#include "cards/AutoPlayTiming.h"
+#include "cards/AutoPlaySwitch.h"
 
 namespace game {
 
@@ -18,6 +18,11 @@ int AutoPlayCooldown::SecondsLeft(uint32_t now) const
     if (passed >= kCooldownMs)
         return 0;
     return static_cast<int>((kCooldownMs - passed) / 1000 + 1);
+}
+
+int AutoPlaySwitch::SecondsBeforeClick()
+{
+    return m_on ? 0 : m_cooldown.SecondsLeft(m_links.ViewTime());
 }
 
 } // namespace game
