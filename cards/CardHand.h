@@ -25,7 +25,7 @@
 // OnHintClicked (kPass: the view's pass); the own turn CheckTurnStart; a
 // throw GetThrowCards and ChooseThrowPlay; a play shown CardsForPlay,
 // OrderPlayForDisplay and ThrowSoundName; the automatic move PlayForMe
-// (with the clock rules of AutoPlayTiming.h).
+// (with the rules of TurnClock.h and AutoPlaySwitch.h).
 
 #include "cards/CardSprite.h"
 #include "cards/HandRules.h"

@@ -32,7 +32,6 @@ namespace game {
 
 namespace {
 
-constexpr uint32_t kClockIntervalMs = 1000;
 constexpr uint32_t kAutoPassDelayMs = 1000;
 constexpr uint32_t kAskViewPauseMs = 15000;
 constexpr int kPlayPhase = 0x100;
@@ -233,7 +232,7 @@ void CardTableView::ShowStartButton()
 void CardTableView::OnStartClicked()
 {
     SetButtonShown(kStartButton, false);
-    m_autoTicker.Reset();
+    m_autoPlay.RestartPace();
     const GameState* state = GetGameState();
     if (state && state->IsPlaying())
         return;
@@ -383,7 +382,7 @@ void CardTableView::ResetRoundState()
 {
     m_boardCount = std::min(ChairCount(), kMaxBoards);
     Hand().ResetRoundState();
-    m_cooldown.Clear();
+    m_autoPlay.NewRound();
     m_lastPlayChair = -1;
     m_lastPlay = table::PlayRecord();
     for (int i = 0; i < m_cardCount; ++i) {
@@ -393,10 +392,7 @@ void CardTableView::ResetRoundState()
         card->Update();
     }
     ForEachBoard(&CardPlayerBoard::ResetRound);
-    m_seatSeconds.fill(0);
-    if (m_clockAction)
-        CancelAction(m_clockAction);
-    m_clockAction = 0;
+    m_turnClock.ResetRound();
 }
 
 // A running round has no start button: it would lie over the throw button
@@ -404,7 +400,7 @@ void CardTableView::ResetRoundState()
 void CardTableView::OnDealFinished()
 {
     SetButtonShown(kStartButton, false);
-    if (m_autoPlay)
+    if (m_autoPlay.IsOn())
         if (CardPlayerBoard* board = GetPlayerBoard(0))
             board->SetAutoPlay(1);
     StartTurnClock();
@@ -413,7 +409,7 @@ void CardTableView::OnDealFinished()
     SetTurn(state ? state->GetTableWord56() : 0, app ? app->GetTurnSeconds() : 0);
     OnMyTurn();
     ShowPlayButtons(1);
-    m_autoTicker.Reset();
+    m_autoPlay.RestartPace();
 }
 
 void CardTableView::OnRoundStart()
@@ -587,7 +583,7 @@ void CardTableView::DrawMatchInfo(engine::CanvasObject& box, CardPoint titled, C
 
 int CardTableView::GetSeatSeconds(int chair) const
 {
-    return chair >= 0 && chair < kMaxBoards ? m_seatSeconds[static_cast<size_t>(chair)] : 0;
+    return m_turnClock.SeatSeconds(chair);
 }
 
 void CardTableView::SetTurn(int chair, int seconds)
@@ -595,15 +591,12 @@ void CardTableView::SetTurn(int chair, int seconds)
     if (!IsTableChair(chair))
         return;
     GameState* state = GetGameState();
-    if (m_turnClock && seconds >= 0) {
-        m_turnClock->SetValue(seconds);
-        m_turnClock->Refresh();
-    }
+    m_turnClock.ShowSeconds(seconds);
     const bool playPhase = state && (state->GetStatus() & kPlayPhase) != 0;
     CardPoint at;
-    if (m_turnClock && GetBoardClockPosition(ChairToView(chair), !playPhase || m_lastPlayChair == -1, at)) {
-        m_turnClock->MoveTo(at.x, at.y);
-        m_turnClock->Invalidate();
+    if (m_turnClock.Digits() && GetBoardClockPosition(ChairToView(chair), !playPhase || m_lastPlayChair == -1, at)) {
+        m_turnClock.MoveTo(at);
+        m_turnClock.Redraw();
     }
     if (playPhase && state) {
         // Every chair from the last turn to the new one plays again; the
@@ -616,7 +609,7 @@ void CardTableView::SetTurn(int chair, int seconds)
                 break;
         }
     }
-    m_seatSeconds[static_cast<size_t>(chair)] = seconds;
+    m_turnClock.SetSeatSeconds(chair, seconds);
     if (state)
         state->SetTableWord56(chair);
     const CardGameApp* app = GetApp();
@@ -695,19 +688,28 @@ void CardTableView::ShowPlayButtons(int flag)
 
 void CardTableView::RestartClockTicks()
 {
-    if (m_clockAction)
-        CancelAction(m_clockAction);
-    const engine::EngineEvent tick(GetId(), EVT_CLOCK_TICK, 0, 0);
-    m_clockAction = RepeatEvent(kClockIntervalMs, -1, &tick);
+    m_turnClock.RestartTicks();
+}
+
+uint64_t CardTableView::RepeatViewEvent(int code, uint32_t intervalMs)
+{
+    const engine::EngineEvent event(GetId(), code, 0, 0);
+    return RepeatEvent(intervalMs, -1, &event);
+}
+
+void CardTableView::CancelViewAction(uint64_t action)
+{
+    CancelAction(action);
+}
+
+uint32_t CardTableView::ViewTime()
+{
+    return GetTime();
 }
 
 void CardTableView::StartTurnClock()
 {
-    RestartClockTicks();
-    if (m_turnClock) {
-        m_turnClock->Show();
-        m_turnClock->Invalidate();
-    }
+    m_turnClock.Start();
     SetAutoPlayButton(false);
     if (CardPlayerBoard* board = GetPlayerBoard(0))
         board->SetAutoPlay(0);
@@ -715,13 +717,7 @@ void CardTableView::StartTurnClock()
 
 void CardTableView::StopTurnClock()
 {
-    if (m_clockAction)
-        CancelAction(m_clockAction);
-    m_clockAction = 0;
-    if (m_turnClock) {
-        m_turnClock->Hide();
-        m_turnClock->Invalidate();
-    }
+    m_turnClock.Stop();
     SetAutoPlayButton(false);
     if (CardPlayerBoard* board = GetPlayerBoard(0))
         board->SetAutoPlay(0);
@@ -729,14 +725,7 @@ void CardTableView::StopTurnClock()
 
 void CardTableView::OnClockTick()
 {
-    if (!m_turnClock)
-        return;
-    const ClockStep step = TurnClockTick(m_turnClock->GetValue(), m_clockZeroSeconds, m_autoPlay, !IsLookerOn());
-    if (step.countDown) {
-        m_turnClock->AddValue(-1);
-        m_turnClock->Refresh();
-        m_turnClock->Invalidate();
-    }
+    const ClockStep step = m_turnClock.Tick(m_autoPlay.IsOn(), !IsLookerOn());
     if (step.turnTimeout)
         OnTurnTimeout();
     if (step.playForMe)
@@ -791,20 +780,18 @@ void CardTableView::OnTableMessageB(int kind, const uint8_t* payload, size_t len
 
 void CardTableView::OnAutoPlayClicked()
 {
-    if (!m_autoPlay) {
-        if (const int wait = m_cooldown.SecondsLeft(GetTime()); wait > 0) {
-            AddChatLine(frame::FormatLine(" <z=qh系统通知> #b您还需要%d秒才能再次开启托管功能!\r\n", wait));
-            return;
-        }
+    if (const int wait = m_autoPlay.SecondsBeforeClick(); wait > 0) {
+        AddChatLine(frame::FormatLine(" <z=qh系统通知> #b您还需要%d秒才能再次开启托管功能!\r\n", wait));
+        return;
     }
     uint8_t chair[4];
     frame::StoreLe32(chair, static_cast<uint32_t>(OwnChair()));
-    SendTableMessage(m_autoPlay ? kTableMsgAutoPlayOff : kTableMsgAutoPlayOn, chair, sizeof chair);
+    SendTableMessage(m_autoPlay.IsOn() ? kTableMsgAutoPlayOff : kTableMsgAutoPlayOn, chair, sizeof chair);
 }
 
 void CardTableView::SetAutoPlayButton(bool on)
 {
-    m_autoPlay = on;
+    m_autoPlay.Set(on);
     const CardGameApp* app = GetApp();
     if (!app || !app->IsReplayMode())
         ShowMainAutoPlay(on);
@@ -834,7 +821,7 @@ void CardTableView::OnAutoPlayOff(int chair)
     if (!IsTableChair(chair))
         return;
     if (chair == OwnChair() && !IsLookerOn()) {
-        m_cooldown.SwitchedOff(GetTime());
+        m_autoPlay.SwitchedOff();
         SetAutoPlayButton(false);
         AddChatLine(" <z=qh系统通知> #b游戏托管已解除!\r\n");
     }
@@ -852,7 +839,7 @@ bool CardTableView::MayMoveForMe() const
 
 void CardTableView::OnTurnTimeout()
 {
-    if (MayMoveForMe() && m_autoTicker.Tick())
+    if (MayMoveForMe() && m_autoPlay.PaceSecond())
         PlayForMe();
 }
 
@@ -860,7 +847,7 @@ void CardTableView::PlayForMe()
 {
     if (!MayMoveForMe())
         return;
-    const bool wasOn = m_autoPlay;
+    const bool wasOn = m_autoPlay.IsOn();
     if (Hand().PlayForMe() == AutoMove::kThrow)
         SelectAndThrow();
     else
@@ -906,15 +893,8 @@ void CardTableView::OnPlayerBack(int chair)
     AddChatLine(frame::FormatLine(" <z=qh系统通知> <c=%d>%s重新回到了游戏!\r\n", GetIntProperty(kPropNoticeChatColour),
         app->GetChairName(chair).c_str()));
     board->SetOffline(0);
-    if (!m_turnClock)
-        return;
-    m_turnClock->Show();
     const GameState* state = GetGameState();
-    if (state && state->GetTableWord56() == chair) {
-        m_turnClock->SetValue(GetSeatSeconds(chair));
-        m_turnClock->Refresh();
-    }
-    m_turnClock->Invalidate();
+    m_turnClock.Reappear(chair, state && state->GetTableWord56() == chair);
 }
 
 // ---- card viewing ---------------------------------------------------------------------------------

@@ -218,14 +218,15 @@ void CardTableView::CreateClickLayer()
 
 void CardTableView::CreateClock()
 {
-    if (m_turnClock)
+    if (m_turnClock.Digits())
         return;
-    m_turnClock = static_cast<engine::ImageNumber*>(RegisterObject(std::make_unique<engine::ImageNumber>()));
-    if (!m_turnClock)
+    auto* digits = static_cast<engine::ImageNumber*>(RegisterObject(std::make_unique<engine::ImageNumber>()));
+    if (!digits)
         return;
-    m_turnClock->CreateDigits("digiti_Clock", 0);
-    m_turnClock->SetZ(kTableDigitDepth);
-    m_turnClock->Hide();
+    digits->CreateDigits("digiti_Clock", 0);
+    digits->SetZ(kTableDigitDepth);
+    digits->Hide();
+    m_turnClock.SetDigits(digits);
 }
 
 void CardTableView::CreateScorePens()
@@ -400,7 +401,7 @@ void CardTableView::OnTablePress(const engine::EngineEvent& event)
 {
     // While automatic play is on, a press on the bare table turns it off.
     const auto* input = event.DataAs<const engine::InputState>();
-    if (!m_autoPlay || !input || input->hoveredId != 0)
+    if (!m_autoPlay.IsOn() || !input || input->hoveredId != 0)
         return;
     const Area a = ViewArea();
     if (input->x >= a.left && input->x < a.left + a.width && input->y >= a.top && input->y < a.top + a.height)
@@ -600,11 +601,11 @@ void CardTableView::PlacePlayButtons(const Area& a)
 void CardTableView::PlaceTurnClock()
 {
     const GameState* state = GetGameState();
-    if (!m_turnClock || !state)
+    if (!m_turnClock.Digits() || !state)
         return;
     CardPoint at;
     if (GetBoardClockPosition(ChairToView(state->GetTableWord56()), GetLastPlayChair() == -1, at))
-        m_turnClock->MoveTo(at.x, at.y);
+        m_turnClock.MoveTo(at);
 }
 
 void CardTableView::PlaceCornerButtons(const Area& a)

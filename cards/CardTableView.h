@@ -16,10 +16,12 @@
 #include "engine/objects/CanvasObject.h"
 #include "engine/objects/SpriteObject.h"
 #include "frame/ui/GameTableView.h"
-#include "cards/AutoPlayTiming.h"
+#include "cards/AutoPlaySwitch.h"
 #include "cards/CardHand.h"
 #include "cards/CardSprite.h"
 #include "cards/CardTableCalls.h"
+#include "cards/CardTableLinks.h"
+#include "cards/TurnClock.h"
 #include "table/PlayRecord.h"
 
 #include <array>
@@ -125,11 +127,10 @@ inline constexpr double kTableButtonDepth = 10000.0;
 inline constexpr double kTableDigitDepth = 10500.0;
 inline constexpr double kBackgroundPatternDepth = -999990.0;
 inline constexpr int kToolTipWidth = 120;
-inline constexpr int kMaxBoards = 8;
 inline constexpr int kCharacterCanvasWidth = 135;
 inline constexpr int kCharacterCanvasHeight = 270;
 
-class CardTableView : public frame::GameTableView, public virtual CardTableCalls {
+class CardTableView : public frame::GameTableView, public virtual CardTableCalls, protected CardTableLinks {
 public:
     // The view's buttons, in the order they are made.
     enum Button {
@@ -319,8 +320,8 @@ public:
     void RefreshAdvertRanking();
     // The chair's turn seconds as SetTurn last gave them (0 outside).
     int GetSeatSeconds(int chair) const;
-    int GetClockZeroSeconds() const { return m_clockZeroSeconds; }
-    uint64_t GetClockAction() const { return m_clockAction; }
+    int GetClockZeroSeconds() const { return m_turnClock.ZeroSeconds(); }
+    uint64_t GetClockAction() const { return m_turnClock.Action(); }
 
     // ---- table messages, automatic play, offline, card viewing -------------
     // 10 once the message was handed to the socket, 10100 otherwise.
@@ -344,7 +345,7 @@ public:
     virtual void ApplySoundSettings();
     // Table events go to the replay recorder while it records.
     void OnServerNotify(uint32_t id, const uint8_t* body, size_t length) override;
-    const AutoPlayCooldown& GetAutoPlayCooldown() const { return m_cooldown; }
+    const AutoPlayCooldown& GetAutoPlayCooldown() const { return m_autoPlay.Cooldown(); }
 
     // ---- access --------------------------------------------------------------
     CardGameApp* GetApp() const;
@@ -354,7 +355,7 @@ public:
     int GetBoardCount() const { return m_boardCount; }
     engine::EngineObject* GetBoard(int position) const;
     engine::EngineObject* GetClickLayer() const { return m_clickLayer; }
-    engine::ImageNumber* GetTurnClock() const { return m_turnClock; }
+    engine::ImageNumber* GetTurnClock() const { return m_turnClock.Digits(); }
     engine::SpriteObject* GetPassHint() const { return m_passHint; }
     engine::SpriteObject* GetBackgroundPattern() const { return m_backgroundPattern; }
     engine::SpriteObject* GetWaitSolo() const { return m_waitSolo; }
@@ -362,8 +363,8 @@ public:
     engine::EngineObject* GetResultPanel() const { return m_resultPanel; }
     void SetResultPanel(engine::EngineObject* panel) { m_resultPanel = panel; }
     engine::EngineObject* GetInfoBox() const { return m_infoBox; }
-    bool IsAutoPlayOn() const { return m_autoPlay; }
-    void SetAutoPlayOn(bool on) { m_autoPlay = on; }
+    bool IsAutoPlayOn() const { return m_autoPlay.IsOn(); }
+    void SetAutoPlayOn(bool on) { m_autoPlay.Set(on); }
     int GetSortMode() const { return Hand().GetSortMode(); }
     // The waiting animation, made on first use.
     engine::SpriteObject* MakeWaitSolo();
@@ -445,6 +446,9 @@ private:
     void PlaceTurnClock();
     void PlaceCornerButtons(const Area& a);
     void PlaceInfoBox(const Area& a);
+    uint64_t RepeatViewEvent(int code, uint32_t intervalMs) override;
+    void CancelViewAction(uint64_t action) override;
+    uint32_t ViewTime() override;
 
     std::array<engine::ImageButton*, kButtonCount> m_buttons {};
     std::array<CardSprite*, CardSprite::kCardIds> m_cards {};
@@ -452,7 +456,6 @@ private:
     int m_cardCount = 0;
     int m_boardCount = 0;
     engine::EngineObject* m_clickLayer = nullptr;
-    engine::ImageNumber* m_turnClock = nullptr;
     engine::ImageNumber* m_digitPen = nullptr;
     engine::ImageNumber* m_digitPen2 = nullptr;
     engine::SpriteObject* m_backgroundPattern = nullptr;
@@ -461,16 +464,15 @@ private:
     engine::CanvasObject* m_characterCanvas = nullptr;
     engine::CanvasObject* m_infoBox = nullptr;
     engine::EngineObject* m_resultPanel = nullptr;
-    bool m_autoPlay = false;
-    std::unique_ptr<HandLink> m_handLink;
-    std::unique_ptr<CardHand> m_hand;
     int m_lastPlayChair = -1;
     table::PlayRecord m_lastPlay;
-    std::array<int, kMaxBoards> m_seatSeconds {};
-    uint64_t m_clockAction = 0;
-    int m_clockZeroSeconds = 0;
-    AutoPlayTicker m_autoTicker;
-    AutoPlayCooldown m_cooldown;
+
+    // The view's parts, each with its own state and rules; the operations
+    // named after them forward to them.
+    std::unique_ptr<HandLink> m_handLink;
+    std::unique_ptr<CardHand> m_hand;
+    TurnClock m_turnClock { *this, EVT_CLOCK_TICK };
+    AutoPlaySwitch m_autoPlay { *this };
 };
 
 } // namespace game

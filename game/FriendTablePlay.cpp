@@ -34,7 +34,6 @@ constexpr size_t kPlayFinishPlace = 24;
 constexpr size_t kPassClearsTable = 20;
 constexpr size_t kPassSize = 36;
 constexpr size_t kPassChair = 8;
-constexpr uint32_t kWatchdogIntervalMs = 1000;
 // A bomb's cards other than jokers count from this many on.
 constexpr int kBombCardsFrom = 4;
 
@@ -294,11 +293,7 @@ void FriendTableView::OnSelectionChecked(bool throwable)
 
 void FriendTableView::StartTurnClock()
 {
-    {
-        const std::lock_guard lock(m_clockLock);
-        CardTableView::StartTurnClock();
-        m_watchdogTicks = 0;
-    }
+    m_clockWatchdog.ClockStarts([this] { CardTableView::StartTurnClock(); });
     m_zeroTicks = 0;
     ChooseClock();
     if (m_bigClock && m_clockInUse != m_bigClock)
@@ -316,34 +311,20 @@ void FriendTableView::StopTurnClock()
 
 void FriendTableView::StartClockWatchdog()
 {
-    StopClockWatchdog();
-    const engine::EngineEvent tick(GetId(), EVT_CLOCK_WATCHDOG, 0, 0);
-    m_watchdogAction = RepeatEvent(kWatchdogIntervalMs, -1, &tick);
+    m_clockWatchdog.Start();
 }
 
 void FriendTableView::StopClockWatchdog()
 {
-    if (m_watchdogAction)
-        CancelAction(m_watchdogAction);
-    m_watchdogAction = 0;
-}
-
-int FriendTableView::GetWatchdogTicks() const
-{
-    const std::lock_guard lock(m_clockLock);
-    return m_watchdogTicks;
+    m_clockWatchdog.Stop();
 }
 
 void FriendTableView::OnClockWatchdogTick()
 {
-    const std::lock_guard lock(m_clockLock);
-    // A clock tick sets the counter back; two watchdog seconds without one
-    // mean the clock's action was lost.
-    if (++m_watchdogTicks <= 1)
-        return;
-    m_watchdogTicks = 0;
-    if (GetClockAction() != 0)
-        RestartClockTicks();
+    m_clockWatchdog.Tick([this] {
+        if (GetClockAction() != 0)
+            RestartClockTicks();
+    });
 }
 
 int FriendTableView::OwnZeroTickLimit() const
@@ -354,10 +335,7 @@ int FriendTableView::OwnZeroTickLimit() const
 
 void FriendTableView::OnClockTick()
 {
-    {
-        const std::lock_guard lock(m_clockLock);
-        m_watchdogTicks = 0;
-    }
+    m_clockWatchdog.ClockTicked();
     // The card layer's clock holds the seconds; the big clock mirrors it.
     engine::ImageNumber* clock = GetTurnClock();
     const engine::ImageNumber* shown = m_clockInUse ? m_clockInUse : clock;

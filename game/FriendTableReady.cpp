@@ -27,9 +27,6 @@ namespace game {
 
 namespace {
 
-constexpr uint32_t kReadyTickMs = 1000;
-constexpr int kShortCountdown = 15;
-constexpr int kLongCountdown = 30;
 constexpr int kClockAboveStart = 45;
 // The chair's seat record in the table state; its word at 56 counts the
 // chair's bonuses.
@@ -161,9 +158,7 @@ void FriendTableView::StartReadyCountdown(int seconds)
     StopReadyCountdown();
     if (!IsReadyCountdownRoom() || IsInGame())
         return;
-    m_readySeconds = seconds;
-    const engine::EngineEvent tick(GetId(), EVT_READY_COUNTDOWN, 0, 0);
-    m_readyAction = RepeatEvent(kReadyTickMs, -1, &tick);
+    m_readyCountdown.Start(seconds);
     if (m_clockInUse) {
         m_clockInUse->SetValue(seconds);
         m_clockInUse->Refresh();
@@ -173,11 +168,8 @@ void FriendTableView::StartReadyCountdown(int seconds)
 
 void FriendTableView::StopReadyCountdown()
 {
-    if (!m_readyAction)
-        return;
-    CancelAction(m_readyAction);
-    m_readyAction = 0;
-    SetShown(m_clockInUse, false);
+    if (m_readyCountdown.Stop())
+        SetShown(m_clockInUse, false);
 }
 
 void FriendTableView::ShowClockAtStartButton()
@@ -191,20 +183,19 @@ void FriendTableView::ShowClockAtStartButton()
 
 void FriendTableView::OnReadyCountdownTick()
 {
-    // A tick already queued when the countdown stopped.
-    if (!m_readyAction)
-        return;
-    if (m_readySeconds == 15 || m_readySeconds == 10 || m_readySeconds == 5)
-        AddChatLine(frame::FormatLine(" <z=qh系统通知> <c=%d>%d秒<>内未准备, 您将被请离游戏!\r\n", 255, m_readySeconds));
-    --m_readySeconds;
-    if (m_readySeconds >= 0) {
+    const ReadyCountdown::Step step = m_readyCountdown.Tick();
+    if (step.warnSeconds)
+        AddChatLine(frame::FormatLine(" <z=qh系统通知> <c=%d>%d秒<>内未准备, 您将被请离游戏!\r\n", 255, step.warnSeconds));
+    if (step.shownSeconds >= 0) {
         if (m_clockInUse) {
-            m_clockInUse->SetValue(m_readySeconds);
+            m_clockInUse->SetValue(step.shownSeconds);
             m_clockInUse->Refresh();
             m_clockInUse->Invalidate();
         }
         return;
     }
+    if (!step.expired)
+        return;
     // One close at expiry: a close the player refuses must not come back
     // every second with its requests and boxes.
     StopReadyCountdown();
@@ -240,8 +231,8 @@ void FriendTableView::ShowStartButton()
         return;
     }
     CardTableView::ShowStartButton();
-    if (!m_startOnClose)
-        StartReadyCountdown(AllOthersReady() ? kShortCountdown : kLongCountdown);
+    if (!m_readyCountdown.StartsOnClose())
+        StartReadyCountdown(ReadyCountdown::StartSeconds(AllOthersReady()));
     else if (IsReadyCountdownRunning())
         ShowClockAtStartButton();
 }
@@ -300,8 +291,8 @@ void FriendTableView::OnPlayerStarted(int chair)
     CardTableView::OnPlayerStarted(chair);
     if (chair == MyChair())
         StopReadyCountdown();
-    else if (IsReadyCountdownRunning() && AllOthersReady() && m_readySeconds > kShortCountdown)
-        StartReadyCountdown(kShortCountdown);
+    else if (IsReadyCountdownRunning() && m_readyCountdown.ShortensFor(AllOthersReady()))
+        StartReadyCountdown(ReadyCountdown::kShortSeconds);
 }
 
 void FriendTableView::OnPlayerEnter(engine::MessageWord record)

@@ -459,9 +459,9 @@ void FriendTableView::CloseResultPanel()
     // The start button keeps the countdown the round's end started: closing
     // the box gives no one more time.
     if (!IsLookerOn() && !(app && app->IsMatchMode())) {
-        m_startOnClose = true;
+        m_readyCountdown.SetStartOnClose(true);
         ShowStartButton();
-        m_startOnClose = false;
+        m_readyCountdown.SetStartOnClose(false);
     }
     ShowReadyMarks();
 }

@@ -19,12 +19,13 @@
 #include "game/AwardMarquee.h"
 #include "cards/CardCounterPanel.h"
 #include "cards/CardTableView.h"
+#include "game/ClockWatchdog.h"
 #include "game/FriendTableCalls.h"
+#include "game/ReadyCountdown.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -339,8 +340,8 @@ public:
     void RecordPlayBonusCards(int chair, const table::PlayRecord& play);
     void RecordBonusCards(int chair);
     int GetZeroTicks() const { return m_zeroTicks; }
-    int GetWatchdogTicks() const;
-    uint64_t GetWatchdogAction() const { return m_watchdogAction; }
+    int GetWatchdogTicks() const { return m_clockWatchdog.Ticks(); }
+    uint64_t GetWatchdogAction() const { return m_clockWatchdog.Action(); }
     // The voices of a play and of a pass (FriendTableVoices.cpp).
     virtual void PlayPlayVoice(int chair, const table::PlayRecord& play);
     virtual void PlayPassVoice(int chair);
@@ -352,12 +353,8 @@ private:
     void CountPlayedCards(int chair, const table::PlayRecord& play);
     int OwnZeroTickLimit() const;
 
-    // The clock's tick counter and its action are shared by the clock's
-    // ticks, the watchdog and the clock's start.
-    mutable std::mutex m_clockLock;
-    int m_watchdogTicks = 0;
+    ClockWatchdog m_clockWatchdog { *this, EVT_CLOCK_WATCHDOG };
     int m_zeroTicks = 0;
-    uint64_t m_watchdogAction = 0;
 
     // ---- ready countdown, rewards, automatic play and seat events ----------
     // (FriendTableReady.cpp)
@@ -367,13 +364,13 @@ public:
     // 0x80). Starting replaces a running countdown.
     virtual void StartReadyCountdown(int seconds);
     virtual void StopReadyCountdown();
-    virtual bool IsReadyCountdownRunning() const { return m_readyAction != 0; }
-    int GetReadySeconds() const { return m_readySeconds; }
+    virtual bool IsReadyCountdownRunning() const { return m_readyCountdown.IsRunning(); }
+    int GetReadySeconds() const { return m_readyCountdown.Seconds(); }
     // Every other chair pressed start and the own one did not.
     bool AllOthersReady() const;
     // Set: the start button keeps a running countdown's clock instead of
     // starting a new one.
-    void SetStartOnClose(bool on) { m_startOnClose = on; }
+    void SetStartOnClose(bool on) { m_readyCountdown.SetStartOnClose(on); }
 
     void RefreshBoards() override;
     void OnPlayerEnter(engine::MessageWord record) override;
@@ -415,9 +412,7 @@ private:
     void SetBonusCount(int chair, int count);
     void ShowFireworks(int chair);
 
-    int m_readySeconds = 0;
-    uint64_t m_readyAction = 0;
-    bool m_startOnClose = false;
+    ReadyCountdown m_readyCountdown { *this, EVT_READY_COUNTDOWN };
 };
 
 // Seconds at 0 the own clock waits before it tells the table the turn is

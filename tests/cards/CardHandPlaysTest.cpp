@@ -1,11 +1,8 @@
 // Plays of the local hand: the hint cycle, type searches, the play chosen
-// for a throw, the checks at the start of a turn, the automatic move and
-// its timing, a hand out of step with the plays, and how plays look and
-// sound.
+// for a throw, the checks at the start of a turn, the automatic move, a
+// hand out of step with the plays, and how plays look and sound.
 
 #include "HandFixture.h"
-
-#include "cards/AutoPlayTiming.h"
 
 #include "table/FriendCardRules.h"
 
@@ -262,60 +259,6 @@ TEST_F(HandTest, CardsForAPlayAreDistinctAndMissingOnesAreSkipped)
     EXPECT_EQ(sprites[0], open[2]);
     EXPECT_EQ(sprites[1], open[0]);
     EXPECT_EQ(hand.FindSeatCardById(3, 5), nullptr);
-}
-
-TEST(CardHandTiming, AutomaticMoveComesOnEverySecondClockSecond)
-{
-    game::AutoPlayTicker ticker;
-    const bool due[] = { false, true, false, true };
-    for (bool d : due)
-        EXPECT_EQ(ticker.Tick(), d);
-    ticker.Tick();
-    ticker.Reset();
-    EXPECT_FALSE(ticker.Tick());
-}
-
-TEST(CardHandTiming, SwitchingBackOnWaitsFiveSeconds)
-{
-    game::AutoPlayCooldown cooldown;
-    EXPECT_EQ(cooldown.SecondsLeft(123), 0);
-    cooldown.SwitchedOff(10000);
-    const struct {
-        uint32_t now;
-        int seconds;
-    } cases[] = { { 10001, 5 }, { 10999, 5 }, { 11001, 4 }, { 14999, 1 }, { 15000, 0 }, { 90000, 0 } };
-    for (const auto& c : cases)
-        EXPECT_EQ(cooldown.SecondsLeft(c.now), c.seconds) << c.now;
-    cooldown.SwitchedOff(0xFFFFF000u); // the engine clock wraps
-    EXPECT_EQ(cooldown.SecondsLeft(0x100u), 1); // 4352 ms after the switch-off
-    cooldown.Clear();
-    EXPECT_EQ(cooldown.SecondsLeft(0x100u), 0);
-}
-
-TEST(CardHandTiming, ClockAtZeroPlaysOnceAndTellsTheTableFromTheThirdSecond)
-{
-    int zero = 0;
-    game::ClockStep step = game::TurnClockTick(2, zero, true, true);
-    EXPECT_TRUE(step.countDown);
-    EXPECT_TRUE(step.turnTimeout);
-    step = game::TurnClockTick(1, zero, true, false);
-    EXPECT_FALSE(step.turnTimeout); // a looker-on never moves
-    EXPECT_FALSE(game::TurnClockTick(1, zero, false, true).turnTimeout);
-
-    std::vector<int> plays;
-    std::vector<int> notices;
-    for (int second = 1; second <= 25; ++second) {
-        step = game::TurnClockTick(0, zero, false, true);
-        EXPECT_FALSE(step.countDown);
-        if (step.playForMe)
-            plays.push_back(second);
-        if (step.sendTimeoutNotice)
-            notices.push_back(second);
-    }
-    EXPECT_EQ(plays, std::vector<int> { 1 });
-    EXPECT_EQ(notices, (std::vector<int> { 3, 13, 23 }));
-    game::TurnClockTick(5, zero, false, true); // new seconds start over
-    EXPECT_TRUE(game::TurnClockTick(0, zero, false, true).playForMe);
 }
 
 TEST(CardHandPlays, ThrowSounds)
