@@ -28,6 +28,19 @@ if(KBZN_TSAN)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
   add_link_options(-fsanitize=thread)
 endif()
+# The sanitizer and fuzzing trees are run, not debugged: their reports need
+# each frame's function, file and line, which line tables (-g1) give, not
+# the types and variables of full debug information, which doubled the
+# compiler's and the linker's work. Without the sanitizers, gcc links only
+# the shared libraries a program uses; with them it links every one named,
+# and each test process then loads and relocates them all at its start.
+if(KBZN_SANITIZE OR KBZN_TSAN OR KBZN_FUZZ)
+  foreach(lang C CXX)
+    string(REGEX REPLACE "(^| )-g( |$)" "\\1-g1\\2" CMAKE_${lang}_FLAGS_RELWITHDEBINFO
+      "${CMAKE_${lang}_FLAGS_RELWITHDEBINFO}")
+  endforeach()
+  add_link_options(LINKER:--as-needed)
+endif()
 if(KBZN_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "KBZN_FUZZ needs clang (CXX=clang++)")
@@ -63,6 +76,12 @@ function(kbzn_test name)
   cmake_parse_arguments(ARG "" "LABEL" "SOURCES;DEPS;PROPERTIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  # Under the sanitizers the test code itself is compiled for speed of
+  # compiling (the GoogleTest macros make large functions that -O2 works hard
+  # on for little gain); the code under test keeps its own flags.
+  if(KBZN_SANITIZE OR KBZN_TSAN)
+    target_compile_options(${name} PRIVATE -Og)
+  endif()
   gtest_discover_tests(${name}
     PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 600
       ENVIRONMENT_MODIFICATION "XDG_STATE_HOME=set:${PROJECT_BINARY_DIR}/test-state" ${ARG_PROPERTIES}
