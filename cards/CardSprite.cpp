@@ -129,6 +129,9 @@ void CardSprite::LoadImages()
     SetCardSizes(big.width, big.height, small.width, small.height);
     if (m_sprite)
         m_sprite->SetPicture(big, true);
+    // Faces show only once cards are dealt; their sheets are decoded
+    // meanwhile, so the frame that first shows one need not decode them.
+    DecodePicturesAhead({ CardPictureName(true, BigSizePart(sizeClass)), CardPictureName(true, SmallSizePart(sizeClass)) });
 }
 
 bool CardSprite::ShowsFace() const

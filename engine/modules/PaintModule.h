@@ -12,6 +12,7 @@
 #include "engine/modules/PictureCache.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 
 namespace engine {
@@ -52,6 +53,7 @@ public:
     PictureData* FindImage(std::string_view name) { return m_pictures.FindImage(name); }
     int LoadImageByKey(const NameKey& key) { return m_pictures.LoadImageByKey(key); }
     int LoadImage(std::string_view name) { return m_pictures.LoadImage(name); }
+    void DecodeAhead(std::initializer_list<std::string_view> names) { m_pictures.DecodeAhead(names); }
     void AddImage(const PictureDesc& desc, std::string_view name) { m_pictures.AddImage(desc, name); }
     uint32_t GetLastSerial() const { return m_pictures.GetLastSerial(); }
     PictureData* CacheInsert(const NameKey& key, PictureData&& record)

@@ -110,6 +110,18 @@ PictureData* PictureCache::FindImage(std::string_view name)
 
 int PictureCache::LoadImageByKey(const NameKey& key)
 {
+    PictureData ahead;
+    switch (m_ahead.Take(key, ahead)) {
+    case 1:
+        ahead.serial = 0;
+        ahead.framesPerRow = 1;
+        CacheInsert(key, std::move(ahead));
+        return 1;
+    case 0:
+        return 0;
+    default:
+        break;
+    }
     ResourceModule* resources = Resources();
     if (!resources || !resources->Exists(key))
         return 0;
@@ -132,6 +144,22 @@ int PictureCache::LoadImageByKey(const NameKey& key)
 int PictureCache::LoadImage(std::string_view name)
 {
     return LoadImageByKey(MakeNameKey(name));
+}
+
+void PictureCache::DecodeAhead(std::initializer_list<std::string_view> names)
+{
+    ResourceModule* resources = Resources();
+    if (!resources)
+        return;
+    for (std::string_view name : names) {
+        const NameKey key = MakeNameKey(WithCategory(name));
+        if (m_cache.count(key) || m_ahead.Has(key) || !resources->Exists(key))
+            continue;
+        ResourceEntry* entry = resources->LoadEntry(key);
+        if (!entry || !entry->data)
+            continue;
+        m_ahead.Queue(key, entry->data, entry->length, entry->extension);
+    }
 }
 
 void PictureCache::AddImage(const PictureDesc& desc, std::string_view name)
@@ -323,6 +351,7 @@ void PictureCache::FreePicture(PictureData* record)
 
 void PictureCache::Clear()
 {
+    m_ahead.Clear();
     for (auto& [key, record] : m_cache) {
         FreePicture(record);
         record->~PictureData();

@@ -13,16 +13,19 @@
 // pool as a zeroed record, so a stale handle reads serial 0 (or a newer
 // record's serial), never freed memory.
 //
-// User-interface thread only.
+// User-interface thread only; DecodeAhead hands decoding to a worker of its
+// own (PictureDecodeAhead).
 
 #include "engine/core/MemoryPool.h"
 #include "engine/core/ModuleBase.h"
 #include "engine/core/NameKey.h"
 #include "engine/core/PictureData.h"
 #include "engine/core/PictureRef.h"
+#include "engine/modules/PictureDecodeAhead.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <string_view>
 
@@ -59,6 +62,15 @@ public:
     int LoadImageByKey(const NameKey& key);
     // LoadImageByKey of the key of name (already followed by ".imge").
     int LoadImage(std::string_view name);
+    // Decodes the pictures of names (without ".imge") on a worker thread,
+    // so that their first use need not: that use takes the record (waiting
+    // for the worker when it is still on it) and files it as a picture
+    // decoded on the spot is filed. Names already cached or asked for, and
+    // names without a resource, are passed over. The resource's bytes are
+    // taken from the resource module now.
+    void DecodeAhead(std::initializer_list<std::string_view> names);
+    // Pictures asked for ahead and not used yet.
+    size_t AheadCount() const { return m_ahead.Size(); }
     // Caches a deep copy of the descriptor's record under name + ".imge".
     void AddImage(const PictureDesc& desc, std::string_view name);
     // Decodes a picture by the hash of its own extension into a zeroed
@@ -101,6 +113,7 @@ private:
     std::map<NameKey, PictureData*, NameKeyOrder> m_cache; // records in m_pool
     MemoryPool m_pool;
     uint32_t m_serial = 1;
+    PictureDecodeAhead m_ahead;
 };
 
 } // namespace engine

@@ -212,6 +212,13 @@ PictureDesc* GameObject::LookupPicture(PictureDesc* out, std::string_view name, 
     return out;
 }
 
+void GameObject::DecodePicturesAhead(std::initializer_list<std::string_view> names)
+{
+    GameCore* core = GetCore();
+    if (auto* paint = dynamic_cast<PaintModule*>(core ? core->FindModule(MODULE_PAINT) : nullptr))
+        paint->DecodeAhead(names);
+}
+
 void GameObject::FreePicture(std::string_view name, bool releaseResource)
 {
     auto* paint = dynamic_cast<PaintModule*>(Module(MODULE_PAINT, "FreePicture"));

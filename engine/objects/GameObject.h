@@ -20,6 +20,7 @@
 #include "platform/Cursor.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -86,6 +87,9 @@ public:
     virtual bool LoadResourcePackFromMemory(const void* bytes, size_t size);
     // The descriptor of frame of the picture, or an empty one (logged).
     virtual PictureDesc* LookupPicture(PictureDesc* out, std::string_view name, int frame);
+    // Has the pictures of names decoded on a worker thread ahead of their
+    // first LookupPicture (nothing without a paint module).
+    void DecodePicturesAhead(std::initializer_list<std::string_view> names);
     virtual void FreePicture(std::string_view name, bool releaseResource);
     virtual int SavePicture(std::string_view name, std::string_view path);
     virtual const char* GetResourceData(std::string_view name);

@@ -225,6 +225,87 @@ TEST_F(Pictures, RemovedAndMissingPictureStaysInvisible)
     EXPECT_FALSE(handle.IsValid());
 }
 
+TEST_F(Pictures, PicturesDecodedAheadAreFiledAtFirstUseAsIfDecodedThen)
+{
+    // The same picture under two names: one decoded on the spot, one ahead.
+    tools::PackWriter writer;
+    ASSERT_TRUE(writer.AddPicture("Spot", Drawn(7, 5, 4)));
+    ASSERT_TRUE(writer.AddPicture("Faces", Drawn(7, 5, 4)));
+    ASSERT_TRUE(writer.AddPicture("Cached", Drawn(2, 2)));
+    Bytes pack = writer.Build();
+    ASSERT_EQ(resources->LoadPackMemory(pack.data(), pack.size()), 3);
+    AddBytes("Broken.png", Bytes { 0x89, 'P', 'N', 'G', 1, 2, 3 });
+    PictureData* cached = Cache().FindImage("Cached.imge");
+    ASSERT_NE(cached, nullptr);
+
+    Cache().DecodeAhead({ "Faces", "Broken", "Missing", "Cached", "Faces" });
+    // Only what has bytes and is not cached is queued, once; nothing is
+    // filed before its use, and the bytes are the worker's now.
+    EXPECT_EQ(Cache().AheadCount(), 2u);
+    EXPECT_EQ(Cache().Size(), 1u);
+    EXPECT_EQ(Cache().GetLastSerial(), 2u);
+    EXPECT_EQ(resources->LoadEntry(MakeNameKey("Faces.imge")), nullptr);
+    EXPECT_EQ(Cache().FindImage("Cached.imge"), cached);
+
+    SetTime(7000);
+    PictureDesc spot;
+    Cache().GetImageInfo(spot, "Spot", 0);
+    ASSERT_NE(spot.record, nullptr);
+    SetTime(8000);
+    PictureDesc ahead;
+    Cache().GetImageInfo(ahead, "Faces", 6);
+    ASSERT_NE(ahead.record, nullptr);
+    EXPECT_EQ(ahead.serial, 4u); // filed after the spot one: in the order of use
+    EXPECT_EQ(ahead.record->time, 8000u);
+    EXPECT_EQ(ahead.frame, 2);
+    EXPECT_EQ(ahead.width, 7);
+    EXPECT_EQ(ahead.height, 5);
+    EXPECT_EQ(ahead.record->framesPerRow, 1u);
+    EXPECT_EQ(ahead.record->flags, spot.record->flags);
+    EXPECT_EQ(ahead.record->frameDelays, spot.record->frameDelays);
+    EXPECT_TRUE(ahead.record->pixels == spot.record->pixels);
+
+    // Bytes that give no picture give none ahead either, and are not kept.
+    EXPECT_EQ(Cache().FindImage("Broken.imge"), nullptr);
+    EXPECT_EQ(Cache().AheadCount(), 0u);
+    EXPECT_EQ(Cache().Size(), 3u);
+}
+
+TEST_F(Pictures, DecodingAheadMeetsUsesClearsAndTheEnd)
+{
+    // Enough work that the worker is busy while the pictures are used in the
+    // opposite order, cleared and left behind; every outcome is a whole
+    // picture or none. Each round has pictures of its own names, as the
+    // resource bytes of a memory pack are read once.
+    auto load = [&](const std::string& round) {
+        tools::PackWriter writer;
+        for (const char* name : { "A", "B", "C", "D", "E", "F" })
+            writer.AddPicture(round + name, Drawn(120, 90, 6));
+        Bytes pack = writer.Build();
+        ASSERT_EQ(resources->LoadPackMemory(pack.data(), pack.size()), 6);
+        for (const char* name : { "A", "B", "C", "D", "E", "F" })
+            Cache().DecodeAhead({ round + name });
+    };
+    load("used");
+    EXPECT_EQ(Cache().AheadCount(), 6u);
+    for (const char* name : { "F", "E", "D", "C", "B", "A" }) {
+        PictureData* record = Cache().FindImage(std::string("used") + name + ".imge");
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(record->frameCount, 6);
+        EXPECT_EQ(record->pixels.size(), 120u * 90 * 6 * 4);
+    }
+    EXPECT_EQ(Cache().AheadCount(), 0u);
+
+    load("cleared");
+    ASSERT_NE(Cache().FindImage("clearedC.imge"), nullptr);
+    Cache().Clear();
+    EXPECT_EQ(Cache().AheadCount(), 0u);
+    EXPECT_EQ(Cache().Size(), 0u);
+
+    // The last round's jobs go with the cache (the fixture's end).
+    load("left");
+}
+
 TEST_F(Pictures, AddImageCopiesAndClearFreesEverything)
 {
     PictureData source = Drawn(3, 2, 2);
