@@ -38,7 +38,7 @@ xvfb-run -a ctest --test-dir "$build" -L e2e --output-on-failure
 # (the browser threads), its filter, the table view's base and the replays
 # (the match replay's upload thread).
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKBZN_TSAN=ON -DKBZN_BENCH=OFF
-cmake --build build/tsan -j "$jobs" --target net_tests platform_tests engine_modules_tests frame_core_tests frame_ui_replay_tests
+cmake --build build/tsan -j "$jobs" --target net_tests platform_tests engine_modules_tests frame_core_tests frame_ui_threaded_tests
 # ThreadSanitizer runs the code several times slower: the tests' waits for
 # the network and the page threads get three times as long (limits, not
 # timings; a value set by the caller stands).
