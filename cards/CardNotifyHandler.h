@@ -7,9 +7,9 @@
 // Bodies come from the server: each handler reads its body into the typed
 // record of CardRecords.h, whose rules refuse a short body, a chair outside
 // the table and a card count beyond a hand or beyond the body; a refused
-// body is logged and dropped before anything reaches the view. After every notification the table view's
-// replay recorder gets it while recording is switched on (never in replay
-// mode).
+// body is logged and dropped before anything reaches the view. After every
+// notification the table view's replay recorder gets it while recording is
+// switched on (never in replay mode).
 //
 // User-interface thread only, like the frame's handler.
 
