@@ -1,6 +1,6 @@
-// The card layer's notifications: each handler checks the fields it reads
-// against the body, the chairs against the table and the card counts
-// against a hand and the body, then hands the body on.
+// The card layer's notifications: each handler reads its body once into
+// its record (CardRecords), logs and drops a body the record refuses, and
+// hands the record on.
 
 #include "cards/CardNotifyHandler.h"
 
@@ -11,7 +11,6 @@
 #include "cards/CardTableCalls.h"
 #include "net/DailyLog.h"
 #include "platform/Clock.h"
-#include "table/Cards.h"
 
 #include <algorithm>
 #include <array>
@@ -87,143 +86,109 @@ CardAppCalls* CardNotifyHandler::AppCalls() const
     return dynamic_cast<CardAppCalls*>(&App());
 }
 
-int CardNotifyHandler::MaxCardsPerPlay() const
+int CardNotifyHandler::TableChairs() const
 {
-    return table::kMaxPlayCards;
+    return std::clamp(App().GetChairCount(), 0, frame::FrameRecordStore::kSeats);
 }
 
 bool CardNotifyHandler::IsTableChair(uint32_t id, int chair) const
 {
-    const int chairs = std::clamp(App().GetChairCount(), 0, frame::FrameRecordStore::kSeats);
-    if (chair >= 0 && chair < chairs)
+    if (chair >= 0 && chair < TableChairs())
         return true;
     net::LogMessage("notification %u: chair %d outside the table; ignored", id, chair);
     return false;
 }
 
-bool CardNotifyHandler::CardsFit(uint32_t id, int count, size_t offset, size_t length) const
+void CardNotifyHandler::LogRefused(uint32_t id, const RecordFault& fault)
 {
-    if (count >= 0 && count <= MaxCardsPerPlay() && BodyHolds(id, length, offset + 4 * static_cast<size_t>(count)))
-        return true;
-    if (count < 0 || count > MaxCardsPerPlay())
-        net::LogMessage("notification %u: %d cards; ignored", id, count);
-    return false;
+    net::LogMessage("notification %u: %s; ignored", id, fault.Describe().c_str());
 }
 
 // ---- starts, messages and presence ------------------------------------------------
 
 void CardNotifyHandler::OnPlayerStarted(const uint8_t* body, size_t length)
 {
-    if (!BodyHolds(kNotifyPlayerStarted, length, 16))
-        return;
-    const int chair = WireReader(body, length).Int(12);
-    if (!IsTableChair(kNotifyPlayerStarted, chair))
+    const auto started = Read<PlayerStarted>(kNotifyPlayerStarted, body, length);
+    if (!started)
         return;
     if (GameState* state = App().GetGameState())
-        state->SetChairReady(chair);
+        state->SetChairReady(started->chair);
     if (CardTableCalls* view = TableCalls())
-        view->OnPlayerStarted(chair);
+        view->OnPlayerStarted(started->chair);
 }
 
 void CardNotifyHandler::OnTableRelay(const uint8_t* body, size_t length)
 {
-    constexpr size_t kHead = 20;
-    if (!BodyHolds(kNotifyTableMessage, length, kHead))
-        return;
-    const uint32_t payload = WireReader(body, length).Word(16);
-    if (payload > length - kHead) {
-        net::LogMessage("notification %u: payload of %u bytes in %zu; ignored", kNotifyTableMessage, payload,
-            length);
-        return;
-    }
-    if (CardTableCalls* view = TableCalls())
-        view->OnTableMessage(body, length);
+    const auto message = Read<TableMessage>(kNotifyTableMessage, body, length);
+    if (CardTableCalls* view = TableCalls(); view && message)
+        view->OnTableMessage(*message);
 }
 
 void CardNotifyHandler::OnPlayerOffline(const uint8_t* body, size_t length)
 {
-    if (!BodyHolds(kNotifyPlayerOffline, length, 4))
-        return;
-    if (CardTableCalls* view = TableCalls())
-        view->OnPlayerOffline(WireReader(body, length).Int(0));
+    const auto offline = Read<PlayerOffline>(kNotifyPlayerOffline, body, length);
+    if (CardTableCalls* view = TableCalls(); view && offline)
+        view->OnPlayerOffline(offline->userId);
 }
 
 // ---- card viewing by lookers-on -----------------------------------------------------
 
 void CardNotifyHandler::OnViewCardsRequest(const uint8_t* body, size_t length)
 {
-    if (!BodyHolds(kNotifyViewCardsRequest, length, 4))
+    const auto request = Read<ViewCardsRequest>(kNotifyViewCardsRequest, body, length);
+    if (!request)
         return;
     if (const CardAppCalls* app = AppCalls(); app && app->RejectsViewCardRequests())
         return;
-    if (App().GetUserWord164(WireReader(body, length).Int(0)) != 0)
+    if (App().GetUserWord164(request->requester) != 0)
         return;
     if (CardTableCalls* view = TableCalls())
-        view->OnViewCardsRequest(body, length);
+        view->OnViewCardsRequest(*request);
 }
 
 void CardNotifyHandler::OnViewCardsAnswer(const uint8_t* body, size_t length)
 {
-    if (!BodyHolds(kNotifyViewCardsAnswer, length, 40)
-        || !IsTableChair(kNotifyViewCardsAnswer, WireReader(body, length).Int(12)))
-        return;
-    if (CardTableCalls* view = TableCalls())
-        view->OnViewCardsAnswer(body, length);
+    const auto answer = Read<ViewCardsAnswer>(kNotifyViewCardsAnswer, body, length);
+    if (CardTableCalls* view = TableCalls(); view && answer)
+        view->OnViewCardsAnswer(*answer);
 }
 
 void CardNotifyHandler::OnShowCards(const uint8_t* body, size_t length)
 {
-    constexpr size_t kCards = 12;
-    if (!BodyHolds(kNotifyShowCards, length, kCards))
-        return;
-    const WireReader reader(body, length);
-    if (!IsTableChair(kNotifyShowCards, reader.Int(4)) || !CardsFit(kNotifyShowCards, reader.Int(8), kCards, length))
-        return;
-    if (CardTableCalls* view = TableCalls())
-        view->OnShowCards(body, length);
+    const auto shown = Read<ShownCards>(kNotifyShowCards, body, length);
+    if (CardTableCalls* view = TableCalls(); view && shown)
+        view->OnShowCards(*shown);
 }
 
 // ---- plays and turns ----------------------------------------------------------------
 
 void CardNotifyHandler::OnPassed(const uint8_t* body, size_t length)
 {
-    if (!BodyHolds(kNotifyPassed, length, 36))
-        return;
-    const WireReader reader(body, length);
-    if (!IsTableChair(kNotifyPassed, reader.Int(8)) || !IsTableChair(kNotifyPassed, reader.Int(16)))
-        return;
-    if (CardTableCalls* view = TableCalls())
-        view->OnPassed(body, length);
+    const auto pass = Read<PassedTurn>(kNotifyPassed, body, length);
+    if (CardTableCalls* view = TableCalls(); view && pass)
+        view->OnPassed(*pass);
 }
 
 void CardNotifyHandler::OnCardsThrown(const uint8_t* body, size_t length)
 {
-    constexpr size_t kCount = 60;
-    constexpr size_t kCards = 64;
-    if (!BodyHolds(kNotifyCardsThrown, length, kCards))
-        return;
-    const WireReader reader(body, length);
-    if (!IsTableChair(kNotifyCardsThrown, reader.Int(12)) || !IsTableChair(kNotifyCardsThrown, reader.Int(20))
-        || !CardsFit(kNotifyCardsThrown, reader.Int(kCount), kCards, length))
-        return;
-    if (CardTableCalls* view = TableCalls())
-        view->OnCardsThrown(body, length);
+    const auto play = Read<ThrownPlay>(kNotifyCardsThrown, body, length);
+    if (CardTableCalls* view = TableCalls(); view && play)
+        view->OnCardsThrown(*play);
 }
 
 void CardNotifyHandler::OnTurn(const uint8_t* body, size_t length)
 {
-    if (!BodyHolds(kNotifyTurn, length, 8) || !IsTableChair(kNotifyTurn, WireReader(body, length).Int(4)))
-        return;
-    if (CardTableCalls* view = TableCalls())
-        view->OnTurn(body, length);
+    const auto turn = Read<TurnNotice>(kNotifyTurn, body, length);
+    if (CardTableCalls* view = TableCalls(); view && turn)
+        view->OnTurn(*turn);
 }
 
-void CardNotifyHandler::OnTurnSync(const uint8_t* body, size_t length)
+void CardNotifyHandler::OnTurnSync(const uint8_t*, size_t)
 {
     if (GameState* state = App().GetGameState())
         state->SetStatus(kStatusTurnSync);
     if (CardTableCalls* view = TableCalls())
-        view->OnTurnSync(body, length);
+        view->OnTurnSync();
 }
 
 void CardNotifyHandler::OnWaitSolo(const uint8_t*, size_t)

@@ -6,9 +6,10 @@
 // none. Every default does nothing, so an implementation takes only what it
 // shows.
 //
-// Bodies arrive as received, with their length, after the handler checked
-// that they hold the fields it names below; the receiver reads them through
-// a bounded reader.
+// Notifications arrive as the records the handler read (CardRecords.h),
+// every field within its rule.
+
+#include "cards/CardRecords.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,32 +21,23 @@ class CardTableCalls {
 public:
     virtual ~CardTableCalls() = default;
 
-    // 201160: the chair that pressed start (within the table).
+    // 201160: the chair that pressed start.
     virtual void OnPlayerStarted(int /*chair*/) { }
-    // 229500: a table message; its payload lies within the body.
-    virtual void OnTableMessage(const uint8_t* /*body*/, size_t /*length*/) { }
+    virtual void OnTableMessage(const TableMessage&) { }
     // 211240: the player who went offline.
     virtual void OnPlayerOffline(int /*userId*/) { }
-    // 229550: a looker-on asks to see the cards.
-    virtual void OnViewCardsRequest(const uint8_t* /*body*/, size_t /*length*/) { }
-    // 229570: the 40-byte answer to a looker-on; its chair is within the
-    // table.
-    virtual void OnViewCardsAnswer(const uint8_t* /*body*/, size_t /*length*/) { }
-    // 229580: a chair's cards shown to lookers-on; the chair is within the
-    // table and the body holds its count of cards (at most a hand).
-    virtual void OnShowCards(const uint8_t* /*body*/, size_t /*length*/) { }
-    // 223100: a pass; both chairs are within the table.
-    virtual void OnPassed(const uint8_t* /*body*/, size_t /*length*/) { }
-    // 221170: a play; both chairs are within the table and the body holds
-    // the play's cards (at most a hand).
-    virtual void OnCardsThrown(const uint8_t* /*body*/, size_t /*length*/) { }
-    // 221165: the chair that acted is within the table.
-    virtual void OnTurn(const uint8_t* /*body*/, size_t /*length*/) { }
+    virtual void OnViewCardsRequest(const ViewCardsRequest&) { }
+    virtual void OnViewCardsAnswer(const ViewCardsAnswer&) { }
+    virtual void OnShowCards(const ShownCards&) { }
+    virtual void OnPassed(const PassedTurn&) { }
+    virtual void OnCardsThrown(const ThrownPlay&) { }
+    virtual void OnTurn(const TurnNotice&) { }
     // 221168: the turn is read from the game state.
-    virtual void OnTurnSync(const uint8_t* /*body*/, size_t /*length*/) { }
+    virtual void OnTurnSync() { }
     // 211300: waiting for a solo game.
     virtual void OnWaitSolo() { }
-    // Every notification, after its handler, while replays are recorded.
+    // Every notification as it arrived, after its handler, while replays
+    // are recorded: the recorder keeps the bytes.
     virtual void OnServerNotify(uint32_t /*id*/, const uint8_t* /*body*/, size_t /*length*/) { }
 };
 

@@ -40,10 +40,6 @@ constexpr int kChairOffline = 0x08 | 0x20;
 // The match kind whose rounds are counted in the information box.
 constexpr const char* kKnockoutKind = "定局淘汰";
 constexpr int kMatchInfoLineGap = 20;
-// Words of the table messages handled here.
-constexpr size_t kMessageKind = 8;
-constexpr size_t kMessageLength = 16;
-constexpr size_t kMessagePayload = 20;
 // The frame's notifications that begin, carry and end a replay.
 constexpr uint32_t kNotifyGameStart = 211040;
 constexpr uint32_t kNotifyTableSnapshot = 211028;
@@ -619,15 +615,13 @@ void CardTableView::SetTurn(int chair, int seconds)
             board->SetActive(c == chair ? 1 : 0);
 }
 
-void CardTableView::OnTurn(const uint8_t* body, size_t length)
+void CardTableView::OnTurn(const TurnNotice& turn)
 {
-    const frame::WireReader reader(body, length);
     const CardGameApp* app = GetApp();
-    if (reader.Has(8) && IsTableChair(reader.Int(4)))
-        SetTurn(PrevChair(reader.Int(4)), app ? app->GetTurnSeconds() : 0);
+    SetTurn(PrevChair(turn.chair), app ? app->GetTurnSeconds() : 0);
 }
 
-void CardTableView::OnTurnSync(const uint8_t* /*body*/, size_t /*length*/)
+void CardTableView::OnTurnSync()
 {
     const GameState* state = GetGameState();
     const CardGameApp* app = GetApp();
@@ -742,40 +736,21 @@ uint32_t CardTableView::SendTableMessage(int kind, const uint8_t* payload, uint3
     return connection ? connection->SendTableMessage(kind, payload, length, false) : kRequestFailed;
 }
 
-void CardTableView::OnTableMessage(const uint8_t* body, size_t length)
+void CardTableView::OnTableMessage(const TableMessage& message)
 {
-    const frame::WireReader reader(body, length);
-    if (!reader.Has(kMessagePayload))
+    if (message.kind == kTableMsgShowCards) {
+        if (message.shown)
+            OnShowCards(*message.shown);
         return;
-    const int kind = reader.Int(kMessageKind);
-    const size_t declared = reader.Word(kMessageLength);
-    // The payload is never read past the body, whatever its length says.
-    const size_t payloadLength = std::min(declared, length - kMessagePayload);
-    const uint8_t* payload = body + kMessagePayload;
-    if (kind >= kTableMsgPlayerBack && kind <= 19840332)
-        OnTableMessageA(kind, payload, payloadLength);
-    else if (kind >= 19840335 && kind <= kTableMsgShowCards)
-        OnTableMessageB(kind, payload, payloadLength);
-}
-
-void CardTableView::OnTableMessageA(int kind, const uint8_t* payload, size_t length)
-{
-    const frame::WireReader reader(payload, length);
-    if (!reader.Has(4))
+    }
+    if (!message.chair)
         return;
-    const int chair = reader.Int(0);
-    switch (kind) {
-    case kTableMsgPlayerBack: OnPlayerBack(chair); break;
-    case kTableMsgAutoPlayOn: OnAutoPlayOn(chair); break;
-    case kTableMsgAutoPlayOff: OnAutoPlayOff(chair); break;
+    switch (message.kind) {
+    case kTableMsgPlayerBack: OnPlayerBack(*message.chair); break;
+    case kTableMsgAutoPlayOn: OnAutoPlayOn(*message.chair); break;
+    case kTableMsgAutoPlayOff: OnAutoPlayOff(*message.chair); break;
     default: break;
     }
-}
-
-void CardTableView::OnTableMessageB(int kind, const uint8_t* payload, size_t length)
-{
-    if (kind == kTableMsgShowCards)
-        OnShowCards(payload, length);
 }
 
 void CardTableView::OnAutoPlayClicked()
@@ -918,11 +893,9 @@ void CardTableView::AskViewCards()
     AddChatLine(frame::FormatLine(" <c=%d>请求%s给我看牌\r\n", 0x2c5858, app->GetChairDisplayName(OwnChair()).c_str()));
 }
 
-void CardTableView::OnViewCardsRequest(const uint8_t* body, size_t length)
+void CardTableView::OnViewCardsRequest(const ViewCardsRequest& request)
 {
-    const frame::WireReader reader(body, length);
-    if (reader.Has(4))
-        ShowViewCardsRequestBox(reader.Int(0));
+    ShowViewCardsRequestBox(request.requester);
 }
 
 engine::EngineObject* CardTableView::ShowViewCardsRequestBox(int requester)
@@ -959,47 +932,31 @@ void CardTableView::AnswerViewCards(engine::MessageWord requester, engine::Messa
     const int allowed = allow ? 1 : 0;
     if (!connection || !connection->SetViewCardsPermission(asking, allowed))
         return;
-    uint8_t record[40] {};
-    frame::StoreLe32(record, static_cast<uint32_t>(app->GetUserId()));
-    frame::StoreLe32(record + 4, static_cast<uint32_t>(app->GetRoomId()));
-    frame::StoreLe32(record + 8, static_cast<uint32_t>(app->GetTableNo()));
-    frame::StoreLe32(record + 12, static_cast<uint32_t>(app->GetChair()));
-    frame::StoreLe32(record + 16, static_cast<uint32_t>(asking));
-    frame::StoreLe32(record + 20, static_cast<uint32_t>(allowed));
-    OnViewCardsAnswer(record, sizeof record);
+    ViewCardsAnswer answer;
+    answer.userId = app->GetUserId();
+    answer.chair = app->GetChair();
+    answer.requester = asking;
+    answer.allowed = allowed != 0;
+    OnViewCardsAnswer(answer);
 }
 
-// 229570: +0 answering user, +12 that user's chair, +16 the asking
-// looker-on, +20 allowed.
-void CardTableView::OnViewCardsAnswer(const uint8_t* body, size_t length)
+void CardTableView::OnViewCardsAnswer(const ViewCardsAnswer& answer)
 {
-    const frame::WireReader reader(body, length);
     const CardGameApp* app = GetApp();
-    if (!reader.Has(24) || !app)
+    if (!app)
         return;
-    const int asking = reader.Int(16);
-    const bool allowed = reader.Int(20) != 0;
-    AddChatLine(frame::FormatLine(" <c=%d>%s%s%s看牌 \r\n", 0x2c5858, app->GetUserName(reader.Int(0)).c_str(),
-        allowed ? "允许" : "禁止", app->GetUserName(asking).c_str()));
-    if (allowed || !IsLookerOn() || reader.Int(12) != OwnChair() || asking != app->GetUserId())
+    AddChatLine(frame::FormatLine(" <c=%d>%s%s%s看牌 \r\n", 0x2c5858, app->GetUserName(answer.userId).c_str(),
+        answer.allowed ? "允许" : "禁止", app->GetUserName(answer.requester).c_str()));
+    if (answer.allowed || !IsLookerOn() || answer.chair != OwnChair() || answer.requester != app->GetUserId())
         return;
     if (Hand().HasMarkedCard())
         Hand().HideShownCards();
 }
 
-// 229580: +4 chair, +8 count, +12 the ids.
-void CardTableView::OnShowCards(const uint8_t* body, size_t length)
+void CardTableView::OnShowCards(const ShownCards& shown)
 {
-    const frame::WireReader reader(body, length);
-    const int chair = reader.Int(4);
-    const int count = reader.Int(8);
-    if (!reader.Has(12) || !IsTableChair(chair) || count < 0 || count > table::kMaxPlayCards
-        || !reader.Has(12, 4 * static_cast<size_t>(count)))
-        return;
-    std::vector<int> ids(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i)
-        ids[static_cast<size_t>(i)] = reader.Int(12 + 4 * static_cast<size_t>(i));
-    Hand().SetSeatCards(chair, ids.data(), count);
+    const int chair = shown.chair;
+    Hand().SetSeatCards(chair, shown.cards.data(), static_cast<int>(shown.cards.size()));
     LayoutSeatCards(chair);
     if (IsLookerOn() && chair == OwnChair())
         SetButtonShown(kAskViewButton, false);

@@ -9,7 +9,6 @@
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/core/InputState.h"
 #include "frame/core/GameState.h"
-#include "frame/core/WireReader.h"
 #include "cards/CardGameApp.h"
 #include "cards/CardGameConnection.h"
 #include "cards/CardPlayerBoard.h"
@@ -288,36 +287,15 @@ void CardTableView::SendPlayOption(int option, int value)
 
 // ---- what the server announces ----------------------------------------------------------------
 
-// 221170: +12 the chair that played, +20 the chair to play, +28 its seconds,
-// +48 the play.
-bool CardTableView::ReadThrownPlay(const uint8_t* body, size_t length, int& chair, table::PlayRecord& play) const
+void CardTableView::OnCardsThrown(const ThrownPlay& thrown)
 {
-    const frame::WireReader reader(body, length);
-    chair = reader.Int(12);
-    const int count = reader.Int(60);
-    // The body carries only the cards it names.
-    if (!IsTableChair(chair) || !reader.Has(64) || count < 0 || count > table::kMaxPlayCards
-        || !reader.Has(64, 4 * static_cast<size_t>(count)))
-        return false;
-    play = table::PlayRecord(reader.Int(48), reader.Int(52), reader.Int(56), count);
-    for (int i = 0; i < count; ++i)
-        play.cards[i] = reader.Int(64 + 4 * static_cast<size_t>(i));
-    return true;
-}
-
-void CardTableView::OnCardsThrown(const uint8_t* body, size_t length)
-{
-    const frame::WireReader reader(body, length);
-    int chair = -1;
-    table::PlayRecord play;
-    if (!ReadThrownPlay(body, length, chair, play))
-        return;
+    const int chair = thrown.chair;
+    table::PlayRecord play = thrown.play;
     OrderPlayForDisplay(play, GetSortMode());
     SetLastPlay(chair, play);
     HidePlayButtons();
     PlayThrowSound(play.type, play.count);
-    const int n = std::clamp(play.count, 0, table::kMaxPlayCards);
-    const std::vector<CardSprite*> cards = Hand().CardsForPlay(chair, play.cards, n);
+    const std::vector<CardSprite*> cards = Hand().CardsForPlay(chair, play.cards, play.count);
     const int seat = ChairToView(chair);
     for (size_t i = 0; i < cards.size(); ++i) {
         CardSprite* card = cards[i];
@@ -339,25 +317,20 @@ void CardTableView::OnCardsThrown(const uint8_t* body, size_t length)
     LayoutSeatCards(chair);
     if (chair == OwnChair())
         SortHand(GetSortMode());
-    SetTurn(reader.Int(20), reader.Int(28));
+    SetTurn(thrown.nextChair, thrown.seconds);
     OnMyTurn();
 }
 
-// 223100: +8 the chair that passed, +16 the chair to play, +20 the trick
-// ends, +32 the seconds.
-void CardTableView::OnPassed(const uint8_t* body, size_t length)
+void CardTableView::OnPassed(const PassedTurn& pass)
 {
-    const frame::WireReader reader(body, length);
-    if (!reader.Has(36))
-        return;
-    PlayPassSound(reader.Int(8));
+    PlayPassSound(pass.chair);
     HidePlayButtons();
-    ShowPassMark(reader.Int(8), kPassMarkFlag);
-    if (reader.Int(20) != 0) {
+    ShowPassMark(pass.chair, kPassMarkFlag);
+    if (pass.clearsTable) {
         SetLastPlay(-1, table::PlayRecord());
         ClearPlayedCards(-1);
     }
-    SetTurn(reader.Int(16), reader.Int(32));
+    SetTurn(pass.nextChair, pass.seconds);
     OnMyTurn();
 }
 

@@ -48,15 +48,6 @@ class CardGameApp;
 class CardGameConnection;
 class CardPlayerBoard;
 
-// Table messages between the players of a table (request 229510, relayed
-// to every client as notification 229500).
-inline constexpr int kTableMsgPlayerBack = 19840324;
-inline constexpr int kTableMsgPresent = 19840325;
-inline constexpr int kTableMsgTimeout = 19840327;
-inline constexpr int kTableMsgAutoPlayOn = 19840329;
-inline constexpr int kTableMsgAutoPlayOff = 19840330;
-inline constexpr int kTableMsgShowCards = 19840337;
-
 // Events of the view: its buttons' clicks and its own timers.
 inline constexpr int EVT_TABLE_ARRANGED = 80000002;
 inline constexpr int EVT_TABLE_RESET = 80000003;
@@ -237,8 +228,8 @@ public:
     virtual uint32_t SendThrow(const int* ids, int n);
     virtual void OnPassClicked();
     virtual void OnHintClicked();
-    void OnCardsThrown(const uint8_t* body, size_t length) override;
-    void OnPassed(const uint8_t* body, size_t length) override;
+    void OnCardsThrown(const ThrownPlay& thrown) override;
+    void OnPassed(const PassedTurn& pass) override;
     virtual void PlayThrowSound(int type, int count);
     // The sound of a chair's pass.
     virtual void PlayPassSound(int chair);
@@ -293,8 +284,8 @@ public:
     // Gives the turn to a chair; negative seconds keep the clock's number.
     // A chair outside the table is refused.
     virtual void SetTurn(int chair, int seconds);
-    void OnTurn(const uint8_t* body, size_t length) override;
-    void OnTurnSync(const uint8_t* body, size_t length) override;
+    void OnTurn(const TurnNotice& turn) override;
+    void OnTurnSync() override;
     virtual void OnMyTurn();
     virtual void ShowPlayButtons(int flag);
     virtual void StartTurnClock();
@@ -326,9 +317,7 @@ public:
     // ---- table messages, automatic play, offline, card viewing -------------
     // 10 once the message was handed to the socket, 10100 otherwise.
     virtual uint32_t SendTableMessage(int kind, const uint8_t* payload, uint32_t length);
-    void OnTableMessage(const uint8_t* body, size_t length) override;
-    virtual void OnTableMessageA(int kind, const uint8_t* payload, size_t length);
-    virtual void OnTableMessageB(int kind, const uint8_t* payload, size_t length);
+    void OnTableMessage(const TableMessage& message) override;
     virtual void OnAutoPlayClicked();
     virtual void SetAutoPlayButton(bool on);
     virtual void OnAutoPlayOn(int chair);
@@ -338,10 +327,10 @@ public:
     void OnPlayerOffline(int userId) override;
     virtual void OnPlayerBack(int chair);
     virtual void AskViewCards();
-    void OnViewCardsRequest(const uint8_t* body, size_t length) override;
+    void OnViewCardsRequest(const ViewCardsRequest& request) override;
     virtual void AnswerViewCards(engine::MessageWord requester, engine::MessageWord allow);
-    void OnViewCardsAnswer(const uint8_t* body, size_t length) override;
-    void OnShowCards(const uint8_t* body, size_t length) override;
+    void OnViewCardsAnswer(const ViewCardsAnswer& answer) override;
+    void OnShowCards(const ShownCards& shown) override;
     virtual void ApplySoundSettings();
     // Table events go to the replay recorder while it records.
     void OnServerNotify(uint32_t id, const uint8_t* body, size_t length) override;
@@ -378,9 +367,6 @@ protected:
     virtual std::unique_ptr<CardPlayerBoard> MakePlayerBoard(int position, CardArea table) const;
     // The hand logic with this layer's rules; the game gives its own.
     virtual std::unique_ptr<CardHand> MakeHand(CardHandHost& host) const;
-    // A play of 221170 read within the body: the chair at the table and
-    // the ids the body holds for the count it claims; false otherwise.
-    bool ReadThrownPlay(const uint8_t* body, size_t length, int& chair, table::PlayRecord& play) const;
     // The clock's second ticks start again; the clock shown is untouched.
     void RestartClockTicks();
     // The card connection of the running application, null without one.

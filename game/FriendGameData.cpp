@@ -117,6 +117,25 @@ void FriendGameData::SetTableState(const table::FriendTableState& state)
     state.Write(m_tableState);
 }
 
+void FriendGameData::SetLastPlay(int chair, const table::PlayRecord& play)
+{
+    using TS = table::FriendTableState;
+    SetTableWord(TS::kLastPlayChairOffset, chair);
+    play.Write(std::span(m_tableState).subspan(TS::kLastPlayOffset));
+}
+
+void FriendGameData::SetBonusLists(const table::FriendTableState& state, int chair)
+{
+    using TS = table::FriendTableState;
+    if (chair < 0 || chair >= table::kFriendChairs)
+        return;
+    const size_t c = static_cast<size_t>(chair);
+    SetTableWord(TS::kBombListedOffset + 4 * c, state.bombListed[chair]);
+    SetTableWord(TS::kJokerListedOffset + 4 * c, state.jokerListed[chair]);
+    for (size_t i = 0; i < static_cast<size_t>(table::kChairListSize); ++i)
+        SetTableWord(TS::kListsOffset + 4 * (c * table::kChairListSize + i), state.lists[chair][i]);
+}
+
 table::FriendResultInfo FriendGameData::GetResultRecord() const
 {
     table::FriendResultInfo result;

@@ -99,6 +99,11 @@ public:
     std::span<const uint8_t> ResultRecord() const { return m_result; }
     table::FriendTableState GetTableState() const;
     void SetTableState(const table::FriendTableState& state);
+    // The trick's last play (chair -1: none), and a chair's bomb and joker
+    // lists as `state` holds them: each written over its own bytes of the
+    // table state only, as a play changes nothing else.
+    void SetLastPlay(int chair, const table::PlayRecord& play);
+    void SetBonusLists(const table::FriendTableState& state, int chair);
     table::FriendResultInfo GetResultRecord() const;
 
     // Where the enter replies' data go (the application hands them out).

@@ -95,11 +95,6 @@ FriendGameData* FriendNotifyHandler::GameData() const
     return dynamic_cast<FriendGameData*>(App().GetGameState());
 }
 
-int FriendNotifyHandler::MaxCardsPerPlay() const
-{
-    return table::kFriendHandSize;
-}
-
 void FriendNotifyHandler::BringMainWindowToFront() const
 {
     if (engine::COrbitVaneWnd* window = App().GetMainWindow())

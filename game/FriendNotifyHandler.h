@@ -8,8 +8,8 @@
 // other id goes down to the card layer and the frame.
 //
 // Bodies come from the server: a body shorter than the record a handler
-// reads is logged and dropped, chairs outside the table are refused, and a
-// play or shown hand holds at most a hand of this game (27 cards).
+// reads is logged and dropped and chairs outside the table are refused; the
+// card layer's records refuse a play or shown hand of more than a hand.
 //
 // User-interface thread only.
 
@@ -64,9 +64,6 @@ public:
     virtual void OnRoundResult(const uint8_t* body, size_t length);
     // 211160 (5488): the whole table state.
     virtual void OnTableState(const uint8_t* body, size_t length);
-
-    // A hand of this game.
-    int MaxCardsPerPlay() const override;
 
 protected:
     FriendTableCalls* FriendCalls() const;

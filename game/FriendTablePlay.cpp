@@ -9,7 +9,6 @@
 
 #include "engine/controls/widgets/ImageButton.h"
 #include "engine/controls/widgets/ImageNumber.h"
-#include "frame/core/WireReader.h"
 #include "cards/CardCounterPanel.h"
 #include "cards/CardPlayerBoard.h"
 #include "game/FriendCardSprite.h"
@@ -28,12 +27,6 @@ namespace game {
 
 namespace {
 
-// 221170: the finish place of the chair that played (0: still playing).
-constexpr size_t kPlayFinishPlace = 24;
-// 223100: the trick ends with this pass.
-constexpr size_t kPassClearsTable = 20;
-constexpr size_t kPassSize = 36;
-constexpr size_t kPassChair = 8;
 // A bomb's cards other than jokers count from this many on.
 constexpr int kBombCardsFrom = 4;
 
@@ -74,31 +67,29 @@ void AddBonusCards(table::FriendTableState& state, int chair, std::span<const in
 
 // ---- plays and passes ----------------------------------------------------------------------
 
-void FriendTableView::OnCardsThrown(const uint8_t* body, size_t length)
+void FriendTableView::OnCardsThrown(const ThrownPlay& thrown)
 {
-    int chair = -1;
-    table::PlayRecord play;
-    if (!ReadThrownPlay(body, length, chair, play) || chair >= kGameSeats)
+    const int chair = thrown.chair;
+    const table::PlayRecord& play = thrown.play;
+    if (chair >= kGameSeats)
         return;
     FinishDeal();
     if (!IsHeldBy(chair, play)) {
         net::LogMessage("notification 221170: chair %d played %d cards it does not hold; ignored", chair, play.count);
         return;
     }
-    CardTableView::OnCardsThrown(body, length);
+    CardTableView::OnCardsThrown(thrown);
     PlayPlayVoice(chair, GetLastPlay());
     KeepLastPlay(chair, GetLastPlay());
-    RevealFriend(body, length);
+    RevealFriend(thrown);
     const bool joker = std::any_of(play.cards, play.cards + play.count, IsJoker);
     if (play.type == table::CT_BOMB || joker)
         RecordPlayBonusCards(chair, play);
     CountPlayedCards(chair, play);
     if (chair == MyChair())
         UpdateArrangeButtons();
-    const frame::WireReader reader(body, length);
-    const int place = reader.Int(kPlayFinishPlace);
-    if (FriendPlayerBoard* board = GetGameChairBoard(chair); board && place > 0)
-        board->ShowFinishRank(place - 1);
+    if (FriendPlayerBoard* board = GetGameChairBoard(chair); board && thrown.finishPlace > 0)
+        board->ShowFinishRank(thrown.finishPlace - 1);
 }
 
 // Every id of a play names one of this game's cards that the chair holds: a
@@ -135,10 +126,7 @@ void FriendTableView::KeepLastPlay(int chair, const table::PlayRecord& play)
     FriendGameData* data = GetGameData();
     if (!data)
         return;
-    table::FriendTableState state = data->GetTableState();
-    state.lastPlayChair = chair;
-    state.lastPlay = play;
-    data->SetTableState(state);
+    data->SetLastPlay(chair, play);
 }
 
 void FriendTableView::RecordPlayBonusCards(int chair, const table::PlayRecord& play)
@@ -155,7 +143,7 @@ void FriendTableView::RecordPlayBonusCards(int chair, const table::PlayRecord& p
         bombCards.clear();
     table::FriendTableState state = data->GetTableState();
     AddBonusCards(state, chair, bombCards, jokers);
-    data->SetTableState(state);
+    data->SetBonusLists(state, chair);
 }
 
 void FriendTableView::RecordBonusCards(int chair)
@@ -198,15 +186,13 @@ void FriendTableView::CountPlayedCards(int chair, const table::PlayRecord& play)
         m_cardCounter->DrawPlayerPanel(chair);
 }
 
-void FriendTableView::OnPassed(const uint8_t* body, size_t length)
+void FriendTableView::OnPassed(const PassedTurn& pass)
 {
-    const frame::WireReader reader(body, length);
-    const int chair = reader.Int(kPassChair);
-    if (!reader.Has(kPassSize) || chair < 0 || chair >= kGameSeats)
+    if (pass.chair >= kGameSeats)
         return;
     FinishDeal();
-    CardTableView::OnPassed(body, length);
-    if (reader.Int(kPassClearsTable) != 0)
+    CardTableView::OnPassed(pass);
+    if (pass.clearsTable)
         KeepLastPlay(-1, table::PlayRecord());
 }
 

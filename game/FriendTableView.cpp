@@ -37,11 +37,6 @@ constexpr int kAutoPlayFlag = 0x10;
 constexpr int kOfflineFlags = 0x08 | 0x20;
 constexpr int kMatchInfoBoxSize = 150;
 
-// 221170: the chair that played, the play's card count and its ids.
-constexpr size_t kPlayChair = 12;
-constexpr size_t kPlayCount = 60;
-constexpr size_t kPlayIds = 64;
-
 constexpr uint32_t kRestoreLink = 0x180A2;
 constexpr uint32_t kSloganLink = 0x1980A2;
 constexpr int kWideTable = 1200;
@@ -872,22 +867,10 @@ void FriendTableView::SetTeamMark(int chair)
         board->SetTeamMark(1);
 }
 
-void FriendTableView::RevealFriend(const uint8_t* body, size_t length)
+void FriendTableView::RevealFriend(const ThrownPlay& thrown)
 {
-    const frame::WireReader reader(body, length);
-    if (!reader.Has(kPlayIds))
-        return;
-    const int chair = reader.Int(kPlayChair);
-    if (chair < 0 || chair >= kGameSeats)
-        return;
-    // The count is the sender's word: only the ids the body holds, at most
-    // a hand, are read.
-    const size_t held = (reader.Size() - kPlayIds) / 4;
-    const size_t count = std::min<size_t>({ static_cast<size_t>(std::max(0, reader.Int(kPlayCount))), held,
-        static_cast<size_t>(table::kFriendHandSize) });
-    std::vector<int> ids;
-    for (size_t i = 0; i < count; ++i)
-        ids.push_back(reader.Int(kPlayIds + 4 * i));
+    const int chair = thrown.chair;
+    const std::span<const int> ids(thrown.play.cards, static_cast<size_t>(thrown.play.count));
     const int banker = Banker();
     const int revealed = RevealedFriend(TableWord(TS::kFriendRevealedOffset), banker, FlipCard(), chair, ids);
     if (revealed < 0)

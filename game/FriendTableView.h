@@ -105,7 +105,7 @@ public:
     void LayoutPlayerBoards() override;
 
     // ---- notifications (FriendTableCalls) -----------------------------
-    void OnCardsThrown(const uint8_t* body, size_t length) override;
+    void OnCardsThrown(const ThrownPlay& thrown) override;
     void ShowRoundHeader() override;
     void ShowRoundResultLines() override;
     void ResetRoundState() override;
@@ -135,7 +135,7 @@ public:
     void ClearFriendMarks();
     // A play (notification 221170) by another chair than the banker that
     // holds the other copy of the flip card reveals the friend, once.
-    void RevealFriend(const uint8_t* body, size_t length);
+    void RevealFriend(const ThrownPlay& thrown);
     // Whether the chair plays on the own side (banker and friend against
     // the other two).
     bool IsOppositeChair(int chair) const override;
@@ -311,7 +311,7 @@ private:
 public:
     // A pass of 223100 from a chair at the table; the table state forgets
     // the last play when the trick ends.
-    void OnPassed(const uint8_t* body, size_t length) override;
+    void OnPassed(const PassedTurn& pass) override;
     void PlayPassSound(int chair) override;
     // Following a play the throw button stands right of the hint button;
     // leading it takes the hint button's place.

@@ -93,6 +93,8 @@ struct FriendTableState {
     static constexpr size_t kRunningScoreOffset = 3988;
     static constexpr size_t kFriendRevealedOffset = 4036;
     static constexpr size_t kHistoryOffset = 4040;
+    static constexpr size_t kBombListedOffset = 4544;
+    static constexpr size_t kJokerListedOffset = 4560;
     static constexpr size_t kListsOffset = 4576;
     static constexpr size_t kChairRecordsOffset = 5040;
 

@@ -161,6 +161,10 @@ protected:
         Frame();
     }
 
+    // A notification of the server, read by the card layer's handler as
+    // the program reads it.
+    void Notify(uint32_t id, const std::vector<uint8_t>& body) { notifier.Dispatch(id, body.data(), body.size()); }
+
     // Gives the own chair these cards, laid out in the local row, and each
     // other chair `others` hidden cards.
     void Deal(const std::string& names, int others = 5)
@@ -228,7 +232,7 @@ protected:
     void Relay(int kind, int chair)
     {
         const auto body = Body({ { 8, kind }, { 16, 4 }, { 20, chair } }, 24);
-        view->OnTableMessage(body.data(), body.size());
+        Notify(game::kNotifyTableMessage, body);
     }
     void Seconds(int n)
     {
@@ -244,6 +248,7 @@ protected:
 
     KeepingConnection connection;
     ChatView* view = nullptr;
+    game::CardNotifyHandler notifier { app };
 };
 
 // ---- boards -------------------------------------------------------------------------------------
@@ -354,7 +359,7 @@ TEST_F(CardTablePlay, AThrowIsSentAndShownOnlyWhenTheServerAnnouncesIt)
     game::CardSprite* five = Own("5a");
     const double handX = five->GetX();
     const double handY = five->GetY();
-    view->OnCardsThrown(body.data(), body.size());
+    Notify(game::kNotifyCardsThrown, body);
     // The cards leave the hand from where they stood and land on the table.
     EXPECT_EQ(five->GetX(), handX);
     EXPECT_EQ(five->GetY(), handY);
@@ -382,14 +387,14 @@ TEST_F(CardTablePlay, APlayNamingMoreCardsThanTheHandHoldsLosesNoSprite)
     auto body = Body({ { 12, 1 }, { 20, 0 }, { 28, 20 }, { 48, table::CT_BOMB }, { 60, 4 }, { 64, four[0] },
                          { 68, four[1] }, { 72, four[2] }, { 76, four[3] } },
         80);
-    view->OnCardsThrown(body.data(), body.size());
+    Notify(game::kNotifyCardsThrown, body);
     int played = 0;
     for (int i = 0; i < view->GetCreatedCardCount(); ++i)
         played += view->GetCard(i)->state == game::kCardPlayed;
     EXPECT_EQ(played, 2);
     // A count past the body is refused whole.
-    body = Body({ { 12, 1 }, { 60, 30 } }, 80);
-    view->OnCardsThrown(body.data(), body.size());
+    body = Body({ { 12, 1 }, { 60, 20 } }, 80);
+    Notify(game::kNotifyCardsThrown, body);
     EXPECT_EQ(view->GetLastPlayChair(), 1);
 }
 
@@ -406,7 +411,7 @@ TEST_F(CardTablePlay, PassAndHintSendThePassWithTheLastPlayer)
 
     // The pass is announced; the trick ends and the lead comes to us.
     const auto body = Body({ { 8, kOwn }, { 16, kOwn }, { 20, 1 }, { 32, 20 } }, 36);
-    view->OnPassed(body.data(), body.size());
+    Notify(game::kNotifyPassed, body);
     EXPECT_EQ(view->GetLastPlayChair(), -1);
     EXPECT_TRUE(Shown(CardTableView::kThrowButton));
     EXPECT_FALSE(Shown(CardTableView::kPassButton));
@@ -529,7 +534,7 @@ TEST_F(CardTablePlay, ATurnForAChairOutsideTheTableIsRefused)
     }
     // A turn broadcast names the chair that acted; the next one plays.
     const auto body = Body({ { 4, 0 } }, 8);
-    view->OnTurn(body.data(), body.size());
+    Notify(game::kNotifyTurn, body);
     EXPECT_EQ(state.turnChair, 3);
 }
 
@@ -537,15 +542,17 @@ TEST_F(CardTablePlay, TableMessagesAreReadWithinTheirBody)
 {
     // A chair outside the table, and a payload too short for a chair.
     auto body = Body({ { 8, game::kTableMsgAutoPlayOn }, { 16, 4 }, { 20, 9 } }, 24);
-    view->OnTableMessage(body.data(), body.size());
+    Notify(game::kNotifyTableMessage, body);
     body = Body({ { 8, game::kTableMsgAutoPlayOn }, { 16, 4 }, { 20, kOwn } }, 24);
     body.resize(22);
-    view->OnTableMessage(body.data(), body.size());
+    Notify(game::kNotifyTableMessage, body);
     EXPECT_FALSE(view->IsAutoPlayOn());
-    // The payload length claims more than the body holds: the payload
-    // ends with the body.
+    // The payload length claims more than the body holds: refused whole.
     body = Body({ { 8, game::kTableMsgAutoPlayOn }, { 16, 4000 }, { 20, kOwn } }, 24);
-    view->OnTableMessage(body.data(), body.size());
+    Notify(game::kNotifyTableMessage, body);
+    EXPECT_FALSE(view->IsAutoPlayOn());
+    body = Body({ { 8, game::kTableMsgAutoPlayOn }, { 16, 4 }, { 20, kOwn } }, 24);
+    Notify(game::kNotifyTableMessage, body);
     EXPECT_TRUE(view->IsAutoPlayOn());
 }
 
@@ -685,13 +692,13 @@ TEST_F(CardTablePlay, ALookerOnAsksOnceInFifteenSecondsAndSeesTheCardsShown)
     // The watched chair shows its hand: ids and count must match it.
     const std::vector<int> shown = Cards("Ka 4b 9c");
     auto body = Body({ { 4, kOwn }, { 8, 3 }, { 12, shown[0] }, { 16, shown[1] }, { 20, shown[2] } }, 24);
-    view->OnShowCards(body.data(), body.size());
+    Notify(game::kNotifyShowCards, body);
     EXPECT_EQ(view->Hand().GetHandCards().size(), 3u);
     EXPECT_TRUE(view->Hand().HasMarkedCard());
     EXPECT_FALSE(Shown(CardTableView::kAskViewButton));
     // A count past the body changes nothing.
     body = Body({ { 4, 1 }, { 8, 3 }, { 12, shown[0] } }, 16);
-    view->OnShowCards(body.data(), body.size());
+    Notify(game::kNotifyShowCards, body);
     for (int i = 0; i < view->GetCreatedCardCount(); ++i) {
         if (view->GetCard(i)->ownerChair == 1) {
             EXPECT_EQ(view->GetCard(i)->cardId, -1) << i;
@@ -700,7 +707,7 @@ TEST_F(CardTablePlay, ALookerOnAsksOnceInFifteenSecondsAndSeesTheCardsShown)
     // The player withdraws the permission from this looker-on: hidden again.
     app.GetHallArgs().userId = 900;
     body = Body({ { 0, 501 }, { 12, kOwn }, { 16, 900 }, { 20, 0 } }, 40);
-    view->OnViewCardsAnswer(body.data(), body.size());
+    Notify(game::kNotifyViewCardsAnswer, body);
     EXPECT_FALSE(view->Hand().HasMarkedCard());
 }
 

@@ -4,6 +4,7 @@
 // table view's tests.
 
 #include "table/FriendRecords.h"
+#include "tests/cards/RecordBodies.h"
 
 #include <cstdint>
 #include <cstring>

@@ -121,10 +121,10 @@ TEST_F(FriendNotifyHandlerTest, BodiesReachTheViewsOnlyWhenTheyHoldTheirRecords)
 
         { "start", 201160, Body(16).Int(12, 2), { "view.started 2" } },
         { "start, chair beyond the table", 201160, Body(16).Int(12, 4), {} },
-        { "play of a full hand", 221170, Play(27), { "view.thrown 172" } },
+        { "play of a full hand", 221170, Play(27), { "view.thrown 2 27" } },
         { "play beyond a hand", 221170, Play(28), {} },
-        { "pass", 223100, Body(36).Int(8, 1), { "view.passed 36" } },
-        { "table message", 229500, Body(24).Int(16, 4), { "view.message 24" } },
+        { "pass", 223100, Body(36).Int(8, 1), { "view.passed 1" } },
+        { "table message", 229500, Body(24).Int(8, 19840329).Int(16, 4), { "view.message 19840329" } },
         { "offline", 211240, Body(4).Int(0, 1001), { "view.offline 1001" } },
         { "unknown id", 299999, Body(64), {} },
     };
@@ -147,8 +147,8 @@ TEST_F(FriendNotifyHandlerTest, WhileTheRoomRecordsEveryNotificationReachesTheRe
         { 211040, Body(216).Int(32, 4), "view.header round 4 ready 0 result 0" },
         { 211080, Body(1408).Int(432, 2), "view.result playing 0 kind 2" },
         { 402000, Body(12), "view.bonuscounts 12" },
-        { 223100, Body(36).Int(8, 1), "view.passed 36" },
-        { 221170, Play(3), "view.thrown 76" },
+        { 223100, Body(36).Int(8, 1), "view.passed 1" },
+        { 221170, Play(3), "view.thrown 2 3" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.id);

@@ -211,7 +211,7 @@ TEST_F(FriendPlayHost, BombsAndJokersAreListedPerChair)
         SCOPED_TRACE(c.what);
         StartRound(2);
         const std::vector<uint8_t> body = Play(2, 3, c.type, Cards(c.cards));
-        view->OnCardsThrown(body.data(), body.size());
+        view->OnCardsThrown(cardtest::Read<game::ThrownPlay>(body));
         const TS state = app.data.GetTableState();
         const std::vector<int> bombs = Cards(c.bombs);
         const std::vector<int> jokers = Cards(c.jokers);
@@ -230,7 +230,7 @@ TEST_F(FriendPlayHost, ANewRoundAndAClearedTableForgetThePlays)
 {
     StartRound(2);
     const std::vector<uint8_t> bomb = Play(2, 1, table::CT_BOMB, Cards("7a2 7b2 7c2 7d2 SJ2 BJ2"));
-    view->OnCardsThrown(bomb.data(), bomb.size());
+    view->OnCardsThrown(cardtest::Read<game::ThrownPlay>(bomb));
     view->StartTurnClock();
     app.data.SetTableWord(TS::kFriendRevealedOffset, 2);
     // The next round's start record covers only the state's first bytes:
@@ -246,7 +246,7 @@ TEST_F(FriendPlayHost, ANewRoundAndAClearedTableForgetThePlays)
         EXPECT_EQ(state.lists[2][i], -1) << i;
 
     StartRound(2);
-    view->OnCardsThrown(bomb.data(), bomb.size());
+    view->OnCardsThrown(cardtest::Read<game::ThrownPlay>(bomb));
     ASSERT_EQ(app.data.GetTableState().bombListed[2], 4);
     view->ResetCards();
     state = app.data.GetTableState();
@@ -266,13 +266,13 @@ TEST_F(FriendPlayHost, ThrowButtonTakesTheHintsPlaceOnlyWhenLeading)
     ASSERT_NE(thrown, nullptr);
     // Chair 2 plays and our turn follows: throw beside the hint.
     const std::vector<uint8_t> pair = Play(2, kOwn, table::CT_PAIR, { 54, 55 });
-    view->OnCardsThrown(pair.data(), pair.size());
+    view->OnCardsThrown(cardtest::Read<game::ThrownPlay>(pair));
     ASSERT_TRUE(thrown->IsShown());
     EXPECT_EQ(thrown->GetX(), hint->GetX() + 80);
     EXPECT_EQ(thrown->GetY(), hint->GetY());
     // Everybody passed: we lead, and the throw button stands alone.
     const std::vector<uint8_t> pass = Pass(2, kOwn, true);
-    view->OnPassed(pass.data(), pass.size());
+    view->OnPassed(cardtest::Read<game::PassedTurn>(pass));
     ASSERT_TRUE(thrown->IsShown());
     EXPECT_FALSE(hint->IsShown());
     EXPECT_EQ(thrown->GetX(), hint->GetX());
@@ -290,7 +290,7 @@ TEST_F(FriendPlayHost, OtherChairsPlaysReachTheCounterAndAFinishShowsItsPlace)
 
     std::vector<uint8_t> pair = Play(2, kOwn, table::CT_PAIR, { 54, 55 });
     Put(pair, 24, 2); // chair 2 is out, second
-    view->OnCardsThrown(pair.data(), pair.size());
+    view->OnCardsThrown(cardtest::Read<game::ThrownPlay>(pair));
     const int seat = counter->GetSeat(2);
     ASSERT_GE(seat, 0);
     EXPECT_TRUE(holds(counter->GetPlayed(seat), 54));
@@ -301,7 +301,7 @@ TEST_F(FriendPlayHost, OtherChairsPlaysReachTheCounterAndAFinishShowsItsPlace)
 
     // The own plays are no news to the counter.
     const std::vector<uint8_t> own = Play(kOwn, 0, table::CT_SINGLE, { 30 });
-    view->OnCardsThrown(own.data(), own.size());
+    view->OnCardsThrown(cardtest::Read<game::ThrownPlay>(own));
     EXPECT_TRUE(holds(counter->GetRemaining(), 30));
     EXPECT_EQ(view->GetGameChairBoard(kOwn)->GetFinishRank() && view->GetGameChairBoard(kOwn)->GetFinishRank()->IsShown(),
         false);
@@ -345,7 +345,7 @@ TEST_F(FriendPlayHost, NothingToBeatAPairWithThreeCardsLeftPassesAfterASecond)
     const engine::ImageButton* pass = view->GetButton(game::CardTableView::kPassButton);
     ASSERT_NE(pass, nullptr);
     const std::vector<uint8_t> aces = Play(2, kOwn, table::CT_PAIR, Cards("Aa Ab"));
-    view->OnCardsThrown(aces.data(), aces.size());
+    view->OnCardsThrown(cardtest::Read<game::ThrownPlay>(aces));
     ASSERT_TRUE(pass->IsShown());
     Run(600);
     EXPECT_TRUE(pass->IsShown());

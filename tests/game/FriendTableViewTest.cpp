@@ -326,20 +326,21 @@ TEST_F(FriendTableHost, TheFirstPlayOfTheOtherCopyRevealsTheFriendOnce)
     const Step steps[] = {
         { "the banker plays the copy", PlayBody(2, { 60 }), -1, 0, false },
         { "another chair, other cards", PlayBody(0, { 7, 8 }), -1, 0, true },
-        // The count claims 27 cards but the body holds one id, which is
-        // not the copy: only the held ids are read.
+        // The count claims 27 cards but the body holds one id: the play
+        // is refused whole.
         { "count past the body", PlayBody(3, { 9 }, 27), -1, 0, false },
         { "too short for a play", std::vector<uint8_t>(40, 0), -1, 0, false },
         { "a chair outside the table", PlayBody(7, { 60 }), -1, 0, false },
         { "chair 3 plays the copy", PlayBody(3, { 12, 60 }), 3, 1, false },
         { "chair 0 plays it later", PlayBody(0, { 60 }), 3, 0, false },
     };
+    game::FriendNotifyHandler handler(app);
     for (const Step& s : steps) {
         SCOPED_TRACE(s.what);
         if (s.fresh)
             EnterRunningRound(2, 6);
         app.pane.lines.clear();
-        view->OnCardsThrown(s.body.data(), s.body.size());
+        handler.Dispatch(221170, s.body.data(), s.body.size());
         EXPECT_EQ(app.data.TableWord(TS::kFriendRevealedOffset), s.revealed);
         EXPECT_EQ(app.pane.lines.size(), s.lines);
     }
@@ -353,7 +354,7 @@ TEST_F(FriendTableHost, TheFriendLineNamesBankerAndFriend)
     EnterRunningRound(1, 6);
     app.pane.lines.clear();
     const std::vector<uint8_t> play = PlayBody(3, { 60 });
-    view->OnCardsThrown(play.data(), play.size());
+    view->OnCardsThrown(cardtest::Read<game::ThrownPlay>(play));
     EXPECT_EQ(app.pane.lines, (Log { " <z=qh系统通知> <c=255>南家老王<>和<c=255>北家<>是朋友。\r\n" }));
 }
 

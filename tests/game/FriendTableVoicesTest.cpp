@@ -162,7 +162,7 @@ protected:
     {
         std::vector<uint8_t> body = friendtest::Play(chair, (chair + 1) % 4, type, ids);
         Put(body, 52, type);
-        view->OnCardsThrown(body.data(), body.size());
+        view->OnCardsThrown(cardtest::Read<game::ThrownPlay>(body));
     }
     void TableChat(int user, const std::string& text, int kind = 8)
     {

@@ -57,10 +57,16 @@ public:
     {
     }
     void OnPlayerStarted(int chair) override { m_log.push_back("view.started " + std::to_string(chair)); }
-    void OnTableMessage(const uint8_t*, size_t length) override { m_log.push_back(Sized("view.message", length)); }
+    void OnTableMessage(const game::TableMessage& message) override
+    {
+        m_log.push_back("view.message " + std::to_string(message.kind));
+    }
     void OnPlayerOffline(int userId) override { m_log.push_back("view.offline " + std::to_string(userId)); }
-    void OnPassed(const uint8_t*, size_t length) override { m_log.push_back(Sized("view.passed", length)); }
-    void OnCardsThrown(const uint8_t*, size_t length) override { m_log.push_back(Sized("view.thrown", length)); }
+    void OnPassed(const game::PassedTurn& pass) override { m_log.push_back("view.passed " + std::to_string(pass.chair)); }
+    void OnCardsThrown(const game::ThrownPlay& thrown) override
+    {
+        m_log.push_back("view.thrown " + std::to_string(thrown.chair) + " " + std::to_string(thrown.play.count));
+    }
 
     void ShowChatLine(const uint8_t*, size_t length) override { m_log.push_back(Sized("view.chat", length)); }
     void OnTableChatLine(const uint8_t*, size_t length) override { m_log.push_back(Sized("view.tablechat", length)); }

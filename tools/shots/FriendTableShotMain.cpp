@@ -32,6 +32,7 @@
 #include "tools/skin/SkinMaker.h"
 #include "tools/testhost/TestHost.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -148,29 +149,26 @@ void Put(std::vector<uint8_t>& body, size_t at, int value)
     std::memcpy(body.data() + at, &value, 4);
 }
 
-// 221170 as the server sends it: the chair, the next one, its seconds and
-// the play.
+// 221170: the chair plays, and the next one has its seconds.
 void ShowPlay(game::FriendTableView& view, int chair, int next, int type, const std::vector<int>& ids)
 {
-    std::vector<uint8_t> body(64 + 4 * ids.size(), 0);
-    Put(body, 12, chair);
-    Put(body, 20, next);
-    Put(body, 28, 20);
-    Put(body, 48, type);
-    Put(body, 60, static_cast<int>(ids.size()));
-    for (size_t i = 0; i < ids.size(); ++i)
-        Put(body, 64 + 4 * i, ids[i]);
-    view.OnCardsThrown(body.data(), body.size());
+    game::ThrownPlay thrown;
+    thrown.chair = chair;
+    thrown.nextChair = next;
+    thrown.seconds = 20;
+    thrown.play = table::PlayRecord(type, 0, 0, static_cast<int>(ids.size()));
+    std::copy(ids.begin(), ids.end(), thrown.play.cards);
+    view.OnCardsThrown(thrown);
 }
 
 // 223100: the chair passes and the next one plays.
 void ShowPass(game::FriendTableView& view, int chair, int next)
 {
-    std::vector<uint8_t> body(36, 0);
-    Put(body, 8, chair);
-    Put(body, 16, next);
-    Put(body, 32, 20);
-    view.OnPassed(body.data(), body.size());
+    game::PassedTurn pass;
+    pass.chair = chair;
+    pass.nextChair = next;
+    pass.seconds = 20;
+    view.OnPassed(pass);
 }
 
 // A trick in play, in the table's order 2, 1, 0, 3: the banker's pair of
