@@ -54,17 +54,18 @@ std::vector<uint8_t> Decipher(std::span<const uint8_t> enciphered)
     return { out.begin(), out.end() };
 }
 
-PlayerRecord Player(int32_t userId, int32_t tableNo, int32_t chair, int32_t lookOn, const std::string& name)
+PlayerRecord Player(const tools::LobbyOptions& o, int32_t userId, int32_t chair, int32_t lookOn, const std::string& name)
 {
     PlayerRecord record;
     record.SetUserId(userId);
     record.SetName(name);
-    record.SetTableNo(tableNo);
+    record.SetTableNo(o.tableNo);
     record.SetChair(chair);
     record.SetLookOn(lookOn);
     record.SetLevel(1);
     record.SetLevelTitle("新手");
-    record.SetSilver(1000);
+    record.SetSilver(o.silver);
+    record.SetScore(o.score);
     return record;
 }
 
@@ -217,10 +218,10 @@ frame::HallInitGame StandInLobby::DefaultInitGame() const
     std::copy(levels.begin(), levels.end(), init.roomText.begin());
     init.table.SetTableNo(o.tableNo);
 
-    const PlayerRecord own = Player(o.userId, o.tableNo, o.chair, o.lookOn, "玩家" + std::to_string(o.userId));
+    const PlayerRecord own = Player(o, o.userId, o.chair, o.lookOn, "玩家" + std::to_string(o.userId));
     // Someone sits at the chair a looker-on watches, or beside the player.
     const int32_t otherChair = o.lookOn ? o.chair : (o.chair + 1) % 4;
-    const PlayerRecord other = Player(o.userId + 1, o.tableNo, otherChair, 0, "对手");
+    const PlayerRecord other = Player(o, o.userId + 1, otherChair, 0, "对手");
     if (o.lookOn) {
         init.seated = { other };
         init.lookers = { own };
@@ -242,7 +243,7 @@ frame::HallInitMatch StandInLobby::DefaultInitMatch() const
     init.room.SetAdvertHost(o.advertHost);
     init.room.SetNotifyHost(o.notifyHost);
     init.table.SetTableNo(o.tableNo);
-    init.own = Player(o.userId, o.tableNo, 0, 0, "玩家" + std::to_string(o.userId));
+    init.own = Player(o, o.userId, 0, 0, "玩家" + std::to_string(o.userId));
     init.match.SetMatchName("测试比赛");
     return init;
 }

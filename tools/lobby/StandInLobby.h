@@ -60,6 +60,11 @@ struct LobbyOptions {
     int chair = 2;
     int lookOn = 0;
     std::string title = "测试房间";
+    // The player's own score and silver as the lobby knows them: what the
+    // table server of tools/ seats a new player with, so that the user list
+    // shows before the first deal the figures the table settles from.
+    int score = 500;
+    int silver = 100000;
     uint32_t roomOptionsA = 0;
     uint32_t roomOptionsB = 0;
     uint32_t roomOptionsC = 0;
